@@ -1,0 +1,40 @@
+// The SCSI command layer: the only code that builds request blocks and CDBs.
+//
+// Each operation zeroes one request block, fills it, sends it through the
+// SCSI manager port, polls until the status is no longer pending and
+// returns the ASPI status byte (1 success, 4 completed with error) unless
+// stated otherwise. Sense data is requested but not examined.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace tarvo {
+
+struct Context;
+struct SectorRequest;
+
+// Starts the SCSI manager. Returns the number of host adapters; a manager
+// that does not answer ends the run ("Error initializing the ASPI manager.").
+std::uint8_t AspiStartup(Context& ctx);
+// Copies the adapter's manager name (zero-filled, at most 16 characters) and
+// returns its adapter count; 0 means no adapter with that number.
+std::uint8_t HostAdapterInquiry(Context& ctx, std::uint8_t adapter, std::array<char, 16>& managerName);
+// The peripheral device type, or 0xFFFF when there is no device.
+std::uint16_t GetDeviceType(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+std::uint8_t ResetDevice(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+// READ(6) when the request's command is 8, WRITE(6) otherwise; the buffer
+// length is sectorCount x the medium's sector size.
+std::uint8_t ScsiReadWrite6(Context& ctx, SectorRequest& request);
+std::uint8_t ScsiInquiry(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t, 100> buffer);
+// Zeroes the first 12 bytes of the buffer (at least 512 bytes) first.
+std::uint8_t ScsiReadCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t> buffer);
+std::uint8_t ScsiVerify10(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint32_t firstBlock,
+                          std::uint16_t blockCount);
+// Waits ShortPause before polling and again after the command completed.
+std::uint8_t ScsiPreventAllow(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t prevent);
+// A pause of 0.15 s.
+void ShortPause();
+
+}  // namespace tarvo

@@ -1,0 +1,60 @@
+// Sector access: the one request record, the two entry points, the retry
+// rule and the bulk transfers between the medium and PC files.
+//
+// Sector numbers count 512-byte logical sectors from the start of the
+// medium (see device_state.h). Allocation block b starts at sector
+// volumeOrigin + b * sectorsPerBlock.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <vector>
+
+namespace tarvo {
+
+struct Context;
+
+inline constexpr std::uint16_t kReadSectors = 2;
+inline constexpr std::uint16_t kWriteSectors = 3;
+inline constexpr std::uint16_t kScsiRead6 = 8;
+inline constexpr std::uint16_t kScsiWrite6 = 10;
+inline constexpr int kTransferAttempts = 20;
+
+struct SectorRequest {
+  std::uint16_t command = kReadSectors;  // 2 read, 3 write; 8 READ(6), 10 WRITE(6)
+  std::uint16_t hostAdapter = 0;         // overwritten with hostAdapterId
+  std::uint16_t target = 0;
+  std::uint32_t startSector = 0;
+  std::uint16_t sectorCount = 0;  // 1..256
+  // Caller-owned. On 1024-byte media it holds sectorCount * 1024 + 512 bytes.
+  std::span<std::uint8_t> buffer;
+};
+
+// What a bulk transfer met. A chunk that could not be read is written to
+// the PC file as zeros.
+struct TransferResult {
+  std::uint32_t failedSectors = 0;  // sectors in chunks that failed after all attempts
+  bool fileError = false;           // the PC file could not be read or written
+  bool ok() const { return failedSectors == 0 && !fileError; }
+};
+
+// n zero-filled bytes; n = 0 or no memory ends the run through FatalError.
+std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n);
+
+// 0 on success, otherwise the ASPI status of the last of 20 attempts.
+// Dispatches to the entry point that serves the medium.
+std::uint16_t SectorEntry(Context& ctx, SectorRequest& request);
+std::uint16_t SendSectorRequest(Context& ctx, SectorRequest& request);
+std::uint16_t SendSectorRequest1024(Context& ctx, SectorRequest& request);
+
+// Copies byteCount bytes of the volume from allocation block firstBlock to
+// the PC file at its current position.
+TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount);
+// Writes blockCount allocation blocks from firstBlock on, taken from the PC
+// file at its current position.
+TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount);
+// Zeroes the sectors from 0 on in groups of 64 until n are covered.
+TransferResult ClearLeadingSectors(Context& ctx, std::int32_t n);
+
+}  // namespace tarvo

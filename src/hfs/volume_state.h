@@ -1,0 +1,52 @@
+// The mounted volume: where it lies, its geometry, its header and trees.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device/device_state.h"
+#include "hfs/tree_work_file.h"
+
+namespace tarvo {
+
+inline constexpr std::uint32_t kRootParentId = 1;
+inline constexpr std::uint32_t kRootDirId = 2;
+
+// The one current directory of the mounted volume.
+struct CurrentDirectory {
+  std::uint32_t currentDirId = kRootDirId;
+  std::uint32_t parentDirId = kRootParentId;
+  std::string currentDirName;  // the name and one blank, or "Root  "
+};
+
+inline TreeWorkFile CatalogWorkFile() {
+  TreeWorkFile tree;
+  tree.isCatalog = true;
+  return tree;
+}
+
+struct VolumeState {
+  AdapterKind adapterKind = AdapterKind::kNone;
+  std::uint8_t targetId = kNoDevice;  // kNoDevice: no usable volume
+  std::uint16_t sectorSize = 512;     // physical sector size, 512 or 1024
+  std::uint16_t transferSectors = 64;
+  std::uint32_t deviceSectors = 0;
+  // Before the mount: first sector of the HFS partition; after it: first
+  // sector of allocation block 0. 0 = no volume; negative = MS-DOS medium.
+  std::int64_t volumeOrigin = 0;
+  std::uint32_t mdbSector = 0;
+  std::uint32_t allocBlockSize = 0;
+  std::uint32_t sectorsPerBlock = 0;
+  std::uint16_t bitmapSectors = 0;
+  std::vector<std::uint8_t> bitmap;  // empty: not loaded
+  std::uint32_t bitmapWindowStart = 0;
+  std::uint16_t bitmapHeldSectors = 0;
+  std::array<std::uint8_t, 512> mdb{};  // disk byte order
+  TreeWorkFile catalog = CatalogWorkFile();
+  TreeWorkFile extents;
+  CurrentDirectory current;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,99 @@
+// The program's numbered texts and the few fixed texts beside them.
+//
+// Entry numbers are kept as the program has always numbered them; entries
+// without a text are empty. Entry 1 is not constant: it holds the log file
+// name, which the log dialog and the start-up option L replace, so the table
+// is a value held in the context rather than a global.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace tarvo {
+
+enum Msg : int {
+  kMsgLogFileName = 1,
+  kMsgDumpClass = 2,
+  kMsgProductName = 3,
+  kMsgCaption = 4,
+  kMsgSelectDriveInMenu = 7,
+  kMsgWrite1024 = 8,
+  kMsgNoDataFork = 10,
+  kMsgNoResourceFork = 11,
+  kMsgRenameVolume = 12,
+  kMsgDriveNotReady = 13,
+  kMsgCopyOf = 17,
+  kMsgCopyingDirectory = 18,
+  kMsgQuitting = 19,
+  kMsgNoSelection = 20,
+  kMsgCopyingCatalog = 21,
+  kMsgCopyingExtents = 22,
+  kMsgUpdatingDisk = 23,
+  kMsgRenameItem = 24,
+  kMsgDosFileName = 25,
+  kMsgErrorReadingData = 27,
+  kMsgWildcardOneSide = 28,
+  kMsgNotMacBinary = 29,
+  kMsgErrorInitMenu = 30,
+  kMsgKbFree = 31,
+  kMsgKbUsed = 32,
+  kMsgCannotExtendCatalog = 35,
+  kMsgTheFile = 37,
+  kMsgAlreadyExistsReplace = 38,
+  kMsgAlreadyExistsAbort = 39,
+  kMsgDirectoryExists = 40,
+  kMsgDeleteDirectory = 43,
+  kMsgDumpingFile = 44,
+  kMsgDeleteSeveral = 45,
+  kMsgAnalyzing = 47,
+  kMsgDirectoryNotEmpty = 48,
+  kMsgHitEscToAbort = 49,
+  kMsgReallyAbort = 50,
+  kMsgNoTempSpace = 51,
+  kMsgNotMacVolume = 54,
+  kMsgMsDosVolume = 55,
+  kMsgInitializing = 56,
+  kMsgVolumeFull = 57,
+  kMsgNoScsiDevice = 58,
+  kMsgNoMdb = 59,
+  kMsgWriteProtected = 60,
+  kMsgBlockError = 62,
+  kMsgAspiInit = 63,
+  kMsgLockVolume = 64,
+  kMsgUnlockVolume = 65,
+  kMsgSelectDrive = 66,
+  kMsgSelectPartition = 67,
+  kMsgCreatingStructures = 68,
+  kMsgResettingSectors = 69,
+  kMsgUnknownMedium = 70,
+  kMsgDirTag = 72,
+  kMsgDirLabel = 73,
+  kMsgVolLabel = 74,
+  kMsgRootName = 75,
+  kMsgNoAccelerators = 77,
+  kMsgUntitled = 81,
+  kMsgNewFolder = 82,
+  kMsgNoFile = 83,
+  kMsgCannotSwapForks = 85,
+};
+
+inline constexpr int kMessageCount = 86;
+
+// The four fixed texts outside the table.
+inline constexpr const char* kTextPleaseWait = "Please wait";
+inline constexpr const char* kTextNoMemory = "Not enough memory. Aborting.";
+inline constexpr const char* kTextZeroAllocation = "Allocation request for zero bytes. Aborting.";
+inline constexpr const char* kTextErrorOpeningFile = "Error opening file:";
+
+struct MessageTable {
+  MessageTable();  // fills every entry with its start text
+  const std::string& operator[](int entry) const { return texts.at(entry); }
+  std::array<std::string, kMessageCount> texts;
+};
+
+// Fills a table text's one "%s", "%d" or "%lu" pattern (in order) with the
+// given arguments, printf style.
+std::string FormatMessage(const std::string& pattern, const std::string& a);
+std::string FormatMessage(const std::string& pattern, const std::string& a, const std::string& b);
+
+}  // namespace tarvo

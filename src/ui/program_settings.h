@@ -1,0 +1,33 @@
+// Settings of the run that no other record holds. Nothing is saved between
+// runs: every value starts as below and changes only for this run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tarvo {
+
+// The flags word shared by the copy mode and the listing mode.
+inline constexpr std::uint16_t kCopyData = 0x1;
+inline constexpr std::uint16_t kCopyResource = 0x2;
+inline constexpr std::uint16_t kCopyMacBinary = 0x4;
+inline constexpr std::uint16_t kCopyDirectory = 0x80;
+inline constexpr std::uint16_t kFilesOnly = 0x100;
+inline constexpr std::uint16_t kListExtended = 0x200;
+inline constexpr std::uint16_t kListSignature = 0x800;
+
+enum class NamingMode : std::uint8_t { kLong = 0, kShort = 1, kOnTheFly = 2 };
+
+struct ProgramSettings {
+  std::uint16_t modeFlags = kCopyData;  // copy mode, listing mode, filesOnly
+  NamingMode namingMode = NamingMode::kLong;
+  bool longNamesAvailable = true;
+  std::uint8_t outputPort = 0;  // 0 file, 1-3 LPT1-LPT3, 4-7 COM1-COM4
+  bool useCurrentDirectory = false;
+  bool mediumLocked = false;
+  std::uint16_t partitionCount = 1;
+  std::string savedPcDirectory;  // restored at shutdown
+  std::string helpFilePath;
+};
+
+}  // namespace tarvo

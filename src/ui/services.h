@@ -1,0 +1,45 @@
+// Messages, the status line, the progress bar, the Esc poll and the wait
+// cursor: the services every long or failing operation uses.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "ui/user_interface.h"
+
+namespace tarvo {
+
+struct Context;
+
+// What the status line and the wait cursor hold between calls.
+struct ServicesState {
+  std::string statusLeft;
+  std::string statusRight;
+  int waitFrame = 0;
+};
+
+// Thrown by FatalError after its message; the front end's main catches it
+// and ends the process with exit code 1.
+class FatalExit : public std::runtime_error {
+ public:
+  explicit FatalExit(const std::string& text) : std::runtime_error(text) {}
+};
+
+// The self-closing message, captioned "Tarvo"; when it closes by itself and
+// a log is open, the log gains "#" + text. Returns the port's result.
+int MessageDialog(Context& ctx, const std::string& text);
+int MessageDialog(Context& ctx, int entry);
+Answer ShowMessageBox(Context& ctx, const std::string& text, Buttons buttons);
+[[noreturn]] void FatalError(Context& ctx, const std::string& text);
+
+// Status line. Left: nullopt empties it, "" keeps it, other text replaces
+// it. Right: nullopt empties it, other text replaces it.
+void SetStatus(Context& ctx, std::optional<std::string> left, std::optional<std::string> right = std::nullopt);
+void ShowProgress(Context& ctx, unsigned long remaining, unsigned long total);
+// Percentage done, as the progress bar shows it.
+unsigned ProgressPercent(unsigned long remaining, unsigned long total);
+bool PollAbort(Context& ctx);
+void AdvanceWaitCursor(Context& ctx);
+
+}  // namespace tarvo

@@ -1,0 +1,57 @@
+// The user-interface port: what the core asks of a front end.
+//
+// The core owns every rule (which text, when to log, the percentage, the
+// wait-cursor frame, what a dialog's buttons do); a front end only draws and
+// reports the user's answers. Texts handed to the port are in the Windows
+// ("ANSI", code page 1252) character set; a front end converts them to UTF-8
+// for its screen. Backends: the Qt GUI, the console, and the scripted double
+// of the tests.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarvo {
+
+class DeviceDialog;
+
+enum class Buttons { kOk, kOkCancel, kYesNo };
+enum class Answer { kOk, kCancel, kYes, kNo };
+
+// DLG_SAME, "Drive to be used".
+enum class SameDriveChoice { kUseSame, kRescan, kCancel };
+
+// DLG_CAPA, "Data medium to format": the radio buttons 300..304 in dialog
+// order ("44 MB", "88 MB", "200 MB", "105 MB", "270 MB"), and which button
+// closed it.
+struct CapacityAnswer {
+  bool ok = false;
+  std::optional<int> choice;  // 0..4, the radio button's position
+};
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+
+  // The self-closing message box (five seconds). Returns 0 when the user
+  // closed it, -1 when it closed by itself.
+  virtual int MessageDialog(const std::string& text, const std::string& caption) = 0;
+  virtual Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) = 0;
+  // Draws the status line with its two texts (either may be empty).
+  virtual void PaintStatusLine(const std::string& left, const std::string& right) = 0;
+  virtual void PaintProgress(unsigned percent) = 0;
+  // Shows wait-cursor frame 1..12 and lets repaint requests through.
+  virtual void ShowWaitFrame(int frame) = 0;
+  // Takes one pending keystroke, if any, and tells whether it was Esc.
+  virtual bool TakeEscapeKey() = 0;
+  virtual void Beep() = 0;
+
+  // Dialogs. Each runs modally: the front end shows the dialog's model and
+  // feeds it the user's actions until the model says it is closed.
+  virtual void RunDeviceDialog(DeviceDialog& dialog) = 0;
+  virtual SameDriveChoice AskSameDrive() = 0;
+  virtual CapacityAnswer AskCapacity() = 0;
+};
+
+}  // namespace tarvo
