@@ -1,0 +1,54 @@
+// Finding the cartridge drives on every host adapter and choosing one.
+//
+// Only SyQuest cartridge drives are offered: the product identification
+// begins with "SQ" or the vendor identification with "SYQ" (either case).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tarvo {
+
+struct Context;
+
+inline constexpr std::size_t kDeviceTableRows = 25;
+inline constexpr std::uint8_t kEndOfTable = 255;
+
+// A header row per host adapter (target 255, deviceType = rows written for
+// the adapter including the header, product = the manager name), followed
+// by one row per accepted drive; a row with adapter 255 ends the table.
+struct DeviceRow {
+  std::uint8_t adapter = kEndOfTable;
+  std::uint8_t deviceType = 0;
+  std::uint8_t target = 0;
+  std::string vendor;    // at most 8 characters
+  std::string product;   // at most 16 characters
+  std::string revision;  // at most 4 characters
+};
+using DeviceTable = std::array<DeviceRow, kDeviceTableRows>;
+
+// High byte: host adapters scanned; low byte: drives accepted.
+std::uint16_t ScanBus(Context& ctx, DeviceTable& table);
+// DLG_DEV. 1 when a drive was chosen and confirmed, 0 on Cancel or close,
+// 255 when no SCSI device could be detected.
+int SelectDrive(Context& ctx);
+void StartupDriveSelection(Context& ctx);
+// DLG_SAME: -1 use the same drive, 1 rescan the bus, 0 cancel.
+int AskSameDrive(Context& ctx);
+// The last logical block address, 0 when the drive does not answer.
+std::uint32_t ReadCapacityChecked(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+
+// The geometry a format gives a medium of `sectors` 512-byte sectors.
+struct FormatGeometry {
+  std::uint32_t sectors = 0;
+  std::uint32_t allocFactor = 0;     // sectors per allocation block
+  std::uint32_t allocBlockSize = 0;  // bytes
+  std::uint32_t bitmapSectors = 0;
+};
+FormatGeometry GeometryForCapacity(std::uint32_t sectors, std::uint16_t sectorSize);
+// The capacity used by the format (DLG_CAPA when the drive does not tell),
+// 0 when none is known.
+std::uint32_t FormatCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+
+}  // namespace tarvo
