@@ -9,6 +9,7 @@
 #include "device/scsi_manager.h"
 #include "hfs/volume_state.h"
 #include "transfer/log_file.h"
+#include "transfer/type_creator.h"
 #include "ui/listing.h"
 #include "ui/messages.h"
 #include "ui/program_settings.h"
@@ -26,6 +27,7 @@ struct Context {
   VolumeState volume;
   ProgramSettings settings;
   LogFile log;
+  TypeCreatorTable typeCreators;
   ListingView listing;
 };
 
