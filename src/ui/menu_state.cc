@@ -1,6 +1,7 @@
 #include "ui/menu_state.h"
 
 #include "base/context.h"
+#include "ui/listing.h"
 
 namespace tarvo {
 
@@ -23,6 +24,10 @@ MenuInputs MenuInputsFrom(const Context& ctx) {
   in.logOpen = IsLogOpen(ctx.log);
   in.mediumLocked = ctx.settings.mediumLocked;
   in.resetBeforeTransfer = ctx.device.resetBeforeTransfer;
+  in.selectedCount = CountSelected(ctx.listing);
+  in.listingNext = ctx.listing.next;
+  in.listingCount = ctx.listing.count;
+  in.backPagingEnabled = ctx.listing.backPagingEnabled;
   return in;
 }
 
@@ -47,8 +52,8 @@ MenuState UpdateMenuState(const MenuInputs& in, const MessageTable& messages) {
     if (IsSelectionItem(id)) At(state, id).enabled = selection;
   }
   At(state, kMenuNextScreen).enabled = in.listingNext < in.listingCount;
-  At(state, kMenuPrecedingScreen).enabled = in.listingFirst > 0;
-  At(state, kMenuFirstScreen).enabled = in.listingFirst > 0;
+  At(state, kMenuPrecedingScreen).enabled = in.backPagingEnabled;
+  At(state, kMenuFirstScreen).enabled = in.backPagingEnabled;
 
   At(state, CheckedCopyItem(in.modeFlags)).checked = true;
   At(state, CheckedListingItem(in.modeFlags)).checked = true;
@@ -88,8 +93,11 @@ int CheckedCopyItem(std::uint16_t flags) {
 }
 
 int CheckedListingItem(std::uint16_t flags) {
-  if (flags & kListSignature) return kMenuSignatureListing;
-  if (flags & kListExtended) return kMenuExtendedListing;
+  switch (CurrentListingMode(flags)) {
+    case ListingMode::kWithSignature: return kMenuSignatureListing;
+    case ListingMode::kExtended: return kMenuExtendedListing;
+    case ListingMode::kShort: break;
+  }
   return kMenuShortListing;
 }
 

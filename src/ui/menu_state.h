@@ -11,8 +11,8 @@
 //     not the root;
 //   - 106, 108, 112, 113, 114, 115 and the group-3 buttons need a selected
 //     row;
-//   - 119 needs rows after the page shown, 141 and 120 a page other than the
-//     first;
+//   - 119 needs rows after the page shown; 141 and 120 follow the listing's
+//     back-paging flag;
 //   - check marks: 121/122/123 the copy mode (MacBinary before resource
 //     before data), 142/128/138 the listing mode (signature bit before
 //     extended bit), 125 the current-directory target, 131 an open log,
@@ -44,13 +44,13 @@ struct MenuInputs {
   bool logOpen = false;
   bool mediumLocked = false;
   bool resetBeforeTransfer = false;
-  // Listing paging: first row shown, the row after the page, rows in all.
-  int listingFirst = 0;
+  // Listing paging: the row after the page shown, rows in all, and whether
+  // a page back is possible.
   int listingNext = 0;
   int listingCount = 0;
+  bool backPagingEnabled = false;
 };
 
-// Everything but the selection count and the paging, which the listing holds.
 MenuInputs MenuInputsFrom(const Context& ctx);
 
 struct ItemState {

@@ -97,7 +97,7 @@ TEST_F(MenuStateTest, PagingItemsFollowTheListing) {
   EXPECT_FALSE(s.item(kMenuPrecedingScreen).enabled);
   EXPECT_FALSE(s.item(kMenuFirstScreen).enabled);
 
-  in.listingFirst = 36;
+  in.backPagingEnabled = true;
   in.listingNext = 37;
   s = State();
   EXPECT_FALSE(s.item(kMenuNextScreen).enabled);
@@ -112,6 +112,9 @@ TEST_F(MenuStateTest, InputsComeFromTheContext) {
   ctx.volume.current.currentDirId = 18;
   ctx.settings.modeFlags = kCopyResource;
   ctx.device.resetBeforeTransfer = true;
+  ctx.listing.rows.resize(3);
+  ctx.listing.count = 3;
+  ctx.listing.rows[1].selected = true;
   const MenuInputs from = MenuInputsFrom(ctx);
   EXPECT_TRUE(from.driveSelected);
   EXPECT_TRUE(from.volumeOpen);
@@ -119,6 +122,8 @@ TEST_F(MenuStateTest, InputsComeFromTheContext) {
   EXPECT_EQ(from.modeFlags, kCopyResource);
   EXPECT_TRUE(from.resetBeforeTransfer);
   EXPECT_FALSE(from.logOpen);
+  EXPECT_EQ(from.selectedCount, 1);
+  EXPECT_EQ(from.listingCount, 3);
 
   ctx.volume.volumeOrigin = -1;  // MS-DOS medium
   EXPECT_FALSE(MenuInputsFrom(ctx).volumeOpen);
