@@ -47,7 +47,7 @@ class FakeSgLayer : public SgDeviceLayer {
     Answer(io);
     return 0;
   }
-  void Close(int fd) override { closed += static_cast<int>(paths.erase(fd)); }
+  void Close(int fd) override { *closed += static_cast<int>(paths.erase(fd)); }
 
   std::vector<std::uint8_t> medium = std::vector<std::uint8_t>(100 * 512);
   std::string unopenable;
@@ -56,7 +56,7 @@ class FakeSgLayer : public SgDeviceLayer {
   std::uint16_t hostStatus = 0;
   std::vector<std::string> opened;
   std::map<int, std::string> paths;
-  int closed = 0;
+  int* closed = nullptr;  // outlives the layer, which the bus owns
   int resets = 0;
   std::vector<sg_io_hdr_t> sent;
   std::vector<std::vector<std::uint8_t>> cdbs;
@@ -104,9 +104,11 @@ class SgBusTest : public ::testing::Test {
   SgBusTest() {
     auto layer = std::make_unique<FakeSgLayer>();
     fake = layer.get();
+    fake->closed = &closed;
     bus = std::make_unique<SgBus>(std::move(layer));
   }
 
+  int closed = 0;
   FakeSgLayer* fake;
   std::unique_ptr<SgBus> bus;
 };
@@ -203,7 +205,7 @@ TEST_F(SgBusTest, PassesCommandsThroughUnchanged) {
 
   EXPECT_EQ(fake->opened, (std::vector<std::string>{"/dev/sg0"}));  // opened once
   bus.reset();
-  EXPECT_EQ(fake->closed, 1);
+  EXPECT_EQ(closed, 1);
 }
 
 TEST_F(SgBusTest, TransportFailuresCompleteWithError) {
