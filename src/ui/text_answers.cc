@@ -1,0 +1,56 @@
+#include "ui/text_answers.h"
+
+#include <array>
+#include <cctype>
+#include <string>
+
+namespace tarvo {
+
+std::string NormalizeAnswer(std::string_view text) {
+  std::size_t begin = text.find_first_not_of(" \t\r\n");
+  if (begin == std::string_view::npos) return {};
+  std::size_t end = text.find_last_not_of(" \t\r\n");
+  std::string out(text.substr(begin, end - begin + 1));
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::optional<Answer> ParseBoxAnswer(std::string_view text, Buttons buttons) {
+  std::string a = NormalizeAnswer(text);
+  switch (buttons) {
+    case Buttons::kOk:
+      if (a.empty() || a == "ok") return Answer::kOk;
+      break;
+    case Buttons::kOkCancel:
+      if (a.empty() || a == "ok" || a == "y" || a == "yes") return Answer::kOk;
+      if (a == "cancel" || a == "c" || a == "n" || a == "no") return Answer::kCancel;
+      break;
+    case Buttons::kYesNo:
+      if (a.empty() || a == "yes" || a == "y" || a == "ok") return Answer::kYes;
+      if (a == "no" || a == "n" || a == "cancel" || a == "c") return Answer::kNo;
+      break;
+  }
+  return std::nullopt;
+}
+
+std::optional<SameDriveChoice> ParseSameDriveAnswer(std::string_view text) {
+  std::string a = NormalizeAnswer(text);
+  if (a.empty() || a == "same" || a == "s") return SameDriveChoice::kUseSame;
+  if (a == "rescan" || a == "r") return SameDriveChoice::kRescan;
+  if (a == "cancel" || a == "c") return SameDriveChoice::kCancel;
+  return std::nullopt;
+}
+
+std::optional<CapacityAnswer> ParseCapacityAnswer(std::string_view text) {
+  // The radio buttons in dialog order.
+  static constexpr std::array<std::string_view, 5> kSizes{"44", "88", "200", "105", "270"};
+  std::string a = NormalizeAnswer(text);
+  if (a.empty() || a == "ok") return CapacityAnswer{true, std::nullopt};
+  if (a == "cancel" || a == "c") return CapacityAnswer{false, std::nullopt};
+  if (a.size() > 2 && a.ends_with("mb")) a = NormalizeAnswer(a.substr(0, a.size() - 2));
+  for (std::size_t i = 0; i < kSizes.size(); ++i)
+    if (a == kSizes[i]) return CapacityAnswer{true, static_cast<int>(i)};
+  return std::nullopt;
+}
+
+}  // namespace tarvo

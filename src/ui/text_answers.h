@@ -1,0 +1,25 @@
+// Typed answers to questions and dialogs, shared by the console front end
+// and the scripted test double. An empty answer means the default button.
+//
+//   message box:  ok | cancel | yes | no   (also y / n / c)
+//   DLG_SAME:     same | rescan | cancel   (default: same)
+//   DLG_CAPA:     44 | 88 | 105 | 200 | 270 (optionally followed by "MB"),
+//                 cancel; empty is OK with no choice
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "ui/user_interface.h"
+
+namespace tarvo {
+
+// nullopt when the text names no button of the box.
+std::optional<Answer> ParseBoxAnswer(std::string_view text, Buttons buttons);
+std::optional<SameDriveChoice> ParseSameDriveAnswer(std::string_view text);
+std::optional<CapacityAnswer> ParseCapacityAnswer(std::string_view text);
+
+// Lower-cased, without surrounding blanks.
+std::string NormalizeAnswer(std::string_view text);
+
+}  // namespace tarvo
