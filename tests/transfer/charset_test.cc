@@ -47,7 +47,9 @@ TEST(CharTables, AccentedLettersMatchTheCodePages) {
     EXPECT_EQ(DosToUtf8(Byte(c)), MacRomanToUtf8(Byte(DosToMac[c]))) << std::hex << c;
   }
   for (int c = 0xE0; c <= 0xFF; ++c) {
-    if (AnsiToDos[c] >= 0x80) EXPECT_EQ(AnsiToUtf8(Byte(c)), DosToUtf8(Byte(AnsiToDos[c]))) << std::hex << c;
+    if (AnsiToDos[c] >= 0x80) {
+      EXPECT_EQ(AnsiToUtf8(Byte(c)), DosToUtf8(Byte(AnsiToDos[c]))) << std::hex << c;
+    }
   }
 }
 
