@@ -66,7 +66,7 @@ std::optional<std::uint32_t> FindSignature(Context& ctx, std::vector<std::uint8_
       request.sectorCount = static_cast<std::uint16_t>(std::min<std::uint32_t>(request.sectorCount, v.deviceSectors - first));
     request.buffer = buffer;
     const std::uint16_t count = request.sectorCount;
-    // A failed chunk would otherwise still hold the previous chunk's bytes.
+    // A chunk that failed is not trusted, even in part.
     if (SectorEntry(ctx, request) != 0) continue;
     for (std::uint32_t k = 0; k < count; ++k)
       if (StartsWithBD(ConstBytes(buffer).subspan(std::size_t{k} * 512, 512))) return first + k;
