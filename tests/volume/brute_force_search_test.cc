@@ -3,17 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "support/apple_map_image.h"
-#include "support/memory_medium.h"
+#include "support/medium_context.h"
 
 namespace tarvo {
 namespace {
 
 using testing::AppleMapImage;
 
-std::uint32_t LastSectorRead(const testing::MemoryMedium& medium) {
-  std::uint32_t last = 0;
-  for (const auto& r : medium.reads) last = std::max(last, (r.first + r.count) * (medium.blockSize / 512));
-  return last;
+// One past the last 512-byte sector any read reached.
+std::uint32_t EndOfReads(const testing::MediumContext& m) {
+  std::uint32_t end = 0;
+  for (const auto& r : m.Reads()) end = std::max(end, (r.first + r.count) * (m.ctx.volume.sectorSize / 512));
+  return end;
 }
 
 TEST(BruteForceSearch, FindsAHeaderAtSector2000AndSetsTheGeometry) {
@@ -41,15 +42,15 @@ TEST(BruteForceSearch, StopsAfterSector2047AndAtTheMediumsEnd) {
   m.Insert(late.bytes);
   EXPECT_EQ(BruteForceSearch(m.ctx), 0u);
   EXPECT_EQ(m.ctx.volume.volumeOrigin, 0);
-  EXPECT_EQ(LastSectorRead(*m.medium), 2048u);
+  EXPECT_EQ(EndOfReads(m), 2048u);
 
   AppleMapImage small(1000);
   small.Header(990);
   m.Insert(small.bytes);
   m.ctx.volume.deviceSectors = 1000;
   EXPECT_EQ(BruteForceSearch(m.ctx), 993u);
-  EXPECT_EQ(LastSectorRead(*m.medium), 1000u);
-  EXPECT_EQ(m.medium->reads.size(), 16u);  // no chunk failed and was retried
+  EXPECT_EQ(EndOfReads(m), 1000u);
+  EXPECT_EQ(m.Reads().size(), 16u);  // no chunk failed and was retried
   EXPECT_EQ(m.ctx.volume.deviceSectors, 1000u);
 }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/memory_medium.h"
+#include "support/medium_context.h"
 
 namespace tarvo {
 namespace {
@@ -27,7 +27,8 @@ TEST(MsDosProbe, RecognisesBootSectors) {
   EXPECT_EQ(MsDosProbe(m.ctx), 0);
   m.Insert(BootSector(0xEB, 7, true), 1024);  // one physical sector of 1024 bytes
   EXPECT_EQ(MsDosProbe(m.ctx), -7);
-  m.Insert({});  // an unreadable medium is no MS-DOS medium
+  m.Insert(BootSector(0xEB, 3, true));
+  m.faults->unreadableSectors = {0};  // an unreadable medium is no MS-DOS medium
   EXPECT_EQ(MsDosProbe(m.ctx), 0);
 }
 

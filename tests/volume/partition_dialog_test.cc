@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/memory_medium.h"
+#include "support/medium_context.h"
 
 namespace tarvo {
 namespace {

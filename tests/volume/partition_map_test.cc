@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "support/apple_map_image.h"
-#include "support/memory_medium.h"
+#include "support/medium_context.h"
 #include "volume/partition_dialog.h"
 
 namespace tarvo {
@@ -81,6 +78,11 @@ TEST_F(PartitionMapTest, OldMapDescriptorOnlyAndUnknownBlockOne) {
   EXPECT_EQ(Read(bare), kMapNoDescriptor);
   EXPECT_EQ(m.ctx.volume.volumeOrigin, 0);
 
+  // An unreadable start of the medium reads as no descriptor.
+  m.Insert(old.bytes);
+  m.faults->unreadableSectors = {1};
+  EXPECT_EQ(ReadPartitionMap(m.ctx, list), kMapNoDescriptor);
+
   AppleMapImage behind(400);
   behind.Descriptor(400).Header(2);
   EXPECT_EQ(Read(behind), 1);
@@ -100,17 +102,15 @@ TEST_F(PartitionMapTest, OldMapDescriptorOnlyAndUnknownBlockOne) {
 }
 
 TEST_F(PartitionMapTest, RealMapWithProDosAndTheMapsOwnEntryLast) {
-  std::ifstream file(TARVO_FIXTURES_DIR "/apm-prodos-hfs-cp2.iso", std::ios::binary);
-  ASSERT_TRUE(file);
-  std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
-  m.Insert(bytes);
+  const std::string path = TARVO_FIXTURES_DIR "/apm-prodos-hfs-cp2.iso";
+  m.InsertFile(path);  // read-only
   ASSERT_EQ(ReadPartitionMap(m.ctx, list), 1);
   EXPECT_EQ(list.entries[0].name, "HFS_Part");
   EXPECT_EQ(list.entries[0].start, 1604u);
   EXPECT_EQ(list.entries[0].sectorCount, 1600u);
   EXPECT_EQ(m.ctx.volume.volumeOrigin, 1604);
   EXPECT_EQ(m.ctx.volume.deviceSectors, 3204u);
-  EXPECT_EQ(bytes[(1604 + 2) * 512], 'B');
+  EXPECT_EQ(testing::ReadFileRange(path, (1604 + 2) * 512, 2), (std::vector<std::uint8_t>{'B', 'D'}));
 }
 
 TEST_F(PartitionMapTest, ClaimedEntryCountIsBoundedByBufferAndMedium) {
