@@ -41,7 +41,8 @@ inline constexpr std::size_t kMacBinaryHeaderSize = 128;
 using MacBinaryHeaderBytes = std::array<std::uint8_t, kMacBinaryHeaderSize>;
 
 // The header for a file of the catalog: its key's name (Mac Roman) and its
-// file record's data (type byte first, 102 bytes).
+// file record's data (type byte first, 102 bytes; a shorter span throws
+// std::out_of_range, as every field access does).
 MacBinaryHeaderBytes MakeMacBinaryHeader(std::string_view macName, ConstBytes fileRecord);
 
 // Copies the first byteCount bytes of a fork, given by its first extent
