@@ -9,6 +9,7 @@
 #include "device/scsi_manager.h"
 #include "hfs/volume_state.h"
 #include "transfer/log_file.h"
+#include "ui/listing.h"
 #include "ui/messages.h"
 #include "ui/program_settings.h"
 #include "ui/services.h"
@@ -25,6 +26,7 @@ struct Context {
   VolumeState volume;
   ProgramSettings settings;
   LogFile log;
+  ListingView listing;
 };
 
 }  // namespace tarvo

@@ -18,6 +18,8 @@ inline constexpr std::uint8_t kEndOfTable = 255;
 // A header row per host adapter (target 255, deviceType = rows written for
 // the adapter including the header, product = the manager name), followed
 // by one row per accepted drive; a row with adapter 255 ends the table.
+// The last row always stays the end marker: a bus with more adapters and
+// drives than the table holds is scanned only up to that limit.
 struct DeviceRow {
   std::uint8_t adapter = kEndOfTable;
   std::uint8_t deviceType = 0;
@@ -30,14 +32,31 @@ using DeviceTable = std::array<DeviceRow, kDeviceTableRows>;
 
 // High byte: host adapters scanned; low byte: drives accepted.
 std::uint16_t ScanBus(Context& ctx, DeviceTable& table);
-// DLG_DEV. 1 when a drive was chosen and confirmed, 0 on Cancel or close,
-// 255 when no SCSI device could be detected.
+// DLG_DEV (see ui/device_dialog.h). 1 when a drive was chosen and confirmed,
+// 0 on Cancel or close, 255 when no host adapter answers. On confirmation
+// `deviceSectors` holds the number of the medium's last 512-byte sector.
 int SelectDrive(Context& ctx);
+// Once at start-up, after the options: starts the SCSI manager (no adapter
+// ends the run), then checks the drive given with /A or, when none was
+// given, runs DLG_DEV. A given pair is kept only when it answers INQUIRY
+// (status 1 or 4) as a direct-access device whose product identification
+// begins with upper-case "SQ"; a pair with one half missing is refused
+// without a command. Installs the sector entry point that matches the sector
+// size and marks the transport as ASPI.
 void StartupDriveSelection(Context& ctx);
 // DLG_SAME: -1 use the same drive, 1 rescan the bus, 0 cancel.
 int AskSameDrive(Context& ctx);
-// The last logical block address, 0 when the drive does not answer.
+// The number of the medium's last 512-byte sector, 0 when the drive does not
+// answer after six attempts (the status line then says so). A reported block
+// length of 512 or 1024 becomes the sector size.
 std::uint32_t ReadCapacityChecked(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+
+// READ CAPACITY reports the last block in the medium's own block size; the
+// system counts 512-byte sectors, so on a 1024-byte medium the last block
+// n ends with sector (n + 1) * 2 - 1. Other block lengths are passed through.
+std::uint32_t LastSectorOf(std::uint32_t lastBlock, std::uint32_t blockLength);
+// Only 512- and 1024-byte sectors have an entry point.
+bool IsSupportedSectorSize(std::uint32_t blockLength);
 
 // The geometry a format gives a medium of `sectors` 512-byte sectors.
 struct FormatGeometry {

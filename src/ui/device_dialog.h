@@ -2,9 +2,21 @@
 // cartridge drive. A front end draws `rows`, `driverName` and the enabled
 // buttons, and calls the action methods until `closed()`.
 //
+// The dialog changes the selection as the user works: a click sets
+// `targetId`, the host buttons set `hostAdapterId`. Showing an adapter
+// clears the rows and the choice of the one shown before, and preselects the
+// drive when the adapter has exactly one. An adapter without drives is
+// passed over in favour of the next one (the last adapter is shown even when
+// empty). "Preceding Host" goes back to the nearest earlier adapter that has
+// drives and is enabled only when there is one. OK reads the drive's
+// capacity (ten attempts, then the run ends) and takes the medium's last
+// 512-byte sector from it, and the sector size and sector entry point when
+// the block length is 512 or 1024 (any other length leaves both as they were).
+//
 // Typed answers (console and scripted double): a target number 0..7 selects
-// that drive and confirms; "next" / "previous" press those buttons; "ok" or
-// an empty answer confirms; "cancel" cancels.
+// that drive and confirms (a target without a drive is refused with the
+// "select a drive" message); "next" / "previous" press those buttons; "ok"
+// or an empty answer confirms; "cancel" cancels. Anything else beeps.
 #pragma once
 
 #include <array>

@@ -2,19 +2,19 @@
 //
 // It answers every question and dialog from a queue of typed answers (the
 // console's answer language, text_answers.h) and records everything shown.
-// When the queue runs dry a question gets its default button; a dialog that
-// is still open after its default gets "cancel", so no script can hang.
+// When the queue runs dry a question gets its default button and a dialog
+// its default and then "cancel", so no script can hang.
 #pragma once
 
 #include <deque>
 #include <string>
 #include <vector>
 
-#include "ui/user_interface.h"
+#include "ui/text_ui.h"
 
 namespace tarvo {
 
-class ScriptedUi : public UserInterface {
+class ScriptedUi : public TextUi {
  public:
   // Answers, taken in order by questions and dialogs alike.
   std::deque<std::string> answers;
@@ -24,28 +24,24 @@ class ScriptedUi : public UserInterface {
   int messageDialogResult = 0;
 
   // Records.
-  std::vector<std::string> messages;   // MessageDialog texts
-  std::vector<std::string> boxes;      // ShowMessageBox texts
+  std::vector<std::string> messages;     // MessageDialog texts
+  std::vector<std::string> boxes;        // message box texts
+  std::vector<std::string> dialogs;      // dialog names, in the order opened
   std::vector<std::string> statusLines;  // "left|right" per paint
-  std::vector<unsigned> progress;      // percentages painted
-  std::vector<std::string> dialogs;    // dialog names, in order opened
+  std::vector<unsigned> progress;        // percentages painted
   std::vector<int> waitFrames;
   int beeps = 0;
 
   int MessageDialog(const std::string& text, const std::string& caption) override;
-  Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) override;
   void PaintStatusLine(const std::string& left, const std::string& right) override;
-  void PaintProgress(unsigned percent) override;
-  void ShowWaitFrame(int frame) override;
+  void PaintProgress(unsigned percent) override { progress.push_back(percent); }
+  void ShowWaitFrame(int frame) override { waitFrames.push_back(frame); }
   bool TakeEscapeKey() override;
   void Beep() override { ++beeps; }
 
-  void RunDeviceDialog(DeviceDialog& dialog) override;
-  SameDriveChoice AskSameDrive() override;
-  CapacityAnswer AskCapacity() override;
-
-  // The next answer; "" (the default) once the queue is empty.
-  std::string NextAnswer();
+ protected:
+  void Present(std::string_view dialog, const std::string& text, bool again) override;
+  std::optional<std::string> ReadAnswer() override;
 };
 
 }  // namespace tarvo

@@ -1,0 +1,133 @@
+#include "device/scsi_commands.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "base/big_endian.h"
+#include "base/context.h"
+#include "device/sector_io.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr std::uint8_t kSenseLength = 20;
+
+// Sends the request block and waits until it is no longer pending.
+std::uint8_t SubmitAndWait(Context& ctx, Srb& srb) {
+  ctx.scsi->SendCommand(srb);
+  while (srb.status == kSsPending) ctx.scsi->Poll(srb);
+  return srb.status;
+}
+
+Srb ExecRequest(std::uint8_t adapter, std::uint8_t target, std::uint8_t flags, std::uint8_t cdbLen) {
+  Srb srb;
+  srb.command = SrbCommand::kExecScsiCmd;
+  srb.haId = adapter;
+  srb.target = target;
+  srb.flags = flags;
+  srb.cdbLen = cdbLen;
+  return srb;
+}
+
+}  // namespace
+
+std::uint8_t AspiStartup(Context& ctx) {
+  std::uint32_t info = ctx.scsi->GetSupportInfo();
+  if (((info >> 8) & 0xFF) != kSsComp) {
+    ShowMessageBox(ctx, ctx.messages[kMsgAspiInit], Buttons::kOk);
+    throw FatalExit(ctx.messages[kMsgAspiInit]);
+  }
+  return static_cast<std::uint8_t>(info & 0xFF);
+}
+
+std::uint8_t HostAdapterInquiry(Context& ctx, std::uint8_t adapter, std::array<char, 16>& managerName) {
+  Srb srb;
+  srb.command = SrbCommand::kHaInquiry;
+  srb.haId = adapter;
+  SubmitAndWait(ctx, srb);
+  managerName.fill(0);
+  for (std::size_t i = 0; i < managerName.size() && srb.managerId[i] != 0; ++i) managerName[i] = srb.managerId[i];
+  return srb.haCount;
+}
+
+std::uint16_t GetDeviceType(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+  Srb srb;
+  srb.command = SrbCommand::kGetDeviceType;
+  srb.haId = adapter;
+  srb.target = target;
+  if (SubmitAndWait(ctx, srb) != kSsComp) return 0xFFFF;
+  return srb.deviceType;
+}
+
+std::uint8_t ResetDevice(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+  Srb srb;
+  srb.command = SrbCommand::kBusDeviceReset;
+  srb.haId = adapter;
+  srb.target = target;
+  return SubmitAndWait(ctx, srb);
+}
+
+std::uint8_t ScsiReadWrite6(Context& ctx, SectorRequest& request) {
+  bool read = request.command == kScsiRead6;
+  Srb srb = ExecRequest(static_cast<std::uint8_t>(request.hostAdapter), static_cast<std::uint8_t>(request.target),
+                        read ? kSrbDirIn : kSrbDirOut, 6);
+  std::uint32_t length = std::uint32_t{request.sectorCount} * ctx.volume.sectorSize;
+  // Never let the drive move more than the caller's buffer holds.
+  if (length > request.buffer.size()) return kSsErr;
+  srb.bufLen = length;
+  srb.buffer = request.buffer.data();
+  srb.senseLen = kSenseLength;
+  srb.cdb[0] = static_cast<std::uint8_t>(request.command & 0xFF);
+  srb.cdb[1] = static_cast<std::uint8_t>(request.startSector >> 16);
+  srb.cdb[2] = static_cast<std::uint8_t>(request.startSector >> 8);
+  srb.cdb[3] = static_cast<std::uint8_t>(request.startSector);
+  srb.cdb[4] = static_cast<std::uint8_t>(request.sectorCount);  // 256 is sent as 0
+  return SubmitAndWait(ctx, srb);
+}
+
+std::uint8_t ScsiInquiry(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t, 100> buffer) {
+  Srb srb = ExecRequest(adapter, target, 0, 6);
+  srb.bufLen = 100;
+  srb.buffer = buffer.data();
+  srb.cdb[0] = 0x12;
+  srb.cdb[4] = 100;
+  return SubmitAndWait(ctx, srb);
+}
+
+std::uint8_t ScsiReadCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t> buffer) {
+  if (buffer.size() < 512) return kSsErr;
+  std::fill_n(buffer.begin(), 12, 0);
+  Srb srb = ExecRequest(adapter, target, 0, 10);
+  srb.bufLen = 512;
+  srb.buffer = buffer.data();
+  srb.senseLen = kSenseLength;
+  srb.cdb[0] = 0x25;
+  return SubmitAndWait(ctx, srb);
+}
+
+std::uint8_t ScsiVerify10(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint32_t firstBlock,
+                          std::uint16_t blockCount) {
+  Srb srb = ExecRequest(adapter, target, 0, 10);
+  srb.senseLen = kSenseLength;
+  srb.cdb[0] = 0x2F;
+  PutU32(srb.cdb, 2, firstBlock);
+  PutU16(srb.cdb, 7, blockCount);
+  return SubmitAndWait(ctx, srb);
+}
+
+std::uint8_t ScsiPreventAllow(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t prevent) {
+  Srb srb = ExecRequest(adapter, target, 0, 6);
+  srb.cdb[0] = 0x1E;
+  srb.cdb[4] = prevent;
+  ctx.scsi->SendCommand(srb);
+  ShortPause();
+  while (srb.status == kSsPending) ctx.scsi->Poll(srb);
+  ShortPause();
+  return srb.status;
+}
+
+void ShortPause() { std::this_thread::sleep_for(std::chrono::milliseconds(150)); }
+
+}  // namespace tarvo

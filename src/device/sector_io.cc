@@ -1,0 +1,189 @@
+#include "device/sector_io.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "base/context.h"
+#include "device/scsi_commands.h"
+
+namespace tarvo {
+
+namespace {
+
+std::uint32_t BlockSector(const VolumeState& v, std::uint32_t block) {
+  return static_cast<std::uint32_t>(v.volumeOrigin + std::int64_t{block} * v.sectorsPerBlock);
+}
+
+void TurnIntoScsiCommand(SectorRequest& request) {
+  if (request.command == kReadSectors) request.command = kScsiRead6;
+  else if (request.command == kWriteSectors) request.command = kScsiWrite6;
+}
+
+bool ShowsProgress(const Context& ctx, std::uint64_t sectors) {
+  return sectors > 5u * ctx.volume.transferSectors;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n) {
+  if (n == 0) FatalError(ctx, kTextZeroAllocation);
+  try {
+    return std::vector<std::uint8_t>(n, 0);
+  } catch (const std::bad_alloc&) {
+    FatalError(ctx, kTextNoMemory);
+  }
+}
+
+std::uint16_t SectorEntry(Context& ctx, SectorRequest& request) {
+  return ctx.device.sectorEntry == SectorEntryKind::k1024 ? SendSectorRequest1024(ctx, request)
+                                                          : SendSectorRequest(ctx, request);
+}
+
+std::uint16_t SendSectorRequest(Context& ctx, SectorRequest& request) {
+  request.hostAdapter = ctx.device.hostAdapterId;
+  TurnIntoScsiCommand(request);
+  std::uint8_t status = kSsErr;
+  for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
+    if (ctx.device.resetBeforeTransfer) ResetDevice(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
+    status = ScsiReadWrite6(ctx, request);
+    if (status == kSsComp) return 0;
+  }
+  return status;
+}
+
+// Logical 512-byte sectors s .. s+c-1 lie in physical 1024-byte sectors
+// s/2 .. (s+c-1)/2. The transfer goes through a buffer of whole physical
+// sectors. A write that covers only half of its first or last physical
+// sector first reads that sector, so the neighbouring logical sector is
+// kept: a write at an odd start keeps the first half, a write that ends
+// inside a physical sector keeps the second half.
+std::uint16_t SendSectorRequest1024(Context& ctx, SectorRequest& request) {
+  TurnIntoScsiCommand(request);
+  const std::uint32_t s = request.startSector;
+  const std::uint16_t c = request.sectorCount;
+  const std::size_t bytes = std::size_t{c} * 512;
+  if (c == 0 || request.buffer.size() < bytes) return kSsErr;
+  const std::uint32_t firstPhysical = s / 2;
+  const std::uint32_t lastPhysical = (s + c - 1) / 2;
+  const auto physicalCount = static_cast<std::uint16_t>(lastPhysical - firstPhysical + 1);
+  const std::size_t offset = (s % 2) * 512;
+  std::vector<std::uint8_t> physical(std::size_t{physicalCount} * 1024, 0);
+  const bool write = request.command == kScsiWrite6;
+
+  auto transfer = [&](std::uint16_t command, std::uint32_t first, std::uint16_t count, std::span<std::uint8_t> into) {
+    SectorRequest r;
+    r.command = command;
+    r.target = request.target;
+    r.startSector = first;
+    r.sectorCount = count;
+    r.buffer = into;
+    return SendSectorRequest(ctx, r);
+  };
+
+  if (write) {
+    if (s % 2 == 1) {
+      if (std::uint16_t st = transfer(kScsiRead6, firstPhysical, 1, std::span(physical).first(1024))) return st;
+    }
+    if ((s + c) % 2 == 1) {
+      if (std::uint16_t st = transfer(kScsiRead6, lastPhysical, 1, std::span(physical).last(1024))) return st;
+    }
+    std::memcpy(physical.data() + offset, request.buffer.data(), bytes);
+  }
+  std::uint16_t status = transfer(request.command, firstPhysical, physicalCount, physical);
+  if (!write && status == 0) std::memcpy(request.buffer.data(), physical.data() + offset, bytes);
+  return status;
+}
+
+TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount) {
+  TransferResult result;
+  std::uint32_t sector = BlockSector(ctx.volume, firstBlock);
+  const std::uint32_t total = static_cast<std::uint32_t>((std::uint64_t{byteCount} + 511) / 512);
+  std::uint32_t remaining = total;
+  const bool progress = ShowsProgress(ctx, remaining);
+  std::vector<std::uint8_t> buffer = AllocZeroed(ctx, std::size_t{ctx.volume.transferSectors} * 512);
+  SectorRequest request;
+  while (remaining > 0) {
+    AdvanceWaitCursor(ctx);
+    request.command = kScsiRead6;
+    request.target = ctx.volume.targetId;
+    request.startSector = sector;
+    request.sectorCount = static_cast<std::uint16_t>(std::min<std::uint32_t>(remaining, ctx.volume.transferSectors));
+    request.buffer = buffer;
+    const std::uint16_t count = request.sectorCount;
+    if (progress) ShowProgress(ctx, remaining, total);
+    if (SectorEntry(ctx, request) != 0) {
+      // An unreadable run becomes zeros in the file, never stale data.
+      ctx.ui->Beep();
+      std::fill(buffer.begin(), buffer.end(), 0);
+      result.failedSectors += count;
+    }
+    const std::size_t n = std::min<std::size_t>(std::size_t{count} * 512, byteCount);
+    if (std::fwrite(buffer.data(), 1, n, file) != n) {
+      result.fileError = true;
+      break;
+    }
+    remaining -= count;
+    sector += count;
+    byteCount -= static_cast<std::uint32_t>(n);
+  }
+  return result;
+}
+
+TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount) {
+  TransferResult result;
+  std::uint32_t sector = BlockSector(ctx.volume, firstBlock);
+  const std::uint32_t total = blockCount * ctx.volume.sectorsPerBlock;
+  std::uint32_t remaining = total;
+  const bool progress = ShowsProgress(ctx, remaining);
+  std::vector<std::uint8_t> buffer = AllocZeroed(ctx, std::size_t{ctx.volume.transferSectors} * 512);
+  SectorRequest request;
+  while (remaining > 0) {
+    AdvanceWaitCursor(ctx);
+    const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(remaining, ctx.volume.transferSectors));
+    const std::size_t want = std::size_t{count} * 512;
+    const std::size_t got = std::fread(buffer.data(), 1, want, file);
+    if (got < want) {
+      if (std::ferror(file)) result.fileError = true;
+      // Past the end of the PC file the blocks are filled with zeros.
+      std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(got), buffer.begin() + static_cast<std::ptrdiff_t>(want), 0);
+    }
+    request.command = kScsiWrite6;
+    request.target = ctx.volume.targetId;
+    request.startSector = sector;
+    request.sectorCount = count;
+    request.buffer = buffer;
+    if (progress) ShowProgress(ctx, remaining, total);
+    if (SectorEntry(ctx, request) != 0) result.failedSectors += count;
+    remaining -= count;
+    sector += count;
+  }
+  SetStatus(ctx, std::nullopt);
+  return result;
+}
+
+TransferResult ClearLeadingSectors(Context& ctx, std::int32_t n) {
+  TransferResult result;
+  std::vector<std::uint8_t> buffer = AllocZeroed(ctx, 64 * 512);
+  SetStatus(ctx, ctx.messages[kMsgResettingSectors]);
+  const std::int32_t first = n;
+  const bool progress = n > 0 && ShowsProgress(ctx, static_cast<std::uint32_t>(n));
+  SectorRequest request;
+  std::uint32_t sector = 0;
+  while (n > 0) {
+    AdvanceWaitCursor(ctx);
+    if (progress) ShowProgress(ctx, static_cast<unsigned long>(n), static_cast<unsigned long>(first));
+    request.command = kScsiWrite6;
+    request.target = ctx.volume.targetId;
+    request.startSector = sector;
+    request.sectorCount = 64;
+    request.buffer = buffer;
+    if (SectorEntry(ctx, request) != 0) result.failedSectors += 64;
+    sector += 64;
+    n -= 64;
+  }
+  SetStatus(ctx, std::nullopt);
+  return result;
+}
+
+}  // namespace tarvo

@@ -1,0 +1,170 @@
+#include "ui/device_dialog.h"
+
+#include <optional>
+#include <vector>
+
+#include "base/big_endian.h"
+#include "base/context.h"
+#include "device/scsi_commands.h"
+#include "ui/text_answers.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kCapacityAttempts = 10;
+
+// The rows of one adapter in the table: its header and the drives after it.
+struct AdapterRows {
+  std::size_t header = 0;
+  std::size_t end = 0;  // one past the last drive row
+  std::size_t drives() const { return end - header - 1; }
+};
+
+std::optional<AdapterRows> FindAdapter(const DeviceTable& table, std::uint8_t adapter);
+std::size_t DrivesOn(const DeviceTable& table, std::uint8_t adapter);
+
+}  // namespace
+
+void DeviceDialog::Open() {
+  ctx_.volume.targetId = kNoDevice;
+  ctx_.device.hostAdapterId = 0;
+  nextEnabled_ = precedingEnabled_ = false;
+  adapterCount_ = ScanBus(ctx_, table_) >> 8;
+  if (adapterCount_ == 0) {
+    MessageDialog(ctx_, kMsgNoScsiDevice);
+    Finish(kEndOfTable);
+    return;
+  }
+  ShowAdapter();
+}
+
+void DeviceDialog::ClickTarget(std::uint8_t target) {
+  if (closed_ || target >= rows_.size() || !rows_[target].enabled) return;
+  ctx_.volume.targetId = target;
+}
+
+void DeviceDialog::NextHost() {
+  if (closed_ || !nextEnabled_) return;
+  ++ctx_.device.hostAdapterId;
+  ShowAdapter();
+}
+
+void DeviceDialog::PrecedingHost() {
+  if (closed_ || !precedingEnabled_) return;
+  std::uint8_t& adapter = ctx_.device.hostAdapterId;
+  do --adapter;
+  while (DrivesOn(table_, adapter) == 0);  // enabled only when such an adapter exists
+  ShowAdapter();
+}
+
+void DeviceDialog::Ok() {
+  if (closed_) return;
+  std::uint8_t target = ctx_.volume.targetId;
+  if (target == kNoDevice) {
+    MessageDialog(ctx_, kMsgSelectDrive);
+    return;
+  }
+  std::vector<std::uint8_t> reply(512);
+  for (int attempt = 1; ScsiReadCapacity(ctx_, ctx_.device.hostAdapterId, target, reply) != kSsComp; ++attempt)
+    if (attempt == kCapacityAttempts) FatalError(ctx_, ctx_.messages[kMsgDriveNotReady]);
+  std::uint32_t lastBlock = GetU32(reply, 0);
+  std::uint32_t blockLength = GetU32(reply, 4);
+  // Any other block length would make the sector entry points move the wrong
+  // number of bytes; the medium is then kept at the size it had.
+  if (IsSupportedSectorSize(blockLength)) {
+    ctx_.volume.sectorSize = static_cast<std::uint16_t>(blockLength);
+    ctx_.device.sectorEntry = blockLength == 1024 ? SectorEntryKind::k1024 : SectorEntryKind::k512;
+  }
+  // The last sector's number, one less than the count; the partition map
+  // read at the mount replaces it with the medium's block count.
+  if (lastBlock != 0) ctx_.volume.deviceSectors = LastSectorOf(lastBlock, blockLength);
+  Finish(1);
+}
+
+void DeviceDialog::Cancel() {
+  if (closed_) return;
+  ctx_.device.hostAdapterId = kNoDevice;
+  ctx_.volume.targetId = kNoDevice;
+  Finish(0);
+}
+
+void DeviceDialog::Close() {
+  if (closed_) return;
+  ctx_.volume.targetId = kNoDevice;
+  Finish(0);
+}
+
+void DeviceDialog::ApplyAnswer(std::string_view text) {
+  std::string answer = NormalizeAnswer(text);
+  if (answer.size() == 1 && answer[0] >= '0' && answer[0] <= '7') {
+    auto target = static_cast<std::uint8_t>(answer[0] - '0');
+    if (!rows_[target].enabled) {
+      MessageDialog(ctx_, kMsgSelectDrive);
+      return;
+    }
+    ClickTarget(target);
+    Ok();
+  } else if (answer == "next") {
+    NextHost();
+  } else if (answer == "previous") {
+    PrecedingHost();
+  } else if (answer.empty() || answer == "ok") {
+    Ok();
+  } else if (answer == "cancel") {
+    Cancel();
+  } else {
+    ctx_.ui->Beep();
+  }
+}
+
+std::uint8_t DeviceDialog::shownAdapter() const { return ctx_.device.hostAdapterId; }
+
+std::uint8_t DeviceDialog::selectedTarget() const { return ctx_.volume.targetId; }
+
+// Shows `hostAdapterId`, or the first adapter after it that has drives.
+void DeviceDialog::ShowAdapter() {
+  std::uint8_t& adapter = ctx_.device.hostAdapterId;
+  while (adapter + 1 < adapterCount_ && DrivesOn(table_, adapter) == 0) ++adapter;
+  rows_.fill(Row{});
+  driverName_.clear();
+  ctx_.volume.targetId = kNoDevice;
+  if (std::optional<AdapterRows> rows = FindAdapter(table_, adapter)) {
+    driverName_ = table_[rows->header].product;
+    for (std::size_t i = rows->header + 1; i < rows->end; ++i) {
+      const DeviceRow& drive = table_[i];
+      rows_[drive.target] = Row{true, drive.vendor, drive.product, drive.revision};
+    }
+    if (rows->drives() == 1) ctx_.volume.targetId = table_[rows->header + 1].target;
+  }
+  nextEnabled_ = adapter + 1 < adapterCount_;
+  precedingEnabled_ = false;
+  for (std::uint8_t earlier = 0; earlier < adapter; ++earlier)
+    if (DrivesOn(table_, earlier) != 0) precedingEnabled_ = true;
+}
+
+void DeviceDialog::Finish(int result) {
+  result_ = result;
+  closed_ = true;
+}
+
+namespace {
+
+std::optional<AdapterRows> FindAdapter(const DeviceTable& table, std::uint8_t adapter) {
+  for (std::size_t i = 0; i < table.size() && table[i].adapter != kEndOfTable; ++i) {
+    if (table[i].adapter != adapter || table[i].target != kEndOfTable) continue;
+    std::size_t end = i + 1;
+    while (end < table.size() && table[end].adapter == adapter && table[end].target < 8) ++end;
+    return AdapterRows{i, end};
+  }
+  return std::nullopt;
+}
+
+std::size_t DrivesOn(const DeviceTable& table, std::uint8_t adapter) {
+  std::optional<AdapterRows> rows = FindAdapter(table, adapter);
+  return rows ? rows->drives() : 0;
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,160 @@
+#include "ui/listing.h"
+
+#include <algorithm>
+
+#include "base/context.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kListTop = 72;
+
+std::string RightAligned(const std::string& text, std::size_t width) {
+  if (text.size() >= width) return text.substr(text.size() - width);
+  return std::string(width - text.size(), ' ') + text;
+}
+
+}  // namespace
+
+std::string LengthText(std::uint32_t length) {
+  // The last digit stands in the 7th of 8 positions, the 8th is a blank or
+  // the unit letter.
+  std::uint64_t value = length;
+  char unit = ' ';
+  if (value > 9999999) {
+    value /= 1024;
+    unit = 'k';
+    if (value > 9999999) {
+      value /= 1024;
+      unit = 'M';
+    }
+  }
+  return RightAligned(std::to_string(value), 7) + unit;
+}
+
+std::string ValenceText(std::uint32_t valence) { return RightAligned("[" + std::to_string(valence) + "]", 8); }
+
+ListingMode CurrentListingMode(std::uint16_t modeFlags) {
+  if (modeFlags & kListSignature) return ListingMode::kWithSignature;
+  if (modeFlags & kListExtended) return ListingMode::kExtended;
+  return ListingMode::kShort;
+}
+
+std::uint16_t PageSize(ListingMode mode) { return mode == ListingMode::kShort ? 36 : 18; }
+
+void ResizeListing(ListingView& view, std::uint32_t valence) {
+  const auto wanted = static_cast<std::uint16_t>(std::min<std::uint32_t>(valence, 0xFFFE));
+  if (wanted > view.capacity) view.capacity = wanted;
+  else if (wanted < kStartCapacity && view.capacity > kStartCapacity) view.capacity = kStartCapacity;
+  view.rows.resize(view.capacity);
+}
+
+std::uint16_t ShownRows(ListingView& view, ListingMode mode) {
+  std::uint16_t shown = view.count > view.first ? std::min<std::uint16_t>(view.count - view.first, PageSize(mode)) : 0;
+  view.next = static_cast<std::uint16_t>(view.first + shown);
+  return shown;
+}
+
+std::uint16_t HitTest(const ListingView& view, ListingMode mode, bool driveSelected, int x, int y, int half,
+                      int lineHeight) {
+  if (!driveSelected || y < kListTop || lineHeight <= 0) return kNoRow;
+  const int shown = view.next > view.first ? view.next - view.first : 0;
+  const int lines = mode == ListingMode::kShort ? (shown + 1) / 2 : shown;
+  const int line = (y - kListTop) / lineHeight;
+  if (line >= lines) return kNoRow;
+  if (mode != ListingMode::kShort) return static_cast<std::uint16_t>(line);
+  const int row = 2 * line + (x >= half ? 1 : 0);
+  return row < shown ? static_cast<std::uint16_t>(row) : kNoRow;
+}
+
+void SelectEntry(ListingView& view, std::uint16_t i) {
+  if (i < view.count) view.rows[i].selected = true;
+}
+
+void DeselectEntry(ListingView& view, std::uint16_t i) {
+  if (i < view.count) view.rows[i].selected = false;
+}
+
+bool IsSelected(const ListingView& view, std::uint16_t i) { return i < view.count && view.rows[i].selected; }
+
+bool IsFolder(const ListingView& view, std::uint16_t i) { return i < view.count && view.rows[i].kind == kKindFolder; }
+
+void SelectAll(ListingView& view) {
+  for (std::uint16_t i = 0; i < view.count; ++i) view.rows[i].selected = true;
+}
+
+void DeselectAll(ListingView& view) {
+  for (std::uint16_t i = 0; i < view.count; ++i) view.rows[i].selected = false;
+}
+
+void InvertSelection(ListingView& view) {
+  for (std::uint16_t i = 0; i < view.count; ++i) view.rows[i].selected = !view.rows[i].selected;
+}
+
+std::uint16_t CountSelected(const ListingView& view) {
+  return static_cast<std::uint16_t>(
+      std::count_if(view.rows.begin(), view.rows.begin() + view.count, [](const ListingEntry& e) { return e.selected; }));
+}
+
+std::uint16_t TakeFirstSelected(ListingView& view) {
+  for (std::uint16_t i = 0; i < view.count; ++i) {
+    if (view.rows[i].selected) {
+      view.rows[i].selected = false;
+      return i;
+    }
+  }
+  return kNoRow;
+}
+
+std::uint16_t FindSelectedFolder(const ListingView& view, std::uint16_t start) {
+  for (std::uint32_t i = start == kNoRow ? 0 : start + 1u; i < view.count; ++i)
+    if (view.rows[i].selected && view.rows[i].kind == kKindFolder) return static_cast<std::uint16_t>(i);
+  return kNoRow;
+}
+
+void NextScreen(ListingView& view) {
+  view.first = view.next;
+  view.next = 0;
+  view.backPagingEnabled = true;
+}
+
+void FirstScreen(ListingView& view) {
+  view.backPagingEnabled = false;
+  view.first = 0;
+  view.next = 0;
+}
+
+void PrecedingScreen(ListingView& view, ListingMode mode) {
+  if (PageSize(mode) < view.first) {
+    view.first = static_cast<std::uint16_t>(view.first - PageSize(mode));
+  } else {
+    view.first = 0;
+    view.backPagingEnabled = false;
+  }
+  view.next = 0;
+}
+
+bool SetListingMode(ListingView& view, std::uint16_t& modeFlags, ListingMode mode) {
+  const bool extended = modeFlags & kListExtended;
+  const bool signature = modeFlags & kListSignature;
+  switch (mode) {
+    case ListingMode::kShort:
+      if (!extended && !signature) return false;
+      view.first = static_cast<std::uint16_t>(view.first / 36 * 36);
+      modeFlags &= static_cast<std::uint16_t>(~(kListExtended | kListSignature));
+      break;
+    case ListingMode::kExtended:
+      if (extended && !signature) return false;
+      modeFlags = static_cast<std::uint16_t>((modeFlags | kListExtended) & ~kListSignature);
+      break;
+    case ListingMode::kWithSignature:
+      if (signature && !extended) return false;
+      modeFlags = static_cast<std::uint16_t>((modeFlags | kListSignature) & ~kListExtended);
+      break;
+  }
+  view.next = 0;
+  return true;
+}
+
+}  // namespace tarvo

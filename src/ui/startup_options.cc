@@ -1,0 +1,127 @@
+#include "ui/startup_options.h"
+
+#include <cctype>
+
+namespace tarvo {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The one-letter options /A, /L and /R (also with '-', either case).
+void ApplyLetterOption(const std::string& token, StartupOptions& options) {
+  if (token.size() < 2) return;
+  switch (std::toupper(static_cast<unsigned char>(token[1]))) {
+    case 'A':
+      // Each digit is taken on its own: /A03 is adapter 0, target 3.
+      options.adapterOption = true;
+      if (token.size() > 2 && IsDigit(token[2])) options.hostAdapter = token[2] - '0';
+      if (token.size() > 3 && IsDigit(token[3])) options.target = token[3] - '0';
+      break;
+    case 'L': {
+      // A first character that is not a letter separates the name: /L:name.
+      std::string name = token.substr(2);
+      if (!name.empty() && !std::isalpha(static_cast<unsigned char>(name[0]))) name.erase(0, 1);
+      options.logName = name;
+      break;
+    }
+    case 'R':
+      options.reset = true;
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>& args, std::string& error) {
+  StartupOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](const char* what) -> const std::string* {
+      if (i + 1 >= args.size()) {
+        error = a + " needs " + what;
+        return nullptr;
+      }
+      return &args[++i];
+    };
+    if (a == "--image") {
+      const std::string* v = value("an image path");
+      if (!v) return std::nullopt;
+      options.images.push_back(*v);
+    } else if (a == "--create") {
+      const std::string* size = value("a size in MB and a path");
+      if (!size) return std::nullopt;
+      const std::string* path = value("a path after the size");
+      if (!path) return std::nullopt;
+      std::string digits = *size;
+      if (digits.size() > 2 && (digits.ends_with("MB") || digits.ends_with("mb"))) digits.resize(digits.size() - 2);
+      int mb = 0;
+      for (char c : digits) {
+        if (!IsDigit(c) || mb > 10000) {
+          error = "--create: \"" + *size + "\" is not a cartridge size (44, 88, 105, 200 or 270)";
+          return std::nullopt;
+        }
+        mb = mb * 10 + (c - '0');
+      }
+      if (digits.empty()) {
+        error = "--create: the size is missing";
+        return std::nullopt;
+      }
+      options.creates.push_back({mb, *path});
+    } else if (a == "--scsi") {
+      options.scsi = true;
+    } else if (a == "--demo") {
+      options.demo = true;
+    } else if (a == "--yes") {
+      options.yes = true;
+    } else if (a == "--verbose") {
+      options.verbose = true;
+    } else if (a == "--help" || a == "-h" || a == "-?") {
+      options.help = true;
+    } else if (a == "-c") {
+      const std::string* v = value("a command line");
+      if (!v) return std::nullopt;
+      options.actions.push_back({StartupAction::kCommand, *v});
+    } else if (a == "--menu") {
+      const std::string* v = value("a menu command number");
+      if (!v) return std::nullopt;
+      if (v->empty() || v->size() > 3 || !IsDigit((*v)[0]) || !IsDigit(v->back())) {
+        error = "--menu: \"" + *v + "\" is not a menu command number";
+        return std::nullopt;
+      }
+      options.actions.push_back({StartupAction::kMenu, *v});
+    } else if (a == "--select") {
+      const std::string* v = value("a name pattern");
+      if (!v) return std::nullopt;
+      options.actions.push_back({StartupAction::kSelect, *v});
+    } else if (a.starts_with("--")) {
+      error = "unknown option " + a;
+      return std::nullopt;
+    } else if (a.size() >= 2 && (a[0] == '/' || a[0] == '-')) {
+      ApplyLetterOption(a, options);
+    }
+  }
+  return options;
+}
+
+std::string UsageText(const std::string& program) {
+  return "usage: " + program +
+         " [--image PATH[,ro][,1024]]... [--create SIZE PATH] [--scsi] [--demo]\n"
+         "       [/A<h><t>] [/L<name>] [/R] [--yes] [--verbose]\n"
+         "       [-c LINE | --menu N | --select PATTERN]...\n"
+         "  --image PATH      attach an image file as a cartridge drive (,ro write-protected;\n"
+         "                    ,1024 a medium with 1024-byte sectors)\n"
+         "  --create SIZE PATH  create a blank 44, 88, 105, 200 or 270 MB cartridge image\n"
+         "  --scsi            also offer the machine's real SCSI drives\n"
+         "  --demo            attach the built-in demo cartridge\n"
+         "  /A<h><t>          use host adapter h, target t\n"
+         "  /L<name>          log copies and changes to the file name (default tarvo.log)\n"
+         "  /R                reset the drive before every transfer\n"
+         "  -c LINE           run a typed command (DIR, CD, COPY, ...)\n"
+         "  --menu N          run menu command N\n"
+         "  --select PATTERN  select the listed items whose names match PATTERN\n";
+}
+
+}  // namespace tarvo

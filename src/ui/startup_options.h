@@ -1,0 +1,60 @@
+// The start-up options that both front ends share.
+//
+//   --image PATH[,ro][,1024]  attach an image file as the next cartridge drive
+//                             (repeatable; ro = write-protected, 1024 = a
+//                             medium with 1024-byte sectors)
+//   --create SIZE PATH        create a blank 44/88/105/200/270 MB cartridge
+//                             image and attach it (an existing file is refused)
+//   --scsi                    add the machine's real SCSI host adapters
+//   --demo                    attach the built-in demo cartridge
+//   /A<h><t>  /L<name>  /R    drive, log file and reset mode; '-' may stand
+//                             for '/', and the letter may be in either case
+//   --yes, --verbose          answer every OK/Yes question with OK/Yes; show
+//                             status texts (console)
+// Actions, run in order after start-up (console):
+//   -c LINE          a typed command
+//   --menu N         menu command N
+//   --select PATTERN select the rows whose names match PATTERN
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvo {
+
+struct StartupAction {
+  enum Kind { kCommand, kMenu, kSelect } kind;
+  std::string text;  // the command line, the menu number or the pattern
+};
+
+struct StartupOptions {
+  std::vector<std::string> images;  // PATH[,ro][,1024] as given
+  struct Create {
+    int megabytes = 0;
+    std::string path;
+  };
+  std::vector<Create> creates;
+  bool scsi = false;
+  bool demo = false;
+  bool yes = false;
+  bool verbose = false;
+  bool help = false;
+  // /A: the adapter and target digits, each only when given.
+  bool adapterOption = false;
+  std::optional<int> hostAdapter;
+  std::optional<int> target;
+  std::optional<std::string> logName;  // /L: "" means the default name
+  bool reset = false;                  // /R
+  std::vector<StartupAction> actions;
+};
+
+// Parses the arguments (without the program name). On a bad option returns
+// nullopt and a message in `error`. Unknown one-letter options and plain
+// words are ignored, as the program always did.
+std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>& args, std::string& error);
+
+// The usage text of the front ends.
+std::string UsageText(const std::string& program);
+
+}  // namespace tarvo

@@ -1,0 +1,64 @@
+#include "ui/text_ui.h"
+
+#include "ui/device_dialog.h"
+#include "ui/text_answers.h"
+
+namespace tarvo {
+
+template <typename T, typename Parse>
+T TextUi::Ask(std::string_view dialog, const std::string& text, Parse parse) {
+  Present(dialog, text, false);
+  for (int tries = 0; tries < 3; ++tries) {
+    std::optional<std::string> line = ReadAnswer();
+    if (!line) break;
+    if (std::optional<T> answer = parse(*line)) return *answer;
+    Present(dialog, text, true);
+  }
+  return *parse("");
+}
+
+Answer TextUi::ShowMessageBox(const std::string& text, const std::string&, Buttons buttons) {
+  return Ask<Answer>("box", text, [buttons](std::string_view a) { return ParseBoxAnswer(a, buttons); });
+}
+
+SameDriveChoice TextUi::AskSameDrive() {
+  return Ask<SameDriveChoice>("DLG_SAME", "Drive to be used\nDo you want to\nuse the same drive ? [same/rescan/cancel]",
+                              ParseSameDriveAnswer);
+}
+
+CapacityAnswer TextUi::AskCapacity() {
+  return Ask<CapacityAnswer>("DLG_CAPA",
+                             "Data medium to format\nSyQuest Cartridges: 44 MB, 88 MB, 200 MB, 105 MB, 270 MB "
+                             "[size/cancel]",
+                             ParseCapacityAnswer);
+}
+
+void TextUi::RunDeviceDialog(DeviceDialog& dialog) {
+  bool defaulted = false;
+  for (int round = 0; !dialog.closed() && round < 1000; ++round) {
+    Present("DLG_DEV", DescribeDeviceDialog(dialog), round > 0);
+    std::optional<std::string> line = ReadAnswer();
+    if (line) dialog.ApplyAnswer(*line);
+    else if (!defaulted) dialog.ApplyAnswer(""), defaulted = true;
+    else dialog.Cancel();
+  }
+}
+
+std::string DescribeDeviceDialog(const DeviceDialog& dialog) {
+  std::string text = "Device selection\nDriver: " + dialog.driverName() + "\nId  Typ       Model             Release\n";
+  for (std::size_t t = 0; t < dialog.rows().size(); ++t) {
+    const DeviceDialog::Row& row = dialog.rows()[t];
+    if (!row.enabled) continue;
+    std::string line = std::to_string(t) + (t == dialog.selectedTarget() ? " * " : "   ");
+    line += row.vendor + std::string(row.vendor.size() < 10 ? 10 - row.vendor.size() : 1, ' ');
+    line += row.product + std::string(row.product.size() < 18 ? 18 - row.product.size() : 1, ' ');
+    text += line + row.revision + "\n";
+  }
+  text += "[target number";
+  if (dialog.nextEnabled()) text += "/next";
+  if (dialog.precedingEnabled()) text += "/previous";
+  text += "/ok/cancel]";
+  return text;
+}
+
+}  // namespace tarvo

@@ -1,0 +1,43 @@
+// A user interface driven by typed answers: the common ground of the
+// console front end and the scripted test double.
+//
+// Questions and dialogs are presented as text and answered with one line in
+// the language of text_answers.h. An answer that names no button is asked
+// again (at most three times) and then taken as the default. At the end of
+// input a dialog gets its default button once and "cancel" afterwards, so
+// no dialog can wait forever.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/user_interface.h"
+
+namespace tarvo {
+
+class TextUi : public UserInterface {
+ public:
+  Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) override;
+  void RunDeviceDialog(DeviceDialog& dialog) override;
+  SameDriveChoice AskSameDrive() override;
+  CapacityAnswer AskCapacity() override;
+
+ protected:
+  // Shows a question or a dialog: `dialog` is "box" or the dialog's name,
+  // `text` what it says; `again` is set when the same dialog is shown anew
+  // after an answer changed it.
+  virtual void Present(std::string_view dialog, const std::string& text, bool again) = 0;
+  // The next answer, or nullopt at the end of input.
+  virtual std::optional<std::string> ReadAnswer() = 0;
+
+ private:
+  // Asks until `parse` accepts an answer; the default at the end of input.
+  template <typename T, typename Parse>
+  T Ask(std::string_view dialog, const std::string& text, Parse parse);
+};
+
+// The dialog as text: the drive table, the driver and the buttons.
+std::string DescribeDeviceDialog(const DeviceDialog& dialog);
+
+}  // namespace tarvo

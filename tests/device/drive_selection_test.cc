@@ -1,0 +1,212 @@
+#include "device/drive_selection.h"
+
+#include <gtest/gtest.h>
+
+#include "base/context.h"
+#include "support/fake_scsi_bus.h"
+#include "ui/scripted_ui.h"
+
+namespace tarvo {
+namespace {
+
+using testing::FakeAdapter;
+using testing::FakeDrive;
+using testing::FakeScsiBus;
+using testing::kOpInquiry;
+using testing::kOpReadCapacity;
+
+class DriveSelectionTest : public ::testing::Test {
+ protected:
+  DriveSelectionTest() {
+    ctx.scsi = &bus;
+    ctx.ui = &ui;
+  }
+  FakeDrive& AddDrive(std::uint8_t adapter, std::uint8_t target, FakeDrive drive = {}) {
+    while (bus.adapters.size() <= adapter) bus.adapters.push_back(FakeAdapter{});
+    return bus.adapters[adapter].targets[target] = drive;
+  }
+
+  FakeScsiBus bus;
+  ScriptedUi ui;
+  Context ctx;
+};
+
+TEST_F(DriveSelectionTest, ScanListsOnlyCartridgeDrivesUnderTheirAdapter) {
+  AddDrive(0, 1, {.vendor = "syquest", .product = "EZ135S"});  // lower-case vendor is enough
+  AddDrive(0, 2, {.vendor = "IBM", .product = "DORS-32160"});
+  AddDrive(0, 3, {.deviceType = 5, .vendor = "SYQUEST"});  // not direct access
+  AddDrive(0, 5, {.vendor = "ACME", .product = "sq3270s", .revision = "2.1"});
+  bus.adapters.push_back(FakeAdapter{"SECOND HA", {}});
+  ctx.volume.targetId = 4;
+
+  DeviceTable table;
+  EXPECT_EQ(ScanBus(ctx, table), (2 << 8) | 2);
+  EXPECT_EQ(table[0].adapter, 0);
+  EXPECT_EQ(table[0].target, kEndOfTable);
+  EXPECT_EQ(table[0].deviceType, 3);
+  EXPECT_EQ(table[0].product, "FAKE ASPI");
+  EXPECT_EQ(table[1].target, 1);
+  EXPECT_EQ(table[1].vendor, "syquest ");
+  EXPECT_EQ(table[1].product, "EZ135S          ");
+  EXPECT_EQ(table[2].target, 5);
+  EXPECT_EQ(table[2].revision, "2.1 ");
+  EXPECT_EQ(table[3].adapter, 1);
+  EXPECT_EQ(table[3].deviceType, 1);
+  EXPECT_EQ(table[3].product, "SECOND HA");
+  EXPECT_EQ(table[4].adapter, kEndOfTable);
+  EXPECT_EQ(ctx.volume.targetId, 4);  // the scan leaves the selection alone
+}
+
+TEST_F(DriveSelectionTest, ScanStopsAtTheTableLimit) {
+  for (std::uint8_t a = 0; a < 4; ++a)
+    for (std::uint8_t t = 0; t < 8; ++t) AddDrive(a, t);
+  DeviceTable table;
+  EXPECT_EQ(ScanBus(ctx, table), (3 << 8) | 21);
+  EXPECT_EQ(table[18].adapter, 2);
+  EXPECT_EQ(table[18].deviceType, 6);  // header and five drives
+  EXPECT_EQ(table[23].target, 4);
+  EXPECT_EQ(table[24].adapter, kEndOfTable);
+}
+
+TEST_F(DriveSelectionTest, ScanRetriesInquiryFiveTimesAndStillUsesTheData) {
+  AddDrive(0, 0, {.inquiryFailures = 3});
+  AddDrive(0, 1, {.inquiryFailures = 10});
+  DeviceTable table;
+  EXPECT_EQ(ScanBus(ctx, table) & 0xFF, 2);
+  EXPECT_EQ(bus.Count(SrbCommand::kExecScsiCmd, kOpInquiry), 4 + 5);
+}
+
+TEST_F(DriveSelectionTest, StartupWithoutAdaptersEndsTheRun) {
+  EXPECT_THROW(StartupDriveSelection(ctx), FatalExit);
+  ASSERT_FALSE(ui.messages.empty());
+  EXPECT_EQ(ui.messages.back(), "Error initializing the ASPI manager.");
+}
+
+TEST_F(DriveSelectionTest, StartupKeepsAGivenSyQuestDrive) {
+  AddDrive(0, 3, {.inquiryFailures = 1});  // status 4 is still an answer
+  ctx.device.hostAdapterId = 0;
+  ctx.volume.targetId = 3;
+  ctx.device.sectorEntry = SectorEntryKind::k1024;
+  StartupDriveSelection(ctx);
+  EXPECT_EQ(ctx.device.hostAdapterId, 0);
+  EXPECT_EQ(ctx.volume.targetId, 3);
+  EXPECT_EQ(ctx.device.sectorEntry, SectorEntryKind::k512);
+  EXPECT_EQ(ctx.volume.adapterKind, AdapterKind::kAspi);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(ui.dialogs.empty());
+}
+
+TEST_F(DriveSelectionTest, StartupRefusesPairsThatAreNotUpperCaseSq) {
+  const FakeDrive refused[] = {
+      {.vendor = "SYQUEST", .product = "EZ135S"},  // the scan would take it
+      {.product = "sq3270s"},
+      {.deviceType = 5},
+  };
+  for (const FakeDrive& drive : refused) {
+    bus.adapters.clear();
+    AddDrive(1, 2, drive);
+    ui.messages.clear();
+    ctx.device.hostAdapterId = 1;
+    ctx.volume.targetId = 2;
+    StartupDriveSelection(ctx);
+    EXPECT_EQ(ctx.device.hostAdapterId, kNoDevice);
+    EXPECT_EQ(ctx.volume.targetId, kNoDevice);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Drive not ready or no floppy disk."});
+    EXPECT_EQ(ctx.volume.adapterKind, AdapterKind::kAspi);
+  }
+}
+
+TEST_F(DriveSelectionTest, StartupRefusesAPairWithoutTargetWithoutAsking) {
+  AddDrive(0, 0);
+  ctx.device.hostAdapterId = 0;  // "/A0": no target digit
+  StartupDriveSelection(ctx);
+  EXPECT_EQ(ctx.device.hostAdapterId, kNoDevice);
+  EXPECT_EQ(bus.Count(SrbCommand::kGetDeviceType), 0);
+  EXPECT_EQ(bus.Count(SrbCommand::kExecScsiCmd), 0);
+}
+
+TEST_F(DriveSelectionTest, StartupWithoutPairRunsTheDialog) {
+  AddDrive(0, 6, {.lastBlock = 131071, .blockLength = 1024});
+  StartupDriveSelection(ctx);
+  EXPECT_EQ(ui.dialogs, std::vector<std::string>{"DLG_DEV"});
+  EXPECT_EQ(ctx.volume.targetId, 6);
+  EXPECT_EQ(ctx.volume.sectorSize, 1024);
+  EXPECT_EQ(ctx.device.sectorEntry, SectorEntryKind::k1024);  // matches the chosen medium
+}
+
+TEST_F(DriveSelectionTest, AskSameDriveMapsTheButtons) {
+  ui.answers = {"same", "rescan", "cancel"};
+  EXPECT_EQ(AskSameDrive(ctx), -1);
+  EXPECT_EQ(AskSameDrive(ctx), 1);
+  EXPECT_EQ(AskSameDrive(ctx), 0);
+  EXPECT_EQ(AskSameDrive(ctx), -1);  // the default button
+}
+
+TEST_F(DriveSelectionTest, ReadCapacityCheckedReportsTheLastSector) {
+  AddDrive(0, 1, {.capacityFailures = 5, .lastBlock = 215439});
+  EXPECT_EQ(ReadCapacityChecked(ctx, 0, 1), 215439u);
+  EXPECT_EQ(bus.Count(SrbCommand::kExecScsiCmd, kOpReadCapacity), 6);
+  EXPECT_EQ(bus.Count(SrbCommand::kBusDeviceReset), 0);
+
+  AddDrive(0, 2, {.lastBlock = 65535, .blockLength = 1024});
+  EXPECT_EQ(ReadCapacityChecked(ctx, 0, 2), 131071u);  // in 512-byte sectors
+  EXPECT_EQ(ctx.volume.sectorSize, 1024);
+
+  AddDrive(0, 3, {.lastBlock = 1000, .blockLength = 2048});
+  EXPECT_EQ(ReadCapacityChecked(ctx, 0, 3), 1000u);
+  EXPECT_EQ(ctx.volume.sectorSize, 1024);  // unchanged
+}
+
+TEST_F(DriveSelectionTest, ReadCapacityCheckedResetsBeforeEveryAttemptAndGivesUpAfterSix) {
+  AddDrive(0, 4, {.capacityFailures = 100});
+  ctx.device.resetBeforeTransfer = true;
+  EXPECT_EQ(ReadCapacityChecked(ctx, 0, 4), 0u);
+  EXPECT_EQ(bus.Count(SrbCommand::kExecScsiCmd, kOpReadCapacity), 6);
+  EXPECT_EQ(bus.Count(SrbCommand::kBusDeviceReset), 6);
+  EXPECT_EQ(bus.sent.front().command, SrbCommand::kBusDeviceReset);
+  EXPECT_EQ(ui.statusLines, std::vector<std::string>{"Drive not ready or no floppy disk.|"});
+}
+
+TEST(FormatGeometryTest, BlockingFactorKeepsBelow65535Blocks) {
+  FormatGeometry small = GeometryForCapacity(86700, 512);
+  EXPECT_EQ(small.allocFactor, 2u);
+  EXPECT_EQ(small.allocBlockSize, 1024u);
+  EXPECT_EQ(small.bitmapSectors, 11u);
+
+  FormatGeometry large = GeometryForCapacity(524288, 512);
+  EXPECT_EQ(large.allocFactor, 9u);  // 524288 / 8 = 65536 is not below 65535
+  EXPECT_EQ(large.allocBlockSize, 4608u);
+  EXPECT_EQ(large.bitmapSectors, 15u);
+
+  EXPECT_EQ(GeometryForCapacity(131069, 512).allocFactor, 2u);  // 65534 blocks
+  EXPECT_EQ(GeometryForCapacity(131070, 512).allocFactor, 3u);  // 65535 blocks
+}
+
+TEST_F(DriveSelectionTest, FormatCapacityTakesTheDrivesAnswer) {
+  AddDrive(0, 0, {.lastBlock = 173455});
+  EXPECT_EQ(FormatCapacity(ctx, 0, 0), 173455u);
+  EXPECT_TRUE(ui.dialogs.empty());
+}
+
+TEST_F(DriveSelectionTest, FormatCapacityAsksWhenTheDriveDoesNotTell) {
+  AddDrive(0, 0, {.capacityFailures = 1000});
+  const std::pair<const char*, std::uint32_t> choices[] = {
+      {"44", 86700}, {"88", 173456}, {"200", 390696}, {"105", 215440}, {"270 MB", 524288}};
+  for (auto [answer, sectors] : choices) {
+    ui.answers = {answer};
+    EXPECT_EQ(FormatCapacity(ctx, 0, 0), sectors) << answer;
+    EXPECT_EQ(ctx.volume.deviceSectors, sectors);
+  }
+  EXPECT_EQ(GeometryForCapacity(86700, 512).allocFactor, 2u);
+
+  ctx.volume.deviceSectors = 1234;
+  for (const char* answer : {"cancel", "ok"}) {
+    ui.answers = {answer};
+    EXPECT_EQ(FormatCapacity(ctx, 0, 0), 0u) << answer;
+    EXPECT_EQ(ctx.volume.deviceSectors, 1234u);
+  }
+  EXPECT_EQ(ui.dialogs.size(), 7u);
+}
+
+}  // namespace
+}  // namespace tarvo
