@@ -20,6 +20,7 @@ inline constexpr std::uint8_t kSsComp = 1;
 inline constexpr std::uint8_t kSsErr = 4;
 inline constexpr std::uint8_t kSsInvalidHa = 0x81;
 inline constexpr std::uint8_t kSsNoDevice = 0x82;
+inline constexpr std::uint8_t kSsInvalidSrb = 0xE0;
 
 enum class SrbCommand : std::uint8_t {
   kHaInquiry = 0,

@@ -1,0 +1,368 @@
+#include "device/image_bus.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/big_endian.h"
+#include "device/cdb_fields.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr char kManagerName[] = "Tarvo image bus";
+constexpr std::uint8_t kHaStatDataOverrun = 0x12;
+constexpr std::size_t kInquiryLength = 36;
+
+struct CartridgeModel {
+  int megabytes;
+  std::uint32_t sectors;
+  const char* product;
+};
+
+constexpr CartridgeModel kCartridges[] = {
+    {44, 86700, "SQ555"},     {88, 173456, "SQ5110"},   {105, 215440, "SQ3105S"},
+    {200, 390696, "SQ5200C"}, {270, 524288, "SQ3270S"},
+};
+
+// Where the medium lies in an image file.
+struct MediumArea {
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+  bool diskCopy = false;
+};
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+MediumArea LocateMedium(int fd, std::uint64_t fileSize);
+const CartridgeModel& NearestModel(std::uint64_t mediumBytes);
+bool AllDigits(std::string_view text);
+bool MayNotWrite(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset);
+bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t offset);
+bool BufferHolds(const Srb& srb, std::uint64_t bytes) {
+  return bytes == 0 || (srb.buffer != nullptr && srb.bufLen >= bytes);
+}
+void FailDataOverrun(Srb& srb) {
+  srb.haStat = kHaStatDataOverrun;
+  srb.status = kSsErr;
+}
+void Complete(Srb& srb) { srb.status = kSsComp; }
+
+}  // namespace
+
+std::optional<ImageSpec> ParseImageOption(std::string_view text, std::string& error) {
+  ImageSpec spec;
+  bool sawReadOnly = false;
+  bool sawBlockSize = false;
+  for (int suffix = 0; suffix < 2; ++suffix) {
+    const std::size_t comma = text.rfind(',');
+    if (comma == std::string_view::npos) break;
+    const std::string_view tail = text.substr(comma + 1);
+    if (tail == "ro" && !sawReadOnly) {
+      spec.readOnly = sawReadOnly = true;
+    } else if (AllDigits(tail) && !sawBlockSize) {
+      if (tail != "512" && tail != "1024") {
+        error = "Unsupported block size " + std::string(tail) + " in \"" + std::string(text) +
+                "\" (512 or 1024).";
+        return std::nullopt;
+      }
+      spec.blockSize = tail == "512" ? 512 : 1024;
+      sawBlockSize = true;
+    } else {
+      break;
+    }
+    text = text.substr(0, comma);
+  }
+  if (text.empty()) {
+    error = "The image option needs a file name.";
+    return std::nullopt;
+  }
+  spec.path = std::string(text);
+  return spec;
+}
+
+std::uint32_t CartridgeSectors(int megabytes) {
+  for (const CartridgeModel& model : kCartridges) {
+    if (model.megabytes == megabytes) return model.sectors;
+  }
+  return 0;
+}
+
+std::string CreateBlankImage(const std::string& path, int megabytes) {
+  const std::uint32_t sectors = CartridgeSectors(megabytes);
+  if (sectors == 0) {
+    return "Unknown cartridge size " + std::to_string(megabytes) + " MB (44, 88, 105, 200 or 270).";
+  }
+  // O_EXCL: an existing file is refused, never truncated.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    if (errno == EEXIST) return "The file " + Quoted(path) + " already exists; it was left unchanged.";
+    return "Cannot create " + Quoted(path) + ": " + std::strerror(errno) + ".";
+  }
+  int error = ::ftruncate(fd, static_cast<off_t>(sectors) * 512) == 0 ? 0 : errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0) return "";
+  ::unlink(path.c_str());  // the file is ours: we just created it
+  return "Cannot create " + Quoted(path) + ": " + std::strerror(error) + ".";
+}
+
+ImageBus::~ImageBus() {
+  for (const Drive& drive : drives_) ::close(drive.fd);
+}
+
+std::string ImageBus::Attach(const ImageSpec& spec) {
+  if (drives_.size() >= kMaxImages) return "At most 8 image files can be attached.";
+  if (spec.blockSize != 512 && spec.blockSize != 1024) return "The block size of an image is 512 or 1024 bytes.";
+  const std::string name = Quoted(spec.path);
+  struct stat info {};
+  if (::stat(spec.path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return "The image file " + name + " does not exist.";
+    return "Cannot open the image file " + name + ": " + std::strerror(errno) + ".";
+  }
+  if (S_ISDIR(info.st_mode)) return name + " is a directory, not an image file.";
+  if (!S_ISREG(info.st_mode)) return name + " is not a regular file.";
+
+  Drive drive;
+  drive.blockSize = spec.blockSize;
+  drive.fd = ::open(spec.path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (drive.fd < 0) return "Cannot read the image file " + name + ": " + std::strerror(errno) + ".";
+  const MediumArea area = LocateMedium(drive.fd, static_cast<std::uint64_t>(info.st_size));
+  drive.dataOffset = area.offset;
+  drive.writeProtected = spec.readOnly || area.diskCopy;
+  const std::uint64_t blocks = area.length / spec.blockSize;
+  const char* failure = nullptr;
+  if (blocks == 0) failure = " is too small: it does not hold one whole block.";
+  if (blocks > UINT32_MAX) failure = " is too large for a SCSI drive.";
+  if (failure == nullptr && !drive.writeProtected) {
+    const int writable = ::open(spec.path.c_str(), O_RDWR | O_CLOEXEC);
+    if (writable >= 0) {
+      ::close(drive.fd);
+      drive.fd = writable;
+    } else if (!MayNotWrite(errno)) {
+      failure = " cannot be opened for writing.";
+    } else {
+      drive.writeProtected = true;
+    }
+  }
+  if (failure != nullptr) {
+    ::close(drive.fd);
+    return "The image file " + name + failure;
+  }
+  drive.blockCount = static_cast<std::uint32_t>(blocks);
+  drives_.push_back(drive);
+  return "";
+}
+
+bool ImageBus::RemovalPrevented(std::uint8_t target) const {
+  return target < drives_.size() && drives_[target].removalPrevented;
+}
+
+std::uint32_t ImageBus::GetSupportInfo() { return std::uint32_t{kSsComp} << 8 | 1; }
+
+void ImageBus::SendCommand(Srb& srb) {
+  if (srb.haId != 0) {
+    srb.haCount = 0;
+    srb.status = kSsInvalidHa;
+    return;
+  }
+  Drive* drive = FindDrive(srb);
+  switch (srb.command) {
+    case SrbCommand::kHaInquiry:
+      srb.haCount = 1;
+      srb.managerId.fill(0);
+      std::copy_n(kManagerName, std::min(sizeof kManagerName - 1, srb.managerId.size()), srb.managerId.begin());
+      Complete(srb);
+      return;
+    case SrbCommand::kGetDeviceType:
+      if (drive == nullptr) break;
+      srb.deviceType = kDeviceTypeDirectAccess;
+      Complete(srb);
+      return;
+    case SrbCommand::kExecScsiCmd:
+      if (drive == nullptr) break;
+      Execute(*drive, srb);
+      return;
+    case SrbCommand::kBusDeviceReset:
+      if (drive == nullptr) break;
+      Complete(srb);
+      return;
+    default:
+      srb.status = kSsInvalidSrb;
+      return;
+  }
+  srb.status = kSsNoDevice;
+}
+
+ImageBus::Drive* ImageBus::FindDrive(const Srb& srb) {
+  if (srb.lun != 0 || srb.target >= drives_.size()) return nullptr;
+  return &drives_[srb.target];
+}
+
+void ImageBus::Execute(Drive& drive, Srb& srb) {
+  const std::uint8_t opcode = srb.cdb[0];
+  switch (opcode) {
+    case kOpTestUnitReady:
+    case kOpRead6:
+    case kOpWrite6:
+    case kOpInquiry:
+    case kOpPreventAllow:
+    case kOpReadCapacity:
+    case kOpVerify10:
+      break;
+    default:
+      FailWithSense(srb, kSenseIllegalRequest, kAscInvalidOpcode);
+      return;
+  }
+  if (srb.cdbLen < CdbLengthOf(opcode) || srb.cdbLen > srb.cdb.size()) {
+    FailWithSense(srb, kSenseIllegalRequest, kAscInvalidFieldInCdb);
+    return;
+  }
+  switch (opcode) {
+    case kOpInquiry:
+      Inquiry(drive, srb);
+      return;
+    case kOpReadCapacity:
+      ReadCapacity(drive, srb);
+      return;
+    case kOpRead6:
+    case kOpWrite6:
+      ReadWrite6(drive, srb);
+      return;
+    case kOpVerify10:
+      Verify10(drive, srb);
+      return;
+    case kOpPreventAllow:
+      drive.removalPrevented = (srb.cdb[4] & 1) != 0;
+      Complete(srb);
+      return;
+    default:  // TEST UNIT READY: the cartridge is always in.
+      Complete(srb);
+      return;
+  }
+}
+
+// Standard INQUIRY data of a SCSI-2 removable direct-access drive, cut to
+// the allocation length; the rest of that length is zero-filled.
+void ImageBus::Inquiry(const Drive& drive, Srb& srb) {
+  const std::size_t length = std::min<std::size_t>(srb.cdb[4], srb.bufLen);
+  if (!BufferHolds(srb, length)) return FailDataOverrun(srb);
+  std::array<std::uint8_t, kInquiryLength> data{};
+  data[0] = kDeviceTypeDirectAccess;
+  data[1] = 0x80;  // removable medium
+  data[2] = 2;     // SCSI-2
+  data[3] = 2;     // response data format
+  data[4] = kInquiryLength - 5;
+  std::fill(data.begin() + 8, data.end(), ' ');
+  const auto put = [&data](std::size_t offset, std::string_view text) {
+    std::copy(text.begin(), text.end(), data.begin() + offset);
+  };
+  put(8, "SyQuest ");
+  put(16, NearestModel(std::uint64_t{drive.blockCount} * drive.blockSize).product);
+  put(32, "1.00");
+  if (length == 0) return Complete(srb);
+  std::fill_n(srb.buffer, length, 0);
+  std::copy_n(data.begin(), std::min(length, data.size()), srb.buffer);
+  Complete(srb);
+}
+
+void ImageBus::ReadCapacity(const Drive& drive, Srb& srb) {
+  if (!BufferHolds(srb, 8)) return FailDataOverrun(srb);
+  const Bytes reply(srb.buffer, 8);
+  PutU32(reply, 0, drive.blockCount - 1);
+  PutU32(reply, 4, drive.blockSize);
+  Complete(srb);
+}
+
+void ImageBus::ReadWrite6(const Drive& drive, Srb& srb) {
+  const bool write = srb.cdb[0] == kOpWrite6;
+  const BlockRange range = DecodeReadWrite6(srb);
+  if (range.first >= drive.blockCount || range.count > drive.blockCount - range.first) {
+    return FailWithSense(srb, kSenseIllegalRequest, kAscLbaOutOfRange);
+  }
+  const std::size_t bytes = std::size_t{range.count} * drive.blockSize;
+  if (!BufferHolds(srb, bytes)) return FailDataOverrun(srb);
+  if (write && drive.writeProtected) return FailWithSense(srb, kSenseDataProtect, kAscWriteProtected);
+  const std::uint64_t offset = drive.dataOffset + std::uint64_t{range.first} * drive.blockSize;
+  if (write ? WriteAt(drive.fd, srb.buffer, bytes, offset) : ReadAt(drive.fd, srb.buffer, bytes, offset)) {
+    return Complete(srb);
+  }
+  FailWithSense(srb, kSenseMediumError, write ? kAscWriteError : kAscUnrecoveredReadError);
+}
+
+// The image cannot decay, so a range on the medium verifies.
+void ImageBus::Verify10(const Drive& drive, Srb& srb) {
+  const BlockRange range = DecodeVerify10(srb);
+  if (range.first >= drive.blockCount || range.count > drive.blockCount - range.first) {
+    return FailWithSense(srb, kSenseIllegalRequest, kAscLbaOutOfRange);
+  }
+  Complete(srb);
+}
+
+namespace {
+
+// A DiskCopy 4.2 image is recognised by its header: a name of at most 63
+// characters, the private word 0x0100 and a file size of exactly the header,
+// the data and the tags. Anything else is a plain image.
+MediumArea LocateMedium(int fd, std::uint64_t fileSize) {
+  constexpr std::size_t kHeaderSize = 84;
+  std::array<std::uint8_t, kHeaderSize> header{};
+  if (fileSize >= kHeaderSize && ReadAt(fd, header.data(), header.size(), 0)) {
+    const std::uint64_t dataSize = GetU32(header, 64);
+    const std::uint64_t tagSize = GetU32(header, 68);
+    if (header[0] <= 63 && GetU16(header, 82) == 0x0100 && dataSize > 0 &&
+        kHeaderSize + dataSize + tagSize == fileSize) {
+      return {kHeaderSize, dataSize, true};
+    }
+  }
+  return {0, fileSize, false};
+}
+
+const CartridgeModel& NearestModel(std::uint64_t mediumBytes) {
+  const auto distance = [mediumBytes](const CartridgeModel& model) {
+    const std::uint64_t bytes = std::uint64_t{model.sectors} * 512;
+    return bytes > mediumBytes ? bytes - mediumBytes : mediumBytes - bytes;
+  };
+  return *std::min_element(std::begin(kCartridges), std::end(kCartridges),
+                           [&](const auto& a, const auto& b) { return distance(a) < distance(b); });
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// One pread for the run; the loop only resumes a transfer that a signal
+// or the kernel cut short.
+bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset) {
+  while (length > 0) {
+    const ssize_t done = ::pread(fd, data, length, static_cast<off_t>(offset));
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;  // an error, or the file shrank under us
+    data += done;
+    length -= static_cast<std::size_t>(done);
+    offset += static_cast<std::uint64_t>(done);
+  }
+  return true;
+}
+
+bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t offset) {
+  while (length > 0) {
+    const ssize_t done = ::pwrite(fd, data, length, static_cast<off_t>(offset));
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    data += done;
+    length -= static_cast<std::size_t>(done);
+    offset += static_cast<std::uint64_t>(done);
+  }
+  return true;
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,94 @@
+// The image bus: SyQuest cartridge drives emulated over image files.
+//
+// The bus is host adapter 0 ("Tarvo image bus"). Each attached image is a
+// direct-access drive with a removable cartridge at target 0, 1, 2, ... in
+// the order of attachment, at most 8. A drive answers INQUIRY as a SyQuest
+// drive whose model fits the image's capacity, READ CAPACITY, READ(6),
+// WRITE(6), VERIFY(10), PREVENT/ALLOW MEDIUM REMOVAL and TEST UNIT READY;
+// other operation codes fail with ILLEGAL REQUEST. Every command completes
+// at once.
+//
+// The medium is the image's whole blocks of `blockSize` bytes; trailing
+// bytes that do not fill a block (tag data of some images) are not part of
+// it. A DiskCopy 4.2 image presents only its data area, and is write
+// protected because a write would invalidate its checksums. An image
+// attached read-only, or whose file we may not write, refuses every write
+// with DATA PROTECT and is opened read-only, so it is never modified.
+//
+// A READ(6)/WRITE(6) moves its whole run with one system call. A run that
+// leaves the medium fails with ILLEGAL REQUEST (LBA out of range) and moves
+// nothing; a buffer shorter than the run fails with the adapter status
+// "data overrun" and moves nothing.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/scsi_manager.h"
+
+namespace tarvo {
+
+inline constexpr std::size_t kMaxImages = 8;
+
+struct ImageSpec {
+  std::string path;
+  bool readOnly = false;
+  std::uint16_t blockSize = 512;  // 512 or 1024
+};
+
+// Reads the option text PATH, PATH,ro, PATH,1024, PATH,ro,1024 or
+// PATH,1024,ro (",512" names the default block size). Only those trailing
+// suffixes count, so a path may contain commas. A trailing number that is
+// not a supported block size is an error, as is an empty path.
+std::optional<ImageSpec> ParseImageOption(std::string_view text, std::string& error);
+
+// Sectors of 512 bytes on a SyQuest cartridge of 44, 88, 105, 200 or 270 MB;
+// 0 for any other size.
+std::uint32_t CartridgeSectors(int megabytes);
+
+// Creates a zero-filled (sparse) image of a blank cartridge. Refuses an
+// existing file, which stays untouched, and an unknown size. Returns "" or
+// the reason for the failure.
+std::string CreateBlankImage(const std::string& path, int megabytes);
+
+class ImageBus : public ScsiManager {
+ public:
+  ImageBus() = default;
+  ~ImageBus() override;
+  ImageBus(const ImageBus&) = delete;
+  ImageBus& operator=(const ImageBus&) = delete;
+
+  // Attaches the image as the next target. Returns "" or the reason it
+  // cannot be used (missing, unreadable, a directory, too small, too many).
+  std::string Attach(const ImageSpec& spec);
+  std::size_t DriveCount() const { return drives_.size(); }
+  // Whether the last PREVENT/ALLOW MEDIUM REMOVAL sent to the drive prevented it.
+  bool RemovalPrevented(std::uint8_t target) const;
+
+  std::uint32_t GetSupportInfo() override;
+  void SendCommand(Srb& srb) override;
+
+ private:
+  struct Drive {
+    int fd = -1;
+    std::uint64_t dataOffset = 0;  // where the medium starts in the file
+    std::uint32_t blockCount = 0;
+    std::uint16_t blockSize = 512;
+    bool writeProtected = false;
+    bool removalPrevented = false;
+  };
+
+  Drive* FindDrive(const Srb& srb);
+  void Execute(Drive& drive, Srb& srb);
+  void Inquiry(const Drive& drive, Srb& srb);
+  void ReadCapacity(const Drive& drive, Srb& srb);
+  void ReadWrite6(const Drive& drive, Srb& srb);
+  void Verify10(const Drive& drive, Srb& srb);
+
+  std::vector<Drive> drives_;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,103 @@
+#include "device/multi_bus.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "base/big_endian.h"
+#include "device/fault_bus.h"
+#include "device/image_bus.h"
+#include "support/scratch_files.h"
+#include "support/srb_builders.h"
+
+namespace tarvo {
+namespace {
+
+using namespace tarvo::testing;
+
+// A backend with a fixed number of adapters that remembers what it saw.
+class StubBackend : public ScsiManager {
+ public:
+  StubBackend(std::uint8_t status, std::uint8_t adapters) : status_(status), adapters_(adapters) {}
+  std::uint32_t GetSupportInfo() override { return std::uint32_t{status_} << 8 | adapters_; }
+  void SendCommand(Srb& srb) override {
+    seenHaIds.push_back(srb.haId);
+    if (srb.haId >= adapters_) {
+      srb.status = kSsInvalidHa;
+      return;
+    }
+    srb.haCount = adapters_;
+    srb.managerId.fill(0);
+    srb.managerId[0] = static_cast<char>('A' + srb.haId);
+    srb.status = kSsComp;
+  }
+  std::vector<std::uint8_t> seenHaIds;
+
+ private:
+  std::uint8_t status_;
+  std::uint8_t adapters_;
+};
+
+class MultiBusTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<std::uint8_t> image(16 * 512);
+    PutU32(image, 3 * 512, 0xC0FFEE);
+    WriteWholeFile(dir.Path("a.img"), image);
+    ASSERT_EQ(images.Attach({dir.Path("a.img")}), "");
+    bus.Add(faults);
+    bus.Add(broken);
+    bus.Add(hosts);
+  }
+
+  ScratchDir dir;
+  ImageBus images;
+  FaultBus faults{images};
+  StubBackend broken{kSsErr, 4};  // unusable: contributes no adapters
+  StubBackend hosts{kSsComp, 2};
+  MultiBus bus;
+};
+
+TEST_F(MultiBusTest, NumbersAdaptersAcrossBackends) {
+  EXPECT_EQ(bus.GetSupportInfo(), 0x0103u);
+  Srb first = HaInquirySrb(0);
+  EXPECT_EQ(SendAndWait(bus, first), kSsComp);
+  EXPECT_EQ(first.haCount, 3);
+  EXPECT_EQ(std::string(first.managerId.data()), "Tarvo image bus");
+  Srb third = HaInquirySrb(2);
+  EXPECT_EQ(SendAndWait(bus, third), kSsComp);
+  EXPECT_EQ(third.haCount, 3);
+  EXPECT_EQ(third.haId, 2);
+  EXPECT_EQ(third.managerId[0], 'B');  // the stub's own adapter 1
+  Srb beyond = HaInquirySrb(3);
+  EXPECT_EQ(SendAndWait(bus, beyond), kSsInvalidHa);
+  EXPECT_EQ(beyond.haCount, 0);
+  EXPECT_EQ(hosts.seenHaIds, (std::vector<std::uint8_t>{1}));
+  EXPECT_TRUE(broken.seenHaIds.empty());
+
+  MultiBus empty;
+  EXPECT_NE(empty.GetSupportInfo() >> 8, kSsComp);
+}
+
+TEST_F(MultiBusTest, RoutesRequestsAndPendingPollsToTheirBackend) {
+  faults.pendingPolls = 2;
+  std::vector<std::uint8_t> buffer(512);
+  Srb read = ReadWrite6Srb(0, 0, false, 3, 1, buffer);
+  bus.SendCommand(read);
+  EXPECT_EQ(read.status, kSsPending);
+  bus.Poll(read);
+  bus.Poll(read);
+  EXPECT_EQ(read.status, kSsComp);
+  EXPECT_EQ(read.haId, 0);
+  EXPECT_EQ(GetU32(buffer, 0), 0xC0FFEEu);
+
+  Srb type = DeviceTypeSrb(1, 0);
+  EXPECT_EQ(SendAndWait(bus, type), kSsComp);
+  EXPECT_EQ(type.haId, 1);
+  EXPECT_EQ(hosts.seenHaIds, (std::vector<std::uint8_t>{0}));
+  EXPECT_EQ(faults.sent.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,85 @@
+#include "ui/log_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/context.h"
+#include "ui/scripted_ui.h"
+
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LogDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ctx.ui = &ui;
+    oldDir = fs::current_path();
+    dir = fs::temp_directory_path() / ("tarvo_logdlg_" + std::to_string(::getpid()) + "_" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir);
+    fs::current_path(dir);
+  }
+  void TearDown() override {
+    CloseLog(ctx.log);
+    fs::current_path(oldDir);
+    fs::remove_all(dir);
+  }
+
+  ScriptedUi ui;
+  Context ctx;
+  fs::path dir, oldDir;
+};
+
+TEST_F(LogDialogTest, ButtonsFollowTheOpenLog) {
+  LogDialog dialog(ctx);
+  EXPECT_EQ(dialog.fieldText(), "tarvo.log");
+  EXPECT_TRUE(dialog.createEnabled());
+  EXPECT_TRUE(dialog.openEnabled());
+  EXPECT_FALSE(dialog.closeEnabled());
+
+  dialog.Create();
+  EXPECT_TRUE(IsLogOpen(ctx.log));
+  EXPECT_TRUE(fs::exists(dir / "tarvo.log"));
+  EXPECT_FALSE(dialog.createEnabled());
+  EXPECT_FALSE(dialog.openEnabled());
+  EXPECT_TRUE(dialog.closeEnabled());
+
+  dialog.CloseLogFile();
+  EXPECT_FALSE(IsLogOpen(ctx.log));
+  EXPECT_TRUE(dialog.createEnabled());
+  EXPECT_FALSE(dialog.closeEnabled());
+
+  dialog.Finish();
+  EXPECT_TRUE(dialog.closed());
+  EXPECT_EQ(dialog.result(), 0);
+}
+
+TEST_F(LogDialogTest, TheOkKeyStoresAtMostElevenCharacters) {
+  LogDialog dialog(ctx);
+  dialog.SetFieldText("averyveryverylongname.log");
+  dialog.StoreName();
+  EXPECT_EQ(ctx.messages[kMsgLogFileName], "averyveryve");
+  EXPECT_EQ(dialog.fieldText(), "averyveryve");
+  EXPECT_FALSE(dialog.closed());
+
+  // Open takes the field as the OK key would, and appends.
+  dialog.SetFieldText("b.log");
+  dialog.Open();
+  AppendLog(ctx.log, "x\n");
+  EXPECT_EQ(ctx.messages[kMsgLogFileName], "b.log");
+  EXPECT_TRUE(fs::exists(dir / "b.log"));
+}
+
+TEST_F(LogDialogTest, AFileThatCannotBeOpenedEndsTheProgram) {
+  LogDialog dialog(ctx);
+  dialog.SetFieldText("no/such.log");
+  EXPECT_THROW(dialog.Create(), FatalExit);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0], "Error opening file:no/such.log");
+}
+
+}  // namespace
+}  // namespace tarvo
