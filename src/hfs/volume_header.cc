@@ -72,4 +72,9 @@ bool IsUsableHeader(ConstBytes m) {
 
 }  // namespace
 
+std::string VolumeName(const VolumeState& volume) {
+  const std::size_t length = std::min<std::size_t>(volume.mdb[mdb::drVN], mdb::kVolumeNameMax);
+  return std::string(reinterpret_cast<const char*>(&volume.mdb[mdb::drVN + 1]), length);
+}
+
 }  // namespace tarvo

@@ -11,10 +11,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace tarvo {
 
 struct Context;
+struct VolumeState;
 
 // MDB field offsets, under their published names.
 namespace mdb {
@@ -68,5 +70,8 @@ std::int64_t ReadVolumeHeader(Context& ctx);
 // size must never overwrite the volume. Returns 0 or the status of the
 // first failed write.
 std::uint16_t WriteVolumeHeader(Context& ctx);
+
+// The volume name held in the MDB (Macintosh characters, at most 27).
+std::string VolumeName(const VolumeState& volume);
 
 }  // namespace tarvo

@@ -28,6 +28,7 @@ struct ProgramSettings {
   std::uint16_t partitionCount = 1;
   std::string savedPcDirectory;  // restored at shutdown
   std::string helpFilePath;
+  std::string windowTitle = "Tarvo";  // "Tarvo : " and the volume name once one is open
 };
 
 }  // namespace tarvo
