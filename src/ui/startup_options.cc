@@ -72,8 +72,6 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
       options.creates.push_back({mb, *path});
     } else if (a == "--scsi") {
       options.scsi = true;
-    } else if (a == "--demo") {
-      options.demo = true;
     } else if (a == "--yes") {
       options.yes = true;
     } else if (a == "--verbose") {
@@ -108,14 +106,13 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
 
 std::string UsageText(const std::string& program) {
   return "usage: " + program +
-         " [--image PATH[,ro][,1024]]... [--create SIZE PATH] [--scsi] [--demo]\n"
+         " [--image PATH[,ro][,1024]]... [--create SIZE PATH] [--scsi]\n"
          "       [/A<h><t>] [/L<name>] [/R] [--yes] [--verbose]\n"
          "       [-c LINE | --menu N | --select PATTERN]...\n"
          "  --image PATH      attach an image file as a cartridge drive (,ro write-protected;\n"
          "                    ,1024 a medium with 1024-byte sectors)\n"
          "  --create SIZE PATH  create a blank 44, 88, 105, 200 or 270 MB cartridge image\n"
          "  --scsi            also offer the machine's real SCSI drives\n"
-         "  --demo            attach the built-in demo cartridge\n"
          "  /A<h><t>          use host adapter h, target t\n"
          "  /L<name>          log copies and changes to the file name (default tarvo.log)\n"
          "  /R                reset the drive before every transfer\n"

@@ -6,7 +6,6 @@
 //   --create SIZE PATH        create a blank 44/88/105/200/270 MB cartridge
 //                             image and attach it (an existing file is refused)
 //   --scsi                    add the machine's real SCSI host adapters
-//   --demo                    attach the built-in demo cartridge
 //   /A<h><t>  /L<name>  /R    drive, log file and reset mode; '-' may stand
 //                             for '/', and the letter may be in either case
 //   --yes, --verbose          answer every OK/Yes question with OK/Yes; show
@@ -36,7 +35,6 @@ struct StartupOptions {
   };
   std::vector<Create> creates;
   bool scsi = false;
-  bool demo = false;
   bool yes = false;
   bool verbose = false;
   bool help = false;

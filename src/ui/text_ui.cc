@@ -2,6 +2,7 @@
 
 #include "ui/device_dialog.h"
 #include "ui/text_answers.h"
+#include "volume/partition_dialog.h"
 
 namespace tarvo {
 
@@ -33,16 +34,21 @@ CapacityAnswer TextUi::AskCapacity() {
                              ParseCapacityAnswer);
 }
 
-void TextUi::RunDeviceDialog(DeviceDialog& dialog) {
+template <typename Dialog, typename Describe>
+void TextUi::RunDialog(std::string_view name, Dialog& dialog, Describe describe) {
   bool defaulted = false;
   for (int round = 0; !dialog.closed() && round < 1000; ++round) {
-    Present("DLG_DEV", DescribeDeviceDialog(dialog), round > 0);
+    Present(name, describe(dialog), round > 0);
     std::optional<std::string> line = ReadAnswer();
     if (line) dialog.ApplyAnswer(*line);
     else if (!defaulted) dialog.ApplyAnswer(""), defaulted = true;
     else dialog.Cancel();
   }
 }
+
+void TextUi::RunDeviceDialog(DeviceDialog& dialog) { RunDialog("DLG_DEV", dialog, DescribeDeviceDialog); }
+
+void TextUi::RunPartitionDialog(PartitionDialog& dialog) { RunDialog("DLG_PART", dialog, DescribePartitionDialog); }
 
 std::string DescribeDeviceDialog(const DeviceDialog& dialog) {
   std::string text = "Device selection\nDriver: " + dialog.driverName() + "\nId  Typ       Model             Release\n";
@@ -59,6 +65,19 @@ std::string DescribeDeviceDialog(const DeviceDialog& dialog) {
   if (dialog.precedingEnabled()) text += "/previous";
   text += "/ok/cancel]";
   return text;
+}
+
+std::string DescribePartitionDialog(const PartitionDialog& dialog) {
+  std::string text = "Select Partition\n   Name                             Offset      Nr Sect.\n";
+  for (int r = 0; r < PartitionDialog::kRows; ++r) {
+    const PartitionDialog::Row& row = dialog.rows()[r];
+    if (!row.enabled) continue;
+    std::string line = std::to_string(r) + (r == dialog.selectedRow() ? " * " : "   ");
+    line += row.name + std::string(row.name.size() < 33 ? 33 - row.name.size() : 1, ' ');
+    line += row.offset + std::string(row.offset.size() < 12 ? 12 - row.offset.size() : 1, ' ');
+    text += line + row.sectors + "\n";
+  }
+  return text + "[row number/ok/cancel]";
 }
 
 }  // namespace tarvo

@@ -20,6 +20,7 @@ class TextUi : public UserInterface {
  public:
   Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) override;
   void RunDeviceDialog(DeviceDialog& dialog) override;
+  void RunPartitionDialog(PartitionDialog& dialog) override;
   SameDriveChoice AskSameDrive() override;
   CapacityAnswer AskCapacity() override;
 
@@ -35,9 +36,14 @@ class TextUi : public UserInterface {
   // Asks until `parse` accepts an answer; the default at the end of input.
   template <typename T, typename Parse>
   T Ask(std::string_view dialog, const std::string& text, Parse parse);
+  // Shows a dialog model and feeds it answers until it closes.
+  template <typename Dialog, typename Describe>
+  void RunDialog(std::string_view name, Dialog& dialog, Describe describe);
 };
 
 // The dialog as text: the drive table, the driver and the buttons.
 std::string DescribeDeviceDialog(const DeviceDialog& dialog);
+// The partitions with their offsets and sizes.
+std::string DescribePartitionDialog(const PartitionDialog& dialog);
 
 }  // namespace tarvo

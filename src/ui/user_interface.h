@@ -15,6 +15,7 @@
 namespace tarvo {
 
 class DeviceDialog;
+class PartitionDialog;
 
 enum class Buttons { kOk, kOkCancel, kYesNo };
 enum class Answer { kOk, kCancel, kYes, kNo };
@@ -50,6 +51,7 @@ class UserInterface {
   // Dialogs. Each runs modally: the front end shows the dialog's model and
   // feeds it the user's actions until the model says it is closed.
   virtual void RunDeviceDialog(DeviceDialog& dialog) = 0;
+  virtual void RunPartitionDialog(PartitionDialog& dialog) = 0;
   virtual SameDriveChoice AskSameDrive() = 0;
   virtual CapacityAnswer AskCapacity() = 0;
 };

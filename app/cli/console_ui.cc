@@ -1,0 +1,110 @@
+#include "console_ui.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+
+#include "base/utf8.h"
+
+namespace tarvo {
+
+namespace {
+
+// Set by Ctrl-C; read by the abort poll. A signal handler can reach nothing
+// but a flag of its own.
+std::atomic<bool> gInterrupted{false};
+
+void OnInterrupt(int) { gInterrupted = true; }
+
+}  // namespace
+
+ConsoleUi::ConsoleUi(std::FILE* in, std::FILE* err, bool yes, bool verbose)
+    : in_(in), err_(err), yes_(yes), verbose_(verbose),
+      inTerminal_(isatty(fileno(in)) != 0), errTerminal_(isatty(fileno(err)) != 0) {
+  std::signal(SIGINT, OnInterrupt);
+}
+
+ConsoleUi::~ConsoleUi() { std::signal(SIGINT, SIG_DFL); }
+
+void ConsoleUi::Write(const std::string& ansiText) {
+  std::string text = AnsiToUtf8(ansiText);
+  std::fwrite(text.data(), 1, text.size(), err_);
+}
+
+int ConsoleUi::MessageDialog(const std::string& text, const std::string&) {
+  EndProgressLine();
+  Write("Tarvo: " + text + "\n");
+  // Nobody closes a console message: it counts as closed by its timer, so
+  // an open log records it.
+  return -1;
+}
+
+Answer ConsoleUi::ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) {
+  if (yes_ && buttons != Buttons::kOk) {
+    EndProgressLine();
+    Write("Tarvo: " + text + (buttons == Buttons::kYesNo ? " Yes\n" : " OK\n"));
+    return buttons == Buttons::kYesNo ? Answer::kYes : Answer::kOk;
+  }
+  return TextUi::ShowMessageBox(text, caption, buttons);
+}
+
+void ConsoleUi::PaintStatusLine(const std::string& left, const std::string& right) {
+  if (!verbose_) return;
+  std::string line = right.empty() ? left : left + "  " + right;
+  if (line.empty() || line == lastStatus_) return;
+  lastStatus_ = line;
+  EndProgressLine();
+  Write(line + "\n");
+}
+
+void ConsoleUi::PaintProgress(unsigned percent) {
+  if (!errTerminal_) return;
+  std::string bar(percent / 5, '#');
+  bar.resize(20, ' ');
+  std::fprintf(err_, "\r[%s] %02u%%", bar.c_str(), percent);
+  std::fflush(err_);
+  progressShown_ = true;
+}
+
+void ConsoleUi::EndProgressLine() {
+  if (!progressShown_) return;
+  std::fputs("\r\033[K", err_);
+  progressShown_ = false;
+}
+
+bool ConsoleUi::TakeEscapeKey() { return gInterrupted.exchange(false); }
+
+void ConsoleUi::Beep() {
+  if (errTerminal_) std::fputc('\a', err_);
+}
+
+void ConsoleUi::Present(std::string_view dialog, const std::string& text, bool again) {
+  EndProgressLine();
+  if (again && !inTerminal_) return;
+  Write(std::string(dialog == "box" ? "Tarvo: " : "") + text + (inTerminal_ ? " " : "\n"));
+  std::fflush(err_);
+}
+
+std::optional<std::string> ConsoleUi::ReadAnswer() {
+  std::string line;
+  for (int c = std::fgetc(in_); c != '\n'; c = std::fgetc(in_)) {
+    if (c == EOF) {
+      if (line.empty()) return std::nullopt;
+      break;
+    }
+    line.push_back(static_cast<char>(c));
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return Utf8ToAnsi(line);
+}
+
+std::optional<std::string> ConsoleUi::ReadCommandLine(const std::string& prompt) {
+  if (inTerminal_) {
+    Write(prompt);
+    std::fflush(err_);
+  }
+  return ReadAnswer();
+}
+
+}  // namespace tarvo

@@ -1,0 +1,24 @@
+#include "ui/drive_bus.h"
+
+namespace tarvo {
+
+std::string DriveBus::Assemble(const StartupOptions& options) {
+  multi_.Add(images_);
+  for (const StartupOptions::Create& create : options.creates) {
+    if (std::string error = CreateBlankImage(create.path, create.megabytes); !error.empty()) return error;
+    if (std::string error = images_.Attach({create.path, false, 512}); !error.empty()) return error;
+  }
+  for (const std::string& text : options.images) {
+    std::string error;
+    std::optional<ImageSpec> spec = ParseImageOption(text, error);
+    if (!spec) return error;
+    if (error = images_.Attach(*spec); !error.empty()) return error;
+  }
+  if (options.scsi) {
+    sg_ = std::make_unique<SgBus>(MakeLinuxSgDeviceLayer());
+    multi_.Add(*sg_);
+  }
+  return {};
+}
+
+}  // namespace tarvo

@@ -1,0 +1,29 @@
+// The drives of a run: the image bus (adapter 0) with the images the
+// start-up options attach or create, and, with --scsi, the machine's SCSI
+// hosts as adapters 1, 2, ...
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "device/image_bus.h"
+#include "device/multi_bus.h"
+#include "device/sg_bus.h"
+#include "ui/startup_options.h"
+
+namespace tarvo {
+
+class DriveBus {
+ public:
+  // Creates the images of --create, then attaches those and the --image
+  // ones in the order given. Returns "" or what went wrong.
+  std::string Assemble(const StartupOptions& options);
+  ScsiManager& manager() { return multi_; }
+
+ private:
+  ImageBus images_;
+  std::unique_ptr<SgBus> sg_;
+  MultiBus multi_;
+};
+
+}  // namespace tarvo

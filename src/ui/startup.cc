@@ -1,0 +1,64 @@
+#include "ui/startup.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "base/context.h"
+#include "device/drive_selection.h"
+
+namespace tarvo {
+
+namespace {
+
+// Long PC names are available when the current directory's file system
+// takes names of 255 bytes.
+bool LongNamesAvailable() {
+  long max = pathconf(".", _PC_NAME_MAX);
+  return max < 0 || max >= 255;
+}
+
+std::string CurrentPcDirectory() {
+  std::error_code error;
+  std::filesystem::path dir = std::filesystem::current_path(error);
+  return error ? std::string() : dir.string();
+}
+
+}  // namespace
+
+void InitSettings(Context& ctx, const StartupOptions& options) {
+  ctx.volume.targetId = kNoDevice;
+  ctx.volume.adapterKind = AdapterKind::kNone;
+  ctx.settings.modeFlags = kCopyData;
+  ctx.settings.mediumLocked = false;
+  ctx.settings.partitionCount = 1;
+  ctx.settings.longNamesAvailable = LongNamesAvailable();
+  ctx.settings.namingMode = ctx.settings.longNamesAvailable ? NamingMode::kLong : NamingMode::kShort;
+  ctx.settings.savedPcDirectory = CurrentPcDirectory();
+  ctx.device.hostAdapterId = kNoDevice;
+  if (options.adapterOption) {
+    ctx.volume.adapterKind = AdapterKind::kAspi;
+    if (options.hostAdapter) ctx.device.hostAdapterId = static_cast<std::uint8_t>(*options.hostAdapter);
+    if (options.target) ctx.volume.targetId = static_cast<std::uint8_t>(*options.target);
+  }
+  if (options.logName) OpenLogFromStartOption(ctx, *options.logName);
+  if (options.reset) ctx.device.resetBeforeTransfer = true;
+  ctx.volume.transferSectors = 64;
+  ctx.volume.sectorSize = 512;
+  StartupDriveSelection(ctx);
+  ctx.volume.adapterKind = AdapterKind::kAspi;
+  if (IsLogOpen(ctx.log)) WriteLogStamp(ctx.log, false);
+}
+
+void Shutdown(Context& ctx) {
+  if (!ctx.settings.savedPcDirectory.empty()) {
+    std::error_code error;
+    std::filesystem::current_path(ctx.settings.savedPcDirectory, error);
+  }
+  if (IsLogOpen(ctx.log)) {
+    WriteLogStamp(ctx.log, true);
+    CloseLog(ctx.log);
+  }
+}
+
+}  // namespace tarvo

@@ -1,0 +1,44 @@
+#include "base/utf8.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvo {
+namespace {
+
+std::string AllBytes() {
+  std::string s;
+  for (int c = 0; c < 256; ++c) s.push_back(static_cast<char>(c));
+  return s;
+}
+
+TEST(Utf8, EightBitSetsRoundTrip) {
+  EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(AllBytes())), AllBytes());
+  EXPECT_EQ(Utf8ToDos(DosToUtf8(AllBytes())), AllBytes());
+}
+
+TEST(Utf8, KnownCharacters) {
+  EXPECT_EQ(AnsiToUtf8("\x80"), "\u20AC");  // euro
+  EXPECT_EQ(AnsiToUtf8("\x81"), "\u0081");  // undefined in 1252, kept as the C1 control
+  EXPECT_EQ(AnsiToUtf8("\xE9"), "\u00E9");
+  EXPECT_EQ(DosToUtf8("\x81"), "\u00FC");   // u-umlaut
+  EXPECT_EQ(DosToUtf8("\xDB"), "\u2588");
+  EXPECT_EQ(MacRomanToUtf8("\x8A"), "\u00E4");  // a-umlaut
+  EXPECT_EQ(MacRomanToUtf8("\xA5"), "\u2022");  // bullet
+  EXPECT_EQ(MacRomanToUtf8("\xF0"), "\uF8FF");
+  EXPECT_EQ(Utf8ToAnsi("\u20AC 5"), "\x80 5");
+  EXPECT_EQ(Utf8ToDos("\u00FC"), "\x81");
+}
+
+TEST(Utf8, UnmappableAndMalformedBecomeUnderscore) {
+  EXPECT_EQ(Utf8ToAnsi("a\u4E2Db"), "a_b");             // no counterpart
+  EXPECT_EQ(Utf8ToDos("\u20AC"), "_");
+  EXPECT_EQ(Utf8ToAnsi("\U0001F600"), "_");             // one character, one '_'
+  EXPECT_EQ(Utf8ToAnsi("a\xFF" "b"), "a_b");            // invalid byte
+  EXPECT_EQ(Utf8ToAnsi("\xC3"), "_");                   // truncated at the end
+  EXPECT_EQ(Utf8ToAnsi("\xE2\x82" "A"), "__A");         // broken sequence
+  EXPECT_EQ(Utf8ToAnsi("\xC0\xAF"), "__");              // overlong '/'
+  EXPECT_EQ(Utf8ToAnsi("\xED\xA0\x80"), "___");         // surrogate
+}
+
+}  // namespace
+}  // namespace tarvo

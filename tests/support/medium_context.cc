@@ -1,0 +1,38 @@
+#include "support/medium_context.h"
+
+#include <stdexcept>
+
+namespace tarvo::testing {
+
+void MediumContext::Insert(const std::vector<std::uint8_t>& bytes, std::uint16_t blockSize) {
+  const std::string path = dir_.Path("medium" + std::to_string(images_++) + ".img");
+  WriteWholeFile(path, bytes);
+  Attach({path, false, blockSize});
+}
+
+void MediumContext::InsertFile(const std::string& path, std::uint16_t blockSize) { Attach({path, true, blockSize}); }
+
+void MediumContext::Attach(const ImageSpec& spec) {
+  bus_ = std::make_unique<ImageBus>();
+  if (std::string error = bus_->Attach(spec); !error.empty()) throw std::runtime_error(error);
+  faults = std::make_unique<FaultBus>(*bus_);
+  ctx.scsi = faults.get();
+  ctx.device.hostAdapterId = 0;
+  ctx.volume.adapterKind = AdapterKind::kAspi;
+  ctx.volume.targetId = 0;
+  ctx.volume.sectorSize = spec.blockSize;
+  ctx.volume.deviceSectors = 0;
+  ctx.device.sectorEntry = spec.blockSize == 1024 ? SectorEntryKind::k1024 : SectorEntryKind::k512;
+}
+
+std::vector<MediumContext::Range> MediumContext::Reads() const {
+  std::vector<Range> reads;
+  for (const Srb& srb : faults->sent) {
+    if (srb.command != SrbCommand::kExecScsiCmd || srb.cdb[0] != 0x08) continue;
+    const std::uint32_t first = std::uint32_t{srb.cdb[1] & 0x1Fu} << 16 | std::uint32_t{srb.cdb[2]} << 8 | srb.cdb[3];
+    reads.push_back({first, srb.cdb[4] == 0 ? 256u : srb.cdb[4]});
+  }
+  return reads;
+}
+
+}  // namespace tarvo::testing

@@ -1,0 +1,165 @@
+#include "volume/partition_map.h"
+
+#include <gtest/gtest.h>
+
+#include "support/apple_map_image.h"
+#include "support/medium_context.h"
+#include "volume/partition_dialog.h"
+
+namespace tarvo {
+namespace {
+
+using testing::AppleMapImage;
+
+class PartitionMapTest : public ::testing::Test {
+ protected:
+  std::int32_t Read(const AppleMapImage& image) {
+    m.Insert(image.bytes, image.blockSize);
+    return ReadPartitionMap(m.ctx, list);
+  }
+  testing::MediumContext m;
+  PartitionList list;
+};
+
+TEST_F(PartitionMapTest, TwoHfsPartitionsAreOfferedAndCancelLeavesOriginZero) {
+  AppleMapImage image(4000);
+  image.Descriptor(4000)
+      .Entry(1, 3, 1, 3, "Apple", "Apple_partition_map")
+      .Entry(2, 3, 64, 1000, "Alpha", "Apple_HFS")
+      .Entry(3, 3, 1064, 2000, "Beta", "Apple_HFS", 1900);
+  ASSERT_EQ(Read(image), 2);
+  EXPECT_EQ(m.ctx.volume.volumeOrigin, 64);
+  EXPECT_EQ(m.ctx.volume.deviceSectors, 4000u);
+  ASSERT_EQ(list.count, 2u);
+  EXPECT_EQ(list.entries[1].name, "Beta");
+  EXPECT_EQ(list.entries[1].start, 1064u);
+  EXPECT_EQ(list.entries[1].sectorCount, 1900u);  // the data area, not the partition
+
+  m.ui.answers = {"cancel"};
+  EXPECT_EQ(ChoosePartition(m.ctx, list), -1);
+  EXPECT_EQ(m.ctx.volume.volumeOrigin, 0);
+  EXPECT_EQ(m.ui.dialogs, std::vector<std::string>{"DLG_PART"});
+  m.ui.answers = {"1"};
+  EXPECT_EQ(ChoosePartition(m.ctx, list), 1);
+}
+
+TEST_F(PartitionMapTest, HfsTypeIsANineCharacterCaseSensitivePrefix) {
+  AppleMapImage image(400);
+  image.Descriptor(400)
+      .Entry(1, 4, 10, 10, "x", "Apple_HFSX")
+      .Entry(2, 4, 20, 10, "y", "apple_hfs")
+      .Entry(3, 4, 30, 10, "z", "Apple_HF")
+      .Entry(4, 4, 40, 10, "w", "Apple_PRODOS");
+  ASSERT_EQ(Read(image), 1);
+  EXPECT_EQ(list.entries[0].name, "x");
+}
+
+TEST_F(PartitionMapTest, SizeFallsBackToThePartitionAndZeroSizeIsSkipped) {
+  AppleMapImage image(400);
+  image.Descriptor(400).Entry(1, 2, 100, 0, "empty", "Apple_HFS", 0).Entry(2, 2, 200, 50, "whole", "Apple_HFS", 0);
+  ASSERT_EQ(Read(image), 1);
+  EXPECT_EQ(list.entries[0].sectorCount, 50u);
+  EXPECT_EQ(m.ctx.volume.volumeOrigin, 200);
+
+  AppleMapImage none(400);
+  none.Descriptor(400).Entry(1, 1, 100, 0, "empty", "Apple_HFS", 0);
+  EXPECT_EQ(Read(none), 0);
+  EXPECT_EQ(m.ctx.volume.volumeOrigin, 0);
+}
+
+TEST_F(PartitionMapTest, OldMapDescriptorOnlyAndUnknownBlockOne) {
+  AppleMapImage old(400);
+  old.Descriptor(400).OldMap(96);
+  EXPECT_EQ(Read(old), 1);
+  EXPECT_EQ(m.ctx.volume.volumeOrigin, 96);
+
+  AppleMapImage bare(400);
+  bare.Header(2);
+  EXPECT_EQ(Read(bare), kMapNoDescriptor);
+  EXPECT_EQ(m.ctx.volume.volumeOrigin, 0);
+
+  // An unreadable start of the medium reads as no descriptor.
+  m.Insert(old.bytes);
+  m.faults->unreadableSectors = {1};
+  EXPECT_EQ(ReadPartitionMap(m.ctx, list), kMapNoDescriptor);
+
+  AppleMapImage behind(400);
+  behind.Descriptor(400).Header(2);
+  EXPECT_EQ(Read(behind), 1);
+  EXPECT_EQ(m.ctx.volume.volumeOrigin, 0);
+
+  AppleMapImage unknown(400);
+  unknown.Descriptor(400);
+  EXPECT_EQ(Read(unknown), kMapUnknownBlock1);
+
+  // A descriptor without a block count keeps the capacity the drive gave.
+  AppleMapImage uncounted(400);
+  uncounted.Descriptor(0).OldMap(96);
+  m.Insert(uncounted.bytes);
+  m.ctx.volume.deviceSectors = 400;
+  EXPECT_EQ(ReadPartitionMap(m.ctx, list), 1);
+  EXPECT_EQ(m.ctx.volume.deviceSectors, 400u);
+}
+
+TEST_F(PartitionMapTest, RealMapWithProDosAndTheMapsOwnEntryLast) {
+  const std::string path = TARVO_FIXTURES_DIR "/apm-prodos-hfs-cp2.iso";
+  m.InsertFile(path);  // read-only
+  ASSERT_EQ(ReadPartitionMap(m.ctx, list), 1);
+  EXPECT_EQ(list.entries[0].name, "HFS_Part");
+  EXPECT_EQ(list.entries[0].start, 1604u);
+  EXPECT_EQ(list.entries[0].sectorCount, 1600u);
+  EXPECT_EQ(m.ctx.volume.volumeOrigin, 1604);
+  EXPECT_EQ(m.ctx.volume.deviceSectors, 3204u);
+  EXPECT_EQ(testing::ReadFileRange(path, (1604 + 2) * 512, 2), (std::vector<std::uint8_t>{'B', 'D'}));
+}
+
+TEST_F(PartitionMapTest, ClaimedEntryCountIsBoundedByBufferAndMedium) {
+  AppleMapImage image(200);
+  image.Descriptor(200).Entry(1, 0xFFFFFFFF, 150, 10, "first", "Apple_HFS").Entry(70, 0, 160, 10, "far", "Apple_HFS");
+  ASSERT_EQ(Read(image), 1);  // block 70 lies beyond the 64 sectors read
+  EXPECT_EQ(list.entries[0].name, "first");
+
+  // The descriptor says 10 blocks: entries in blocks 10 and up are not on it,
+  // and partitions starting at or past block 10 are skipped.
+  AppleMapImage small(200);
+  small.Descriptor(10)
+      .Entry(1, 12, 5, 4, "inside", "Apple_HFS")
+      .Entry(2, 12, 10, 4, "past end", "Apple_HFS")
+      .Entry(11, 12, 6, 2, "beyond map", "Apple_HFS");
+  ASSERT_EQ(Read(small), 1);
+  EXPECT_EQ(list.entries[0].name, "inside");
+}
+
+TEST_F(PartitionMapTest, NamesAreBoundedAndTwelvePartitionsAreKept) {
+  AppleMapImage image(400);
+  image.Descriptor(400);
+  for (std::uint32_t b = 1; b <= 14; ++b) image.Entry(b, 14, 20 * b, 10, std::string(32, 'a' + b), "Apple_HFS");
+  ASSERT_EQ(Read(image), 12);
+  EXPECT_EQ(list.entries[0].name, std::string(32, 'b'));
+  EXPECT_EQ(list.entries[11].start, 240u);
+}
+
+TEST_F(PartitionMapTest, BlocksOf1024BytesAreCountedIn512ByteSectors) {
+  AppleMapImage image(3000, 1024);
+  image.Descriptor(3000).Entry(1, 2, 2, 100, "map", "Apple_partition_map").Entry(2, 2, 100, 500, "HFS", "Apple_HFS");
+  ASSERT_EQ(Read(image), 1);
+  EXPECT_EQ(m.ctx.volume.sectorSize, 1024);
+  EXPECT_EQ(m.ctx.volume.deviceSectors, 6000u);
+  EXPECT_EQ(list.entries[0].start, 200u);
+  EXPECT_EQ(list.entries[0].sectorCount, 1000u);
+  EXPECT_EQ(m.ctx.volume.volumeOrigin, 200);
+}
+
+TEST_F(PartitionMapTest, OtherBlockSizesCountAsNoDescriptor) {
+  AppleMapImage image(400);
+  image.Descriptor(99, 2048).Header(2);
+  m.Insert(image.bytes);
+  m.ctx.volume.deviceSectors = 400;
+  EXPECT_EQ(ReadPartitionMap(m.ctx, list), kMapNoDescriptor);
+  EXPECT_EQ(m.ctx.volume.sectorSize, 512);
+  EXPECT_EQ(m.ctx.volume.deviceSectors, 400u);
+  EXPECT_EQ(m.ctx.volume.volumeOrigin, 0);  // the header is then looked for at byte 1024
+}
+
+}  // namespace
+}  // namespace tarvo
