@@ -339,9 +339,35 @@ TEST(HfsFixtureTest, NoHeaderMeansNoVolume) {
   ScratchDir dir;
   const std::string image = dir.Path("blank.img");
   WriteWholeFile(image, std::vector<std::uint8_t>(64 * 512));
+  {
+    MountedVolume v(image);
+    EXPECT_EQ(v.Mount(), 0);
+    EXPECT_EQ(v.ctx.volume.catalog.handle, nullptr);
+  }
+  // An MS-DOS boot sector gives the probe's negative verdict.
+  std::vector<std::uint8_t> bytes(64 * 512);
+  bytes[0] = 0xEB;
+  bytes[510] = 0x55;
+  bytes[511] = 0xAA;
+  WriteWholeFile(image, bytes);
+  MountedVolume dos(image);
+  EXPECT_LT(dos.Mount(), 0);
+  EXPECT_LT(dos.ctx.volume.volumeOrigin, 0);
+}
+
+TEST(HfsFixtureTest, AHeaderWithAnEmptyCatalogExtentIsNoHeader) {
+  ScratchDir dir;
+  const std::string image = dir.Path("gsos.dsk");
+  std::vector<std::uint8_t> bytes = ReadWholeFile(TARVO_FIXTURES_DIR "/gsos-simple-800k.dsk");
+  {
+    MountedVolume v(TARVO_FIXTURES_DIR "/gsos-simple-800k.dsk");
+    ASSERT_GT(v.Mount(), 0);
+    EXPECT_EQ(ChangeDirectory(v.ctx, "SIZES"), std::optional<std::uint16_t>(9));
+  }
+  PutU16(bytes, 1024 + mdb::drCTExtRec + 2, 0);
+  WriteWholeFile(image, bytes);
   MountedVolume v(image);
   EXPECT_EQ(v.Mount(), 0);
-  EXPECT_EQ(v.ctx.volume.catalog.handle, nullptr);
 }
 
 }  // namespace
