@@ -6,12 +6,9 @@
 #include "base/big_endian.h"
 #include "base/context.h"
 #include "hfs/sector_run.h"
+#include "volume/msdos_probe.h"
 
 namespace tarvo {
-
-// The MS-DOS verdict for a medium without a Macintosh header: 0 when
-// sector 0 is no MS-DOS boot sector, negative when it is.
-std::int32_t MsDosProbe(Context& ctx);
 
 namespace {
 
