@@ -28,6 +28,9 @@ class ConsoleUi : public TextUi {
   void ShowWaitFrame(int) override {}
   bool TakeEscapeKey() override;
   void Beep() override;
+  void Repaint() override {}
+  void ShowListing(const std::vector<std::string>& lines) override;
+  void ShowHelp(const std::string& topic) override;
 
   // Reads one line of standard input (a typed command), prompting on a
   // terminal; nullopt at the end of input.

@@ -207,4 +207,15 @@ bool SetListingMode(ListingView& view, std::uint16_t& modeFlags, ListingMode mod
   return true;
 }
 
+std::uint16_t SelectMatching(ListingView& view, const std::string& macPattern) {
+  std::uint16_t selected = 0;
+  for (std::uint16_t i = 0; i < view.count; ++i) {
+    if (MatchName(macPattern, view.rows[i].name) == 0) {
+      view.rows[i].selected = true;
+      ++selected;
+    }
+  }
+  return selected;
+}
+
 }  // namespace tarvo

@@ -31,6 +31,9 @@ class ScriptedUi : public TextUi {
   std::vector<unsigned> progress;        // percentages painted
   std::vector<int> waitFrames;
   int beeps = 0;
+  int repaints = 0;
+  std::vector<std::vector<std::string>> listings;  // lines of each listing shown
+  std::vector<std::string> helpTopics;
 
   int MessageDialog(const std::string& text, const std::string& caption) override;
   void PaintStatusLine(const std::string& left, const std::string& right) override;
@@ -38,6 +41,9 @@ class ScriptedUi : public TextUi {
   void ShowWaitFrame(int frame) override { waitFrames.push_back(frame); }
   bool TakeEscapeKey() override;
   void Beep() override { ++beeps; }
+  void Repaint() override { ++repaints; }
+  void ShowListing(const std::vector<std::string>& lines) override { listings.push_back(lines); }
+  void ShowHelp(const std::string& topic) override { helpTopics.push_back(topic); }
 
  protected:
   void Present(std::string_view dialog, const std::string& text, bool again) override;
