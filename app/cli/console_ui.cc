@@ -7,6 +7,7 @@
 
 #include "base/utf8.h"
 #include "command/keywords.h"
+#include "ui/volume_info.h"
 
 namespace tarvo {
 
@@ -88,6 +89,12 @@ void ConsoleUi::ShowListing(const std::vector<std::string>& lines) {
 
 void ConsoleUi::ShowHelp(const std::string&) {
   std::fputs(KeywordListText().c_str(), stdout);
+  std::fflush(stdout);
+}
+
+void ConsoleUi::ShowVolumeInfo(const VolumeInfo& info) {
+  EndProgressLine();
+  for (const std::string& line : VolumeInfoLines(info)) std::fputs((line + "\n").c_str(), stdout);
   std::fflush(stdout);
 }
 
