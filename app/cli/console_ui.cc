@@ -6,6 +6,8 @@
 #include <csignal>
 
 #include "base/utf8.h"
+#include "command/keywords.h"
+#include "ui/volume_info.h"
 
 namespace tarvo {
 
@@ -77,6 +79,23 @@ bool ConsoleUi::TakeEscapeKey() { return gInterrupted.exchange(false); }
 
 void ConsoleUi::Beep() {
   if (errTerminal_) std::fputc('\a', err_);
+}
+
+void ConsoleUi::ShowListing(const std::vector<std::string>& lines) {
+  EndProgressLine();
+  for (const std::string& line : lines) std::fputs((AnsiToUtf8(line) + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+void ConsoleUi::ShowHelp(const std::string&) {
+  std::fputs(KeywordListText().c_str(), stdout);
+  std::fflush(stdout);
+}
+
+void ConsoleUi::ShowVolumeInfo(const VolumeInfo& info) {
+  EndProgressLine();
+  for (const std::string& line : VolumeInfoLines(info)) std::fputs((line + "\n").c_str(), stdout);
+  std::fflush(stdout);
 }
 
 void ConsoleUi::Present(std::string_view dialog, const std::string& text, bool again) {

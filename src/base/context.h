@@ -11,6 +11,7 @@
 #include "transfer/log_file.h"
 #include "transfer/type_creator.h"
 #include "ui/listing.h"
+#include "ui/menu_state.h"
 #include "ui/messages.h"
 #include "ui/program_settings.h"
 #include "ui/services.h"
@@ -29,6 +30,7 @@ struct Context {
   LogFile log;
   TypeCreatorTable typeCreators;
   ListingView listing;
+  MenuState menu;  // what the menu bar and buttons show, after the last command
 };
 
 }  // namespace tarvo

@@ -38,4 +38,10 @@ std::uint16_t LookupKeyword(std::string_view word) {
   return kCmdNone;
 }
 
+std::string KeywordListText() {
+  std::string text;
+  for (const Keyword& k : KeywordTable()) text += std::string(k.word) + "\n";
+  return text;
+}
+
 }  // namespace tarvo

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace tarvo {
@@ -53,5 +54,7 @@ std::span<const Keyword> KeywordTable();
 // The code of the first keyword that begins with the word (compared in upper
 // case); kCmdNone for an empty word or when none matches.
 std::uint16_t LookupKeyword(std::string_view word);
+// The keyword list as help prints it: one keyword a line, in table order.
+std::string KeywordListText();
 
 }  // namespace tarvo

@@ -1,8 +1,14 @@
 #include "ui/listing.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/context.h"
+#include "hfs/catalog_record.h"
+#include "hfs/catalog_search.h"
+#include "hfs/mac_date.h"
+#include "hfs/name_order.h"
+#include "transfer/charset.h"
 
 namespace tarvo {
 
@@ -33,6 +39,13 @@ std::string LengthText(std::uint32_t length) {
   return RightAligned(std::to_string(value), 7) + unit;
 }
 
+std::string DateText(std::uint32_t macDate) {
+  DateFields f = MacDateToFields(macDate);
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d", f.month, f.day, f.year % 100, f.hour, f.minute);
+  return text;
+}
+
 std::string ValenceText(std::uint32_t valence) { return RightAligned("[" + std::to_string(valence) + "]", 8); }
 
 ListingMode CurrentListingMode(std::uint16_t modeFlags) {
@@ -42,6 +55,43 @@ ListingMode CurrentListingMode(std::uint16_t modeFlags) {
 }
 
 std::uint16_t PageSize(ListingMode mode) { return mode == ListingMode::kShort ? 36 : 18; }
+
+void LoadListing(Context& ctx, const std::string& pattern) {
+  ListingView& view = ctx.listing;
+  view.count = view.first = view.next = 0;
+  TreeWorkFile& catalog = ctx.volume.catalog;
+  const std::uint32_t folder = ctx.volume.current.currentDirId;
+  FoundRecord found = FindCatalogRecord(catalog, "*", kWantEntry, folder);
+  if (!found) return;
+  const std::string macPattern = ConvertString(pattern, AnsiToMac);
+  view.rows.assign(view.capacity, ListingEntry{});
+  // The walk along the leaves is bounded by the catalog's node count.
+  TreeWalk walk = StartWalk(catalog);
+  for (; found; found = NextLeafRecord(catalog, walk)) {
+    std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
+    if (!record || record->key.parentId != folder) break;
+    if (record->type != kDirectoryRecord && record->type != kFileRecord) continue;
+    if (!macPattern.empty() && MatchName(macPattern, record->key.name) != 0) continue;
+    // A folder holding more records than its valence says still lists them all.
+    if (view.count == 0xFFFE) break;
+    if (view.count >= view.rows.size()) view.rows.resize(view.count + 1u);
+    ListingEntry& row = view.rows[view.count++];
+    row.kind = record->type == kDirectoryRecord ? kKindFolder : kKindFile;
+    row.name = record->key.name;
+    row.createdText = DateText(CreationDate(*record));
+    row.modifiedText = DateText(ModificationDate(*record));
+    if (row.kind == kKindFolder) {
+      row.dataText = "  <DIR> ";
+      row.resourceText = std::string(8, ' ');
+      row.signatureText = ValenceText(Valence(*record));
+    } else {
+      row.dataText = LengthText(DataLogicalLength(*record));
+      row.resourceText = LengthText(ResourceLogicalLength(*record));
+      row.signatureText = FileType(*record) + FileCreator(*record);
+    }
+  }
+  view.capacity = static_cast<std::uint16_t>(std::max<std::size_t>(view.capacity, view.rows.size()));
+}
 
 void ResizeListing(ListingView& view, std::uint32_t valence) {
   const auto wanted = static_cast<std::uint16_t>(std::min<std::uint32_t>(valence, 0xFFFE));
@@ -155,6 +205,17 @@ bool SetListingMode(ListingView& view, std::uint16_t& modeFlags, ListingMode mod
   }
   view.next = 0;
   return true;
+}
+
+std::uint16_t SelectMatching(ListingView& view, const std::string& macPattern) {
+  std::uint16_t selected = 0;
+  for (std::uint16_t i = 0; i < view.count; ++i) {
+    if (MatchName(macPattern, view.rows[i].name) == 0) {
+      view.rows[i].selected = true;
+      ++selected;
+    }
+  }
+  return selected;
 }
 
 }  // namespace tarvo

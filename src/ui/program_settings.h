@@ -28,6 +28,9 @@ struct ProgramSettings {
   std::uint16_t partitionCount = 1;
   std::string savedPcDirectory;  // restored at shutdown
   std::string helpFilePath;
+  std::string windowTitle = "Tarvo";  // "Tarvo : " and the volume name once one is open
+  // Exit was asked for (menu 105, QUIT); the front end confirms and ends.
+  bool closeRequested = false;
 };
 
 }  // namespace tarvo

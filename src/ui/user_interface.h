@@ -11,10 +11,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarvo {
 
 class DeviceDialog;
+struct VolumeInfo;
 class PartitionDialog;
 
 enum class Buttons { kOk, kOkCancel, kYesNo };
@@ -47,6 +49,18 @@ class UserInterface {
   // Takes one pending keystroke, if any, and tells whether it was Esc.
   virtual bool TakeEscapeKey() = 0;
   virtual void Beep() = 0;
+
+  // The main window's contents changed (listing, header, title, menus): a
+  // window repaints; a console has nothing to do.
+  virtual void Repaint() = 0;
+  // The user asked to see the listing (DIR): a window repaints, a console
+  // prints the lines (Windows character set) on standard output.
+  virtual void ShowListing(const std::vector<std::string>& lines) = 0;
+  // The help system at a topic ("" for the contents).
+  virtual void ShowHelp(const std::string& topic) = 0;
+  // DLG_INFO, "Informations about the Macintosh volume": read-only figures
+  // closed with OK.
+  virtual void ShowVolumeInfo(const VolumeInfo& info) = 0;
 
   // Dialogs. Each runs modally: the front end shows the dialog's model and
   // feeds it the user's actions until the model says it is closed.

@@ -18,8 +18,8 @@
 // Bounds: only map entries held in the buffer (blocks 1 to the buffer's
 // last whole block) and on the medium are examined, whatever entry count
 // the map claims; a partition that starts at or beyond the end of the
-// medium is skipped. A descriptor block count of 0 leaves a capacity
-// already known in place.
+// medium is skipped (an old-style map's then gives 0). A descriptor block
+// count of 0 leaves a capacity already known in place.
 #pragma once
 
 #include <array>

@@ -1,0 +1,33 @@
+// The volume bitmap and fork addressing.
+//
+// The bitmap is `bitmapSectors` sectors from the sector after the MDB; bit
+// b (most significant bit of byte b / 8 first) is set when allocation block
+// b is in use. While loaded it is held whole in `VolumeState::bitmap`.
+#pragma once
+
+#include <cstdint>
+
+#include "base/big_endian.h"
+
+namespace tarvo {
+
+struct Context;
+
+// Reads the whole bitmap into `bitmap` ((bitmapSectors + 1) * 512 bytes,
+// bitmapWindowStart 0, bitmapHeldSectors = bitmapSectors). Returns 0 or the
+// status of a failed read.
+std::uint16_t LoadBitmap(Context& ctx);
+
+// Where 512-byte sector forkSector of a fork lies on the medium.
+struct ForkSector {
+  std::uint32_t sector = 0;          // 0: beyond the fork's extents
+  std::uint32_t sectorsInExtent = 0;  // sectors of the extent from there on
+};
+
+// Follows the fork's first extent record (12 bytes) and, beyond it, the
+// overflow records of the same fork (forkType 0x00 data, 0xFF resource) of
+// fileId in the extents tree.
+ForkSector ForkSectorToMedium(Context& ctx, std::uint32_t forkSector, ConstBytes extents, std::uint32_t fileId,
+                              std::uint8_t forkType = 0x00);
+
+}  // namespace tarvo

@@ -1,0 +1,85 @@
+#include "hfs/catalog_record.h"
+
+#include "hfs/btree.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr std::size_t kMinKeyLength = 6;  // reserved byte, parent ID, name length
+
+std::size_t DataSizeOf(std::uint8_t type) {
+  switch (type) {
+    case kDirectoryRecord: return dirrec::kSize;
+    case kFileRecord: return filrec::kSize;
+    case kDirectoryThread:
+    case kFileThread: return thdrec::kSize;
+    default: return 0;
+  }
+}
+
+std::string Characters(ConstBytes data, std::size_t offset, std::size_t count) {
+  CheckRange(data.size(), offset, count);
+  return std::string(reinterpret_cast<const char*>(data.data() + offset), count);
+}
+
+}  // namespace
+
+std::optional<CatalogKey> ReadCatalogKey(ConstBytes record) {
+  if (record.size() < 1 + kMinKeyLength) return std::nullopt;
+  CatalogKey key;
+  key.keyLength = GetU8(record, catkey::ckrKeyLen);
+  const std::size_t nameLength = GetU8(record, catkey::ckrCName);
+  if (key.keyLength < kMinKeyLength || std::size_t{1} + key.keyLength > record.size() ||
+      nameLength > kMaxNameLength || catkey::ckrCName + 1 + nameLength > std::size_t{1} + key.keyLength) {
+    return std::nullopt;
+  }
+  key.parentId = GetU32(record, catkey::ckrParID);
+  key.name = Characters(record, catkey::ckrCName + 1, nameLength);
+  return key;
+}
+
+std::optional<CatalogRecord> ReadCatalogRecord(Bytes record) {
+  std::optional<CatalogKey> key = ReadCatalogKey(record);
+  if (!key) return std::nullopt;
+  const std::optional<Bytes> data = RecordData(record);
+  if (!data) return std::nullopt;
+  const std::uint8_t type = GetU8(*data, 0);
+  const std::size_t size = DataSizeOf(type);
+  if (size == 0 || data->size() < size) return std::nullopt;
+  return CatalogRecord{std::move(*key), type, data->first(size)};
+}
+
+std::optional<std::uint32_t> IndexChild(ConstBytes record) {
+  if (!ReadCatalogKey(record)) return std::nullopt;
+  const std::optional<std::size_t> offset = RecordDataOffset(record);
+  if (!offset || *offset + 4 > record.size()) return std::nullopt;
+  return GetU32(record, *offset);
+}
+
+std::uint16_t Valence(const CatalogRecord& r) { return GetU16(r.data, dirrec::dirVal); }
+std::uint32_t DirectoryId(const CatalogRecord& r) { return GetU32(r.data, dirrec::dirDirID); }
+std::uint32_t FileId(const CatalogRecord& r) { return GetU32(r.data, filrec::filFlNum); }
+std::uint32_t DataLogicalLength(const CatalogRecord& r) { return GetU32(r.data, filrec::filLgLen); }
+std::uint32_t ResourceLogicalLength(const CatalogRecord& r) { return GetU32(r.data, filrec::filRLgLen); }
+std::string FileType(const CatalogRecord& r) { return Characters(r.data, filrec::fdType, 4); }
+std::string FileCreator(const CatalogRecord& r) { return Characters(r.data, filrec::fdCreator, 4); }
+Bytes DataExtents(const CatalogRecord& r) { return r.data.subspan(filrec::filExtRec, kExtentRecordSize); }
+Bytes ResourceExtents(const CatalogRecord& r) { return r.data.subspan(filrec::filRExtRec, kExtentRecordSize); }
+
+std::uint32_t CreationDate(const CatalogRecord& r) {
+  return GetU32(r.data, r.type == kFileRecord ? filrec::filCrDat : dirrec::dirCrDat);
+}
+
+std::uint32_t ModificationDate(const CatalogRecord& r) {
+  return GetU32(r.data, r.type == kFileRecord ? filrec::filMdDat : dirrec::dirMdDat);
+}
+
+std::uint32_t ThreadParentId(const CatalogRecord& r) { return GetU32(r.data, thdrec::thdParID); }
+
+std::string ThreadName(const CatalogRecord& r) {
+  const std::size_t length = std::min<std::size_t>(GetU8(r.data, thdrec::thdCName), kMaxNameLength);
+  return Characters(r.data, thdrec::thdCName + 1, length);
+}
+
+}  // namespace tarvo

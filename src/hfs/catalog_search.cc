@@ -1,0 +1,162 @@
+#include "hfs/catalog_search.h"
+
+#include <optional>
+
+#include "hfs/btree.h"
+#include "hfs/catalog_record.h"
+#include "hfs/name_order.h"
+#include "hfs/volume_state.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr FoundRecord kDamaged{SearchStatus::kDamaged, {}};
+
+SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId);
+bool Wanted(std::uint8_t recordType, int wantedType);
+bool StopsBefore(std::string_view pattern, std::string_view name);
+
+}  // namespace
+
+FoundRecord FindCatalogRecord(TreeWorkFile& tree, std::string_view pattern, int wantedType, std::uint32_t parentId) {
+  pattern = TrimTrailingBlanks(pattern);
+  TreeWalk walk = StartWalk(tree);
+  const SearchStatus descent = DescendToLeaf(tree, walk, pattern, parentId);
+  if (descent != SearchStatus::kFound) return FoundRecord{descent, {}};
+
+  for (;;) {
+    const std::uint16_t count = NodeRecordCount(tree.node);
+    for (std::uint16_t i = 0; i < count; ++i) {
+      const std::optional<Bytes> raw = RecordAt(tree.node, i);
+      const std::optional<CatalogRecord> record = raw ? ReadCatalogRecord(*raw) : std::nullopt;
+      if (!record) return kDamaged;
+      if (record->key.parentId > parentId) return FoundRecord{};
+      if (record->key.parentId < parentId) continue;
+      if (StopsBefore(pattern, record->key.name)) return FoundRecord{};
+      tree.recordIndex = i;
+      if (record->type == kDirectoryThread) {
+        if (wantedType == kWantThread) return FoundRecord{SearchStatus::kFound, *raw};
+      } else if (!record->key.name.empty() && MatchName(pattern, record->key.name) == 0 &&
+                 Wanted(record->type, wantedType)) {
+        return FoundRecord{SearchStatus::kFound, *raw};
+      }
+    }
+    const std::uint32_t next = NodeForwardLink(tree.node);
+    if (next == 0) return FoundRecord{};
+    if (!WalkTo(tree, walk, next) || NodeType(tree.node) != kLeafNode) return kDamaged;
+  }
+}
+
+FoundRecord NextLeafRecord(TreeWorkFile& tree, TreeWalk& walk) {
+  if (tree.nodeNumber < walk.seen.size()) walk.seen[tree.nodeNumber] = true;
+  std::size_t index = tree.recordIndex + std::size_t{1};
+  while (index >= NodeRecordCount(tree.node)) {
+    const std::uint32_t next = NodeForwardLink(tree.node);
+    if (next == 0) return FoundRecord{};
+    if (!WalkTo(tree, walk, next) || NodeType(tree.node) != kLeafNode) return kDamaged;
+    index = 0;
+  }
+  const std::optional<Bytes> raw = RecordAt(tree.node, index);
+  if (!raw || !ReadCatalogKey(*raw)) return kDamaged;
+  tree.recordIndex = static_cast<std::uint16_t>(index);
+  return FoundRecord{SearchStatus::kFound, *raw};
+}
+
+InsertPosition FindInsertPosition(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId) {
+  TreeWalk walk = StartWalk(tree);
+  InsertPosition position;
+  if (parentId == kRootParentId) {
+    // The root's own record sorts before every other key.
+    if (!WalkTo(tree, walk, GetU32(tree.header, header::bthFNode)) || NodeType(tree.node) != kLeafNode) {
+      position.status = SearchStatus::kDamaged;
+      return position;
+    }
+  } else {
+    position.status = DescendToLeaf(tree, walk, name, parentId);
+    if (position.status != SearchStatus::kFound) return position;
+  }
+  position.status = SearchStatus::kFound;
+  position.node = tree.nodeNumber;
+  position.recordIndex = 0;
+  if (parentId == kRootParentId) return position;
+
+  const std::uint16_t count = NodeRecordCount(tree.node);
+  for (std::uint16_t i = 0; i < count; ++i) {
+    const std::optional<Bytes> raw = RecordAt(tree.node, i);
+    const std::optional<CatalogKey> key = raw ? ReadCatalogKey(*raw) : std::nullopt;
+    if (!key) {
+      position.status = SearchStatus::kDamaged;
+      return position;
+    }
+    // The first key above (parentId, name) is the place.
+    if (key->parentId > parentId || (key->parentId == parentId && CompareNames(name, key->name) < 0)) {
+      position.recordIndex = i;
+      tree.recordIndex = i;
+      return position;
+    }
+  }
+  position.recordIndex = kBehindLastRecord;
+  tree.recordIndex = kBehindLastRecord;
+  return position;
+}
+
+namespace {
+
+// Where an index record sends the descent: -1 to the previous record's
+// child, 0 to its own, +1 further on.
+int DescentOrder(std::string_view pattern, const CatalogKey& key, std::uint32_t parentId) {
+  if (key.parentId > parentId) return -1;
+  if (key.parentId < parentId) return 1;
+  if (!pattern.empty() && pattern.front() == '*') return key.name.empty() ? 0 : -1;
+  const int order = CompareNames(WildcardPrefix(pattern), key.name);
+  return (order > 0) - (order < 0);
+}
+
+// The child of the index node that covers (parentId, pattern).
+std::optional<std::uint32_t> ChooseChild(Bytes node, std::string_view pattern, std::uint32_t parentId) {
+  const std::uint16_t count = NodeRecordCount(node);
+  std::optional<std::uint32_t> previous;
+  for (std::uint16_t i = 0; i < count; ++i) {
+    const std::optional<Bytes> raw = RecordAt(node, i);
+    const std::optional<CatalogKey> key = raw ? ReadCatalogKey(*raw) : std::nullopt;
+    const std::optional<std::uint32_t> child = raw ? IndexChild(*raw) : std::nullopt;
+    if (!key || !child) return std::nullopt;
+    const int order = DescentOrder(pattern, *key, parentId);
+    if (order == 0) return child;
+    if (order < 0) return previous ? previous : child;
+    previous = child;
+  }
+  return previous;
+}
+
+SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId) {
+  std::uint32_t n = GetU32(tree.header, header::bthRoot);
+  if (n == 0) return SearchStatus::kNotFound;  // an empty tree
+  for (;;) {
+    if (!WalkTo(tree, walk, n)) return SearchStatus::kDamaged;
+    const std::uint8_t type = NodeType(tree.node);
+    if (type == kLeafNode) return SearchStatus::kFound;
+    if (type != kIndexNode) return SearchStatus::kDamaged;
+    const std::optional<std::uint32_t> child = ChooseChild(tree.node, pattern, parentId);
+    if (!child) return SearchStatus::kDamaged;
+    n = *child;
+  }
+}
+
+bool Wanted(std::uint8_t recordType, int wantedType) {
+  if (wantedType == kWantEntry) return recordType == kDirectoryRecord || recordType == kFileRecord;
+  return wantedType == recordType;
+}
+
+// Records are in name order: once a plain name's first character weighs
+// less than a record name's, no later record can match.
+bool StopsBefore(std::string_view pattern, std::string_view name) {
+  return !HasWildcard(pattern) && !pattern.empty() && !name.empty() &&
+         NameWeight(static_cast<unsigned char>(pattern.front())) <
+             NameWeight(static_cast<unsigned char>(name.front()));
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,52 @@
+// Searches of the catalog tree work file.
+//
+// Keys are ordered by parent ID, then by name (name_order.h). A search
+// descends from the root through the index records to a leaf and walks the
+// leaves along ndFLink from there. Records of a directory are found by
+// pattern (a name, or a wildcard) and wanted type:
+//   -1 a file or a directory, 1 a directory, 2 a file,
+//   3 the directory thread of the directory parentId (pattern "*").
+// File thread records are never found.
+//
+// A prefix pattern ("AB*") descends as the plain name "AB", which sorts
+// before every name carrying the prefix, so the walk starts at or before
+// the first match whatever characters follow the prefix.
+//
+// Every walk is bounded (tree_walk.h): a damaged tree gives kDamaged.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "hfs/tree_walk.h"
+
+namespace tarvo {
+
+enum WantedType : int {
+  kWantEntry = -1,
+  kWantDirectory = 1,
+  kWantFile = 2,
+  kWantThread = 3,
+};
+
+// The first matching record; on success the tree's node holds its leaf and
+// recordIndex its index. Trailing blanks of the pattern do not count.
+FoundRecord FindCatalogRecord(TreeWorkFile& catalog, std::string_view pattern, int wantedType,
+                              std::uint32_t parentId);
+
+// The record after the current one (tree.nodeNumber, tree.recordIndex) in
+// key order, following ndFLink at the end of a leaf; kNotFound at the end
+// of the chain. The walk remembers the leaves it has passed.
+FoundRecord NextLeafRecord(TreeWorkFile& catalog, TreeWalk& walk);
+
+// Where a record with the key (parentId, name) belongs: the leaf read into
+// the tree's node, and the index of the record it goes before
+// (kBehindLastRecord: after the last one). Sibling leaves are not visited.
+struct InsertPosition {
+  SearchStatus status = SearchStatus::kNotFound;
+  std::uint32_t node = 0;
+  std::uint16_t recordIndex = 0;
+};
+InsertPosition FindInsertPosition(TreeWorkFile& catalog, std::string_view name, std::uint32_t parentId);
+
+}  // namespace tarvo

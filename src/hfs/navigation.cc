@@ -1,0 +1,93 @@
+#include "hfs/navigation.h"
+
+#include <string>
+
+#include "base/context.h"
+#include "hfs/catalog_record.h"
+#include "hfs/catalog_search.h"
+#include "hfs/work_file.h"
+
+namespace tarvo {
+
+namespace {
+
+std::optional<CatalogRecord> FindRecord(Context& ctx, std::string_view pattern, int type, std::uint32_t parentId);
+std::string DisplayName(Context& ctx, std::uint32_t dirId, const std::string& name);
+void Log(Context& ctx, std::string_view line);
+
+}  // namespace
+
+std::optional<std::uint16_t> EnterDirectory(Context& ctx, std::uint32_t parentId, std::string_view name) {
+  const std::optional<CatalogRecord> dir = FindRecord(ctx, name, kWantDirectory, parentId);
+  if (!dir) return std::nullopt;
+  CurrentDirectory& current = ctx.volume.current;
+  current.parentDirId = parentId;
+  current.currentDirId = DirectoryId(*dir);
+  current.currentDirName = DisplayName(ctx, current.currentDirId, dir->key.name);
+  return Valence(*dir);
+}
+
+std::optional<std::uint16_t> ChangeDirectory(Context& ctx, std::string_view name) {
+  CurrentDirectory& current = ctx.volume.current;
+  const std::optional<CatalogRecord> dir = FindRecord(ctx, name, kWantDirectory, current.currentDirId);
+  if (!dir) return std::nullopt;
+  const std::uint32_t dirId = DirectoryId(*dir);
+  const std::uint16_t valence = Valence(*dir);
+  const std::string dirName = dir->key.name;
+  const std::optional<CatalogRecord> thread = FindRecord(ctx, "*", kWantThread, dirId);
+  if (!thread) return std::nullopt;
+  current.parentDirId = ThreadParentId(*thread);
+  current.currentDirId = dirId;
+  current.currentDirName = DisplayName(ctx, dirId, dirName);
+  Log(ctx, "*cd " + std::string(name) + "\r\n");
+  return valence;
+}
+
+std::optional<std::uint16_t> ParentDirectory(Context& ctx) {
+  // The parent's thread holds the grandparent's ID and the parent's name.
+  const std::optional<CatalogRecord> thread = FindRecord(ctx, "*", kWantThread, ctx.volume.current.parentDirId);
+  if (!thread) return std::nullopt;
+  const std::optional<std::uint16_t> valence = EnterDirectory(ctx, ThreadParentId(*thread), ThreadName(*thread));
+  if (valence) Log(ctx, "*cd..\n");
+  return valence;
+}
+
+std::optional<std::uint16_t> RootDirectory(Context& ctx) {
+  // The only directory record under parent 1 is the root.
+  const std::optional<std::uint16_t> valence = EnterDirectory(ctx, kRootParentId, "*");
+  if (valence) Log(ctx, "*cd\\\n");
+  return valence;
+}
+
+std::optional<std::uint16_t> AdjustValence(Context& ctx, int delta) {
+  const CurrentDirectory& current = ctx.volume.current;
+  const bool root = current.currentDirId == kRootDirId;
+  const std::optional<CatalogRecord> dir =
+      root ? FindRecord(ctx, "*", kWantDirectory, kRootParentId)
+           : FindRecord(ctx, current.currentDirName, kWantDirectory, current.parentDirId);
+  if (!dir) return std::nullopt;
+  const auto valence = static_cast<std::uint16_t>(Valence(*dir) + delta);
+  PutU16(dir->data, dirrec::dirVal, valence);
+  TreeWorkFile& catalog = ctx.volume.catalog;
+  WriteNode(catalog, catalog.nodeNumber, catalog.node);
+  return valence;
+}
+
+namespace {
+
+std::optional<CatalogRecord> FindRecord(Context& ctx, std::string_view pattern, int type, std::uint32_t parentId) {
+  const FoundRecord found = FindCatalogRecord(ctx.volume.catalog, pattern, type, parentId);
+  return found ? ReadCatalogRecord(found.record) : std::nullopt;
+}
+
+std::string DisplayName(Context& ctx, std::uint32_t dirId, const std::string& name) {
+  return dirId == kRootDirId ? ctx.messages[kMsgRootName] : name + " ";
+}
+
+void Log(Context& ctx, std::string_view line) {
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, line);
+}
+
+}  // namespace
+
+}  // namespace tarvo

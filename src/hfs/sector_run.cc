@@ -1,0 +1,61 @@
+#include "hfs/sector_run.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/context.h"
+#include "device/sector_io.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr std::size_t kSector = 512;
+// Room the 1024-byte entry point needs beyond the run itself.
+constexpr std::size_t kScratchExtra = 1024;
+
+template <typename Move>
+std::uint16_t ForEachChunk(Context& ctx, std::uint16_t command, std::uint32_t firstSector, std::size_t bytes,
+                           Move move) {
+  const std::size_t sectors = bytes / kSector;
+  const std::size_t chunk = std::max<std::size_t>(1, ctx.volume.transferSectors);
+  std::vector<std::uint8_t> scratch(chunk * kSector + kScratchExtra);
+  std::uint16_t firstFailure = 0;
+  for (std::size_t done = 0; done < sectors;) {
+    const std::size_t count = std::min(chunk, sectors - done);
+    SectorRequest request;
+    request.command = command;
+    request.hostAdapter = ctx.device.hostAdapterId;
+    request.target = ctx.volume.targetId;
+    request.startSector = static_cast<std::uint32_t>(firstSector + done);
+    request.sectorCount = static_cast<std::uint16_t>(count);
+    request.buffer = scratch;
+    const std::uint16_t status = move(request, done * kSector, count * kSector, scratch);
+    if (status != 0 && firstFailure == 0) firstFailure = status;
+    done += count;
+  }
+  return firstFailure;
+}
+
+}  // namespace
+
+std::uint16_t ReadSectorRun(Context& ctx, std::uint32_t firstSector, Bytes data) {
+  return ForEachChunk(ctx, kReadSectors, firstSector, data.size(),
+                      [&](SectorRequest& request, std::size_t offset, std::size_t length, Bytes scratch) {
+                        std::fill(scratch.begin(), scratch.end(), 0);
+                        const std::uint16_t status = SectorEntry(ctx, request);
+                        if (status == 0) std::copy_n(scratch.begin(), length, data.begin() + offset);
+                        else std::fill_n(data.begin() + offset, length, 0);
+                        return status;
+                      });
+}
+
+std::uint16_t WriteSectorRun(Context& ctx, std::uint32_t firstSector, ConstBytes data) {
+  return ForEachChunk(ctx, kWriteSectors, firstSector, data.size(),
+                      [&](SectorRequest& request, std::size_t offset, std::size_t length, Bytes scratch) {
+                        std::copy_n(data.begin() + offset, length, scratch.begin());
+                        return SectorEntry(ctx, request);
+                      });
+}
+
+}  // namespace tarvo

@@ -1,0 +1,25 @@
+// Runs of 512-byte logical sectors between the medium and memory, for the
+// engine's own structures (volume header, bitmap).
+//
+// A run is moved in requests of at most `transferSectors` sectors through
+// SectorEntry, each with a scratch buffer large enough for the 1024-byte
+// entry point, so callers pass exactly the bytes they hold.
+#pragma once
+
+#include <cstdint>
+
+#include "base/big_endian.h"
+
+namespace tarvo {
+
+struct Context;
+
+// Reads data.size() / 512 sectors from firstSector on into data. Returns 0,
+// or the status of the first failed request (the rest is still read; a
+// failed request leaves its part of data zeroed).
+std::uint16_t ReadSectorRun(Context& ctx, std::uint32_t firstSector, Bytes data);
+// Writes data.size() / 512 sectors from firstSector on. Returns 0, or the
+// status of the first failed request.
+std::uint16_t WriteSectorRun(Context& ctx, std::uint32_t firstSector, ConstBytes data);
+
+}  // namespace tarvo

@@ -1,0 +1,77 @@
+#include "hfs/volume_header.h"
+
+#include <algorithm>
+#include <array>
+
+#include "base/big_endian.h"
+#include "base/context.h"
+#include "hfs/sector_run.h"
+#include "volume/msdos_probe.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr std::uint32_t kMdbOffsetSectors = 2;  // 1024 bytes after the volume start
+constexpr std::size_t kSector = 512;
+
+bool IsUsableHeader(ConstBytes m);
+
+}  // namespace
+
+std::int64_t ReadVolumeHeader(Context& ctx) {
+  VolumeState& v = ctx.volume;
+  v.mdbSector = static_cast<std::uint32_t>(std::max<std::int64_t>(v.volumeOrigin, 0) + kMdbOffsetSectors);
+
+  bool found = false;
+  for (int attempt = 0; attempt < kHeaderReadAttempts && !found; ++attempt) {
+    ReadSectorRun(ctx, v.mdbSector, v.mdb);
+    found = IsUsableHeader(v.mdb);
+  }
+  if (!found) {
+    v.volumeOrigin = MsDosProbe(ctx);
+    return v.volumeOrigin;
+  }
+
+  if (v.adapterKind == AdapterKind::kAspi) {
+    ctx.device.sectorEntry = v.sectorSize == 1024 ? SectorEntryKind::k1024 : SectorEntryKind::k512;
+  }
+  const std::uint16_t firstBlockSector = GetU16(v.mdb, mdb::drAlBlSt);
+  v.volumeOrigin = std::int64_t{v.mdbSector} + firstBlockSector - kMdbOffsetSectors;
+  v.bitmapSectors = static_cast<std::uint16_t>(firstBlockSector - GetU16(v.mdb, mdb::drVBMSt));
+  v.allocBlockSize = GetU32(v.mdb, mdb::drAlBlkSiz) & 0xFFFF;
+  v.sectorsPerBlock = v.allocBlockSize / kSector;
+  return v.volumeOrigin;
+}
+
+std::uint16_t WriteVolumeHeader(Context& ctx) {
+  VolumeState& v = ctx.volume;
+  std::uint16_t status = WriteSectorRun(ctx, v.mdbSector, v.mdb);
+
+  const std::int64_t volumeEnd =
+      v.volumeOrigin + std::int64_t{GetU16(v.mdb, mdb::drNmAlBlks)} * v.sectorsPerBlock;
+  const std::int64_t alternate = std::int64_t{v.deviceSectors} - 2;
+  if (alternate >= volumeEnd && alternate > v.mdbSector) {
+    const std::uint16_t alternateStatus = WriteSectorRun(ctx, static_cast<std::uint32_t>(alternate), v.mdb);
+    if (status == 0) status = alternateStatus;
+  }
+  return status;
+}
+
+namespace {
+
+bool IsUsableHeader(ConstBytes m) {
+  const std::uint32_t blockSize = GetU32(m, mdb::drAlBlkSiz) & 0xFFFF;
+  const std::uint16_t firstCatalogBlocks = GetU16(m, mdb::drCTExtRec + 2);
+  return GetU16(m, mdb::drSigWord) == kHfsSignature && firstCatalogBlocks != 0 && blockSize != 0 &&
+         blockSize % kSector == 0 && GetU16(m, mdb::drAlBlSt) > GetU16(m, mdb::drVBMSt);
+}
+
+}  // namespace
+
+std::string VolumeName(const VolumeState& volume) {
+  const std::size_t length = std::min<std::size_t>(volume.mdb[mdb::drVN], mdb::kVolumeNameMax);
+  return std::string(reinterpret_cast<const char*>(&volume.mdb[mdb::drVN + 1]), length);
+}
+
+}  // namespace tarvo

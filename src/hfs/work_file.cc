@@ -1,0 +1,200 @@
+#include "hfs/work_file.h"
+
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <vector>
+
+#include "base/context.h"
+#include "device/sector_io.h"
+#include "hfs/btree.h"
+#include "hfs/extent_search.h"
+#include "hfs/volume_header.h"
+
+namespace tarvo {
+
+namespace {
+
+// The overflow lookup is skipped while the extents tree itself is copied:
+// its extents all stand in the MDB.
+enum class Overflow { kUse, kNone };
+
+ForkCopy CopyExtents(Context& ctx, ConstBytes firstRecord, std::FILE* file, std::uint32_t fileId,
+                     std::uint32_t byteCount, std::uint8_t forkType, Overflow overflow);
+bool HasFreeSpace(const std::filesystem::path& dir, std::uint64_t byteCount);
+bool ReadHeaderNode(TreeWorkFile& tree);
+
+}  // namespace
+
+std::FILE* MakeTempFile(Context& ctx, std::string& pathOut, std::string_view prefix, std::uint64_t byteCount) {
+  std::error_code error;
+  const std::filesystem::path dir = std::filesystem::temp_directory_path(error);
+  if (!error && !HasFreeSpace(dir, byteCount)) FatalError(ctx, ctx.messages[kMsgNoTempSpace]);
+  std::string pattern = (dir / (std::string(prefix) + "XXXXXX")).string();
+  const int fd = error ? -1 : mkstemp(pattern.data());
+  std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "w+b");
+  if (file == nullptr) {
+    if (fd >= 0) {
+      close(fd);
+      std::remove(pattern.c_str());
+    }
+    FatalError(ctx, kTextErrorOpeningFile + pattern);
+  }
+  pathOut = pattern;
+  return file;
+}
+
+int OpenCatalogWorkFile(Context& ctx) {
+  VolumeState& v = ctx.volume;
+  CloseWorkFiles(ctx);
+  TreeWorkFile& catalog = v.catalog;
+  catalog.nodeNumber = 0;
+  catalog.fileSize = GetU32(v.mdb, mdb::drCTFlSize);
+  catalog.handle = MakeTempFile(ctx, catalog.path, "CAT", catalog.fileSize);
+  SetStatus(ctx, ctx.messages[kMsgCopyingCatalog]);
+  const ConstBytes extents = ConstBytes(v.mdb).subspan(mdb::drCTExtRec, 12);
+  if (GetU16(extents, 2) == 0) FatalError(ctx, ctx.messages[kMsgErrorReadingData]);
+
+  const ForkCopy copy = CopyForkToFile(ctx, extents, catalog.handle, kCatalogFileId, catalog.fileSize, kDataFork);
+  if (!ReadHeaderNode(catalog)) FatalError(ctx, ctx.messages[kMsgErrorReadingData]);
+  RepairTreeHeader(catalog);
+  return copy.status == ForkCopyStatus::kComplete ? 1 : -1;
+}
+
+void OpenExtentsWorkFile(Context& ctx) {
+  VolumeState& v = ctx.volume;
+  TreeWorkFile& extents = v.extents;
+  CloseWorkFile(extents);
+  SetStatus(ctx, ctx.messages[kMsgCopyingExtents]);
+  const std::uint32_t size = GetU32(v.mdb, mdb::drXTFlSize);
+  extents.handle = MakeTempFile(ctx, extents.path, "EXT", size);
+  extents.fileSize = 0;
+  CopyExtents(ctx, ConstBytes(v.mdb).subspan(mdb::drXTExtRec, 12), extents.handle, 0, size, kDataFork,
+              Overflow::kNone);
+  // An unreadable header leaves a zeroed one: an empty tree.
+  if (!ReadHeaderNode(extents)) extents.header.fill(0);
+  RepairTreeHeader(extents);
+}
+
+void CloseWorkFile(TreeWorkFile& tree) {
+  if (tree.handle != nullptr) {
+    std::fclose(tree.handle);
+    std::remove(tree.path.c_str());
+  }
+  tree.handle = nullptr;
+  tree.path.clear();
+  tree.nodeNumber = 0;
+  tree.recordIndex = 0;
+}
+
+void CloseWorkFiles(Context& ctx) {
+  CloseWorkFile(ctx.volume.extents);
+  CloseWorkFile(ctx.volume.catalog);
+}
+
+void RepairTreeHeader(TreeWorkFile& tree) {
+  if (GetU32(tree.header, header::bthFree) > GetU32(tree.header, header::bthNNodes)) {
+    PutU32(tree.header, header::bthFree, 0);
+  }
+}
+
+std::uint32_t WorkFileNodeCount(const TreeWorkFile& tree) {
+  struct stat info {};
+  if (tree.handle == nullptr || fstat(fileno(tree.handle), &info) != 0 || info.st_size < 0) return 0;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(info.st_size / kNodeSize, UINT32_MAX));
+}
+
+bool ReadNode(TreeWorkFile& tree, std::uint32_t n) {
+  tree.nodeNumber = n;
+  tree.recordIndex = 0;
+  if (tree.handle != nullptr && fseeko(tree.handle, off_t{n} * kNodeSize, SEEK_SET) == 0 &&
+      std::fread(tree.node.data(), 1, kNodeSize, tree.handle) == kNodeSize) {
+    return true;
+  }
+  tree.node.fill(0);
+  return false;
+}
+
+bool WriteNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer) {
+  if (tree.handle == nullptr || buffer.size() != kNodeSize) return false;
+  const off_t offset = off_t{n & 0xFFFFFF} * kNodeSize;
+  const bool nodeWritten = fseeko(tree.handle, offset, SEEK_SET) == 0 &&
+                           std::fwrite(buffer.data(), 1, kNodeSize, tree.handle) == kNodeSize;
+  const bool headerWritten = fseeko(tree.handle, 0, SEEK_SET) == 0 &&
+                             std::fwrite(tree.header.data(), 1, kNodeSize, tree.handle) == kNodeSize;
+  return nodeWritten && headerWritten && std::fflush(tree.handle) == 0;
+}
+
+ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
+                        std::uint32_t byteCount, std::uint8_t forkType) {
+  return CopyExtents(ctx, extents, file, fileId, byteCount, forkType, Overflow::kUse);
+}
+
+namespace {
+
+ForkCopy CopyExtents(Context& ctx, ConstBytes firstRecord, std::FILE* file, std::uint32_t fileId,
+                     std::uint32_t byteCount, std::uint8_t forkType, Overflow overflow) {
+  ForkCopy result;
+  std::array<std::uint8_t, 12> record{};
+  std::copy_n(firstRecord.begin(), record.size(), record.begin());
+  const std::uint64_t blockSize = ctx.volume.allocBlockSize;
+  std::uint32_t remaining = byteCount;
+  std::uint32_t blocksSoFar = 0;  // fork-relative block after the extents seen
+
+  for (;;) {
+    const std::uint32_t blocksBefore = blocksSoFar;
+    for (std::size_t i = 0; i < 3 && remaining > 0; ++i) {
+      const std::uint16_t start = GetU16(record, 4 * i);
+      const std::uint16_t count = GetU16(record, 4 * i + 2);
+      if (start == 0 && count == 0) break;
+      blocksSoFar += count;
+      const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(count * blockSize, remaining));
+      if (n == 0) continue;
+      const TransferResult transfer = ReadBlocksToFile(ctx, file, start, n);
+      result.failedSectors += transfer.failedSectors;
+      if (transfer.fileError) {
+        result.status = ForkCopyStatus::kPcFileError;
+        return result;
+      }
+      remaining -= n;
+      result.copiedBytes += n;
+    }
+    if (remaining == 0) return result;
+
+    // The next record starts where these extents end. A record that adds
+    // no blocks, or a start beyond 16 bits, cannot lead anywhere: the loop
+    // ends because blocksSoFar grows with every record.
+    const bool progressed = blocksSoFar > blocksBefore && blocksSoFar <= 0xFFFF;
+    const FoundRecord next = progressed && overflow == Overflow::kUse
+                                 ? FindExtentRecord(ctx, fileId, static_cast<std::uint16_t>(blocksSoFar), forkType)
+                                 : FoundRecord{};
+    if (!next) {
+      result.status = ForkCopyStatus::kExtentsMissing;
+      return result;
+    }
+    std::copy_n(next.record.begin(), record.size(), record.begin());
+  }
+}
+
+bool HasFreeSpace(const std::filesystem::path& dir, std::uint64_t byteCount) {
+  struct statvfs info {};
+  if (statvfs(dir.c_str(), &info) != 0) return true;  // unknown: let the creation decide
+  const std::uint64_t unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+  if (unit == 0) return true;
+  const std::uint64_t needed = (byteCount + unit - 1) / unit;
+  return std::uint64_t{info.f_bavail} > needed;
+}
+
+bool ReadHeaderNode(TreeWorkFile& tree) {
+  if (!ReadNode(tree, 0)) return false;
+  tree.header = tree.node;
+  return true;
+}
+
+}  // namespace
+
+}  // namespace tarvo

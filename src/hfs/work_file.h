@@ -1,0 +1,82 @@
+// The tree work files: the catalog and extents trees copied into temporary
+// files on the PC, and node reads and writes on them; also the copy of a
+// whole fork to a PC file, which fills the work files and serves the copy
+// to the PC.
+//
+// Work files live in the system's temporary folder under the prefixes
+// "CAT" and "EXT" with unique names. The catalog is copied at every mount;
+// the extents tree on its first use. CloseWorkFiles closes and deletes both
+// (remount, shutdown).
+//
+// A missing overflow extent record stops a fork copy at the last extent
+// found; the copy reports it (ForkCopyStatus::kExtentsMissing) with the
+// bytes copied, so the caller can tell the user the file is incomplete.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "base/big_endian.h"
+#include "hfs/tree_work_file.h"
+
+namespace tarvo {
+
+struct Context;
+
+inline constexpr std::uint32_t kCatalogFileId = 4;
+inline constexpr std::uint32_t kExtentsFileId = 3;
+inline constexpr std::uint8_t kDataFork = 0x00;
+inline constexpr std::uint8_t kResourceFork = 0xFF;
+
+// An open, empty, uniquely named file in the temporary folder whose name
+// starts with prefix; pathOut receives its path. Not enough free space for
+// byteCount bytes, or a file that cannot be created, ends the run through
+// FatalError.
+std::FILE* MakeTempFile(Context& ctx, std::string& pathOut, std::string_view prefix, std::uint64_t byteCount);
+
+// (Re)creates the catalog work file from the mounted volume; any open
+// extents work file is dropped so that it is copied again on first use.
+// Returns 1, or -1 when the catalog could be copied only in part (an
+// overflow extent record is missing; nodes past it cannot be read). An
+// empty first catalog extent or an unreadable header node ends the run
+// through FatalError.
+int OpenCatalogWorkFile(Context& ctx);
+// Creates the extents work file from the three extents in the MDB.
+void OpenExtentsWorkFile(Context& ctx);
+// Closes and deletes one work file, or both.
+void CloseWorkFile(TreeWorkFile& tree);
+void CloseWorkFiles(Context& ctx);
+
+// A free-node count above the node count is set to 0.
+void RepairTreeHeader(TreeWorkFile& tree);
+
+// Nodes held by the work file.
+std::uint32_t WorkFileNodeCount(const TreeWorkFile& tree);
+// Reads node n into `tree.node` (nodeNumber = n, recordIndex = 0). False,
+// with a zeroed node, when the work file is not open or does not hold node n.
+[[nodiscard]] bool ReadNode(TreeWorkFile& tree, std::uint32_t n);
+// Writes the node at the low 24 bits of n, then the header node from
+// `tree.header` at node 0. False when the work file refused a write.
+bool WriteNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer);
+
+enum class ForkCopyStatus {
+  kComplete,
+  kExtentsMissing,  // the extents end before the fork does
+  kPcFileError,     // the PC file could not be written
+};
+
+struct ForkCopy {
+  ForkCopyStatus status = ForkCopyStatus::kComplete;
+  std::uint32_t copiedBytes = 0;
+  std::uint32_t failedSectors = 0;  // unreadable sectors, written as zeros
+};
+
+// Copies the first byteCount bytes of a fork, described by its first extent
+// record (12 bytes) and beyond it by the extents tree, to the PC file at
+// its current position. forkType: kDataFork or kResourceFork.
+ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
+                        std::uint32_t byteCount, std::uint8_t forkType);
+
+}  // namespace tarvo

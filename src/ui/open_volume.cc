@@ -1,0 +1,50 @@
+#include "ui/open_volume.h"
+
+#include "base/context.h"
+#include "hfs/navigation.h"
+#include "hfs/volume_header.h"
+#include "hfs/work_file.h"
+#include "transfer/charset.h"
+#include "volume/partition_dialog.h"
+#include "volume/partition_map.h"
+
+namespace tarvo {
+
+std::int64_t OpenVolume(Context& ctx) {
+  ListingView& view = ctx.listing;
+  view.count = view.first = view.next = 0;
+  SetStatus(ctx, ctx.messages[kMsgAnalyzing], kTextPleaseWait);
+  AdvanceWaitCursor(ctx);
+
+  PartitionList partitions;
+  if (ReadPartitionMap(ctx, partitions) > 1) {
+    int chosen = ChoosePartition(ctx, partitions);
+    ctx.volume.volumeOrigin = chosen >= 0 ? partitions.entries[static_cast<std::size_t>(chosen)].start : 0;
+  }
+  const std::int64_t origin = ReadVolumeHeader(ctx);
+  if (origin == 0) {
+    ctx.volume.targetId = kNoDevice;
+    return 0;
+  }
+  if (origin < 0) {
+    SetStatus(ctx, ctx.messages[kMsgMsDosVolume]);
+    return origin;
+  }
+
+  if (OpenCatalogWorkFile(ctx) < 0)
+    MessageDialog(ctx, "The catalog is incomplete: an extent record is missing. Some files may not be listed.");
+  const std::string name = ConvertString(VolumeName(ctx.volume), MacToAnsi);
+  ctx.settings.windowTitle = ctx.messages[kMsgProductName] + " : " + name;
+  ShowRootFolder(ctx);
+  SetStatus(ctx, std::nullopt);
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*log " + name + "\n");
+  return 1;
+}
+
+void ShowRootFolder(Context& ctx) {
+  if (std::optional<std::uint16_t> valence = EnterDirectory(ctx, kRootParentId, "*"))
+    ResizeListing(ctx.listing, *valence);
+  LoadListing(ctx);
+}
+
+}  // namespace tarvo

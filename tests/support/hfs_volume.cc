@@ -1,0 +1,98 @@
+#include "support/hfs_volume.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "hfs/navigation.h"
+#include "hfs/volume_header.h"
+#include "hfs/work_file.h"
+
+namespace tarvo::testing {
+
+namespace {
+
+int Shell(const std::string& home, const std::string& commands) {
+  return std::system(("HOME=" + ShellQuote(home) + "; export HOME; { " + commands + "; } >/dev/null 2>&1").c_str());
+}
+
+std::uint16_t Crc16Xmodem(const std::vector<std::uint8_t>& bytes, std::size_t length) {
+  std::uint16_t crc = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    crc ^= static_cast<std::uint16_t>(bytes[i] << 8);
+    for (int bit = 0; bit < 8; ++bit) crc = static_cast<std::uint16_t>(crc & 0x8000 ? crc << 1 ^ 0x1021 : crc << 1);
+  }
+  return crc;
+}
+
+void PutBig32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+}
+
+void AppendPadded(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& fork) {
+  out.insert(out.end(), fork.begin(), fork.end());
+  out.resize((out.size() + 127) / 128 * 128);
+}
+
+}  // namespace
+
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+bool MakeHfsVolume(const std::string& home, const std::string& image, const std::string& label, int kilobytes) {
+  return Shell(home, "truncate -s " + std::to_string(kilobytes) + "K " + ShellQuote(image) + " && hformat -l " +
+                         ShellQuote(label) + " " + ShellQuote(image)) == 0;
+}
+
+bool RunHfsutils(const std::string& home, const std::string& image, const std::vector<std::string>& commands) {
+  std::string script = "hmount " + ShellQuote(image);
+  for (const std::string& command : commands) script += " && " + command;
+  script += " && humount";
+  return Shell(home, script) == 0;
+}
+
+std::vector<std::uint8_t> MacBinaryFile(const std::string& name, const std::string& type, const std::string& creator,
+                                        const std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& rsrc) {
+  std::vector<std::uint8_t> out(128);
+  out[1] = static_cast<std::uint8_t>(name.size());
+  std::copy(name.begin(), name.end(), out.begin() + 2);
+  std::copy(type.begin(), type.end(), out.begin() + 65);
+  std::copy(creator.begin(), creator.end(), out.begin() + 69);
+  PutBig32(out, 83, static_cast<std::uint32_t>(data.size()));
+  PutBig32(out, 87, static_cast<std::uint32_t>(rsrc.size()));
+  out[122] = 129;  // MacBinary II
+  out[123] = 129;
+  const std::uint16_t crc = Crc16Xmodem(out, 124);
+  out[124] = static_cast<std::uint8_t>(crc >> 8);
+  out[125] = static_cast<std::uint8_t>(crc);
+  AppendPadded(out, data);
+  AppendPadded(out, rsrc);
+  return out;
+}
+
+MountedVolume::MountedVolume(const std::string& image, bool readOnly, std::uint16_t blockSize) {
+  attachError = bus.Attach({image, readOnly, blockSize});
+  ctx.scsi = &bus;
+  ctx.ui = &ui;
+  ctx.device.hostAdapterId = 0;
+  ctx.volume.adapterKind = AdapterKind::kAspi;
+  ctx.volume.targetId = 0;
+  ctx.volume.sectorSize = blockSize;
+  ctx.device.sectorEntry = blockSize == 1024 ? SectorEntryKind::k1024 : SectorEntryKind::k512;
+  ctx.volume.deviceSectors = static_cast<std::uint32_t>(std::filesystem::file_size(image) / 512);
+}
+
+MountedVolume::~MountedVolume() { CloseWorkFiles(ctx); }
+
+std::int64_t MountedVolume::Mount() {
+  const std::int64_t origin = ReadVolumeHeader(ctx);
+  if (origin > 0) {
+    OpenCatalogWorkFile(ctx);
+    RootDirectory(ctx);
+  }
+  return origin;
+}
+
+}  // namespace tarvo::testing

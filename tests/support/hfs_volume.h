@@ -1,0 +1,47 @@
+// Real HFS volumes for tests: built with hfsutils (run as a black box) and
+// opened through the image bus and the sector layer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/context.h"
+#include "device/image_bus.h"
+#include "ui/scripted_ui.h"
+
+namespace tarvo::testing {
+
+// The text in single quotes for the shell.
+std::string ShellQuote(const std::string& text);
+
+// Creates a zeroed image of `kilobytes` and formats it as one bare HFS
+// volume named `label`. hfsutils keeps its state in `home`.
+bool MakeHfsVolume(const std::string& home, const std::string& image, const std::string& label, int kilobytes);
+// Mounts the image with hfsutils, runs the shell commands (hmkdir, hcopy,
+// hattrib, ...) and unmounts; true when every one succeeded.
+bool RunHfsutils(const std::string& home, const std::string& image, const std::vector<std::string>& commands);
+
+// A MacBinary II file with both forks, which `hcopy -m` turns into a file.
+std::vector<std::uint8_t> MacBinaryFile(const std::string& name, const std::string& type, const std::string& creator,
+                                        const std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& rsrc);
+
+// An image on the image bus, selected as drive 0 of adapter 0 in a context
+// with the scripted user interface; Mount reads the volume header, copies
+// the catalog and enters the root. The work files go with the object.
+struct MountedVolume {
+  explicit MountedVolume(const std::string& image, bool readOnly = true, std::uint16_t blockSize = 512);
+  ~MountedVolume();
+  MountedVolume(const MountedVolume&) = delete;
+  MountedVolume& operator=(const MountedVolume&) = delete;
+
+  // The volume origin ReadVolumeHeader left; the catalog is open when > 0.
+  std::int64_t Mount();
+
+  ImageBus bus;
+  ScriptedUi ui;
+  Context ctx;
+  std::string attachError;
+};
+
+}  // namespace tarvo::testing
