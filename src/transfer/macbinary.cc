@@ -5,13 +5,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "hfs/catalog_record.h"
+#include "hfs/work_file.h"
+
 namespace tarvo {
 
 namespace {
-
-constexpr std::size_t kMaxNameLength = 31;
-constexpr std::uint8_t kDataForkType = 0x00;
-constexpr std::uint8_t kResourceForkType = 0xFF;
 
 // Header offsets.
 constexpr std::size_t kNameLength = 1;
@@ -23,17 +22,6 @@ constexpr std::size_t kDataLength = 83;
 constexpr std::size_t kResourceLength = 87;
 constexpr std::size_t kCreationDate = 91;
 constexpr std::size_t kModificationDate = 95;
-
-// File record offsets.
-constexpr std::size_t fdType = 4;  // then fdCreator, fdFlags, fdLocation
-constexpr std::size_t filFlNum = 20;
-constexpr std::size_t filLgLen = 26;
-constexpr std::size_t filRLgLen = 36;
-constexpr std::size_t filCrDat = 44;
-constexpr std::size_t filMdDat = 48;
-constexpr std::size_t filExtRec = 74;
-constexpr std::size_t filRExtRec = 86;
-constexpr std::size_t kExtentRecordSize = 12;
 
 std::string_view NameToWrite(std::string_view macName);
 std::uint64_t RoundUpTo128(std::uint64_t n) { return (n + 127) / 128 * 128; }
@@ -49,26 +37,27 @@ MacBinaryHeaderBytes MakeMacBinaryHeader(std::string_view macName, ConstBytes fi
   for (std::size_t i = 0; i < name.size(); ++i) PutU8(header, kName + i, static_cast<std::uint8_t>(name[i]));
 
   // Type, creator (two u32), Finder flags (u16), Finder location (u32).
-  PutU32(header, kFinderInfo, GetU32(fileRecord, fdType));
-  PutU32(header, kFinderInfo + 4, GetU32(fileRecord, fdType + 4));
-  PutU16(header, kFinderInfo + 8, GetU16(fileRecord, fdType + 8));
-  PutU32(header, kFinderInfo + 10, GetU32(fileRecord, fdType + 10));
-  PutU32(header, kDataLength, GetU32(fileRecord, filLgLen));
-  PutU32(header, kResourceLength, GetU32(fileRecord, filRLgLen));
-  PutU32(header, kCreationDate, GetU32(fileRecord, filCrDat));
-  PutU32(header, kModificationDate, GetU32(fileRecord, filMdDat));
+  PutU32(header, kFinderInfo, GetU32(fileRecord, filrec::fdType));
+  PutU32(header, kFinderInfo + 4, GetU32(fileRecord, filrec::fdCreator));
+  PutU16(header, kFinderInfo + 8, GetU16(fileRecord, filrec::fdFlags));
+  PutU32(header, kFinderInfo + 10, GetU32(fileRecord, filrec::fdLocation));
+  PutU32(header, kDataLength, GetU32(fileRecord, filrec::filLgLen));
+  PutU32(header, kResourceLength, GetU32(fileRecord, filrec::filRLgLen));
+  PutU32(header, kCreationDate, GetU32(fileRecord, filrec::filCrDat));
+  PutU32(header, kModificationDate, GetU32(fileRecord, filrec::filMdDat));
   return header;
 }
 
 bool WriteMacBinary(std::FILE* file, std::string_view macName, ConstBytes fileRecord, const ForkCopier& copyFork) {
+  CheckRange(fileRecord.size(), 0, filrec::kSize);  // the extent records are handed out as spans
   MacBinaryHeaderBytes header = MakeMacBinaryHeader(macName, fileRecord);
   if (!WriteAll(file, header)) return false;
 
-  std::uint32_t fileId = GetU32(fileRecord, filFlNum);
-  std::uint32_t dataLength = GetU32(fileRecord, filLgLen);
-  std::uint32_t resourceLength = GetU32(fileRecord, filRLgLen);
+  std::uint32_t fileId = GetU32(fileRecord, filrec::filFlNum);
+  std::uint32_t dataLength = GetU32(fileRecord, filrec::filLgLen);
+  std::uint32_t resourceLength = GetU32(fileRecord, filrec::filRLgLen);
   if (dataLength != 0 &&
-      !copyFork(fileRecord.subspan(filExtRec, kExtentRecordSize), file, fileId, dataLength, kDataForkType)) {
+      !copyFork(fileRecord.subspan(filrec::filExtRec, kExtentRecordSize), file, fileId, dataLength, kDataFork)) {
     return false;
   }
   if (resourceLength == 0) return true;  // the data fork ends the file, unpadded
@@ -76,8 +65,8 @@ bool WriteMacBinary(std::FILE* file, std::string_view macName, ConstBytes fileRe
   std::array<std::uint8_t, 128> zeros{};
   std::size_t padding = RoundUpTo128(dataLength) - dataLength;
   if (!WriteAll(file, ConstBytes(zeros).first(padding))) return false;
-  return copyFork(fileRecord.subspan(filRExtRec, kExtentRecordSize), file, fileId, resourceLength,
-                  kResourceForkType);
+  return copyFork(fileRecord.subspan(filrec::filRExtRec, kExtentRecordSize), file, fileId, resourceLength,
+                  kResourceFork);
 }
 
 MacBinaryCheck ParseMacBinaryHeader(ConstBytes header, std::uint64_t fileSize, MacBinaryInfo& info) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <vector>
 
 namespace tarvo {
@@ -99,6 +100,8 @@ TEST(MacBinaryWrite, StopsWhenAForkCopyFails) {
   auto record = FileRecord(300, 10);
   EXPECT_FALSE(WriteMacBinary(f, "X", record, forks.Copier()));
   EXPECT_EQ(forks.calls.size(), 1u);  // the resource fork is not attempted
+  record.resize(90);
+  EXPECT_THROW(WriteMacBinary(f, "X", record, forks.Copier()), std::out_of_range);
   std::fclose(f);
 }
 

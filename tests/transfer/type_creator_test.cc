@@ -1,7 +1,6 @@
 #include "transfer/type_creator.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +8,7 @@
 #include <string>
 
 #include "base/context.h"
+#include "support/scratch_files.h"
 #include "ui/scripted_ui.h"
 
 namespace tarvo {
@@ -87,8 +87,8 @@ TEST(TypeCreatorFile, JunkNeverOverrunsTheTable) {
 }
 
 TEST(TypeCreatorFile, LoadsFirstFoundFileOncePerRun) {
-  auto dir = std::filesystem::temp_directory_path() / ("tvcreat_test_" + std::to_string(::getpid()));
-  std::filesystem::remove_all(dir);
+  testing::ScratchDir scratch;
+  const std::filesystem::path dir = scratch.Path("");
   std::filesystem::create_directories(dir / "a" / "TVCREAT.DAT");  // a directory, not a file
   std::filesystem::create_directories(dir / "b");
   std::ofstream(dir / "b" / "tvcreat.dat") << "BMP BMPpGKON\n";
@@ -111,7 +111,6 @@ TEST(TypeCreatorFile, LoadsFirstFoundFileOncePerRun) {
   EXPECT_EQ(ui.beeps, 1);  // one line found no row
   LoadTypeCreatorFile(other, std::vector{dir / "c.dat"});
   EXPECT_EQ(ui.beeps, 1);  // once per run
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
