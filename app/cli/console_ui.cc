@@ -100,7 +100,10 @@ void ConsoleUi::ShowVolumeInfo(const VolumeInfo& info) {
 
 void ConsoleUi::Present(std::string_view dialog, const std::string& text, bool again) {
   EndProgressLine();
+  // Without a terminal a question is still shown (its answer comes from the
+  // input), but a dialog is drawn only with --verbose.
   if (again && !inTerminal_) return;
+  if (dialog != "box" && !inTerminal_ && !verbose_) return;
   Write(std::string(dialog == "box" ? "Tarvo: " : "") + text + (inTerminal_ ? " " : "\n"));
   std::fflush(err_);
 }
