@@ -1,6 +1,5 @@
 #include "ui/startup.h"
 
-
 #include <filesystem>
 
 #include "base/context.h"
