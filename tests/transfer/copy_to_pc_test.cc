@@ -97,13 +97,17 @@ class CopyToPcTest : public ::testing::Test {
                                          "hmkdir :Sub", "hmkdir :Sub:Inner", "hmkdir ':Sub:..'", "hmkdir :Empty",
                                          "hcopy -r " + deep + " :Sub:Inner:deep",
                                          "hcopy -r " + deep + " ':Sub:..:inside'", "hcopy -r " + deep + " ':..'"};
-    // Fill the volume with one-block files and free every other one: the
-    // big file then lies in many small extents.
+    // Fill the volume with one-block files and a filler, then free every
+    // other small file: the big file can only lie in many small extents.
     const std::string block = put("block", Pattern(500, 6));
-    for (int i = 0; i < 40; ++i) commands.push_back("hcopy -r " + block + " :f" + std::to_string(i));
-    for (int i = 0; i < 40; i += 2) commands.push_back("hdel :f" + std::to_string(i));
+    for (int i = 0; i < 60; ++i) commands.push_back("hcopy -r " + block + " :f" + std::to_string(i));
+    const std::string filler = ShellQuote(dir_->Path("filler"));
+    commands.push_back("head -c $(( $(hvol | sed -n 's/Volume has \\([0-9]*\\) bytes free/\\1/p') - 2048 )) "
+                       "/dev/zero > " + filler + " && hcopy -r " + filler + " :filler");
+    for (int i = 0; i < 60; i += 2) commands.push_back("hdel :f" + std::to_string(i));
     commands.push_back("hcopy -r " + big + " :big");
-    for (int i = 1; i < 40; i += 2) commands.push_back("hdel :f" + std::to_string(i));
+    for (int i = 1; i < 60; i += 2) commands.push_back("hdel :f" + std::to_string(i));
+    commands.push_back("hdel :filler");
     return testing::RunHfsutils(home, image_, commands);
   }
 
