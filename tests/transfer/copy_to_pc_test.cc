@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "device/fault_bus.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
 #include "support/hfs_volume.h"
@@ -295,6 +296,25 @@ TEST_F(CopyToPcTest, SelectionThroughTheMenuWithTheTargetDialog) {
   EXPECT_EQ(text.rfind("Mac->PC\nRead me.txt\tRead me.txt\r\nCopying directory \"Sub\" to \"Sub\"\r\n", 0), 0u)
       << text;
   EXPECT_EQ(ui().dialogs, (std::vector<std::string>{"DLG_DEST", "DLG_NOUV"}));
+}
+
+TEST_F(CopyToPcTest, UnreadableSectorsAreZerosAndReported) {
+  const FoundRecord found = FindCatalogRecord(ctx().volume.catalog, "Read me.txt", kWantFile, kRootDirId);
+  ASSERT_TRUE(found);
+  const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
+  ASSERT_TRUE(record);
+  FaultBus faults(volume_->bus);
+  faults.unreadableSectors.insert(static_cast<std::uint32_t>(
+      ctx().volume.volumeOrigin + GetU16(DataExtents(*record), 0) * ctx().volume.sectorsPerBlock));
+  ctx().scsi = &faults;
+  ASSERT_TRUE(OpenLogForCreate(ctx().log, scratch_.Path("copy.log")));
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  CloseLog(ctx().log);
+  EXPECT_EQ(Read("Read me.txt"), Data(6, 0));
+  const std::string text = "The file Read me.txt: 6 bytes could not be read and were written as zeros.";
+  EXPECT_EQ(ui().messages, std::vector<std::string>{text});
+  const Data log = testing::ReadWholeFile(scratch_.Path("copy.log"));
+  EXPECT_NE(std::string(log.begin(), log.end()).find("#" + text + "\n"), std::string::npos);
 }
 
 TEST_F(CopyToPcTest, ConfirmedEscEndsTheCopy) {
