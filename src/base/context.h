@@ -10,6 +10,7 @@
 #include "hfs/volume_state.h"
 #include "transfer/log_file.h"
 #include "ui/listing.h"
+#include "ui/menu_state.h"
 #include "ui/messages.h"
 #include "ui/program_settings.h"
 #include "ui/services.h"
@@ -27,6 +28,7 @@ struct Context {
   ProgramSettings settings;
   LogFile log;
   ListingView listing;
+  MenuState menu;  // what the menu bar and buttons show, after the last command
 };
 
 }  // namespace tarvo
