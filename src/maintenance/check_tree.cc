@@ -47,13 +47,8 @@ class TreeChecker {
   std::vector<LeafRecord> Run();
 
  private:
-  struct Root {
-    std::uint32_t node;
-    std::uint32_t levels;
-  };
-
   void CheckHeader();
-  std::optional<Root> UsableRoot();
+  std::optional<std::uint32_t> RootLevels(std::uint32_t root);
   std::vector<Pending> CheckLevel(const std::vector<Pending>& level, std::uint32_t height);
   std::vector<Pending> LeafChain();
   void CheckLeafFigures();
@@ -87,20 +82,19 @@ namespace {
 
 std::vector<LeafRecord> TreeChecker::Run() {
   CheckHeader();
-  std::vector<Pending> chain;
-  if (std::optional<Root> root = UsableRoot()) {
-    if (GetU16(tree_.header, header::bthDepth) != root->levels) {
-      Add(Problem::kDepthWrong, {.found = GetU16(tree_.header, header::bthDepth), .expected = root->levels});
-    }
-    std::vector<Pending> level{Pending{root->node}};
-    for (std::uint32_t height = root->levels; height >= 1 && !level.empty(); --height) {
-      level = CheckLevel(level, height);
-    }
-    chain = LeafChain();
+  const std::uint32_t root = HeaderU32(header::bthRoot);
+  const std::uint16_t depth = GetU16(tree_.header, header::bthDepth);
+  if (root == 0) {
+    // An empty tree: no levels, and no leaves for the figures below.
+    if (depth != 0) Add(Problem::kDepthWrong, {.found = depth, .expected = 0});
+  } else if (const std::optional<std::uint32_t> levels = RootLevels(root)) {
+    if (depth != *levels) Add(Problem::kDepthWrong, {.found = depth, .expected = *levels});
+    std::vector<Pending> level{Pending{root}};
+    for (std::uint32_t height = *levels; height >= 1 && !level.empty(); --height) level = CheckLevel(level, height);
+    LeafChain();
   } else {
     // Without an index the leaves are known only through their chain.
-    chain = LeafChain();
-    CheckLevel(chain, 1);
+    CheckLevel(LeafChain(), 1);
   }
   CheckLeafFigures();
   CheckNodeMap();
@@ -139,16 +133,9 @@ void TreeChecker::CheckHeader() {
   inTree_[0] = true;
 }
 
-// The root when the index can be walked from it; an empty tree (bthRoot 0)
-// has none and needs none.
-std::optional<TreeChecker::Root> TreeChecker::UsableRoot() {
-  const std::uint32_t root = HeaderU32(header::bthRoot);
-  if (root == 0) {
-    if (GetU16(tree_.header, header::bthDepth) != 0) {
-      Add(Problem::kDepthWrong, {.found = GetU16(tree_.header, header::bthDepth), .expected = 0});
-    }
-    return std::nullopt;
-  }
+// The number of levels below and with the root, when the index can be
+// walked from it: one for a leaf root, as many as its height for an index.
+std::optional<std::uint32_t> TreeChecker::RootLevels(std::uint32_t root) {
   if (root >= limit_) {
     Add(Problem::kRootOutOfRange, {.found = root, .expected = limit_});
     return std::nullopt;
@@ -156,8 +143,7 @@ std::optional<TreeChecker::Root> TreeChecker::UsableRoot() {
   const std::optional<NodeBuffer> node = Load(root);
   if (!node) return std::nullopt;
   inTree_[root] = true;
-  // A leaf root makes one level; an index root as many as its height says.
-  return Root{root, NodeType(*node) == kLeafNode ? 1 : std::max<std::uint32_t>(NodeHeight(*node), 1)};
+  return NodeType(*node) == kLeafNode ? 1 : std::max<std::uint32_t>(NodeHeight(*node), 1);
 }
 
 // Checks the nodes of one level, in key order, and returns the next level

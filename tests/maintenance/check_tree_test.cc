@@ -150,7 +150,10 @@ TEST(CheckTree, AnEmptyTreeAndAHeaderThatIsNot) {
   PutU32(header, header::bthFree, 3);
   SetMapBit(header, 0, true);
   EXPECT_EQ(Check({header, {}, {}, {}}, TreeKind::kExtents), "");
+  PutU32(header, header::bthFNode, 2);
+  EXPECT_EQ(Check({header, {}, {}, {}}, TreeKind::kExtents), "Extents tree: bthFNode is 2, the first leaf is node 0\n");
 
+  PutU32(header, header::bthFNode, 0);
   PutU8(header, node::ndType, kLeafNode);
   PutU16(header, header::bthNodeSize, 1024);
   PutU32(header, header::bthRoot, 7);
