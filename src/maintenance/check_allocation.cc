@@ -54,9 +54,8 @@ std::string ForkOwner(const std::string& fileName, std::uint32_t fileId, std::ui
          (forkType == kDataFork ? "data fork" : "resource fork");
 }
 
-void CheckAllocation(const VolumeState& volume, const std::vector<Fork>& forks,
-                     const std::vector<LeafRecord>& overflow, std::optional<ConstBytes> bitmap,
-                     std::vector<Finding>& findings) {
+void CheckAllocation(const VolumeState& volume, const std::vector<Fork>& forks, const std::vector<LeafRecord>& overflow,
+                     std::optional<ConstBytes> bitmap, std::vector<Finding>& findings) {
   AllocationChecker checker(volume, overflow, findings);
   const Fork extentsFile = SystemFork(volume, "the extents file", kExtentsFileId, mdb::drXTFlSize, mdb::drXTExtRec);
   const Fork catalogFile = SystemFork(volume, "the catalog file", kCatalogFileId, mdb::drCTFlSize, mdb::drCTExtRec);
@@ -111,7 +110,8 @@ void AllocationChecker::CheckFork(const Fork& fork, std::uint32_t ownerIndex) {
            {.found = fork.logicalLength, .expected = fork.physicalLength, .owner = fork.owner});
   }
   if (fork.physicalLength != held) {
-    Report(findings_, Problem::kPhysicalLengthWrong, {.found = fork.physicalLength, .expected = held, .owner = fork.owner});
+    Report(findings_, Problem::kPhysicalLengthWrong,
+           {.found = fork.physicalLength, .expected = held, .owner = fork.owner});
   }
 }
 
@@ -143,9 +143,8 @@ void AllocationChecker::CheckOrphanOverflow(const std::vector<Fork>& forks) {
   for (const auto& [key, record] : overflow_) {
     if (record.reached) continue;
     const auto [fileId, forkType, startBlock] = key;
-    const auto fork = std::find_if(forks.begin(), forks.end(), [&](const Fork& f) {
-      return f.fileId == fileId && f.forkType == forkType;
-    });
+    const auto fork = std::find_if(forks.begin(), forks.end(),
+                                   [&](const Fork& f) { return f.fileId == fileId && f.forkType == forkType; });
     const std::string owner = fork != forks.end() ? fork->owner
                                                   : "file ID " + std::to_string(fileId) +
                                                         (forkType == kDataFork ? ", data fork" : ", resource fork");

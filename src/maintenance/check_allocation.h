@@ -41,8 +41,7 @@ std::string ForkOwner(const std::string& fileName, std::uint32_t fileId, std::ui
 
 // forks: the files' forks in catalog order; overflow: the extents tree's
 // leaf records; bitmap: the bitmap's bytes, none when it could not be read.
-void CheckAllocation(const VolumeState& volume, const std::vector<Fork>& forks,
-                     const std::vector<LeafRecord>& overflow, std::optional<ConstBytes> bitmap,
-                     std::vector<Finding>& findings);
+void CheckAllocation(const VolumeState& volume, const std::vector<Fork>& forks, const std::vector<LeafRecord>& overflow,
+                     std::optional<ConstBytes> bitmap, std::vector<Finding>& findings);
 
 }  // namespace tarvo

@@ -45,8 +45,7 @@ void CheckThreads(const std::vector<Thread>* threads, std::uint32_t id, const It
 
 }  // namespace
 
-std::vector<Fork> CheckCatalog(const std::vector<LeafRecord>& records, ConstBytes mdb,
-                               std::vector<Finding>& findings) {
+std::vector<Fork> CheckCatalog(const std::vector<LeafRecord>& records, ConstBytes mdb, std::vector<Finding>& findings) {
   Catalog catalog;
   std::vector<Fork> forks;
   ReadRecords(records, catalog, forks, findings);

@@ -132,14 +132,14 @@ TEST(CheckTree, ExtentKeysOrderByFileIdThenForkThenStart) {
   PutU32(header, header::bthFree, 1);
   SetMapBit(header, 0, true);
   SetMapBit(header, 1, true);
-  NodeBuffer leaf = BuildNode(kLeafNode, 1, 0,
-                              {ExtentRecord(0xFF, 16, 3, 100, 2), ExtentRecord(0xFF, 16, 5, 110, 2),
-                               ExtentRecord(0x00, 17, 3, 120, 2)});
+  NodeBuffer leaf = BuildNode(
+      kLeafNode, 1, 0,
+      {ExtentRecord(0xFF, 16, 3, 100, 2), ExtentRecord(0xFF, 16, 5, 110, 2), ExtentRecord(0x00, 17, 3, 120, 2)});
   EXPECT_EQ(Check({header, leaf, NodeBuffer{}}, TreeKind::kExtents), "");
 
-  leaf = BuildNode(kLeafNode, 1, 0,
-                   {ExtentRecord(0x00, 17, 3, 120, 2), ExtentRecord(0xFF, 16, 3, 100, 2),
-                    ExtentRecord(0xFF, 16, 3, 110, 2)});
+  leaf = BuildNode(
+      kLeafNode, 1, 0,
+      {ExtentRecord(0x00, 17, 3, 120, 2), ExtentRecord(0xFF, 16, 3, 100, 2), ExtentRecord(0xFF, 16, 3, 110, 2)});
   EXPECT_EQ(Check({header, leaf, NodeBuffer{}}, TreeKind::kExtents),
             "Extents node 1 record 1: the key does not sort after the key before it\n"
             "Extents node 1 record 2: the key does not sort after the key before it\n");

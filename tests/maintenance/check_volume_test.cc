@@ -124,10 +124,9 @@ TEST(CheckRealVolumes, EveryRealVolumeIsClean) {
   const std::string fixtures = TARVO_FIXTURES_DIR "/";
   WriteWholeFile(dir.Path("dc42.dsk"), ReadFileRange(fixtures + "ara-installer-disk1-dc42.image", 84, 819200));
   WriteWholeFile(dir.Path("apm.dsk"), ReadFileRange(fixtures + "apm-prodos-hfs-cp2.iso", 1604 * 512, 1600 * 512));
-  for (const std::string& image :
-       {fixtures + "sys75-disk-tools-1440k.dsk", fixtures + "excel30-folder-nested.img",
-        fixtures + "gsos-simple-800k.dsk", fixtures + "sys607-system-tools-tagtail.dsk", dir.Path("dc42.dsk"),
-        dir.Path("apm.dsk")}) {
+  for (const std::string& image : {fixtures + "sys75-disk-tools-1440k.dsk", fixtures + "excel30-folder-nested.img",
+                                   fixtures + "gsos-simple-800k.dsk", fixtures + "sys607-system-tools-tagtail.dsk",
+                                   dir.Path("dc42.dsk"), dir.Path("apm.dsk")}) {
     MountedVolume v(image);
     ASSERT_GT(v.Mount(), 0) << image;
     EXPECT_EQ(Text(CheckVolume(v.ctx)), "Volume check: no problems found.\n") << image;
@@ -192,9 +191,9 @@ TEST_F(CheckVolumeTest, BitmapBitClearedUnderAFile) {
   ASSERT_EQ(LoadBitmap(v_->ctx), 0);
   v_->ctx.volume.bitmap[block / 8] &= static_cast<std::uint8_t>(~(0x80 >> (block % 8)));
   const std::uint16_t free = GetU16(mdb(), mdb::drFreeBks);
-  EXPECT_EQ(Check(), "Bitmap: used by file \"Big2\" (ID " + Id(FileId(big)) + "), data fork but free in the bitmap: block " +
-                         Id(block) + "\nVolume header: drFreeBks is " + Id(free) + ", the bitmap has " + Id(free + 1) +
-                         " free blocks\n");
+  EXPECT_EQ(Check(), "Bitmap: used by file \"Big2\" (ID " + Id(FileId(big)) +
+                         "), data fork but free in the bitmap: block " + Id(block) + "\nVolume header: drFreeBks is " +
+                         Id(free) + ", the bitmap has " + Id(free + 1) + " free blocks\n");
 }
 
 TEST_F(CheckVolumeTest, HeaderCountersOffByOne) {
@@ -206,9 +205,11 @@ TEST_F(CheckVolumeTest, HeaderCountersOffByOne) {
   EXPECT_EQ(Check(),
             "Volume header: drFilCnt is 34, the catalog holds 33 files\n"
             "Volume header: drNmRtDirs is 2, the root folder holds 3 folders\n"
-            "Volume header: drNxtCNID is " + Id(GetU32(mdb(), mdb::drNxtCNID)) + ", but ID " +
-                Id(GetU32(mdb(), mdb::drNxtCNID)) + " is in use\n"
-            "Volume header: drFreeBks is " + Id(free + 1) + ", the bitmap has " + Id(free) + " free blocks\n");
+            "Volume header: drNxtCNID is " +
+                Id(GetU32(mdb(), mdb::drNxtCNID)) + ", but ID " + Id(GetU32(mdb(), mdb::drNxtCNID)) +
+                " is in use\n"
+                "Volume header: drFreeBks is " +
+                Id(free + 1) + ", the bitmap has " + Id(free) + " free blocks\n");
 }
 
 TEST_F(CheckVolumeTest, ExtentOverlappingTheCatalog) {
@@ -223,9 +224,8 @@ TEST_F(CheckVolumeTest, ExtentOverlappingTheCatalog) {
     PutU32(file.data, filrec::filLgLen, 1000);
   });
   const std::string range = Id(catalogStart) + "-" + Id(catalogStart + 1);
-  EXPECT_EQ(Check(), "File \"s01\" (ID " + Id(FileId(file)) +
-                         "), data fork and the catalog file both use blocks " + range +
-                         "\nBitmap: marked in use but part of no file (lost): blocks " + Id(start) + "-" +
+  EXPECT_EQ(Check(), "File \"s01\" (ID " + Id(FileId(file)) + "), data fork and the catalog file both use blocks " +
+                         range + "\nBitmap: marked in use but part of no file (lost): blocks " + Id(start) + "-" +
                          Id(start + 31) + "\n");
 }
 
@@ -239,9 +239,8 @@ TEST_F(CheckVolumeTest, ForkLengthsAgainstTheExtents) {
   });
   const std::string owner = "File \"Both\" (ID " + Id(FileId(file)) + "), ";
   EXPECT_EQ(Check(), owner + "data fork: logical length " + Id(dataPhysical + 1) + " exceeds physical length " +
-                         Id(dataPhysical) + "\n" + owner +
-                         "resource fork: length " + Id(physical + 512) + ", but its extents hold " + Id(physical) +
-                         " bytes\n");
+                         Id(dataPhysical) + "\n" + owner + "resource fork: length " + Id(physical + 512) +
+                         ", but its extents hold " + Id(physical) + " bytes\n");
 }
 
 TEST_F(CheckVolumeTest, ThreadThatNamesAnotherParent) {
@@ -255,6 +254,35 @@ TEST_F(CheckVolumeTest, ThreadThatNamesAnotherParent) {
   });
   EXPECT_EQ(Check(), "Catalog: the thread of \"D2\" (ID " + Id(d2) + ") gives parent 2, the record lies in " + Id(d1) +
                          "\nCatalog: the thread of \"D2\" (ID " + Id(d2) + ") gives the name \"DX\"\n");
+}
+
+TEST_F(CheckVolumeTest, OverflowExtentsOfNoFork) {
+  // Big2 has the highest ID: its last overflow record is the tree's last,
+  // and stays in order when it moves to an unused ID.
+  const CatalogRecord big = Find("Big2", kWantFile);
+  const std::uint32_t physical = GetU32(big.data, filrec::filPyLen);
+  OpenExtentsWorkFile(v_->ctx);
+  TreeWorkFile& extents = v_->ctx.volume.extents;
+  ASSERT_TRUE(ReadNode(extents, GetU32(extents.header, header::bthLNode)));
+  const std::uint16_t last = NodeRecordCount(extents.node) - 1;
+  const Bytes record = *RecordAt(extents.node, last);
+  ASSERT_EQ(GetU32(record, 2), FileId(big));
+  std::string lost;
+  std::uint32_t blocks = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::uint16_t start = GetU16(record, 8 + 4 * i), count = GetU16(record, 10 + 4 * i);
+    if (count == 0) continue;
+    blocks += count;
+    lost += "Bitmap: marked in use but part of no file (lost): " +
+            (count == 1 ? "block " + Id(start) : "blocks " + Id(start) + "-" + Id(start + count - 1)) + "\n";
+  }
+  PutU32(record, 2, 9999);
+  EditNode(extents, [](NodeBuffer&) {});
+  EXPECT_EQ(Check(), "File \"Big2\" (ID " + Id(FileId(big)) + "), data fork: length " + Id(physical) +
+                         ", but its extents hold " + Id(physical - blocks * 512) + " bytes\nExtents node " +
+                         Id(extents.nodeNumber) + " record " + Id(last) +
+                         ": the extents of file ID 9999, data fork from fork block " + Id(GetU16(record, 6)) +
+                         " are not part of the fork\n" + lost);
 }
 
 // Random bytes in catalog and extents nodes, and in the header records:
