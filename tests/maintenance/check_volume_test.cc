@@ -286,19 +286,25 @@ TEST_F(CheckVolumeTest, OverflowExtentsOfNoFork) {
 }
 
 // Random bytes in catalog and extents nodes, and in the header records:
-// the check ends, finds something, and never reads outside a node.
+// the check ends, finds something, and never reads outside a node. Every
+// other round only flips a few bytes here and there, so that damaged but
+// readable records reach the catalog and allocation checks too.
 TEST_F(CheckVolumeTest, GarbageInTheTreesIsReportedNotFatal) {
   std::mt19937 random(1234);
-  for (int round = 0; round < 40; ++round) {
+  for (int round = 0; round < 60; ++round) {
     v_ = std::make_unique<MountedVolume>(image_);
     ASSERT_GT(v_->Mount(), 0);
     OpenExtentsWorkFile(v_->ctx);
+    const bool wholeNodes = round % 2 == 0;
     for (TreeWorkFile* tree : {&v_->ctx.volume.catalog, &v_->ctx.volume.extents}) {
       const std::uint32_t nodes = WorkFileNodeCount(*tree);
       std::uint32_t target = GetU32(tree->header, header::bthRoot);  // first the root, then any node
       for (int k = 0; k < 1 + round % 4; ++k, target = 1 + random() % (nodes - 1)) {
-        NodeBuffer garbage;
-        for (std::uint8_t& byte : garbage) byte = static_cast<std::uint8_t>(random());
+        ASSERT_TRUE(ReadNode(*tree, target));
+        NodeBuffer garbage = tree->node;
+        for (std::size_t i = 0; i < garbage.size(); ++i) {
+          if (wholeNodes || random() % 64 == 0) garbage[i] = static_cast<std::uint8_t>(random());
+        }
         if (round % 3 == 0) PutU16(garbage, node::ndNRecs, static_cast<std::uint16_t>(random() % 20));
         ASSERT_TRUE(WriteNode(*tree, target, garbage));
       }
@@ -306,7 +312,8 @@ TEST_F(CheckVolumeTest, GarbageInTheTreesIsReportedNotFatal) {
         if (random() % 4 == 0) tree->header[i] = static_cast<std::uint8_t>(random());
       }
     }
-    EXPECT_FALSE(CheckVolume(v_->ctx).clean()) << "round " << round;
+    const bool clean = CheckVolume(v_->ctx).clean();
+    EXPECT_TRUE(!wholeNodes || !clean) << "round " << round;
   }
 }
 
