@@ -38,8 +38,9 @@ enum class CatalogEditStatus {
 
 // Inserts the leaf record with the key (key.parentId, key.name) and the
 // record data (type byte first: a 102-byte file record, a 70-byte directory
-// record, a 46-byte thread record). key.keyLength is ignored: the key is
-// written with its own length (6 + name length).
+// record, a 46-byte thread record; other types or sizes are kInvalid).
+// key.keyLength is ignored: the key is written with its own length (6 +
+// name length). The parent need not be the current directory.
 CatalogEditStatus InsertCatalogRecord(Context& ctx, const CatalogKey& key, ConstBytes data);
 
 // Inserts the thread record of directory dirId: key (dirId, ""), data
