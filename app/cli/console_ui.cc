@@ -7,6 +7,7 @@
 
 #include "base/utf8.h"
 #include "command/keywords.h"
+#include "ui/volume_info.h"
 
 namespace tarvo {
 
@@ -91,9 +92,18 @@ void ConsoleUi::ShowHelp(const std::string&) {
   std::fflush(stdout);
 }
 
+void ConsoleUi::ShowVolumeInfo(const VolumeInfo& info) {
+  EndProgressLine();
+  for (const std::string& line : VolumeInfoLines(info)) std::fputs((line + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
 void ConsoleUi::Present(std::string_view dialog, const std::string& text, bool again) {
   EndProgressLine();
+  // Without a terminal a question is still shown (its answer comes from the
+  // input), but a dialog is drawn only with --verbose.
   if (again && !inTerminal_) return;
+  if (dialog != "box" && !inTerminal_ && !verbose_) return;
   Write(std::string(dialog == "box" ? "Tarvo: " : "") + text + (inTerminal_ ? " " : "\n"));
   std::fflush(err_);
 }

@@ -31,6 +31,8 @@ class ConsoleUi : public TextUi {
   void Repaint() override {}
   void ShowListing(const std::vector<std::string>& lines) override;
   void ShowHelp(const std::string& topic) override;
+  // The volume's figures, one "Label: value" line each, on standard output.
+  void ShowVolumeInfo(const VolumeInfo& info) override;
 
   // Reads one line of standard input (a typed command), prompting on a
   // terminal; nullopt at the end of input.

@@ -1,17 +1,34 @@
 // tarvo-cli: the console front end of Tarvo.
+//
+// After start-up the volume on the selected drive is opened; then the
+// actions given on the command line run in order (-c LINE, --menu N,
+// --select PATTERN). Without actions, typed commands are read from standard
+// input, one a line, until QUIT or the end of input. Exit (menu 105, QUIT)
+// ends the run at once: a console has no exit dialog to confirm it.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "base/context.h"
+#include "base/utf8.h"
+#include "command/run_command.h"
 #include "console_ui.h"
+#include "transfer/charset.h"
+#include "ui/dispatcher.h"
 #include "ui/drive_bus.h"
+#include "ui/listing.h"
+#include "ui/open_volume.h"
 #include "ui/startup.h"
 
 namespace {
 
+using namespace tarvo;
+
+void OpenStartVolume(Context& ctx);
+void RunAction(Context& ctx, const StartupAction& action);
+void ReadCommands(Context& ctx, ConsoleUi& ui);
+
 int Run(const std::vector<std::string>& args) {
-  using namespace tarvo;
   std::string error;
   std::optional<StartupOptions> options = ParseStartupOptions(args, error);
   if (!options) {
@@ -31,14 +48,58 @@ int Run(const std::vector<std::string>& args) {
   Context ctx;
   ctx.scsi = &bus.manager();
   ctx.ui = &ui;
+  int exitCode = 0;
   try {
     InitSettings(ctx, *options);
-    if (ctx.volume.targetId == kNoDevice) SetStatus(ctx, ctx.messages[kMsgSelectDriveInMenu]);
+    OpenStartVolume(ctx);
+    for (const StartupAction& action : options->actions) {
+      if (ctx.settings.closeRequested) break;
+      RunAction(ctx, action);
+    }
+    if (options->actions.empty()) ReadCommands(ctx, ui);
+  } catch (const FatalExit&) {
+    exitCode = 1;
+  }
+  try {
     Shutdown(ctx);
   } catch (const FatalExit&) {
-    return 1;
+    exitCode = 1;
   }
-  return 0;
+  return exitCode;
+}
+
+void OpenStartVolume(Context& ctx) {
+  if (ctx.volume.targetId == kNoDevice) {
+    SetStatus(ctx, ctx.messages[kMsgSelectDriveInMenu]);
+  } else {
+    const std::int64_t result = OpenVolume(ctx);
+    if (result == 0) MessageDialog(ctx, kMsgNotMacVolume);
+    else if (result < 0) MessageDialog(ctx, kMsgMsDosVolume);
+  }
+  ApplyMenuState(ctx);
+}
+
+void RunAction(Context& ctx, const StartupAction& action) {
+  switch (action.kind) {
+    case StartupAction::kCommand:
+      ExecuteCommandLine(ctx, Utf8ToAnsi(action.text));
+      break;
+    case StartupAction::kMenu:
+      DispatchCommand(ctx, std::stoi(action.text));
+      break;
+    case StartupAction::kSelect:
+      SelectMatching(ctx.listing, ConvertString(Utf8ToAnsi(action.text), AnsiToMac));
+      ApplyMenuState(ctx);
+      break;
+  }
+}
+
+void ReadCommands(Context& ctx, ConsoleUi& ui) {
+  while (!ctx.settings.closeRequested) {
+    std::optional<std::string> line = ui.ReadCommandLine("Tarvo> ");
+    if (!line) break;
+    ExecuteCommandLine(ctx, *line);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,25 @@
 // Running a parsed typed command: the same operations the menus reach.
-// Commands that stand for a menu command run it through the dispatcher.
+//
+// Commands that stand for a menu command (CD alone: 108, HELP and ?: 132,
+// LOG: 101, INFO: 104) run it through the dispatcher right away, as the
+// last step of the command, instead of queueing it to the main window.
+//
+//   CD name  enters the folder (trailing blanks dropped, Windows characters
+//            turned into Macintosh ones); CD .. the parent; CD \ the root;
+//            each relists the folder. Without a mounted volume they do
+//            nothing.
+//   DIR      relists the folder, only the names matching the first argument
+//            when one is given, in the listing mode the options left, and
+//            shows the listing.
+//   QUIT     asks to close, as the main window's close box does.
+//   MODE R, R+ / R-  switches the reset before every transfer on / off.
+//   LOCK, UNLOCK     prevent / allow medium removal on the selected drive.
+//   TYPE, CLS, NEXT, REP do nothing.
+// Commands whose operation the program does not have yet are ignored.
+// Afterwards the menu state is recomputed and the window repainted.
 #pragma once
+
+#include <string_view>
 
 #include "command/parser.h"
 
@@ -9,5 +28,10 @@ namespace tarvo {
 struct Context;
 
 void RunCommand(Context& ctx, const ParsedCommand& command);
+
+// One typed line (Windows character set), as the command dialog's Execute
+// runs it: parsed with the run's mode flags, run when a keyword matched,
+// then the status line cleared. An empty line does nothing.
+void ExecuteCommandLine(Context& ctx, std::string_view line);
 
 }  // namespace tarvo

@@ -4,6 +4,14 @@
 // A command whose operation the program does not have is ignored, never
 // faked. After a command the menu state is recomputed and the window asked
 // to repaint.
+//
+// Commands that work on the current folder (108, 109, 110 and the typed
+// navigation) need a mounted Macintosh volume: with no drive, or with a
+// medium that turned out not to be a Macintosh volume, they do nothing, so
+// the catalog of an earlier volume is never walked. 104 likewise shows
+// nothing without a volume. "Next Screen" does nothing on the last page.
+// After 101 finds no Macintosh volume the status line says so, as at
+// start-up.
 #pragma once
 
 namespace tarvo {
@@ -11,5 +19,9 @@ namespace tarvo {
 struct Context;
 
 void DispatchCommand(Context& ctx, int id);
+
+// Recomputes `ctx.menu` from the current state; the page shown is computed
+// first, as painting does, so that "Next Screen" follows it.
+void ApplyMenuState(Context& ctx);
 
 }  // namespace tarvo

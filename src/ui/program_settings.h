@@ -29,6 +29,8 @@ struct ProgramSettings {
   std::string savedPcDirectory;  // restored at shutdown
   std::string helpFilePath;
   std::string windowTitle = "Tarvo";  // "Tarvo : " and the volume name once one is open
+  // Exit was asked for (menu 105, QUIT); the front end confirms and ends.
+  bool closeRequested = false;
 };
 
 }  // namespace tarvo

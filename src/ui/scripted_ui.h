@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/text_ui.h"
+#include "ui/volume_info.h"
 
 namespace tarvo {
 
@@ -34,6 +35,7 @@ class ScriptedUi : public TextUi {
   int repaints = 0;
   std::vector<std::vector<std::string>> listings;  // lines of each listing shown
   std::vector<std::string> helpTopics;
+  std::vector<VolumeInfo> volumeInfos;  // each DLG_INFO shown
 
   int MessageDialog(const std::string& text, const std::string& caption) override;
   void PaintStatusLine(const std::string& left, const std::string& right) override;
@@ -44,6 +46,7 @@ class ScriptedUi : public TextUi {
   void Repaint() override { ++repaints; }
   void ShowListing(const std::vector<std::string>& lines) override { listings.push_back(lines); }
   void ShowHelp(const std::string& topic) override { helpTopics.push_back(topic); }
+  void ShowVolumeInfo(const VolumeInfo& info) override { volumeInfos.push_back(info); }
 
  protected:
   void Present(std::string_view dialog, const std::string& text, bool again) override;

@@ -6,6 +6,7 @@
 
 #include "base/context.h"
 #include "device/drive_selection.h"
+#include "hfs/work_file.h"
 
 namespace tarvo {
 
@@ -51,6 +52,7 @@ void InitSettings(Context& ctx, const StartupOptions& options) {
 }
 
 void Shutdown(Context& ctx) {
+  CloseWorkFiles(ctx);
   if (!ctx.settings.savedPcDirectory.empty()) {
     std::error_code error;
     std::filesystem::current_path(ctx.settings.savedPcDirectory, error);

@@ -16,6 +16,7 @@
 namespace tarvo {
 
 class DeviceDialog;
+struct VolumeInfo;
 class PartitionDialog;
 
 enum class Buttons { kOk, kOkCancel, kYesNo };
@@ -57,6 +58,9 @@ class UserInterface {
   virtual void ShowListing(const std::vector<std::string>& lines) = 0;
   // The help system at a topic ("" for the contents).
   virtual void ShowHelp(const std::string& topic) = 0;
+  // DLG_INFO, "Informations about the Macintosh volume": read-only figures
+  // closed with OK.
+  virtual void ShowVolumeInfo(const VolumeInfo& info) = 0;
 
   // Dialogs. Each runs modally: the front end shows the dialog's model and
   // feeds it the user's actions until the model says it is closed.

@@ -1,0 +1,100 @@
+#include "command/run_command.h"
+
+#include "base/context.h"
+#include "command/keywords.h"
+#include "device/scsi_commands.h"
+#include "transfer/charset.h"
+#include "ui/dispatcher.h"
+#include "ui/folder_navigation.h"
+#include "ui/listing.h"
+#include "ui/listing_text.h"
+#include "ui/menu_model.h"
+
+namespace tarvo {
+
+namespace {
+
+std::string TrimRight(std::string text);
+void SetResetMode(Context& ctx, const std::string& argument);
+void PreventRemoval(Context& ctx, bool prevent);
+
+}  // namespace
+
+void RunCommand(Context& ctx, const ParsedCommand& command) {
+  const bool withArgument = !command.first.empty();
+  switch (command.code) {
+    case kCmdCd:
+      if (withArgument) EnterFolder(ctx, ConvertString(TrimRight(command.first), AnsiToMac));
+      else DispatchCommand(ctx, kMenuChangeDirectory);
+      break;
+    case kCmdCdParent:
+      GoToParentFolder(ctx);
+      break;
+    case kCmdCdRoot:
+      GoToRootFolder(ctx);
+      break;
+    case kCmdDir:
+      // The options have set the listing mode already; the menu's check
+      // marks follow it when the menu state is recomputed below.
+      if (VolumeOpen(ctx)) LoadListing(ctx, command.first);
+      ctx.ui->ShowListing(ListingLines(ctx));
+      break;
+    case kCmdHelp:
+      DispatchCommand(ctx, kMenuHelpIndex);
+      break;
+    case kCmdQuit:
+      ctx.settings.closeRequested = true;
+      break;
+    case kCmdLog:
+      DispatchCommand(ctx, kMenuSelectDrive);
+      break;
+    case kCmdLock:
+    case kCmdUnlock:
+      PreventRemoval(ctx, command.code == kCmdLock);
+      break;
+    case kCmdMode:
+      SetResetMode(ctx, command.first);
+      break;
+    case kCmdInfo:
+      DispatchCommand(ctx, kMenuVolumeInfo);
+      break;
+    default:
+      // TYPE, CLS, NEXT and REP do nothing; the others need operations this
+      // program does not have.
+      return;
+  }
+  ApplyMenuState(ctx);
+  ctx.ui->Repaint();
+}
+
+void ExecuteCommandLine(Context& ctx, std::string_view line) {
+  if (line.empty()) return;
+  const ParsedCommand command = ParseCommand(line, ctx.settings.modeFlags);
+  if (command.code == kCmdNone) return;
+  RunCommand(ctx, command);
+  SetStatus(ctx, std::nullopt);
+}
+
+namespace {
+
+std::string TrimRight(std::string text) {
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+// "R" or "R+" switches the reset on, "R-" off; anything else is ignored.
+void SetResetMode(Context& ctx, const std::string& argument) {
+  if (argument.empty() || (argument[0] != 'R' && argument[0] != 'r')) return;
+  if (argument.size() == 1 || argument[1] == '+') ctx.device.resetBeforeTransfer = true;
+  else if (argument[1] == '-') ctx.device.resetBeforeTransfer = false;
+}
+
+// The drive's own lock; the menu's "Lock volume" item keeps its state.
+void PreventRemoval(Context& ctx, bool prevent) {
+  if (ctx.volume.targetId == kNoDevice) return;
+  ScsiPreventAllow(ctx, ctx.device.hostAdapterId, ctx.volume.targetId, prevent ? 1 : 0);
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,115 @@
+#include "ui/dispatcher.h"
+
+#include "base/context.h"
+#include "device/drive_selection.h"
+#include "ui/folder_navigation.h"
+#include "ui/listing.h"
+#include "ui/menu_model.h"
+#include "ui/open_volume.h"
+#include "ui/volume_info.h"
+
+namespace tarvo {
+
+namespace {
+
+void SelectDriveCommand(Context& ctx);
+void EnterSelectedFolder(Context& ctx);
+bool BelowRoot(const Context& ctx);
+
+}  // namespace
+
+void DispatchCommand(Context& ctx, int id) {
+  ListingView& view = ctx.listing;
+  const ListingMode mode = CurrentListingMode(ctx.settings.modeFlags);
+  switch (id) {
+    case kMenuSelectDrive:
+      SelectDriveCommand(ctx);
+      break;
+    case kMenuVolumeInfo:
+      if (VolumeOpen(ctx)) ctx.ui->ShowVolumeInfo(ComputeVolumeInfo(ctx));
+      break;
+    case kMenuExit:
+      ctx.settings.closeRequested = true;
+      break;
+    case kMenuChangeDirectory:
+      EnterSelectedFolder(ctx);
+      break;
+    case kMenuRoot:
+    case kMenuParent:
+      if (!BelowRoot(ctx)) return;
+      DeselectAll(view);
+      if (id == kMenuRoot) GoToRootFolder(ctx);
+      else GoToParentFolder(ctx);
+      break;
+    case kMenuDeselectAll:
+      DeselectAll(view);
+      break;
+    case kMenuSelectAll:
+      SelectAll(view);
+      break;
+    case kMenuInvertSelection:
+      InvertSelection(view);
+      break;
+    case kMenuNextScreen:
+      // The page shown decides where the next one starts; on the last page
+      // (the item grayed) there is none.
+      ShownRows(view, mode);
+      if (view.next >= view.count) return;
+      NextScreen(view);
+      break;
+    case kMenuFirstScreen:
+      FirstScreen(view);
+      break;
+    case kMenuPrecedingScreen:
+      PrecedingScreen(view, mode);
+      break;
+    // Switching to the mode already in force changes nothing and draws nothing.
+    case kMenuExtendedListing:
+      if (!SetListingMode(view, ctx.settings.modeFlags, ListingMode::kExtended)) return;
+      break;
+    case kMenuSignatureListing:
+      if (!SetListingMode(view, ctx.settings.modeFlags, ListingMode::kWithSignature)) return;
+      break;
+    case kMenuShortListing:
+      if (!SetListingMode(view, ctx.settings.modeFlags, ListingMode::kShort)) return;
+      break;
+    case kMenuHelpIndex:
+      ctx.ui->ShowHelp("");
+      break;
+    default:
+      return;  // no such operation in this program
+  }
+  ApplyMenuState(ctx);
+  ctx.ui->Repaint();
+}
+
+void ApplyMenuState(Context& ctx) {
+  ShownRows(ctx.listing, CurrentListingMode(ctx.settings.modeFlags));
+  ctx.menu = UpdateMenuState(MenuInputsFrom(ctx), ctx.messages);
+}
+
+namespace {
+
+// DLG_DEV; a confirmed choice opens the volume on the drive chosen.
+void SelectDriveCommand(Context& ctx) {
+  if (SelectDrive(ctx) != 1) return;
+  if (OpenVolume(ctx) == 0) SetStatus(ctx, ctx.messages[kMsgNotMacVolume]);
+}
+
+void EnterSelectedFolder(Context& ctx) {
+  ListingView& view = ctx.listing;
+  const std::uint16_t row = FindSelectedFolder(view, kNoRow);
+  if (row == kNoRow) {
+    SetStatus(ctx, ctx.messages[kMsgNoSelection]);
+    return;
+  }
+  const std::string name = view.rows[row].name;
+  DeselectAll(view);
+  EnterFolder(ctx, name);
+}
+
+bool BelowRoot(const Context& ctx) { return VolumeOpen(ctx) && ctx.volume.current.currentDirId > kRootDirId; }
+
+}  // namespace
+
+}  // namespace tarvo

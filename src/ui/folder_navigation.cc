@@ -1,0 +1,39 @@
+#include "ui/folder_navigation.h"
+
+#include <optional>
+
+#include "base/context.h"
+#include "hfs/navigation.h"
+#include "ui/listing.h"
+
+namespace tarvo {
+
+namespace {
+
+bool Relist(Context& ctx, std::optional<std::uint16_t> valence);
+
+}  // namespace
+
+bool VolumeOpen(const Context& ctx) { return ctx.volume.targetId != kNoDevice && ctx.volume.volumeOrigin > 0; }
+
+bool EnterFolder(Context& ctx, std::string_view macName) {
+  return VolumeOpen(ctx) && Relist(ctx, ChangeDirectory(ctx, macName));
+}
+
+bool GoToParentFolder(Context& ctx) { return VolumeOpen(ctx) && Relist(ctx, ParentDirectory(ctx)); }
+
+bool GoToRootFolder(Context& ctx) { return VolumeOpen(ctx) && Relist(ctx, RootDirectory(ctx)); }
+
+namespace {
+
+// A failed move leaves the folder as it was; it is listed again all the same
+// (a refresh after a command always reloads).
+bool Relist(Context& ctx, std::optional<std::uint16_t> valence) {
+  if (valence) ResizeListing(ctx.listing, *valence);
+  LoadListing(ctx);
+  return valence.has_value();
+}
+
+}  // namespace
+
+}  // namespace tarvo

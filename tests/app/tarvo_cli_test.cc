@@ -1,0 +1,78 @@
+// tarvo-cli from the outside: start-up actions and typed commands on a
+// volume built by hfsutils, its output, exit code and work files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "support/browse_volume.h"
+
+namespace tarvo {
+namespace {
+
+using testing::ScratchDir;
+using testing::ShellQuote;
+
+struct CliRun {
+  std::string out;
+  int exitCode = -1;
+};
+
+// Runs tarvo-cli on the image with the arguments and standard input, with
+// its temporary folder in `temp`.
+CliRun RunCli(const std::string& image, const std::string& args, const std::string& input, const std::string& temp) {
+  const std::string command = "printf '%s' " + ShellQuote(input) + " | TMPDIR=" + ShellQuote(temp) + " " +
+                              ShellQuote(TARVO_CLI_PATH) + " --image " + ShellQuote(image) + ",ro /A00 " + args +
+                              " 2>/dev/null";
+  CliRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+class TarvoCliTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    volume_ = new testing::BrowseVolume;
+    built_ = volume_->Build();
+  }
+  static void TearDownTestSuite() { delete volume_; }
+  void SetUp() override { ASSERT_TRUE(built_); }
+
+  bool TempIsEmpty() const { return std::filesystem::is_empty(temp_.Path("")); }
+
+  static testing::BrowseVolume* volume_;
+  static bool built_;
+  ScratchDir temp_;
+};
+
+testing::BrowseVolume* TarvoCliTest::volume_ = nullptr;
+bool TarvoCliTest::built_ = false;
+
+TEST_F(TarvoCliTest, ActionsRunInOrderAndStopAtExit) {
+  const CliRun run = RunCli(volume_->image(),
+                            "--select 'S*' --menu 108 -c 'dir /e' --menu 105 -c 'cd ..' -c dir", "", temp_.Path(""));
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.out.find("Dir: Sub "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Inner Folder"), std::string::npos);
+  EXPECT_EQ(run.out.find("Dir: Root"), std::string::npos);  // nothing ran after Exit
+  EXPECT_TRUE(TempIsEmpty());
+}
+
+TEST_F(TarvoCliTest, TypedCommandsUntilQuit) {
+  const CliRun run = RunCli(volume_->image(), "", "cd \"Caf\xc3\xa9\"\ndir\ninfo\nquit\ndir\n", temp_.Path(""));
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.out.find("Dir: Caf\xc3\xa9 "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Number of files: 43\n"), std::string::npos);
+  EXPECT_NE(run.out.find("Number of folders: 4\n"), std::string::npos);
+  EXPECT_EQ(run.out.find("Dir: Root"), std::string::npos);
+  EXPECT_TRUE(TempIsEmpty());
+}
+
+}  // namespace
+}  // namespace tarvo

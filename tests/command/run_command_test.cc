@@ -1,0 +1,139 @@
+// Typed commands on a real volume built by hfsutils, with the scripted user
+// interface.
+#include "command/run_command.h"
+
+#include <gtest/gtest.h>
+
+#include "support/browse_volume.h"
+#include "ui/listing.h"
+#include "ui/menu_model.h"
+
+namespace tarvo {
+namespace {
+
+using testing::BrowseVolume;
+using testing::MountedVolume;
+
+class RunCommandTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    volume_ = new BrowseVolume;
+    built_ = volume_->Build();
+  }
+  static void TearDownTestSuite() { delete volume_; }
+
+  void SetUp() override {
+    ASSERT_TRUE(built_);
+    v_ = volume_->Open();
+    ASSERT_NE(v_, nullptr);
+  }
+
+  void Type(const std::string& line) { ExecuteCommandLine(v_->ctx, line); }
+  const std::string& dirName() { return v_->ctx.volume.current.currentDirName; }
+  const std::vector<std::string>& lastListing() { return v_->ui.listings.back(); }
+
+  static BrowseVolume* volume_;
+  static bool built_;
+  std::unique_ptr<MountedVolume> v_;
+};
+
+BrowseVolume* RunCommandTest::volume_ = nullptr;
+bool RunCommandTest::built_ = false;
+
+TEST_F(RunCommandTest, CdGoesDownUpAndToTheRoot) {
+  Type("cd sub");
+  EXPECT_EQ(dirName(), "Sub ");
+  EXPECT_EQ(v_->ctx.listing.count, 2);
+  Type("CD \"Inner Folder\"");
+  EXPECT_EQ(dirName(), "Inner Folder ");
+  EXPECT_EQ(v_->ctx.listing.count, 1);
+  Type("cd..");
+  EXPECT_EQ(dirName(), "Sub ");
+  Type("cd Inner");  // no such folder: nothing moves
+  EXPECT_EQ(dirName(), "Sub ");
+  Type("cd \"Inner Folder\"");
+  Type("cd\\");
+  EXPECT_EQ(dirName(), "Root  ");
+  EXPECT_EQ(v_->ctx.listing.count, 4);
+  EXPECT_FALSE(v_->ctx.menu.item(kMenuRoot).enabled);
+  // Trailing blanks go; typed Windows characters become Macintosh ones.
+  Type("CD \"Sub   \"");
+  EXPECT_EQ(dirName(), "Sub ");
+  Type("CD ..");
+  Type("cd caf\xe9");
+  EXPECT_EQ(dirName(), "Caf\x8e ");
+}
+
+TEST_F(RunCommandTest, CdAloneEntersTheSelectedFolder) {
+  for (std::uint16_t i = 0; i < v_->ctx.listing.count; ++i)
+    if (v_->ctx.listing.rows[i].name == "Many") SelectEntry(v_->ctx.listing, i);
+  Type("cd");
+  EXPECT_EQ(dirName(), "Many ");
+  EXPECT_EQ(v_->ctx.listing.count, testing::kManyFiles);
+  EXPECT_TRUE(v_->ctx.menu.item(kMenuNextScreen).enabled);
+}
+
+TEST_F(RunCommandTest, DirFollowsTheModeAndThePattern) {
+  Type("cd sub");
+  Type("DIR");
+  ASSERT_EQ(v_->ui.listings.size(), 1u);
+  EXPECT_EQ(lastListing().size(), 4u);  // two header lines and two rows
+  const std::size_t shortWidth = lastListing()[3].size();
+
+  Type("dir /e");
+  EXPECT_EQ(CurrentListingMode(v_->ctx.settings.modeFlags), ListingMode::kExtended);
+  EXPECT_TRUE(v_->ctx.menu.item(kMenuExtendedListing).checked);
+  EXPECT_FALSE(v_->ctx.menu.item(kMenuShortListing).checked);
+  EXPECT_GT(lastListing()[3].size(), shortWidth + 30);  // lengths and two dates
+
+  Type("dir b*");  // the mode stays, only b.txt is listed
+  ASSERT_EQ(lastListing().size(), 3u);
+  EXPECT_EQ(lastListing()[2].substr(0, 5), "b.txt");
+  EXPECT_EQ(v_->ctx.listing.count, 1);
+  EXPECT_EQ(CurrentListingMode(v_->ctx.settings.modeFlags), ListingMode::kExtended);
+
+  Type("dir -s nothing*");
+  EXPECT_EQ(lastListing().back(), v_->ctx.messages[kMsgNoFile]);
+  EXPECT_TRUE(v_->ctx.menu.item(kMenuShortListing).checked);
+}
+
+TEST_F(RunCommandTest, MenuCommandsAndSimpleSettings) {
+  Type("?");
+  Type("INFO");
+  EXPECT_EQ(v_->ui.helpTopics.size(), 1u);
+  EXPECT_EQ(v_->ui.volumeInfos.size(), 1u);
+
+  Type("mode r");
+  EXPECT_TRUE(v_->ctx.device.resetBeforeTransfer);
+  Type("mode R-");
+  EXPECT_FALSE(v_->ctx.device.resetBeforeTransfer);
+  Type("mode R+");
+  Type("mode x-");
+  EXPECT_TRUE(v_->ctx.device.resetBeforeTransfer);
+  EXPECT_TRUE(v_->ctx.menu.item(kMenuReset).checked);
+
+  Type("LOCK");
+  EXPECT_TRUE(v_->bus.RemovalPrevented(0));
+  Type("unlock");
+  EXPECT_FALSE(v_->bus.RemovalPrevented(0));
+
+  const int repaints = v_->ui.repaints;
+  for (const char* line : {"", "FROB", "TYPE x", "CLS", "NEXT", "REP", "MD x", "DELETE Top.txt"}) Type(line);
+  EXPECT_EQ(v_->ui.repaints, repaints);
+  EXPECT_EQ(v_->ctx.listing.count, 4);
+  EXPECT_FALSE(v_->ctx.settings.closeRequested);
+  Type("quit");
+  EXPECT_TRUE(v_->ctx.settings.closeRequested);
+}
+
+TEST_F(RunCommandTest, NavigationNeedsAVolume) {
+  Type("cd sub");
+  v_->ctx.volume.targetId = kNoDevice;  // the drive was dropped
+  Type("cd..");
+  Type("dir");
+  EXPECT_EQ(dirName(), "Sub ");
+  EXPECT_TRUE(lastListing().empty());
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,259 @@
+// The menu commands and the listing's mouse on a real volume built by
+// hfsutils, with the scripted user interface.
+#include "ui/dispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include "base/big_endian.h"
+#include "support/browse_volume.h"
+#include "ui/list_mouse.h"
+#include "ui/listing.h"
+#include "ui/menu_model.h"
+
+namespace tarvo {
+namespace {
+
+using testing::BrowseVolume;
+using testing::MountedVolume;
+using testing::ReadFileRange;
+
+constexpr int kWidth = 640;
+constexpr int kLine = 16;
+constexpr int kRightColumn = kWidth / 2 + 10;
+
+int RowNamed(const Context& ctx, const std::string& name) {
+  for (int i = 0; i < ctx.listing.count; ++i)
+    if (ctx.listing.rows[i].name == name) return i;
+  return -1;
+}
+
+// Screen point of a listing row on the page shown, short listing.
+int LineY(int row) { return 72 + row / 2 * kLine + kLine / 2; }
+int ColumnX(int row) { return row % 2 == 0 ? 10 : kRightColumn; }
+
+class DispatcherTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    volume_ = new BrowseVolume;
+    built_ = volume_->Build();
+  }
+  static void TearDownTestSuite() { delete volume_; }
+
+  void SetUp() override {
+    ASSERT_TRUE(built_);
+    v_ = volume_->Open();
+    ASSERT_NE(v_, nullptr);
+  }
+
+  Context& ctx() { return v_->ctx; }
+  ListingView& listing() { return v_->ctx.listing; }
+  const std::string& dirName() { return v_->ctx.volume.current.currentDirName; }
+
+  // Selects the row of that name and enters it with "Change Directory".
+  void Enter(const std::string& name) {
+    const int row = RowNamed(ctx(), name);
+    ASSERT_GE(row, 0) << name;
+    SelectEntry(listing(), static_cast<std::uint16_t>(row));
+    DispatchCommand(ctx(), kMenuChangeDirectory);
+    ASSERT_EQ(dirName(), name + " ");
+  }
+
+  static BrowseVolume* volume_;
+  static bool built_;
+  std::unique_ptr<MountedVolume> v_;
+};
+
+BrowseVolume* DispatcherTest::volume_ = nullptr;
+bool DispatcherTest::built_ = false;
+
+TEST_F(DispatcherTest, FolderCommandsMoveAndRelist) {
+  EXPECT_FALSE(ctx().menu.item(kMenuParent).enabled);
+  Enter("Sub");
+  EXPECT_EQ(listing().count, 2);
+  EXPECT_GE(RowNamed(ctx(), "b.txt"), 0);
+  EXPECT_EQ(CountSelected(listing()), 0);
+  EXPECT_TRUE(ctx().menu.item(kMenuParent).enabled);
+  Enter("Inner Folder");
+  EXPECT_EQ(listing().count, 1);
+  DispatchCommand(ctx(), kMenuParent);
+  EXPECT_EQ(dirName(), "Sub ");
+  EXPECT_EQ(listing().count, 2);
+  Enter("Inner Folder");
+  DispatchCommand(ctx(), kMenuRoot);
+  EXPECT_EQ(dirName(), "Root  ");
+  EXPECT_EQ(listing().count, 4);
+  EXPECT_FALSE(ctx().menu.item(kMenuRoot).enabled);
+}
+
+TEST_F(DispatcherTest, RootAndParentDoNothingInTheRoot) {
+  SelectAll(listing());
+  const int repaints = v_->ui.repaints;
+  DispatchCommand(ctx(), kMenuRoot);
+  DispatchCommand(ctx(), kMenuParent);
+  EXPECT_EQ(v_->ui.repaints, repaints);
+  EXPECT_EQ(CountSelected(listing()), 4);  // not even deselected
+  EXPECT_EQ(ctx().volume.current.currentDirId, kRootDirId);
+}
+
+TEST_F(DispatcherTest, ChangeDirectoryNeedsASelectedFolder) {
+  SelectEntry(listing(), static_cast<std::uint16_t>(RowNamed(ctx(), "Top.txt")));
+  DispatchCommand(ctx(), kMenuChangeDirectory);
+  EXPECT_EQ(dirName(), "Root  ");
+  EXPECT_EQ(ctx().services.statusLeft, ctx().messages[kMsgNoSelection]);
+}
+
+TEST_F(DispatcherTest, SelectionCommandsFollowTheMenuState) {
+  EXPECT_FALSE(ctx().menu.item(kMenuCopyToPc).enabled);
+  DispatchCommand(ctx(), kMenuSelectAll);
+  EXPECT_EQ(CountSelected(listing()), listing().count);
+  EXPECT_TRUE(ctx().menu.item(kMenuCopyToPc).enabled);
+  DeselectEntry(listing(), 0);
+  DispatchCommand(ctx(), kMenuInvertSelection);
+  EXPECT_EQ(CountSelected(listing()), 1);
+  EXPECT_TRUE(IsSelected(listing(), 0));
+  DispatchCommand(ctx(), kMenuDeselectAll);
+  EXPECT_EQ(CountSelected(listing()), 0);
+  EXPECT_FALSE(ctx().menu.item(kMenuCopyToPc).enabled);
+}
+
+TEST_F(DispatcherTest, PagingThroughFortyRows) {
+  Enter("Many");
+  ASSERT_EQ(listing().count, testing::kManyFiles);
+  EXPECT_TRUE(ctx().menu.item(kMenuNextScreen).enabled);
+  EXPECT_FALSE(ctx().menu.item(kMenuPrecedingScreen).enabled);
+  DispatchCommand(ctx(), kMenuNextScreen);
+  EXPECT_EQ(listing().first, 36);
+  EXPECT_FALSE(ctx().menu.item(kMenuNextScreen).enabled);
+  EXPECT_TRUE(ctx().menu.item(kMenuPrecedingScreen).enabled);
+  DispatchCommand(ctx(), kMenuNextScreen);  // the last page: nothing further
+  EXPECT_EQ(listing().first, 36);
+  DispatchCommand(ctx(), kMenuPrecedingScreen);
+  EXPECT_EQ(listing().first, 0);
+  EXPECT_FALSE(ctx().menu.item(kMenuFirstScreen).enabled);
+
+  // Extended pages hold 18 rows.
+  DispatchCommand(ctx(), kMenuExtendedListing);
+  EXPECT_TRUE(ctx().menu.item(kMenuExtendedListing).checked);
+  EXPECT_FALSE(ctx().menu.item(kMenuShortListing).checked);
+  DispatchCommand(ctx(), kMenuNextScreen);
+  DispatchCommand(ctx(), kMenuNextScreen);
+  EXPECT_EQ(listing().first, 36);
+  DispatchCommand(ctx(), kMenuPrecedingScreen);
+  EXPECT_EQ(listing().first, 18);
+  DispatchCommand(ctx(), kMenuFirstScreen);
+  EXPECT_EQ(listing().first, 0);
+  EXPECT_TRUE(ctx().menu.item(kMenuNextScreen).enabled);
+}
+
+TEST_F(DispatcherTest, ListingModesSwitchOnlyWhenTheyChange) {
+  const int repaints = v_->ui.repaints;
+  DispatchCommand(ctx(), kMenuShortListing);  // already in force
+  EXPECT_EQ(v_->ui.repaints, repaints);
+  DispatchCommand(ctx(), kMenuSignatureListing);
+  EXPECT_EQ(CurrentListingMode(ctx().settings.modeFlags), ListingMode::kWithSignature);
+  EXPECT_TRUE(ctx().menu.item(kMenuSignatureListing).checked);
+  EXPECT_EQ(v_->ui.repaints, repaints + 1);
+  DispatchCommand(ctx(), kMenuShortListing);
+  EXPECT_EQ(CurrentListingMode(ctx().settings.modeFlags), ListingMode::kShort);
+  EXPECT_TRUE(ctx().menu.item(kMenuShortListing).checked);
+}
+
+TEST_F(DispatcherTest, VolumeInformationMatchesTheHeader) {
+  DispatchCommand(ctx(), kMenuVolumeInfo);
+  ASSERT_EQ(v_->ui.volumeInfos.size(), 1u);
+  const VolumeInfo& info = v_->ui.volumeInfos[0];
+  // The header as it lies in the image, 1024 bytes in.
+  const std::vector<std::uint8_t> h = ReadFileRange(volume_->image(), 1024, 512);
+  const std::uint64_t blockSize = GetU32(h, 0x14);
+  const std::uint64_t perBlock = blockSize / 512;
+  const std::uint64_t blocks = GetU16(h, 0x12);
+  const std::uint64_t allocStart = GetU16(h, 0x1C);
+  ASSERT_EQ(perBlock, 2u);
+  EXPECT_EQ(info.volumeSize, blocks * blockSize);
+  EXPECT_EQ(info.freeSpace, GetU16(h, 0x22) * blockSize);
+  EXPECT_EQ(info.fileCount, static_cast<std::uint32_t>(testing::kBrowseFiles));
+  EXPECT_EQ(info.folderCount, static_cast<std::uint32_t>(testing::kBrowseFolders));
+  EXPECT_EQ(info.nextFileId, GetU32(h, 0x1E));
+  EXPECT_EQ(info.mdbOffset, 2u);
+  EXPECT_EQ(info.partitions, 1u);
+  EXPECT_EQ(info.clusterSize, blockSize);
+  EXPECT_EQ(info.sectorCount, blocks * perBlock);
+  EXPECT_EQ(info.extentsOffset, GetU16(h, 0x86) * perBlock + allocStart);
+  EXPECT_EQ(info.catalogOffset, GetU16(h, 0x96) * perBlock + allocStart);
+  EXPECT_EQ(info.extentsSectors, GetU32(h, 0x82) / 512);
+  EXPECT_EQ(info.catalogSectors, GetU32(h, 0x92) / 512);
+  // The catalog really starts there: its header node says it is a header.
+  EXPECT_EQ(ReadFileRange(volume_->image(), info.catalogOffset * 512 + 8, 1)[0], 1);
+}
+
+TEST_F(DispatcherTest, SelectDriveReopensOrDropsTheVolume) {
+  Enter("Sub");
+  v_->ui.answers = {"cancel"};
+  DispatchCommand(ctx(), kMenuSelectDrive);
+  EXPECT_EQ(dirName(), "Sub ");
+  v_->ui.answers = {"0"};
+  DispatchCommand(ctx(), kMenuSelectDrive);
+  EXPECT_EQ(dirName(), "Root  ");
+  EXPECT_EQ(listing().count, 4);
+
+  // A second drive without a Macintosh volume: the selection is dropped and
+  // the folder commands no longer walk the old catalog.
+  testing::ScratchDir scratch;
+  const std::string blank = scratch.Path("blank.img");
+  testing::WriteWholeFile(blank, std::vector<std::uint8_t>(4 << 20));
+  Enter("Sub");
+  ASSERT_EQ(v_->bus.Attach({blank, true, 512}), "");
+  v_->ui.answers = {"1"};
+  DispatchCommand(ctx(), kMenuSelectDrive);
+  EXPECT_EQ(ctx().volume.targetId, kNoDevice);
+  EXPECT_EQ(ctx().services.statusLeft, ctx().messages[kMsgNotMacVolume]);
+  EXPECT_EQ(listing().count, 0);
+  EXPECT_FALSE(ctx().menu.fileMenuEnabled);
+  DispatchCommand(ctx(), kMenuParent);
+  DispatchCommand(ctx(), kMenuVolumeInfo);
+  EXPECT_EQ(listing().count, 0);
+  EXPECT_TRUE(v_->ui.volumeInfos.empty());
+}
+
+TEST_F(DispatcherTest, HelpExitAndUnknownCommands) {
+  DispatchCommand(ctx(), kMenuHelpIndex);
+  EXPECT_EQ(v_->ui.helpTopics, std::vector<std::string>{""});
+  const int repaints = v_->ui.repaints;
+  for (int id : {0, 100, 134, 143, 102, 112})
+    DispatchCommand(ctx(), id);
+  EXPECT_EQ(v_->ui.repaints, repaints);
+  EXPECT_TRUE(v_->ui.dialogs.empty());
+  EXPECT_FALSE(ctx().settings.closeRequested);
+  DispatchCommand(ctx(), kMenuExit);
+  EXPECT_TRUE(ctx().settings.closeRequested);
+}
+
+TEST_F(DispatcherTest, MouseSelectsAndEntersFolders) {
+  Enter("Many");
+  DispatchCommand(ctx(), kMenuNextScreen);
+  // The first row of the second page, then the right half of its line
+  // where no row is.
+  OnListClick(ctx(), ColumnX(0), LineY(0), kWidth, kLine);
+  EXPECT_TRUE(IsSelected(listing(), 36));
+  EXPECT_TRUE(ctx().menu.item(kMenuCopyToPc).enabled);
+  OnListClick(ctx(), ColumnX(0), LineY(0), kWidth, kLine);
+  EXPECT_FALSE(IsSelected(listing(), 36));
+  OnListClick(ctx(), ColumnX(0), LineY(4), kWidth, kLine);  // below the last line
+  OnListClick(ctx(), ColumnX(0), 60, kWidth, kLine);
+  EXPECT_EQ(CountSelected(listing()), 0);
+
+  DispatchCommand(ctx(), kMenuRoot);
+  const int sub = RowNamed(ctx(), "Sub");
+  const int top = RowNamed(ctx(), "Top.txt");
+  EXPECT_EQ(OnListRightClick(ctx(), ColumnX(sub), LineY(sub), kWidth, kLine), std::optional<std::uint16_t>(sub));
+  EXPECT_TRUE(IsSelected(listing(), static_cast<std::uint16_t>(sub)));
+  OnListDoubleClick(ctx(), ColumnX(top), LineY(top), kWidth, kLine);  // a file: nothing
+  EXPECT_EQ(dirName(), "Root  ");
+  OnListDoubleClick(ctx(), ColumnX(sub), LineY(sub), kWidth, kLine);
+  EXPECT_EQ(dirName(), "Sub ");
+  EXPECT_EQ(CountSelected(listing()), 0);
+  EXPECT_TRUE(ctx().menu.item(kMenuParent).enabled);
+}
+
+}  // namespace
+}  // namespace tarvo
