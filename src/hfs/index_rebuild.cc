@@ -53,9 +53,8 @@ std::optional<CatalogShape> SurveyCatalog(TreeWorkFile& tree) {
 }
 
 std::uint32_t ReleasableIndexNodes(TreeWorkFile& tree, const CatalogShape& shape) {
-  return static_cast<std::uint32_t>(std::count_if(shape.indexNodes.begin(), shape.indexNodes.end(), [&](std::uint32_t n) {
-    return IsNodeInUse(tree, n).value_or(false);
-  }));
+  const auto inUse = [&](std::uint32_t n) { return IsNodeInUse(tree, n).value_or(false); };
+  return static_cast<std::uint32_t>(std::count_if(shape.indexNodes.begin(), shape.indexNodes.end(), inUse));
 }
 
 std::uint32_t IndexNodesNeeded(std::size_t leafCount) {

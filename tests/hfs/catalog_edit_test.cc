@@ -290,7 +290,8 @@ class VolumeEditTest : public ::testing::Test {
     std::filesystem::copy_file(image_, copy, std::filesystem::copy_options::overwrite_existing);
     const std::string out = scratch_.Path("out.bin");
     std::filesystem::remove(out);
-    EXPECT_TRUE(testing::RunHfsutils(scratch_.Path(""), copy, {"hcopy -r " + ShellQuote(macPath) + " " + ShellQuote(out)}));
+    EXPECT_TRUE(
+        testing::RunHfsutils(scratch_.Path(""), copy, {"hcopy -r " + ShellQuote(macPath) + " " + ShellQuote(out)}));
     return std::filesystem::exists(out) ? testing::ReadWholeFile(out) : std::vector<std::uint8_t>{};
   }
 
