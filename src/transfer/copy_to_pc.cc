@@ -132,7 +132,9 @@ int CopyFileToPc(Context& ctx, const fs::path& dir, std::string_view macName, Co
     MessageDialog(ctx, kTextErrorWritingFile + out->shownName);
     return 0;
   }
-  if (unreadBytes > 0) Report(ctx, ctx.messages[kMsgTheFile] + Ansi(macName) + ": " + std::to_string(unreadBytes) + kTextUnreadBytes);
+  if (unreadBytes > 0) {
+    Report(ctx, ctx.messages[kMsgTheFile] + Ansi(macName) + ": " + std::to_string(unreadBytes) + kTextUnreadBytes);
+  }
   return 0;
 }
 
@@ -186,8 +188,7 @@ std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, st
   const bool longNames = ctx.settings.longNamesAvailable;
   const std::string pcName = PcFolderName(macName, longNames);
   const fs::path dir = PcNameToPath(parentDir, pcName, !longNames);
-  std::string displayName(macName.substr(std::min(macName.find_first_not_of(' '), macName.size())));
-  displayName = Ansi(displayName);
+  const std::string displayName = Ansi(macName.substr(std::min(macName.find_first_not_of(' '), macName.size())));
   std::error_code error;
   fs::create_directory(dir, error);
   if (error || !fs::is_directory(dir, error)) {
@@ -249,9 +250,8 @@ std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std
   const std::optional<std::string> typed = AskPcFileName(ctx, Ansi(macName));
   if (!typed) return std::nullopt;
   // Only the name and extension count: a drive or directory typed is dropped.
-  std::string name = typed->substr(typed->find_last_of("/\\:") == std::string::npos ? 0
-                                                                                     : typed->find_last_of("/\\:") + 1);
-  name = SafePcName(name);
+  const std::size_t cut = typed->find_last_of("/\\:");
+  const std::string name = SafePcName(typed->substr(cut == std::string::npos ? 0 : cut + 1));
   bool exists = false;
   Destination out{nullptr, PcNameToPath(dir, name, false), name};
   out.file = CreateNewPcFile(out.path, exists);
