@@ -11,6 +11,7 @@
 #include "base/utf8.h"
 #include "transfer/pc_file_name.h"
 #include "transfer/pc_file_system.h"
+#include "ui/menu_model.h"
 #include "ui/name_dialog.h"
 #include "ui/text_answers.h"
 
@@ -35,7 +36,7 @@ int ChooseTargetDirectory(Context& ctx, int command) {
 }
 
 DestinationDialog::DestinationDialog(Context& ctx, PcDirectories& pc, int command)
-    : ctx_(ctx), pc_(pc), confirmCaption_(command == 106 ? "Copy in current directory" : "OK") {
+    : ctx_(ctx), pc_(pc), confirmCaption_(command == kMenuCopyToPc ? "Copy in current directory" : "OK") {
   Refill();
 }
 
