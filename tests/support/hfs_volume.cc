@@ -1,5 +1,6 @@
 #include "support/hfs_volume.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -51,6 +52,22 @@ bool RunHfsutils(const std::string& home, const std::string& image, const std::v
   for (const std::string& command : commands) script += " && " + command;
   script += " && humount";
   return Shell(home, script) == 0;
+}
+
+bool FormatHfsPartition(const std::string& home, const std::string& image, const std::string& label, int partition) {
+  return Shell(home, "hformat -l " + ShellQuote(label) + " " + ShellQuote(image) + " " + std::to_string(partition)) == 0;
+}
+
+std::string HfsutilsOutput(const std::string& home, const std::string& image, const std::string& command) {
+  const std::string script = "HOME=" + ShellQuote(home) + "; export HOME; hmount " + ShellQuote(image) +
+                             " >/dev/null 2>&1 && { " + command + "; humount >/dev/null 2>&1; }";
+  std::string out;
+  FILE* pipe = popen(script.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  pclose(pipe);
+  return out;
 }
 
 std::vector<std::uint8_t> MacBinaryFile(const std::string& name, const std::string& type, const std::string& creator,
