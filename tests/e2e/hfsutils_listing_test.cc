@@ -13,7 +13,6 @@
 
 #include "base/big_endian.h"
 #include "base/utf8.h"
-#include "support/apple_map_image.h"
 #include "support/cli_listing.h"
 #include "support/cli_process.h"
 #include "support/hfs_volume.h"
@@ -167,20 +166,11 @@ class HfsutilsListingTest : public ::testing::Test {
     return RunHfsutils(Home(), Bare(), commands);
   }
 
-  // A 2 MB HFS partition at block 96 behind a driver descriptor and a map
-  // of four entries: the map itself, a driver, the volume and free space.
+  // A 2 MB HFS partition at block 96 behind a driver descriptor and a map.
   static bool BuildMapped() {
-    constexpr std::uint32_t kBlocks = 96 + 4096 + 32;
-    AppleMapImage medium(kBlocks);
-    medium.Descriptor(kBlocks)
-        .Entry(1, 4, 1, 63, "Apple", "Apple_partition_map")
-        .Entry(2, 4, 64, 32, "Macintosh", "Apple_Driver43")
-        .Entry(3, 4, 96, 4096, "MacOS", "Apple_HFS")
-        .Entry(4, 4, 4192, 32, "Extra", "Apple_Free");
-    WriteWholeFile(Mapped(), medium.bytes);
     const std::string tool = HostFile("tool.bin", MacBinaryFile("x", "APPL", "TOOL", {}, Bytes(2000, 't')));
     const std::string text = HostFile("text", Bytes(333, 'x'));
-    return FormatHfsPartition(Home(), Mapped(), "Mapped", 1) &&
+    return MakeMappedHfsVolume(Home(), Mapped(), "Mapped", 4096) &&
            RunHfsutils(Home(), Mapped(),
                        {"hmkdir :Apps", "hmkdir :Apps:Empty", "hcopy -m " + tool + " :Apps:Tool",
                         "hcopy -r " + text + " " + ShellQuote(":Read Me"), "hattrib -t TEXT -c ttxt " +

@@ -7,6 +7,8 @@
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
+#include "support/apple_map_image.h"
+#include "support/scratch_files.h"
 
 namespace tarvo::testing {
 
@@ -56,6 +58,20 @@ bool RunHfsutils(const std::string& home, const std::string& image, const std::v
 
 bool FormatHfsPartition(const std::string& home, const std::string& image, const std::string& label, int partition) {
   return Shell(home, "hformat -l " + ShellQuote(label) + " " + ShellQuote(image) + " " + std::to_string(partition)) == 0;
+}
+
+bool MakeMappedHfsVolume(const std::string& home, const std::string& image, const std::string& label,
+                         std::uint32_t partitionBlocks) {
+  constexpr std::uint32_t kFreeBlocks = 32;
+  const std::uint32_t blocks = kMappedPartitionStart + partitionBlocks + kFreeBlocks;
+  AppleMapImage medium(blocks);
+  medium.Descriptor(blocks)
+      .Entry(1, 4, 1, 63, "Apple", "Apple_partition_map")
+      .Entry(2, 4, 64, 32, "Macintosh", "Apple_Driver43")
+      .Entry(3, 4, kMappedPartitionStart, partitionBlocks, "MacOS", "Apple_HFS")
+      .Entry(4, 4, kMappedPartitionStart + partitionBlocks, kFreeBlocks, "Extra", "Apple_Free");
+  WriteWholeFile(image, medium.bytes);
+  return FormatHfsPartition(home, image, label, 1);
 }
 
 std::string HfsutilsOutput(const std::string& home, const std::string& image, const std::string& command) {

@@ -24,6 +24,13 @@ bool RunHfsutils(const std::string& home, const std::string& image, const std::v
 // Formats HFS partition `partition` (counted from 1 among the HFS entries)
 // of an image that already holds a partition map.
 bool FormatHfsPartition(const std::string& home, const std::string& image, const std::string& label, int partition);
+// A medium of `blocks` 512-byte blocks with a driver descriptor and a map
+// of four entries (the map, a driver, the HFS partition, free space), the
+// HFS partition of `partitionBlocks` starting at block 96 formatted by
+// hformat as `label`.
+bool MakeMappedHfsVolume(const std::string& home, const std::string& image, const std::string& label,
+                         std::uint32_t partitionBlocks);
+inline constexpr std::uint32_t kMappedPartitionStart = 96;
 // Mounts the image with hfsutils, runs one command (hls, ...) and returns
 // what it printed on standard output; "" when the mount failed.
 std::string HfsutilsOutput(const std::string& home, const std::string& image, const std::string& command);
