@@ -9,6 +9,7 @@
 #include "device/scsi_manager.h"
 #include "hfs/volume_state.h"
 #include "transfer/log_file.h"
+#include "transfer/type_creator.h"
 #include "ui/listing.h"
 #include "ui/menu_state.h"
 #include "ui/messages.h"
@@ -27,6 +28,7 @@ struct Context {
   VolumeState volume;
   ProgramSettings settings;
   LogFile log;
+  TypeCreatorTable typeCreators;
   ListingView listing;
   MenuState menu;  // what the menu bar and buttons show, after the last command
 };

@@ -122,6 +122,12 @@ bool ReadNode(TreeWorkFile& tree, std::uint32_t n) {
   return false;
 }
 
+bool ReadNodeInto(TreeWorkFile& tree, std::uint32_t n, NodeBuffer& out) {
+  const bool read = ReadNode(tree, n);
+  out = tree.node;
+  return read;
+}
+
 bool WriteNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer) {
   if (tree.handle == nullptr || buffer.size() != kNodeSize) return false;
   const off_t offset = off_t{n & 0xFFFFFF} * kNodeSize;

@@ -58,6 +58,8 @@ std::uint32_t WorkFileNodeCount(const TreeWorkFile& tree);
 // Reads node n into `tree.node` (nodeNumber = n, recordIndex = 0). False,
 // with a zeroed node, when the work file is not open or does not hold node n.
 [[nodiscard]] bool ReadNode(TreeWorkFile& tree, std::uint32_t n);
+// ReadNode, and a copy of the node in `out` (zeroed on failure).
+[[nodiscard]] bool ReadNodeInto(TreeWorkFile& tree, std::uint32_t n, NodeBuffer& out);
 // Writes the node at the low 24 bits of n, then the header node from
 // `tree.header` at node 0. False when the work file refused a write.
 bool WriteNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer);
