@@ -19,7 +19,7 @@ class DeviceDialog;
 struct VolumeInfo;
 class PartitionDialog;
 
-enum class Buttons { kOk, kOkCancel, kYesNo };
+enum class Buttons { kOk, kOkCancel, kYesNo, kYesNoCancel };
 enum class Answer { kOk, kCancel, kYes, kNo };
 
 // DLG_SAME, "Drive to be used".
