@@ -35,7 +35,8 @@ DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern) {
   const bool wildcard = HasWildcard(pattern);
   DeleteStatus status = DeleteStatus::kNotFound;
   // Each round deletes the first match, so the next round finds the next.
-  for (std::uint64_t round = 0; round < LoopBound(ctx); ++round) {
+  const std::uint64_t rounds = LoopBound(ctx);
+  for (std::uint64_t round = 0; round < rounds; ++round) {
     const FoundRecord found =
         FindCatalogRecord(ctx.volume.catalog, pattern, kWantEntry, ctx.volume.current.currentDirId);
     if (!found) return status;
@@ -135,7 +136,8 @@ DeleteStatus DeleteLogged(Context& ctx, const std::string& name, std::uint8_t ty
 }
 
 DeleteStatus EmptyDirectory(Context& ctx, std::uint32_t dirId) {
-  for (std::uint64_t round = 0; round < LoopBound(ctx); ++round) {
+  const std::uint64_t rounds = LoopBound(ctx);
+  for (std::uint64_t round = 0; round < rounds; ++round) {
     const FoundRecord found = FindCatalogRecord(ctx.volume.catalog, "*", kWantEntry, dirId);
     if (found.status == SearchStatus::kNotFound) return DeleteStatus::kDone;
     const std::optional<CatalogRecord> record = found ? ReadCatalogRecord(found.record) : std::nullopt;
