@@ -162,6 +162,24 @@ TEST_F(CatalogEditsTest, TheVolumeNameGoesIntoTheHeaderTheRootAndItsThread) {
   EXPECT_TRUE(v_.HfsutilsWrite({"hmkdir :More", "hls :More"}));
 }
 
+TEST(RenameVolumeTest, WithoutAMountedVolumeTheShortMountRunsFirst) {
+  EditVolume v;
+  testing::MountedVolume fresh(v.image(), false);  // not mounted
+  ASSERT_TRUE(RenameVolume(fresh.ctx, "Label"));
+  EXPECT_EQ(VolumeName(fresh.ctx.volume), "Label");
+
+  testing::ScratchDir dir;
+  testing::WriteWholeFile(dir.Path("blank.img"), std::vector<std::uint8_t>(256 * 1024, 0));
+  testing::MountedVolume blank(dir.Path("blank.img"), false);
+  try {
+    RenameVolume(blank.ctx, "Label");
+    ADD_FAILURE() << "no volume, yet renamed";
+  } catch (const FatalExit& exit) {
+    EXPECT_EQ(exit.exitCode, 1);
+    EXPECT_EQ(blank.ui.messages.back(), "This is not a Macintosh volume.");
+  }
+}
+
 TEST_F(CatalogEditsTest, AVolumeHfsutilsFilledWithFragmentedFilesIsEditedAndReadBack) {
   // hfsutils fills the volume with small files and deletes every other
   // one; the file it writes then lies in many holes, beyond its record's
