@@ -22,7 +22,8 @@
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "device/sector_io.h"
-#include "support/hfs_check.h"
+#include "maintenance/check_tree.h"
+#include "maintenance/check_volume.h"
 #include "support/hfs_nodes.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
@@ -30,13 +31,24 @@
 namespace tarvo {
 namespace {
 
-using testing::CheckAllocation;
-using testing::CheckCatalogTree;
 using testing::MountedVolume;
 using testing::ScratchDir;
 using testing::ShellQuote;
 
 using Problems = std::vector<std::string>;
+
+// What the volume check finds in a catalog tree alone, one line a finding.
+Problems CheckCatalogTree(TreeWorkFile& tree) {
+  std::vector<Finding> findings;
+  CheckTree(tree, TreeKind::kCatalog, findings);
+  CheckReport report{findings};
+  return report.clean() ? Problems{} : CheckReportLines(report);
+}
+
+Problems CheckWholeVolume(Context& ctx) {
+  CheckReport report = CheckVolume(ctx);
+  return report.clean() ? Problems{} : CheckReportLines(report);
+}
 
 // --- Hand-built trees --------------------------------------------------------
 
@@ -259,8 +271,7 @@ class VolumeEditTest : public ::testing::Test {
   }
   Context& ctx() { return v_->ctx; }
   void ExpectSound() {
-    EXPECT_EQ(CheckCatalogTree(ctx().volume.catalog), Problems{});
-    EXPECT_EQ(CheckAllocation(ctx()), Problems{});
+    EXPECT_EQ(CheckWholeVolume(ctx()), Problems{});
   }
 
   // What hfsutils lists on a copy of the image: ":" paths of every entry.

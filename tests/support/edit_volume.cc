@@ -3,13 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 
-#include "hfs/btree.h"
-#include "hfs/catalog_record.h"
-#include "hfs/volume_header.h"
-#include "hfs/work_file.h"
-#include "support/hfs_check.h"
+#include "maintenance/check_volume.h"
 
 namespace tarvo::testing {
 
@@ -34,43 +29,8 @@ void EditVolume::Remount(bool readOnly) {
 }
 
 std::vector<std::string> EditVolume::Problems() {
-  std::vector<std::string> problems = CheckCatalogTree(ctx().volume.catalog);
-  for (const std::string& p : CheckAllocation(ctx())) problems.push_back(p);
-
-  // Counts from the leaves.
-  TreeWorkFile& tree = ctx().volume.catalog;
-  std::map<std::uint32_t, int> entries, filesIn, foldersIn;  // by parent ID
-  std::map<std::uint32_t, std::uint16_t> valence;  // folder ID -> its valence
-  std::uint32_t files = 0, folders = 0, maxId = 0;
-  NodeBuffer node{};
-  int leaves = 0;
-  for (std::uint32_t n = GetU32(tree.header, header::bthFNode); n != 0 && ++leaves < 100000;
-       n = GetU32(node, node::ndFLink)) {
-    if (!ReadNodeInto(tree, n, node)) break;
-    for (std::size_t i = 0; i < NodeRecordCount(node); ++i) {
-      const std::optional<Bytes> raw = RecordAt(node, i);
-      const std::optional<CatalogRecord> r = raw ? ReadCatalogRecord(*raw) : std::nullopt;
-      if (!r) continue;
-      if (r->type == kFileRecord) {
-        ++files, ++entries[r->key.parentId], ++filesIn[r->key.parentId];
-        maxId = std::max(maxId, FileId(*r));
-      } else if (r->type == kDirectoryRecord) {
-        ++folders, ++entries[r->key.parentId], ++foldersIn[r->key.parentId];
-        valence[DirectoryId(*r)] = Valence(*r);
-        maxId = std::max(maxId, DirectoryId(*r));
-      }
-    }
-  }
-  for (const auto& [id, count] : valence) {
-    if (entries[id] != count) problems.push_back("valence of folder " + std::to_string(id) + " is wrong");
-  }
-  const auto& m = ctx().volume.mdb;
-  if (GetU32(m, mdb::drFilCnt) != files) problems.push_back("drFilCnt differs");
-  if (GetU32(m, mdb::drDirCnt) != folders - 1) problems.push_back("drDirCnt differs");  // the root is not counted
-  if (GetU16(m, mdb::drNmFls) != filesIn[kRootDirId]) problems.push_back("drNmFls differs");
-  if (GetU16(m, mdb::drNmRtDirs) != foldersIn[kRootDirId]) problems.push_back("drNmRtDirs differs");
-  if (GetU32(m, mdb::drNxtCNID) <= maxId) problems.push_back("drNxtCNID is not above every ID");
-  return problems;
+  const CheckReport report = CheckVolume(ctx());
+  return report.clean() ? std::vector<std::string>{} : CheckReportLines(report);
 }
 
 std::set<std::string> EditVolume::HfsutilsTree() {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -34,8 +33,8 @@ class EditVolume {
   const std::string& image() const { return image_; }
   std::string Path(const std::string& name) const { return dir_.Path(name); }
 
-  // The tree, the allocation, and the counters: every directory's valence,
-  // drFilCnt, drDirCnt, drNmFls, drNmRtDirs, and drNxtCNID above every ID.
+  // What the volume check (CheckVolume) finds, one line each; empty when
+  // the volume is sound.
   std::vector<std::string> Problems();
 
   // hfsutils on a copy of the image: every ":" path (folders end in ':'),
