@@ -49,7 +49,10 @@ int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, 
   PutU8(record, filrec::fdFlags, flagByte);
 
   struct stat info{};
-  if (fstat(fileno(file), &info) != 0) return TellFailure(ctx, ForkWrite::kPcFileError, pcName, macName), -1;
+  if (fstat(fileno(file), &info) != 0) {
+    TellFailure(ctx, ForkWrite::kPcFileError, pcName, macName);
+    return -1;
+  }
   std::string name = macName;
   std::uint64_t dataLength = 0, resourceLength = 0, resourceOffset = 0;
   if (forkChoice == ForkChoice::kMacBinary) {
