@@ -1,6 +1,7 @@
 #include "ui/text_ui.h"
 
 #include "ui/device_dialog.h"
+#include "ui/messages.h"
 #include "ui/text_answers.h"
 #include "volume/partition_dialog.h"
 
@@ -45,6 +46,8 @@ void TextUi::RunDialog(std::string_view name, Dialog& dialog, Describe describe)
     else dialog.Cancel();
   }
 }
+
+void TextUi::ShowAbout() { Present("DLG_APROP", kTextProduct, false); }
 
 void TextUi::RunDeviceDialog(DeviceDialog& dialog) { RunDialog("DLG_DEV", dialog, DescribeDeviceDialog); }
 

@@ -23,6 +23,7 @@ class TextUi : public UserInterface {
   void RunPartitionDialog(PartitionDialog& dialog) override;
   SameDriveChoice AskSameDrive() override;
   CapacityAnswer AskCapacity() override;
+  void ShowAbout() override;
 
  protected:
   // Shows a question or a dialog: `dialog` is "box" or the dialog's name,
