@@ -57,6 +57,7 @@ Answer QtUi::ShowMessageBox(const std::string& text, const std::string& caption,
                                               : buttons == Buttons::kOkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                                               : QMessageBox::Yes | QMessageBox::No;
   QMessageBox box(QMessageBox::NoIcon, FromAnsi(caption), FromAnsi(text), choice, DialogParent());
+  box.setObjectName(QStringLiteral("box"));
   box.setWindowIcon(AppIcon());
   switch (box.exec()) {
     case QMessageBox::Cancel: return Answer::kCancel;
