@@ -5,6 +5,8 @@
 // --select PATTERN). Without actions, typed commands are read from standard
 // input, one a line, until QUIT or the end of input. Exit (menu 105, QUIT)
 // ends the run at once: a console has no exit dialog to confirm it.
+// --check prints the volume check's findings first and makes the exit code
+// 1 when there are any.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "base/utf8.h"
 #include "command/run_command.h"
 #include "console_ui.h"
+#include "maintenance/check_volume.h"
 #include "transfer/charset.h"
 #include "ui/dispatcher.h"
 #include "ui/drive_bus.h"
@@ -25,6 +28,7 @@ namespace {
 using namespace tarvo;
 
 void OpenStartVolume(Context& ctx);
+int PrintVolumeCheck(Context& ctx);
 void RunAction(Context& ctx, const StartupAction& action);
 void ReadCommands(Context& ctx, ConsoleUi& ui);
 
@@ -52,11 +56,12 @@ int Run(const std::vector<std::string>& args) {
   try {
     InitSettings(ctx, *options);
     OpenStartVolume(ctx);
+    if (options->check) exitCode = PrintVolumeCheck(ctx);
     for (const StartupAction& action : options->actions) {
       if (ctx.settings.closeRequested) break;
       RunAction(ctx, action);
     }
-    if (options->actions.empty()) ReadCommands(ctx, ui);
+    if (options->actions.empty() && !options->check) ReadCommands(ctx, ui);
   } catch (const FatalExit&) {
     exitCode = 1;
   }
@@ -77,6 +82,17 @@ void OpenStartVolume(Context& ctx) {
     else if (result < 0) MessageDialog(ctx, kMsgMsDosVolume);
   }
   ApplyMenuState(ctx);
+}
+
+// The findings on standard output; 0 when the volume is clean.
+int PrintVolumeCheck(Context& ctx) {
+  if (ctx.volume.catalog.handle == nullptr) {
+    std::puts("Volume check: no Macintosh volume to check.");
+    return 1;
+  }
+  const CheckReport report = CheckVolume(ctx);
+  for (const std::string& line : CheckReportLines(report)) std::puts(MacRomanToUtf8(line).c_str());
+  return report.clean() ? 0 : 1;
 }
 
 void RunAction(Context& ctx, const StartupAction& action) {

@@ -6,10 +6,14 @@
 #include "app_icon.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/capacity_dialog.h"
+#include "dialogs/destination_dialog_box.h"
 #include "dialogs/device_dialog_box.h"
 #include "dialogs/info_dialog.h"
 #include "dialogs/message_dialog.h"
+#include "dialogs/name_dialog_box.h"
+#include "dialogs/naming_dialog_box.h"
 #include "dialogs/partition_dialog_box.h"
+#include "dialogs/port_dialog_box.h"
 #include "dialogs/same_drive_dialog.h"
 #include "help_window.h"
 #include "main_view.h"
@@ -131,6 +135,26 @@ CapacityAnswer QtUi::AskCapacity() {
   CapacityDialog dialog(DialogParent());
   RunDialog(dialog);
   return dialog.answer();
+}
+
+void QtUi::RunDestinationDialog(DestinationDialog& model) {
+  DestinationDialogBox dialog(model, DialogParent());
+  RunDialog(dialog);
+}
+
+void QtUi::RunNameDialog(NameDialog& model) {
+  NameDialogBox dialog(model, DialogParent());
+  RunDialog(dialog);
+}
+
+void QtUi::RunNamingDialog(NamingDialog& model) {
+  NamingDialogBox dialog(model, DialogParent());
+  RunDialog(dialog);
+}
+
+void QtUi::RunPortDialog(PortDialog& model) {
+  PortDialogBox dialog(model, DialogParent());
+  RunDialog(dialog);
 }
 
 QWidget* QtUi::DialogParent() const {

@@ -64,6 +64,10 @@ class QtUi : public QObject, public UserInterface {
   void RunPartitionDialog(PartitionDialog& dialog) override;
   SameDriveChoice AskSameDrive() override;
   CapacityAnswer AskCapacity() override;
+  void RunDestinationDialog(DestinationDialog& dialog) override;
+  void RunNameDialog(NameDialog& dialog) override;
+  void RunNamingDialog(NamingDialog& dialog) override;
+  void RunPortDialog(PortDialog& dialog) override;
 
  private:
   QWidget* DialogParent() const;

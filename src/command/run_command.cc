@@ -4,6 +4,8 @@
 #include "command/keywords.h"
 #include "device/scsi_commands.h"
 #include "transfer/charset.h"
+#include "transfer/copy_to_pc.h"
+#include "ui/copy_option_dialogs.h"
 #include "ui/dispatcher.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
@@ -17,12 +19,16 @@ namespace {
 std::string TrimRight(std::string text);
 void SetResetMode(Context& ctx, const std::string& argument);
 void PreventRemoval(Context& ctx, bool prevent);
+void CopyCommand(Context& ctx, const ParsedCommand& command);
 
 }  // namespace
 
 void RunCommand(Context& ctx, const ParsedCommand& command) {
   const bool withArgument = !command.first.empty();
   switch (command.code) {
+    case kCmdCopy:
+      CopyCommand(ctx, command);
+      break;
     case kCmdCd:
       if (withArgument) EnterFolder(ctx, ConvertString(TrimRight(command.first), AnsiToMac));
       else DispatchCommand(ctx, kMenuChangeDirectory);
@@ -54,6 +60,9 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
       break;
     case kCmdMode:
       SetResetMode(ctx, command.first);
+      break;
+    case kCmdOptions:
+      RunNamingOptions(ctx);
       break;
     case kCmdInfo:
       DispatchCommand(ctx, kMenuVolumeInfo);
@@ -87,6 +96,23 @@ void SetResetMode(Context& ctx, const std::string& argument) {
   if (argument.empty() || (argument[0] != 'R' && argument[0] != 'r')) return;
   if (argument.size() == 1 || argument[1] == '+') ctx.device.resetBeforeTransfer = true;
   else if (argument[1] == '-') ctx.device.resetBeforeTransfer = false;
+}
+
+// With a pattern: the matching items of the current folder go to the PC
+// current directory (or the output port). Without: the menu's copy of the
+// selected rows, in the copy mode the options left.
+void CopyCommand(Context& ctx, const ParsedCommand& command) {
+  if (command.first.empty()) {
+    const std::uint16_t flags = ctx.settings.modeFlags;
+    DispatchCommand(ctx, (flags & kCopyMacBinary) ? kMenuBinaryCopy
+                         : (flags & kCopyResource) ? kMenuResourcesCopy
+                                                   : kMenuNormalCopy);
+    DispatchCommand(ctx, kMenuCopyToPc);
+  } else if (VolumeOpen(ctx)) {
+    CopyMatchingItems(ctx, ConvertString(TrimRight(command.first), AnsiToMac));
+  } else {
+    MessageDialog(ctx, kMsgSelectDriveInMenu);
+  }
 }
 
 // The drive's own lock; the menu's "Lock volume" item keeps its state.

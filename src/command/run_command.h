@@ -11,6 +11,12 @@
 //   DIR      relists the folder, only the names matching the first argument
 //            when one is given, in the listing mode the options left, and
 //            shows the listing.
+//   COPY pattern  copies the matching items of the current folder to the
+//            PC current directory or the output port (trailing blanks
+//            dropped, Windows characters turned into Macintosh ones);
+//            COPY alone runs the menu's copy mode item and "Copy from Mac
+//            to PC" on the selected rows.
+//   OPTIONS  the "Advanced copy options" dialog.
 //   QUIT     asks to close, as the main window's close box does.
 //   MODE R, R+ / R-  switches the reset before every transfer on / off.
 //   LOCK, UNLOCK     prevent / allow medium removal on the selected drive.

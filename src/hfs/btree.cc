@@ -1,5 +1,7 @@
 #include "hfs/btree.h"
 
+#include <algorithm>
+
 namespace tarvo {
 
 std::optional<std::uint16_t> CheckedRecordCount(ConstBytes n) {
@@ -32,6 +34,47 @@ std::optional<Bytes> RecordData(Bytes record) {
   const std::optional<std::size_t> offset = RecordDataOffset(record);
   if (!offset) return std::nullopt;
   return record.subspan(*offset);
+}
+
+void AddLeafRecords(Bytes headerNode, std::int64_t delta) {
+  const std::int64_t count = std::int64_t{GetU32(headerNode, header::bthNRecs)} + delta;
+  PutU32(headerNode, header::bthNRecs, static_cast<std::uint32_t>(std::clamp<std::int64_t>(count, 0, UINT32_MAX)));
+}
+
+std::optional<std::vector<OwnedRecord>> NodeRecords(ConstBytes n) {
+  const std::optional<std::uint16_t> count = CheckedRecordCount(n);
+  if (!count) return std::nullopt;
+  std::vector<OwnedRecord> records;
+  std::size_t start = GetU16(n, OffsetSlot(0));
+  for (std::size_t i = 0; i < *count; ++i) {
+    const std::size_t end = GetU16(n, OffsetSlot(i + 1));
+    if (start < node::kFirstRecord || start % 2 != 0 || end <= start || end > OffsetSlot(*count)) {
+      return std::nullopt;
+    }
+    records.emplace_back(n.begin() + static_cast<std::ptrdiff_t>(start), n.begin() + static_cast<std::ptrdiff_t>(end));
+    start = end;
+  }
+  return records;
+}
+
+std::size_t PackedSize(const std::vector<OwnedRecord>& records) {
+  std::size_t size = node::kFirstRecord + 2 * (records.size() + 1);
+  for (const OwnedRecord& r : records) size += (r.size() + 1) & ~std::size_t{1};
+  return size;
+}
+
+bool PackRecords(Bytes n, const std::vector<OwnedRecord>& records) {
+  if (PackedSize(records) > kNodeSize) return false;
+  std::fill(n.begin() + node::kFirstRecord, n.end(), 0);
+  std::size_t offset = node::kFirstRecord;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    PutU16(n, OffsetSlot(i), static_cast<std::uint16_t>(offset));
+    std::copy(records[i].begin(), records[i].end(), n.begin() + static_cast<std::ptrdiff_t>(offset));
+    offset += (records[i].size() + 1) & ~std::size_t{1};
+  }
+  PutU16(n, OffsetSlot(records.size()), static_cast<std::uint16_t>(offset));
+  PutU16(n, node::ndNRecs, static_cast<std::uint16_t>(records.size()));
+  return true;
 }
 
 }  // namespace tarvo

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "base/big_endian.h"
 #include "hfs/tree_work_file.h"
@@ -55,6 +56,10 @@ inline std::uint8_t NodeType(ConstBytes n) { return GetU8(n, node::ndType); }
 inline std::uint8_t NodeHeight(ConstBytes n) { return GetU8(n, node::ndNHeight); }
 inline std::uint16_t NodeRecordCount(ConstBytes n) { return GetU16(n, node::ndNRecs); }
 inline std::uint32_t NodeForwardLink(ConstBytes n) { return GetU32(n, node::ndFLink); }
+// Node 0 as every sound tree has it: a header node of 512-byte nodes.
+inline bool IsHeaderNode(ConstBytes n) {
+  return NodeType(n) == kHeaderNode && GetU16(n, header::bthNodeSize) == kNodeSize;
+}
 
 // Position of the offset slot of record i (the free-space slot when i is
 // the record count).
@@ -78,5 +83,23 @@ std::uint8_t RecordKeyLength(ConstBytes record);
 std::optional<std::size_t> RecordDataOffset(ConstBytes record);
 // The record's data, from its data offset to the end of the record span.
 std::optional<Bytes> RecordData(Bytes record);
+
+// Adds delta to the header's leaf record count (bthNRecs), never below 0.
+void AddLeafRecords(Bytes header, std::int64_t delta);
+
+// A record copied out of its node: from its offset up to the next record's
+// (the last one's up to the free-space offset).
+using OwnedRecord = std::vector<std::uint8_t>;
+
+// Every record of the node; none when the record count or the offsets
+// (even, increasing, inside the record area) are not sound.
+std::optional<std::vector<OwnedRecord>> NodeRecords(ConstBytes n);
+// Bytes the records take in a node: descriptor, records at even offsets,
+// and the offset table with its free-space slot.
+std::size_t PackedSize(const std::vector<OwnedRecord>& records);
+// Packs the records from offset 14 on, each at an even offset, and writes
+// the offset table and ndNRecs; the unused space is zeroed. False, with
+// the node unchanged, when they do not fit.
+bool PackRecords(Bytes n, const std::vector<OwnedRecord>& records);
 
 }  // namespace tarvo

@@ -13,7 +13,12 @@ namespace {
 
 constexpr FoundRecord kDamaged{SearchStatus::kDamaged, {}};
 
-SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId);
+// A pattern descent treats '*' as a wildcard; an exact one compares the
+// whole name, since '*' is a legal character of Macintosh names.
+enum class Descent { kPattern, kExact };
+
+SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId,
+                           Descent descent);
 bool Wanted(std::uint8_t recordType, int wantedType);
 bool StopsBefore(std::string_view pattern, std::string_view name);
 
@@ -22,7 +27,7 @@ bool StopsBefore(std::string_view pattern, std::string_view name);
 FoundRecord FindCatalogRecord(TreeWorkFile& tree, std::string_view pattern, int wantedType, std::uint32_t parentId) {
   pattern = TrimTrailingBlanks(pattern);
   TreeWalk walk = StartWalk(tree);
-  const SearchStatus descent = DescendToLeaf(tree, walk, pattern, parentId);
+  const SearchStatus descent = DescendToLeaf(tree, walk, pattern, parentId, Descent::kPattern);
   if (descent != SearchStatus::kFound) return FoundRecord{descent, {}};
 
   for (;;) {
@@ -73,7 +78,7 @@ InsertPosition FindInsertPosition(TreeWorkFile& tree, std::string_view name, std
       return position;
     }
   } else {
-    position.status = DescendToLeaf(tree, walk, name, parentId);
+    position.status = DescendToLeaf(tree, walk, name, parentId, Descent::kExact);
     if (position.status != SearchStatus::kFound) return position;
   }
   position.status = SearchStatus::kFound;
@@ -101,20 +106,45 @@ InsertPosition FindInsertPosition(TreeWorkFile& tree, std::string_view name, std
   return position;
 }
 
+KeyPosition LocateCatalogKey(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId) {
+  const InsertPosition place = FindInsertPosition(tree, name, parentId);
+  KeyPosition position{place.status, place.node, 0, false};
+  if (place.status != SearchStatus::kFound) return position;
+  // The leaf is scanned whole: the root's own key (parent 1) is placed at
+  // the start of the first leaf without comparing.
+  const std::uint16_t count = NodeRecordCount(tree.node);
+  for (; position.index < count; ++position.index) {
+    const std::optional<Bytes> raw = RecordAt(tree.node, position.index);
+    const std::optional<CatalogKey> key = raw ? ReadCatalogKey(*raw) : std::nullopt;
+    if (!key) {
+      position.status = SearchStatus::kDamaged;
+      return position;
+    }
+    if (key->parentId < parentId) continue;
+    const int order = key->parentId > parentId ? 1 : CompareNames(key->name, name);
+    if (order < 0) continue;
+    position.exists = order == 0;
+    break;
+  }
+  return position;
+}
+
 namespace {
 
 // Where an index record sends the descent: -1 to the previous record's
 // child, 0 to its own, +1 further on.
-int DescentOrder(std::string_view pattern, const CatalogKey& key, std::uint32_t parentId) {
+int DescentOrder(std::string_view pattern, const CatalogKey& key, std::uint32_t parentId, Descent descent) {
   if (key.parentId > parentId) return -1;
   if (key.parentId < parentId) return 1;
-  if (!pattern.empty() && pattern.front() == '*') return key.name.empty() ? 0 : -1;
-  const int order = CompareNames(WildcardPrefix(pattern), key.name);
+  const bool exact = descent == Descent::kExact;
+  if (!exact && !pattern.empty() && pattern.front() == '*') return key.name.empty() ? 0 : -1;
+  const int order = CompareNames(exact ? pattern : WildcardPrefix(pattern), key.name);
   return (order > 0) - (order < 0);
 }
 
 // The child of the index node that covers (parentId, pattern).
-std::optional<std::uint32_t> ChooseChild(Bytes node, std::string_view pattern, std::uint32_t parentId) {
+std::optional<std::uint32_t> ChooseChild(Bytes node, std::string_view pattern, std::uint32_t parentId,
+                                         Descent descent) {
   const std::uint16_t count = NodeRecordCount(node);
   std::optional<std::uint32_t> previous;
   for (std::uint16_t i = 0; i < count; ++i) {
@@ -122,7 +152,7 @@ std::optional<std::uint32_t> ChooseChild(Bytes node, std::string_view pattern, s
     const std::optional<CatalogKey> key = raw ? ReadCatalogKey(*raw) : std::nullopt;
     const std::optional<std::uint32_t> child = raw ? IndexChild(*raw) : std::nullopt;
     if (!key || !child) return std::nullopt;
-    const int order = DescentOrder(pattern, *key, parentId);
+    const int order = DescentOrder(pattern, *key, parentId, descent);
     if (order == 0) return child;
     if (order < 0) return previous ? previous : child;
     previous = child;
@@ -130,7 +160,8 @@ std::optional<std::uint32_t> ChooseChild(Bytes node, std::string_view pattern, s
   return previous;
 }
 
-SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId) {
+SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId,
+                           Descent descent) {
   std::uint32_t n = GetU32(tree.header, header::bthRoot);
   if (n == 0) return SearchStatus::kNotFound;  // an empty tree
   for (;;) {
@@ -138,7 +169,7 @@ SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view 
     const std::uint8_t type = NodeType(tree.node);
     if (type == kLeafNode) return SearchStatus::kFound;
     if (type != kIndexNode) return SearchStatus::kDamaged;
-    const std::optional<std::uint32_t> child = ChooseChild(tree.node, pattern, parentId);
+    const std::optional<std::uint32_t> child = ChooseChild(tree.node, pattern, parentId, descent);
     if (!child) return SearchStatus::kDamaged;
     n = *child;
   }

@@ -42,11 +42,24 @@ FoundRecord NextLeafRecord(TreeWorkFile& catalog, TreeWalk& walk);
 // Where a record with the key (parentId, name) belongs: the leaf read into
 // the tree's node, and the index of the record it goes before
 // (kBehindLastRecord: after the last one). Sibling leaves are not visited.
+// The name is compared whole: '*' is an ordinary character of a name here.
 struct InsertPosition {
   SearchStatus status = SearchStatus::kNotFound;
   std::uint32_t node = 0;
   std::uint16_t recordIndex = 0;
 };
 InsertPosition FindInsertPosition(TreeWorkFile& catalog, std::string_view name, std::uint32_t parentId);
+
+// The record with exactly the key (parentId, name) (exists), or where it
+// would go: its leaf, read into the tree's node, and the index of the first
+// record with a greater key (the record count when there is none).
+// kNotFound only for an empty tree.
+struct KeyPosition {
+  SearchStatus status = SearchStatus::kNotFound;
+  std::uint32_t node = 0;
+  std::uint16_t index = 0;
+  bool exists = false;
+};
+KeyPosition LocateCatalogKey(TreeWorkFile& catalog, std::string_view name, std::uint32_t parentId);
 
 }  // namespace tarvo

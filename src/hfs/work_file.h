@@ -41,7 +41,8 @@ std::FILE* MakeTempFile(Context& ctx, std::string& pathOut, std::string_view pre
 // Returns 1, or -1 when the catalog could be copied only in part (an
 // overflow extent record is missing; nodes past it cannot be read). An
 // empty first catalog extent or an unreadable header node ends the run
-// through FatalError.
+// through FatalError. The copy takes drCTFlSize bytes, but never more than
+// lies between the volume's start and the end of a medium of known size.
 int OpenCatalogWorkFile(Context& ctx);
 // Creates the extents work file from the three extents in the MDB.
 void OpenExtentsWorkFile(Context& ctx);
@@ -57,6 +58,8 @@ std::uint32_t WorkFileNodeCount(const TreeWorkFile& tree);
 // Reads node n into `tree.node` (nodeNumber = n, recordIndex = 0). False,
 // with a zeroed node, when the work file is not open or does not hold node n.
 [[nodiscard]] bool ReadNode(TreeWorkFile& tree, std::uint32_t n);
+// ReadNode, and a copy of the node in `out` (zeroed on failure).
+[[nodiscard]] bool ReadNodeInto(TreeWorkFile& tree, std::uint32_t n, NodeBuffer& out);
 // Writes the node at the low 24 bits of n, then the header node from
 // `tree.header` at node 0. False when the work file refused a write.
 bool WriteNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer);

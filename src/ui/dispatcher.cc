@@ -2,6 +2,9 @@
 
 #include "base/context.h"
 #include "device/drive_selection.h"
+#include "transfer/copy_to_pc.h"
+#include "ui/copy_option_dialogs.h"
+#include "ui/destination_dialog.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/menu_model.h"
@@ -13,6 +16,7 @@ namespace tarvo {
 namespace {
 
 void SelectDriveCommand(Context& ctx);
+void SetCopyMode(Context& ctx, std::uint16_t mode);
 void EnterSelectedFolder(Context& ctx);
 bool BelowRoot(const Context& ctx);
 
@@ -30,6 +34,9 @@ void DispatchCommand(Context& ctx, int id) {
       break;
     case kMenuExit:
       ctx.settings.closeRequested = true;
+      break;
+    case kMenuCopyToPc:
+      CopySelectionToPc(ctx);
       break;
     case kMenuChangeDirectory:
       EnterSelectedFolder(ctx);
@@ -62,6 +69,27 @@ void DispatchCommand(Context& ctx, int id) {
       break;
     case kMenuPrecedingScreen:
       PrecedingScreen(view, mode);
+      break;
+    case kMenuNormalCopy:
+      SetCopyMode(ctx, kCopyData);
+      break;
+    case kMenuResourcesCopy:
+      SetCopyMode(ctx, kCopyResource);
+      break;
+    case kMenuBinaryCopy:
+      SetCopyMode(ctx, kCopyMacBinary);
+      break;
+    case kMenuDestination:
+      ctx.settings.useCurrentDirectory = ChooseTargetDirectory(ctx, kMenuDestination) == 1;
+      break;
+    case kMenuUseCurrentDirectory:
+      ctx.settings.useCurrentDirectory = !ctx.settings.useCurrentDirectory;
+      break;
+    case kMenuFileNaming:
+      RunNamingOptions(ctx);
+      break;
+    case kMenuOutputPorts:
+      RunOutputPorts(ctx);
       break;
     // Switching to the mode already in force changes nothing and draws nothing.
     case kMenuExtendedListing:
@@ -97,6 +125,11 @@ namespace {
 void SelectDriveCommand(Context& ctx) {
   if (SelectDrive(ctx) != 1) return;
   if (OpenVolume(ctx) == 0) SetStatus(ctx, ctx.messages[kMsgNotMacVolume]);
+}
+
+void SetCopyMode(Context& ctx, std::uint16_t mode) {
+  std::uint16_t& flags = ctx.settings.modeFlags;
+  flags = static_cast<std::uint16_t>((flags & ~(kCopyData | kCopyResource | kCopyMacBinary)) | mode);
 }
 
 void EnterSelectedFolder(Context& ctx) {

@@ -24,6 +24,9 @@ struct ProgramSettings {
   bool longNamesAvailable = true;
   std::uint8_t outputPort = 0;  // 0 file, 1-3 LPT1-LPT3, 4-7 COM1-COM4
   bool useCurrentDirectory = false;
+  // Files handled by copies in either direction since the start (wraps);
+  // it numbers the names that would clash with an existing file.
+  std::uint16_t copiedFileCount = 0;
   bool mediumLocked = false;
   std::uint16_t partitionCount = 1;
   std::string savedPcDirectory;  // restored at shutdown

@@ -1,12 +1,11 @@
 #include "ui/startup.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "base/context.h"
 #include "device/drive_selection.h"
 #include "hfs/work_file.h"
+#include "transfer/pc_file_system.h"
 #include "ui/dispatcher.h"
 #include "ui/menu_model.h"
 #include "ui/open_volume.h"
@@ -14,13 +13,6 @@
 namespace tarvo {
 
 namespace {
-
-// Long PC names are available when the current directory's file system
-// takes names of 255 bytes.
-bool LongNamesAvailable() {
-  long max = pathconf(".", _PC_NAME_MAX);
-  return max < 0 || max >= 255;
-}
 
 std::string CurrentPcDirectory() {
   std::error_code error;
@@ -36,7 +28,7 @@ void InitSettings(Context& ctx, const StartupOptions& options) {
   ctx.settings.modeFlags = kCopyData;
   ctx.settings.mediumLocked = false;
   ctx.settings.partitionCount = 1;
-  ctx.settings.longNamesAvailable = LongNamesAvailable();
+  ctx.settings.longNamesAvailable = LongNamesSupported(".");
   ctx.settings.namingMode = ctx.settings.longNamesAvailable ? NamingMode::kLong : NamingMode::kShort;
   ctx.settings.savedPcDirectory = CurrentPcDirectory();
   ctx.device.hostAdapterId = kNoDevice;

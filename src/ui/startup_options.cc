@@ -76,6 +76,8 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
       options.yes = true;
     } else if (a == "--verbose") {
       options.verbose = true;
+    } else if (a == "--check") {
+      options.check = true;
     } else if (a == "--help" || a == "-h" || a == "-?") {
       options.help = true;
     } else if (a == "-c") {
@@ -107,7 +109,7 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
 std::string UsageText(const std::string& program) {
   return "usage: " + program +
          " [--image PATH[,ro][,1024]]... [--create SIZE PATH] [--scsi]\n"
-         "       [/A<h><t>] [/L<name>] [/R] [--yes] [--verbose]\n"
+         "       [/A<h><t>] [/L<name>] [/R] [--yes] [--verbose] [--check]\n"
          "       [-c LINE | --menu N | --select PATTERN]...\n"
          "  --image PATH      attach an image file as a cartridge drive (,ro write-protected;\n"
          "                    ,1024 a medium with 1024-byte sectors)\n"
@@ -116,6 +118,7 @@ std::string UsageText(const std::string& program) {
          "  /A<h><t>          use host adapter h, target t\n"
          "  /L<name>          log copies and changes to the file name (default tarvo.log)\n"
          "  /R                reset the drive before every transfer\n"
+         "  --check           check the volume's consistency and print what is wrong\n"
          "  -c LINE           run a typed command (DIR, CD, COPY, ...)\n"
          "  --menu N          run menu command N\n"
          "  --select PATTERN  select the listed items whose names match PATTERN\n";

@@ -10,6 +10,8 @@
 //                             for '/', and the letter may be in either case
 //   --yes, --verbose          answer every OK/Yes question with OK/Yes; show
 //                             status texts (console)
+//   --check                   check the volume's consistency, print the
+//                             findings and end (console; exit 1 on findings)
 // Actions, run in order after start-up (console):
 //   -c LINE          a typed command
 //   --menu N         menu command N
@@ -38,6 +40,7 @@ struct StartupOptions {
   bool yes = false;
   bool verbose = false;
   bool help = false;
+  bool check = false;
   // /A: the adapter and target digits, each only when given.
   bool adapterOption = false;
   std::optional<int> hostAdapter;

@@ -1,7 +1,11 @@
 #include "ui/text_ui.h"
 
+#include "transfer/pc_file_system.h"
+#include "ui/copy_option_dialogs.h"
+#include "ui/destination_dialog.h"
 #include "ui/device_dialog.h"
 #include "ui/messages.h"
+#include "ui/name_dialog.h"
 #include "ui/text_answers.h"
 #include "volume/partition_dialog.h"
 
@@ -53,6 +57,16 @@ void TextUi::RunDeviceDialog(DeviceDialog& dialog) { RunDialog("DLG_DEV", dialog
 
 void TextUi::RunPartitionDialog(PartitionDialog& dialog) { RunDialog("DLG_PART", dialog, DescribePartitionDialog); }
 
+void TextUi::RunDestinationDialog(DestinationDialog& dialog) {
+  RunDialog("DLG_DEST", dialog, DescribeDestinationDialog);
+}
+
+void TextUi::RunNameDialog(NameDialog& dialog) { RunDialog(dialog.name(), dialog, DescribeNameDialog); }
+
+void TextUi::RunNamingDialog(NamingDialog& dialog) { RunDialog("DLG_OPT", dialog, DescribeNamingDialog); }
+
+void TextUi::RunPortDialog(PortDialog& dialog) { RunDialog("DLG_PORT", dialog, DescribePortDialog); }
+
 std::string DescribeDeviceDialog(const DeviceDialog& dialog) {
   std::string text = "Device selection\nDriver: " + dialog.driverName() + "\nId  Typ       Model             Release\n";
   for (std::size_t t = 0; t < dialog.rows().size(); ++t) {
@@ -81,6 +95,39 @@ std::string DescribePartitionDialog(const PartitionDialog& dialog) {
     text += line + row.sectors + "\n";
   }
   return text + "[row number/ok/cancel]";
+}
+
+std::string DescribeDestinationDialog(const DestinationDialog& dialog) {
+  std::string text = "Target Directory\nPath : " + dialog.path() + "\nDirectories:";
+  for (const std::string& name : dialog.directories()) text += " " + name;
+  text += "\nDrives:";
+  for (std::size_t d = 0; d < dialog.drives().size(); ++d) text += " " + std::to_string(d) + " " + dialog.drives()[d];
+  return text + "\n[directory/../\\/drive N/new/ok (" + dialog.confirmCaption() + ")/cancel]";
+}
+
+std::string DescribeNameDialog(const NameDialog& dialog) {
+  std::string text = dialog.title() + "\n";
+  if (!dialog.oldName().empty()) text += "Old name: " + dialog.oldName() + "\n";
+  return text + "[new name (empty: " + dialog.text() + ")/cancel]";
+}
+
+namespace {
+
+std::string Radio(bool checked, const std::string& label) { return (checked ? " (*) " : " ( ) ") + label; }
+
+}  // namespace
+
+std::string DescribeNamingDialog(const NamingDialog& dialog) {
+  const NamingMode m = dialog.checked();
+  return "Advanced copy options\nFilenaming convention:" + Radio(m == NamingMode::kLong, "Long file names") +
+         Radio(m == NamingMode::kShort, "Short file names") + Radio(m == NamingMode::kOnTheFly, "Renaming on the fly") +
+         "\n[long/short/fly/ok/cancel]";
+}
+
+std::string DescribePortDialog(const PortDialog& dialog) {
+  std::string text = "Output Ports\n" + Radio(dialog.checked() == 0, "File");
+  for (int port = 1; port < kPortCount; ++port) text += Radio(dialog.checked() == port, OutputPortName(port));
+  return text + "\n[file/lpt1-lpt3/com1-com4/ok/cancel]";
 }
 
 }  // namespace tarvo

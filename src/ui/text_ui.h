@@ -24,6 +24,10 @@ class TextUi : public UserInterface {
   SameDriveChoice AskSameDrive() override;
   CapacityAnswer AskCapacity() override;
   void ShowAbout() override;
+  void RunDestinationDialog(DestinationDialog& dialog) override;
+  void RunNameDialog(NameDialog& dialog) override;
+  void RunNamingDialog(NamingDialog& dialog) override;
+  void RunPortDialog(PortDialog& dialog) override;
 
  protected:
   // Shows a question or a dialog: `dialog` is "box" or the dialog's name,
@@ -46,5 +50,12 @@ class TextUi : public UserInterface {
 std::string DescribeDeviceDialog(const DeviceDialog& dialog);
 // The partitions with their offsets and sizes.
 std::string DescribePartitionDialog(const PartitionDialog& dialog);
+// The path, the directories, the drives and the answers.
+std::string DescribeDestinationDialog(const DestinationDialog& dialog);
+// The title, the old name and the name proposed.
+std::string DescribeNameDialog(const NameDialog& dialog);
+// The radio buttons, the checked one marked.
+std::string DescribeNamingDialog(const NamingDialog& dialog);
+std::string DescribePortDialog(const PortDialog& dialog);
 
 }  // namespace tarvo

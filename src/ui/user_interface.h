@@ -15,9 +15,13 @@
 
 namespace tarvo {
 
+class DestinationDialog;
 class DeviceDialog;
+class NameDialog;
+class NamingDialog;
 struct VolumeInfo;
 class PartitionDialog;
+class PortDialog;
 
 enum class Buttons { kOk, kOkCancel, kYesNo };
 enum class Answer { kOk, kCancel, kYes, kNo };
@@ -71,6 +75,10 @@ class UserInterface {
   virtual void RunPartitionDialog(PartitionDialog& dialog) = 0;
   virtual SameDriveChoice AskSameDrive() = 0;
   virtual CapacityAnswer AskCapacity() = 0;
+  virtual void RunDestinationDialog(DestinationDialog& dialog) = 0;  // DLG_DEST
+  virtual void RunNameDialog(NameDialog& dialog) = 0;                // DLG_NOMD, DLG_NOUV
+  virtual void RunNamingDialog(NamingDialog& dialog) = 0;            // DLG_OPT
+  virtual void RunPortDialog(PortDialog& dialog) = 0;                // DLG_PORT
 };
 
 }  // namespace tarvo

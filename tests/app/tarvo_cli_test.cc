@@ -74,5 +74,30 @@ TEST_F(TarvoCliTest, TypedCommandsUntilQuit) {
   EXPECT_TRUE(TempIsEmpty());
 }
 
+TEST_F(TarvoCliTest, CheckPrintsTheFindingsAndFailsOnThem) {
+  CliRun run = RunCli(volume_->image(), "--check", "", temp_.Path(""));
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "Volume check: no problems found.\n");
+
+  // drFreeBks one too high in a copy.
+  const std::string copy = temp_.Path("damaged.img");
+  std::filesystem::copy_file(volume_->image(), copy);
+  std::vector<std::uint8_t> mdb = testing::ReadFileRange(copy, 1024, 512);
+  const int free = mdb[0x22] << 8 | mdb[0x23];
+  mdb[0x22] = static_cast<std::uint8_t>((free + 1) >> 8);
+  mdb[0x23] = static_cast<std::uint8_t>(free + 1);
+  {
+    std::vector<std::uint8_t> image = testing::ReadWholeFile(copy);
+    std::copy(mdb.begin(), mdb.end(), image.begin() + 1024);
+    testing::WriteWholeFile(copy, image);
+  }
+  run = RunCli(copy, "--check", "", temp_.Path(""));
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "Volume header: drFreeBks is " + std::to_string(free + 1) + ", the bitmap has " +
+                         std::to_string(free) + " free blocks\n");
+  std::filesystem::remove(copy);
+  EXPECT_TRUE(TempIsEmpty());
+}
+
 }  // namespace
 }  // namespace tarvo

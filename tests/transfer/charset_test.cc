@@ -53,6 +53,20 @@ TEST(CharTables, AccentedLettersMatchTheCodePages) {
   }
 }
 
+TEST(CharTables, LigatureQuoteAndFractionAgreeWithTheCodePages) {
+  EXPECT_EQ(ConvertString("c\x9Cur", AnsiToMac), "c\xCFur");  // a name with the oe ligature is not cut
+  EXPECT_EQ(AnsiToMac[0x8C], 0xCE);                          // OE ligature
+  EXPECT_EQ(AnsiToMac[0x9B], 0xDD);                          // single right angle quote
+  for (int c : {0x8C, 0x9B, 0x9C}) {
+    EXPECT_EQ(AnsiToUtf8(Byte(c)), MacRomanToUtf8(Byte(AnsiToMac[c]))) << std::hex << c;
+  }
+  EXPECT_EQ(DosToAnsi[0xAC], 0xBC);  // one quarter
+  for (int c = 0xA0; c <= 0xAF; ++c) {
+    if (DosToAnsi[c] == 0x5F) continue;
+    EXPECT_EQ(DosToUtf8(Byte(c)), AnsiToUtf8(Byte(DosToAnsi[c]))) << std::hex << c;
+  }
+}
+
 TEST(CharTables, LowCodesAsListed) {
   EXPECT_EQ(MacToAnsi[0x00], 0x5F);
   EXPECT_EQ(MacToAnsi[0x1E], 0x2D);

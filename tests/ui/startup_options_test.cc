@@ -39,6 +39,8 @@ TEST(StartupOptions, ImagesCreationAndActionsInOrder) {
   EXPECT_EQ(o->creates[0].path, "b.img");
   EXPECT_TRUE(o->scsi);
   EXPECT_TRUE(o->yes);
+  EXPECT_FALSE(o->check);
+  EXPECT_TRUE(Parse({"--image", "a.img", "--check"})->check);
   ASSERT_EQ(o->actions.size(), 3u);
   EXPECT_EQ(o->actions[0].kind, StartupAction::kCommand);
   EXPECT_EQ(o->actions[0].text, "DIR /E");

@@ -1,17 +1,15 @@
 #include "dialogs/device_dialog_box.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "qt_text.h"
-#include "ui/device_dialog.h"
 
 namespace tarvo {
 
 DeviceDialogBox::DeviceDialogBox(DeviceDialog& model, QWidget* parent)
-    : TarvoDialog(QStringLiteral("DLG_DEV"), tr("Device selection"), parent), model_(model) {
+    : ModelDialog(model, QStringLiteral("DLG_DEV"), tr("Device selection"), parent) {
   auto* grid = new QGridLayout;
   const QStringList headings{tr("Id"), tr("Typ"), tr("Model"), tr("Release")};
   for (int column = 0; column < headings.size(); ++column) grid->addWidget(new QLabel(headings[column], this), 0, column);
@@ -58,25 +56,6 @@ DeviceDialogBox::DeviceDialogBox(DeviceDialog& model, QWidget* parent)
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   Sync();
-}
-
-void DeviceDialogBox::reject() {
-  if (!model_.closed()) Apply([&] { model_.Cancel(); });
-  else done(model_.result());
-}
-
-void DeviceDialogBox::closeEvent(QCloseEvent* event) {
-  if (!model_.closed()) Apply([&] { model_.Close(); });
-  event->accept();
-}
-
-template <typename Action>
-void DeviceDialogBox::Apply(Action&& action) {
-  Guard([&] {
-    action();
-    Sync();
-    if (model_.closed()) done(model_.result());
-  });
 }
 
 void DeviceDialogBox::Sync() {

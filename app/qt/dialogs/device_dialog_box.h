@@ -13,28 +13,19 @@
 #include <QRadioButton>
 #include <array>
 
-#include "dialogs/tarvo_dialog.h"
+#include "dialogs/model_dialog.h"
+#include "ui/device_dialog.h"
 
 namespace tarvo {
 
-class DeviceDialog;
-
-class DeviceDialogBox : public TarvoDialog {
+class DeviceDialogBox : public ModelDialog<DeviceDialog> {
   Q_OBJECT
  public:
   DeviceDialogBox(DeviceDialog& model, QWidget* parent);
 
-  void reject() override;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
  private:
-  template <typename Action>
-  void Apply(Action&& action);
-  void Sync();
+  void Sync() override;
 
-  DeviceDialog& model_;
   QButtonGroup group_;
   std::array<QRadioButton*, 8> radios_{};
   std::array<std::array<QLabel*, 3>, 8> texts_{};

@@ -1,17 +1,15 @@
 #include "dialogs/partition_dialog_box.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "qt_text.h"
-#include "volume/partition_dialog.h"
 
 namespace tarvo {
 
 PartitionDialogBox::PartitionDialogBox(PartitionDialog& model, QWidget* parent)
-    : TarvoDialog(QStringLiteral("DLG_PART"), tr("Select Partition"), parent), model_(model) {
+    : ModelDialog(model, QStringLiteral("DLG_PART"), tr("Select Partition"), parent) {
   auto* grid = new QGridLayout;
   const QStringList headings{QString(), tr("Name"), tr("Offset"), tr("Nr Sect.")};
   for (int column = 0; column < headings.size(); ++column) grid->addWidget(new QLabel(headings[column], this), 0, column);
@@ -46,25 +44,6 @@ PartitionDialogBox::PartitionDialogBox(PartitionDialog& model, QWidget* parent)
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   Sync();
-}
-
-void PartitionDialogBox::reject() {
-  if (!model_.closed()) Apply([&] { model_.Cancel(); });
-  else done(model_.result());
-}
-
-void PartitionDialogBox::closeEvent(QCloseEvent* event) {
-  if (!model_.closed()) Apply([&] { model_.Close(); });
-  event->accept();
-}
-
-template <typename Action>
-void PartitionDialogBox::Apply(Action&& action) {
-  Guard([&] {
-    action();
-    Sync();
-    if (model_.closed()) done(model_.result());
-  });
 }
 
 void PartitionDialogBox::Sync() {

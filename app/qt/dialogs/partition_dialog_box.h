@@ -12,28 +12,19 @@
 #include <QRadioButton>
 #include <array>
 
-#include "dialogs/tarvo_dialog.h"
+#include "dialogs/model_dialog.h"
+#include "volume/partition_dialog.h"
 
 namespace tarvo {
 
-class PartitionDialog;
-
-class PartitionDialogBox : public TarvoDialog {
+class PartitionDialogBox : public ModelDialog<PartitionDialog> {
   Q_OBJECT
  public:
   PartitionDialogBox(PartitionDialog& model, QWidget* parent);
 
-  void reject() override;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
  private:
-  template <typename Action>
-  void Apply(Action&& action);
-  void Sync();
+  void Sync() override;
 
-  PartitionDialog& model_;
   QButtonGroup group_;
   std::array<QRadioButton*, 8> radios_{};
   std::array<std::array<QLabel*, 3>, 8> texts_{};

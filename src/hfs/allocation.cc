@@ -1,0 +1,125 @@
+#include "hfs/allocation.h"
+
+#include <algorithm>
+
+#include "base/context.h"
+#include "hfs/bitmap.h"
+#include "hfs/sector_run.h"
+#include "hfs/volume_header.h"
+
+namespace tarvo {
+
+namespace {
+
+// One past the last block that may be handed out or cleared.
+std::uint32_t BlockLimit(const VolumeState& volume);
+bool InUse(const VolumeState& volume, std::uint32_t block);
+// Sets or clears one bit; true when it changed.
+bool SetBlock(VolumeState& volume, std::uint32_t block, bool inUse);
+void AdjustFreeBlocks(VolumeState& volume, std::int64_t delta);
+
+}  // namespace
+
+std::optional<BlockExtent> FindFreeRun(const VolumeState& volume, std::uint32_t count) {
+  const std::uint32_t limit = BlockLimit(volume);
+  if (count == 0 || count > 0xFFFF) return std::nullopt;
+  std::uint32_t b = kFirstAllocatableBlock;
+  while (b < limit) {
+    if (InUse(volume, b)) {
+      ++b;
+      continue;
+    }
+    std::uint32_t e = b;
+    while (e < limit && e - b < count && !InUse(volume, e)) ++e;
+    const std::uint32_t run = e - b;
+    if (run == count || run >= kMinimumPartialRun) {
+      return BlockExtent{static_cast<std::uint16_t>(b), static_cast<std::uint16_t>(run)};
+    }
+    b = e;
+  }
+  return std::nullopt;
+}
+
+std::optional<BlockExtent> AllocateBlocks(Context& ctx, std::uint32_t count) {
+  const std::optional<BlockExtent> run = EnsureBitmapLoaded(ctx) ? FindFreeRun(ctx.volume, count) : std::nullopt;
+  if (!run) {
+    ShowMessageBox(ctx, ctx.messages[kMsgVolumeFull], Buttons::kOk);
+    return std::nullopt;
+  }
+  MarkBlocksInUse(ctx, *run);
+  return run;
+}
+
+void MarkBlocksInUse(Context& ctx, BlockExtent extent) {
+  VolumeState& v = ctx.volume;
+  const std::uint32_t end = std::min<std::uint32_t>(extent.startBlock + extent.blockCount, BlockLimit(v));
+  std::int64_t marked = 0;
+  for (std::uint32_t b = std::max<std::uint32_t>(extent.startBlock, kFirstAllocatableBlock); b < end; ++b) {
+    if (SetBlock(v, b, true)) ++marked;
+  }
+  AdjustFreeBlocks(v, -marked);
+}
+
+std::uint32_t FreeExtentRecord(Context& ctx, ConstBytes extents) {
+  if (!EnsureBitmapLoaded(ctx)) return 0;
+  VolumeState& v = ctx.volume;
+  const std::uint32_t limit = BlockLimit(v);
+  std::uint32_t freed = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::uint32_t start = GetU16(extents, 4 * i);
+    const std::uint32_t end = std::min(start + GetU16(extents, 4 * i + 2), limit);
+    for (std::uint32_t b = start; b < end; ++b) {
+      if (SetBlock(v, b, false)) ++freed;
+    }
+  }
+  AdjustFreeBlocks(v, freed);
+  return freed;
+}
+
+bool EnsureBitmapLoaded(Context& ctx) {
+  if (!ctx.volume.bitmap.empty()) return true;
+  if (LoadBitmap(ctx) == 0) return true;
+  ctx.volume.bitmap.clear();
+  return false;
+}
+
+std::uint16_t WriteBitmap(Context& ctx) {
+  VolumeState& v = ctx.volume;
+  const std::size_t bytes = std::min(std::size_t{v.bitmapHeldSectors} * 512, v.bitmap.size() / 512 * 512);
+  const std::uint16_t status =
+      WriteSectorRun(ctx, v.mdbSector + v.bitmapWindowStart + 1, ConstBytes(v.bitmap).first(bytes));
+  if (status == 0) {
+    v.bitmap.clear();
+    v.bitmap.shrink_to_fit();
+  }
+  return status;
+}
+
+namespace {
+
+std::uint32_t BlockLimit(const VolumeState& volume) {
+  const std::uint64_t held = std::min<std::uint64_t>(std::uint64_t{volume.bitmapHeldSectors} * 4096,
+                                                     std::uint64_t{volume.bitmap.size()} * 8);
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(held, GetU16(volume.mdb, mdb::drNmAlBlks)));
+}
+
+bool InUse(const VolumeState& volume, std::uint32_t block) {
+  return (volume.bitmap[block / 8] & (0x80 >> (block % 8))) != 0;
+}
+
+bool SetBlock(VolumeState& volume, std::uint32_t block, bool inUse) {
+  if (InUse(volume, block) == inUse) return false;
+  std::uint8_t& byte = volume.bitmap[block / 8];
+  const auto mask = static_cast<std::uint8_t>(0x80 >> (block % 8));
+  byte = static_cast<std::uint8_t>(inUse ? byte | mask : byte & ~mask);
+  return true;
+}
+
+void AdjustFreeBlocks(VolumeState& volume, std::int64_t delta) {
+  const std::int64_t free = std::int64_t{GetU16(volume.mdb, mdb::drFreeBks)} + delta;
+  PutU16(volume.mdb, mdb::drFreeBks, static_cast<std::uint16_t>(std::clamp<std::int64_t>(free, 0, 0xFFFF)));
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,28 @@
+// Deleting a record from the catalog tree work file.
+//
+// The record is removed from its leaf. A leaf left without records is
+// unlinked from the chain (its neighbours' links joined), cleared and
+// returned to the node map; bthFNode and bthLNode move to the neighbours
+// when it was the first or the last leaf. The index is then rebuilt
+// (index_rebuild.h).
+//
+// Counters: bthNRecs is kept here (-1 per record). The MDB's file and
+// folder counts and the parent's valence stay with the caller, and so do
+// the blocks of a deleted file (FreeExtentRecord, allocation.h).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "hfs/catalog_insert.h"
+
+namespace tarvo {
+
+struct Context;
+
+// Deletes the leaf record with exactly the key (parentId, name): a file or
+// directory record, or with an empty name a thread record. kNotFound when
+// there is none; nothing changes unless kDone.
+CatalogEditStatus DeleteCatalogRecord(Context& ctx, std::uint32_t parentId, std::string_view name);
+
+}  // namespace tarvo

@@ -1,0 +1,51 @@
+// Inserting a record into the catalog tree work file.
+//
+// The record goes into its leaf in key order (parent ID, then name). A leaf
+// without room is split: the first half of its records (rounded up) stays,
+// the rest moves to a new leaf linked in after it, and the record goes to
+// the half where it belongs (at a boundary, to the end of the old leaf); a
+// half still too full is split once more. The index is then rebuilt
+// (index_rebuild.h).
+//
+// Every node the insertion may need (two leaves and the whole new index) is
+// reserved before anything changes, growing the catalog if needed
+// (catalog_space.h). A catalog that cannot grow refuses the insertion after
+// "Error trying to extend catalog.", with the tree as it was: the caller
+// gives back what it prepared (blocks, IDs) and may still flush.
+//
+// Counters: bthNRecs is kept here (+1 per record). The MDB's file and
+// folder counts, drNxtCNID and the parent's valence stay with the caller.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "base/big_endian.h"
+#include "hfs/catalog_record.h"
+
+namespace tarvo {
+
+struct Context;
+
+enum class CatalogEditStatus {
+  kDone,
+  kExists,    // a record with this key is already there (insertion)
+  kNotFound,  // no record with this key (deletion)
+  kNoRoom,    // the catalog could not grow; nothing changed
+  kInvalid,   // a name longer than 31 characters, or data that fits no node
+  kDamaged,   // the tree cannot be walked where the change goes; nothing changed
+};
+
+// Inserts the leaf record with the key (key.parentId, key.name) and the
+// record data (type byte first: a 102-byte file record, a 70-byte directory
+// record, a 46-byte thread record; other types or sizes are kInvalid).
+// key.keyLength is ignored: the key is written with its own length (6 +
+// name length). The parent need not be the current directory.
+CatalogEditStatus InsertCatalogRecord(Context& ctx, const CatalogKey& key, ConstBytes data);
+
+// Inserts the thread record of directory dirId: key (dirId, ""), data
+// naming the directory's parent and its name.
+CatalogEditStatus InsertThreadRecord(Context& ctx, std::uint32_t dirId, std::uint32_t parentId,
+                                     std::string_view name);
+
+}  // namespace tarvo

@@ -1,0 +1,167 @@
+#include "hfs/node_map.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "hfs/btree.h"
+#include "hfs/tree_walk.h"
+#include "hfs/work_file.h"
+
+namespace tarvo {
+
+namespace {
+
+// A stretch of the map: the header's map record, or a map node's record
+// (held as a copy, written back when changed).
+struct MapSegment {
+  std::uint32_t mapNode = 0;  // 0: the header's map record
+  std::size_t offset = 0;
+  std::uint32_t firstNode = 0;
+  std::uint32_t bits = 0;
+  NodeBuffer copy{};
+};
+
+std::vector<MapSegment> ReadMap(TreeWorkFile& tree);
+Bytes SegmentBytes(TreeWorkFile& tree, MapSegment& segment);
+bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n);
+bool SetBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, bool inUse);
+MapSegment* SegmentFor(std::vector<MapSegment>& map, std::uint32_t n);
+std::uint32_t Reach(const std::vector<MapSegment>& map);
+std::uint32_t AllocatableLimit(TreeWorkFile& tree, const std::vector<MapSegment>& map);
+
+}  // namespace
+
+std::uint32_t NodeMapReach(TreeWorkFile& tree) { return Reach(ReadMap(tree)); }
+
+std::optional<bool> IsNodeInUse(TreeWorkFile& tree, std::uint32_t n) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  MapSegment* segment = SegmentFor(map, n);
+  if (segment == nullptr) return std::nullopt;
+  return BitOf(tree, *segment, n);
+}
+
+std::uint32_t CountFreeNodes(TreeWorkFile& tree) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  const std::uint32_t limit = AllocatableLimit(tree, map);
+  std::uint32_t free = 0;
+  for (MapSegment& segment : map) {
+    const std::uint32_t end = std::min(limit, segment.firstNode + segment.bits);
+    for (std::uint32_t n = std::max<std::uint32_t>(1, segment.firstNode); n < end; ++n) {
+      if (!BitOf(tree, segment, n)) ++free;
+    }
+  }
+  return free;
+}
+
+std::uint32_t SyncFreeNodeCount(TreeWorkFile& tree) {
+  const std::uint32_t free = CountFreeNodes(tree);
+  PutU32(tree.header, header::bthFree, free);
+  return free;
+}
+
+std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  const std::uint32_t limit = AllocatableLimit(tree, map);
+  for (MapSegment& segment : map) {
+    const std::uint32_t end = std::min(limit, segment.firstNode + segment.bits);
+    for (std::uint32_t n = std::max<std::uint32_t>(1, segment.firstNode); n < end; ++n) {
+      if (BitOf(tree, segment, n)) continue;
+      if (!SetBit(tree, segment, n, true)) return std::nullopt;
+      const std::uint32_t free = GetU32(tree.header, header::bthFree);
+      PutU32(tree.header, header::bthFree, free > 0 ? free - 1 : 0);
+      return n;
+    }
+  }
+  return std::nullopt;
+}
+
+bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  MapSegment* segment = SegmentFor(map, n);
+  if (n == 0 || n >= AllocatableLimit(tree, map) || segment == nullptr || !BitOf(tree, *segment, n)) return false;
+  const NodeBuffer zeros{};
+  if (!WriteNode(tree, n, zeros) || !SetBit(tree, *segment, n, false)) return false;
+  const std::uint32_t free = GetU32(tree.header, header::bthFree) + 1;
+  PutU32(tree.header, header::bthFree, std::min(free, GetU32(tree.header, header::bthNNodes)));
+  return true;
+}
+
+void ClearNodeBitsFrom(TreeWorkFile& tree, std::uint32_t first) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  for (MapSegment& segment : map) {
+    const std::uint32_t end = segment.firstNode + segment.bits;
+    bool changed = false;
+    for (std::uint32_t n = std::max(first, segment.firstNode); n < end; ++n) {
+      Bytes bytes = SegmentBytes(tree, segment);
+      const std::size_t at = segment.offset + (n - segment.firstNode) / 8;
+      const auto mask = static_cast<std::uint8_t>(0x80 >> ((n - segment.firstNode) % 8));
+      if ((bytes[at] & mask) != 0) {
+        bytes[at] = static_cast<std::uint8_t>(bytes[at] & ~mask);
+        changed = true;
+      }
+    }
+    if (changed && segment.mapNode != 0) WriteNode(tree, segment.mapNode, segment.copy);
+  }
+}
+
+namespace {
+
+std::vector<MapSegment> ReadMap(TreeWorkFile& tree) {
+  std::vector<MapSegment> map;
+  MapSegment head;
+  head.offset = header::kMapRecord;
+  head.bits = header::kMapRecordSize * 8;
+  map.push_back(head);
+  // Map nodes follow the header along ndFLink; the walk visits each once.
+  TreeWalk walk = StartWalk(tree);
+  std::uint32_t next = NodeForwardLink(tree.header);
+  while (next != 0 && WalkTo(tree, walk, next) && NodeType(tree.node) == kMapNode && NodeRecordCount(tree.node) >= 1) {
+    MapSegment segment;
+    segment.mapNode = next;
+    segment.copy = tree.node;
+    const std::uint16_t count = NodeRecordCount(tree.node);
+    const std::size_t start = GetU16(tree.node, OffsetSlot(0));
+    const std::size_t end = GetU16(tree.node, OffsetSlot(1));
+    if (start < node::kFirstRecord || end <= start || end > OffsetSlot(count)) break;
+    segment.offset = start;
+    segment.firstNode = Reach(map);
+    segment.bits = static_cast<std::uint32_t>((end - start) * 8);
+    map.push_back(segment);
+    next = NodeForwardLink(tree.node);
+  }
+  return map;
+}
+
+Bytes SegmentBytes(TreeWorkFile& tree, MapSegment& segment) {
+  return segment.mapNode == 0 ? Bytes(tree.header) : Bytes(segment.copy);
+}
+
+bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n) {
+  const std::uint32_t bit = n - segment.firstNode;
+  return (SegmentBytes(tree, segment)[segment.offset + bit / 8] & (0x80 >> (bit % 8))) != 0;
+}
+
+bool SetBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, bool inUse) {
+  const std::uint32_t bit = n - segment.firstNode;
+  std::uint8_t& byte = SegmentBytes(tree, segment)[segment.offset + bit / 8];
+  const auto mask = static_cast<std::uint8_t>(0x80 >> (bit % 8));
+  byte = static_cast<std::uint8_t>(inUse ? byte | mask : byte & ~mask);
+  return segment.mapNode == 0 || WriteNode(tree, segment.mapNode, segment.copy);
+}
+
+MapSegment* SegmentFor(std::vector<MapSegment>& map, std::uint32_t n) {
+  for (MapSegment& segment : map) {
+    if (n >= segment.firstNode && n - segment.firstNode < segment.bits) return &segment;
+  }
+  return nullptr;
+}
+
+std::uint32_t Reach(const std::vector<MapSegment>& map) { return map.back().firstNode + map.back().bits; }
+
+std::uint32_t AllocatableLimit(TreeWorkFile& tree, const std::vector<MapSegment>& map) {
+  return std::min({GetU32(tree.header, header::bthNNodes), Reach(map), WorkFileNodeCount(tree)});
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,45 @@
+// The node map of a B-tree work file: one bit per node (most significant
+// bit first), set when the node is in use.
+//
+// The header node's map record covers nodes 0..2047. A larger tree goes on
+// in map nodes (ndType 2) chained from the header's ndFLink, each covering
+// as many nodes as its one record has bits; such trees, made by other
+// systems, are used in full. New map nodes are never created: a tree is
+// grown only as far as its map reaches (NodeMapReach).
+//
+// bthFree is kept equal to the number of clear bits among the nodes that
+// can be handed out (1 up to bthNNodes, the map's reach and the work file's
+// end); SyncFreeNodeCount makes it so when another writer left it wrong.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "hfs/tree_work_file.h"
+
+namespace tarvo {
+
+// Nodes the map describes (2048 without map nodes). A damaged map-node
+// chain ends the map where the damage begins.
+std::uint32_t NodeMapReach(TreeWorkFile& tree);
+
+// None beyond the map's reach.
+std::optional<bool> IsNodeInUse(TreeWorkFile& tree, std::uint32_t n);
+
+// Clear bits of the nodes that can be handed out.
+std::uint32_t CountFreeNodes(TreeWorkFile& tree);
+// Sets bthFree to CountFreeNodes; returns it.
+std::uint32_t SyncFreeNodeCount(TreeWorkFile& tree);
+
+// Takes the first free node from 1 upward: sets its bit, lowers bthFree.
+// None when no node is free (the tree is not grown here).
+std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree);
+// Returns node n to the free pool: zeroes the node, clears its bit, raises
+// bthFree. False when n is not a node in use or a write failed.
+bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n);
+
+// Clears the bits of the nodes from n on up to the map's reach (nodes a
+// tree gains when it grows must start free).
+void ClearNodeBitsFrom(TreeWorkFile& tree, std::uint32_t n);
+
+}  // namespace tarvo

@@ -1,0 +1,34 @@
+// Overflow extents: one more extent of a fork recorded in the extents tree,
+// for forks (the catalog file among them) that outgrow the three extents
+// their own record holds.
+//
+// Keys stay in the extents tree's order (file ID, fork type, start block).
+// The extent joins the fork's last record when that record ends exactly
+// where the extent begins and has an empty descriptor; otherwise a new
+// 20-byte record goes, in key order, into the leaf the key belongs to. The
+// tree is never split: a full leaf refuses the extent and nothing changes.
+// An empty tree gets its first leaf from the node map.
+#pragma once
+
+#include <cstdint>
+
+#include "hfs/allocation.h"
+
+namespace tarvo {
+
+struct Context;
+
+enum class OverflowStatus {
+  kDone,
+  kNoRoom,   // the leaf is full, or the tree has no free node for a first leaf
+  kDamaged,  // the tree cannot be walked, or the key is already there
+};
+
+// Records `extent` as the part of the fork (forkType 0x00 data, 0xFF
+// resource) of fileId that begins at fork-relative block startBlock. Opens
+// the extents work file on first use; the change stays in the work file
+// until the flush.
+OverflowStatus AddOverflowExtent(Context& ctx, BlockExtent extent, std::uint32_t fileId, std::uint16_t startBlock,
+                                 std::uint8_t forkType);
+
+}  // namespace tarvo

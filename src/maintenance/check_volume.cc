@@ -1,0 +1,54 @@
+#include "maintenance/check_volume.h"
+
+#include "base/context.h"
+#include "hfs/sector_run.h"
+#include "hfs/work_file.h"
+#include "maintenance/check_allocation.h"
+#include "maintenance/check_catalog.h"
+#include "maintenance/check_tree.h"
+
+namespace tarvo {
+
+namespace {
+
+std::optional<ConstBytes> CurrentBitmap(Context& ctx, std::vector<std::uint8_t>& buffer);
+
+}  // namespace
+
+CheckReport CheckVolume(Context& ctx) {
+  VolumeState& volume = ctx.volume;
+  CheckReport report;
+  std::vector<Finding>& findings = report.findings;
+  const std::vector<LeafRecord> catalogRecords = CheckTree(volume.catalog, TreeKind::kCatalog, findings);
+  if (volume.extents.handle == nullptr) OpenExtentsWorkFile(ctx);
+  const std::vector<LeafRecord> overflow = CheckTree(volume.extents, TreeKind::kExtents, findings);
+  const std::vector<Fork> forks = CheckCatalog(catalogRecords, volume.mdb, findings);
+  std::vector<std::uint8_t> bitmap;
+  const std::optional<ConstBytes> bits = CurrentBitmap(ctx, bitmap);
+  if (!bits) Report(findings, Problem::kBitmapUnreadable, {});
+  CheckAllocation(volume, forks, overflow, bits, findings);
+  return report;
+}
+
+std::vector<std::string> CheckReportLines(const CheckReport& report) {
+  if (report.clean()) return {"Volume check: no problems found."};
+  std::vector<std::string> lines;
+  for (const Finding& finding : report.findings) lines.push_back(finding.text);
+  return lines;
+}
+
+namespace {
+
+// The loaded bitmap, or the one on the medium read into buffer.
+std::optional<ConstBytes> CurrentBitmap(Context& ctx, std::vector<std::uint8_t>& buffer) {
+  const VolumeState& volume = ctx.volume;
+  const std::size_t size = std::size_t{volume.bitmapSectors} * 512;
+  if (!volume.bitmap.empty()) return ConstBytes(volume.bitmap).first(std::min(size, volume.bitmap.size()));
+  buffer.assign(size, 0);
+  if (ReadSectorRun(ctx, volume.mdbSector + 1, buffer) != 0) return std::nullopt;
+  return ConstBytes(buffer);
+}
+
+}  // namespace
+
+}  // namespace tarvo

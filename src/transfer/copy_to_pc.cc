@@ -1,0 +1,306 @@
+#include "transfer/copy_to_pc.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <vector>
+
+#include "base/context.h"
+#include "hfs/catalog_record.h"
+#include "hfs/catalog_search.h"
+#include "hfs/name_order.h"
+#include "hfs/work_file.h"
+#include "transfer/charset.h"
+#include "transfer/macbinary.h"
+#include "transfer/pc_file_name.h"
+#include "transfer/pc_file_system.h"
+#include "ui/destination_dialog.h"
+#include "ui/folder_navigation.h"
+#include "ui/menu_model.h"
+#include "ui/name_dialog.h"
+
+namespace tarvo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kOnTheFlyLength = 30;
+constexpr std::uint32_t kNumberedNames = 32768;
+constexpr const char* kTextCannotCreateFolder = "Unable to create the directory ";
+constexpr const char* kTextFolderSkipped = ": the folder is not copied.";
+constexpr const char* kTextUnreadBytes = " bytes could not be read and were written as zeros.";
+constexpr const char* kTextErrorWritingFile = "Error writing file:";
+
+// An item of a Mac folder, copied out of the catalog node so that walking
+// a sub-folder cannot disturb it.
+struct CatalogItem {
+  std::string name;  // Mac Roman
+  std::uint8_t type = 0;
+  std::vector<std::uint8_t> data;  // record data, type byte first
+};
+
+// The open destination of one file.
+struct Destination {
+  std::FILE* file = nullptr;
+  fs::path path;          // empty for a port
+  std::string shownName;  // Windows character set
+};
+
+enum class WalkResult { kDone, kAborted };
+
+struct CopyWalk {
+  std::set<std::uint32_t> foldersSeen;  // a damaged catalog cannot loop
+};
+
+std::vector<CatalogItem> ItemsOf(Context& ctx, std::uint32_t parentId, std::string_view pattern, bool firstOnly);
+WalkResult CopyItems(Context& ctx, CopyWalk& walk, const fs::path& dir, const std::vector<CatalogItem>& items,
+                     bool skipFolders);
+WalkResult CopyFolderToPc(Context& ctx, CopyWalk& walk, const fs::path& parentDir, const CatalogItem& folder);
+std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, std::string_view macName);
+std::optional<Destination> OpenDestination(Context& ctx, const fs::path& dir, std::string_view macName,
+                                           ConstBytes record);
+std::optional<Destination> MakePcFileName(Context& ctx, const fs::path& dir, std::string_view macName,
+                                          ConstBytes record);
+std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std::string_view macName);
+bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
+                  std::uint64_t& unreadBytes);
+void Report(Context& ctx, const std::string& text);
+std::string Ansi(std::string_view macName) { return ConvertString(macName, MacToAnsi); }
+
+}  // namespace
+
+void CopySelectionToPc(Context& ctx) {
+  if (!VolumeOpen(ctx)) {
+    MessageDialog(ctx, kMsgSelectDriveInMenu);
+    return;
+  }
+  ListingView& view = ctx.listing;
+  if (CountSelected(view) == 0) {
+    MessageDialog(ctx, kMsgNoSelection);
+    return;
+  }
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "Mac->PC\n");
+  if (ctx.settings.outputPort == 0 && !ctx.settings.useCurrentDirectory &&
+      ChooseTargetDirectory(ctx, kMenuCopyToPc) != 1) {
+    return;
+  }
+  AdvanceWaitCursor(ctx);
+  for (std::uint16_t row = TakeFirstSelected(view); row != kNoRow; row = TakeFirstSelected(view)) {
+    if (CopyMatchingItems(ctx, view.rows[row].name) != 0) break;
+  }
+  SetStatus(ctx, "", std::nullopt);
+}
+
+int CopyMatchingItems(Context& ctx, std::string_view pattern) {
+  const bool wildcard = pattern.find('*') != std::string_view::npos;
+  const std::vector<CatalogItem> items = ItemsOf(ctx, ctx.volume.current.currentDirId, pattern, !wildcard);
+  if (items.empty()) return -1;
+  CopyWalk walk;
+  walk.foldersSeen.insert(ctx.volume.current.currentDirId);
+  std::error_code error;
+  const fs::path dir = fs::current_path(error);
+  const bool filesOnly = (ctx.settings.modeFlags & kFilesOnly) != 0;
+  return CopyItems(ctx, walk, error ? fs::path(".") : dir, items, filesOnly) == WalkResult::kAborted ? 1 : 0;
+}
+
+int CopyFileToPc(Context& ctx, const fs::path& dir, std::string_view macName, ConstBytes record) {
+  const std::uint32_t dataLength = GetU32(record, filrec::filLgLen);
+  const std::uint32_t resourceLength = GetU32(record, filrec::filRLgLen);
+  if (ctx.settings.outputPort == 0 && !EnoughPcSpace(dir, std::uint64_t{dataLength} + resourceLength)) {
+    MessageDialog(ctx, kMsgVolumeFull);
+    return -1;
+  }
+  const std::uint16_t mode = ctx.settings.modeFlags;
+  if (!(mode & kCopyMacBinary)) {
+    const bool resource = (mode & kCopyResource) != 0;
+    if ((resource ? resourceLength : dataLength) == 0) {
+      MessageDialog(ctx, FormatMessage(ctx.messages[resource ? kMsgNoResourceFork : kMsgNoDataFork], Ansi(macName)));
+      return 0;
+    }
+  }
+  std::optional<Destination> out = OpenDestination(ctx, dir, macName, record);
+  if (!out) return 0;
+  std::uint64_t unreadBytes = 0;
+  bool written = WriteContent(ctx, out->file, macName, record, unreadBytes);
+  if (written && ctx.settings.outputPort == 0) written = SetPcFileDate(out->file, GetU32(record, filrec::filMdDat));
+  written = std::fclose(out->file) == 0 && written;
+  if (!written) {
+    // A partial file would pass for a copy: it goes.
+    std::error_code error;
+    if (!out->path.empty()) fs::remove(out->path, error);
+    MessageDialog(ctx, kTextErrorWritingFile + out->shownName);
+    return 0;
+  }
+  if (unreadBytes > 0) {
+    Report(ctx, ctx.messages[kMsgTheFile] + Ansi(macName) + ": " + std::to_string(unreadBytes) + kTextUnreadBytes);
+  }
+  return 0;
+}
+
+std::optional<std::string> AskPcFileName(Context& ctx, const std::string& proposal) {
+  NameDialog dialog("DLG_NOMD", ctx.messages[kMsgDosFileName], proposal, proposal, kOnTheFlyLength);
+  ctx.ui->RunNameDialog(dialog);
+  return dialog.result();
+}
+
+namespace {
+
+std::vector<CatalogItem> ItemsOf(Context& ctx, std::uint32_t parentId, std::string_view pattern, bool firstOnly) {
+  std::vector<CatalogItem> items;
+  TreeWorkFile& catalog = ctx.volume.catalog;
+  FoundRecord found = FindCatalogRecord(catalog, pattern, kWantEntry, parentId);
+  TreeWalk walk = StartWalk(catalog);
+  for (; found; found = NextLeafRecord(catalog, walk)) {
+    const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
+    if (!record || record->key.parentId != parentId) break;
+    if (record->type != kDirectoryRecord && record->type != kFileRecord) continue;
+    if (record->key.name.empty() || MatchName(pattern, record->key.name) != 0) continue;
+    items.push_back({record->key.name, record->type, {record->data.begin(), record->data.end()}});
+    if (firstOnly) break;
+  }
+  return items;
+}
+
+WalkResult CopyItems(Context& ctx, CopyWalk& walk, const fs::path& dir, const std::vector<CatalogItem>& items,
+                     bool skipFolders) {
+  for (const CatalogItem& item : items) {
+    if (PollAbort(ctx)) return WalkResult::kAborted;
+    if (item.type == kDirectoryRecord) {
+      if (!skipFolders && CopyFolderToPc(ctx, walk, dir, item) == WalkResult::kAborted) return WalkResult::kAborted;
+    } else {
+      ++ctx.settings.copiedFileCount;
+      CopyFileToPc(ctx, dir, item.name, item.data);
+    }
+  }
+  return WalkResult::kDone;
+}
+
+WalkResult CopyFolderToPc(Context& ctx, CopyWalk& walk, const fs::path& parentDir, const CatalogItem& folder) {
+  const std::uint32_t folderId = GetU32(folder.data, dirrec::dirDirID);
+  if (!walk.foldersSeen.insert(folderId).second) return WalkResult::kDone;
+  const std::optional<fs::path> dir = MakePcFolder(ctx, parentDir, folder.name);
+  if (!dir) return WalkResult::kDone;
+  return CopyItems(ctx, walk, *dir, ItemsOf(ctx, folderId, "*", false), false);
+}
+
+std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, std::string_view macName) {
+  const bool longNames = ctx.settings.longNamesAvailable;
+  const std::string pcName = PcFolderName(macName, longNames);
+  const fs::path dir = PcNameToPath(parentDir, pcName, !longNames);
+  const std::string displayName = Ansi(macName.substr(std::min(macName.find_first_not_of(' '), macName.size())));
+  std::error_code error;
+  fs::create_directory(dir, error);
+  if (error || !fs::is_directory(dir, error)) {
+    MessageDialog(ctx, kTextCannotCreateFolder + pcName + kTextFolderSkipped);
+    return std::nullopt;
+  }
+  if (IsLogOpen(ctx.log)) {
+    AppendLog(ctx.log, FormatMessage(ctx.messages[kMsgCopyingDirectory], displayName, pcName) + "\r\n");
+  }
+  return dir;
+}
+
+std::optional<Destination> OpenDestination(Context& ctx, const fs::path& dir, std::string_view macName,
+                                           ConstBytes record) {
+  const int port = ctx.settings.outputPort;
+  if (port != 0) {
+    Destination out{OpenOutputPort(port), {}, OutputPortName(port)};
+    if (out.file == nullptr) FatalError(ctx, kTextErrorOpeningFile + out.shownName);
+    return out;
+  }
+  if (ctx.settings.namingMode == NamingMode::kOnTheFly) return RenameOnTheFly(ctx, dir, macName);
+  return MakePcFileName(ctx, dir, macName, record);
+}
+
+std::optional<Destination> MakePcFileName(Context& ctx, const fs::path& dir, std::string_view macName,
+                                          ConstBytes record) {
+  LoadTypeCreatorFile(ctx);
+  const bool shortNames = !ctx.settings.longNamesAvailable || ctx.settings.namingMode == NamingMode::kShort;
+  std::string typeCreator(8, ' ');
+  for (std::size_t i = 0; i < 8; ++i) typeCreator[i] = static_cast<char>(GetU8(record, filrec::fdType + i));
+  std::string name = shortNames ? ShortPcFileName(macName, typeCreator, ctx.typeCreators)
+                                : LongPcFileName(macName, typeCreator, ctx.typeCreators);
+  // A name taken already is numbered from the copy count on; never truncated.
+  bool exists = false;
+  Destination out;
+  out.path = PcNameToPath(dir, name, shortNames);
+  out.file = CreateNewPcFile(out.path, exists);
+  for (std::uint32_t n = 0; out.file == nullptr && exists && n < kNumberedNames; ++n) {
+    SetExtension(name, NumberedExtension(static_cast<std::uint16_t>(ctx.settings.copiedFileCount + n)));
+    out.path = PcNameToPath(dir, name, shortNames);
+    out.file = CreateNewPcFile(out.path, exists);
+  }
+  out.shownName = shortNames ? ConvertString(name, DosToAnsi) : name;
+  if (out.file == nullptr) {
+    if (exists) {
+      MessageDialog(ctx, out.shownName + ctx.messages[kMsgAlreadyExistsAbort]);
+      return std::nullopt;
+    }
+    FatalError(ctx, kTextErrorOpeningFile + out.shownName);
+  }
+  std::string trimmed(TrimTrailingBlanks(macName.substr(std::min(macName.find_first_not_of(' '), macName.size()))));
+  const std::string ansiName = Ansi(trimmed);
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, ansiName + "\t" + name + "\r\n");
+  SetStatus(ctx, "", FormatMessage(ctx.messages[kMsgCopyOf], ansiName, out.shownName));
+  return out;
+}
+
+std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std::string_view macName) {
+  const std::optional<std::string> typed = AskPcFileName(ctx, Ansi(macName));
+  if (!typed) return std::nullopt;
+  // Only the name and extension count: a drive or directory typed is dropped.
+  const std::size_t cut = typed->find_last_of("/\\:");
+  const std::string name = SafePcName(typed->substr(cut == std::string::npos ? 0 : cut + 1));
+  bool exists = false;
+  Destination out{nullptr, PcNameToPath(dir, name, false), name};
+  out.file = CreateNewPcFile(out.path, exists);
+  if (out.file == nullptr) {
+    if (exists) {
+      MessageDialog(ctx, name + ctx.messages[kMsgAlreadyExistsAbort]);
+      return std::nullopt;
+    }
+    FatalError(ctx, kTextErrorOpeningFile + name);
+  }
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, std::string(macName) + "\t" + name + "\r\n");
+  SetStatus(ctx, "", FormatMessage(ctx.messages[kMsgCopyOf], Ansi(macName), name));
+  return out;
+}
+
+bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
+                  std::uint64_t& unreadBytes) {
+  // The fork copy of the HFS engine; what it could not read becomes zeros,
+  // so the file keeps its length (and a MacBinary header stays true).
+  const ForkCopier copyFork = [&ctx, &unreadBytes](ConstBytes extents, std::FILE* f, std::uint32_t fileId,
+                                                   std::uint32_t byteCount, std::uint8_t forkType) {
+    const ForkCopy copy = CopyForkToFile(ctx, extents, f, fileId, byteCount, forkType);
+    if (copy.status == ForkCopyStatus::kPcFileError) return false;
+    const std::uint32_t missing = byteCount - copy.copiedBytes;
+    unreadBytes += std::min<std::uint64_t>(std::uint64_t{copy.failedSectors} * 512, copy.copiedBytes) + missing;
+    static constexpr std::array<std::uint8_t, 4096> kZeros{};
+    for (std::uint32_t left = missing; left > 0;) {
+      const std::size_t n = std::min<std::size_t>(left, kZeros.size());
+      if (std::fwrite(kZeros.data(), 1, n, f) != n) return false;
+      left -= static_cast<std::uint32_t>(n);
+    }
+    return true;
+  };
+  const std::uint16_t mode = ctx.settings.modeFlags;
+  const std::uint32_t fileId = GetU32(record, filrec::filFlNum);
+  if (mode & kCopyMacBinary) return WriteMacBinary(file, macName, record, copyFork);
+  if (mode & kCopyResource) {
+    return copyFork(record.subspan(filrec::filRExtRec, kExtentRecordSize), file, fileId,
+                    GetU32(record, filrec::filRLgLen), kResourceFork);
+  }
+  return copyFork(record.subspan(filrec::filExtRec, kExtentRecordSize), file, fileId,
+                  GetU32(record, filrec::filLgLen), kDataFork);
+}
+
+// A message that the log keeps even when the user closes it.
+void Report(Context& ctx, const std::string& text) {
+  if (MessageDialog(ctx, text) != -1 && IsLogOpen(ctx.log)) AppendLog(ctx.log, "#" + text + "\n");
+}
+
+}  // namespace
+
+}  // namespace tarvo

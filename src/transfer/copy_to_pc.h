@@ -1,0 +1,56 @@
+// Copying files and folders of the current Macintosh folder to the PC: into
+// the PC current directory as the data fork, the resource fork or a
+// MacBinary file (the copy mode), or straight to an output port.
+//
+// Each file is named by the naming mode: long or short names (built as
+// pc_file_name.h says, then logged "ANSI name\tPC name\r\n" and shown as
+// "Copy of "%s" to "%s"" on the status line), or renamed on the fly in
+// DLG_NOMD. An existing PC file is never overwritten: in long and short
+// modes the name takes the numbered extension of the copy count and, when
+// that exists too, the next free number; renaming on the fly skips the file
+// with "... already exists. Aborting the copy...". The PC file gets the Mac
+// modification date as its local time, seconds included. A folder becomes
+// a PC directory (an existing one is used) and is copied recursively; a
+// folder whose directory cannot be made is skipped with a message, its
+// contents with it; an empty folder still makes its directory and does not
+// end the copy. A file whose fork could not be read in full (unreadable
+// sectors, missing extents) is completed with zeros, and the user is told
+// how many bytes, in a message that also goes to an open log.
+//
+// A confirmed Esc ends the whole copy. The PC current directory never
+// changes during a copy.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/big_endian.h"
+
+namespace tarvo {
+
+struct Context;
+
+// Menu 106: the selected rows, after DLG_DEST unless the output is a port
+// or "&Use Current Directory" is checked. Stops at the first item that
+// ends in an abort or matches nothing.
+void CopySelectionToPc(Context& ctx);
+
+// Every item of the current folder whose name matches the pattern (Mac
+// Roman; only the first match when it holds no '*'), folders included
+// unless "files only" is set. 0 normally, 1 after an abort, -1 when no item
+// matches.
+int CopyMatchingItems(Context& ctx, std::string_view pattern);
+
+// One file (its catalog name and file record data, type byte first) into
+// the directory, or to the output port. 0 when copied or skipped, -1 when
+// the PC has not enough space.
+int CopyFileToPc(Context& ctx, const std::filesystem::path& dir, std::string_view macName, ConstBytes fileRecord);
+
+// DLG_NOMD titled "File name on the DOS volume", proposing the name;
+// nullopt on Cancel.
+std::optional<std::string> AskPcFileName(Context& ctx, const std::string& proposal);
+
+}  // namespace tarvo

@@ -1,0 +1,55 @@
+// The PC names of Macintosh files and folders copied to the PC.
+//
+// Names are built in the 8-bit sets: a long name is Windows ("ANSI") text,
+// a short 8.3 name DOS (code page 437) text; PcNameToPath turns either into
+// the host's UTF-8 path component.
+//
+// Short names take, from the Mac name, only the characters whose short-name
+// table entry is one of
+//   ()-0123456789@ABCDEFGHIJKLMNOPQRSTUVWXYZ\^_`abcdefghijklmnopqrstuvwxyz{}~
+// or a code of 80 or above: up to 8 characters, a dot and up to 3 more,
+// then the extension (the Mac name's own, else the one the type/creator
+// table gives). Long names are the Mac name in Windows characters without
+// / \ | : < > * and ", with the table's extension added when the Mac name
+// has none. A Mac name has an extension when its last dot is followed by 1
+// to 3 characters.
+//
+// A name must never leave the directory it is made in: every name gets '_'
+// in place of each '/' left in it (a folder's long name, an extension taken
+// from the Mac name), a name made only of dots gets '_' in place of each
+// dot, and an empty one is "_". Folders' short names keep only letters and
+// digits, at most 8.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "transfer/type_creator.h"
+
+namespace tarvo {
+
+// Ends the name with ".ext" (ext in lower case), in place of an extension
+// of at most 3 characters that the name already has.
+void SetExtension(std::string& name, std::string_view ext);
+// The unique extension for a count: three base-32 digits of count modulo
+// 32768, most significant first ("0".."9", "A".."V").
+std::string NumberedExtension(std::uint16_t count);
+
+// The name of a Mac file (Mac Roman; leading and trailing blanks do not
+// count) of the given 8-character type and creator.
+std::string LongPcFileName(std::string_view macName, std::string_view typeCreator, const TypeCreatorTable& table);
+std::string ShortPcFileName(std::string_view macName, std::string_view typeCreator, const TypeCreatorTable& table);
+// The directory name of a Mac folder (leading blanks do not count).
+std::string PcFolderName(std::string_view macName, bool longNames);
+
+// The name with '_' for every '/', and for every dot when it holds nothing
+// but dots; "_" when it is empty.
+std::string SafePcName(std::string name);
+
+// The host path of a name in a directory: a long name read as Windows
+// text, a short one as DOS text.
+std::filesystem::path PcNameToPath(const std::filesystem::path& dir, std::string_view name, bool shortName);
+
+}  // namespace tarvo

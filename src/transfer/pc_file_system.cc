@@ -1,0 +1,72 @@
+#include "transfer/pc_file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "hfs/mac_date.h"
+
+namespace tarvo {
+
+namespace {
+
+std::FILE* OpenFd(int fd) {
+  if (fd < 0) return nullptr;
+  std::FILE* file = fdopen(fd, "r+b");
+  if (file == nullptr) close(fd);
+  return file;
+}
+
+}  // namespace
+
+std::string OutputPortName(int port) {
+  if (port >= 1 && port <= 3) return "LPT" + std::to_string(port);
+  if (port >= 4 && port <= 7) return "COM" + std::to_string(port - 3);
+  return "";
+}
+
+std::string OutputPortPath(int port) {
+  const std::string name = OutputPortName(port);
+  if (name.empty()) return "";
+  if (const char* path = std::getenv(("TARVO_" + name).c_str()); path != nullptr && *path != '\0') return path;
+  return port <= 3 ? "/dev/lp" + std::to_string(port - 1) : "/dev/ttyS" + std::to_string(port - 4);
+}
+
+std::FILE* OpenOutputPort(int port) {
+  const std::string path = OutputPortPath(port);
+  if (path.empty()) return nullptr;
+  // Read and write so that opening a FIFO does not wait for its reader.
+  return OpenFd(open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+}
+
+bool LongNamesSupported(const std::filesystem::path& dir) {
+  const long max = pathconf(dir.c_str(), _PC_NAME_MAX);
+  return max < 0 || max >= 255;
+}
+
+bool EnoughPcSpace(const std::filesystem::path& dir, std::uint64_t byteCount) {
+  struct statvfs info {};
+  if (statvfs(dir.c_str(), &info) != 0) return true;
+  const std::uint64_t unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+  if (unit == 0) return true;
+  return std::uint64_t{info.f_bavail} > byteCount / unit;
+}
+
+std::FILE* CreateNewPcFile(const std::filesystem::path& path, bool& exists) {
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  exists = fd < 0 && errno == EEXIST;
+  return OpenFd(fd);
+}
+
+bool SetPcFileDate(std::FILE* file, std::uint32_t macDate) {
+  if (std::fflush(file) != 0) return false;
+  const struct timespec when {MacDateToPcTime(macDate), 0};
+  const struct timespec times[2] = {when, when};
+  return futimens(fileno(file), times) == 0;
+}
+
+}  // namespace tarvo

@@ -1,0 +1,47 @@
+// The PC side of a copy to the PC: files, dates, free space and the output
+// ports, on the host's file system.
+//
+// The PC current directory is the process's current directory. Copies name
+// every file by its full path and never change directory.
+//
+// Output ports: LPT1 to LPT3 are /dev/lp0 to /dev/lp2, COM1 to COM4 are
+// /dev/ttyS0 to /dev/ttyS3; the environment variable TARVO_LPT1 ...
+// TARVO_COM4, when set, names another path for that port (a plain file or
+// a FIFO, for example). A port is opened for reading and writing, created
+// when missing, and written at its end, so successive copies to a plain
+// file follow each other as they would on a printer.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace tarvo {
+
+inline constexpr int kPortCount = 8;  // 0 file, 1-3 LPT1-LPT3, 4-7 COM1-COM4
+
+// "LPT1" .. "COM4" for ports 1..7.
+std::string OutputPortName(int port);
+// The host path of port 1..7.
+std::string OutputPortPath(int port);
+// The open port, or nullptr.
+std::FILE* OpenOutputPort(int port);
+
+// The directory's file system takes names of 255 bytes.
+bool LongNamesSupported(const std::filesystem::path& dir);
+
+// More free allocation units on the directory's file system than
+// byteCount / unit size; true when the file system does not tell.
+bool EnoughPcSpace(const std::filesystem::path& dir, std::uint64_t byteCount);
+
+// A new file opened for writing; never an existing one. nullptr with
+// `exists` set when something of that name is there already.
+std::FILE* CreateNewPcFile(const std::filesystem::path& path, bool& exists);
+
+// Sets the open file's modification time to the moment whose local
+// wall-clock time is the Macintosh date (seconds included); the file's
+// buffered bytes are written first.
+bool SetPcFileDate(std::FILE* file, std::uint32_t macDate);
+
+}  // namespace tarvo

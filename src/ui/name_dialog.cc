@@ -1,0 +1,28 @@
+#include "ui/name_dialog.h"
+
+#include "ui/text_answers.h"
+
+namespace tarvo {
+
+void NameDialog::Ok() {
+  result_ = text_.substr(0, maxLength_);
+  closed_ = true;
+}
+
+void NameDialog::Cancel() {
+  result_.reset();
+  closed_ = true;
+}
+
+void NameDialog::ApplyAnswer(std::string_view answer) {
+  if (NormalizeAnswer(answer) == "cancel") return Cancel();
+  const std::size_t first = answer.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return Ok();
+  answer.remove_prefix(first);
+  answer.remove_suffix(answer.size() - answer.find_last_not_of(" \t") - 1);
+  if (answer.size() >= 2 && answer.front() == '"' && answer.back() == '"') answer = answer.substr(1, answer.size() - 2);
+  SetText(std::string(answer));
+  Ok();
+}
+
+}  // namespace tarvo

@@ -1,0 +1,49 @@
+// The dialogs that ask for one name: DLG_NOMD (a title given by the caller,
+// "Old name" shown as text, "New name" in an edit field: the PC name of a
+// file copied in renaming-on-the-fly mode) and DLG_NOUV ("New Directory",
+// "Directory Name:": a PC directory to create). A front end draws the
+// texts and calls the action methods until `closed()`.
+//
+// OK returns the edit field's text cut to `maxLength` characters; Cancel,
+// Esc or the close box return nothing. Texts are in the Windows character
+// set.
+//
+// Typed answers (console and scripted double): the answer is the new name;
+// an empty answer confirms the name shown; "cancel" cancels. A name in
+// double quotes is taken literally without them, so a file can still be
+// called cancel.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarvo {
+
+class NameDialog {
+ public:
+  NameDialog(std::string name, std::string title, std::string oldName, std::string text, std::size_t maxLength)
+      : name_(std::move(name)), title_(std::move(title)), oldName_(std::move(oldName)), text_(std::move(text)),
+        maxLength_(maxLength) {}
+
+  void SetText(std::string text) { text_ = std::move(text); }
+  void Ok();
+  void Cancel();
+  void ApplyAnswer(std::string_view answer);
+
+  bool closed() const { return closed_; }
+  // The accepted name; nullopt when cancelled.
+  const std::optional<std::string>& result() const { return result_; }
+  const std::string& name() const { return name_; }  // the template: "DLG_NOMD", "DLG_NOUV"
+  const std::string& title() const { return title_; }
+  const std::string& oldName() const { return oldName_; }  // empty: no "Old name" line
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string name_, title_, oldName_, text_;
+  std::size_t maxLength_;
+  bool closed_ = false;
+  std::optional<std::string> result_;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,135 @@
+// First-fit allocation and freeing in an in-memory bitmap, and the node map
+// of a tree whose map goes on in a map node.
+#include "hfs/allocation.h"
+
+#include <gtest/gtest.h>
+
+#include "base/context.h"
+#include "hfs/btree.h"
+#include "hfs/node_map.h"
+#include "hfs/volume_header.h"
+#include "hfs/work_file.h"
+#include "support/hfs_nodes.h"
+#include "ui/scripted_ui.h"
+
+namespace tarvo {
+namespace {
+
+// A volume of `blocks` allocation blocks whose bitmap (one sector) is held,
+// with blocks 0..39 in use as a formatted volume's files would hold them.
+class AllocationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ctx.ui = &ui;
+    SetVolume(1000);
+  }
+  void SetVolume(std::uint16_t blocks) {
+    VolumeState& v = ctx.volume;
+    v.bitmap.assign(2 * 512, 0);
+    v.bitmapHeldSectors = 1;
+    PutU16(v.mdb, mdb::drNmAlBlks, blocks);
+    PutU16(v.mdb, mdb::drFreeBks, static_cast<std::uint16_t>(blocks - 40));
+    MarkRaw(0, 40);
+  }
+  void MarkRaw(std::uint32_t start, std::uint32_t count) {
+    for (std::uint32_t b = start; b < start + count; ++b) ctx.volume.bitmap[b / 8] |= 0x80 >> (b % 8);
+  }
+  bool Used(std::uint32_t b) const { return (ctx.volume.bitmap[b / 8] & (0x80 >> (b % 8))) != 0; }
+  std::uint16_t FreeBlocks() const { return GetU16(ctx.volume.mdb, mdb::drFreeBks); }
+
+  ScriptedUi ui;
+  Context ctx;
+};
+
+TEST_F(AllocationTest, FirstFitFromBlock40KeepsTheFreeCount) {
+  std::optional<BlockExtent> e = AllocateBlocks(ctx, 3);
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->startBlock, 40);
+  EXPECT_EQ(e->blockCount, 3);
+  EXPECT_TRUE(Used(40) && Used(42) && !Used(43));
+  EXPECT_EQ(FreeBlocks(), 1000 - 43);
+  e = AllocateBlocks(ctx, 2);
+  EXPECT_EQ(e->startBlock, 43);
+}
+
+TEST_F(AllocationTest, ShortRunsAreSkippedUnlessTheyFitOrHoldTenBlocks) {
+  // Free runs: 5 blocks at 40, 12 at 46, then the rest from 60.
+  MarkRaw(45, 1);
+  MarkRaw(58, 2);
+  std::optional<BlockExtent> e = AllocateBlocks(ctx, 100);
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->startBlock, 46);
+  EXPECT_EQ(e->blockCount, 12);  // partial: the caller asks again for 88
+  e = AllocateBlocks(ctx, 88);
+  EXPECT_EQ(e->startBlock, 60);
+  EXPECT_EQ(e->blockCount, 88);
+  e = AllocateBlocks(ctx, 5);  // an exact fit shorter than 10
+  EXPECT_EQ(e->startBlock, 40);
+  EXPECT_EQ(e->blockCount, 5);
+}
+
+TEST_F(AllocationTest, NeverBeyondTheVolumeAndAFullVolumeChangesNothing) {
+  SetVolume(100);  // the bitmap sector would reach 4096 blocks
+  MarkRaw(40, 50);
+  PutU16(ctx.volume.mdb, mdb::drFreeBks, 10);
+  std::optional<BlockExtent> e = AllocateBlocks(ctx, 20);
+  ASSERT_TRUE(e);  // the last 10 blocks, as a partial run at the volume's end
+  EXPECT_EQ(e->startBlock, 90);
+  EXPECT_EQ(e->blockCount, 10);
+  EXPECT_FALSE(Used(100));
+  EXPECT_EQ(FreeBlocks(), 0);
+
+  const std::vector<std::uint8_t> before = ctx.volume.bitmap;
+  EXPECT_FALSE(AllocateBlocks(ctx, 1));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0], "Not enough space on the volume.");
+  EXPECT_EQ(ctx.volume.bitmap, before);
+  EXPECT_EQ(FreeBlocks(), 0);
+}
+
+TEST_F(AllocationTest, FreeingClearsOnlyTheRecordsBlocksAndCountsThemOnce) {
+  MarkRaw(40, 30);
+  PutU16(ctx.volume.mdb, mdb::drFreeBks, 1000 - 70);
+  std::array<std::uint8_t, 12> record{};
+  PutU16(record, 0, 45);
+  PutU16(record, 2, 5);
+  EXPECT_EQ(FreeExtentRecord(ctx, record), 5u);
+  EXPECT_TRUE(Used(44) && !Used(45) && !Used(49) && Used(50));
+  EXPECT_EQ(FreeBlocks(), 1000 - 65);
+  EXPECT_EQ(FreeExtentRecord(ctx, record), 0u);  // already free: no double count
+  EXPECT_EQ(FreeBlocks(), 1000 - 65);
+  PutU16(record, 4, 990);  // a damaged descriptor reaching past the volume
+  PutU16(record, 6, 500);
+  EXPECT_EQ(FreeExtentRecord(ctx, record), 0u);
+  EXPECT_EQ(FreeBlocks(), 1000 - 65);
+}
+
+// A tree of 3000 nodes: the header's map record covers 0..2047 (all in
+// use), map node 1 the rest.
+TEST(NodeMapTest, MapNodesExtendTheHeadersMapRecord) {
+  NodeBuffer head = testing::BuildHeaderNode(0, 0, 0, 3000);
+  PutU32(head, node::ndFLink, 1);
+  std::fill(head.begin() + header::kMapRecord, head.begin() + header::kMapRecord + header::kMapRecordSize, 0xFF);
+  NodeBuffer map = testing::BuildNode(kMapNode, 0, 0, {testing::RecordBytes(492)});
+  std::vector<NodeBuffer> nodes(3000);
+  nodes[0] = head;
+  nodes[1] = map;
+  testing::TestTree t(nodes, false);
+  EXPECT_EQ(NodeMapReach(t.tree), 2048u + 492 * 8);
+  EXPECT_EQ(SyncFreeNodeCount(t.tree), 3000u - 2048);
+
+  EXPECT_EQ(AllocateNode(t.tree), 2048u);
+  EXPECT_EQ(IsNodeInUse(t.tree, 2048), true);
+  ASSERT_TRUE(ReadNode(t.tree, 1));
+  EXPECT_EQ(t.tree.node[14], 0x80);  // the bit lives in the map node on file
+  EXPECT_EQ(GetU32(t.tree.header, header::bthFree), 3000u - 2049);
+
+  EXPECT_TRUE(ReleaseNode(t.tree, 2048));
+  EXPECT_FALSE(ReleaseNode(t.tree, 2048));  // not in use any more
+  EXPECT_EQ(IsNodeInUse(t.tree, 2048), false);
+  EXPECT_EQ(GetU32(t.tree.header, header::bthFree), 3000u - 2048);
+  EXPECT_FALSE(IsNodeInUse(t.tree, 2048 + 492 * 8).has_value());
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,481 @@
+// The write side of the engine: catalog insertion and deletion, leaf splits,
+// the index rebuild, catalog growth, allocation and the flush, on hand-built
+// trees and on real volumes that hfsutils (run as a black box) reads back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <set>
+
+#include "hfs/allocation.h"
+#include "hfs/btree.h"
+#include "hfs/catalog_delete.h"
+#include "hfs/catalog_insert.h"
+#include "hfs/catalog_search.h"
+#include "hfs/extent_search.h"
+#include "hfs/flush.h"
+#include "hfs/index_rebuild.h"
+#include "hfs/node_map.h"
+#include "hfs/volume_header.h"
+#include "hfs/work_file.h"
+#include "device/sector_io.h"
+#include "maintenance/check_tree.h"
+#include "maintenance/check_volume.h"
+#include "support/hfs_nodes.h"
+#include "support/hfs_volume.h"
+#include "support/scratch_files.h"
+
+namespace tarvo {
+namespace {
+
+using testing::MountedVolume;
+using testing::ScratchDir;
+using testing::ShellQuote;
+
+using Problems = std::vector<std::string>;
+
+// What the volume check finds in a catalog tree alone, one line a finding.
+Problems CheckCatalogTree(TreeWorkFile& tree) {
+  std::vector<Finding> findings;
+  CheckTree(tree, TreeKind::kCatalog, findings);
+  CheckReport report{findings};
+  return report.clean() ? Problems{} : CheckReportLines(report);
+}
+
+Problems CheckWholeVolume(Context& ctx) {
+  CheckReport report = CheckVolume(ctx);
+  return report.clean() ? Problems{} : CheckReportLines(report);
+}
+
+// --- Hand-built trees --------------------------------------------------------
+
+// A catalog of `total` nodes: the header, then the given nodes, then free
+// ones; the map marks the header and the given nodes in use.
+struct HandTree {
+  HandTree(std::vector<NodeBuffer> used, std::uint32_t total, std::uint32_t firstLeaf) {
+    NodeBuffer head = testing::BuildHeaderNode(0, firstLeaf, 0, total);
+    for (std::uint32_t n = 0; n <= used.size(); ++n) head[header::kMapRecord + n / 8] |= 0x80 >> (n % 8);
+    std::vector<NodeBuffer> nodes{head};
+    nodes.insert(nodes.end(), used.begin(), used.end());
+    nodes.resize(total);
+    file = std::make_unique<testing::TestTree>(nodes);
+    ctx.ui = &ui;
+    ctx.volume.catalog = file->tree;
+  }
+  ~HandTree() { ctx.volume.catalog.handle = nullptr; }  // the test tree closes it
+  TreeWorkFile& tree() { return ctx.volume.catalog; }
+
+  ScriptedUi ui;
+  Context ctx;
+  std::unique_ptr<testing::TestTree> file;
+};
+
+std::vector<std::uint8_t> Data(std::uint8_t type, std::size_t size) {
+  std::vector<std::uint8_t> data(size, 0);
+  data[0] = type;
+  return data;
+}
+
+std::size_t RecordsIn(TreeWorkFile& tree, std::uint32_t n) {
+  EXPECT_TRUE(ReadNode(tree, n));
+  return NodeRecordCount(tree.node);
+}
+
+TEST(CatalogEditTest, AFullLeafOfSevenSplitsFourAndThree) {
+  std::vector<testing::RecordBytes> threads;
+  for (std::uint32_t id = 16; id < 23; ++id) threads.push_back(testing::ThreadRecord(id, 2, "d"));
+  HandTree t({testing::BuildNode(kLeafNode, 1, 0, threads)}, 16, 1);
+  ASSERT_EQ(RebuildCatalogIndex(t.ctx), RebuildStatus::kDone);
+
+  EXPECT_EQ(InsertCatalogRecord(t.ctx, CatalogKey{0, 19, "x"}, Data(kFileRecord, 102)), CatalogEditStatus::kDone);
+  EXPECT_EQ(RecordsIn(t.tree(), 1), 5u);  // four threads, then the new record at the boundary
+  EXPECT_EQ(NodeForwardLink(t.tree().node), 2u);
+  EXPECT_EQ(RecordsIn(t.tree(), 2), 3u);
+  EXPECT_EQ(GetU32(t.tree().header, header::bthNRecs), 1u);  // the hand-built header counted none
+  PutU32(t.tree().header, header::bthNRecs, 8);
+  EXPECT_EQ(CheckCatalogTree(t.tree()), Problems{});
+  EXPECT_TRUE(FindCatalogRecord(t.tree(), "x", kWantFile, 19));
+
+  EXPECT_EQ(InsertCatalogRecord(t.ctx, CatalogKey{0, 19, "X"}, Data(kFileRecord, 102)), CatalogEditStatus::kExists);
+  EXPECT_EQ(InsertCatalogRecord(t.ctx, CatalogKey{0, 19, std::string(32, 'n')}, Data(kFileRecord, 102)),
+            CatalogEditStatus::kInvalid);
+  EXPECT_EQ(InsertCatalogRecord(t.ctx, CatalogKey{0, 19, "y"}, Data(kFileRecord, 70)), CatalogEditStatus::kInvalid);
+}
+
+TEST(CatalogEditTest, TwelveLeavesGiveTwoIndexNodesUnderARootAtLevelThree) {
+  std::vector<NodeBuffer> leaves;
+  for (std::uint32_t i = 1; i <= 12; ++i) {
+    NodeBuffer leaf = testing::BuildNode(kLeafNode, 1, i < 12 ? i + 1 : 0, {testing::ThreadRecord(15 + i, 2, "d")});
+    PutU32(leaf, node::ndBLink, i - 1);
+    leaves.push_back(leaf);
+  }
+  HandTree t(leaves, 40, 1);
+  PutU32(t.tree().header, header::bthNRecs, 12);
+  SyncFreeNodeCount(t.tree());
+  ASSERT_EQ(RebuildCatalogIndex(t.ctx), RebuildStatus::kDone);
+  EXPECT_EQ(GetU16(t.tree().header, header::bthDepth), 3);
+  EXPECT_EQ(GetU32(t.tree().header, header::bthLNode), 12u);
+  EXPECT_EQ(GetU32(t.tree().header, header::bthFree), 40u - 16);  // header, 12 leaves, 3 index nodes
+  EXPECT_EQ(CheckCatalogTree(t.tree()), Problems{});
+
+  // The only record of the last leaf: the leaf goes, the index shrinks.
+  EXPECT_EQ(DeleteCatalogRecord(t.ctx, 27, ""), CatalogEditStatus::kDone);
+  EXPECT_EQ(GetU32(t.tree().header, header::bthLNode), 11u);
+  EXPECT_EQ(GetU32(t.tree().header, header::bthFree), 40u - 13);  // header, 11 leaves, the root
+  EXPECT_EQ(GetU16(t.tree().header, header::bthDepth), 2);
+  EXPECT_EQ(CheckCatalogTree(t.tree()), Problems{});
+  // The first leaf too: bthFNode moves on.
+  EXPECT_EQ(DeleteCatalogRecord(t.ctx, 16, ""), CatalogEditStatus::kDone);
+  EXPECT_EQ(GetU32(t.tree().header, header::bthFNode), 2u);
+  EXPECT_EQ(DeleteCatalogRecord(t.ctx, 16, ""), CatalogEditStatus::kNotFound);
+  EXPECT_EQ(CheckCatalogTree(t.tree()), Problems{});
+}
+
+TEST(CatalogEditTest, NamesWithAStarAreKeyedWhole) {
+  HandTree t({testing::BuildNode(kLeafNode, 1, 0, {testing::ThreadRecord(16, 2, "d")})}, 64, 1);
+  PutU32(t.tree().header, header::bthNRecs, 1);
+  ASSERT_EQ(RebuildCatalogIndex(t.ctx), RebuildStatus::kDone);
+  for (const char* name : {"b", "*", "a*z", "a", "*b", "ab", "c*"}) {
+    for (int i = 0; i < 8; ++i) {
+      const std::string n = std::string(name) + std::to_string(i);
+      ASSERT_EQ(InsertCatalogRecord(t.ctx, CatalogKey{0, 16, n}, Data(kFileRecord, 102)), CatalogEditStatus::kDone);
+    }
+  }
+  EXPECT_EQ(CheckCatalogTree(t.tree()), Problems{});
+  EXPECT_EQ(DeleteCatalogRecord(t.ctx, 16, "*b3"), CatalogEditStatus::kDone);
+  EXPECT_EQ(DeleteCatalogRecord(t.ctx, 16, "a*z7"), CatalogEditStatus::kDone);
+  EXPECT_EQ(CheckCatalogTree(t.tree()), Problems{});
+}
+
+// --- Real volumes --------------------------------------------------------------
+
+std::vector<std::uint8_t> Pattern(std::size_t n, int seed) {
+  std::vector<std::uint8_t> bytes(n);
+  for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + seed + i / 509);
+  return bytes;
+}
+
+// Volume edits as the file-level operations make them, through the
+// engine's primitives.
+class Editor {
+ public:
+  explicit Editor(Context& ctx) : ctx_(ctx) {}
+
+  std::uint32_t NextId() {
+    const std::uint32_t id = GetU32(ctx_.volume.mdb, mdb::drNxtCNID);
+    PutU32(ctx_.volume.mdb, mdb::drNxtCNID, id + 1);
+    return id;
+  }
+  void Count(std::size_t field, int delta) {
+    PutU32(ctx_.volume.mdb, field, GetU32(ctx_.volume.mdb, field) + delta);
+  }
+  void Count16(std::size_t field, int delta) {
+    PutU16(ctx_.volume.mdb, field, static_cast<std::uint16_t>(GetU16(ctx_.volume.mdb, field) + delta));
+  }
+  // The valence of directory dirId, through its thread.
+  void AddValence(std::uint32_t dirId, int delta) {
+    TreeWorkFile& tree = ctx_.volume.catalog;
+    const FoundRecord thread = FindCatalogRecord(tree, "*", kWantThread, dirId);
+    ASSERT_TRUE(thread);
+    const CatalogRecord t = *ReadCatalogRecord(thread.record);
+    const FoundRecord dir = FindCatalogRecord(tree, ThreadName(t), kWantDirectory, ThreadParentId(t));
+    ASSERT_TRUE(dir);
+    Bytes data = *RecordData(dir.record);
+    PutU16(data, dirrec::dirVal, static_cast<std::uint16_t>(GetU16(data, dirrec::dirVal) + delta));
+    ASSERT_TRUE(WriteNode(tree, tree.nodeNumber, tree.node));
+  }
+
+  CatalogEditStatus MakeFolder(std::uint32_t parent, const std::string& name, std::uint32_t* idOut = nullptr) {
+    const std::uint32_t id = NextId();
+    std::vector<std::uint8_t> data = Data(kDirectoryRecord, dirrec::kSize);
+    PutU32(data, dirrec::dirDirID, id);
+    const CatalogEditStatus status = InsertCatalogRecord(ctx_, CatalogKey{0, parent, name}, data);
+    if (status != CatalogEditStatus::kDone) return status;
+    EXPECT_EQ(InsertThreadRecord(ctx_, id, parent, name), CatalogEditStatus::kDone);
+    Count(mdb::drDirCnt, 1);
+    if (parent == kRootDirId) Count16(mdb::drNmRtDirs, 1);
+    AddValence(parent, 1);
+    if (idOut != nullptr) *idOut = id;
+    return status;
+  }
+
+  CatalogEditStatus MakeFile(std::uint32_t parent, const std::string& name, const std::vector<std::uint8_t>& content) {
+    const std::uint32_t blockSize = ctx_.volume.allocBlockSize;
+    const auto blocks = static_cast<std::uint32_t>((content.size() + blockSize - 1) / blockSize);
+    std::vector<std::uint8_t> data = Data(kFileRecord, filrec::kSize);
+    BlockExtent extent;
+    if (blocks > 0) {
+      const std::optional<BlockExtent> got = AllocateBlocks(ctx_, blocks);
+      if (!got || got->blockCount != blocks) return CatalogEditStatus::kNoRoom;
+      extent = *got;
+      ScratchDir dir;
+      testing::WriteWholeFile(dir.Path("data"), content);
+      std::FILE* in = std::fopen(dir.Path("data").c_str(), "rb");
+      EXPECT_TRUE(WriteBlocksFromFile(ctx_, in, extent.startBlock, blocks).ok());
+      std::fclose(in);
+    }
+    const std::uint32_t id = NextId();
+    std::copy_n("BINAtest", 8, data.begin() + filrec::fdType);
+    PutU32(data, filrec::filFlNum, id);
+    PutU32(data, filrec::filLgLen, static_cast<std::uint32_t>(content.size()));
+    PutU32(data, filrec::filPyLen, blocks * blockSize);
+    PutU16(data, filrec::filExtRec, extent.startBlock);
+    PutU16(data, filrec::filExtRec + 2, extent.blockCount);
+    const CatalogEditStatus status = InsertCatalogRecord(ctx_, CatalogKey{0, parent, name}, data);
+    if (status != CatalogEditStatus::kDone) {
+      FreeExtentRecord(ctx_, ConstBytes(data).subspan(filrec::filExtRec, 12));
+      return status;
+    }
+    Count(mdb::drFilCnt, 1);
+    if (parent == kRootDirId) Count16(mdb::drNmFls, 1);
+    AddValence(parent, 1);
+    return status;
+  }
+
+  CatalogEditStatus DeleteFile(std::uint32_t parent, const std::string& name) {
+    const FoundRecord found = FindCatalogRecord(ctx_.volume.catalog, name, kWantFile, parent);
+    if (!found) return CatalogEditStatus::kNotFound;
+    std::array<std::uint8_t, 12> extents{};
+    std::copy_n(DataExtents(*ReadCatalogRecord(found.record)).begin(), 12, extents.begin());
+    const CatalogEditStatus status = DeleteCatalogRecord(ctx_, parent, name);
+    if (status == CatalogEditStatus::kDone) {
+      FreeExtentRecord(ctx_, extents);
+      Count(mdb::drFilCnt, -1);
+      if (parent == kRootDirId) Count16(mdb::drNmFls, -1);
+      AddValence(parent, -1);
+    }
+    return status;
+  }
+
+ private:
+  Context& ctx_;
+};
+
+// One small hfsutils volume per test (800 KB, 512-byte blocks, a catalog of
+// 12 nodes), mounted for writing.
+class VolumeEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    image_ = scratch_.Path("volume.img");
+    ASSERT_TRUE(testing::MakeHfsVolume(scratch_.Path(""), image_, "Edit Vol", 800));
+    Mount();
+  }
+  void Mount() {
+    v_.reset();
+    v_ = std::make_unique<MountedVolume>(image_, false);
+    ASSERT_EQ(v_->attachError, "");
+    ASSERT_GT(v_->Mount(), 0);
+  }
+  Context& ctx() { return v_->ctx; }
+  void ExpectSound() {
+    EXPECT_EQ(CheckWholeVolume(ctx()), Problems{});
+  }
+
+  // What hfsutils lists on a copy of the image: ":" paths of every entry.
+  std::set<std::string> HfsutilsListing() {
+    const std::string copy = scratch_.Path("copy.img");
+    std::filesystem::copy_file(image_, copy, std::filesystem::copy_options::overwrite_existing);
+    const std::string out = scratch_.Path("listing.txt");
+    EXPECT_TRUE(testing::RunHfsutils(scratch_.Path(""), copy,
+                                     {"hls -laR >/dev/null", "hls -1aR > " + ShellQuote(out)}));
+    std::set<std::string> names;
+    std::string section = ":";
+    const std::vector<std::uint8_t> text = testing::ReadWholeFile(out);
+    std::string line;
+    for (std::uint8_t c : text) {
+      if (c != '\n') {
+        line += static_cast<char>(c);
+        continue;
+      }
+      if (line.size() > 1 && line.front() == ':' && line.back() == ':') section = line;
+      else if (!line.empty()) names.insert(section + line);
+      line.clear();
+    }
+    return names;
+  }
+  std::vector<std::uint8_t> HfsutilsCopyOut(const std::string& macPath) {
+    const std::string copy = scratch_.Path("copy.img");
+    std::filesystem::copy_file(image_, copy, std::filesystem::copy_options::overwrite_existing);
+    const std::string out = scratch_.Path("out.bin");
+    std::filesystem::remove(out);
+    EXPECT_TRUE(
+        testing::RunHfsutils(scratch_.Path(""), copy, {"hcopy -r " + ShellQuote(macPath) + " " + ShellQuote(out)}));
+    return std::filesystem::exists(out) ? testing::ReadWholeFile(out) : std::vector<std::uint8_t>{};
+  }
+
+  ScratchDir scratch_;
+  std::string image_;
+  std::unique_ptr<MountedVolume> v_;
+};
+
+// Names in a scrambled order, so records go into the middle of leaves.
+std::vector<std::string> Names(int count, int seed) {
+  std::vector<std::string> names;
+  for (int i = 0; i < count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s %03d", i % 3 == 0 ? "Report" : (i % 3 == 1 ? "data" : "Zeta file"), i);
+    names.push_back(name);
+  }
+  std::shuffle(names.begin(), names.end(), std::mt19937(seed));
+  return names;
+}
+
+TEST_F(VolumeEditTest, ManyRecordsSplitLeavesGrowTheCatalogAndHfsutilsListsThem) {
+  Editor edit(ctx());
+  const std::uint32_t catalogBefore = GetU32(ctx().volume.mdb, mdb::drCTFlSize);
+  std::uint32_t folder = 0, inner = 0;
+  ASSERT_EQ(edit.MakeFolder(kRootDirId, "Many", &folder), CatalogEditStatus::kDone);
+  ASSERT_EQ(edit.MakeFolder(folder, "Inner*Star", &inner), CatalogEditStatus::kDone);
+  const std::vector<std::string> names = Names(450, 1);
+  for (const std::string& name : names) ASSERT_EQ(edit.MakeFile(folder, name, {}), CatalogEditStatus::kDone) << name;
+  const std::vector<std::uint8_t> content = Pattern(3000, 5);
+  ASSERT_EQ(edit.MakeFile(inner, "data.bin", content), CatalogEditStatus::kDone);
+  ASSERT_EQ(edit.MakeFile(kRootDirId, "Top", Pattern(700, 9)), CatalogEditStatus::kDone);
+
+  EXPECT_GE(GetU16(ctx().volume.catalog.header, header::bthDepth), 4);
+  EXPECT_GE(GetU32(ctx().volume.mdb, mdb::drCTFlSize), 27 * catalogBefore);  // tripled three times
+  ExpectSound();
+  const FlushStatus flushed = FlushVolume(ctx());
+  EXPECT_TRUE(flushed.ok()) << flushed.notWritten;
+
+  std::set<std::string> expected{":Many", ":Top", ":Many:Inner*Star", ":Many:Inner*Star:data.bin"};
+  for (const std::string& name : names) expected.insert(":Many:" + name);
+  EXPECT_EQ(HfsutilsListing(), expected);
+  EXPECT_EQ(HfsutilsCopyOut(":Many:Inner*Star:data.bin"), content);
+  EXPECT_EQ(HfsutilsCopyOut(":Top"), Pattern(700, 9));
+
+  // Mounted again, the volume reads as it was written, and hfsutils can go
+  // on writing to it (its node and block allocation trust our maps).
+  Mount();
+  ExpectSound();
+  const std::string copy = scratch_.Path("copy.img");
+  testing::WriteWholeFile(scratch_.Path("more"), Pattern(5000, 3));
+  EXPECT_TRUE(testing::RunHfsutils(scratch_.Path(""), copy,
+                                   {"hcopy -r " + ShellQuote(scratch_.Path("more")) + " :Many:more",
+                                    "hmkdir :Many:Newer"}));
+}
+
+TEST_F(VolumeEditTest, DeletingEverythingFreesTheLeavesAndBlocks) {
+  Editor edit(ctx());
+  const std::uint16_t freeBlocks = GetU16(ctx().volume.mdb, mdb::drFreeBks);
+  const std::set<std::string> before = HfsutilsListing();
+  std::uint32_t folder = 0;
+  ASSERT_EQ(edit.MakeFolder(kRootDirId, "Gone", &folder), CatalogEditStatus::kDone);
+  const std::vector<std::string> names = Names(150, 2);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    ASSERT_EQ(edit.MakeFile(folder, names[i], Pattern(i % 4 == 0 ? 1500 : 0, 1)), CatalogEditStatus::kDone);
+  }
+  const std::uint32_t grownFree = GetU16(ctx().volume.mdb, mdb::drFreeBks);
+  ExpectSound();
+
+  for (const std::string& name : Names(150, 3)) ASSERT_EQ(edit.DeleteFile(folder, name), CatalogEditStatus::kDone);
+  ASSERT_EQ(DeleteCatalogRecord(ctx(), folder, ""), CatalogEditStatus::kDone);  // the thread
+  ASSERT_EQ(DeleteCatalogRecord(ctx(), kRootDirId, "Gone"), CatalogEditStatus::kDone);
+  edit.Count(mdb::drDirCnt, -1);
+  edit.Count16(mdb::drNmRtDirs, -1);
+  edit.AddValence(kRootDirId, -1);
+
+  TreeWorkFile& tree = ctx().volume.catalog;
+  EXPECT_EQ(GetU32(tree.header, header::bthNRecs), 2u);  // the root's record and thread
+  EXPECT_EQ(GetU16(tree.header, header::bthDepth), 1);
+  EXPECT_EQ(GetU32(tree.header, header::bthFree), GetU32(tree.header, header::bthNNodes) - 2);
+  // The data blocks are back; the catalog keeps its grown size.
+  EXPECT_GT(GetU16(ctx().volume.mdb, mdb::drFreeBks), grownFree);
+  EXPECT_LT(GetU16(ctx().volume.mdb, mdb::drFreeBks), freeBlocks);
+  ExpectSound();
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_EQ(HfsutilsListing(), before);
+}
+
+TEST_F(VolumeEditTest, TheCatalogGrowsThroughOverflowExtentsWhenFreeSpaceIsScattered) {
+  // Free space in runs of 10 blocks between one-block files: each growth
+  // gets a new extent, and the fourth goes into the extents tree.
+  Editor edit(ctx());
+  std::vector<BlockExtent> gaps;
+  for (int i = 0; i < 6; ++i) {
+    gaps.push_back(*AllocateBlocks(ctx(), 10));
+    ASSERT_EQ(edit.MakeFile(kRootDirId, "pin " + std::to_string(i), Pattern(300, i)), CatalogEditStatus::kDone);
+  }
+  for (const BlockExtent& gap : gaps) {
+    std::array<std::uint8_t, 12> record{};
+    PutU16(record, 0, gap.startBlock);
+    PutU16(record, 2, gap.blockCount);
+    FreeExtentRecord(ctx(), record);
+  }
+  std::uint32_t folder = 0;
+  ASSERT_EQ(edit.MakeFolder(kRootDirId, "Spread", &folder), CatalogEditStatus::kDone);
+  const std::vector<std::string> names = Names(120, 4);
+  for (const std::string& name : names) ASSERT_EQ(edit.MakeFile(folder, name, {}), CatalogEditStatus::kDone);
+
+  EXPECT_NE(GetU16(ctx().volume.mdb, mdb::drCTExtRec + 10), 0);  // all three header extents used
+  const std::uint32_t inHeader = GetU16(ctx().volume.mdb, mdb::drCTExtRec + 2) +
+                                 GetU16(ctx().volume.mdb, mdb::drCTExtRec + 6) +
+                                 GetU16(ctx().volume.mdb, mdb::drCTExtRec + 10);
+  EXPECT_TRUE(FindExtentRecord(ctx(), kCatalogFileId, static_cast<std::uint16_t>(inHeader), kDataFork));
+  ExpectSound();
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+
+  std::set<std::string> expected{":Spread"};
+  for (int i = 0; i < 6; ++i) expected.insert(":pin " + std::to_string(i));
+  for (const std::string& name : names) expected.insert(":Spread:" + name);
+  EXPECT_EQ(HfsutilsListing(), expected);
+  Mount();  // the catalog copied back through its overflow record
+  ExpectSound();
+  EXPECT_TRUE(FindCatalogRecord(ctx().volume.catalog, names.back(), kWantFile, folder));
+}
+
+TEST_F(VolumeEditTest, AFullVolumeRefusesCatalogGrowthAndKeepsEverythingElse) {
+  Editor edit(ctx());
+  std::uint32_t folder = 0;
+  ASSERT_EQ(edit.MakeFolder(kRootDirId, "Kept", &folder), CatalogEditStatus::kDone);
+  std::vector<BlockExtent> filler;
+  while (std::optional<BlockExtent> e = AllocateBlocks(ctx(), 0xFFFF)) filler.push_back(*e);
+  while (std::optional<BlockExtent> e = AllocateBlocks(ctx(), 1)) filler.push_back(*e);
+  EXPECT_EQ(v_->ui.boxes.back(), "Not enough space on the volume.");
+
+  std::vector<std::string> kept;
+  CatalogEditStatus status = CatalogEditStatus::kDone;
+  for (const std::string& name : Names(200, 5)) {
+    const std::vector<std::uint8_t> snapshot = testing::ReadWholeFile(ctx().volume.catalog.path);
+    const NodeBuffer header = ctx().volume.catalog.header;
+    status = edit.MakeFile(folder, name, {});
+    if (status != CatalogEditStatus::kDone) {
+      EXPECT_EQ(testing::ReadWholeFile(ctx().volume.catalog.path), snapshot);
+      EXPECT_EQ(ctx().volume.catalog.header, header);
+      break;
+    }
+    kept.push_back(name);
+  }
+  EXPECT_EQ(status, CatalogEditStatus::kNoRoom);
+  EXPECT_EQ(v_->ui.boxes.back(), "Error trying to extend catalog.");
+  EXPECT_FALSE(kept.empty());
+
+  for (const BlockExtent& e : filler) {
+    std::array<std::uint8_t, 12> record{};
+    PutU16(record, 0, e.startBlock);
+    PutU16(record, 2, e.blockCount);
+    FreeExtentRecord(ctx(), record);
+  }
+  ExpectSound();
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  std::set<std::string> expected{":Kept"};
+  for (const std::string& name : kept) expected.insert(":Kept:" + name);
+  EXPECT_EQ(HfsutilsListing(), expected);
+}
+
+TEST_F(VolumeEditTest, AFlushThatCannotWriteSaysWhat) {
+  v_ = std::make_unique<MountedVolume>(image_, true);  // a write-protected medium
+  ASSERT_GT(v_->Mount(), 0);
+  Editor edit(ctx());
+  ASSERT_EQ(edit.MakeFile(kRootDirId, "lost", {}), CatalogEditStatus::kDone);
+  const FlushStatus status = FlushVolume(ctx());
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(status.notWritten & (kFlushVolumeHeader | kFlushCatalogTree), kFlushVolumeHeader | kFlushCatalogTree);
+  EXPECT_EQ(status.notWritten & kFlushIndex, 0u);
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,321 @@
+// The volume check on good volumes (made by hfsutils, and real Apple
+// disks), and on copies with one thing damaged, each giving exactly the
+// findings that damage calls for.
+#include "maintenance/check_volume.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <random>
+
+#include "base/big_endian.h"
+#include "hfs/bitmap.h"
+#include "hfs/btree.h"
+#include "hfs/catalog_record.h"
+#include "hfs/catalog_search.h"
+#include "hfs/volume_header.h"
+#include "hfs/work_file.h"
+#include "support/hfs_nodes.h"
+#include "support/hfs_volume.h"
+#include "support/scratch_files.h"
+
+namespace tarvo {
+namespace {
+
+using testing::MacBinaryFile;
+using testing::MountedVolume;
+using testing::ReadFileRange;
+using testing::RecordBytes;
+using testing::RunHfsutils;
+using testing::ScratchDir;
+using testing::ShellQuote;
+using testing::WriteWholeFile;
+
+std::string Text(const CheckReport& report) {
+  std::string text;
+  for (const std::string& line : CheckReportLines(report)) text += line + "\n";
+  return text;
+}
+
+std::string Id(std::uint32_t id) { return std::to_string(id); }
+
+// Rewrites the current catalog node (after a search) with the change.
+void EditNode(TreeWorkFile& tree, const std::function<void(NodeBuffer&)>& change) {
+  change(tree.node);
+  ASSERT_TRUE(WriteNode(tree, tree.nodeNumber, tree.node));
+}
+
+// A 1 MB volume (512-byte blocks) filled with 16 KB files, every other one
+// deleted, then two big files that land in the holes: "Both" (resource
+// fork of 200 KB) and "Big2" (data fork of 100 KB), both with overflow
+// extents, the smaller ID's resource fork keyed before the larger ID's
+// data fork. A chain of nested folders, one named in Mac Roman.
+class CheckVolumeTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    scratch_ = new ScratchDir;
+    image_ = scratch_->Path("frag.img");
+    const std::string home = scratch_->Path("");
+    ASSERT_TRUE(testing::MakeHfsVolume(home, image_, "Frag", 1024));
+    std::vector<std::uint8_t> chunk(16384, 0x5A), big(100000, 0xA5), rsrc(204800, 0x3C);
+    WriteWholeFile(scratch_->Path("s.bin"), chunk);
+    WriteWholeFile(scratch_->Path("big2.bin"), big);
+    WriteWholeFile(scratch_->Path("both.bin"), MacBinaryFile("Both", "APPL", "TEST", {1, 2, 3}, rsrc));
+    std::vector<std::string> fill{"hmkdir :F"}, holes;
+    for (int i = 0; i < 60; ++i) {
+      char name[8];
+      std::snprintf(name, sizeof name, ":F:s%02d", i);
+      fill.push_back("hcopy -r " + ShellQuote(scratch_->Path("s.bin")) + " " + name);
+      if (i % 2 == 0) holes.push_back(std::string("hdel ") + name);
+    }
+    fill.insert(fill.end(), holes.begin(), holes.end());
+    std::string deep = "";
+    for (int level = 1; level <= 8; ++level) {
+      deep += ":D" + std::to_string(level);
+      fill.push_back("hmkdir " + deep);
+    }
+    fill.push_back("hmkdir " + ShellQuote(":\x80rger"));
+    fill.push_back("hcopy -r " + ShellQuote(scratch_->Path("s.bin")) + " " + deep + ":deep");
+    fill.push_back("hcopy -m " + ShellQuote(scratch_->Path("both.bin")) + " :Both");
+    fill.push_back("hcopy -r " + ShellQuote(scratch_->Path("big2.bin")) + " :Big2");
+    ASSERT_TRUE(RunHfsutils(home, image_, fill));
+  }
+  static void TearDownTestSuite() { delete scratch_; }
+
+  void SetUp() override {
+    v_ = std::make_unique<MountedVolume>(image_);
+    ASSERT_GT(v_->Mount(), 0);
+  }
+
+  TreeWorkFile& catalog() { return v_->ctx.volume.catalog; }
+  std::array<std::uint8_t, 512>& mdb() { return v_->ctx.volume.mdb; }
+  CatalogRecord Find(std::string_view name, int type, std::uint32_t parent = kRootDirId) {
+    const FoundRecord found = FindCatalogRecord(catalog(), name, type, parent);
+    EXPECT_TRUE(found) << name;
+    return *ReadCatalogRecord(found.record);
+  }
+  std::string Check() { return Text(CheckVolume(v_->ctx)); }
+
+  static ScratchDir* scratch_;
+  static std::string image_;
+  std::unique_ptr<MountedVolume> v_;
+};
+
+ScratchDir* CheckVolumeTest::scratch_ = nullptr;
+std::string CheckVolumeTest::image_;
+
+TEST_F(CheckVolumeTest, AVolumeMadeByHfsutilsIsClean) {
+  EXPECT_EQ(Check(), "Volume check: no problems found.\n");
+  // The volume does exercise overflow extents of both forks and an index.
+  EXPECT_GE(GetU32(v_->ctx.volume.extents.header, header::bthNRecs), 4u);
+  EXPECT_GE(GetU16(catalog().header, header::bthDepth), 2);
+  // The check leaves the catalog's current node as it was.
+  const FoundRecord found = FindCatalogRecord(catalog(), "Big2", kWantFile, kRootDirId);
+  ASSERT_TRUE(found);
+  const NodeBuffer before = catalog().node;
+  CheckVolume(v_->ctx);
+  EXPECT_EQ(catalog().node, before);
+}
+
+TEST(CheckRealVolumes, EveryRealVolumeIsClean) {
+  ScratchDir dir;
+  const std::string fixtures = TARVO_FIXTURES_DIR "/";
+  WriteWholeFile(dir.Path("dc42.dsk"), ReadFileRange(fixtures + "ara-installer-disk1-dc42.image", 84, 819200));
+  WriteWholeFile(dir.Path("apm.dsk"), ReadFileRange(fixtures + "apm-prodos-hfs-cp2.iso", 1604 * 512, 1600 * 512));
+  for (const std::string& image : {fixtures + "sys75-disk-tools-1440k.dsk", fixtures + "excel30-folder-nested.img",
+                                   fixtures + "gsos-simple-800k.dsk", fixtures + "sys607-system-tools-tagtail.dsk",
+                                   dir.Path("dc42.dsk"), dir.Path("apm.dsk")}) {
+    MountedVolume v(image);
+    ASSERT_GT(v.Mount(), 0) << image;
+    EXPECT_EQ(Text(CheckVolume(v.ctx)), "Volume check: no problems found.\n") << image;
+  }
+}
+
+TEST_F(CheckVolumeTest, WrongValence) {
+  const CatalogRecord folder = Find("F", kWantDirectory);
+  EditNode(catalog(), [&](NodeBuffer&) { PutU16(folder.data, dirrec::dirVal, 31); });
+  EXPECT_EQ(Check(), "Catalog: folder \"F\" (ID " + Id(DirectoryId(folder)) + ") has valence 31, but holds 30 items\n");
+}
+
+TEST_F(CheckVolumeTest, MissingThread) {
+  const CatalogRecord folder = Find("D1", kWantDirectory);
+  const std::uint32_t id = DirectoryId(folder);
+  ASSERT_TRUE(FindCatalogRecord(catalog(), "*", kWantThread, id));
+  ASSERT_GT(catalog().recordIndex, 0) << "the thread must not head its leaf";
+  EditNode(catalog(), [&](NodeBuffer& node) {
+    std::vector<RecordBytes> kept;
+    const std::uint16_t count = NodeRecordCount(node);
+    for (std::uint16_t i = 0; i < count; ++i) {
+      const std::size_t from = GetU16(node, OffsetSlot(i)), to = GetU16(node, OffsetSlot(i + 1));
+      if (i != catalog().recordIndex) kept.emplace_back(node.begin() + from, node.begin() + to);
+    }
+    const std::uint32_t back = GetU32(node, node::ndBLink);
+    node = testing::BuildNode(kLeafNode, 1, NodeForwardLink(node), kept);
+    PutU32(node, node::ndBLink, back);
+    DecrementU32(catalog().header, header::bthNRecs);
+  });
+  EXPECT_EQ(Check(), "Catalog: folder \"D1\" (ID " + Id(id) + ") has no thread record\n");
+}
+
+TEST_F(CheckVolumeTest, SwappedKeys) {
+  ASSERT_TRUE(FindCatalogRecord(catalog(), "s05", kWantFile, DirectoryId(Find("F", kWantDirectory))));
+  const std::uint16_t index = catalog().recordIndex;
+  ASSERT_GT(index, 0);
+  ASSERT_LT(index + 1, NodeRecordCount(catalog().node));
+  const std::uint32_t node = catalog().nodeNumber;
+  EditNode(catalog(), [&](NodeBuffer& n) {
+    Bytes first = *RecordAt(n, index), second = *RecordAt(n, index + 1);
+    ASSERT_EQ(GetU8(second, 9), '7');  // "s07"
+    std::swap(first[9], second[9]);
+  });
+  EXPECT_EQ(Check(), "Catalog node " + Id(node) + " record " + Id(index + 1) +
+                         ": the key does not sort after the key before it\n");
+}
+
+TEST_F(CheckVolumeTest, CyclicLeafChain) {
+  const std::uint32_t first = GetU32(catalog().header, header::bthFNode);
+  const std::uint32_t last = GetU32(catalog().header, header::bthLNode);
+  ASSERT_TRUE(ReadNode(catalog(), last));
+  EditNode(catalog(), [&](NodeBuffer& n) { PutU32(n, node::ndFLink, first); });
+  EXPECT_EQ(Check(), "Catalog node " + Id(last) + ": ndFLink is " + Id(first) +
+                         ", expected 0\n"
+                         "Catalog tree: the leaf chain from bthFNode loops back to node " +
+                         Id(first) + "\n");
+}
+
+TEST_F(CheckVolumeTest, BitmapBitClearedUnderAFile) {
+  const CatalogRecord big = Find("Big2", kWantFile);
+  const std::uint16_t block = GetU16(DataExtents(big), 0) + 1;
+  ASSERT_EQ(LoadBitmap(v_->ctx), 0);
+  v_->ctx.volume.bitmap[block / 8] &= static_cast<std::uint8_t>(~(0x80 >> (block % 8)));
+  const std::uint16_t free = GetU16(mdb(), mdb::drFreeBks);
+  EXPECT_EQ(Check(), "Bitmap: used by file \"Big2\" (ID " + Id(FileId(big)) +
+                         "), data fork but free in the bitmap: block " + Id(block) + "\nVolume header: drFreeBks is " +
+                         Id(free) + ", the bitmap has " + Id(free + 1) + " free blocks\n");
+}
+
+TEST_F(CheckVolumeTest, HeaderCountersOffByOne) {
+  const std::uint16_t free = GetU16(mdb(), mdb::drFreeBks);
+  IncrementU16(mdb(), mdb::drFreeBks);
+  IncrementU32(mdb(), mdb::drFilCnt);
+  DecrementU16(mdb(), mdb::drNmRtDirs);
+  PutU32(mdb(), mdb::drNxtCNID, FileId(Find("Big2", kWantFile)));
+  EXPECT_EQ(Check(),
+            "Volume header: drFilCnt is 34, the catalog holds 33 files\n"
+            "Volume header: drNmRtDirs is 2, the root folder holds 3 folders\n"
+            "Volume header: drNxtCNID is " +
+                Id(GetU32(mdb(), mdb::drNxtCNID)) + ", but ID " + Id(GetU32(mdb(), mdb::drNxtCNID)) +
+                " is in use\n"
+                "Volume header: drFreeBks is " +
+                Id(free + 1) + ", the bitmap has " + Id(free) + " free blocks\n");
+}
+
+TEST_F(CheckVolumeTest, ExtentOverlappingTheCatalog) {
+  const CatalogRecord file = Find("s01", kWantFile, DirectoryId(Find("F", kWantDirectory)));
+  const std::uint16_t start = GetU16(DataExtents(file), 0);
+  const std::uint16_t catalogStart = GetU16(mdb(), mdb::drCTExtRec);
+  // Its whole fork becomes two blocks at the catalog's start.
+  EditNode(catalog(), [&](NodeBuffer&) {
+    PutU16(DataExtents(file), 0, catalogStart);
+    PutU16(DataExtents(file), 2, 2);
+    PutU32(file.data, filrec::filPyLen, 1024);
+    PutU32(file.data, filrec::filLgLen, 1000);
+  });
+  const std::string range = Id(catalogStart) + "-" + Id(catalogStart + 1);
+  EXPECT_EQ(Check(), "File \"s01\" (ID " + Id(FileId(file)) + "), data fork and the catalog file both use blocks " +
+                         range + "\nBitmap: marked in use but part of no file (lost): blocks " + Id(start) + "-" +
+                         Id(start + 31) + "\n");
+}
+
+TEST_F(CheckVolumeTest, ForkLengthsAgainstTheExtents) {
+  const CatalogRecord file = Find("Both", kWantFile);
+  const std::uint32_t physical = GetU32(file.data, filrec::filRPyLen);
+  const std::uint32_t dataPhysical = GetU32(file.data, filrec::filPyLen);
+  EditNode(catalog(), [&](NodeBuffer&) {
+    PutU32(file.data, filrec::filRPyLen, physical + 512);
+    PutU32(file.data, filrec::filLgLen, dataPhysical + 1);
+  });
+  const std::string owner = "File \"Both\" (ID " + Id(FileId(file)) + "), ";
+  EXPECT_EQ(Check(), owner + "data fork: logical length " + Id(dataPhysical + 1) + " exceeds physical length " +
+                         Id(dataPhysical) + "\n" + owner + "resource fork: length " + Id(physical + 512) +
+                         ", but its extents hold " + Id(physical) + " bytes\n");
+}
+
+TEST_F(CheckVolumeTest, ThreadThatNamesAnotherParent) {
+  const std::uint32_t d1 = DirectoryId(Find("D1", kWantDirectory));
+  const std::uint32_t d2 = DirectoryId(Find("D2", kWantDirectory, d1));
+  ASSERT_TRUE(FindCatalogRecord(catalog(), "*", kWantThread, d2));
+  EditNode(catalog(), [&](NodeBuffer&) {
+    const CatalogRecord thread = *ReadCatalogRecord(*RecordAt(catalog().node, catalog().recordIndex));
+    PutU32(thread.data, thdrec::thdParID, kRootDirId);
+    PutU8(thread.data, thdrec::thdCName + 2, 'X');
+  });
+  EXPECT_EQ(Check(), "Catalog: the thread of \"D2\" (ID " + Id(d2) + ") gives parent 2, the record lies in " + Id(d1) +
+                         "\nCatalog: the thread of \"D2\" (ID " + Id(d2) + ") gives the name \"DX\"\n");
+}
+
+TEST_F(CheckVolumeTest, OverflowExtentsOfNoFork) {
+  // Big2 has the highest ID: its last overflow record is the tree's last,
+  // and stays in order when it moves to an unused ID.
+  const CatalogRecord big = Find("Big2", kWantFile);
+  const std::uint32_t physical = GetU32(big.data, filrec::filPyLen);
+  OpenExtentsWorkFile(v_->ctx);
+  TreeWorkFile& extents = v_->ctx.volume.extents;
+  ASSERT_TRUE(ReadNode(extents, GetU32(extents.header, header::bthLNode)));
+  const std::uint16_t last = NodeRecordCount(extents.node) - 1;
+  const Bytes record = *RecordAt(extents.node, last);
+  ASSERT_EQ(GetU32(record, 2), FileId(big));
+  std::string lost;
+  std::uint32_t blocks = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::uint16_t start = GetU16(record, 8 + 4 * i), count = GetU16(record, 10 + 4 * i);
+    if (count == 0) continue;
+    blocks += count;
+    lost += "Bitmap: marked in use but part of no file (lost): " +
+            (count == 1 ? "block " + Id(start) : "blocks " + Id(start) + "-" + Id(start + count - 1)) + "\n";
+  }
+  PutU32(record, 2, 9999);
+  EditNode(extents, [](NodeBuffer&) {});
+  EXPECT_EQ(Check(), "File \"Big2\" (ID " + Id(FileId(big)) + "), data fork: length " + Id(physical) +
+                         ", but its extents hold " + Id(physical - blocks * 512) + " bytes\nExtents node " +
+                         Id(extents.nodeNumber) + " record " + Id(last) +
+                         ": the extents of file ID 9999, data fork from fork block " + Id(GetU16(record, 6)) +
+                         " are not part of the fork\n" + lost);
+}
+
+// Random bytes in catalog and extents nodes, and in the header records:
+// the check ends, finds something, and never reads outside a node. Every
+// other round only flips a few bytes here and there, so that damaged but
+// readable records reach the catalog and allocation checks too.
+TEST_F(CheckVolumeTest, GarbageInTheTreesIsReportedNotFatal) {
+  std::mt19937 random(1234);
+  for (int round = 0; round < 60; ++round) {
+    v_ = std::make_unique<MountedVolume>(image_);
+    ASSERT_GT(v_->Mount(), 0);
+    OpenExtentsWorkFile(v_->ctx);
+    const bool wholeNodes = round % 2 == 0;
+    for (TreeWorkFile* tree : {&v_->ctx.volume.catalog, &v_->ctx.volume.extents}) {
+      const std::uint32_t nodes = WorkFileNodeCount(*tree);
+      std::uint32_t target = GetU32(tree->header, header::bthRoot);  // first the root, then any node
+      for (int k = 0; k < 1 + round % 4; ++k, target = 1 + random() % (nodes - 1)) {
+        ASSERT_TRUE(ReadNode(*tree, target));
+        NodeBuffer garbage = tree->node;
+        for (std::size_t i = 0; i < garbage.size(); ++i) {
+          if (wholeNodes || random() % 64 == 0) garbage[i] = static_cast<std::uint8_t>(random());
+        }
+        if (round % 3 == 0) PutU16(garbage, node::ndNRecs, static_cast<std::uint16_t>(random() % 20));
+        ASSERT_TRUE(WriteNode(*tree, target, garbage));
+      }
+      for (std::size_t i = header::bthDepth; round % 5 == 0 && i < header::bthFree + 4; ++i) {
+        if (random() % 4 == 0) tree->header[i] = static_cast<std::uint8_t>(random());
+      }
+    }
+    const bool clean = CheckVolume(v_->ctx).clean();
+    EXPECT_TRUE(!wholeNodes || !clean) << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace tarvo

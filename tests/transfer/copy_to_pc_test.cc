@@ -1,0 +1,328 @@
+// Copies to the PC from a volume written by hfsutils: names, bytes and dates
+// on the PC in each copy and naming mode, folders, numbering, renaming on
+// the fly, the output port and the abort.
+#include "transfer/copy_to_pc.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+#include "device/fault_bus.h"
+#include "hfs/catalog_record.h"
+#include "hfs/catalog_search.h"
+#include "support/hfs_volume.h"
+#include "support/scratch_files.h"
+#include "transfer/macbinary.h"
+#include "ui/dispatcher.h"
+#include "ui/listing.h"
+
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScratchDir;
+using testing::ShellQuote;
+using Data = std::vector<std::uint8_t>;
+
+Data Pattern(std::size_t n, int seed) {
+  Data d(n);
+  for (std::size_t i = 0; i < n; ++i) d[i] = static_cast<std::uint8_t>((i * 7 + seed) ^ (i >> 8));
+  return d;
+}
+
+const Data kReadMeData = {'h', 'e', 'l', 'l', 'o', '\n'};
+const Data kReadMeRsrc = Pattern(300, 1);
+const Data kReportData = Pattern(1000, 2);
+const Data kNoDataRsrc = Pattern(10, 3);
+const Data kDeepData = Pattern(700, 4);
+
+// The process's current directory for the life of the object.
+class InDirectory {
+ public:
+  explicit InDirectory(const fs::path& dir) : saved_(fs::current_path()) { fs::current_path(dir); }
+  ~InDirectory() { fs::current_path(saved_); }
+
+ private:
+  fs::path saved_;
+};
+
+// The volume (1 MB, 512-byte blocks):
+//   Read me.txt          TEXT ttxt, both forks
+//   Annual report 1996   XLS5 XCEL, data only
+//   No data              APPL ????, resource fork only
+//   big                  12000 bytes in many extents (holes left by deletes)
+//   ..                   a file
+//   Sub:                 Sub:Inner:deep, Sub:..: (a folder) with Sub:..:inside
+//   Empty:               no items
+class CopyToPcTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("TZ", "EST5EDT", 1);
+    tzset();
+    dir_ = new ScratchDir;
+    built_ = Build();
+    builtAt_ = std::time(nullptr);
+  }
+  static void TearDownTestSuite() {
+    delete dir_;
+    unsetenv("TZ");
+    tzset();
+  }
+
+  static bool Build() {
+    const std::string home = dir_->Path("");
+    image_ = dir_->Path("v.img");
+    if (!testing::MakeHfsVolume(home, image_, "Copies", 1024)) return false;
+    auto put = [](const std::string& name, const Data& bytes) {
+      testing::WriteWholeFile(dir_->Path(name), bytes);
+      return ShellQuote(dir_->Path(name));
+    };
+    const std::string readMe = put("readme.bin", testing::MacBinaryFile("Read me.txt", "TEXT", "ttxt", kReadMeData,
+                                                                         kReadMeRsrc));
+    const std::string report = put("report.bin", testing::MacBinaryFile("Annual report 1996", "XLS5", "XCEL",
+                                                                         kReportData, {}));
+    const std::string noData = put("nodata.bin", testing::MacBinaryFile("No data", "APPL", "????", {}, kNoDataRsrc));
+    const std::string deep = put("deep", kDeepData);
+    big_ = Pattern(12000, 5);
+    const std::string big = put("big", big_);
+    std::vector<std::string> commands = {"hcopy -m " + readMe + " ':Read me.txt'",
+                                         "hcopy -m " + report + " ':Annual report 1996'",
+                                         "hcopy -m " + noData + " ':No data'",
+                                         "hmkdir :Sub", "hmkdir :Sub:Inner", "hmkdir ':Sub:..'", "hmkdir :Empty",
+                                         "hcopy -r " + deep + " :Sub:Inner:deep",
+                                         "hcopy -r " + deep + " ':Sub:..:inside'", "hcopy -r " + deep + " ':..'"};
+    // Fill the volume with one-block files and a filler, then free every
+    // other small file: the big file can only lie in many small extents.
+    const std::string block = put("block", Pattern(500, 6));
+    for (int i = 0; i < 60; ++i) commands.push_back("hcopy -r " + block + " :f" + std::to_string(i));
+    const std::string filler = ShellQuote(dir_->Path("filler"));
+    commands.push_back("head -c $(( $(hvol | sed -n 's/Volume has \\([0-9]*\\) bytes free/\\1/p') - 2048 )) "
+                       "/dev/zero > " + filler + " && hcopy -r " + filler + " :filler");
+    for (int i = 0; i < 60; i += 2) commands.push_back("hdel :f" + std::to_string(i));
+    commands.push_back("hcopy -r " + big + " :big");
+    for (int i = 1; i < 60; i += 2) commands.push_back("hdel :f" + std::to_string(i));
+    commands.push_back("hdel :filler");
+    return testing::RunHfsutils(home, image_, commands);
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(built_);
+    volume_ = std::make_unique<testing::MountedVolume>(image_);
+    ASSERT_GT(volume_->Mount(), 0);
+    ctx().settings.namingMode = NamingMode::kLong;
+    ctx().settings.longNamesAvailable = true;
+    out_ = fs::path(scratch_.Path("out"));
+    fs::create_directory(out_);
+  }
+
+  Context& ctx() { return volume_->ctx; }
+  ScriptedUi& ui() { return volume_->ui; }
+  Data Read(const std::string& name) { return testing::ReadWholeFile((out_ / name).string()); }
+  int Copy(const std::string& pattern) {
+    InDirectory in(out_);
+    return CopyMatchingItems(ctx(), pattern);
+  }
+  void Mode(std::uint16_t copyMode) { ctx().settings.modeFlags = copyMode; }
+
+  static ScratchDir* dir_;
+  static std::string image_;
+  static Data big_;
+  static bool built_;
+  static std::time_t builtAt_;
+  std::unique_ptr<testing::MountedVolume> volume_;
+  ScratchDir scratch_;
+  fs::path out_;
+};
+
+ScratchDir* CopyToPcTest::dir_ = nullptr;
+std::string CopyToPcTest::image_;
+Data CopyToPcTest::big_;
+bool CopyToPcTest::built_ = false;
+std::time_t CopyToPcTest::builtAt_ = 0;
+
+TEST_F(CopyToPcTest, DataForksUnderLongNamesWithTheirDates) {
+  EXPECT_EQ(Copy("*"), 0);
+  EXPECT_EQ(Read("Read me.txt"), kReadMeData);
+  EXPECT_EQ(Read("Annual report 1996.xls"), kReportData);
+  EXPECT_EQ(Read("big.txt"), big_);
+  // ... which the first extent record does not cover: the rest came
+  // through the extents tree.
+  const FoundRecord found = FindCatalogRecord(ctx().volume.catalog, "big", kWantFile, kRootDirId);
+  ASSERT_TRUE(found);
+  const std::optional<CatalogRecord> big = ReadCatalogRecord(found.record);
+  ASSERT_TRUE(big);
+  const ConstBytes first = DataExtents(*big);
+  const std::uint32_t covered = GetU16(first, 2) + GetU16(first, 6) + GetU16(first, 10);
+  EXPECT_LT(covered * ctx().volume.allocBlockSize, big_.size());
+  EXPECT_FALSE(fs::exists(out_ / "No data.txt"));
+  EXPECT_EQ(ui().messages, std::vector<std::string>{"File No data has no data fork."});
+  // hfsutils stored the big file's date as its local wall-clock time (five
+  // hours behind UTC); the PC file's time is that moment again.
+  struct stat info {};
+  ASSERT_EQ(stat((out_ / "big.txt").c_str(), &info), 0);
+  EXPECT_LE(std::abs(static_cast<long>(info.st_mtime - builtAt_)), 600L);
+}
+
+TEST_F(CopyToPcTest, FoldersCopyRecursivelyAndStayInside) {
+  EXPECT_EQ(Copy("Sub"), 0);
+  EXPECT_EQ(Read("Sub/Inner/deep.txt"), kDeepData);
+  EXPECT_EQ(Read("Sub/__/inside.txt"), kDeepData);  // the folder ".."
+  EXPECT_EQ(Copy(".."), 0);
+  EXPECT_EQ(Read("..txt"), kDeepData);  // the file ".." of the root
+  EXPECT_EQ(Copy("Empty"), 0);
+  EXPECT_TRUE(fs::is_directory(out_ / "Empty"));
+  // Nothing beside the target directory.
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(out_.parent_path())) ++entries;
+  EXPECT_EQ(entries, 1);
+  EXPECT_EQ(Copy("Nothing*"), -1);
+}
+
+TEST_F(CopyToPcTest, ShortNamesAndResourceForks) {
+  ctx().settings.namingMode = NamingMode::kShort;
+  ctx().settings.modeFlags = kCopyResource | kFilesOnly;
+  EXPECT_EQ(Copy("*"), 0);
+  EXPECT_EQ(Read("README.txt"), kReadMeRsrc);
+  EXPECT_EQ(Read("NODATA.com"), kNoDataRsrc);  // APPL
+  EXPECT_FALSE(fs::exists(out_ / "ANNUALRE.xls"));
+  EXPECT_FALSE(fs::exists(out_ / "SUB"));  // files only
+  ctx().settings.modeFlags = kCopyData;
+  ctx().settings.longNamesAvailable = false;  // folders follow the file system
+  EXPECT_EQ(Copy("Sub"), 0);
+  EXPECT_EQ(Read("SUB/INNER/DEEP.txt"), kDeepData);
+}
+
+TEST_F(CopyToPcTest, MacBinaryReadsBackThroughOurReader) {
+  Mode(kCopyMacBinary);
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  const Data file = Read("Read me.txt");
+  MacBinaryInfo info;
+  ASSERT_EQ(ParseMacBinaryHeader(file, file.size(), info), MacBinaryCheck::kAccepted);
+  EXPECT_EQ(info.name, "Read me.txt");
+  EXPECT_EQ(info.type + info.creator, "TEXTttxt");
+  ASSERT_EQ(info.dataLength, kReadMeData.size());
+  ASSERT_EQ(info.resourceLength, kReadMeRsrc.size());
+  EXPECT_EQ(Data(file.begin() + 128, file.begin() + 128 + 6), kReadMeData);
+  EXPECT_EQ(Data(file.begin() + static_cast<long>(info.resourceOffset), file.end()), kReadMeRsrc);
+  // The file without a data fork is copied too in this mode.
+  EXPECT_EQ(Copy("No data"), 0);
+  EXPECT_TRUE(ui().messages.empty());
+}
+
+TEST_F(CopyToPcTest, ClashingNamesAreNumberedAndNothingIsOverwritten) {
+  ctx().settings.copiedFileCount = 40;  // the copies are numbers 41, 42 ("01a") and 43
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  testing::WriteWholeFile((out_ / "Read me.01a").string(), Data{'k', 'e', 'e', 'p'});
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Read("Read me.txt"), kReadMeData);
+  EXPECT_EQ(Read("Read me.01a"), (Data{'k', 'e', 'e', 'p'}));
+  EXPECT_EQ(Read("Read me.01b"), kReadMeData);
+  EXPECT_EQ(Read("Read me.01c"), kReadMeData);
+}
+
+TEST_F(CopyToPcTest, RenamingOnTheFly) {
+  ctx().settings.namingMode = NamingMode::kOnTheFly;
+  ui().answers = {"../../escaped.bin", "cancel", "escaped.bin"};
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Read("escaped.bin"), kReadMeData);
+  EXPECT_EQ(Copy("Read me.txt"), 0);  // cancelled
+  testing::WriteWholeFile((out_ / "escaped.bin").string(), Data{'x'});
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Read("escaped.bin"), Data{'x'});
+  EXPECT_EQ(ui().messages, std::vector<std::string>{"escaped.bin already exists. Aborting the copy..."});
+  EXPECT_EQ(ui().dialogs, (std::vector<std::string>{"DLG_NOMD", "DLG_NOMD", "DLG_NOMD"}));
+}
+
+TEST_F(CopyToPcTest, FolderThatCannotBeMadeIsSkipped) {
+  testing::WriteWholeFile((out_ / "Sub").string(), Data{'f'});
+  EXPECT_EQ(Copy("Sub"), 0);
+  ASSERT_EQ(ui().messages.size(), 1u);
+  EXPECT_NE(ui().messages[0].find("Sub"), std::string::npos);
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(out_)) ++entries;
+  EXPECT_EQ(entries, 1);
+}
+
+TEST_F(CopyToPcTest, PortsTakeTheContentWithoutNameOrDate) {
+  const std::string port = scratch_.Path("lpt2");
+  setenv("TARVO_LPT2", port.c_str(), 1);
+  ctx().settings.outputPort = 2;
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  Data twice = kReadMeData;
+  twice.insert(twice.end(), kReadMeData.begin(), kReadMeData.end());
+  EXPECT_EQ(testing::ReadWholeFile(port), twice);
+  EXPECT_TRUE(fs::is_empty(out_));
+
+  const std::string fifo = scratch_.Path("com1");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  setenv("TARVO_COM1", fifo.c_str(), 1);
+  ctx().settings.outputPort = 4;
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  Data got(64);
+  got.resize(static_cast<std::size_t>(std::max<ssize_t>(read(reader, got.data(), got.size()), 0)));
+  close(reader);
+  EXPECT_EQ(got, kReadMeData);
+  unsetenv("TARVO_LPT2");
+  unsetenv("TARVO_COM1");
+}
+
+TEST_F(CopyToPcTest, SelectionThroughTheMenuWithTheTargetDialog) {
+  LoadListing(ctx());
+  ASSERT_EQ(SelectMatching(ctx().listing, "Read me.txt"), 1);
+  ASSERT_EQ(SelectMatching(ctx().listing, "Sub"), 1);
+  ASSERT_TRUE(OpenLogForCreate(ctx().log, scratch_.Path("copy.log")));
+  ui().answers = {"new", "Made", "ok"};
+  {
+    InDirectory in(out_);
+    DispatchCommand(ctx(), 106);
+  }
+  CloseLog(ctx().log);
+  EXPECT_EQ(Read("Made/Read me.txt"), kReadMeData);
+  EXPECT_EQ(Read("Made/Sub/Inner/deep.txt"), kDeepData);
+  EXPECT_EQ(CountSelected(ctx().listing), 0);
+  const Data log = testing::ReadWholeFile(scratch_.Path("copy.log"));
+  const std::string text(log.begin(), log.end());
+  EXPECT_EQ(text.rfind("Mac->PC\nRead me.txt\tRead me.txt\r\nCopying directory \"Sub\" to \"Sub\"\r\n", 0), 0u)
+      << text;
+  EXPECT_EQ(ui().dialogs, (std::vector<std::string>{"DLG_DEST", "DLG_NOUV"}));
+}
+
+TEST_F(CopyToPcTest, UnreadableSectorsAreZerosAndReported) {
+  const FoundRecord found = FindCatalogRecord(ctx().volume.catalog, "Read me.txt", kWantFile, kRootDirId);
+  ASSERT_TRUE(found);
+  const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
+  ASSERT_TRUE(record);
+  FaultBus faults(volume_->bus);
+  faults.unreadableSectors.insert(static_cast<std::uint32_t>(
+      ctx().volume.volumeOrigin + GetU16(DataExtents(*record), 0) * ctx().volume.sectorsPerBlock));
+  ctx().scsi = &faults;
+  ASSERT_TRUE(OpenLogForCreate(ctx().log, scratch_.Path("copy.log")));
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  CloseLog(ctx().log);
+  EXPECT_EQ(Read("Read me.txt"), Data(6, 0));
+  const std::string text = "The file Read me.txt: 6 bytes could not be read and were written as zeros.";
+  EXPECT_EQ(ui().messages, std::vector<std::string>{text});
+  const Data log = testing::ReadWholeFile(scratch_.Path("copy.log"));
+  EXPECT_NE(std::string(log.begin(), log.end()).find("#" + text + "\n"), std::string::npos);
+}
+
+TEST_F(CopyToPcTest, ConfirmedEscEndsTheCopy) {
+  ui().pendingEscapes = 1;
+  ui().answers = {"yes"};
+  EXPECT_EQ(Copy("*"), 1);
+  EXPECT_TRUE(fs::is_empty(out_));
+}
+
+}  // namespace
+}  // namespace tarvo
