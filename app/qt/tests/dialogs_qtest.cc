@@ -2,7 +2,10 @@
 // Cancel, Esc and the close box, the help button, and the dialogs of the
 // core's models (drive and partition choice) driving their models.
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextBrowser>
@@ -16,6 +19,10 @@
 #include "dialogs/same_drive_dialog.h"
 #include "gui_harness.h"
 #include "gui_session.h"
+#include "support/scratch_files.h"
+#include "ui/copy_option_dialogs.h"
+#include "ui/destination_dialog.h"
+#include "ui/name_dialog.h"
 #include "ui/device_dialog.h"
 #include "volume/partition_dialog.h"
 
@@ -163,6 +170,87 @@ class DialogsTest : public QObject {
     WhenDialogOpens("DLG_PART", [](QWidget* d) { d->close(); });
     QCOMPARE(ChoosePartition(ctx, list), -1);
     QCOMPARE(ctx.volume.targetId, kNoDevice);
+  }
+
+  void nameDialogsReturnTheEditedName() {
+    NameDialog rename("DLG_NOMD", "File name on the DOS volume", "Caf\xe9.txt", "Caf\xe9.txt", 30);
+    WhenDialogOpens("DLG_NOMD", [](QWidget* d) {
+      QCOMPARE(d->windowTitle(), QString("File name on the DOS volume"));
+      QCOMPARE(ById<QLabel>(d, 516)->text(), QString::fromUtf8("Caf\u00e9.txt"));
+      ById<QLineEdit>(d, 502)->setText(QString::fromUtf8("na\u00efve.txt"));
+      ClickId(d, 101);
+    });
+    session_->ui().RunNameDialog(rename);
+    QCOMPARE(rename.result(), std::optional<std::string>("na\xefve.txt"));
+    NameDialog folder("DLG_NOUV", "New Directory", "", "DIR", 39);
+    WhenDialogOpens("DLG_NOUV", [](QWidget* d) {
+      QCOMPARE(ById<QLineEdit>(d, 503)->text(), QString("DIR"));
+      d->close();
+    });
+    session_->ui().RunNameDialog(folder);
+    QVERIFY(!folder.result());
+  }
+
+  void namingAndPortClicksTakeEffectAtOnce() {
+    ProgramSettings& settings = session_->ctx().settings;
+    settings.namingMode = NamingMode::kLong;
+    NamingDialog naming(settings);
+    WhenDialogOpens("DLG_OPT", [&settings](QWidget* d) {
+      QVERIFY(ById<QRadioButton>(d, 400)->isChecked());
+      ById<QRadioButton>(d, 401)->click();
+      QCOMPARE(settings.namingMode, NamingMode::kShort);
+      ClickId(d, 100);
+    });
+    session_->ui().RunNamingDialog(naming);
+    QCOMPARE(naming.result(), 0);
+    QCOMPARE(settings.namingMode, NamingMode::kLong);  // Cancel puts the mode back
+    NamingDialog again(settings);
+    WhenDialogOpens("DLG_OPT", [](QWidget* d) {
+      ById<QRadioButton>(d, 402)->click();
+      ClickId(d, 101);
+    });
+    session_->ui().RunNamingDialog(again);
+    QCOMPARE(settings.namingMode, NamingMode::kOnTheFly);
+
+    PortDialog ports(settings);
+    WhenDialogOpens("DLG_PORT", [](QWidget* d) {
+      QVERIFY(ById<QRadioButton>(d, 500)->isChecked());
+      QCOMPARE(ById<QRadioButton>(d, 502)->text(), QString("LPT2"));
+      QCOMPARE(ById<QRadioButton>(d, 504)->text(), QString("COM1"));
+      ById<QRadioButton>(d, 502)->click();
+      PressEscape(d);
+    });
+    session_->ui().RunPortDialog(ports);
+    QCOMPARE(ports.result(), 0);
+    QCOMPARE(settings.outputPort, std::uint8_t{2});  // Cancel does not undo the click
+  }
+
+  void destinationDialogNavigatesAndCreates() {
+    testing::ScratchDir dir;
+    QDir().mkpath(QString::fromStdString(dir.Path("alpha")));
+    const QString start = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(QString::fromStdString(dir.Path(""))));
+    HostPcDirectories pc;
+    DestinationDialog model(session_->ctx(), pc, 106);
+    WhenDialogOpens("DLG_DEST", [](QWidget* d) {
+      QCOMPARE(d->windowTitle(), QString("Target Directory"));
+      QCOMPARE(ById<QPushButton>(d, 113)->text(), QString("Copy in current directory"));
+      auto* directories = ById<QListWidget>(d, 1133);
+      const QList<QListWidgetItem*> alpha = directories->findItems("[alpha]", Qt::MatchExactly);
+      QCOMPARE(alpha.size(), 1);
+      emit directories->itemDoubleClicked(alpha[0]);
+      QVERIFY(ById<QLabel>(d, 1131)->text().endsWith("alpha"));
+      WhenDialogOpens("DLG_NOUV", [d](QWidget* ask) {
+        ById<QLineEdit>(ask, 503)->setText("beta");
+        ClickId(ask, 101);
+        QTimer::singleShot(0, d, [d] { ClickId(d, 113); });
+      });
+      ClickId(d, 503);
+    });
+    session_->ui().RunDestinationDialog(model);
+    QCOMPARE(model.result(), 1);
+    QVERIFY(QDir::currentPath().endsWith("alpha/beta"));
+    QDir::setCurrent(start);
   }
 
   void deviceDialogChoosesAndCancels() {

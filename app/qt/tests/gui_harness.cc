@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 
@@ -14,12 +15,25 @@ namespace {
 constexpr int kPollMs = 5;
 constexpr int kPolls = 2000;
 
+// After a failed check inside an answer the dialogs would wait forever:
+// close them all so that the test can end.
+void CloseDialogsAfterFailure() {
+  if (!QTest::currentTestFailed()) return;
+  for (int left = 10; left > 0 && QApplication::activeModalWidget(); --left) QApplication::activeModalWidget()->close();
+  if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+}
+
 // Looks for the widget every few milliseconds until it appears.
 void Poll(std::function<QWidget*()> find, std::function<void(QWidget*)> act, int left) {
   QTimer::singleShot(kPollMs, [find, act, left] {
-    if (QWidget* widget = find(); widget && widget->isVisible()) act(widget);
-    else if (left > 0) Poll(find, act, left - 1);
-    else qWarning("no dialog or popup opened");
+    if (QWidget* widget = find(); widget && widget->isVisible()) {
+      act(widget);
+      CloseDialogsAfterFailure();
+    } else if (left > 0) {
+      Poll(find, act, left - 1);
+    } else {
+      qWarning("no dialog or popup opened");
+    }
   });
 }
 

@@ -9,10 +9,14 @@
 
 #include "dialogs/about_dialog.h"
 #include "dialogs/capacity_dialog.h"
+#include "dialogs/destination_dialog_box.h"
 #include "dialogs/device_dialog_box.h"
 #include "dialogs/info_dialog.h"
 #include "dialogs/message_dialog.h"
+#include "dialogs/name_dialog_box.h"
+#include "dialogs/naming_dialog_box.h"
 #include "dialogs/partition_dialog_box.h"
+#include "dialogs/port_dialog_box.h"
 #include "dialogs/quit_dialog.h"
 #include "dialogs/same_drive_dialog.h"
 #include "gui_session.h"
@@ -75,6 +79,22 @@ void SaveDialogs(GuiSession& session) {
     InfoDialog info(ComputeVolumeInfo(ctx), parent);
     Save(info, "dlg_info");
   }
+  NamingDialog naming(ctx.settings);
+  NamingDialogBox namingBox(naming, parent);
+  Save(namingBox, "dlg_opt");
+  PortDialog ports(ctx.settings);
+  PortDialogBox portBox(ports, parent);
+  Save(portBox, "dlg_port");
+  NameDialog newFolder("DLG_NOUV", "New Directory", "", "DIR", 39);
+  NameDialogBox newFolderBox(newFolder, parent);
+  Save(newFolderBox, "dlg_nouv");
+  NameDialog pcName("DLG_NOMD", ctx.messages[kMsgDosFileName], "Read Me", "Read Me", 30);
+  NameDialogBox pcNameBox(pcName, parent);
+  Save(pcNameBox, "dlg_nomd");
+  HostPcDirectories pc;
+  DestinationDialog destination(ctx, pc, kMenuCopyToPc);
+  DestinationDialogBox destinationBox(destination, parent);
+  Save(destinationBox, "dlg_dest");
   PartitionList list;
   list.entries[0] = {"Macintosh HD", 96, 86604};
   list.entries[1] = {"Archive", 86700, 86700};
