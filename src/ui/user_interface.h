@@ -23,7 +23,7 @@ struct VolumeInfo;
 class PartitionDialog;
 class PortDialog;
 
-enum class Buttons { kOk, kOkCancel, kYesNo };
+enum class Buttons { kOk, kOkCancel, kYesNo, kYesNoCancel };
 enum class Answer { kOk, kCancel, kYes, kNo };
 
 // DLG_SAME, "Drive to be used".

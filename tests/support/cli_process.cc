@@ -31,12 +31,14 @@ void CloseFd(int& fd) {
   fd = -1;
 }
 
-[[noreturn]] void ExecChild(const std::vector<std::string>& args, const std::string& tempDir, Pipe& in, Pipe& out,
-                            Pipe& err) {
+[[noreturn]] void ExecChild(const CliRun& run, Pipe& in, Pipe& out, Pipe& err) {
   dup2(in.read, 0);
   dup2(out.write, 1);
   dup2(err.write, 2);
-  if (!tempDir.empty()) setenv("TMPDIR", tempDir.c_str(), 1);
+  if (!run.tempDir.empty()) setenv("TMPDIR", run.tempDir.c_str(), 1);
+  for (const std::string& setting : run.env) putenv(const_cast<char*>(setting.c_str()));
+  if (!run.workDir.empty() && chdir(run.workDir.c_str()) != 0) _exit(126);
+  const std::vector<std::string>& args = run.args;
   std::vector<char*> argv;
   std::string program = TARVO_CLI_PATH;
   argv.push_back(program.data());
@@ -90,14 +92,23 @@ bool CliResult::EndedCleanly() const {
 
 CliResult RunTarvoCli(const std::vector<std::string>& args, const std::string& input, const std::string& tempDir,
                       int timeLimitSeconds) {
+  CliRun run;
+  run.args = args;
+  run.input = input;
+  run.tempDir = tempDir;
+  run.timeLimitSeconds = timeLimitSeconds;
+  return RunTarvoCli(run);
+}
+
+CliResult RunTarvoCli(const CliRun& run) {
   CliResult result;
   Pipe in, out, err;
   if (!in.Open() || !out.Open() || !err.Open()) return result;
   // A child that stops reading its input must not kill the test with SIGPIPE.
   signal(SIGPIPE, SIG_IGN);
-  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(timeLimitSeconds);
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(run.timeLimitSeconds);
   const pid_t pid = fork();
-  if (pid == 0) ExecChild(args, tempDir, in, out, err);
+  if (pid == 0) ExecChild(run, in, out, err);
   CloseFd(in.read);
   CloseFd(out.write);
   CloseFd(err.write);
@@ -108,7 +119,7 @@ CliResult RunTarvoCli(const std::vector<std::string>& args, const std::string& i
     return result;
   }
 
-  bool finished = Exchange(in.write, out.read, err.read, input, result, deadline);
+  bool finished = Exchange(in.write, out.read, err.read, run.input, result, deadline);
   int status = 0;
   while (finished) {
     const pid_t done = waitpid(pid, &status, WNOHANG);

@@ -19,7 +19,17 @@ struct CliResult {
   bool EndedCleanly() const;
 };
 
-// Runs TARVO_CLI_PATH with the arguments; TMPDIR is `tempDir` when given.
+struct CliRun {
+  std::vector<std::string> args;
+  std::string input;
+  std::string tempDir;              // TMPDIR, when given
+  std::string workDir;              // the current directory, when given
+  std::vector<std::string> env;     // further NAME=value settings
+  int timeLimitSeconds = 20;
+};
+
+// Runs TARVO_CLI_PATH as the run says.
+CliResult RunTarvoCli(const CliRun& run);
 CliResult RunTarvoCli(const std::vector<std::string>& args, const std::string& input = "",
                       const std::string& tempDir = "", int timeLimitSeconds = 20);
 
