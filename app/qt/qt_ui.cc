@@ -21,6 +21,22 @@
 
 namespace tarvo {
 
+namespace {
+
+// Esc and the close box press Cancel, or No where there is no Cancel, as
+// QMessageBox chooses its escape button.
+QMessageBox::StandardButtons StandardButtonsOf(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::kOk: return QMessageBox::Ok;
+    case Buttons::kOkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::kYesNo: return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::kYesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+  }
+  return QMessageBox::Ok;
+}
+
+}  // namespace
+
 QtUi::QtUi() : messageTimeoutMs_(MessageDialogBox::kTimeoutMs) {}
 
 QtUi::~QtUi() { EndWait(); }
@@ -57,17 +73,14 @@ int QtUi::MessageDialog(const std::string& text, const std::string& caption) {
 
 Answer QtUi::ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) {
   EndWait();
-  const QMessageBox::StandardButtons choice = buttons == Buttons::kOk         ? QMessageBox::Ok
-                                              : buttons == Buttons::kOkCancel ? QMessageBox::Ok | QMessageBox::Cancel
-                                                                              : QMessageBox::Yes | QMessageBox::No;
-  QMessageBox box(QMessageBox::NoIcon, FromAnsi(caption), FromAnsi(text), choice, DialogParent());
+  QMessageBox box(QMessageBox::NoIcon, FromAnsi(caption), FromAnsi(text), StandardButtonsOf(buttons), DialogParent());
   box.setObjectName(QStringLiteral("box"));
   box.setWindowIcon(AppIcon());
   switch (box.exec()) {
-    case QMessageBox::Cancel: return Answer::kCancel;
+    case QMessageBox::Ok: return Answer::kOk;
     case QMessageBox::Yes: return Answer::kYes;
     case QMessageBox::No: return Answer::kNo;
-    default: return buttons == Buttons::kYesNo ? Answer::kNo : Answer::kOk;
+    default: return Answer::kCancel;
   }
 }
 

@@ -61,6 +61,14 @@ class QtUiTest : public QObject {
       static_cast<QMessageBox*>(box)->button(QMessageBox::Cancel)->click();
     });
     QCOMPARE(ShowMessageBox(ctx, ctx.messages[kMsgWriteProtected], Buttons::kOkCancel), Answer::kCancel);
+    WhenDialogOpens("box", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    QCOMPARE(ShowMessageBox(ctx, ctx.messages[kMsgReallyAbort], Buttons::kYesNo), Answer::kNo);
+    WhenDialogOpens("box", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    QCOMPARE(ShowMessageBox(ctx, "Replace it?", Buttons::kYesNoCancel), Answer::kCancel);
+    WhenDialogOpens("box", [](QWidget* box) {
+      static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click();
+    });
+    QCOMPARE(ShowMessageBox(ctx, "Replace it?", Buttons::kYesNoCancel), Answer::kYes);
   }
 
   void statusLineAndProgressBarAreDrawnAsSpecified() {
