@@ -5,6 +5,7 @@
 #include "ui/destination_dialog.h"
 #include "ui/device_dialog.h"
 #include "ui/mac_copy_dialog.h"
+#include "ui/messages.h"
 #include "ui/name_dialog.h"
 #include "ui/text_answers.h"
 #include "volume/partition_dialog.h"
@@ -50,6 +51,8 @@ void TextUi::RunDialog(std::string_view name, Dialog& dialog, Describe describe)
     else dialog.Cancel();
   }
 }
+
+void TextUi::ShowAbout() { Present("DLG_APROP", kTextProduct, false); }
 
 void TextUi::RunDeviceDialog(DeviceDialog& dialog) { RunDialog("DLG_DEV", dialog, DescribeDeviceDialog); }
 
