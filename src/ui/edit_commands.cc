@@ -1,5 +1,6 @@
 #include "ui/edit_commands.h"
 
+#include <optional>
 #include <string>
 
 #include "base/context.h"
@@ -34,7 +35,10 @@ std::string TrimRight(std::string_view text);
 }  // namespace
 
 void RenameVolumeCommand(Context& ctx) {
-  if (!VolumeOpen(ctx)) return (void)MessageDialog(ctx, kMsgSelectDriveInMenu);
+  if (!VolumeOpen(ctx)) {
+    MessageDialog(ctx, kMsgSelectDriveInMenu);
+    return;
+  }
   const std::optional<std::string> name =
       AskNewName(ctx, kMsgRenameVolume, ConvertString(VolumeName(ctx.volume), MacToAnsi));
   if (name) LabelVolume(ctx, name->substr(0, kMaxNameLength));
@@ -47,7 +51,10 @@ void LabelVolume(Context& ctx, std::string_view typedName) {
 }
 
 void MakeFolderCommand(Context& ctx) {
-  if (!VolumeOpen(ctx)) return (void)MessageDialog(ctx, kMsgSelectDriveInMenu);
+  if (!VolumeOpen(ctx)) {
+    MessageDialog(ctx, kMsgSelectDriveInMenu);
+    return;
+  }
   NameDialog ask("DLG_NOUV", kNewDirectoryTitle, "", ctx.messages[kMsgNewFolder], kNewFolderLength);
   ctx.ui->RunNameDialog(ask);
   if (ask.result()) MakeFolder(ctx, ask.result()->substr(0, kMaxNameLength));
