@@ -5,12 +5,14 @@
 #include "device/scsi_commands.h"
 #include "transfer/charset.h"
 #include "transfer/copy_to_pc.h"
+#include "transfer/file_attributes.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/dispatcher.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/listing_text.h"
 #include "ui/menu_model.h"
+#include "ui/write_guard.h"
 
 namespace tarvo {
 
@@ -20,6 +22,7 @@ std::string TrimRight(std::string text);
 void SetResetMode(Context& ctx, const std::string& argument);
 void PreventRemoval(Context& ctx, bool prevent);
 void CopyCommand(Context& ctx, const ParsedCommand& command);
+void SwapCommand(Context& ctx, const std::string& name);
 
 }  // namespace
 
@@ -67,6 +70,12 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
     case kCmdInfo:
       DispatchCommand(ctx, kMenuVolumeInfo);
       break;
+    case kCmdAttrib:
+      if (WriteGuard(ctx, nullptr, RefusalNotice::kMessageDialog)) DispatchCommand(ctx, kMenuAttributes);
+      break;
+    case kCmdSwap:
+      if (withArgument) SwapCommand(ctx, ConvertString(TrimRight(command.first), AnsiToMac));
+      break;
     default:
       // TYPE, CLS, NEXT and REP do nothing; the others need operations this
       // program does not have.
@@ -113,6 +122,14 @@ void CopyCommand(Context& ctx, const ParsedCommand& command) {
   } else {
     MessageDialog(ctx, kMsgSelectDriveInMenu);
   }
+}
+
+// The forks of the named file; a medium with 1024-byte sectors is refused
+// as for every write.
+void SwapCommand(Context& ctx, const std::string& name) {
+  if (!VolumeOpen(ctx) || !WriteGuard(ctx, nullptr, RefusalNotice::kMessageDialog)) return;
+  if (SwapForks(ctx, name) != kSwapDone) MessageDialog(ctx, kMsgCannotSwapForks);
+  else LoadListing(ctx);
 }
 
 // The drive's own lock; the menu's "Lock volume" item keeps its state.

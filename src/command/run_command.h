@@ -17,6 +17,12 @@
 //            COPY alone runs the menu's copy mode item and "Copy from Mac
 //            to PC" on the selected rows.
 //   OPTIONS  the "Advanced copy options" dialog.
+//   ATTRIB   the write checks, then menu 115 (the attributes of the first
+//            selected row).
+//   SWAP name  swaps the data and resource forks of the named file (trailing
+//            blanks dropped, Windows characters turned into Macintosh
+//            ones); "Unable to swap data and resource forks." when it
+//            cannot. SWAP alone does nothing.
 //   QUIT     asks to close, as the main window's close box does.
 //   MODE R, R+ / R-  switches the reset before every transfer on / off.
 //   LOCK, UNLOCK     prevent / allow medium removal on the selected drive.

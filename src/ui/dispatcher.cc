@@ -3,12 +3,15 @@
 #include "base/context.h"
 #include "device/drive_selection.h"
 #include "transfer/copy_to_pc.h"
+#include "transfer/dump_view.h"
+#include "transfer/file_attributes.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/menu_model.h"
 #include "ui/open_volume.h"
+#include "ui/rescue_dialog.h"
 #include "ui/volume_info.h"
 
 namespace tarvo {
@@ -18,6 +21,8 @@ namespace {
 void SelectDriveCommand(Context& ctx);
 void SetCopyMode(Context& ctx, std::uint16_t mode);
 void EnterSelectedFolder(Context& ctx);
+void DumpSelectedFile(Context& ctx);
+ProtectionProbe WriteProtection(Context& ctx);
 bool BelowRoot(const Context& ctx);
 
 }  // namespace
@@ -47,6 +52,18 @@ void DispatchCommand(Context& ctx, int id) {
       DeselectAll(view);
       if (id == kMenuRoot) GoToRootFolder(ctx);
       else GoToParentFolder(ctx);
+      break;
+    case kMenuDump:
+      DumpSelectedFile(ctx);
+      break;
+    case kMenuAttributes:
+      EditSelectedAttributes(ctx, WriteProtection(ctx));
+      break;
+    case kMenuSwapForks:
+      SwapSelectedForks(ctx, WriteProtection(ctx));
+      break;
+    case kMenuMediumScanning:
+      RunRescue(ctx);
       break;
     case kMenuDeselectAll:
       DeselectAll(view);
@@ -140,6 +157,19 @@ void EnterSelectedFolder(Context& ctx) {
   DeselectAll(view);
   EnterFolder(ctx, name);
 }
+
+void DumpSelectedFile(Context& ctx) {
+  if (!VolumeOpen(ctx)) return;
+  const std::uint16_t row = TakeFirstSelected(ctx.listing);
+  if (row == kNoRow) return;
+  OpenDumpWindow(ctx, ctx.listing.rows[row].name);
+  SetStatus(ctx, std::nullopt);
+  LoadListing(ctx);
+}
+
+// The medium's write-protection probe; none is asked yet, so the device
+// layer reports a protected medium when the write fails.
+ProtectionProbe WriteProtection(Context&) { return nullptr; }
 
 bool BelowRoot(const Context& ctx) { return VolumeOpen(ctx) && ctx.volume.current.currentDirId > kRootDirId; }
 

@@ -27,6 +27,11 @@ class TextUi : public UserInterface {
   void RunNameDialog(NameDialog& dialog) override;
   void RunNamingDialog(NamingDialog& dialog) override;
   void RunPortDialog(PortDialog& dialog) override;
+  void RunRescueDialog(RescueDialog& dialog) override;
+  void RunScanParametersDialog(ScanParametersDialog& dialog) override;
+  void RunAttributesDialog(AttributesDialog& dialog) override;
+  // The whole fork shown, as dump lines, through ShowListing.
+  void RunDumpView(DumpView& view) override;
 
  protected:
   // Shows a question or a dialog: `dialog` is "box" or the dialog's name,
@@ -56,5 +61,10 @@ std::string DescribeNameDialog(const NameDialog& dialog);
 // The radio buttons, the checked one marked.
 std::string DescribeNamingDialog(const NamingDialog& dialog);
 std::string DescribePortDialog(const PortDialog& dialog);
+// The value fields, the copy mode and the answers.
+std::string DescribeRescueDialog(const RescueDialog& dialog);
+std::string DescribeScanParametersDialog(const ScanParametersDialog& dialog);
+// The fields, and DLG_ATT2's after "advanced".
+std::string DescribeAttributesDialog(const AttributesDialog& dialog);
 
 }  // namespace tarvo

@@ -15,13 +15,17 @@
 
 namespace tarvo {
 
+class AttributesDialog;
 class DestinationDialog;
 class DeviceDialog;
+class DumpView;
 class NameDialog;
 class NamingDialog;
 struct VolumeInfo;
 class PartitionDialog;
 class PortDialog;
+class RescueDialog;
+class ScanParametersDialog;
 
 enum class Buttons { kOk, kOkCancel, kYesNo };
 enum class Answer { kOk, kCancel, kYes, kNo };
@@ -76,6 +80,12 @@ class UserInterface {
   virtual void RunNameDialog(NameDialog& dialog) = 0;                // DLG_NOMD, DLG_NOUV
   virtual void RunNamingDialog(NamingDialog& dialog) = 0;            // DLG_OPT
   virtual void RunPortDialog(PortDialog& dialog) = 0;                // DLG_PORT
+  virtual void RunRescueDialog(RescueDialog& dialog) = 0;            // DLG_RECUP
+  virtual void RunScanParametersDialog(ScanParametersDialog& dialog) = 0;  // DLG_PARAM
+  // DLG_ATTR; its "Advanced" button shows DLG_ATT2 over it.
+  virtual void RunAttributesDialog(AttributesDialog& dialog) = 0;
+  // The dump window ("filedump"), until the user closes it.
+  virtual void RunDumpView(DumpView& view) = 0;
 };
 
 }  // namespace tarvo
