@@ -91,7 +91,10 @@ std::uint32_t RescueNode(Context& ctx, ConstBytes node, RescueFields& fields) {
     if (!bytes) continue;
     const std::optional<CatalogKey> key = ReadCatalogKey(*bytes);
     if (!key) continue;
-    if (key->name.empty()) return count;
+    // A thread's empty name: a node that starts with one gives nothing; one
+    // further on is passed over, so the files of its folder that follow it
+    // in the node are not lost.
+    if (key->name.empty() && i == 0) return 0;
     const std::optional<CatalogRecord> record = ReadCatalogRecord(*bytes);
     if (!record || record->type != kFileRecord) continue;
     ++count;

@@ -8,9 +8,11 @@
 //
 // A sector is a catalog leaf when ndType is FF, ndNHeight 1, ndNRecs not 0
 // and the offset of record 0 is 14. A node with more than 5 records is
-// ignored. Records are taken in order; a key with an empty name (a thread's)
-// ends the node; folders and threads are passed over; a record whose offset
-// or key falls outside the node, or whose data does not fit, is skipped.
+// ignored, and so is a node whose first record has a key with an empty name
+// (a thread's). Otherwise every file record is taken, in order: folders and
+// threads are passed over (a thread further on is followed by the files of
+// its folder, which must not be lost); a record whose offset or key falls
+// outside the node, or whose data does not fit, is skipped.
 //
 // What is copied follows the copy mode the dialog set:
 //   data fork      the data fork, or the resource fork when the data fork's

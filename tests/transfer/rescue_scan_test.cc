@@ -119,9 +119,10 @@ TEST_F(RescueScanTest, OnlyLeavesWithFiveRecordsOrFewerGiveFiles) {
   EXPECT_EQ(fields_.sector, "00255");
 }
 
-TEST_F(RescueScanTest, AThreadFirstEndsTheNodeAndFoldersArePassedOver) {
+TEST_F(RescueScanTest, AThreadFirstGivesNothingFoldersAndLaterThreadsArePassedOver) {
   PutLeaf(100, {testing::ThreadRecord(16, 2, "d"), File("after.d", {40, 1, 10}, {})});
-  PutLeaf(110, {testing::DirectoryRecord(2, "folder", 16, 0), File("kept.d", {40, 1, 10}, {})});
+  PutLeaf(110, {testing::DirectoryRecord(2, "folder", 16, 0), testing::ThreadRecord(16, 2, "folder"),
+                File("kept.d", {40, 1, 10}, {})});
   EXPECT_EQ(Scan(), 1u);
   EXPECT_FALSE(fs::exists(pc_.Path("after.d")));
   EXPECT_TRUE(fs::exists(pc_.Path("kept.d")));
