@@ -45,8 +45,9 @@ int ConsoleUi::MessageDialog(const std::string& text, const std::string&) {
 Answer ConsoleUi::ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) {
   if (yes_ && buttons != Buttons::kOk) {
     EndProgressLine();
-    Write("Tarvo: " + text + (buttons == Buttons::kYesNo ? " Yes\n" : " OK\n"));
-    return buttons == Buttons::kYesNo ? Answer::kYes : Answer::kOk;
+    const bool yesButton = buttons == Buttons::kYesNo || buttons == Buttons::kYesNoCancel;
+    Write("Tarvo: " + text + (yesButton ? " Yes\n" : " OK\n"));
+    return yesButton ? Answer::kYes : Answer::kOk;
   }
   return TextUi::ShowMessageBox(text, caption, buttons);
 }

@@ -62,8 +62,8 @@ int Run(const std::vector<std::string>& args) {
       RunAction(ctx, action);
     }
     if (options->actions.empty() && !options->check) ReadCommands(ctx, ui);
-  } catch (const FatalExit&) {
-    exitCode = 1;
+  } catch (const FatalExit& e) {
+    exitCode = e.exitCode;
   }
   try {
     Shutdown(ctx);

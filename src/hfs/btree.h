@@ -56,6 +56,10 @@ inline std::uint8_t NodeType(ConstBytes n) { return GetU8(n, node::ndType); }
 inline std::uint8_t NodeHeight(ConstBytes n) { return GetU8(n, node::ndNHeight); }
 inline std::uint16_t NodeRecordCount(ConstBytes n) { return GetU16(n, node::ndNRecs); }
 inline std::uint32_t NodeForwardLink(ConstBytes n) { return GetU32(n, node::ndFLink); }
+// Node 0 as every sound tree has it: a header node of 512-byte nodes.
+inline bool IsHeaderNode(ConstBytes n) {
+  return NodeType(n) == kHeaderNode && GetU16(n, header::bthNodeSize) == kNodeSize;
+}
 
 // Position of the offset slot of record i (the free-space slot when i is
 // the record count).

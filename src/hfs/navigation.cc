@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/context.h"
+#include "hfs/catalog_lookup.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
 #include "hfs/work_file.h"
@@ -70,6 +71,33 @@ std::optional<std::uint16_t> AdjustValence(Context& ctx, int delta) {
   PutU16(dir->data, dirrec::dirVal, valence);
   TreeWorkFile& catalog = ctx.volume.catalog;
   WriteNode(catalog, catalog.nodeNumber, catalog.node);
+  return valence;
+}
+
+std::optional<std::uint16_t> EnterDirectoryById(Context& ctx, std::uint32_t dirId) {
+  const std::optional<CatalogRecord> thread = FindRecord(ctx, "*", kWantThread, dirId);
+  if (!thread) return std::nullopt;
+  const std::uint32_t parentId = ThreadParentId(*thread);
+  // The name is looked up whole: a '*' in it is no wildcard here.
+  const std::optional<CatalogRecord> dir = FindNamedRecord(ctx.volume.catalog, parentId, ThreadName(*thread));
+  if (!dir || dir->type != kDirectoryRecord || DirectoryId(*dir) != dirId) return std::nullopt;
+  CurrentDirectory& current = ctx.volume.current;
+  current.parentDirId = parentId;
+  current.currentDirId = dirId;
+  current.currentDirName = DisplayName(ctx, dirId, dir->key.name);
+  return Valence(*dir);
+}
+
+std::optional<std::uint16_t> AdjustFolderValence(Context& ctx, std::uint32_t dirId, int delta) {
+  const std::optional<CatalogRecord> thread = FindRecord(ctx, "*", kWantThread, dirId);
+  if (!thread) return std::nullopt;
+  const std::optional<CatalogRecord> dir =
+      FindNamedRecord(ctx.volume.catalog, ThreadParentId(*thread), ThreadName(*thread));
+  if (!dir || dir->type != kDirectoryRecord || DirectoryId(*dir) != dirId) return std::nullopt;
+  const auto valence = static_cast<std::uint16_t>(Valence(*dir) + delta);
+  PutU16(dir->data, dirrec::dirVal, valence);
+  TreeWorkFile& catalog = ctx.volume.catalog;
+  if (!WriteNode(catalog, catalog.nodeNumber, catalog.node)) return std::nullopt;
   return valence;
 }
 

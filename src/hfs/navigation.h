@@ -29,4 +29,10 @@ std::optional<std::uint16_t> RootDirectory(Context& ctx);
 // and returns the new valence.
 std::optional<std::uint16_t> AdjustValence(Context& ctx, int delta);
 
+// Makes directory dirId current again through its thread record, without
+// a log line (the way back from a folder an operation entered).
+std::optional<std::uint16_t> EnterDirectoryById(Context& ctx, std::uint32_t dirId);
+// Adds delta to the valence of directory dirId, current or not.
+std::optional<std::uint16_t> AdjustFolderValence(Context& ctx, std::uint32_t dirId, int delta);
+
 }  // namespace tarvo

@@ -23,8 +23,11 @@ namespace {
 // (its extents all stand in the MDB) and for records found by the rescue.
 enum class Overflow { kUse, kNone };
 
+constexpr std::uint64_t kSectorBytes = 512;
+
 ForkCopy CopyExtents(Context& ctx, ConstBytes firstRecord, std::FILE* file, std::uint32_t fileId,
                      std::uint32_t byteCount, std::uint8_t forkType, Overflow overflow);
+std::uint32_t CatalogCopySize(const VolumeState& v);
 bool HasFreeSpace(const std::filesystem::path& dir, std::uint64_t byteCount);
 bool ReadHeaderNode(TreeWorkFile& tree);
 
@@ -53,7 +56,7 @@ int OpenCatalogWorkFile(Context& ctx) {
   CloseWorkFiles(ctx);
   TreeWorkFile& catalog = v.catalog;
   catalog.nodeNumber = 0;
-  catalog.fileSize = GetU32(v.mdb, mdb::drCTFlSize);
+  catalog.fileSize = CatalogCopySize(v);
   catalog.handle = MakeTempFile(ctx, catalog.path, "CAT", catalog.fileSize);
   SetStatus(ctx, ctx.messages[kMsgCopyingCatalog]);
   const ConstBytes extents = ConstBytes(v.mdb).subspan(mdb::drCTExtRec, 12);
@@ -188,6 +191,17 @@ ForkCopy CopyExtents(Context& ctx, ConstBytes firstRecord, std::FILE* file, std:
     }
     std::copy_n(next.record.begin(), record.size(), record.begin());
   }
+}
+
+// drCTFlSize, but never more than lies between the volume's start and the
+// end of the medium (when its size is known): a damaged header that claims
+// up to 4 GB must not make the mount read and store that much.
+std::uint32_t CatalogCopySize(const VolumeState& v) {
+  const std::uint32_t claimed = GetU32(v.mdb, mdb::drCTFlSize);
+  if (v.deviceSectors == 0 || v.volumeOrigin < 0) return claimed;
+  const std::uint64_t mediumEnd = (std::uint64_t{v.deviceSectors} + 1) * kSectorBytes;
+  const std::uint64_t start = static_cast<std::uint64_t>(v.volumeOrigin) * kSectorBytes;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(claimed, mediumEnd > start ? mediumEnd - start : 0));
 }
 
 bool HasFreeSpace(const std::filesystem::path& dir, std::uint64_t byteCount) {

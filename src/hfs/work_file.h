@@ -41,7 +41,8 @@ std::FILE* MakeTempFile(Context& ctx, std::string& pathOut, std::string_view pre
 // Returns 1, or -1 when the catalog could be copied only in part (an
 // overflow extent record is missing; nodes past it cannot be read). An
 // empty first catalog extent or an unreadable header node ends the run
-// through FatalError.
+// through FatalError. The copy takes drCTFlSize bytes, but never more than
+// lies between the volume's start and the end of a medium of known size.
 int OpenCatalogWorkFile(Context& ctx);
 // Creates the extents work file from the three extents in the MDB.
 void OpenExtentsWorkFile(Context& ctx);

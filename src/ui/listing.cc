@@ -9,6 +9,7 @@
 #include "hfs/mac_date.h"
 #include "hfs/name_order.h"
 #include "transfer/charset.h"
+#include "ui/services.h"
 
 namespace tarvo {
 
@@ -62,13 +63,18 @@ void LoadListing(Context& ctx, const std::string& pattern) {
   TreeWorkFile& catalog = ctx.volume.catalog;
   const std::uint32_t folder = ctx.volume.current.currentDirId;
   FoundRecord found = FindCatalogRecord(catalog, "*", kWantEntry, folder);
-  if (!found) return;
+  if (!found) {
+    if (found.status == SearchStatus::kDamaged) MessageDialog(ctx, kTextCatalogDamaged);
+    return;
+  }
   const std::string macPattern = ConvertString(pattern, AnsiToMac);
   view.rows.assign(view.capacity, ListingEntry{});
   // The walk along the leaves is bounded by the catalog's node count.
   TreeWalk walk = StartWalk(catalog);
+  bool unreadableRecord = false;
   for (; found; found = NextLeafRecord(catalog, walk)) {
     std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
+    unreadableRecord = !record;
     if (!record || record->key.parentId != folder) break;
     if (record->type != kDirectoryRecord && record->type != kFileRecord) continue;
     if (!macPattern.empty() && MatchName(macPattern, record->key.name) != 0) continue;
@@ -91,6 +97,8 @@ void LoadListing(Context& ctx, const std::string& pattern) {
     }
   }
   view.capacity = static_cast<std::uint16_t>(std::max<std::size_t>(view.capacity, view.rows.size()));
+  // The rows read so far stay listed; the user learns the rest is missing.
+  if (unreadableRecord || found.status == SearchStatus::kDamaged) MessageDialog(ctx, kTextCatalogDamaged);
 }
 
 void ResizeListing(ListingView& view, std::uint32_t valence) {

@@ -56,7 +56,9 @@ ListingMode CurrentListingMode(std::uint16_t modeFlags);
 std::uint16_t PageSize(ListingMode mode);
 
 // Refills the rows from the current folder; only names matching the
-// pattern (Windows character set) when one is given.
+// pattern (Windows character set) when one is given. When the catalog
+// turns out damaged on the way, the rows read before the damage stay and
+// the user is told that some may be missing.
 void LoadListing(Context& ctx, const std::string& pattern = "");
 // Sizes the rows for a folder of `valence` entries (grown on demand, shrunk
 // back to 36 when a small folder follows a large one).

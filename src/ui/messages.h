@@ -79,11 +79,14 @@ enum Msg : int {
 
 inline constexpr int kMessageCount = 86;
 
-// The four fixed texts outside the table.
+// The fixed texts outside the table.
 inline constexpr const char* kTextPleaseWait = "Please wait";
 inline constexpr const char* kTextNoMemory = "Not enough memory. Aborting.";
 inline constexpr const char* kTextZeroAllocation = "Allocation request for zero bytes. Aborting.";
 inline constexpr const char* kTextErrorOpeningFile = "Error opening file:";
+// A catalog search met a node or record that cannot be read: the listing
+// holds what came before it.
+inline constexpr const char* kTextCatalogDamaged = "The catalog is damaged. Some files may not be listed.";
 
 struct MessageTable {
   MessageTable();  // fills every entry with its start text

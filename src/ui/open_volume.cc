@@ -1,6 +1,7 @@
 #include "ui/open_volume.h"
 
 #include "base/context.h"
+#include "hfs/btree.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
@@ -9,6 +10,10 @@
 #include "volume/partition_map.h"
 
 namespace tarvo {
+
+namespace {
+bool CatalogHeaderIsSound(ConstBytes header);
+}  // namespace
 
 std::int64_t OpenVolume(Context& ctx) {
   ListingView& view = ctx.listing;
@@ -33,6 +38,8 @@ std::int64_t OpenVolume(Context& ctx) {
 
   if (OpenCatalogWorkFile(ctx) < 0)
     MessageDialog(ctx, "The catalog is incomplete: an extent record is missing. Some files may not be listed.");
+  else if (!CatalogHeaderIsSound(ctx.volume.catalog.header))
+    MessageDialog(ctx, kTextCatalogDamaged);
   const std::string name = ConvertString(VolumeName(ctx.volume), MacToAnsi);
   ctx.settings.windowTitle = ctx.messages[kMsgProductName] + " : " + name;
   ShowRootFolder(ctx);
@@ -40,6 +47,17 @@ std::int64_t OpenVolume(Context& ctx) {
   if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*log " + name + "\n");
   return 1;
 }
+
+namespace {
+
+// Node 0 is a header node, and the tree has a root: a catalog always holds
+// at least the root folder's records. A catalog read from the wrong place
+// (its extent off the medium, a damaged header) fails this.
+bool CatalogHeaderIsSound(ConstBytes header) {
+  return IsHeaderNode(header) && GetU32(header, header::bthRoot) != 0;
+}
+
+}  // namespace
 
 void ShowRootFolder(Context& ctx) {
   if (std::optional<std::uint16_t> valence = EnterDirectory(ctx, kRootParentId, "*"))

@@ -16,9 +16,9 @@ Answer ShowMessageBox(Context& ctx, const std::string& text, Buttons buttons) {
   return ctx.ui->ShowMessageBox(text, ctx.messages[kMsgCaption], buttons);
 }
 
-void FatalError(Context& ctx, const std::string& text) {
+void FatalError(Context& ctx, const std::string& text, int exitCode) {
   MessageDialog(ctx, text);
-  throw FatalExit(text);
+  throw FatalExit(text, exitCode);
 }
 
 void SetStatus(Context& ctx, std::optional<std::string> left, std::optional<std::string> right) {

@@ -20,10 +20,11 @@ struct ServicesState {
 };
 
 // Thrown by FatalError after its message; the front end's main catches it
-// and ends the process with exit code 1.
+// and ends the process with its exit code (1 unless stated).
 class FatalExit : public std::runtime_error {
  public:
-  explicit FatalExit(const std::string& text) : std::runtime_error(text) {}
+  explicit FatalExit(const std::string& text, int code = 1) : std::runtime_error(text), exitCode(code) {}
+  int exitCode;
 };
 
 // The self-closing message, captioned "Tarvo"; when it closes by itself and
@@ -31,7 +32,7 @@ class FatalExit : public std::runtime_error {
 int MessageDialog(Context& ctx, const std::string& text);
 int MessageDialog(Context& ctx, int entry);
 Answer ShowMessageBox(Context& ctx, const std::string& text, Buttons buttons);
-[[noreturn]] void FatalError(Context& ctx, const std::string& text);
+[[noreturn]] void FatalError(Context& ctx, const std::string& text, int exitCode = 1);
 
 // Status line. Left: nullopt empties it, "" keeps it, other text replaces
 // it. Right: nullopt empties it, other text replaces it.

@@ -29,6 +29,11 @@ std::optional<Answer> ParseBoxAnswer(std::string_view text, Buttons buttons) {
       if (a.empty() || a == "yes" || a == "y" || a == "ok") return Answer::kYes;
       if (a == "no" || a == "n" || a == "cancel" || a == "c") return Answer::kNo;
       break;
+    case Buttons::kYesNoCancel:
+      if (a.empty() || a == "yes" || a == "y" || a == "ok") return Answer::kYes;
+      if (a == "no" || a == "n") return Answer::kNo;
+      if (a == "cancel" || a == "c") return Answer::kCancel;
+      break;
   }
   return std::nullopt;
 }

@@ -1,7 +1,8 @@
 // Typed answers to questions and dialogs, shared by the console front end
 // and the scripted test double. An empty answer means the default button.
 //
-//   message box:  ok | cancel | yes | no   (also y / n / c)
+//   message box:  ok | cancel | yes | no   (also y / n / c); Yes/No/Cancel
+//                 boxes take yes, no or cancel
 //   DLG_SAME:     same | rescan | cancel   (default: same)
 //   DLG_CAPA:     44 | 88 | 105 | 200 | 270 (optionally followed by "MB"),
 //                 cancel; empty is OK with no choice

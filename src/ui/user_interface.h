@@ -27,7 +27,7 @@ class PortDialog;
 class RescueDialog;
 class ScanParametersDialog;
 
-enum class Buttons { kOk, kOkCancel, kYesNo };
+enum class Buttons { kOk, kOkCancel, kYesNo, kYesNoCancel };
 enum class Answer { kOk, kCancel, kYes, kNo };
 
 // DLG_SAME, "Drive to be used".

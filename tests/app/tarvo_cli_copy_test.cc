@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "support/browse_volume.h"
+#include "support/cli_process.h"
 
 namespace tarvo {
 namespace {
@@ -30,13 +31,15 @@ class TarvoCliCopyTest : public ::testing::Test {
   }
 
   // Runs tarvo-cli in the PC directory; returns its exit code.
-  int Run(const std::string& args, const std::string& input, const std::string& env = "") {
-    const std::string command = "cd " + ShellQuote(Pc("")) + " && printf '%s' " + ShellQuote(input) + " | " + env +
-                                " TMPDIR=" + ShellQuote(out_.Path("")) + " " + ShellQuote(TARVO_CLI_PATH) +
-                                " --image " + ShellQuote(volume_->image()) + ",ro /A00 " + args +
-                                " >/dev/null 2>&1";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  int Run(std::vector<std::string> args, const std::string& input, const std::string& env = "") {
+    testing::CliRun run;
+    run.args = {"--image", volume_->image() + ",ro", "/A00"};
+    run.args.insert(run.args.end(), args.begin(), args.end());
+    run.input = input;
+    run.tempDir = out_.Path("");
+    run.workDir = Pc("");
+    if (!env.empty()) run.env.push_back(env);
+    return testing::RunTarvoCli(run).exitCode;
   }
   std::string Pc(const std::string& name) const { return out_.Path("pc/" + name); }
   Bytes8 Read(const std::string& name) const { return testing::ReadWholeFile(Pc(name)); }
@@ -52,7 +55,7 @@ bool TarvoCliCopyTest::built_ = false;
 const Bytes8 kHi = {'h', 'i', '\n'};
 
 TEST_F(TarvoCliCopyTest, CopyWithAPatternCopiesTheFolderTree) {
-  EXPECT_EQ(Run("-c 'copy *'", ""), 0);
+  EXPECT_EQ(Run({"-c", "copy *"}, ""), 0);
   EXPECT_EQ(Read("Top.txt"), kHi);
   EXPECT_EQ(Read("Sub/b.txt"), kHi);
   EXPECT_EQ(Read("Sub/Inner Folder/a.txt"), kHi);
@@ -61,27 +64,27 @@ TEST_F(TarvoCliCopyTest, CopyWithAPatternCopiesTheFolderTree) {
 }
 
 TEST_F(TarvoCliCopyTest, ModeOptionsAndTheNamingDialog) {
-  EXPECT_EQ(Run("-c 'copy /b Top.txt'", ""), 0);
+  EXPECT_EQ(Run({"-c", "copy /b Top.txt"}, ""), 0);
   const Bytes8 packed = Read("Top.txt");
   ASSERT_EQ(packed.size(), 131u);
   EXPECT_EQ(Bytes8(packed.begin() + 128, packed.end()), kHi);
-  EXPECT_EQ(Run("", "options\nshort\ncopy /d sub\n"), 0);
+  EXPECT_EQ(Run({}, "options\nshort\ncopy /d sub\n"), 0);
   // Folder names follow the file system, file names the naming mode.
   EXPECT_EQ(Read("Sub/Inner Folder/A.txt"), kHi);
 }
 
 TEST_F(TarvoCliCopyTest, MenuCopyOfTheSelectionAsksTheTargetDirectory) {
-  EXPECT_EQ(Run("--select 'T*' --menu 106", "new\nMade\nok\n"), 0);
+  EXPECT_EQ(Run({"--select", "T*", "--menu", "106"}, "new\nMade\nok\n"), 0);
   EXPECT_EQ(Read("Made/Top.txt"), kHi);
   // With "Use Current Directory" checked no dialog is asked; COPY alone is
   // the menu copy of the selection.
-  EXPECT_EQ(Run("--menu 125 --select Sub -c copy", ""), 0);
+  EXPECT_EQ(Run({"--menu", "125", "--select", "Sub", "-c", "copy"}, ""), 0);
   EXPECT_EQ(Read("Sub/b.txt"), kHi);
 }
 
 TEST_F(TarvoCliCopyTest, OutputPortGetsTheContent) {
   const std::string port = out_.Path("printer");
-  EXPECT_EQ(Run("--menu 127 -c 'copy top.txt'", "lpt3\n", "TARVO_LPT3=" + ShellQuote(port)), 0);
+  EXPECT_EQ(Run({"--menu", "127", "-c", "copy top.txt"}, "lpt3\n", "TARVO_LPT3=" + port), 0);
   EXPECT_EQ(testing::ReadWholeFile(port), kHi);
   EXPECT_TRUE(fs::is_empty(Pc("")));
 }

@@ -2,37 +2,23 @@
 // volume built by hfsutils, its output, exit code and work files.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <memory>
+#include <vector>
 
 #include "support/browse_volume.h"
+#include "support/cli_process.h"
 
 namespace tarvo {
 namespace {
 
 using testing::ScratchDir;
-using testing::ShellQuote;
 
-struct CliRun {
-  std::string out;
-  int exitCode = -1;
-};
-
-// Runs tarvo-cli on the image with the arguments and standard input, with
-// its temporary folder in `temp`.
-CliRun RunCli(const std::string& image, const std::string& args, const std::string& input, const std::string& temp) {
-  const std::string command = "printf '%s' " + ShellQuote(input) + " | TMPDIR=" + ShellQuote(temp) + " " +
-                              ShellQuote(TARVO_CLI_PATH) + " --image " + ShellQuote(image) + ",ro /A00 " + args +
-                              " 2>/dev/null";
-  CliRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+// Runs tarvo-cli on the image (write-protected, drive 0 chosen by /A00)
+// with the arguments and standard input, its temporary folder in `temp`.
+testing::CliResult RunCli(const std::string& image, std::vector<std::string> args, const std::string& input,
+                          const std::string& temp) {
+  args.insert(args.begin(), {"--image", image + ",ro", "/A00"});
+  return testing::RunTarvoCli(args, input, temp);
 }
 
 class TarvoCliTest : public ::testing::Test {
@@ -55,8 +41,9 @@ testing::BrowseVolume* TarvoCliTest::volume_ = nullptr;
 bool TarvoCliTest::built_ = false;
 
 TEST_F(TarvoCliTest, ActionsRunInOrderAndStopAtExit) {
-  const CliRun run = RunCli(volume_->image(),
-                            "--select 'S*' --menu 108 -c 'dir /e' --menu 105 -c 'cd ..' -c dir", "", temp_.Path(""));
+  const testing::CliResult run =
+      RunCli(volume_->image(), {"--select", "S*", "--menu", "108", "-c", "dir /e", "--menu", "105", "-c", "cd ..", "-c", "dir"},
+             "", temp_.Path(""));
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_NE(run.out.find("Dir: Sub "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Inner Folder"), std::string::npos);
@@ -65,7 +52,7 @@ TEST_F(TarvoCliTest, ActionsRunInOrderAndStopAtExit) {
 }
 
 TEST_F(TarvoCliTest, TypedCommandsUntilQuit) {
-  const CliRun run = RunCli(volume_->image(), "", "cd \"Caf\xc3\xa9\"\ndir\ninfo\nquit\ndir\n", temp_.Path(""));
+  const testing::CliResult run = RunCli(volume_->image(), {}, "cd \"Caf\xc3\xa9\"\ndir\ninfo\nquit\ndir\n", temp_.Path(""));
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_NE(run.out.find("Dir: Caf\xc3\xa9 "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Number of files: 43\n"), std::string::npos);
@@ -75,7 +62,7 @@ TEST_F(TarvoCliTest, TypedCommandsUntilQuit) {
 }
 
 TEST_F(TarvoCliTest, CheckPrintsTheFindingsAndFailsOnThem) {
-  CliRun run = RunCli(volume_->image(), "--check", "", temp_.Path(""));
+  testing::CliResult run = RunCli(volume_->image(), {"--check"}, "", temp_.Path(""));
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "Volume check: no problems found.\n");
 
@@ -91,7 +78,7 @@ TEST_F(TarvoCliTest, CheckPrintsTheFindingsAndFailsOnThem) {
     std::copy(mdb.begin(), mdb.end(), image.begin() + 1024);
     testing::WriteWholeFile(copy, image);
   }
-  run = RunCli(copy, "--check", "", temp_.Path(""));
+  run = RunCli(copy, {"--check"}, "", temp_.Path(""));
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "Volume header: drFreeBks is " + std::to_string(free + 1) + ", the bitmap has " +
                          std::to_string(free) + " free blocks\n");

@@ -1,11 +1,14 @@
 #include "support/hfs_volume.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
+#include "support/apple_map_image.h"
+#include "support/scratch_files.h"
 
 namespace tarvo::testing {
 
@@ -51,6 +54,36 @@ bool RunHfsutils(const std::string& home, const std::string& image, const std::v
   for (const std::string& command : commands) script += " && " + command;
   script += " && humount";
   return Shell(home, script) == 0;
+}
+
+bool FormatHfsPartition(const std::string& home, const std::string& image, const std::string& label, int partition) {
+  return Shell(home, "hformat -l " + ShellQuote(label) + " " + ShellQuote(image) + " " + std::to_string(partition)) == 0;
+}
+
+bool MakeMappedHfsVolume(const std::string& home, const std::string& image, const std::string& label,
+                         std::uint32_t partitionBlocks) {
+  constexpr std::uint32_t kFreeBlocks = 32;
+  const std::uint32_t blocks = kMappedPartitionStart + partitionBlocks + kFreeBlocks;
+  AppleMapImage medium(blocks);
+  medium.Descriptor(blocks)
+      .Entry(1, 4, 1, 63, "Apple", "Apple_partition_map")
+      .Entry(2, 4, 64, 32, "Macintosh", "Apple_Driver43")
+      .Entry(3, 4, kMappedPartitionStart, partitionBlocks, "MacOS", "Apple_HFS")
+      .Entry(4, 4, kMappedPartitionStart + partitionBlocks, kFreeBlocks, "Extra", "Apple_Free");
+  WriteWholeFile(image, medium.bytes);
+  return FormatHfsPartition(home, image, label, 1);
+}
+
+std::string HfsutilsOutput(const std::string& home, const std::string& image, const std::string& command) {
+  const std::string script = "HOME=" + ShellQuote(home) + "; export HOME; hmount " + ShellQuote(image) +
+                             " >/dev/null 2>&1 && { " + command + "; humount >/dev/null 2>&1; }";
+  std::string out;
+  FILE* pipe = popen(script.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  pclose(pipe);
+  return out;
 }
 
 std::vector<std::uint8_t> MacBinaryFile(const std::string& name, const std::string& type, const std::string& creator,

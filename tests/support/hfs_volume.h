@@ -21,6 +21,19 @@ bool MakeHfsVolume(const std::string& home, const std::string& image, const std:
 // Mounts the image with hfsutils, runs the shell commands (hmkdir, hcopy,
 // hattrib, ...) and unmounts; true when every one succeeded.
 bool RunHfsutils(const std::string& home, const std::string& image, const std::vector<std::string>& commands);
+// Formats HFS partition `partition` (counted from 1 among the HFS entries)
+// of an image that already holds a partition map.
+bool FormatHfsPartition(const std::string& home, const std::string& image, const std::string& label, int partition);
+// A medium of `blocks` 512-byte blocks with a driver descriptor and a map
+// of four entries (the map, a driver, the HFS partition, free space), the
+// HFS partition of `partitionBlocks` starting at block 96 formatted by
+// hformat as `label`.
+bool MakeMappedHfsVolume(const std::string& home, const std::string& image, const std::string& label,
+                         std::uint32_t partitionBlocks);
+inline constexpr std::uint32_t kMappedPartitionStart = 96;
+// Mounts the image with hfsutils, runs one command (hls, ...) and returns
+// what it printed on standard output; "" when the mount failed.
+std::string HfsutilsOutput(const std::string& home, const std::string& image, const std::string& command);
 
 // A MacBinary II file with both forks, which `hcopy -m` turns into a file.
 std::vector<std::uint8_t> MacBinaryFile(const std::string& name, const std::string& type, const std::string& creator,

@@ -1,0 +1,34 @@
+#include "hfs/flush_report.h"
+
+#include <array>
+#include <utility>
+
+#include "base/context.h"
+
+namespace tarvo {
+
+bool FlushVolumeAndReport(Context& ctx) {
+  const FlushStatus status = FlushVolume(ctx);
+  if (status.ok()) return true;
+  MessageDialog(ctx, "The volume may need checking: not written: " + DescribeUnwritten(status) + ".");
+  return false;
+}
+
+std::string DescribeUnwritten(const FlushStatus& status) {
+  static constexpr std::array<std::pair<unsigned, const char*>, 5> kParts{{
+      {kFlushIndex, "the catalog index"},
+      {kFlushVolumeHeader, "the volume header"},
+      {kFlushBitmap, "the bitmap"},
+      {kFlushExtentsTree, "the extents tree"},
+      {kFlushCatalogTree, "the catalog tree"},
+  }};
+  std::string text;
+  for (const auto& [bit, name] : kParts) {
+    if ((status.notWritten & bit) == 0) continue;
+    if (!text.empty()) text += ", ";
+    text += name;
+  }
+  return text;
+}
+
+}  // namespace tarvo

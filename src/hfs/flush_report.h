@@ -1,0 +1,24 @@
+// The flush that ends an operation which changed the volume, with its
+// failure told to the user.
+//
+// When a part could not be written the user learns which, and that the
+// volume may need checking:
+//   "The volume may need checking: not written: the bitmap, the catalog
+//    tree."
+#pragma once
+
+#include <string>
+
+#include "hfs/flush.h"
+
+namespace tarvo {
+
+struct Context;
+
+// The parts of a failed flush, as the message names them ("" when none).
+std::string DescribeUnwritten(const FlushStatus& status);
+
+// FlushVolume; on failure the message above. True when all was written.
+bool FlushVolumeAndReport(Context& ctx);
+
+}  // namespace tarvo

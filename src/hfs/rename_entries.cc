@@ -1,0 +1,121 @@
+#include "hfs/rename_entries.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/context.h"
+#include "hfs/btree.h"
+#include "hfs/catalog_delete.h"
+#include "hfs/catalog_lookup.h"
+#include "hfs/catalog_search.h"
+#include "hfs/name_order.h"
+#include "hfs/work_file.h"
+#include "transfer/charset.h"
+
+namespace tarvo {
+
+namespace {
+
+std::vector<std::string> MatchingNames(Context& ctx, std::string_view pattern, bool all);
+RenameStatus RenameOne(Context& ctx, const std::string& oldName, const std::string& newName);
+
+}  // namespace
+
+RenameStatus RenameEntries(Context& ctx, std::string_view pattern, std::string_view newName) {
+  pattern = TrimTrailingBlanks(pattern);
+  newName = newName.substr(0, kMaxNameLength);
+  if (HasWildcard(pattern) != HasWildcard(newName) &&
+      ShowMessageBox(ctx, ctx.messages[kMsgWildcardOneSide], Buttons::kOkCancel) == Answer::kCancel) {
+    return RenameStatus::kCancelled;
+  }
+  RenameStatus status = RenameStatus::kNotFound;
+  for (const std::string& oldName : MatchingNames(ctx, pattern, HasWildcard(newName))) {
+    const std::string name = RenamedName(pattern, newName, oldName);
+    if (name.empty() || name == oldName) continue;
+    const RenameStatus one = RenameOne(ctx, oldName, name);
+    if (one == RenameStatus::kFailed || status == RenameStatus::kNotFound) status = one;
+  }
+  return status;
+}
+
+std::string RenamedName(std::string_view pattern, std::string_view newName, std::string_view oldName) {
+  std::string name(newName);
+  if (HasWildcard(newName)) {
+    const std::size_t kept = std::min(WildcardPrefix(pattern).size(), oldName.size());
+    name = std::string(WildcardPrefix(newName)) + std::string(oldName.substr(kept));
+  }
+  return name.substr(0, kMaxNameLength);
+}
+
+CatalogEditStatus ReplaceRecordName(Context& ctx, std::uint32_t parentId, std::string_view oldName,
+                                    std::string_view newName) {
+  const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, oldName);
+  if (!record) return CatalogEditStatus::kNotFound;
+  const std::size_t size = record->type == kDirectoryRecord ? dirrec::kSize : filrec::kSize;
+  const std::vector<std::uint8_t> data(record->data.begin(), record->data.begin() + static_cast<std::ptrdiff_t>(size));
+  const std::string key = record->key.name;
+
+  const CatalogEditStatus deleted = DeleteCatalogRecord(ctx, parentId, key);
+  if (deleted != CatalogEditStatus::kDone) return deleted;
+  const CatalogEditStatus inserted = InsertCatalogRecord(ctx, CatalogKey{0, parentId, std::string(newName)}, data);
+  if (inserted != CatalogEditStatus::kDone) InsertCatalogRecord(ctx, CatalogKey{0, parentId, key}, data);
+  return inserted;
+}
+
+bool SetThreadName(Context& ctx, std::uint32_t dirId, std::string_view name) {
+  TreeWorkFile& catalog = ctx.volume.catalog;
+  const FoundRecord found = FindCatalogRecord(catalog, "*", kWantThread, dirId);
+  std::optional<CatalogRecord> thread = found ? ReadCatalogRecord(found.record) : std::nullopt;
+  if (!thread || name.size() > kMaxNameLength) return false;
+  Bytes data = thread->data;
+  std::fill(data.begin() + thdrec::thdCName, data.begin() + thdrec::kSize, 0);
+  PutU8(data, thdrec::thdCName, static_cast<std::uint8_t>(name.size()));
+  std::copy(name.begin(), name.end(), data.begin() + thdrec::thdCName + 1);
+  return WriteNode(catalog, catalog.nodeNumber, catalog.node);
+}
+
+namespace {
+
+// The names of the current directory's entries that match, in key order;
+// only the first unless all.
+std::vector<std::string> MatchingNames(Context& ctx, std::string_view pattern, bool all) {
+  TreeWorkFile& catalog = ctx.volume.catalog;
+  const std::uint32_t dirId = ctx.volume.current.currentDirId;
+  std::vector<std::string> names;
+  FoundRecord found = FindCatalogRecord(catalog, pattern, kWantEntry, dirId);
+  TreeWalk walk = StartWalk(catalog);
+  while (found) {
+    const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
+    if (!record || record->key.parentId != dirId) break;
+    const bool entry = record->type == kFileRecord || record->type == kDirectoryRecord;
+    if (entry && MatchName(pattern, record->key.name) == 0) {
+      names.push_back(record->key.name);
+      if (!all) break;
+    }
+    found = NextLeafRecord(catalog, walk);
+  }
+  return names;
+}
+
+RenameStatus RenameOne(Context& ctx, const std::string& oldName, const std::string& newName) {
+  const std::uint32_t dirId = ctx.volume.current.currentDirId;
+  TreeWorkFile& catalog = ctx.volume.catalog;
+  if (CompareNames(oldName, newName) != 0 && FindNamedRecord(catalog, dirId, newName)) {
+    MessageDialog(ctx, "An item exists already with the name " + ConvertString(newName, MacToAnsi) + ".");
+    return RenameStatus::kFailed;
+  }
+  const std::optional<CatalogRecord> record = FindNamedRecord(catalog, dirId, oldName);
+  if (!record) return RenameStatus::kFailed;
+  const bool directory = record->type == kDirectoryRecord;
+  const std::uint32_t id = directory ? DirectoryId(*record) : 0;
+  if (IsLogOpen(ctx.log)) {
+    AppendLog(ctx.log, "*ren " + ConvertString(oldName, MacToAnsi) + "\t" + ConvertString(newName, MacToAnsi) + "\r\n");
+  }
+  if (ReplaceRecordName(ctx, dirId, oldName, newName) != CatalogEditStatus::kDone) return RenameStatus::kFailed;
+  if (directory && !SetThreadName(ctx, id, newName)) return RenameStatus::kFailed;
+  return RenameStatus::kDone;
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,55 @@
+// Renaming files and directories of the current directory, with wildcards.
+//
+// Names and patterns are Macintosh (Mac Roman) text. A new name is cut to
+// 31 characters. With '*' in the new name, each match keeps the part of
+// its name after the pattern's prefix: "AB*" to "XY*" turns AB12 into XY12.
+// Without '*' in the new name only the first match is renamed. When one
+// side only holds '*' the user is asked "Renaming with a wildcard on one
+// side only?" (OK / Cancel) first.
+//
+// The matches are listed before the first rename, so every entry is
+// visited once even when its new name matches the pattern again. An entry
+// whose new name equals its name is left alone. A new name that another
+// entry of the directory already bears is refused for that entry (the user
+// is told and the others go on): no two entries ever share a name.
+//
+// A rename is a deletion and an insertion of the record under the new key
+// (bthNRecs unchanged); a directory's thread record takes the new name too.
+// Should the insertion fail (the catalog cannot grow), the record goes back
+// under its old name. Each rename is logged "*ren OLD\tNEW\r\n" with the
+// entry's own old name (not the pattern), in ANSI, so that the log can be
+// replayed. The caller flushes the volume.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "hfs/catalog_insert.h"
+
+namespace tarvo {
+
+struct Context;
+
+enum class RenameStatus {
+  kDone,       // at least one entry renamed, no failure
+  kNotFound,   // nothing matched, or nothing needed a new name
+  kCancelled,
+  kFailed,     // a name was taken, or the catalog refused a change
+};
+
+RenameStatus RenameEntries(Context& ctx, std::string_view pattern, std::string_view newName);
+
+// The new name of an entry: newName, or with '*' in it, its text before
+// the '*' followed by the characters of the old name after the pattern's
+// prefix; at most 31 characters.
+std::string RenamedName(std::string_view pattern, std::string_view newName, std::string_view oldName);
+
+// Gives the entry (parentId, oldName) the key (parentId, newName), keeping
+// its data.
+CatalogEditStatus ReplaceRecordName(Context& ctx, std::uint32_t parentId, std::string_view oldName,
+                                    std::string_view newName);
+// Writes name into the thread record of directory dirId.
+bool SetThreadName(Context& ctx, std::uint32_t dirId, std::string_view name);
+
+}  // namespace tarvo

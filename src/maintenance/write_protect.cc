@@ -1,0 +1,26 @@
+#include "maintenance/write_protect.h"
+
+#include <array>
+
+#include "base/context.h"
+#include "device/sector_io.h"
+
+namespace tarvo {
+
+std::int32_t WriteProtectProbe(Context& ctx, std::uint8_t target) {
+  // A whole physical sector, 1024 bytes on the largest media.
+  std::array<std::uint8_t, 1024> sector{};
+  SectorRequest request;
+  request.command = kReadSectors;
+  request.target = target;
+  request.startSector = 0;
+  request.sectorCount = 1;
+  request.buffer = sector;
+  if (SendSectorRequest(ctx, request) != 0) return 0;
+  request.command = kWriteSectors;
+  request.target = target;
+  request.buffer = sector;
+  return SendSectorRequest(ctx, request) != 0 ? kWriteProtected : 0;
+}
+
+}  // namespace tarvo

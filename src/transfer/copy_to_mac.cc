@@ -1,0 +1,288 @@
+#include "transfer/copy_to_mac.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <system_error>
+
+#include "base/context.h"
+#include "base/utf8.h"
+#include "hfs/allocation.h"
+#include "hfs/catalog_lookup.h"
+#include "hfs/delete_entries.h"
+#include "hfs/flush_report.h"
+#include "hfs/navigation.h"
+#include "transfer/charset.h"
+#include "transfer/mac_folder.h"
+#include "transfer/macbinary.h"
+#include "transfer/type_creator.h"
+#include "transfer/write_file.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kMaxFolderDepth = 64;
+constexpr std::size_t kSuffixLength = 6;  // " (nnn)"
+
+struct PcEntry {
+  std::string name;  // UTF-8
+  bool directory = false;
+};
+
+int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
+                 const std::optional<std::string>& typeCreator, int depth);
+// The directory's entries in name order: directories and regular files.
+std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::filesystem::path& directory);
+std::string NumberedName(const std::string& macName, std::uint32_t number);
+bool Matches(std::string_view name, std::string_view pattern);
+void LogCd(Context& ctx, const std::string& macName);
+
+}  // namespace
+
+int CopyPcToMac(Context& ctx, const PcToMacRequest& request) {
+  if (ctx.volume.targetId == kNoDevice || ctx.volume.catalog.handle == nullptr) {
+    MessageDialog(ctx, ctx.messages[kMsgSelectDriveInMenu]);
+    return -1;
+  }
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "PC->Mac\n");
+  LoadTypeCreatorFile(ctx);
+  if (!EnsureBitmapLoaded(ctx)) {
+    MessageDialog(ctx, ctx.messages[kMsgErrorReadingData]);
+    return -1;
+  }
+  int result = 0;
+  switch (request.source) {
+    case PcToMacRequest::Source::kSelection:
+      for (std::size_t i = 0; i < request.names.size(); ++i) {
+        if (PollAbort(ctx)) break;
+        result = CopyPcItems(ctx, request.pcDirectory, request.names[i], std::nullopt);
+        if (result != 0) break;
+        if (request.copied) request.copied(i);
+      }
+      break;
+    case PcToMacRequest::Source::kAllFiles:
+      result = CopyPcItems(ctx, request.pcDirectory, request.pattern, std::nullopt);
+      break;
+    case PcToMacRequest::Source::kDirectory:
+      if (!request.names.empty() && !request.names.front().starts_with('.')) {
+        result = CopyPcItems(ctx, request.pcDirectory, request.names.front(), std::nullopt);
+      }
+      break;
+  }
+  FlushVolumeAndReport(ctx);
+  return result;
+}
+
+int CopyPcMatches(Context& ctx, std::string_view pattern) {
+  std::error_code error;
+  const std::filesystem::path here = std::filesystem::current_path(error);
+  PcToMacRequest request;
+  request.source = PcToMacRequest::Source::kAllFiles;
+  request.pcDirectory = error ? std::filesystem::path(".") : here;
+  request.pattern = std::string(pattern);
+  return CopyPcToMac(ctx, request);
+}
+
+int CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
+                const std::optional<std::string>& typeCreator) {
+  const std::optional<std::vector<PcEntry>> entries = ListPcDirectory(ctx, pcDirectory);
+  if (!entries) return -1;
+  for (const PcEntry& entry : *entries) {
+    if (!MatchesPcPattern(entry.name, pattern)) continue;
+    if (PollAbort(ctx)) return 1;
+    int result = 0;
+    if (entry.directory) {
+      if (entry.name.starts_with('.') || (ctx.settings.modeFlags & kFilesOnly) != 0) continue;
+      result = CopyFolderAt(ctx, pcDirectory, entry.name, typeCreator, 1);
+    } else {
+      ++ctx.settings.copiedFileCount;
+      result = CopyPcFile(ctx, pcDirectory / entry.name, typeCreator);
+    }
+    if (result != 0) return result;
+  }
+  return 0;
+}
+
+int CopyPcFolder(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
+                 const std::optional<std::string>& typeCreator) {
+  return CopyFolderAt(ctx, pcDirectory, name, typeCreator, 1);
+}
+
+int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::optional<std::string>& typeCreator) {
+  const std::string pcName = pcPath.filename().string();
+  const std::string shownPcName = Utf8ToAnsi(pcName);
+  const std::uint16_t mode = ctx.settings.modeFlags;
+  ForkChoice fork = ForkChoice::kData;
+  std::optional<std::string> tc;
+  if ((mode & kCopyMacBinary) != 0) {
+    fork = ForkChoice::kMacBinary;
+  } else {
+    if ((mode & kCopyResource) != 0) fork = ForkChoice::kResource;
+    tc = typeCreator ? typeCreator : TypeCreatorForPcName(ctx.typeCreators, Utf8ToDos(pcName));
+  }
+
+  std::FILE* file = std::fopen(pcPath.c_str(), "rb");
+  if (file == nullptr) {
+    MessageDialog(ctx, std::string(kTextErrorOpeningFile) + " " + shownPcName);
+    return -1;
+  }
+  std::string macName = MacNameForPcName(pcName);
+  if (fork == ForkChoice::kMacBinary) {
+    // The name the file will really get is the header's.
+    MacBinaryInfo header;
+    if (ReadMacBinaryHeader(file, header) == MacBinaryCheck::kAccepted) macName = header.name;
+    std::rewind(file);
+  }
+  int result = 0;
+  if (MacItemType(ctx, macName) != MacItem::kAbsent) {
+    result = AskReplace(ctx, macName, ctx.settings.copiedFileCount);
+  }
+  if (result == 0) {
+    result = WriteFileToVolume(ctx, file, shownPcName, macName, ctx.volume.current.currentDirId, tc, 0, fork);
+  }
+  std::fclose(file);
+  return result;
+}
+
+int AskReplace(Context& ctx, std::string& macName, std::uint32_t count) {
+  const std::string text = ctx.messages[kMsgTheFile] + ConvertString(macName, MacToAnsi) +
+                           ctx.messages[kMsgAlreadyExistsReplace];
+  switch (ShowMessageBox(ctx, text, Buttons::kYesNoCancel)) {
+    case Answer::kCancel:
+      return kCopyCancelled;
+    case Answer::kNo:
+      for (std::uint32_t n = 0; n < 1000; ++n) {
+        const std::string numbered = NumberedName(macName, count + n);
+        if (MacItemType(ctx, numbered) == MacItem::kAbsent) {
+          macName = numbered;
+          return 0;
+        }
+      }
+      return -1;
+    case Answer::kYes:
+    case Answer::kOk:
+      break;
+  }
+  switch (DeleteItem(ctx, macName, true)) {
+    case DeleteStatus::kDone:
+    case DeleteStatus::kNotFound:
+      return 0;
+    case DeleteStatus::kCancelled:
+      return kCopyCancelled;
+    case DeleteStatus::kFailed:
+      break;
+  }
+  return -1;
+}
+
+std::string MacNameForPcName(std::string_view pcName) {
+  std::string dos = Utf8ToDos(pcName).substr(0, kMaxNameLength);
+  std::transform(dos.begin() + (dos.empty() ? 0 : 1), dos.end(), dos.begin() + (dos.empty() ? 0 : 1),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  std::string mac = ConvertString(dos, DosToMac);
+  while (!mac.empty() && mac.back() == ' ') mac.pop_back();
+  return mac.empty() ? "Untitled" : mac;
+}
+
+bool MatchesPcPattern(std::string_view pcName, std::string_view pattern) {
+  const std::string name = Utf8ToDos(pcName), mask = Utf8ToDos(pattern);
+  if (Matches(name, mask)) return true;
+  // "NAME.*" also takes NAME without an extension.
+  return mask.ends_with(".*") && name.find('.') == std::string::npos &&
+         Matches(name, std::string_view(mask).substr(0, mask.size() - 2));
+}
+
+namespace {
+
+int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
+                 const std::optional<std::string>& typeCreator, int depth) {
+  if (depth > kMaxFolderDepth) return 0;
+  const std::uint32_t savedId = ctx.volume.current.currentDirId;
+  const MadeFolder made = MakeMacFolder(ctx, Utf8ToAnsi(name));
+  if (made.status == FolderStatus::kFailed) return -1;
+  const std::optional<CatalogRecord> folder = FindNamedRecord(ctx.volume.catalog, savedId, made.macName);
+  if (!folder || folder->type != kDirectoryRecord) return 0;  // a file bears the name: the folder is skipped
+  if (!EnterDirectoryById(ctx, DirectoryId(*folder))) return -1;
+  LogCd(ctx, made.macName);
+
+  const std::filesystem::path here = pcDirectory / name;
+  int result = 0;
+  const std::optional<std::vector<PcEntry>> entries = ListPcDirectory(ctx, here);
+  for (const PcEntry& entry : entries.value_or(std::vector<PcEntry>{})) {
+    if (PollAbort(ctx)) {
+      result = 1;
+      break;
+    }
+    if (entry.directory) {
+      if (entry.name.starts_with('.')) continue;
+      result = CopyFolderAt(ctx, here, entry.name, typeCreator, depth + 1);
+      if (result != 0) break;
+    } else {
+      ++ctx.settings.copiedFileCount;
+      CopyPcFile(ctx, here / entry.name, typeCreator);
+    }
+  }
+  EnterDirectoryById(ctx, savedId);
+  return entries ? result : -1;
+}
+
+std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::filesystem::path& directory) {
+  std::error_code error;
+  std::vector<PcEntry> entries;
+  std::filesystem::directory_iterator it(directory, error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    std::error_code kind;
+    const std::filesystem::file_status status = it->symlink_status(kind);
+    if (kind || std::filesystem::is_symlink(status)) {
+      // A link is followed to what it names, never into a loop of folders.
+      const std::filesystem::file_status target = it->status(kind);
+      if (kind || !std::filesystem::is_regular_file(target)) continue;
+      entries.push_back({it->path().filename().string(), false});
+    } else if (std::filesystem::is_directory(status) || std::filesystem::is_regular_file(status)) {
+      entries.push_back({it->path().filename().string(), std::filesystem::is_directory(status)});
+    }
+  }
+  if (error) {
+    MessageDialog(ctx, std::string(kTextErrorOpeningFile) + " " + Utf8ToAnsi(directory.string()));
+    return std::nullopt;
+  }
+  std::sort(entries.begin(), entries.end(), [](const PcEntry& a, const PcEntry& b) { return a.name < b.name; });
+  return entries;
+}
+
+std::string NumberedName(const std::string& macName, std::uint32_t number) {
+  const unsigned n = number % 1000;
+  const char suffix[] = {' ', '(', static_cast<char>('0' + n / 100), static_cast<char>('0' + n / 10 % 10),
+                         static_cast<char>('0' + n % 10), ')'};
+  return macName.substr(0, kMaxNameLength - kSuffixLength) + std::string(suffix, kSuffixLength);
+}
+
+// DOS names, letter case not counting.
+bool Matches(std::string_view name, std::string_view pattern) {
+  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  // Iterative wildcard match: the last '*' seen absorbs what does not fit.
+  std::size_t n = 0, p = 0, star = std::string_view::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || upper(pattern[p]) == upper(name[n]))) {
+      ++n, ++p;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+void LogCd(Context& ctx, const std::string& macName) {
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*cd " + ConvertString(macName, MacToAnsi) + "\r\n");
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,93 @@
+// Copying PC files and directory trees into the current folder of the
+// volume: the loop of "Copy from PC to Mac", the typed MCOPY with an
+// argument, and the pieces they share.
+//
+// PC names come from the system in UTF-8. A file's Mac name is its PC name
+// in the DOS set (code page 437), cut to 31 characters, every character
+// after the first in lower case (README.TXT becomes Readme.txt), then
+// through DosToMac; names are shown and logged in ANSI. Patterns (UTF-8)
+// match PC names the DOS way: '*' any characters, '?' one, letter case not
+// counting, and a final ".*" also matching names without a dot ("*.*" is
+// every name).
+//
+// The PC side is never made current: the walks carry the PC directory's
+// path. Entries are taken in name order; "." names are skipped as folders;
+// only regular files are copied (no devices or pipes); a folder tree is
+// followed at most 64 levels deep.
+//
+// CopyMode (the settings' flags): MacBinary unpacks each file (type and
+// creator from its header, and its name: the replace prompt asks about
+// the name the file will really get); Resource puts the content into the
+// resource fork; otherwise the data fork, with the type and creator of
+// the extension (type_creator.h). filesOnly skips PC directories at the
+// top level of a walk.
+//
+// Results: 0 done (copied or skipped), -1 a failure (the message was
+// shown), 1 the user aborted with Esc, kCopyCancelled the user answered
+// Cancel to the replace prompt. At the top level any non-zero result ends
+// the walk; inside a PC directory a file's result does not, a folder's
+// does. Files copied before a failure stay on the volume.
+//
+// Existing names: "The file NAME already exists. OK to replace it?" (Yes /
+// No / Cancel). Yes deletes the existing item (a folder that is not empty
+// asks once more); No gives the new file the name with " (nnn)", nnn being
+// copiedFileCount modulo 1000 (Letter becomes Letter (007)), the name cut
+// so that the whole stays within 31 characters; when that name is taken
+// too, the next free number is used. Nothing is ever replaced unasked.
+//
+// A PC file that cannot be opened or read: "Error opening file: NAME" /
+// "Error reading file: NAME", and the copy goes on as for any failure.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvo {
+
+struct Context;
+
+inline constexpr int kCopyCancelled = 0xFFFF;
+
+// What the "Copy PC -> Mac" dialog's three buttons hand to the copy.
+struct PcToMacRequest {
+  enum class Source { kSelection, kAllFiles, kDirectory };
+  Source source = Source::kAllFiles;
+  std::filesystem::path pcDirectory;  // the directory the lists show
+  std::vector<std::string> names;     // the selected files, or the directory (UTF-8)
+  std::string pattern = "*.*";        // "All Files" (UTF-8)
+  // Told the index of each selected file copied without failure, so the
+  // dialog can deselect it.
+  std::function<void(std::size_t)> copied;
+};
+
+// The loop of "Copy from PC to Mac": no drive: "Select drive in the 'Mac
+// Drive' menu"; otherwise "PC->Mac\n" in the log, the type/creator file
+// loaded, the bitmap loaded, the copy, and the flush (a failing one is
+// reported). Returns the result of the copy.
+int CopyPcToMac(Context& ctx, const PcToMacRequest& request);
+
+// MCOPY with an argument: the PC files and directories of the PC's current
+// directory that match pattern, copied as "All Files" copies.
+int CopyPcMatches(Context& ctx, std::string_view pattern);
+
+int CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
+                const std::optional<std::string>& typeCreator);
+int CopyPcFolder(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
+                 const std::optional<std::string>& typeCreator);
+int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::optional<std::string>& typeCreator);
+
+// The replace prompt for macName (Mac Roman) in the current folder; on No
+// macName becomes the free numbered name. 0, -1 or kCopyCancelled.
+int AskReplace(Context& ctx, std::string& macName, std::uint32_t count);
+
+// The Mac name of a PC file name (UTF-8), in Mac Roman.
+std::string MacNameForPcName(std::string_view pcName);
+// Whether a PC name (UTF-8) matches a pattern (UTF-8), the DOS way.
+bool MatchesPcPattern(std::string_view pcName, std::string_view pattern);
+
+}  // namespace tarvo

@@ -1,0 +1,82 @@
+#include "transfer/mac_folder.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/context.h"
+#include "hfs/catalog_delete.h"
+#include "hfs/catalog_lookup.h"
+#include "hfs/mac_date.h"
+#include "hfs/name_order.h"
+#include "hfs/navigation.h"
+#include "hfs/volume_counters.h"
+#include "transfer/charset.h"
+
+namespace tarvo {
+
+namespace {
+
+std::vector<std::uint8_t> FolderRecord(std::uint32_t id);
+
+}  // namespace
+
+MacItem MacItemType(Context& ctx, std::string_view macName) {
+  const std::optional<CatalogRecord> record =
+      FindNamedRecord(ctx.volume.catalog, ctx.volume.current.currentDirId, TrimTrailingBlanks(macName));
+  if (!record) return MacItem::kAbsent;
+  return record->type == kDirectoryRecord ? MacItem::kFolder : MacItem::kFile;
+}
+
+MadeFolder MakeMacFolder(Context& ctx, std::string_view typedName) {
+  std::string name(typedName.substr(0, kMaxNameLength));
+  std::transform(name.begin() + (name.empty() ? 0 : 1), name.end(), name.begin() + (name.empty() ? 0 : 1),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  MadeFolder made{FolderStatus::kFailed, ConvertString(name, AnsiToMac)};
+  if (made.macName.empty()) name = made.macName = ctx.messages[kMsgNewFolder];
+  if (MacItemType(ctx, made.macName) != MacItem::kAbsent) {
+    MessageDialog(ctx, ctx.messages[kMsgDirectoryExists]);
+    made.status = FolderStatus::kExists;
+    return made;
+  }
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*md " + name + "\r\n");
+  if (CreateFolderRecords(ctx, made.macName) == CatalogEditStatus::kDone) made.status = FolderStatus::kCreated;
+  return made;
+}
+
+CatalogEditStatus CreateFolderRecords(Context& ctx, std::string_view macName) {
+  VolumeState& volume = ctx.volume;
+  const std::uint32_t parentId = volume.current.currentDirId;
+  const std::uint32_t id = NextCatalogId(volume);
+  const CatalogKey key{0, parentId, std::string(macName)};
+  CatalogEditStatus status = InsertCatalogRecord(ctx, key, FolderRecord(id));
+  if (status != CatalogEditStatus::kDone) return status;
+  status = InsertThreadRecord(ctx, id, parentId, macName);
+  if (status != CatalogEditStatus::kDone) {
+    DeleteCatalogRecord(ctx, parentId, macName);
+    return status;
+  }
+  TakeCatalogId(volume);
+  CountFolders(volume, parentId, 1);
+  AdjustFolderValence(ctx, parentId, 1);
+  return status;
+}
+
+namespace {
+
+std::vector<std::uint8_t> FolderRecord(std::uint32_t id) {
+  std::vector<std::uint8_t> data(dirrec::kSize, 0);
+  PutU8(data, 0, kDirectoryRecord);
+  PutU32(data, dirrec::dirDirID, id);
+  const std::uint32_t now = MacNow();
+  PutU32(data, dirrec::dirCrDat, now);
+  PutU32(data, dirrec::dirMdDat, now);
+  // The Finder's window for the folder: top, left, bottom, right; then the view.
+  const std::uint16_t window[] = {80, 48, 272, 480};
+  for (std::size_t i = 0; i < 4; ++i) PutU16(data, dirrec::dirUsrInfo + 2 * i, window[i]);
+  PutU16(data, dirrec::dirUsrInfo + 14, 0x0100);
+  return data;
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,209 @@
+#include "transfer/write_file.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "base/context.h"
+#include "device/sector_io.h"
+#include "hfs/allocation.h"
+#include "hfs/catalog_insert.h"
+#include "hfs/catalog_lookup.h"
+#include "hfs/catalog_record.h"
+#include "hfs/mac_date.h"
+#include "hfs/navigation.h"
+#include "hfs/overflow_extent.h"
+#include "hfs/overflow_release.h"
+#include "hfs/volume_counters.h"
+#include "hfs/volume_header.h"
+#include "hfs/work_file.h"
+#include "transfer/charset.h"
+#include "transfer/macbinary.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr std::size_t kStatusNameMax = 25;
+
+std::uint32_t BlocksFor(const Context& ctx, std::uint64_t bytes);
+std::string StatusName(const std::string& pcName);
+void GiveBack(Context& ctx, ConstBytes fileRecord, std::uint32_t fileId);
+void TellFailure(Context& ctx, ForkWrite failure, const std::string& pcName, const std::string& macName);
+std::optional<BlockExtent> NextRun(Context& ctx, std::uint32_t remaining);
+std::size_t LengthField(std::uint8_t forkType) { return forkType == kDataFork ? filrec::filLgLen : filrec::filRLgLen; }
+std::size_t ExtentsField(std::uint8_t forkType) { return forkType == kDataFork ? filrec::filExtRec : filrec::filRExtRec; }
+
+}  // namespace
+
+int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
+                      std::uint32_t folderId, const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
+                      ForkChoice forkChoice) {
+  VolumeState& volume = ctx.volume;
+  const std::uint32_t fileId = NextCatalogId(volume);
+  std::vector<std::uint8_t> record(filrec::kSize, 0);
+  PutU8(record, 0, kFileRecord);
+  PutU32(record, filrec::filFlNum, fileId);
+  PutU8(record, filrec::fdFlags, flagByte);
+
+  struct stat info{};
+  if (fstat(fileno(file), &info) != 0) {
+    TellFailure(ctx, ForkWrite::kPcFileError, pcName, macName);
+    return -1;
+  }
+  std::string name = macName;
+  std::uint64_t dataLength = 0, resourceLength = 0, resourceOffset = 0;
+  if (forkChoice == ForkChoice::kMacBinary) {
+    MacBinaryInfo header;
+    if (ReadMacBinaryHeader(file, header) != MacBinaryCheck::kAccepted) {
+      SetStatus(ctx, ctx.messages[kMsgNotMacBinary] + " " + pcName);
+      return -1;
+    }
+    if (name.empty()) name = header.name;
+    std::copy_n(header.type.begin(), 4, record.begin() + filrec::fdType);
+    std::copy_n(header.creator.begin(), 4, record.begin() + filrec::fdCreator);
+    PutU32(record, filrec::filCrDat, header.creationDate);
+    PutU32(record, filrec::filMdDat, header.modificationDate);
+    dataLength = header.dataLength;
+    resourceLength = header.resourceLength;
+    resourceOffset = header.resourceOffset;
+  } else {
+    const std::string tc = typeCreator.value_or("TEXT????") + std::string(8, ' ');
+    std::copy_n(tc.begin(), 8, record.begin() + filrec::fdType);
+    std::uint32_t created = PcTimeToMacDate(info.st_mtime);
+    created -= created % 60;
+    PutU32(record, filrec::filCrDat, created);
+    PutU32(record, filrec::filMdDat, created + 1);
+    (forkChoice == ForkChoice::kData ? dataLength : resourceLength) = static_cast<std::uint64_t>(info.st_size);
+  }
+  name = name.substr(0, kMaxNameLength);
+  const std::string shownName = ConvertString(name, MacToAnsi);
+  if (name.empty() || FindNamedRecord(volume.catalog, folderId, name)) {
+    MessageDialog(ctx, ctx.messages[kMsgTheFile] + shownName + " already exists.");
+    return -1;
+  }
+  if (!EnsureBitmapLoaded(ctx)) {
+    MessageDialog(ctx, ctx.messages[kMsgErrorReadingData]);
+    return -1;
+  }
+  if (dataLength > 0xFFFFFFFFu || resourceLength > 0xFFFFFFFFu ||
+      BlocksFor(ctx, dataLength) + BlocksFor(ctx, resourceLength) > GetU16(volume.mdb, mdb::drFreeBks)) {
+    MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
+    return -1;
+  }
+
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, pcName + "\t" + shownName + "\r\n");
+  SetStatus(ctx, FormatMessage(ctx.messages[kMsgCopyOf], StatusName(pcName), shownName));
+  ForkWrite written = ForkWrite::kDone;
+  if (dataLength > 0) {
+    written = WriteFork(ctx, file, static_cast<std::uint32_t>(dataLength), fileId, kDataFork, record);
+  }
+  if (written == ForkWrite::kDone && resourceLength > 0) {
+    if (forkChoice == ForkChoice::kMacBinary && std::fseek(file, static_cast<long>(resourceOffset), SEEK_SET) != 0) {
+      written = ForkWrite::kPcFileError;
+    } else {
+      written = WriteFork(ctx, file, static_cast<std::uint32_t>(resourceLength), fileId, kResourceFork, record);
+    }
+  }
+  if (written != ForkWrite::kDone) {
+    GiveBack(ctx, record, fileId);
+    TellFailure(ctx, written, pcName, shownName);
+    return -1;
+  }
+  if (InsertCatalogRecord(ctx, CatalogKey{0, folderId, name}, record) != CatalogEditStatus::kDone) {
+    GiveBack(ctx, record, fileId);
+    return -1;
+  }
+  TakeCatalogId(volume);
+  CountFiles(volume, folderId, 1);
+  AdjustFolderValence(ctx, folderId, 1);
+  return 0;
+}
+
+ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std::uint32_t fileId,
+                    std::uint8_t forkType, Bytes fileRecord) {
+  const std::uint32_t blocks = BlocksFor(ctx, byteCount);
+  PutU32(fileRecord, LengthField(forkType), byteCount);
+  if (blocks == 0) return ForkWrite::kDone;
+  if (blocks > 0xFFFF || !EnsureBitmapLoaded(ctx) || blocks > GetU16(ctx.volume.mdb, mdb::drFreeBks)) {
+    return ForkWrite::kNoSpace;
+  }
+  PutU32(fileRecord, LengthField(forkType) + 4, blocks * ctx.volume.allocBlockSize);
+
+  std::uint32_t done = 0;
+  for (std::size_t run = 0; done < blocks; ++run) {
+    const std::optional<BlockExtent> extent = NextRun(ctx, blocks - done);
+    if (!extent) return ForkWrite::kNoSpace;
+    MarkBlocksInUse(ctx, *extent);
+    if (run < 3) {
+      PutU16(fileRecord, ExtentsField(forkType) + 4 * run, extent->startBlock);
+      PutU16(fileRecord, ExtentsField(forkType) + 4 * run + 2, extent->blockCount);
+    } else if (AddOverflowExtent(ctx, *extent, fileId, static_cast<std::uint16_t>(done), forkType) !=
+               OverflowStatus::kDone) {
+      std::array<std::uint8_t, kExtentRecordSize> loose{};
+      PutU16(loose, 0, extent->startBlock);
+      PutU16(loose, 2, extent->blockCount);
+      FreeExtentRecord(ctx, loose);
+      return ForkWrite::kScattered;
+    }
+    const TransferResult moved = WriteBlocksFromFile(ctx, file, extent->startBlock, extent->blockCount);
+    if (moved.fileError) return ForkWrite::kPcFileError;
+    if (moved.failedSectors > 0) return ForkWrite::kMediumError;
+    done += extent->blockCount;
+  }
+  return ForkWrite::kDone;
+}
+
+namespace {
+
+std::uint32_t BlocksFor(const Context& ctx, std::uint64_t bytes) {
+  const std::uint64_t size = ctx.volume.allocBlockSize;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>((bytes + size - 1) / size, 0xFFFFFFFFu));
+}
+
+// A PC name of more than 25 characters is shown as its first 23 and "...".
+std::string StatusName(const std::string& pcName) {
+  return pcName.size() > kStatusNameMax ? pcName.substr(0, 23) + "..." : pcName;
+}
+
+void GiveBack(Context& ctx, ConstBytes fileRecord, std::uint32_t fileId) {
+  FreeExtentRecord(ctx, fileRecord.subspan(filrec::filExtRec, kExtentRecordSize));
+  FreeExtentRecord(ctx, fileRecord.subspan(filrec::filRExtRec, kExtentRecordSize));
+  ReleaseOverflowExtents(ctx, fileId);
+}
+
+void TellFailure(Context& ctx, ForkWrite failure, const std::string& pcName, const std::string& macName) {
+  switch (failure) {
+    case ForkWrite::kDone:
+      return;
+    case ForkWrite::kNoSpace:
+      MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
+      return;
+    case ForkWrite::kScattered:
+      MessageDialog(ctx, "The free space of the volume is too scattered for the file " + macName + ".");
+      return;
+    case ForkWrite::kPcFileError:
+      MessageDialog(ctx, "Error reading file: " + pcName);
+      return;
+    case ForkWrite::kMediumError:
+      MessageDialog(ctx, "Error writing to the volume: the file " + macName + " was not copied.");
+      return;
+  }
+}
+
+// The first free run that holds the rest, or else the first of 10 blocks
+// or more; on a volume whose free space lies only in shorter runs, the
+// first run as long as possible below 10.
+std::optional<BlockExtent> NextRun(Context& ctx, std::uint32_t remaining) {
+  if (std::optional<BlockExtent> run = FindFreeRun(ctx.volume, remaining)) return run;
+  for (std::uint32_t count = std::min(remaining, kMinimumPartialRun - 1); count > 0; --count) {
+    if (std::optional<BlockExtent> run = FindFreeRun(ctx.volume, count)) return run;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,63 @@
+// Writing one new file onto the volume from an open PC file: the content
+// into a data fork, a resource fork, or both forks of a MacBinary file,
+// then the file's catalog record.
+//
+// The file is all or nothing. Blocks are taken first fit; a fork needing
+// more than the three extents of its record goes on in the extents tree.
+// The record is inserted only when every block of both forks was written:
+// a full volume ("Not enough space on the volume.", checked before any
+// block is taken), free space too scattered for the extents tree, a PC file
+// that cannot be read, a write to the medium that fails after its 20
+// attempts, or a catalog that cannot grow leaves no trace: the blocks go
+// back and no record is inserted, and the user is told which.
+//
+// Names: pcName (ANSI) is shown and logged; macName is the Mac Roman name
+// the file gets (cut to 31 characters). In MacBinary mode an empty macName
+// takes the name of the header. A name that the folder already holds is
+// refused: the caller settles such names first (copy_to_mac.h).
+//
+// Plain copies get the type and creator given, and the PC file's
+// modification time (local wall-clock, seconds dropped) as creation date,
+// one second later as modification date. MacBinary copies take type,
+// creator, both lengths and both dates from the header.
+//
+// Afterwards drNxtCNID, drFilCnt, drNmFls (root) and the folder's valence
+// count the file; the log gains "PCNAME\tMACNAME\r\n" and the status line
+// shows "Copy of ..." while the content moves.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "base/big_endian.h"
+
+namespace tarvo {
+
+struct Context;
+
+enum class ForkChoice : int { kResource = -1, kMacBinary = 0, kData = 1 };
+
+// 0 when the file was written and recorded, -1 otherwise.
+int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
+                      std::uint32_t folderId, const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
+                      ForkChoice forkChoice);
+
+enum class ForkWrite {
+  kDone,
+  kNoSpace,      // fewer free blocks than the fork needs
+  kScattered,    // the extents tree has no room for another extent
+  kPcFileError,  // the PC file could not be read
+  kMediumError,  // a write to the medium failed after its attempts
+};
+
+// Writes byteCount bytes from the file's position into a new fork of file
+// fileId (forkType 0x00 data, 0xFF resource) and sets the fork's lengths
+// and first extents in the 102-byte file record. On failure the blocks
+// taken stay recorded there and in the extents tree, for the caller to
+// free.
+ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std::uint32_t fileId,
+                    std::uint8_t forkType, Bytes fileRecord);
+
+}  // namespace tarvo

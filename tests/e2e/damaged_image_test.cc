@@ -1,0 +1,252 @@
+// tarvo-cli on damaged images: each run browses (DIR, CD into a folder and
+// back, INFO) a copy of a sound hfsutils volume with one kind of damage, and
+// must end by itself, within the time limit, with exit code 0 or 1 and no
+// sanitizer report, telling the user what is wrong on standard error.
+// Damage that does not hurt the listing must leave it whole.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+
+#include "base/big_endian.h"
+#include "support/cli_listing.h"
+#include "support/cli_process.h"
+#include "support/hfs_volume.h"
+#include "support/scratch_files.h"
+
+namespace tarvo {
+namespace {
+
+using namespace tarvo::testing;
+
+constexpr int kRootRows = 41;  // 40 files and the folder Sub
+
+// A volume image in memory with the places of its structures.
+struct Image {
+  std::vector<std::uint8_t> bytes;
+  std::size_t origin = 0;  // byte offset of the volume
+
+  std::size_t Mdb() const { return origin + 1024; }
+  std::size_t Node(std::uint32_t n) const {
+    const std::size_t catalog = origin + std::size_t{GetU16(bytes, Mdb() + 0x1C)} * 512 +
+                                std::size_t{GetU16(bytes, Mdb() + 0x96)} * GetU32(bytes, Mdb() + 0x14);
+    return catalog + std::size_t{n} * 512;
+  }
+  std::size_t Header() const { return Node(0); }
+  std::uint32_t Root() const { return GetU32(bytes, Header() + 16); }
+  std::uint32_t FirstLeaf() const { return GetU32(bytes, Header() + 24); }
+  std::uint32_t ForwardLink(std::uint32_t n) const { return GetU32(bytes, Node(n)); }
+  std::uint16_t RecordCount(std::uint32_t n) const { return GetU16(bytes, Node(n) + 10); }
+  std::size_t OffsetSlot(std::uint32_t n, std::size_t i) const { return Node(n) + 510 - 2 * i; }
+  std::size_t Record(std::uint32_t n, std::size_t i) const { return Node(n) + GetU16(bytes, OffsetSlot(n, i)); }
+  std::size_t RecordData(std::uint32_t n, std::size_t i) const {
+    return Record(n, i) + ((bytes[Record(n, i)] + 2u) & ~1u);
+  }
+  // The data of the leaf record with this parent and name (sound trees only).
+  std::size_t LeafRecordData(std::uint32_t parentId, const std::string& name) const {
+    for (std::uint32_t n = FirstLeaf(); n != 0; n = ForwardLink(n)) {
+      for (std::size_t i = 0; i < RecordCount(n); ++i) {
+        const std::size_t r = Record(n, i);
+        if (GetU32(bytes, r + 2) == parentId && std::string(bytes.begin() + r + 7, bytes.begin() + r + 7 + bytes[r + 6]) == name)
+          return RecordData(n, i);
+      }
+    }
+    throw std::runtime_error("no record " + name);
+  }
+  void SetChildren(std::uint32_t n, std::uint32_t child) {
+    for (std::size_t i = 0; i < RecordCount(n); ++i) PutU32(bytes, RecordData(n, i), child);
+  }
+};
+
+enum class Base { kBare, kMapped };
+
+struct Damage {
+  std::string name;
+  Base base;
+  std::function<void(Image&)> apply;
+  std::string message;  // expected on standard error; "" when the listing stays whole
+};
+
+const std::string kNotMac = "This is not a Macintosh volume.";
+const std::string kDamaged = "The catalog is damaged.";
+
+const std::vector<Damage>& Damages() {
+  static const std::vector<Damage> damages = {
+      // The volume header.
+      {"MdbSignature", Base::kBare, [](Image& m) { m.bytes[m.Mdb()] = 'X'; }, kNotMac},
+      {"AllocationBlockSizeZero", Base::kBare, [](Image& m) { PutU32(m.bytes, m.Mdb() + 0x14, 0); }, kNotMac},
+      {"CatalogExtentEmpty", Base::kBare, [](Image& m) { PutU16(m.bytes, m.Mdb() + 0x98, 0); }, kNotMac},
+      {"CatalogSizeZero", Base::kBare, [](Image& m) { PutU32(m.bytes, m.Mdb() + 0x92, 0); },
+       "Error reading data."},
+      {"CatalogExtentOffMedium", Base::kBare, [](Image& m) { PutU16(m.bytes, m.Mdb() + 0x96, 60000); }, kDamaged},
+      // The allocation area starts past the medium: nothing of the catalog can be read.
+      {"FirstBlockSectorHuge", Base::kBare, [](Image& m) { PutU16(m.bytes, m.Mdb() + 0x1C, 0xFFFF); },
+       "Error reading data."},
+      // A 4 GB catalog in three extents of 65535 blocks of 65024 bytes.
+      {"CatalogClaims4GB", Base::kBare,
+       [](Image& m) {
+         PutU32(m.bytes, m.Mdb() + 0x92, 0xFFFFFFFF);
+         PutU32(m.bytes, m.Mdb() + 0x14, 0xFE00);
+         for (std::size_t i = 0; i < 3; ++i) {
+           PutU16(m.bytes, m.Mdb() + 0x96 + 4 * i, static_cast<std::uint16_t>(1 + i));
+           PutU16(m.bytes, m.Mdb() + 0x98 + 4 * i, 0xFFFF);
+         }
+       },
+       kDamaged},
+      // The catalog header node.
+      {"RootPastEnd", Base::kBare, [](Image& m) { PutU32(m.bytes, m.Header() + 16, 0xFFFFFFFF); }, kDamaged},
+      {"RootZero", Base::kBare, [](Image& m) { PutU32(m.bytes, m.Header() + 16, 0); }, kDamaged},
+      {"AbsurdHeaderCounts", Base::kBare,
+       [](Image& m) {
+         PutU16(m.bytes, m.Header() + 14, 0xFFFF);      // bthDepth
+         PutU32(m.bytes, m.Header() + 20, 0xFFFFFFFF);  // bthNRecs
+         PutU32(m.bytes, m.Header() + 24, 100000);      // bthFNode
+         PutU32(m.bytes, m.Header() + 36, 0xFFFFFFFF);  // bthNNodes
+         PutU32(m.bytes, m.Header() + 40, 0xFFFFFFFF);  // bthFree
+       },
+       ""},
+      // Nodes and records.
+      {"IndexRecordCountHuge", Base::kBare, [](Image& m) { PutU16(m.bytes, m.Node(m.Root()) + 10, 0xFFFF); }, kDamaged},
+      {"LeafRecordCountHuge", Base::kBare, [](Image& m) { PutU16(m.bytes, m.Node(m.FirstLeaf()) + 10, 0xFFFF); },
+       kDamaged},
+      {"RecordOffsetPastNode", Base::kBare, [](Image& m) { PutU16(m.bytes, m.OffsetSlot(m.FirstLeaf(), 1), 600); },
+       kDamaged},
+      {"RecordOffsetOdd", Base::kBare,
+       [](Image& m) {
+         const std::size_t slot = m.OffsetSlot(m.FirstLeaf(), 1);
+         PutU16(m.bytes, slot, static_cast<std::uint16_t>(GetU16(m.bytes, slot) + 1));
+       },
+       kDamaged},
+      {"RecordOffsetInOffsetTable", Base::kBare, [](Image& m) { PutU16(m.bytes, m.OffsetSlot(m.FirstLeaf(), 1), 506); },
+       kDamaged},
+      {"LeafKeyLengthOverruns", Base::kBare,
+       [](Image& m) {
+         for (std::size_t i = 0; i < m.RecordCount(m.FirstLeaf()); ++i) m.bytes[m.Record(m.FirstLeaf(), i)] = 255;
+       },
+       kDamaged},
+      {"IndexKeyLengthOverruns", Base::kBare, [](Image& m) { m.bytes[m.Record(m.Root(), 0)] = 255; }, kDamaged},
+      {"NameLengthOverrunsKey", Base::kBare, [](Image& m) { m.bytes[m.Record(m.FirstLeaf(), 2) + 6] = 200; },
+       kDamaged},
+      {"UnknownRecordType", Base::kBare,
+       [](Image& m) {
+         for (std::size_t i = 0; i < m.RecordCount(m.FirstLeaf()); ++i) m.bytes[m.RecordData(m.FirstLeaf(), i)] = 9;
+       },
+       kDamaged},
+      {"ForwardLinkToItself", Base::kBare, [](Image& m) { PutU32(m.bytes, m.Node(m.FirstLeaf()), m.FirstLeaf()); },
+       kDamaged},
+      {"ForwardLinkCycle", Base::kBare,
+       [](Image& m) {
+         const std::uint32_t third = m.ForwardLink(m.ForwardLink(m.FirstLeaf()));
+         PutU32(m.bytes, m.Node(third), m.FirstLeaf());
+       },
+       kDamaged},
+      {"ForwardLinkPastEnd", Base::kBare, [](Image& m) { PutU32(m.bytes, m.Node(m.FirstLeaf()), 0x7FFFFFFF); },
+       kDamaged},
+      {"ChildPastEnd", Base::kBare, [](Image& m) { m.SetChildren(m.Root(), 0xFFFFFFFF); }, kDamaged},
+      {"ChildIsItsOwnParent", Base::kBare, [](Image& m) { m.SetChildren(m.Root(), m.Root()); }, kDamaged},
+      {"FolderValence65535", Base::kBare, [](Image& m) { PutU16(m.bytes, m.LeafRecordData(2, "Sub") + 4, 0xFFFF); },
+       ""},
+      // The partition map.
+      {"DescriptorSignature", Base::kMapped, [](Image& m) { m.bytes[1] = 'X'; }, kNotMac},
+      {"DescriptorBlockSize2048", Base::kMapped, [](Image& m) { PutU16(m.bytes, 2, 2048); }, kNotMac},
+      {"DescriptorBlockSizeZero", Base::kMapped, [](Image& m) { PutU16(m.bytes, 2, 0); }, kNotMac},
+      {"DescriptorBlockCountHuge", Base::kMapped, [](Image& m) { PutU32(m.bytes, 4, 0xFFFFFFFF); }, ""},
+      {"MapSignature", Base::kMapped, [](Image& m) { m.bytes[512] = 'X'; }, kNotMac},
+      {"MapEntryCountHuge", Base::kMapped,
+       [](Image& m) {
+         for (std::size_t entry = 1; entry <= 4; ++entry) PutU32(m.bytes, 512 * entry + 4, 0xFFFFFFFF);
+       },
+       ""},
+      {"PartitionStartPastMedium", Base::kMapped, [](Image& m) { PutU32(m.bytes, 3 * 512 + 8, 0xFFFFFFF0); }, kNotMac},
+      {"PartitionSizeHuge", Base::kMapped,
+       [](Image& m) {
+         PutU32(m.bytes, 3 * 512 + 12, 0xFFFFFFFF);
+         PutU32(m.bytes, 3 * 512 + 84, 0xFFFFFFFF);
+       },
+       ""},
+      {"OldMapStartPastMedium", Base::kMapped,
+       [](Image& m) {
+         m.bytes[512] = 'T';
+         m.bytes[513] = 'S';
+         PutU32(m.bytes, 514, 0xFFFFFFFF);
+       },
+       kNotMac},
+      // Truncated images.
+      {"TruncatedInCatalog", Base::kBare, [](Image& m) { m.bytes.resize(m.Node(m.FirstLeaf() + 1)); }, kDamaged},
+      {"TruncatedInHeader", Base::kBare, [](Image& m) { m.bytes.resize(1500); }, kNotMac},
+      {"TruncatedToNothing", Base::kBare, [](Image& m) { m.bytes.clear(); }, "too small"},
+      {"TruncatedPartition", Base::kMapped, [](Image& m) { m.bytes.resize(m.Node(m.FirstLeaf())); }, kDamaged},
+  };
+  return damages;
+}
+
+class DamagedImageTest : public ::testing::TestWithParam<Damage> {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new ScratchDir;
+    const std::string home = dir_->Path("");
+    const std::string file = dir_->Path("file");
+    WriteWholeFile(file, std::vector<std::uint8_t>{'x'});
+    std::string copies = "hcopy -r";
+    for (int i = 0; i < kRootRows - 1; ++i) {
+      const std::string name = dir_->Path("File " + std::to_string(100 + i));
+      WriteWholeFile(name, std::vector<std::uint8_t>(static_cast<std::size_t>(i), 'f'));
+      copies += " " + ShellQuote(name);
+    }
+    const std::vector<std::string> commands = {"hmkdir :Sub", copies + " :", "hcopy -r " + ShellQuote(file) + " :Sub:Inner"};
+    const bool built = MakeHfsVolume(home, dir_->Path("bare.img"), "Bare", 4096) &&
+                       RunHfsutils(home, dir_->Path("bare.img"), commands) &&
+                       MakeMappedHfsVolume(home, dir_->Path("mapped.img"), "Mapped", 4096) &&
+                       RunHfsutils(home, dir_->Path("mapped.img"), commands);
+    if (built) {
+      bare_ = new Image{ReadWholeFile(dir_->Path("bare.img")), 0};
+      mapped_ = new Image{ReadWholeFile(dir_->Path("mapped.img")), std::size_t{kMappedPartitionStart} * 512};
+    }
+  }
+  static void TearDownTestSuite() {
+    delete dir_;
+    delete bare_;
+    delete mapped_;
+  }
+
+  static ScratchDir* dir_;
+  static Image* bare_;
+  static Image* mapped_;
+  ScratchDir temp_;
+};
+
+ScratchDir* DamagedImageTest::dir_ = nullptr;
+Image* DamagedImageTest::bare_ = nullptr;
+Image* DamagedImageTest::mapped_ = nullptr;
+
+TEST_P(DamagedImageTest, EndsCleanlyWithAMessage) {
+  ASSERT_TRUE(bare_ != nullptr && mapped_ != nullptr);
+  const Damage& damage = GetParam();
+  Image image = damage.base == Base::kMapped ? *mapped_ : *bare_;
+  ASSERT_GE(GetU16(image.bytes, image.Header() + 14), 2);  // index nodes above the leaves
+  damage.apply(image);
+  const std::string copy = temp_.Path("damaged.img");
+  WriteWholeFile(copy, image.bytes);
+
+  const CliResult run = RunTarvoCli(
+      {"--image", copy + ",ro", "-c", "DIR /A", "-c", "CD Sub", "-c", "DIR /A", "-c", "CD ..", "-c", "DIR /A", "-c", "INFO"},
+      "", temp_.Path(""));
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_TRUE(run.EndedCleanly()) << "exit " << run.exitCode << ", signal " << run.signal << "\n" << run.err;
+  if (damage.message.empty()) {
+    EXPECT_EQ(run.err, "");
+    const std::vector<Listing> listings = ParseListings(run.out);
+    ASSERT_EQ(listings.size(), 3u) << run.out;
+    EXPECT_EQ(listings[0].rows.size(), static_cast<std::size_t>(kRootRows));
+    EXPECT_EQ(listings[1].rows.size(), 1u);
+    EXPECT_EQ(listings[2].rows.size(), static_cast<std::size_t>(kRootRows));
+  } else {
+    EXPECT_NE(run.err.find(damage.message), std::string::npos) << run.err;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, DamagedImageTest, ::testing::ValuesIn(Damages()),
+                         [](const ::testing::TestParamInfo<Damage>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace tarvo

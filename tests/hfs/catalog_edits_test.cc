@@ -1,0 +1,231 @@
+// Deleting and renaming entries and the volume, on hfsutils volumes that
+// hfsutils reads back (and that hfsutils filled first).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "hfs/btree.h"
+#include "hfs/catalog_lookup.h"
+#include "hfs/delete_entries.h"
+#include "hfs/extent_search.h"
+#include "hfs/flush.h"
+#include "hfs/navigation.h"
+#include "hfs/rename_entries.h"
+#include "hfs/rename_volume.h"
+#include "hfs/volume_header.h"
+#include "hfs/work_file.h"
+#include "support/edit_volume.h"
+#include "support/scratch_files.h"
+#include "transfer/copy_to_mac.h"
+#include "transfer/mac_folder.h"
+
+namespace tarvo {
+namespace {
+
+using testing::EditVolume;
+using Problems = std::vector<std::string>;
+
+class CatalogEditsTest : public ::testing::Test {
+ protected:
+  CatalogEditsTest() : pc_(v_.Path("pc")) { std::filesystem::create_directory(pc_); }
+  Context& ctx() { return v_.ctx(); }
+  void File(const std::string& name, std::size_t size = 600) {
+    testing::WriteWholeFile((pc_ / name).string(), std::vector<std::uint8_t>(size, 7));
+    ASSERT_EQ(CopyPcFile(ctx(), pc_ / name, std::nullopt), 0);
+  }
+  void Folder(const std::string& name) { ASSERT_EQ(MakeMacFolder(ctx(), name).status, FolderStatus::kCreated); }
+  bool Has(const std::string& name) {
+    return FindNamedRecord(ctx().volume.catalog, ctx().volume.current.currentDirId, name).has_value();
+  }
+  std::string Logged() {
+    std::rewind(log_);
+    std::string text(4096, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), log_));
+    return text;
+  }
+  void OpenLog() { ctx().log.file = log_ = std::tmpfile(); }
+  ~CatalogEditsTest() override {
+    if (log_ != nullptr) {
+      ctx().log.file = nullptr;
+      std::fclose(log_);
+    }
+  }
+
+  EditVolume v_;
+  std::filesystem::path pc_;
+  std::FILE* log_ = nullptr;
+};
+
+TEST_F(CatalogEditsTest, DeletingWithAWildcardTakesEveryMatchAndOnlyThem) {
+  File("A1");
+  File("A2");
+  File("B");
+  File("Caf\xc3\xa9");  // Café
+  OpenLog();
+  EXPECT_EQ(DeleteEntries(ctx(), "A*"), DeleteStatus::kDone);
+  EXPECT_FALSE(Has("A1"));
+  EXPECT_FALSE(Has("A2"));
+  EXPECT_TRUE(Has("B"));
+  // Without a wildcard the name must be the same apart from ASCII case.
+  EXPECT_EQ(DeleteEntries(ctx(), "cafe"), DeleteStatus::kNotFound);
+  EXPECT_EQ(DeleteEntries(ctx(), "b"), DeleteStatus::kDone);
+  EXPECT_EQ(Logged(), "*del A1\r\n*del A2\r\n*del B\r\n");
+  EXPECT_EQ(v_.Problems(), Problems{});
+}
+
+TEST_F(CatalogEditsTest, ANonEmptyDirectoryAsksOnceThenGoesWithItsSubtree) {
+  const std::uint16_t freeBefore = GetU16(ctx().volume.mdb, mdb::drFreeBks);
+  Folder("Tree");
+  ASSERT_TRUE(ChangeDirectory(ctx(), "Tree"));
+  File("one", 5000);
+  Folder("Sub");
+  ASSERT_TRUE(ChangeDirectory(ctx(), "Sub"));
+  File("two", 3000);
+  ASSERT_TRUE(RootDirectory(ctx()));
+  File("kept");
+
+  v_.ui().answers = {"cancel"};
+  EXPECT_EQ(DeleteEntries(ctx(), "Tree"), DeleteStatus::kCancelled);
+  EXPECT_TRUE(Has("Tree"));
+  OpenLog();
+  v_.ui().answers = {"ok"};
+  EXPECT_EQ(DeleteEntries(ctx(), "Tree"), DeleteStatus::kDone);
+  EXPECT_EQ(v_.ui().boxes.size(), 2u);  // the nested folder was not asked about
+  EXPECT_EQ(Logged(), "*rd Tree\r\n*cd Tree\r\n*del one\r\n*rd Sub\r\n*cd Sub\r\n*del two\r\n");
+  EXPECT_EQ(ctx().volume.current.currentDirId, kRootDirId);
+  EXPECT_FALSE(Has("Tree"));
+  EXPECT_EQ(GetU32(ctx().volume.mdb, mdb::drDirCnt), 0u);
+  EXPECT_EQ(GetU16(ctx().volume.mdb, mdb::drNmRtDirs), 0u);
+  EXPECT_EQ(GetU16(ctx().volume.mdb, mdb::drFreeBks), freeBefore - 2);  // "kept" holds two blocks
+  EXPECT_EQ(v_.Problems(), Problems{});
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_EQ(v_.HfsutilsTree(), std::set<std::string>{":kept"});
+}
+
+TEST_F(CatalogEditsTest, RenamingKeepsTheTailVisitsEachEntryOnceAndNeverDoublesAName) {
+  File("AB12");
+  File("AB3");
+  File("other");
+  Folder("ABdir");
+  OpenLog();
+  EXPECT_EQ(RenameEntries(ctx(), "AB*", "XY*"), RenameStatus::kDone);
+  EXPECT_TRUE(Has("XY12"));
+  EXPECT_TRUE(Has("XY3"));
+  EXPECT_TRUE(Has("XYdir"));
+  EXPECT_EQ(Logged(), "*ren Ab12\tXY12\r\n*ren Ab3\tXY3\r\n*ren Abdir\tXYdir\r\n");  // copies are Ab...
+  // The directory's thread carries the new name: in and out again.
+  ASSERT_TRUE(ChangeDirectory(ctx(), "XYdir"));
+  EXPECT_EQ(ctx().volume.current.currentDirName, "XYdir ");
+  ASSERT_TRUE(ParentDirectory(ctx()));
+  ASSERT_TRUE(ChangeDirectory(ctx(), "XYdir"));
+  ASSERT_TRUE(ParentDirectory(ctx()));
+
+  // New names that match the pattern again are not renamed twice.
+  EXPECT_EQ(RenameEntries(ctx(), "X*", "XX*"), RenameStatus::kDone);
+  EXPECT_TRUE(Has("XXY12"));
+  EXPECT_FALSE(Has("XXXY12"));
+  // Its own name: nothing; a taken name: refused, both entries kept.
+  EXPECT_EQ(RenameEntries(ctx(), "other", "other"), RenameStatus::kNotFound);
+  EXPECT_EQ(RenameEntries(ctx(), "other", "XXY3"), RenameStatus::kFailed);
+  EXPECT_TRUE(Has("other"));
+  EXPECT_TRUE(Has("XXY3"));
+  // Letter case only.
+  EXPECT_EQ(RenameEntries(ctx(), "other", "OTHER"), RenameStatus::kDone);
+  EXPECT_EQ(FindNamedRecord(ctx().volume.catalog, kRootDirId, "other")->key.name, "OTHER");
+  // One side only asks; the name is cut to 31.
+  v_.ui().answers = {"cancel"};
+  EXPECT_EQ(RenameEntries(ctx(), "OTHER", "Y*"), RenameStatus::kCancelled);
+  EXPECT_EQ(v_.ui().boxes.back(), "Renaming with a wildcard on one side only?");
+  EXPECT_EQ(RenameEntries(ctx(), "OTHER", std::string(40, 'n')), RenameStatus::kDone);
+  EXPECT_TRUE(Has(std::string(31, 'n')));
+  EXPECT_EQ(v_.Problems(), Problems{});
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_EQ(v_.HfsutilsTree(),
+            (std::set<std::string>{":XXY12", ":XXY3", ":XXYdir:", ":" + std::string(31, 'n')}));
+}
+
+TEST_F(CatalogEditsTest, TheVolumeNameGoesIntoTheHeaderTheRootAndItsThread) {
+  OpenLog();
+  ASSERT_TRUE(RenameVolume(ctx(), std::string("Archive ") + std::string(22, 'z')));
+  const std::string stored = "Archive " + std::string(19, 'z');
+  EXPECT_EQ(Logged(), "*label " + stored + "\r\n");
+  EXPECT_EQ(ctx().settings.windowTitle, "Tarvo : " + stored);
+  v_.Remount();  // flushed by the rename
+  EXPECT_EQ(VolumeName(ctx().volume), stored);
+  EXPECT_TRUE(FindNamedRecord(ctx().volume.catalog, kRootParentId, stored));
+  EXPECT_EQ(v_.Problems(), Problems{});
+  Folder("In");
+  ASSERT_TRUE(ChangeDirectory(ctx(), "In"));
+  ASSERT_TRUE(ParentDirectory(ctx()));  // through the root's thread
+  EXPECT_EQ(ctx().volume.current.currentDirId, kRootDirId);
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_TRUE(v_.HfsutilsWrite({"hmkdir :More", "hls :More"}));
+}
+
+TEST(RenameVolumeTest, WithoutAMountedVolumeTheShortMountRunsFirst) {
+  EditVolume v;
+  testing::MountedVolume fresh(v.image(), false);  // not mounted
+  ASSERT_TRUE(RenameVolume(fresh.ctx, "Label"));
+  EXPECT_EQ(VolumeName(fresh.ctx.volume), "Label");
+
+  testing::ScratchDir dir;
+  testing::WriteWholeFile(dir.Path("blank.img"), std::vector<std::uint8_t>(256 * 1024, 0));
+  testing::MountedVolume blank(dir.Path("blank.img"), false);
+  try {
+    RenameVolume(blank.ctx, "Label");
+    ADD_FAILURE() << "no volume, yet renamed";
+  } catch (const FatalExit& exit) {
+    EXPECT_EQ(exit.exitCode, 1);
+    EXPECT_EQ(blank.ui.messages.back(), "This is not a Macintosh volume.");
+  }
+}
+
+TEST_F(CatalogEditsTest, AVolumeHfsutilsFilledWithFragmentedFilesIsEditedAndReadBack) {
+  // hfsutils fills the volume with small files and deletes every other
+  // one; the file it writes then lies in many holes, beyond its record's
+  // three extents.
+  const std::string small = v_.Path("small");
+  testing::WriteWholeFile(small, std::vector<std::uint8_t>(4096, 1));
+  const std::string big = v_.Path("big");
+  std::vector<std::uint8_t> bigContent(40000);
+  for (std::size_t i = 0; i < bigContent.size(); ++i) bigContent[i] = static_cast<std::uint8_t>(i % 251);
+  testing::WriteWholeFile(big, bigContent);
+  ASSERT_TRUE(v_.HfsutilsWrite({"hmkdir :dir",
+                                "for i in $(seq 100 400); do hcopy -r " + testing::ShellQuote(small) +
+                                    " :h$i || break; done; true",
+                                "for i in $(seq 100 2 400); do hdel :h$i 2>/dev/null; done; true",
+                                "hcopy -r " + testing::ShellQuote(big) + " :big"}));
+  v_.Remount();
+  EXPECT_EQ(v_.Problems(), Problems{});
+  OpenExtentsWorkFile(ctx());
+  EXPECT_GT(GetU32(ctx().volume.extents.header, header::bthNRecs), 0u);
+
+  EXPECT_EQ(DeleteEntries(ctx(), "h1*"), DeleteStatus::kDone);
+  EXPECT_EQ(RenameEntries(ctx(), "big", "Big file"), RenameStatus::kDone);
+  ASSERT_TRUE(ChangeDirectory(ctx(), "dir"));
+  File("NEW.TXT", 9000);
+  ASSERT_TRUE(ParentDirectory(ctx()));
+  EXPECT_EQ(v_.Problems(), Problems{});
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_EQ(v_.HfsutilsFile(":Big file").data, bigContent);
+  EXPECT_EQ(v_.HfsutilsFile(":dir:New.txt").data, std::vector<std::uint8_t>(9000, 7));
+  const std::set<std::string> tree = v_.HfsutilsTree();
+  EXPECT_EQ(tree.count(":h111"), 0u);
+  EXPECT_EQ(tree.count(":h301"), 1u);
+  // Deleting the big file frees whatever it had in the extents tree.
+  const std::optional<CatalogRecord> bigRecord = FindNamedRecord(ctx().volume.catalog, kRootDirId, "Big file");
+  ASSERT_TRUE(bigRecord);
+  const std::uint32_t bigId = FileId(*bigRecord);
+  const Bytes first = DataExtents(*bigRecord);
+  const auto inRecord = static_cast<std::uint16_t>(GetU16(first, 2) + GetU16(first, 6) + GetU16(first, 10));
+  EXPECT_TRUE(FindExtentRecord(ctx(), bigId, inRecord, kDataFork));
+  EXPECT_EQ(DeleteEntries(ctx(), "Big file"), DeleteStatus::kDone);
+  EXPECT_FALSE(FindExtentRecord(ctx(), bigId, inRecord, kDataFork));
+  EXPECT_EQ(v_.Problems(), Problems{});
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_TRUE(v_.HfsutilsWrite({"hcopy -r " + testing::ShellQuote(big) + " :again"}));
+  EXPECT_EQ(v_.HfsutilsFile(":again").data, bigContent);
+}
+
+}  // namespace
+}  // namespace tarvo
