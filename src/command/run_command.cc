@@ -71,7 +71,9 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
       DispatchCommand(ctx, kMenuVolumeInfo);
       break;
     case kCmdAttrib:
-      if (WriteGuard(ctx, nullptr, RefusalNotice::kMessageDialog)) DispatchCommand(ctx, kMenuAttributes);
+      if (WriteGuard(ctx, DriveWriteProtection(ctx), RefusalNotice::kMessageDialog)) {
+        DispatchCommand(ctx, kMenuAttributes);
+      }
       break;
     case kCmdSwap:
       if (withArgument) SwapCommand(ctx, ConvertString(TrimRight(command.first), AnsiToMac));
@@ -127,7 +129,7 @@ void CopyCommand(Context& ctx, const ParsedCommand& command) {
 // The forks of the named file; a medium with 1024-byte sectors is refused
 // as for every write.
 void SwapCommand(Context& ctx, const std::string& name) {
-  if (!VolumeOpen(ctx) || !WriteGuard(ctx, nullptr, RefusalNotice::kMessageDialog)) return;
+  if (!VolumeOpen(ctx) || !WriteGuard(ctx, DriveWriteProtection(ctx), RefusalNotice::kMessageDialog)) return;
   if (SwapForks(ctx, name) != kSwapDone) MessageDialog(ctx, kMsgCannotSwapForks);
   else LoadListing(ctx);
 }

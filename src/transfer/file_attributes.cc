@@ -8,7 +8,8 @@
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
-#include "hfs/flush.h"
+#include "hfs/flush_report.h"
+#include "hfs/rename_entries.h"
 #include "hfs/work_file.h"
 #include "ui/attributes_dialog.h"
 #include "ui/folder_navigation.h"
@@ -19,13 +20,10 @@ namespace tarvo {
 
 namespace {
 
-constexpr const char* kTextNameKept = "The attributes were written; the name stays as it was.";
-constexpr const char* kTextNotFlushed = "The volume could not be updated completely.";
 constexpr std::size_t kForkGroup = filrec::filRStBlk - filrec::filStBlk;  // first block, logical, physical length
 
 bool WriteCurrentNode(Context& ctx);
 bool FitsInRecord(const Context& ctx, ConstBytes extents, std::uint32_t physicalLength);
-bool Flush(Context& ctx);
 std::optional<std::string> FirstSelectedName(Context& ctx);
 
 }  // namespace
@@ -53,7 +51,7 @@ int EditAttributes(Context& ctx, std::string_view macName, const ProtectionProbe
   if (!found) return 0;
   std::copy(dialog.record().begin(), dialog.record().end(), found->data.begin());
   if (!WriteCurrentNode(ctx)) return 0;
-  if (dialog.newName()) MessageDialog(ctx, kTextNameKept);
+  if (dialog.newName()) RenameEntries(ctx, macName, *dialog.newName());
   return 1;
 }
 
@@ -67,14 +65,14 @@ SwapResult SwapForks(Context& ctx, std::string_view macName) {
                    d.begin() + filrec::filRExtRec);
   std::swap_ranges(d.begin() + filrec::filStBlk, d.begin() + filrec::filStBlk + kForkGroup,
                    d.begin() + filrec::filRStBlk);
-  if (!WriteCurrentNode(ctx) || !Flush(ctx)) return kSwapNotWritten;
+  if (!WriteCurrentNode(ctx) || !FlushVolumeAndReport(ctx)) return kSwapNotWritten;
   return kSwapDone;
 }
 
 void EditSelectedAttributes(Context& ctx, const ProtectionProbe& probe) {
   const std::optional<std::string> name = FirstSelectedName(ctx);
   if (!name || EditAttributes(ctx, *name, probe) != 1) return;
-  Flush(ctx);
+  FlushVolumeAndReport(ctx);
   LoadListing(ctx);
 }
 
@@ -98,12 +96,6 @@ bool FitsInRecord(const Context& ctx, ConstBytes extents, std::uint32_t physical
   std::uint64_t blocks = 0;
   for (std::size_t i = 0; i < 3; ++i) blocks += GetU16(extents, 4 * i + 2);
   return blocks * ctx.volume.allocBlockSize == physicalLength;
-}
-
-bool Flush(Context& ctx) {
-  if (FlushVolume(ctx).ok()) return true;
-  MessageDialog(ctx, kTextNotFlushed);
-  return false;
 }
 
 std::optional<std::string> FirstSelectedName(Context& ctx) {

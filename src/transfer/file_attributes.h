@@ -6,8 +6,8 @@
 // The write-protection probe is passed in as a callable that answers true
 // when the medium is protected (see ui/write_guard.h).
 //
-// A flush that could not write everything back is reported ("The volume
-// could not be updated completely."), never taken for success.
+// A flush that could not write everything back is reported (which parts),
+// never taken for success.
 #pragma once
 
 #include <cstdint>
@@ -38,8 +38,8 @@ std::optional<CatalogRecord> FindFileRecord(Context& ctx, std::string_view macNa
 
 // DLG_ATTR on the file; a Write puts the creator, type and dates into its
 // catalog record. 1 when the record was changed (the caller flushes and
-// relists), else 0. A new name typed in the dialog is not applied yet: the
-// user is told the name stays.
+// relists), else 0. A new name typed in the dialog then renames the file
+// as the rename command does (a name already taken is refused and told).
 int EditAttributes(Context& ctx, std::string_view macName, const ProtectionProbe& probe);
 
 // Exchanges the two forks' extent records and first block, logical and

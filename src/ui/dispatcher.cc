@@ -12,6 +12,7 @@
 #include "ui/menu_model.h"
 #include "ui/open_volume.h"
 #include "ui/rescue_dialog.h"
+#include "ui/write_guard.h"
 #include "ui/volume_info.h"
 
 namespace tarvo {
@@ -22,7 +23,6 @@ void SelectDriveCommand(Context& ctx);
 void SetCopyMode(Context& ctx, std::uint16_t mode);
 void EnterSelectedFolder(Context& ctx);
 void DumpSelectedFile(Context& ctx);
-ProtectionProbe WriteProtection(Context& ctx);
 bool BelowRoot(const Context& ctx);
 
 }  // namespace
@@ -57,10 +57,10 @@ void DispatchCommand(Context& ctx, int id) {
       DumpSelectedFile(ctx);
       break;
     case kMenuAttributes:
-      EditSelectedAttributes(ctx, WriteProtection(ctx));
+      EditSelectedAttributes(ctx, DriveWriteProtection(ctx));
       break;
     case kMenuSwapForks:
-      SwapSelectedForks(ctx, WriteProtection(ctx));
+      SwapSelectedForks(ctx, DriveWriteProtection(ctx));
       break;
     case kMenuMediumScanning:
       RunRescue(ctx);
@@ -166,10 +166,6 @@ void DumpSelectedFile(Context& ctx) {
   SetStatus(ctx, std::nullopt);
   LoadListing(ctx);
 }
-
-// The medium's write-protection probe; none is asked yet, so the device
-// layer reports a protected medium when the write fails.
-ProtectionProbe WriteProtection(Context&) { return nullptr; }
 
 bool BelowRoot(const Context& ctx) { return VolumeOpen(ctx) && ctx.volume.current.currentDirId > kRootDirId; }
 
