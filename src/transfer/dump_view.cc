@@ -38,8 +38,9 @@ std::string DumpLine(std::uint32_t offset, ConstBytes bytes, int base, DumpChars
     line += i == 7 ? "  " : " ";
   }
   for (std::size_t i = 0; i < kDumpBytesPerLine; ++i) {
-    const std::uint8_t c = ShownCharacter(i < bytes.size() ? bytes[i] : 0, charset);
-    line += c == 0 ? ' ' : static_cast<char>(c);
+    const std::uint8_t b = i < bytes.size() ? bytes[i] : 0;
+    const std::uint8_t c = ShownCharacter(b, charset);
+    line += b == 0 || c == 0 ? ' ' : static_cast<char>(c);
   }
   return line;
 }

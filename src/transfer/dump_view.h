@@ -44,8 +44,9 @@ inline constexpr int kDumpLinesPerScreen = 32;
 inline constexpr std::size_t kDumpBytesPerLine = 16;
 
 // One line: the offset in 8 digits of the base (10 or 16), the 16 bytes in
-// hexadecimal (an extra blank after the eighth), the 16 characters (a byte
-// whose converted value is 0 shows as a blank).
+// hexadecimal (an extra blank after the eighth), the 16 characters. A zero
+// byte shows as a blank in every set (the Macintosh table alone would make
+// it '_'), and so does a byte whose converted value is 0.
 std::string DumpLine(std::uint32_t offset, ConstBytes bytes, int base, DumpCharset charset);
 // The text row of line k of a screen.
 inline int LineRow(int k) { return k + k / 8; }
