@@ -121,6 +121,9 @@ void DispatchCommand(Context& ctx, int id) {
     case kMenuHelpIndex:
       ctx.ui->ShowHelp("");
       break;
+    case kMenuAbout:
+      ctx.ui->ShowAbout();
+      break;
     default:
       return;  // no such operation in this program
   }
