@@ -72,7 +72,7 @@ std::uint32_t ScanMedium(Context& ctx, RescueFields& fields) {
 }
 
 bool LooksLikeCatalogLeaf(ConstBytes sector) {
-  return NodeType(sector) == kLeafNode && NodeHeight(sector) == 1 && NodeRecordCount(sector) != 0 &&
+  return sector.size() >= kNodeSize && NodeType(sector) == kLeafNode && NodeHeight(sector) == 1 && NodeRecordCount(sector) != 0 &&
          GetU16(sector, OffsetSlot(0)) == kFirstRecordOffset;
 }
 
@@ -81,6 +81,7 @@ std::uint32_t ExamineSector(Context& ctx, ConstBytes sector, RescueFields& field
 }
 
 std::uint32_t RescueNode(Context& ctx, ConstBytes node, RescueFields& fields) {
+  if (node.size() < kNodeSize) return 0;
   const std::uint16_t n = NodeRecordCount(node);
   if (n > kMaxRecordsHandled) return 0;
   NodeBuffer copy{};

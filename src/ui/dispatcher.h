@@ -11,7 +11,8 @@
 // the catalog of an earlier volume is never walked. 104 likewise shows
 // nothing without a volume. "Next Screen" does nothing on the last page.
 // After 101 finds no Macintosh volume the status line says so, as at
-// start-up.
+// start-up. 130 (the rescue) needs a drive, not a volume: with none
+// selected the drive is chosen first. 140 passes the write guard.
 #pragma once
 
 namespace tarvo {
