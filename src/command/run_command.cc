@@ -2,7 +2,8 @@
 
 #include "base/context.h"
 #include "command/keywords.h"
-#include "device/scsi_commands.h"
+#include "maintenance/drive_control.h"
+#include "maintenance/verify_medium.h"
 #include "transfer/charset.h"
 #include "transfer/copy_to_pc.h"
 #include "ui/copy_option_dialogs.h"
@@ -11,6 +12,7 @@
 #include "ui/listing.h"
 #include "ui/listing_text.h"
 #include "ui/menu_model.h"
+#include "ui/open_volume.h"
 
 namespace tarvo {
 
@@ -18,7 +20,6 @@ namespace {
 
 std::string TrimRight(std::string text);
 void SetResetMode(Context& ctx, const std::string& argument);
-void PreventRemoval(Context& ctx, bool prevent);
 void CopyCommand(Context& ctx, const ParsedCommand& command);
 
 }  // namespace
@@ -54,9 +55,21 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
     case kCmdLog:
       DispatchCommand(ctx, kMenuSelectDrive);
       break;
+    case kCmdFormat:
+      // The menu's format runs after the volume on the drive was opened
+      // anew; a drive without a volume is dropped, so the format asks for
+      // one.
+      if (ctx.volume.targetId != kNoDevice && OpenVolume(ctx) == 0) ctx.volume.targetId = kNoDevice;
+      DispatchCommand(ctx, kMenuFormat);
+      break;
+    case kCmdVerify:
+      if (ctx.volume.targetId != kNoDevice) VerifyMedium(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
+      break;
     case kCmdLock:
+      LockMedium(ctx);
+      break;
     case kCmdUnlock:
-      PreventRemoval(ctx, command.code == kCmdLock);
+      UnlockMedium(ctx);
       break;
     case kCmdMode:
       SetResetMode(ctx, command.first);
@@ -113,12 +126,6 @@ void CopyCommand(Context& ctx, const ParsedCommand& command) {
   } else {
     MessageDialog(ctx, kMsgSelectDriveInMenu);
   }
-}
-
-// The drive's own lock; the menu's "Lock volume" item keeps its state.
-void PreventRemoval(Context& ctx, bool prevent) {
-  if (ctx.volume.targetId == kNoDevice) return;
-  ScsiPreventAllow(ctx, ctx.device.hostAdapterId, ctx.volume.targetId, prevent ? 1 : 0);
 }
 
 }  // namespace

@@ -2,14 +2,18 @@
 
 #include "base/context.h"
 #include "device/drive_selection.h"
+#include "maintenance/drive_control.h"
+#include "maintenance/write_protect.h"
 #include "transfer/copy_to_pc.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
+#include "ui/drive_commands.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/menu_model.h"
 #include "ui/open_volume.h"
 #include "ui/volume_info.h"
+#include "ui/write_guard.h"
 
 namespace tarvo {
 
@@ -19,6 +23,7 @@ void SelectDriveCommand(Context& ctx);
 void SetCopyMode(Context& ctx, std::uint16_t mode);
 void EnterSelectedFolder(Context& ctx);
 bool BelowRoot(const Context& ctx);
+bool PassesWriteGuard(Context& ctx);
 
 }  // namespace
 
@@ -28,6 +33,10 @@ void DispatchCommand(Context& ctx, int id) {
   switch (id) {
     case kMenuSelectDrive:
       SelectDriveCommand(ctx);
+      break;
+    case kMenuFormat:
+      if (!PassesWriteGuard(ctx)) return;
+      FormatCommand(ctx);
       break;
     case kMenuVolumeInfo:
       if (VolumeOpen(ctx)) ctx.ui->ShowVolumeInfo(ComputeVolumeInfo(ctx));
@@ -104,6 +113,18 @@ void DispatchCommand(Context& ctx, int id) {
     case kMenuHelpIndex:
       ctx.ui->ShowHelp("");
       break;
+    case kMenuVerify:
+      VerifyCommand(ctx);
+      break;
+    case kMenuLock:
+      LockCommand(ctx);
+      break;
+    case kMenuReset:
+      ToggleResetMode(ctx);
+      break;
+    case kMenuBruteForce:
+      BruteForceCommand(ctx);
+      break;
     default:
       return;  // no such operation in this program
   }
@@ -142,6 +163,13 @@ void EnterSelectedFolder(Context& ctx) {
 }
 
 bool BelowRoot(const Context& ctx) { return VolumeOpen(ctx) && ctx.volume.current.currentDirId > kRootDirId; }
+
+// The guard of the commands that write to the medium, with the drive's
+// write-protection probe.
+bool PassesWriteGuard(Context& ctx) {
+  const auto writeProtected = [&ctx] { return WriteProtectProbe(ctx, ctx.volume.targetId) != 0; };
+  return WriteGuard(ctx, writeProtected, RefusalNotice::kMessageBox);
+}
 
 }  // namespace
 

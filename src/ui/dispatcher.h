@@ -2,7 +2,8 @@
 // and popup item arrives here as its number (101..142).
 //
 // A command whose operation the program does not have is ignored, never
-// faked. After a command the menu state is recomputed and the window asked
+// faked. The commands that write to the medium pass the write guard first
+// (write_guard.h). After a command the menu state is recomputed and the window asked
 // to repaint.
 //
 // Commands that work on the current folder (108, 109, 110 and the typed
