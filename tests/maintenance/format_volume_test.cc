@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include "hfs/catalog_lookup.h"
+#include "hfs/flush.h"
 #include "hfs/catalog_record.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "maintenance/check_volume.h"
 #include "support/hfs_volume.h"
 #include "support/medium_context.h"
+#include "transfer/write_file.h"
 #include "volume/partition_map.h"
 
 namespace tarvo {
@@ -148,7 +150,15 @@ TEST(FormatVolumeTest, HfsutilsReadsAndWritesEveryCartridgeSize) {
         FindNamedRecord(ctx.volume.catalog, ctx.volume.current.currentDirId, "Note");
     ASSERT_TRUE(note);
     EXPECT_EQ(DataLogicalLength(*note), 5000u);
+
+    // And Tarvo writes a file that hfsutils reads back.
+    std::FILE* pc = std::fopen(pcFile.c_str(), "rb");
+    ASSERT_EQ(WriteFileToVolume(ctx, pc, "note.txt", "Reply", kRootDirId, "TEXTttxt", 0, ForkChoice::kData), 0);
+    std::fclose(pc);
+    EXPECT_TRUE(FlushVolume(ctx).ok());
     EXPECT_EQ(Problems(ctx), std::vector<std::string>{});
+    const std::string after = testing::HfsutilsOutput(home.Path(""), image, "hls -l");
+    EXPECT_TRUE(after.find("TEXT/ttxt") != std::string::npos && after.find("Reply") != std::string::npos) << after;
   }
 }
 
