@@ -125,6 +125,9 @@ void DispatchCommand(Context& ctx, int id) {
     case kMenuBruteForce:
       BruteForceCommand(ctx);
       break;
+    case kMenuAbout:
+      ctx.ui->ShowAbout();
+      break;
     default:
       return;  // no such operation in this program
   }

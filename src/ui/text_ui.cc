@@ -4,6 +4,7 @@
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
 #include "ui/device_dialog.h"
+#include "ui/messages.h"
 #include "ui/name_dialog.h"
 #include "ui/text_answers.h"
 #include "volume/partition_dialog.h"
@@ -49,6 +50,8 @@ void TextUi::RunDialog(std::string_view name, Dialog& dialog, Describe describe)
     else dialog.Cancel();
   }
 }
+
+void TextUi::ShowAbout() { Present("DLG_APROP", kTextProduct, false); }
 
 void TextUi::RunDeviceDialog(DeviceDialog& dialog) { RunDialog("DLG_DEV", dialog, DescribeDeviceDialog); }
 

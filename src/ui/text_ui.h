@@ -23,6 +23,7 @@ class TextUi : public UserInterface {
   void RunPartitionDialog(PartitionDialog& dialog) override;
   SameDriveChoice AskSameDrive() override;
   CapacityAnswer AskCapacity() override;
+  void ShowAbout() override;
   void RunDestinationDialog(DestinationDialog& dialog) override;
   void RunNameDialog(NameDialog& dialog) override;
   void RunNamingDialog(NamingDialog& dialog) override;

@@ -65,6 +65,9 @@ class UserInterface {
   // DLG_INFO, "Informations about the Macintosh volume": read-only figures
   // closed with OK.
   virtual void ShowVolumeInfo(const VolumeInfo& info) = 0;
+  // DLG_APROP, "About Tarvo": the product text (kTextProduct) and the
+  // application icon, closed with OK.
+  virtual void ShowAbout() = 0;
 
   // Dialogs. Each runs modally: the front end shows the dialog's model and
   // feeds it the user's actions until the model says it is closed.
