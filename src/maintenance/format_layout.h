@@ -21,7 +21,8 @@
 // a larger tree file (a 270 MB cartridge has 2304 nodes per tree) gets one
 // map node, node 2 of the catalog and node 1 of the extents tree, linked
 // from the header and covering the rest, so that every node of the file is
-// described and can be used.
+// described and can be used. Its map record is 492 bytes long, two bytes
+// short of the node's room, as other HFS implementations require.
 //
 // The catalog's root leaf (node 1) holds the root folder (parent 1, the
 // volume name; valence 0 until files are added) and its thread (parent 2,

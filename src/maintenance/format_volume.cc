@@ -32,7 +32,8 @@ void Write(Context& ctx, std::uint32_t sector, const SectorBytes& bytes) { Write
 }  // namespace
 
 int FormatVolume(Context& ctx, const std::string& name) {
-  const std::string macName = name.empty() ? ctx.messages[kMsgUntitled] : ConvertString(name, AnsiToMac);
+  std::string macName = ConvertString(name, AnsiToMac);
+  if (macName.empty()) macName = ctx.messages[kMsgUntitled];
   const FormatLayout layout = LayoutForMedium(ctx.volume.deviceSectors);
   if (layout.allocBlocks == 0) {
     MessageDialog(ctx, kMsgUnknownMedium);

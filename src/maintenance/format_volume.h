@@ -8,8 +8,9 @@
 // volume, writes the four Desktop files into the root (desktop_files.h)
 // and flushes. Afterwards the new volume is mounted with the root current.
 //
-// The name comes in Windows characters as typed; an empty name gives
-// "Untitled". Each Desktop file counts itself in the root's valence as it
+// The name comes in Windows characters as typed and is turned into Mac
+// Roman, which ends it at a character the volume cannot hold (a ':' for
+// instance); a name empty then, as an empty name, gives "Untitled". Each Desktop file counts itself in the root's valence as it
 // is written, so the root ends with valence 4.
 //
 // A medium too small to hold a volume is refused with "Unable to identify

@@ -107,6 +107,11 @@ TEST(FormatVolumeTest, EmptyNameGivesUntitledAndTheLargeCartridgeItsMapNodes) {
   EXPECT_EQ(m.ctx.volume.allocBlockSize, 4608u);
   EXPECT_EQ(m.ctx.volume.bitmapSectors, 15u);
   EXPECT_EQ(Problems(m.ctx), std::vector<std::string>{});
+
+  // A name that ends at once in Mac Roman (a ':' cannot be in it).
+  MediumContext colon;
+  FormatBlank(colon, 44, ":Disk");
+  EXPECT_EQ(VolumeName(colon.ctx.volume), "Untitled");
 }
 
 TEST(FormatVolumeTest, TooSmallAMediumIsRefusedUntouched) {
