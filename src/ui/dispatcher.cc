@@ -3,17 +3,18 @@
 #include "base/context.h"
 #include "device/drive_selection.h"
 #include "maintenance/drive_control.h"
-#include "maintenance/write_protect.h"
 #include "transfer/copy_to_pc.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
 #include "ui/drive_commands.h"
+#include "ui/edit_commands.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
+#include "ui/mac_copy_dialog.h"
+#include "ui/medium_check.h"
 #include "ui/menu_model.h"
 #include "ui/open_volume.h"
 #include "ui/volume_info.h"
-#include "ui/write_guard.h"
 
 namespace tarvo {
 
@@ -23,19 +24,18 @@ void SelectDriveCommand(Context& ctx);
 void SetCopyMode(Context& ctx, std::uint16_t mode);
 void EnterSelectedFolder(Context& ctx);
 bool BelowRoot(const Context& ctx);
-bool PassesWriteGuard(Context& ctx);
 
 }  // namespace
 
 void DispatchCommand(Context& ctx, int id) {
   ListingView& view = ctx.listing;
   const ListingMode mode = CurrentListingMode(ctx.settings.modeFlags);
+  if (IsGuardedCommand(id) && !MediumAcceptsWrites(ctx, RefusalNotice::kMessageBox)) return;
   switch (id) {
     case kMenuSelectDrive:
       SelectDriveCommand(ctx);
       break;
     case kMenuFormat:
-      if (!PassesWriteGuard(ctx)) return;
       FormatCommand(ctx);
       break;
     case kMenuVolumeInfo:
@@ -44,8 +44,23 @@ void DispatchCommand(Context& ctx, int id) {
     case kMenuExit:
       ctx.settings.closeRequested = true;
       break;
+    case kMenuRenameVolume:
+      RenameVolumeCommand(ctx);
+      break;
     case kMenuCopyToPc:
       CopySelectionToPc(ctx);
+      break;
+    case kMenuCopyToMac:
+      CopyPcToMacCommand(ctx);
+      break;
+    case kMenuMakeDirectory:
+      MakeFolderCommand(ctx);
+      break;
+    case kMenuDelete:
+      DeleteSelectionCommand(ctx);
+      break;
+    case kMenuRename:
+      RenameSelectionCommand(ctx);
       break;
     case kMenuChangeDirectory:
       EnterSelectedFolder(ctx);
@@ -167,12 +182,6 @@ void EnterSelectedFolder(Context& ctx) {
 
 bool BelowRoot(const Context& ctx) { return VolumeOpen(ctx) && ctx.volume.current.currentDirId > kRootDirId; }
 
-// The guard of the commands that write to the medium, with the drive's
-// write-protection probe.
-bool PassesWriteGuard(Context& ctx) {
-  const auto writeProtected = [&ctx] { return WriteProtectProbe(ctx, ctx.volume.targetId) != 0; };
-  return WriteGuard(ctx, writeProtected, RefusalNotice::kMessageBox);
-}
 
 }  // namespace
 

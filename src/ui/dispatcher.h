@@ -2,8 +2,7 @@
 // and popup item arrives here as its number (101..142).
 //
 // A command whose operation the program does not have is ignored, never
-// faked. The commands that write to the medium pass the write guard first
-// (write_guard.h). After a command the menu state is recomputed and the window asked
+// faked. After a command the menu state is recomputed and the window asked
 // to repaint.
 //
 // Commands that work on the current folder (108, 109, 110 and the typed
@@ -13,6 +12,11 @@
 // nothing without a volume. "Next Screen" does nothing on the last page.
 // After 101 finds no Macintosh volume the status line says so, as at
 // start-up.
+//
+// The commands that write to the medium (102, 103, 107, 111, 112, 113)
+// pass the write guard first (medium_check.h); the edits themselves are
+// edit_commands.h's and "Copy from PC to Mac" is mac_copy_dialog.h's; the
+// drive and medium commands (102, 135, 136, 137, 139) are drive_commands.h's.
 #pragma once
 
 namespace tarvo {
