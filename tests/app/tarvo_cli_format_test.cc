@@ -37,10 +37,14 @@ TEST(TarvoCliFormatTest, BlankImageFormattedThroughTheMenu) {
   const std::string pcFile = dir.Path("hello.txt");
   testing::WriteWholeFile(pcFile, std::vector<std::uint8_t>(3000, 'h'));
   ASSERT_TRUE(testing::RunHfsutils(dir.Path(""), image, {"hcopy -t " + testing::ShellQuote(pcFile) + " :Hello"}));
-  run = RunTarvoCli({"--image", image + ",ro", "/A00", "-c", "DIR", "--check"}, "", dir.Path(""));
+  run = RunTarvoCli({"--image", image, "/A00", "-c", "MD Mine", "-c", "DIR", "--check"}, "", dir.Path(""));
   EXPECT_EQ(run.exitCode, 0) << run.out;
   EXPECT_TRUE(Has(run.out, "Volume check: no problems found."));
   EXPECT_TRUE(Has(run.out, "Hello"));
+  const std::string listing = testing::HfsutilsOutput(dir.Path(""), image, "hls -a");
+  EXPECT_TRUE(Has(listing, "Mine")) << listing;
+  run = RunTarvoCli({"--image", image + ",ro", "/A00", "--check"}, "", dir.Path(""));
+  EXPECT_EQ(run.out, "Volume check: no problems found.\n");
 }
 
 TEST(TarvoCliFormatTest, TypedFormatAndTheDriveCommands) {
