@@ -2,8 +2,9 @@
 
 #include "base/context.h"
 #include "command/keywords.h"
-#include "device/scsi_commands.h"
 #include "base/utf8.h"
+#include "maintenance/drive_control.h"
+#include "maintenance/verify_medium.h"
 #include "transfer/charset.h"
 #include "transfer/copy_to_mac.h"
 #include "transfer/copy_to_pc.h"
@@ -17,6 +18,7 @@
 #include "ui/mac_copy_dialog.h"
 #include "ui/write_guard.h"
 #include "ui/menu_model.h"
+#include "ui/open_volume.h"
 
 namespace tarvo {
 
@@ -24,7 +26,6 @@ namespace {
 
 std::string TrimRight(std::string text);
 void SetResetMode(Context& ctx, const std::string& argument);
-void PreventRemoval(Context& ctx, bool prevent);
 void CopyCommand(Context& ctx, const ParsedCommand& command);
 bool WritesToMedium(std::uint16_t code);
 void RenameCommand(Context& ctx, const ParsedCommand& command);
@@ -65,9 +66,21 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
     case kCmdLog:
       DispatchCommand(ctx, kMenuSelectDrive);
       break;
+    case kCmdFormat:
+      // The menu's format runs after the volume on the drive was opened
+      // anew; a drive without a volume is dropped, so the format asks for
+      // one.
+      if (ctx.volume.targetId != kNoDevice && OpenVolume(ctx) == 0) ctx.volume.targetId = kNoDevice;
+      DispatchCommand(ctx, kMenuFormat);
+      break;
+    case kCmdVerify:
+      if (ctx.volume.targetId != kNoDevice) VerifyMedium(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
+      break;
     case kCmdLock:
+      LockMedium(ctx);
+      break;
     case kCmdUnlock:
-      PreventRemoval(ctx, command.code == kCmdLock);
+      UnlockMedium(ctx);
       break;
     case kCmdMode:
       SetResetMode(ctx, command.first);
@@ -186,12 +199,6 @@ void SwapCommand(Context& ctx, const std::string& name) {
   if (!VolumeOpen(ctx) || !MediumAcceptsWrites(ctx, RefusalNotice::kMessageDialog)) return;
   if (SwapForks(ctx, name) != kSwapDone) MessageDialog(ctx, kMsgCannotSwapForks);
   else LoadListing(ctx);
-}
-
-// The drive's own lock; the menu's "Lock volume" item keeps its state.
-void PreventRemoval(Context& ctx, bool prevent) {
-  if (ctx.volume.targetId == kNoDevice) return;
-  ScsiPreventAllow(ctx, ctx.device.hostAdapterId, ctx.volume.targetId, prevent ? 1 : 0);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Running a parsed typed command: the same operations the menus reach.
 //
 // Commands that stand for a menu command (CD alone: 108, HELP and ?: 132,
-// LOG: 101, INFO: 104) run it through the dispatcher right away, as the
+// LOG: 101, INFO: 104, FORMAT: 102) run it through the dispatcher right away, as the
 // last step of the command, instead of queueing it to the main window.
 //
 //   CD name  enters the folder (trailing blanks dropped, Windows characters
@@ -41,7 +41,11 @@
 //            cannot. SWAP alone does nothing.
 //   QUIT     asks to close, as the main window's close box does.
 //   MODE R, R+ / R-  switches the reset before every transfer on / off.
-//   LOCK, UNLOCK     prevent / allow medium removal on the selected drive.
+//   LOCK, UNLOCK     prevent / allow medium removal on the selected drive;
+//                    the menu's "Lock volume" item keeps its state.
+//   VERIFY   verifies the selected drive's medium, without a dialog.
+//   FORMAT   opens the volume on the selected drive anew (a drive without
+//            one is dropped), then runs the menu's format.
 //   TYPE, CLS, NEXT, REP do nothing.
 // Commands whose operation the program does not have yet are ignored.
 // Afterwards the menu state is recomputed and the window repainted.

@@ -2,11 +2,13 @@
 
 #include "base/context.h"
 #include "device/drive_selection.h"
+#include "maintenance/drive_control.h"
 #include "transfer/copy_to_pc.h"
 #include "transfer/dump_view.h"
 #include "transfer/file_attributes.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
+#include "ui/drive_commands.h"
 #include "ui/edit_commands.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
@@ -36,6 +38,9 @@ void DispatchCommand(Context& ctx, int id) {
   switch (id) {
     case kMenuSelectDrive:
       SelectDriveCommand(ctx);
+      break;
+    case kMenuFormat:
+      FormatCommand(ctx);
       break;
     case kMenuVolumeInfo:
       if (VolumeOpen(ctx)) ctx.ui->ShowVolumeInfo(ComputeVolumeInfo(ctx));
@@ -139,6 +144,18 @@ void DispatchCommand(Context& ctx, int id) {
     case kMenuHelpIndex:
       ctx.ui->ShowHelp("");
       break;
+    case kMenuVerify:
+      VerifyCommand(ctx);
+      break;
+    case kMenuLock:
+      LockCommand(ctx);
+      break;
+    case kMenuReset:
+      ToggleResetMode(ctx);
+      break;
+    case kMenuBruteForce:
+      BruteForceCommand(ctx);
+      break;
     case kMenuAbout:
       ctx.ui->ShowAbout();
       break;
@@ -189,6 +206,7 @@ void DumpSelectedFile(Context& ctx) {
 }
 
 bool BelowRoot(const Context& ctx) { return VolumeOpen(ctx) && ctx.volume.current.currentDirId > kRootDirId; }
+
 
 }  // namespace
 

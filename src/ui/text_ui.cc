@@ -141,6 +141,7 @@ std::string DescribeMacCopyDialog(const MacCopyDialog& dialog) {
 
 std::string DescribeNameDialog(const NameDialog& dialog) {
   std::string text = dialog.title() + "\n";
+  if (!dialog.notice().empty()) text += dialog.notice() + "\n";
   if (!dialog.oldName().empty()) text += "Old name: " + dialog.oldName() + "\n";
   return text + "[new name (empty: " + dialog.text() + ")/cancel]";
 }
