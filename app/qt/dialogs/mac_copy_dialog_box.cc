@@ -4,18 +4,11 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "qt_text.h"
+#include "dialogs/list_widgets.h"
 
 namespace tarvo {
 
 namespace {
-
-QListWidget* List(int id, QWidget* parent) {
-  auto* list = new QListWidget(parent);
-  list->setObjectName(QString::number(id));
-  list->setMinimumSize(160, 180);
-  return list;
-}
 
 QLabel* Field(int id, QWidget* parent) {
   auto* label = new QLabel(parent);
@@ -33,10 +26,10 @@ MacCopyDialogBox::MacCopyDialogBox(MacCopyDialog& model, QWidget* parent)
   mask_->setMaxLength(79);
   path_ = Field(1131, this);
   total_ = Field(1130, this);
-  files_ = List(1132, this);
+  files_ = MakeIdList(1132, 160, this);
   files_->setSelectionMode(QAbstractItemView::MultiSelection);
-  directories_ = List(1133, this);
-  drives_ = List(1134, this);
+  directories_ = MakeIdList(1133, 160, this);
+  drives_ = MakeIdList(1134, 160, this);
 
   connect(mask_, &QLineEdit::returnPressed, this,
           [this] { Apply([&] { model_.EnterMask(ToAnsi(mask_->text())); }); });
@@ -111,10 +104,8 @@ void MacCopyDialogBox::Sync() {
     files_->addItem(FromAnsi(row.name));
     files_->item(files_->count() - 1)->setSelected(row.selected);
   }
-  directories_->clear();
-  for (const std::string& text : model_.directories()) directories_->addItem(FromAnsi(text));
-  drives_->clear();
-  for (const std::string& text : model_.drives()) drives_->addItem(FromAnsi(text));
+  FillList(directories_, model_.directories());
+  FillList(drives_, model_.drives());
   syncing_ = false;
 }
 
