@@ -19,6 +19,7 @@
 #include "dialogs/rescue_dialog_box.h"
 #include "dialogs/same_drive_dialog.h"
 #include "dialogs/scan_parameters_dialog_box.h"
+#include "dump_window.h"
 #include "help_window.h"
 #include "main_view.h"
 #include "qt_text.h"
@@ -192,6 +193,11 @@ void QtUi::RunScanParametersDialog(ScanParametersDialog& model) {
 void QtUi::RunAttributesDialog(AttributesDialog& model) {
   AttributesDialogBox dialog(model, DialogParent());
   RunDialog(dialog);
+}
+
+void QtUi::RunDumpView(DumpView& view) {
+  DumpWindow window(view, DialogParent());
+  RunDialog(window);
 }
 
 QWidget* QtUi::DialogParent() const {

@@ -72,6 +72,7 @@ class QtUi : public QObject, public UserInterface {
   void RunRescueDialog(RescueDialog& dialog) override;
   void RunScanParametersDialog(ScanParametersDialog& dialog) override;
   void RunAttributesDialog(AttributesDialog& dialog) override;
+  void RunDumpView(DumpView& view) override;
 
  private:
   QWidget* DialogParent() const;

@@ -89,9 +89,8 @@ class UserInterface {
   virtual void RunScanParametersDialog(ScanParametersDialog& dialog) = 0;  // DLG_PARAM
   // DLG_ATTR; its "Advanced" button shows DLG_ATT2 over it.
   virtual void RunAttributesDialog(AttributesDialog& dialog) = 0;
-  // The dump window ("filedump"), until the user closes it. A front end
-  // without one shows nothing.
-  virtual void RunDumpView(DumpView& view);
+  // The dump window ("filedump"), until the user closes it.
+  virtual void RunDumpView(DumpView& view) = 0;
 };
 
 }  // namespace tarvo

@@ -1,7 +1,0 @@
-#include "ui/user_interface.h"
-
-namespace tarvo {
-
-void UserInterface::RunDumpView(DumpView&) {}
-
-}  // namespace tarvo
