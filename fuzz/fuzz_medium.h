@@ -1,0 +1,49 @@
+// One fuzz input as the medium in the drive: the bytes go into an in-memory
+// file (memfd), which the image bus serves as cartridge drive 0 of adapter
+// 0, so every sector read takes the program's own path without a file on
+// disk. The context is wired as drive selection leaves it (512-byte
+// sectors, capacity unknown until the volume code asks) with the scripted
+// user interface, which answers every question and dialog by its default.
+//
+// Work files go to a private temporary folder (TMPDIR), and the PC current
+// directory is that folder while the medium is in use. The destructor
+// closes the work files and checks that nothing was left behind: a work
+// file or PC file that outlives the run aborts, as a leak would.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+#include "base/context.h"
+#include "device/image_bus.h"
+#include "ui/scripted_ui.h"
+
+namespace tarvo::fuzz {
+
+class FuzzMedium {
+ public:
+  // An input that is not a whole number of sectors is padded with zeros.
+  FuzzMedium(const std::uint8_t* data, std::size_t size);
+  ~FuzzMedium();
+  FuzzMedium(const FuzzMedium&) = delete;
+  FuzzMedium& operator=(const FuzzMedium&) = delete;
+
+  // False when the image bus refused the medium (it cannot happen for a
+  // padded, non-empty input; an empty one has no block).
+  bool attached() const { return attached_; }
+  // The folder files are written to; emptied when the medium goes.
+  const std::filesystem::path& scratch() const { return scratch_; }
+
+  ScriptedUi ui;
+  Context ctx;
+
+ private:
+  ImageBus bus_;
+  bool attached_ = false;
+  std::filesystem::path scratch_;
+  std::filesystem::path savedDirectory_;
+};
+
+}  // namespace tarvo::fuzz
