@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "device/drive_selection.h"
 #include "hfs/work_file.h"
 
 namespace tarvo::fuzz {
@@ -36,8 +37,8 @@ FuzzMedium::FuzzMedium(const std::uint8_t* data, std::size_t size) : scratch_(Sc
   ctx.volume.adapterKind = AdapterKind::kAspi;
   ctx.volume.targetId = 0;
   ctx.volume.sectorSize = 512;
-  ctx.volume.deviceSectors = 0;
   ctx.device.sectorEntry = SectorEntryKind::k512;
+  if (attached_) ctx.volume.deviceSectors = ReadCapacityChecked(ctx, 0, 0);
   std::error_code error;
   savedDirectory_ = std::filesystem::current_path(error);
   std::filesystem::current_path(scratch_, error);

@@ -2,8 +2,8 @@
 // file (memfd), which the image bus serves as cartridge drive 0 of adapter
 // 0, so every sector read takes the program's own path without a file on
 // disk. The context is wired as drive selection leaves it (512-byte
-// sectors, capacity unknown until the volume code asks) with the scripted
-// user interface, which answers every question and dialog by its default.
+// sectors, the capacity the drive reported) with the scripted user
+// interface, which answers every question and dialog by its default.
 //
 // Work files go to a private temporary folder (TMPDIR), and the PC current
 // directory is that folder while the medium is in use. The destructor
