@@ -37,17 +37,23 @@ std::string MacTextForDisplay(const std::string& mac) {
   return text;
 }
 
+std::optional<HeaderTexts> HeaderLines(const Context& ctx) {
+  if (ctx.volume.targetId == kNoDevice || ctx.volume.volumeOrigin <= 0) return std::nullopt;
+  const SpaceFigures space = HeaderSpace(ctx);
+  char freeText[32], usedText[32];
+  std::snprintf(freeText, sizeof freeText, "%8llu", static_cast<unsigned long long>(space.freeKb));
+  std::snprintf(usedText, sizeof usedText, "%8llu", static_cast<unsigned long long>(space.usedKb));
+  return HeaderTexts{ctx.messages[kMsgKbFree] + freeText + "k", ctx.messages[kMsgKbUsed] + usedText + "k",
+                     ctx.messages[kMsgVolLabel] + MacTextForDisplay(VolumeName(ctx.volume)),
+                     ctx.messages[kMsgDirLabel] + MacTextForDisplay(ctx.volume.current.currentDirName)};
+}
+
 std::vector<std::string> ListingLines(const Context& ctx) {
   std::vector<std::string> lines;
-  if (ctx.volume.targetId == kNoDevice || ctx.volume.volumeOrigin <= 0) return lines;
-  const SpaceFigures space = HeaderSpace(ctx);
-  char text[64];
-  std::snprintf(text, sizeof text, "%8llu", static_cast<unsigned long long>(space.freeKb));
-  std::string line = PadTo(ctx.messages[kMsgKbFree] + text + "k", kHeaderColumn);
-  std::snprintf(text, sizeof text, "%8llu", static_cast<unsigned long long>(space.usedKb));
-  lines.push_back(line + ctx.messages[kMsgKbUsed] + text + "k");
-  lines.push_back(PadTo(ctx.messages[kMsgVolLabel] + MacTextForDisplay(VolumeName(ctx.volume)), kHeaderColumn) +
-                  ctx.messages[kMsgDirLabel] + MacTextForDisplay(ctx.volume.current.currentDirName));
+  const std::optional<HeaderTexts> header = HeaderLines(ctx);
+  if (!header) return lines;
+  lines.push_back(PadTo(header->freeSpace, kHeaderColumn) + header->usedSpace);
+  lines.push_back(PadTo(header->volume, kHeaderColumn) + header->folder);
 
   const ListingView& view = ctx.listing;
   if (view.count == 0) {
@@ -57,7 +63,7 @@ std::vector<std::string> ListingLines(const Context& ctx) {
   const ListingMode mode = CurrentListingMode(ctx.settings.modeFlags);
   for (std::uint16_t i = 0; i < view.count; ++i) {
     const ListingEntry& row = view.rows[i];
-    line = PadTo(MacTextForDisplay(row.name), kNameWidth) + " " + row.dataText;
+    std::string line = PadTo(MacTextForDisplay(row.name), kNameWidth) + " " + row.dataText;
     if (mode != ListingMode::kShort) {
       line += " " + row.resourceText + " " + row.createdText + " ";
       line += mode == ListingMode::kExtended ? row.modifiedText : MacTextForDisplay(row.signatureText);

@@ -5,6 +5,8 @@
 // "[No file]" for an empty folder.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,14 @@ struct SpaceFigures {
   std::uint64_t usedKb = 0;
 };
 SpaceFigures HeaderSpace(const Context& ctx);
+
+// The header's four texts as a window draws them: line 1 "KB free : " and
+// "KB used : " with their figures, line 2 " Vol: " + the volume name and
+// " Dir: " + the current folder's name. nullopt without an open volume.
+struct HeaderTexts {
+  std::string freeSpace, usedSpace, volume, folder;
+};
+std::optional<HeaderTexts> HeaderLines(const Context& ctx);
 
 std::vector<std::string> ListingLines(const Context& ctx);
 

@@ -84,6 +84,12 @@ inline constexpr const char* kTextPleaseWait = "Please wait";
 inline constexpr const char* kTextNoMemory = "Not enough memory. Aborting.";
 inline constexpr const char* kTextZeroAllocation = "Allocation request for zero bytes. Aborting.";
 inline constexpr const char* kTextErrorOpeningFile = "Error opening file:";
+// The product text of "About Tarvo" and "Exit Program": what the program is
+// for and its release, three lines.
+inline constexpr const char* kTextProduct =
+    "Tarvo - Macintosh volumes on the PC\n"
+    "Reads and writes HFS cartridges and images\n"
+    "Release 0.1";
 // A catalog search met a node or record that cannot be read: the listing
 // holds what came before it.
 inline constexpr const char* kTextCatalogDamaged = "The catalog is damaged. Some files may not be listed.";

@@ -6,6 +6,9 @@
 #include "device/drive_selection.h"
 #include "hfs/work_file.h"
 #include "transfer/pc_file_system.h"
+#include "ui/dispatcher.h"
+#include "ui/menu_model.h"
+#include "ui/open_volume.h"
 
 namespace tarvo {
 
@@ -41,6 +44,19 @@ void InitSettings(Context& ctx, const StartupOptions& options) {
   StartupDriveSelection(ctx);
   ctx.volume.adapterKind = AdapterKind::kAspi;
   if (IsLogOpen(ctx.log)) WriteLogStamp(ctx.log, false);
+}
+
+void OpenVolumeAtStart(Context& ctx) {
+  if (ctx.volume.targetId == kNoDevice) {
+    SetStatus(ctx, ctx.messages[kMsgSelectDriveInMenu]);
+  } else {
+    AdvanceWaitCursor(ctx);
+    const std::int64_t result = OpenVolume(ctx);
+    if (result > 0) SetStatus(ctx, std::string(MenuHelpText(0)));
+    else if (result == 0) SetStatus(ctx, ctx.messages[kMsgNotMacVolume]);
+  }
+  ApplyMenuState(ctx);
+  ctx.ui->Repaint();
 }
 
 void Shutdown(Context& ctx) {

@@ -12,6 +12,15 @@ struct Context;
 // the drive dialog), then writes the log's opening stamp.
 void InitSettings(Context& ctx, const StartupOptions& options);
 
+// Opens the volume on the drive chosen at start-up, as the main window does
+// once it is shown: without a drive the status line asks for one ("Select
+// drive in the 'Mac Drive' menu"); otherwise the wait cursor advances and
+// the volume is opened; the status line then shows "Select a menu or press
+// F1 for help...", or "This is not a Macintosh volume.", or keeps what the
+// opening left for an MS-DOS medium. Then the menu state is applied and the
+// window repainted.
+void OpenVolumeAtStart(Context& ctx);
+
 // Releases what the run holds: the work files are deleted without being
 // written back, the PC's current directory is restored and the log gets
 // its closing stamp.

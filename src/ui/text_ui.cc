@@ -4,6 +4,8 @@
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
 #include "ui/device_dialog.h"
+#include "ui/mac_copy_dialog.h"
+#include "ui/messages.h"
 #include "ui/name_dialog.h"
 #include "ui/text_answers.h"
 #include "volume/partition_dialog.h"
@@ -50,6 +52,8 @@ void TextUi::RunDialog(std::string_view name, Dialog& dialog, Describe describe)
   }
 }
 
+void TextUi::ShowAbout() { Present("DLG_APROP", kTextProduct, false); }
+
 void TextUi::RunDeviceDialog(DeviceDialog& dialog) { RunDialog("DLG_DEV", dialog, DescribeDeviceDialog); }
 
 void TextUi::RunPartitionDialog(PartitionDialog& dialog) { RunDialog("DLG_PART", dialog, DescribePartitionDialog); }
@@ -63,6 +67,8 @@ void TextUi::RunNameDialog(NameDialog& dialog) { RunDialog(dialog.name(), dialog
 void TextUi::RunNamingDialog(NamingDialog& dialog) { RunDialog("DLG_OPT", dialog, DescribeNamingDialog); }
 
 void TextUi::RunPortDialog(PortDialog& dialog) { RunDialog("DLG_PORT", dialog, DescribePortDialog); }
+
+void TextUi::RunMacCopyDialog(MacCopyDialog& dialog) { RunDialog("DLG_MCOP", dialog, DescribeMacCopyDialog); }
 
 std::string DescribeDeviceDialog(const DeviceDialog& dialog) {
   std::string text = "Device selection\nDriver: " + dialog.driverName() + "\nId  Typ       Model             Release\n";
@@ -100,6 +106,18 @@ std::string DescribeDestinationDialog(const DestinationDialog& dialog) {
   text += "\nDrives:";
   for (std::size_t d = 0; d < dialog.drives().size(); ++d) text += " " + std::to_string(d) + " " + dialog.drives()[d];
   return text + "\n[directory/../\\/drive N/new/ok (" + dialog.confirmCaption() + ")/cancel]";
+}
+
+std::string DescribeMacCopyDialog(const MacCopyDialog& dialog) {
+  std::string text = "Copy PC -> Mac\nFilename: " + dialog.mask() + "\nPath : " + dialog.path() + "\nFiles:";
+  for (const MacCopyDialog::FileRow& file : dialog.files()) {
+    text += "\n " + std::string(file.selected ? "* " : "  ") + file.name + "  " + std::to_string(file.size);
+  }
+  text += "\nTotal: " + std::to_string(dialog.total()) + "\nDirectories:";
+  for (const std::string& name : dialog.directories()) text += " " + name;
+  text += "\nDrives:";
+  for (std::size_t d = 0; d < dialog.drives().size(); ++d) text += " " + std::to_string(d) + " " + dialog.drives()[d];
+  return text + "\n[mask M/select NAME.../all/dir NAME/cd NAME/up/drive N/cancel]";
 }
 
 std::string DescribeNameDialog(const NameDialog& dialog) {

@@ -17,6 +17,7 @@ namespace tarvo {
 
 class DestinationDialog;
 class DeviceDialog;
+class MacCopyDialog;
 class NameDialog;
 class NamingDialog;
 struct VolumeInfo;
@@ -65,6 +66,9 @@ class UserInterface {
   // DLG_INFO, "Informations about the Macintosh volume": read-only figures
   // closed with OK.
   virtual void ShowVolumeInfo(const VolumeInfo& info) = 0;
+  // DLG_APROP, "About Tarvo": the product text (kTextProduct) and the
+  // application icon, closed with OK.
+  virtual void ShowAbout() = 0;
 
   // Dialogs. Each runs modally: the front end shows the dialog's model and
   // feeds it the user's actions until the model says it is closed.
@@ -73,9 +77,10 @@ class UserInterface {
   virtual SameDriveChoice AskSameDrive() = 0;
   virtual CapacityAnswer AskCapacity() = 0;
   virtual void RunDestinationDialog(DestinationDialog& dialog) = 0;  // DLG_DEST
-  virtual void RunNameDialog(NameDialog& dialog) = 0;                // DLG_NOMD, DLG_NOUV
+  virtual void RunNameDialog(NameDialog& dialog) = 0;                // DLG_NOMD, DLG_NOUV, DLG_REN
   virtual void RunNamingDialog(NamingDialog& dialog) = 0;            // DLG_OPT
   virtual void RunPortDialog(PortDialog& dialog) = 0;                // DLG_PORT
+  virtual void RunMacCopyDialog(MacCopyDialog& dialog) = 0;          // DLG_MCOP
 };
 
 }  // namespace tarvo

@@ -32,23 +32,29 @@ VolumeInfo ComputeVolumeInfo(const Context& ctx) {
   return info;
 }
 
-std::vector<std::string> VolumeInfoLines(const VolumeInfo& info) {
-  const auto line = [](const char* label, std::uint64_t value) { return label + std::string(" ") + std::to_string(value); };
+std::vector<VolumeInfoField> VolumeInfoFields(const VolumeInfo& info) {
   return {
-      line("Volume Size:", info.volumeSize),
-      line("Free space:", info.freeSpace),
-      line("Number of files:", info.fileCount),
-      line("Number of folders:", info.folderCount),
-      line("Next File ID:", info.nextFileId),
-      line("MDB Offset:", info.mdbOffset),
-      line("Partitions:", info.partitions),
-      line("Cluster Size:", info.clusterSize),
-      line("Number of Sectors:", info.sectorCount),
-      line("Extensions Offset:", info.extentsOffset),
-      line("Catalog Offset:", info.catalogOffset),
-      line("Extensions Size (sectors):", info.extentsSectors),
-      line("Catalog Size (sectors):", info.catalogSectors),
+      {500, "Volume Size:", info.volumeSize},
+      {501, "Free space:", info.freeSpace},
+      {503, "Number of files:", info.fileCount},
+      {504, "Number of folders:", info.folderCount},
+      {505, "Next File ID:", info.nextFileId},
+      {502, "MDB Offset:", info.mdbOffset},
+      {506, "Partitions:", info.partitions},
+      {507, "Cluster Size:", info.clusterSize},
+      {508, "Number of Sectors:", info.sectorCount},
+      {511, "Extensions Offset:", info.extentsOffset},
+      {509, "Catalog Offset:", info.catalogOffset},
+      {512, "Extensions Size (sectors):", info.extentsSectors},
+      {510, "Catalog Size (sectors):", info.catalogSectors},
   };
+}
+
+std::vector<std::string> VolumeInfoLines(const VolumeInfo& info) {
+  std::vector<std::string> lines;
+  for (const VolumeInfoField& field : VolumeInfoFields(info))
+    lines.push_back(field.label + std::string(" ") + std::to_string(field.value));
+  return lines;
 }
 
 }  // namespace tarvo

@@ -48,6 +48,14 @@ struct VolumeInfo {
 // The figures of the mounted volume; call only with a volume open.
 VolumeInfo ComputeVolumeInfo(const Context& ctx);
 
+// The dialog's fields in its order: control id, label and figure.
+struct VolumeInfoField {
+  int id;
+  const char* label;
+  std::uint64_t value;
+};
+std::vector<VolumeInfoField> VolumeInfoFields(const VolumeInfo& info);
+
 // The dialog's labels with their figures, in the dialog's order, e.g.
 // "Volume Size: 40960000".
 std::vector<std::string> VolumeInfoLines(const VolumeInfo& info);

@@ -1,0 +1,79 @@
+#include "dialogs/destination_dialog_box.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "qt_text.h"
+
+namespace tarvo {
+
+namespace {
+
+QListWidget* List(int id, QWidget* parent) {
+  auto* list = new QListWidget(parent);
+  list->setObjectName(QString::number(id));
+  list->setMinimumSize(180, 180);
+  return list;
+}
+
+void Fill(QListWidget* list, const std::vector<std::string>& texts) {
+  list->clear();
+  for (const std::string& text : texts) list->addItem(FromAnsi(text));
+}
+
+}  // namespace
+
+DestinationDialogBox::DestinationDialogBox(DestinationDialog& model, QWidget* parent)
+    : ModelDialog(model, QStringLiteral("DLG_DEST"), tr("Target Directory"), parent) {
+  path_ = new QLabel(this);
+  path_->setObjectName(QStringLiteral("1131"));
+  path_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  directories_ = List(1133, this);
+  drives_ = List(1134, this);
+  connect(directories_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    const auto row = static_cast<std::size_t>(directories_->row(item));
+    Apply([&] { model_.OpenDirectory(row); });
+  });
+  connect(drives_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    const auto row = static_cast<std::size_t>(drives_->row(item));
+    Apply([&] { model_.OpenDrive(row); });
+  });
+
+  QPushButton* root = MakeButton(534, QStringLiteral(" [:\\]"));
+  QPushButton* up = MakeButton(535, QStringLiteral(" [..]"));
+  QPushButton* create = MakeButton(503, tr("Create new"));
+  QPushButton* confirm = MakeButton(113, FromAnsi(model.confirmCaption()));
+  QPushButton* cancel = MakeButton(100, tr("Cancel"));
+  confirm->setDefault(true);
+  connect(root, &QPushButton::clicked, this, [this] { Apply([&] { model_.Root(); }); });
+  connect(up, &QPushButton::clicked, this, [this] { Apply([&] { model_.Parent(); }); });
+  connect(create, &QPushButton::clicked, this, [this] { Apply([&] { model_.CreateNew(); }); });
+  connect(confirm, &QPushButton::clicked, this, [this] { Apply([&] { model_.Confirm(); }); });
+  connect(cancel, &QPushButton::clicked, this, [this] { Apply([&] { model_.Cancel(); }); });
+
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel(tr("Path :"), this), 0, 0);
+  grid->addWidget(path_, 0, 1, 1, 2);
+  grid->addWidget(new QLabel(tr("Directories"), this), 1, 0, 1, 2);
+  grid->addWidget(new QLabel(tr("Drives"), this), 1, 2);
+  grid->addWidget(directories_, 2, 0, 1, 2);
+  grid->addWidget(drives_, 2, 2);
+  auto* buttons = new QVBoxLayout;
+  for (QPushButton* button : {confirm, cancel, root, up, create}) buttons->addWidget(button);
+  buttons->addStretch();
+  buttons->addWidget(MakeHelpButton());
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(grid, 1);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  Sync();
+}
+
+void DestinationDialogBox::Sync() {
+  path_->setText(FromAnsi(model_.path()));
+  Fill(directories_, model_.directories());
+  Fill(drives_, model_.drives());
+}
+
+}  // namespace tarvo

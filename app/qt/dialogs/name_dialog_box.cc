@@ -1,0 +1,61 @@
+#include "dialogs/name_dialog_box.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "qt_text.h"
+
+namespace tarvo {
+
+namespace {
+
+QLabel* Label(const QString& text, int id, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::number(id));
+  return label;
+}
+
+}  // namespace
+
+NameDialogBox::NameDialogBox(NameDialog& model, QWidget* parent)
+    : ModelDialog(model, FromAnsi(model.name()), FromAnsi(model.title()), parent) {
+  const bool newDirectory = model.name() == "DLG_NOUV";
+  edit_ = new QLineEdit(FromAnsi(model.text()), this);
+  edit_->setObjectName(QString::number(newDirectory ? 503 : 502));
+  edit_->setMinimumWidth(260);
+  auto* grid = new QGridLayout;
+  if (newDirectory) {
+    grid->addWidget(Label(tr("Directory Name:"), 515, this), 0, 0);
+    grid->addWidget(edit_, 0, 1);
+  } else {
+    grid->addWidget(Label(tr("Old name"), 511, this), 0, 0);
+    grid->addWidget(Label(FromAnsi(model.oldName()), 516, this), 0, 1);
+    grid->addWidget(Label(tr("New name"), 512, this), 1, 0);
+    grid->addWidget(edit_, 1, 1);
+  }
+  QPushButton* ok = MakeButton(101, tr("OK"));
+  QPushButton* cancel = MakeButton(100, tr("Cancel"));
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, [this] {
+    Apply([&] {
+      model_.SetText(ToAnsi(edit_->text()));
+      model_.Ok();
+    });
+  });
+  connect(cancel, &QPushButton::clicked, this, [this] { Apply([&] { model_.Cancel(); }); });
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  buttons->addWidget(MakeHelpButton());
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(grid);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  edit_->selectAll();
+  edit_->setFocus();
+}
+
+}  // namespace tarvo
