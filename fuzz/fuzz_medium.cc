@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "device/drive_selection.h"
 #include "hfs/work_file.h"
@@ -52,6 +53,16 @@ FuzzMedium::~FuzzMedium() {
     std::fprintf(stderr, "fuzz medium: files left behind in %s\n", scratch_.c_str());
     std::abort();
   }
+}
+
+void FuzzMedium::RemovePcFiles() {
+  std::error_code error;
+  std::vector<std::filesystem::path> written;
+  for (const auto& entry : std::filesystem::directory_iterator(scratch_, error)) {
+    const std::string path = entry.path().string();
+    if (path != ctx.volume.catalog.path && path != ctx.volume.extents.path) written.push_back(entry.path());
+  }
+  for (const std::filesystem::path& path : written) std::filesystem::remove_all(path, error);
 }
 
 namespace {

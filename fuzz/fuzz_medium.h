@@ -8,7 +8,8 @@
 // Work files go to a private temporary folder (TMPDIR), and the PC current
 // directory is that folder while the medium is in use. The destructor
 // closes the work files and checks that nothing was left behind: a work
-// file or PC file that outlives the run aborts, as a leak would.
+// file that outlives the run, or a PC file the target did not remove,
+// aborts, as a leak would.
 #pragma once
 
 #include <cstddef>
@@ -33,8 +34,8 @@ class FuzzMedium {
   // False when the image bus refused the medium (it cannot happen for a
   // padded, non-empty input; an empty one has no block).
   bool attached() const { return attached_; }
-  // The folder files are written to; emptied when the medium goes.
-  const std::filesystem::path& scratch() const { return scratch_; }
+  // Removes the PC files a target wrote into the current directory.
+  void RemovePcFiles();
 
   ScriptedUi ui;
   Context ctx;
