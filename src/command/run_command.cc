@@ -7,6 +7,7 @@
 #include "transfer/charset.h"
 #include "transfer/copy_to_mac.h"
 #include "transfer/copy_to_pc.h"
+#include "transfer/file_attributes.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/dispatcher.h"
 #include "ui/edit_commands.h"
@@ -14,7 +15,7 @@
 #include "ui/listing.h"
 #include "ui/listing_text.h"
 #include "ui/mac_copy_dialog.h"
-#include "ui/medium_check.h"
+#include "ui/write_guard.h"
 #include "ui/menu_model.h"
 
 namespace tarvo {
@@ -28,6 +29,7 @@ void CopyCommand(Context& ctx, const ParsedCommand& command);
 bool WritesToMedium(std::uint16_t code);
 void RenameCommand(Context& ctx, const ParsedCommand& command);
 void McopyCommand(Context& ctx, const std::string& argument);
+void SwapCommand(Context& ctx, const std::string& name);
 
 }  // namespace
 
@@ -91,6 +93,12 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
       break;
     case kCmdInfo:
       DispatchCommand(ctx, kMenuVolumeInfo);
+      break;
+    case kCmdAttrib:  // the medium was checked above
+      DispatchCommand(ctx, kMenuAttributes);
+      break;
+    case kCmdSwap:
+      if (withArgument) SwapCommand(ctx, ConvertString(TrimRight(command.first), AnsiToMac));
       break;
     default:
       // TYPE, CLS, NEXT and REP do nothing; the others need operations this
@@ -170,6 +178,14 @@ void McopyCommand(Context& ctx, const std::string& argument) {
     CopyPcMatches(ctx, AnsiToUtf8(pattern));
     LoadListing(ctx);
   }
+}
+
+// The forks of the named file; a medium with 1024-byte sectors is refused
+// as for every write.
+void SwapCommand(Context& ctx, const std::string& name) {
+  if (!VolumeOpen(ctx) || !MediumAcceptsWrites(ctx, RefusalNotice::kMessageDialog)) return;
+  if (SwapForks(ctx, name) != kSwapDone) MessageDialog(ctx, kMsgCannotSwapForks);
+  else LoadListing(ctx);
 }
 
 // The drive's own lock; the menu's "Lock volume" item keeps its state.

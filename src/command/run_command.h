@@ -29,10 +29,16 @@
 //            "Copy from PC to Mac".
 //   MD name  makes a folder ("New folder" without a name).
 //   Codes 12 to 17 (RENAME, LABEL, DELETE, ERASE, MCOPY, MD, ATTRIB) first
-//            pass the write guard (medium_check.h), with the 1024-byte
+//            pass the write guard (write_guard.h), with the 1024-byte
 //            refusal in the self-closing message box; the menu commands
 //            they stand for are run directly, so the guard asks once.
 //   OPTIONS  the "Advanced copy options" dialog.
+//   ATTRIB   the write checks, then menu 115 (the attributes of the first
+//            selected row).
+//   SWAP name  swaps the data and resource forks of the named file (trailing
+//            blanks dropped, Windows characters turned into Macintosh
+//            ones); "Unable to swap data and resource forks." when it
+//            cannot. SWAP alone does nothing.
 //   QUIT     asks to close, as the main window's close box does.
 //   MODE R, R+ / R-  switches the reset before every transfer on / off.
 //   LOCK, UNLOCK     prevent / allow medium removal on the selected drive.

@@ -3,15 +3,18 @@
 #include "base/context.h"
 #include "device/drive_selection.h"
 #include "transfer/copy_to_pc.h"
+#include "transfer/dump_view.h"
+#include "transfer/file_attributes.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
 #include "ui/edit_commands.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/mac_copy_dialog.h"
-#include "ui/medium_check.h"
+#include "ui/write_guard.h"
 #include "ui/menu_model.h"
 #include "ui/open_volume.h"
+#include "ui/rescue_dialog.h"
 #include "ui/volume_info.h"
 
 namespace tarvo {
@@ -21,6 +24,7 @@ namespace {
 void SelectDriveCommand(Context& ctx);
 void SetCopyMode(Context& ctx, std::uint16_t mode);
 void EnterSelectedFolder(Context& ctx);
+void DumpSelectedFile(Context& ctx);
 bool BelowRoot(const Context& ctx);
 
 }  // namespace
@@ -66,6 +70,18 @@ void DispatchCommand(Context& ctx, int id) {
       DeselectAll(view);
       if (id == kMenuRoot) GoToRootFolder(ctx);
       else GoToParentFolder(ctx);
+      break;
+    case kMenuDump:
+      DumpSelectedFile(ctx);
+      break;
+    case kMenuAttributes:
+      EditSelectedAttributes(ctx, DriveWriteProtection(ctx));
+      break;
+    case kMenuSwapForks:
+      SwapSelectedForks(ctx, DriveWriteProtection(ctx));
+      break;
+    case kMenuMediumScanning:
+      RunRescue(ctx);
       break;
     case kMenuDeselectAll:
       DeselectAll(view);
@@ -161,6 +177,15 @@ void EnterSelectedFolder(Context& ctx) {
   const std::string name = view.rows[row].name;
   DeselectAll(view);
   EnterFolder(ctx, name);
+}
+
+void DumpSelectedFile(Context& ctx) {
+  if (!VolumeOpen(ctx)) return;
+  const std::uint16_t row = TakeFirstSelected(ctx.listing);
+  if (row == kNoRow) return;
+  OpenDumpWindow(ctx, ctx.listing.rows[row].name);
+  SetStatus(ctx, std::nullopt);
+  LoadListing(ctx);
 }
 
 bool BelowRoot(const Context& ctx) { return VolumeOpen(ctx) && ctx.volume.current.currentDirId > kRootDirId; }
