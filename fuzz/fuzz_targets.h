@@ -19,6 +19,8 @@ int FuzzPartitionMap(const std::uint8_t* data, std::size_t size);
 // A medium image: opened, every folder listed and entered, names searched,
 // every fork copied, and the volume checked.
 int FuzzVolume(const std::uint8_t* data, std::size_t size);
+// A catalog leaf node given to the rescue, on a medium that is the input.
+int FuzzRescueNode(const std::uint8_t* data, std::size_t size);
 // One MacBinary header against a file size.
 int FuzzMacBinary(const std::uint8_t* data, std::size_t size);
 // A TVCREAT.DAT text merged into the table, then looked up.

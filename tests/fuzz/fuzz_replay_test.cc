@@ -20,9 +20,10 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"partition_map_fuzz", FuzzPartitionMap},   {"volume_fuzz", FuzzVolume},
-    {"macbinary_fuzz", FuzzMacBinary},          {"type_creator_fuzz", FuzzTypeCreator},
-    {"startup_options_fuzz", FuzzStartupOptions}, {"command_parser_fuzz", FuzzCommandParser},
+    {"partition_map_fuzz", FuzzPartitionMap},     {"volume_fuzz", FuzzVolume},
+    {"rescue_node_fuzz", FuzzRescueNode},         {"macbinary_fuzz", FuzzMacBinary},
+    {"type_creator_fuzz", FuzzTypeCreator},       {"startup_options_fuzz", FuzzStartupOptions},
+    {"command_parser_fuzz", FuzzCommandParser},
 };
 
 std::vector<std::filesystem::path> InputsIn(const std::filesystem::path& folder) {
