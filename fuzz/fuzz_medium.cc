@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -23,11 +24,12 @@ bool IsEmptyFolder(const std::filesystem::path& folder);
 
 }  // namespace
 
-FuzzMedium::FuzzMedium(const std::uint8_t* data, std::size_t size) : scratch_(ScratchFolder()) {
+FuzzMedium::FuzzMedium(const std::uint8_t* data, std::size_t size, std::size_t minimumSectors)
+    : scratch_(ScratchFolder()) {
   ctx.ui = &ui;
   ctx.scsi = &bus_;
   const int fd = MediumFile();
-  const std::size_t padded = (size + kSector - 1) / kSector * kSector;
+  const std::size_t padded = std::max((size + kSector - 1) / kSector, minimumSectors) * kSector;
   if (::ftruncate(fd, 0) != 0 || ::ftruncate(fd, static_cast<off_t>(padded)) != 0 ||
       (size > 0 && ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))) {
     std::perror("fuzz medium");

@@ -25,8 +25,10 @@ namespace tarvo::fuzz {
 
 class FuzzMedium {
  public:
-  // An input that is not a whole number of sectors is padded with zeros.
-  FuzzMedium(const std::uint8_t* data, std::size_t size);
+  // An input that is not a whole number of sectors, or shorter than
+  // minimumSectors, is padded with zeros. (A medium of one sector reports
+  // last sector 0, which the program reads as an unknown capacity.)
+  FuzzMedium(const std::uint8_t* data, std::size_t size, std::size_t minimumSectors = 1);
   ~FuzzMedium();
   FuzzMedium(const FuzzMedium&) = delete;
   FuzzMedium& operator=(const FuzzMedium&) = delete;

@@ -16,7 +16,7 @@ namespace tarvo::fuzz {
 
 int FuzzRescueNode(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  FuzzMedium medium(data, size);
+  FuzzMedium medium(data, size, 2);
   if (!medium.attached()) return 0;
   Context& ctx = medium.ctx;
   ctx.volume.volumeOrigin = 1;
