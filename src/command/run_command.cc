@@ -3,13 +3,18 @@
 #include "base/context.h"
 #include "command/keywords.h"
 #include "device/scsi_commands.h"
+#include "base/utf8.h"
 #include "transfer/charset.h"
+#include "transfer/copy_to_mac.h"
 #include "transfer/copy_to_pc.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/dispatcher.h"
+#include "ui/edit_commands.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/listing_text.h"
+#include "ui/mac_copy_dialog.h"
+#include "ui/medium_check.h"
 #include "ui/menu_model.h"
 
 namespace tarvo {
@@ -20,11 +25,15 @@ std::string TrimRight(std::string text);
 void SetResetMode(Context& ctx, const std::string& argument);
 void PreventRemoval(Context& ctx, bool prevent);
 void CopyCommand(Context& ctx, const ParsedCommand& command);
+bool WritesToMedium(std::uint16_t code);
+void RenameCommand(Context& ctx, const ParsedCommand& command);
+void McopyCommand(Context& ctx, const std::string& argument);
 
 }  // namespace
 
 void RunCommand(Context& ctx, const ParsedCommand& command) {
   const bool withArgument = !command.first.empty();
+  if (WritesToMedium(command.code) && !MediumAcceptsWrites(ctx, RefusalNotice::kMessageDialog)) return;
   switch (command.code) {
     case kCmdCopy:
       CopyCommand(ctx, command);
@@ -63,6 +72,22 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
       break;
     case kCmdOptions:
       RunNamingOptions(ctx);
+      break;
+    case kCmdRename:
+      RenameCommand(ctx, command);
+      break;
+    case kCmdLabel:
+      if (withArgument) LabelVolume(ctx, command.first);
+      else RenameVolumeCommand(ctx);
+      break;
+    case kCmdDelete:
+      DeleteMatching(ctx, command.first);
+      break;
+    case kCmdMcopy:
+      McopyCommand(ctx, command.first);
+      break;
+    case kCmdMd:
+      MakeFolder(ctx, command.first);
       break;
     case kCmdInfo:
       DispatchCommand(ctx, kMenuVolumeInfo);
@@ -112,6 +137,38 @@ void CopyCommand(Context& ctx, const ParsedCommand& command) {
     CopyMatchingItems(ctx, ConvertString(TrimRight(command.first), AnsiToMac));
   } else {
     MessageDialog(ctx, kMsgSelectDriveInMenu);
+  }
+}
+
+// RENAME, LABEL, DELETE / ERASE, MCOPY, MD and ATTRIB check the medium
+// before anything else.
+bool WritesToMedium(std::uint16_t code) { return code >= kCmdRename && code <= kCmdAttrib; }
+
+// With both names: the matching items; otherwise the rename dialog for
+// each selected row.
+void RenameCommand(Context& ctx, const ParsedCommand& command) {
+  if (!command.first.empty() && !command.second.empty()) {
+    RenameMatching(ctx, command.first, command.second);
+  } else if (!VolumeOpen(ctx)) {
+    MessageDialog(ctx, kMsgSelectDriveInMenu);
+  } else if (CountSelected(ctx.listing) == 0) {
+    MessageDialog(ctx, kMsgNoSelection);
+  } else {
+    RenameSelectionCommand(ctx);
+  }
+}
+
+// With a pattern: the matching PC files and directories of the PC current
+// directory, into the current folder. Alone: "Copy from PC to Mac".
+void McopyCommand(Context& ctx, const std::string& argument) {
+  const std::string pattern = TrimRight(argument);
+  if (pattern.empty()) {
+    CopyPcToMacCommand(ctx);
+  } else if (!VolumeOpen(ctx)) {
+    MessageDialog(ctx, kMsgSelectDriveInMenu);
+  } else {
+    CopyPcMatches(ctx, AnsiToUtf8(pattern));
+    LoadListing(ctx);
   }
 }
 

@@ -16,6 +16,22 @@
 //            dropped, Windows characters turned into Macintosh ones);
 //            COPY alone runs the menu's copy mode item and "Copy from Mac
 //            to PC" on the selected rows.
+//   RENAME old new  renames the matching items (wildcards as RenameEntries
+//            takes them); RENAME alone, or with one name, asks the new name
+//            of each selected row ("No selected file or folder. ..." when
+//            none is selected).
+//   LABEL name  renames the volume; LABEL alone is menu 103.
+//   DELETE pattern, ERASE pattern  deletes the matching items; alone they
+//            write the volume back and relist.
+//   MCOPY pattern  copies the PC files and directories of the PC current
+//            directory that match the pattern (the DOS way) into the
+//            current folder, as "All Files" does for a mask; MCOPY alone is
+//            "Copy from PC to Mac".
+//   MD name  makes a folder ("New folder" without a name).
+//   Codes 12 to 17 (RENAME, LABEL, DELETE, ERASE, MCOPY, MD, ATTRIB) first
+//            pass the write guard (medium_check.h), with the 1024-byte
+//            refusal in the self-closing message box; the menu commands
+//            they stand for are run directly, so the guard asks once.
 //   OPTIONS  the "Advanced copy options" dialog.
 //   QUIT     asks to close, as the main window's close box does.
 //   MODE R, R+ / R-  switches the reset before every transfer on / off.

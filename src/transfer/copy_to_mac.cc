@@ -55,7 +55,9 @@ int CopyPcToMac(Context& ctx, const PcToMacRequest& request) {
     case PcToMacRequest::Source::kSelection:
       for (std::size_t i = 0; i < request.names.size(); ++i) {
         if (PollAbort(ctx)) break;
-        result = CopyPcItems(ctx, request.pcDirectory, request.names[i], std::nullopt);
+        // The file of that very name: a name is no pattern here.
+        ++ctx.settings.copiedFileCount;
+        result = CopyPcFile(ctx, request.pcDirectory / request.names[i], std::nullopt);
         if (result != 0) break;
         if (request.copied) request.copied(i);
       }

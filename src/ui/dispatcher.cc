@@ -5,8 +5,11 @@
 #include "transfer/copy_to_pc.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
+#include "ui/edit_commands.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
+#include "ui/mac_copy_dialog.h"
+#include "ui/medium_check.h"
 #include "ui/menu_model.h"
 #include "ui/open_volume.h"
 #include "ui/volume_info.h"
@@ -25,6 +28,7 @@ bool BelowRoot(const Context& ctx);
 void DispatchCommand(Context& ctx, int id) {
   ListingView& view = ctx.listing;
   const ListingMode mode = CurrentListingMode(ctx.settings.modeFlags);
+  if (IsGuardedCommand(id) && !MediumAcceptsWrites(ctx, RefusalNotice::kMessageBox)) return;
   switch (id) {
     case kMenuSelectDrive:
       SelectDriveCommand(ctx);
@@ -35,8 +39,23 @@ void DispatchCommand(Context& ctx, int id) {
     case kMenuExit:
       ctx.settings.closeRequested = true;
       break;
+    case kMenuRenameVolume:
+      RenameVolumeCommand(ctx);
+      break;
     case kMenuCopyToPc:
       CopySelectionToPc(ctx);
+      break;
+    case kMenuCopyToMac:
+      CopyPcToMacCommand(ctx);
+      break;
+    case kMenuMakeDirectory:
+      MakeFolderCommand(ctx);
+      break;
+    case kMenuDelete:
+      DeleteSelectionCommand(ctx);
+      break;
+    case kMenuRename:
+      RenameSelectionCommand(ctx);
       break;
     case kMenuChangeDirectory:
       EnterSelectedFolder(ctx);

@@ -12,6 +12,10 @@
 // nothing without a volume. "Next Screen" does nothing on the last page.
 // After 101 finds no Macintosh volume the status line says so, as at
 // start-up.
+//
+// The commands that write to the medium (102, 103, 107, 111, 112, 113)
+// pass the write guard first (medium_check.h); the edits themselves are
+// edit_commands.h's and "Copy from PC to Mac" is mac_copy_dialog.h's.
 #pragma once
 
 namespace tarvo {

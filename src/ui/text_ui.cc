@@ -4,6 +4,7 @@
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
 #include "ui/device_dialog.h"
+#include "ui/mac_copy_dialog.h"
 #include "ui/messages.h"
 #include "ui/name_dialog.h"
 #include "ui/text_answers.h"
@@ -67,6 +68,8 @@ void TextUi::RunNamingDialog(NamingDialog& dialog) { RunDialog("DLG_OPT", dialog
 
 void TextUi::RunPortDialog(PortDialog& dialog) { RunDialog("DLG_PORT", dialog, DescribePortDialog); }
 
+void TextUi::RunMacCopyDialog(MacCopyDialog& dialog) { RunDialog("DLG_MCOP", dialog, DescribeMacCopyDialog); }
+
 std::string DescribeDeviceDialog(const DeviceDialog& dialog) {
   std::string text = "Device selection\nDriver: " + dialog.driverName() + "\nId  Typ       Model             Release\n";
   for (std::size_t t = 0; t < dialog.rows().size(); ++t) {
@@ -103,6 +106,18 @@ std::string DescribeDestinationDialog(const DestinationDialog& dialog) {
   text += "\nDrives:";
   for (std::size_t d = 0; d < dialog.drives().size(); ++d) text += " " + std::to_string(d) + " " + dialog.drives()[d];
   return text + "\n[directory/../\\/drive N/new/ok (" + dialog.confirmCaption() + ")/cancel]";
+}
+
+std::string DescribeMacCopyDialog(const MacCopyDialog& dialog) {
+  std::string text = "Copy PC -> Mac\nFilename: " + dialog.mask() + "\nPath : " + dialog.path() + "\nFiles:";
+  for (const MacCopyDialog::FileRow& file : dialog.files()) {
+    text += "\n " + std::string(file.selected ? "* " : "  ") + file.name + "  " + std::to_string(file.size);
+  }
+  text += "\nTotal: " + std::to_string(dialog.total()) + "\nDirectories:";
+  for (const std::string& name : dialog.directories()) text += " " + name;
+  text += "\nDrives:";
+  for (std::size_t d = 0; d < dialog.drives().size(); ++d) text += " " + std::to_string(d) + " " + dialog.drives()[d];
+  return text + "\n[mask M/select NAME.../all/dir NAME/cd NAME/up/drive N/cancel]";
 }
 
 std::string DescribeNameDialog(const NameDialog& dialog) {

@@ -28,6 +28,7 @@ class TextUi : public UserInterface {
   void RunNameDialog(NameDialog& dialog) override;
   void RunNamingDialog(NamingDialog& dialog) override;
   void RunPortDialog(PortDialog& dialog) override;
+  void RunMacCopyDialog(MacCopyDialog& dialog) override;
 
  protected:
   // Shows a question or a dialog: `dialog` is "box" or the dialog's name,
@@ -57,5 +58,8 @@ std::string DescribeNameDialog(const NameDialog& dialog);
 // The radio buttons, the checked one marked.
 std::string DescribeNamingDialog(const NamingDialog& dialog);
 std::string DescribePortDialog(const PortDialog& dialog);
+// The mask, the path, the files with their sizes (selected ones marked),
+// "Total", the directories, the drives and the answers.
+std::string DescribeMacCopyDialog(const MacCopyDialog& dialog);
 
 }  // namespace tarvo

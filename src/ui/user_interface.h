@@ -17,6 +17,7 @@ namespace tarvo {
 
 class DestinationDialog;
 class DeviceDialog;
+class MacCopyDialog;
 class NameDialog;
 class NamingDialog;
 struct VolumeInfo;
@@ -76,9 +77,10 @@ class UserInterface {
   virtual SameDriveChoice AskSameDrive() = 0;
   virtual CapacityAnswer AskCapacity() = 0;
   virtual void RunDestinationDialog(DestinationDialog& dialog) = 0;  // DLG_DEST
-  virtual void RunNameDialog(NameDialog& dialog) = 0;                // DLG_NOMD, DLG_NOUV
+  virtual void RunNameDialog(NameDialog& dialog) = 0;                // DLG_NOMD, DLG_NOUV, DLG_REN
   virtual void RunNamingDialog(NamingDialog& dialog) = 0;            // DLG_OPT
   virtual void RunPortDialog(PortDialog& dialog) = 0;                // DLG_PORT
+  virtual void RunMacCopyDialog(MacCopyDialog& dialog) = 0;          // DLG_MCOP
 };
 
 }  // namespace tarvo

@@ -118,7 +118,7 @@ TEST_F(RunCommandTest, MenuCommandsAndSimpleSettings) {
   EXPECT_FALSE(v_->bus.RemovalPrevented(0));
 
   const int repaints = v_->ui.repaints;
-  for (const char* line : {"", "FROB", "TYPE x", "CLS", "NEXT", "REP", "MD x", "DELETE Top.txt"}) Type(line);
+  for (const char* line : {"", "FROB", "TYPE x", "CLS", "NEXT", "REP"}) Type(line);
   EXPECT_EQ(v_->ui.repaints, repaints);
   EXPECT_EQ(v_->ctx.listing.count, 4);
   EXPECT_FALSE(v_->ctx.settings.closeRequested);

@@ -1,0 +1,145 @@
+#include "ui/edit_commands.h"
+
+#include <optional>
+#include <string>
+
+#include "base/context.h"
+#include "hfs/allocation.h"
+#include "hfs/catalog_record.h"
+#include "hfs/delete_entries.h"
+#include "hfs/flush_report.h"
+#include "hfs/rename_entries.h"
+#include "hfs/rename_volume.h"
+#include "hfs/volume_header.h"
+#include "transfer/charset.h"
+#include "transfer/mac_folder.h"
+#include "ui/folder_navigation.h"
+#include "ui/listing.h"
+#include "ui/name_dialog.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr std::size_t kRenameLength = 30;
+constexpr std::size_t kNewFolderLength = 39;
+constexpr const char* kNewDirectoryTitle = "New Directory";
+
+// A mounted volume with its bitmap loaded; tells the user when not.
+bool BeginUpdate(Context& ctx);
+void FinishUpdate(Context& ctx);
+// DLG_REN: the name typed, or nothing when cancelled.
+std::optional<std::string> AskNewName(Context& ctx, int titleEntry, const std::string& ansiName);
+std::string TrimRight(std::string_view text);
+
+}  // namespace
+
+void RenameVolumeCommand(Context& ctx) {
+  if (!VolumeOpen(ctx)) {
+    MessageDialog(ctx, kMsgSelectDriveInMenu);
+    return;
+  }
+  const std::optional<std::string> name =
+      AskNewName(ctx, kMsgRenameVolume, ConvertString(VolumeName(ctx.volume), MacToAnsi));
+  if (name) LabelVolume(ctx, name->substr(0, kMaxNameLength));
+}
+
+void LabelVolume(Context& ctx, std::string_view typedName) {
+  if (!BeginUpdate(ctx)) return;
+  RenameVolume(ctx, typedName);
+  LoadListing(ctx);
+}
+
+void MakeFolderCommand(Context& ctx) {
+  if (!VolumeOpen(ctx)) {
+    MessageDialog(ctx, kMsgSelectDriveInMenu);
+    return;
+  }
+  NameDialog ask("DLG_NOUV", kNewDirectoryTitle, "", ctx.messages[kMsgNewFolder], kNewFolderLength);
+  ctx.ui->RunNameDialog(ask);
+  if (ask.result()) MakeFolder(ctx, ask.result()->substr(0, kMaxNameLength));
+}
+
+void MakeFolder(Context& ctx, std::string_view typedName) {
+  if (!BeginUpdate(ctx)) return;
+  if (MakeMacFolder(ctx, typedName).status == FolderStatus::kCreated) FlushVolumeAndReport(ctx);
+  LoadListing(ctx);
+}
+
+void DeleteSelectionCommand(Context& ctx) {
+  ListingView& view = ctx.listing;
+  const std::uint16_t n = CountSelected(view);
+  if (n == 0) return;
+  if (n > 1 && ShowMessageBox(ctx, ctx.messages[kMsgDeleteSeveral], Buttons::kOkCancel) != Answer::kOk) return;
+  if (!BeginUpdate(ctx)) return;
+  for (std::uint16_t row = TakeFirstSelected(view); row != kNoRow; row = TakeFirstSelected(view)) {
+    AdvanceWaitCursor(ctx);
+    if (DeleteItem(ctx, view.rows[row].name, true) == DeleteStatus::kFailed) break;
+  }
+  FinishUpdate(ctx);
+}
+
+void DeleteMatching(Context& ctx, std::string_view typedPattern) {
+  if (!BeginUpdate(ctx)) return;
+  const std::string pattern = TrimRight(typedPattern);
+  if (!pattern.empty()) DeleteEntries(ctx, ConvertString(pattern, AnsiToMac));
+  FinishUpdate(ctx);
+}
+
+int RenameSelectionCommand(Context& ctx) {
+  if (!BeginUpdate(ctx)) return 0;
+  ListingView& view = ctx.listing;
+  int renamed = 0;
+  bool changed = false;
+  for (std::uint16_t row = TakeFirstSelected(view); row != kNoRow; row = TakeFirstSelected(view)) {
+    const std::string oldName = view.rows[row].name;
+    const std::optional<std::string> typed = AskNewName(ctx, kMsgRenameItem, ConvertString(oldName, MacToAnsi));
+    if (!typed) break;
+    const RenameStatus status = RenameEntries(ctx, oldName, ConvertString(*typed, AnsiToMac));
+    if (status == RenameStatus::kDone) ++renamed;
+    changed = changed || status == RenameStatus::kDone || status == RenameStatus::kFailed;
+  }
+  if (renamed > 0) DeselectAll(view);
+  if (changed) FlushVolumeAndReport(ctx);
+  LoadListing(ctx);
+  return renamed;
+}
+
+void RenameMatching(Context& ctx, std::string_view typedPattern, std::string_view typedNewName) {
+  if (!BeginUpdate(ctx)) return;
+  RenameEntries(ctx, ConvertString(typedPattern, AnsiToMac), ConvertString(typedNewName, AnsiToMac));
+  FinishUpdate(ctx);
+}
+
+namespace {
+
+bool BeginUpdate(Context& ctx) {
+  if (!VolumeOpen(ctx)) {
+    MessageDialog(ctx, kMsgSelectDriveInMenu);
+    return false;
+  }
+  if (EnsureBitmapLoaded(ctx)) return true;
+  MessageDialog(ctx, kMsgErrorReadingData);
+  return false;
+}
+
+void FinishUpdate(Context& ctx) {
+  FlushVolumeAndReport(ctx);
+  LoadListing(ctx);
+}
+
+std::optional<std::string> AskNewName(Context& ctx, int titleEntry, const std::string& ansiName) {
+  NameDialog ask("DLG_REN", ctx.messages[titleEntry], ansiName, ansiName, kRenameLength);
+  ctx.ui->RunNameDialog(ask);
+  return ask.result();
+}
+
+std::string TrimRight(std::string_view text) {
+  std::string trimmed(text);
+  trimmed.erase(trimmed.find_last_not_of(' ') + 1);
+  return trimmed;
+}
+
+}  // namespace
+
+}  // namespace tarvo

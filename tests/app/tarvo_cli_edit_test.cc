@@ -1,0 +1,224 @@
+// tarvo-cli changing a volume: MCOPY of a PC tree, MD, RENAME, DELETE,
+// LABEL and their menu commands answered on standard input, then the
+// volume check and hfsutils (a black box) reading the result back; the
+// write guard on protected and 1024-byte media; a full volume.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "support/cli_process.h"
+#include "support/edit_volume.h"
+
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes8 = std::vector<std::uint8_t>;
+using testing::CliResult;
+
+constexpr const char* kRefusal = "Write functions are not yet validated for media with 1024 bytes/sector.";
+// 2024-03-01 12:34:00 UTC, a whole minute: the copy drops the seconds.
+constexpr std::int64_t kPcTime = 1709296440;
+constexpr std::uint32_t kMacTime = static_cast<std::uint32_t>(kPcTime + 2082844800);
+
+int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+class TarvoCliEditTest : public ::testing::Test {
+ protected:
+  explicit TarvoCliEditTest(int kilobytes = 2048) : volume_(kilobytes, "Edits") {}
+  void SetUp() override { fs::create_directories(Pc("")); }
+
+  // tarvo-cli on the volume (with `suffix` after the image path), in the
+  // PC directory, local time UTC.
+  CliResult Run(std::vector<std::string> args, const std::string& input = "", const std::string& suffix = "",
+                bool pickDrive = true) {
+    testing::CliRun run;
+    run.args = {"--image", volume_.image() + suffix};
+    if (pickDrive) run.args.push_back("/A00");
+    run.args.insert(run.args.end(), args.begin(), args.end());
+    run.input = input;
+    run.tempDir = scratch_.Path("");
+    run.workDir = Pc("");
+    run.env = {"TZ=UTC"};
+    CliResult result = testing::RunTarvoCli(run);
+    EXPECT_TRUE(result.EndedCleanly()) << result.err;
+    return result;
+  }
+  // The volume check through tarvo-cli.
+  void ExpectClean() {
+    const CliResult check = Run({"--check"});
+    EXPECT_EQ(check.exitCode, 0);
+    EXPECT_EQ(check.out, "Volume check: no problems found.\n");
+  }
+  std::string Pc(const std::string& name) const { return scratch_.Path("pc/" + name); }
+  void PcFile(const std::string& name, const Bytes8& bytes) {
+    fs::create_directories(fs::path(Pc(name)).parent_path());
+    testing::WriteWholeFile(Pc(name), bytes);
+    fs::last_write_time(Pc(name), fs::file_time_type::clock::from_sys(
+                                      std::chrono::sys_seconds(std::chrono::seconds(kPcTime))));
+  }
+  Bytes8 Image() const { return testing::ReadWholeFile(volume_.image()); }
+  std::set<std::string> Tree() { return volume_.HfsutilsTree(); }
+
+  testing::ScratchDir scratch_;
+  testing::EditVolume volume_;
+};
+
+Bytes8 Text(const std::string& text) { return Bytes8(text.begin(), text.end()); }
+
+Bytes8 Pattern(std::size_t size) {
+  Bytes8 bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+  return bytes;
+}
+
+TEST_F(TarvoCliEditTest, McopyCopiesAPcTreeThatHfsutilsReadsBack) {
+  PcFile("README.TXT", Text("hello\n"));
+  PcFile("LETTER.DOC", Pattern(3000));
+  PcFile("tree/big.dat", Pattern(70000));
+  PcFile("tree/sub/deep/NOTE.TXT", Text("deep\n"));
+  PcFile("tree/EMPTY.TXT", {});
+  Bytes8 packed = testing::MacBinaryFile("Packed App", "APPL", "Tarv", Pattern(1000), Pattern(600));
+  for (int i = 0; i < 4; ++i) {
+    packed[91 + i] = static_cast<std::uint8_t>(0xB0123456u >> (24 - 8 * i));  // created
+    packed[95 + i] = static_cast<std::uint8_t>(0xB0654321u >> (24 - 8 * i));  // modified
+  }
+  PcFile("app.bin", packed);
+
+  const CliResult run = Run({"-c", "mcopy *.txt", "-c", "mcopy LETTER.*", "-c", "mcopy tree", "-c", "mcopy /b app.bin"});
+  EXPECT_EQ(run.err, "");
+  ExpectClean();
+  EXPECT_EQ(Tree(), (std::set<std::string>{":Readme.txt", ":Letter.doc", ":tree:", ":Packed App*", ":tree:big.dat",
+                                           ":tree:Empty.txt", ":tree:sub:", ":tree:sub:deep:",
+                                           ":tree:sub:deep:Note.txt"}));
+
+  const testing::ExtractedFile readme = volume_.HfsutilsFile(":Readme.txt");
+  EXPECT_EQ(readme.type + readme.creator, "TEXT????");
+  EXPECT_EQ(readme.data, Text("hello\n"));
+  EXPECT_TRUE(readme.rsrc.empty());
+  EXPECT_EQ(readme.created, kMacTime);
+  EXPECT_EQ(readme.modified, kMacTime + 1);
+  const testing::ExtractedFile letter = volume_.HfsutilsFile(":Letter.doc");
+  EXPECT_EQ(letter.type + letter.creator, "WDBNMSWD");
+  EXPECT_EQ(letter.data, Pattern(3000));
+  EXPECT_EQ(volume_.HfsutilsFile(":tree:big.dat").data, Pattern(70000));
+  EXPECT_EQ(volume_.HfsutilsFile(":tree:sub:deep:Note.txt").data, Text("deep\n"));
+  EXPECT_TRUE(volume_.HfsutilsFile(":tree:Empty.txt").found);
+  const testing::ExtractedFile app = volume_.HfsutilsFile(":Packed App");
+  EXPECT_EQ(app.type + app.creator, "APPLTarv");
+  EXPECT_EQ(app.data, Pattern(1000));
+  EXPECT_EQ(app.rsrc, Pattern(600));
+  EXPECT_EQ(app.created, 0xB0123456u);
+  EXPECT_EQ(app.modified, 0xB0654321u);
+
+  // A pattern that matches nothing changes nothing.
+  const Bytes8 before = Image();
+  Run({"-c", "mcopy *.none"});
+  EXPECT_EQ(Image(), before);
+}
+
+TEST_F(TarvoCliEditTest, MdRenameDeleteAndLabel) {
+  PcFile("A1.TXT", Text("1"));
+  PcFile("A2.TXT", Text("2"));
+  PcFile("B.TXT", Text("b"));
+  const CliResult made = Run({"-c", "md Docs", "-c", "md", "-c", "md docs", "-c", "mcopy *.TXT", "-c",
+                              "rename A* Z*", "-c", "rename B.txt \"Bee file\"", "-c", "cd docs", "-c",
+                              "mcopy b.txt", "-c", "label Archive"});
+  EXPECT_EQ(made.err, "Tarvo: A directory exists already with this name.\n");
+  ExpectClean();
+  EXPECT_EQ(Tree(), (std::set<std::string>{":Docs:", ":New folder:", ":Z1.txt", ":Z2.txt", ":Bee file",
+                                           ":Docs:B.txt"}));
+  EXPECT_EQ(volume_.HfsutilsFile(":Z2.txt").data, Text("2"));
+  EXPECT_NE(Run({"-c", "dir"}).out.find("Vol: Archive"), std::string::npos);
+
+  // The folder that is not empty asks once; Cancel keeps it, OK takes it
+  // with its contents.
+  Run({"-c", "delete Docs"}, "cancel\n");
+  EXPECT_TRUE(Tree().contains(":Docs:B.txt"));
+  const CliResult deleted = Run({"-c", "delete docs", "-c", "erase z*"}, "ok\n");
+  EXPECT_EQ(Count(deleted.err, "The directory is not empty."), 1);
+  ExpectClean();
+  EXPECT_EQ(Tree(), (std::set<std::string>{":New folder:", ":Bee file"}));
+}
+
+TEST_F(TarvoCliEditTest, MenuCommandsAskOnStandardInput) {
+  PcFile("ONE.TXT", Text("one"));
+  PcFile("TWO.TXT", Text("two"));
+  PcFile("skip.dat", Text("x"));
+  Run({"--menu", "111"}, "Menu folder\n");
+  Run({"--menu", "107"}, "mask *.txt\nselect TWO.TXT\n");
+  Run({"--select", "Menu*", "--menu", "113"}, "Renamed\n");
+  Run({"--menu", "103"}, "Relabelled\n");
+  ExpectClean();
+  EXPECT_EQ(Tree(), (std::set<std::string>{":Renamed:", ":Two.txt"}));
+  EXPECT_NE(Run({"-c", "dir"}).out.find("Vol: Relabelled"), std::string::npos);
+
+  // "All Files": Two.txt exists and Yes replaces it.
+  Run({"--menu", "107"}, "cd ..\ncd pc\nall\nyes\n");
+  EXPECT_EQ(Tree(), (std::set<std::string>{":Renamed:", ":Two.txt", ":One.txt", ":skip.dat"}));
+  // Replace prompt: No gives the numbered name.
+  Run({"--menu", "107"}, "select ONE.TXT\nno\n");
+  EXPECT_TRUE(Tree().contains(":One.txt (001)")) << ::testing::PrintToString(Tree());
+
+  // Two rows: "Deleting several files/directories?" first; Cancel keeps both.
+  const Bytes8 before = Image();
+  Run({"--select", "*.txt", "--menu", "112"}, "cancel\n");
+  EXPECT_EQ(Image(), before);
+  const CliResult deleted = Run({"--select", "*", "--menu", "112"}, "ok\n");
+  EXPECT_EQ(Count(deleted.err, "Deleting several files/directories?"), 1);
+  ExpectClean();
+  EXPECT_TRUE(Tree().empty());
+}
+
+TEST_F(TarvoCliEditTest, WriteProtectedMediumAsksAndChangesNothing) {
+  PcFile("A.TXT", Text("a"));
+  const Bytes8 before = Image();
+  const CliResult refused = Run({"-c", "md X"}, "cancel\n", ",ro");
+  EXPECT_EQ(refused.err, "Tarvo: Write-protected media.\n");
+  const CliResult failed = Run({"-c", "md X", "-c", "mcopy *", "--menu", "111"}, "ok\nok\nok\nY\n", ",ro");
+  EXPECT_EQ(Count(failed.err, "Write-protected media."), 3);
+  EXPECT_EQ(Count(failed.err, "The volume may need checking: not written"), 3) << failed.err;
+  EXPECT_EQ(Image(), before);
+  ExpectClean();
+}
+
+TEST_F(TarvoCliEditTest, MediaWith1024ByteSectorsRefuseEveryWrite) {
+  // A driver descriptor that declares 1024-byte blocks in front of the
+  // bare volume; the drive is chosen in the device dialog, which reads the
+  // medium's sector size.
+  Bytes8 image = Image();
+  image[0] = 'E', image[1] = 'R', image[2] = 0x04, image[3] = 0x00;
+  testing::WriteWholeFile(volume_.image(), image);
+  PcFile("A.TXT", Text("a"));
+  const CliResult run = Run({"--select", "*", "-c", "md X", "-c", "rename a b", "-c", "label L", "-c", "delete *",
+                             "-c", "erase *", "-c", "mcopy *", "-c", "attrib", "--menu", "103", "--menu", "107",
+                             "--menu", "111", "--menu", "112", "--menu", "113", "-c", "dir"},
+                            "", ",1024", false);
+  EXPECT_EQ(Count(run.err, kRefusal), 12) << run.err;
+  EXPECT_NE(run.out.find("Vol: Edits"), std::string::npos);
+  EXPECT_EQ(Image(), image);
+}
+
+class TarvoCliFullVolumeTest : public TarvoCliEditTest {
+ protected:
+  TarvoCliFullVolumeTest() : TarvoCliEditTest(800) {}
+};
+
+TEST_F(TarvoCliFullVolumeTest, AFullVolumeSaysSoAndStaysSound) {
+  PcFile("A.DAT", Pattern(100000));
+  PcFile("B.DAT", Pattern(750000));
+  PcFile("C.DAT", Pattern(200));
+  const CliResult run = Run({"-c", "mcopy *.DAT"});
+  EXPECT_EQ(run.err, "Tarvo: Not enough space on the volume.\n");
+  ExpectClean();
+  EXPECT_EQ(Tree(), std::set<std::string>{":A.dat"});
+  EXPECT_EQ(volume_.HfsutilsFile(":A.dat").data, Pattern(100000));
+}
+
+}  // namespace
+}  // namespace tarvo
