@@ -24,6 +24,7 @@ struct MapSegment {
 std::vector<MapSegment> ReadMap(TreeWorkFile& tree);
 Bytes SegmentBytes(TreeWorkFile& tree, MapSegment& segment);
 bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n);
+std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end);
 bool SetBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, bool inUse);
 MapSegment* SegmentFor(std::vector<MapSegment>& map, std::uint32_t n);
 std::uint32_t Reach(const std::vector<MapSegment>& map);
@@ -46,8 +47,11 @@ std::uint32_t CountFreeNodes(TreeWorkFile& tree) {
   std::uint32_t free = 0;
   for (MapSegment& segment : map) {
     const std::uint32_t end = std::min(limit, segment.firstNode + segment.bits);
-    for (std::uint32_t n = std::max<std::uint32_t>(1, segment.firstNode); n < end; ++n) {
-      if (!BitOf(tree, segment, n)) ++free;
+    for (std::uint32_t n = std::max<std::uint32_t>(1, segment.firstNode); n < end;) {
+      n = NextClearBit(tree, segment, n, end);
+      if (n == end) break;
+      ++free;
+      ++n;
     }
   }
   return free;
@@ -64,8 +68,8 @@ std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree) {
   const std::uint32_t limit = AllocatableLimit(tree, map);
   for (MapSegment& segment : map) {
     const std::uint32_t end = std::min(limit, segment.firstNode + segment.bits);
-    for (std::uint32_t n = std::max<std::uint32_t>(1, segment.firstNode); n < end; ++n) {
-      if (BitOf(tree, segment, n)) continue;
+    const std::uint32_t n = NextClearBit(tree, segment, std::max<std::uint32_t>(1, segment.firstNode), end);
+    if (n < end) {
       if (!SetBit(tree, segment, n, true)) return std::nullopt;
       const std::uint32_t free = GetU32(tree.header, header::bthFree);
       PutU32(tree.header, header::bthFree, free > 0 ? free - 1 : 0);
@@ -112,6 +116,7 @@ std::vector<MapSegment> ReadMap(TreeWorkFile& tree) {
   head.offset = header::kMapRecord;
   head.bits = header::kMapRecordSize * 8;
   map.push_back(head);
+  if (NodeForwardLink(tree.header) == 0) return map;
   // Map nodes follow the header along ndFLink; the walk visits each once.
   TreeWalk walk = StartWalk(tree);
   std::uint32_t next = NodeForwardLink(tree.header);
@@ -139,6 +144,22 @@ Bytes SegmentBytes(TreeWorkFile& tree, MapSegment& segment) {
 bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n) {
   const std::uint32_t bit = n - segment.firstNode;
   return (SegmentBytes(tree, segment)[segment.offset + bit / 8] & (0x80 >> (bit % 8))) != 0;
+}
+
+// The first node from n on, before end, whose bit is clear; end when none.
+// Whole bytes of nodes in use are passed at once.
+std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end) {
+  const ConstBytes bytes = SegmentBytes(tree, segment);
+  for (; n < end; ++n) {
+    const std::uint32_t bit = n - segment.firstNode;
+    const std::uint8_t byte = bytes[segment.offset + bit / 8];
+    if (bit % 8 == 0 && byte == 0xFF) {
+      n += 7;
+    } else if ((byte & (0x80 >> (bit % 8))) == 0) {
+      return n;
+    }
+  }
+  return end;
 }
 
 bool SetBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, bool inUse) {
