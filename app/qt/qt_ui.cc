@@ -7,6 +7,7 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/capacity_dialog.h"
 #include "dialogs/destination_dialog_box.h"
+#include "dialogs/mac_copy_dialog_box.h"
 #include "dialogs/device_dialog_box.h"
 #include "dialogs/info_dialog.h"
 #include "dialogs/message_dialog.h"
@@ -152,6 +153,11 @@ CapacityAnswer QtUi::AskCapacity() {
 
 void QtUi::RunDestinationDialog(DestinationDialog& model) {
   DestinationDialogBox dialog(model, DialogParent());
+  RunDialog(dialog);
+}
+
+void QtUi::RunMacCopyDialog(MacCopyDialog& model) {
+  MacCopyDialogBox dialog(model, DialogParent());
   RunDialog(dialog);
 }
 

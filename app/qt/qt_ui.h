@@ -65,6 +65,7 @@ class QtUi : public QObject, public UserInterface {
   SameDriveChoice AskSameDrive() override;
   CapacityAnswer AskCapacity() override;
   void RunDestinationDialog(DestinationDialog& dialog) override;
+  void RunMacCopyDialog(MacCopyDialog& dialog) override;
   void RunNameDialog(NameDialog& dialog) override;
   void RunNamingDialog(NamingDialog& dialog) override;
   void RunPortDialog(PortDialog& dialog) override;

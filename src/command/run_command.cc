@@ -2,11 +2,13 @@
 
 #include "base/context.h"
 #include "command/keywords.h"
-#include "device/scsi_commands.h"
 #include "base/utf8.h"
+#include "maintenance/drive_control.h"
+#include "maintenance/verify_medium.h"
 #include "transfer/charset.h"
 #include "transfer/copy_to_mac.h"
 #include "transfer/copy_to_pc.h"
+#include "transfer/file_attributes.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/dispatcher.h"
 #include "ui/edit_commands.h"
@@ -14,8 +16,9 @@
 #include "ui/listing.h"
 #include "ui/listing_text.h"
 #include "ui/mac_copy_dialog.h"
-#include "ui/medium_check.h"
+#include "ui/write_guard.h"
 #include "ui/menu_model.h"
+#include "ui/open_volume.h"
 
 namespace tarvo {
 
@@ -23,11 +26,11 @@ namespace {
 
 std::string TrimRight(std::string text);
 void SetResetMode(Context& ctx, const std::string& argument);
-void PreventRemoval(Context& ctx, bool prevent);
 void CopyCommand(Context& ctx, const ParsedCommand& command);
 bool WritesToMedium(std::uint16_t code);
 void RenameCommand(Context& ctx, const ParsedCommand& command);
 void McopyCommand(Context& ctx, const std::string& argument);
+void SwapCommand(Context& ctx, const std::string& name);
 
 }  // namespace
 
@@ -63,9 +66,21 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
     case kCmdLog:
       DispatchCommand(ctx, kMenuSelectDrive);
       break;
+    case kCmdFormat:
+      // The menu's format runs after the volume on the drive was opened
+      // anew; a drive without a volume is dropped, so the format asks for
+      // one.
+      if (ctx.volume.targetId != kNoDevice && OpenVolume(ctx) == 0) ctx.volume.targetId = kNoDevice;
+      DispatchCommand(ctx, kMenuFormat);
+      break;
+    case kCmdVerify:
+      if (ctx.volume.targetId != kNoDevice) VerifyMedium(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
+      break;
     case kCmdLock:
+      LockMedium(ctx);
+      break;
     case kCmdUnlock:
-      PreventRemoval(ctx, command.code == kCmdLock);
+      UnlockMedium(ctx);
       break;
     case kCmdMode:
       SetResetMode(ctx, command.first);
@@ -91,6 +106,12 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
       break;
     case kCmdInfo:
       DispatchCommand(ctx, kMenuVolumeInfo);
+      break;
+    case kCmdAttrib:  // the medium was checked above
+      DispatchCommand(ctx, kMenuAttributes);
+      break;
+    case kCmdSwap:
+      if (withArgument) SwapCommand(ctx, ConvertString(TrimRight(command.first), AnsiToMac));
       break;
     default:
       // TYPE, CLS, NEXT and REP do nothing; the others need operations this
@@ -172,10 +193,12 @@ void McopyCommand(Context& ctx, const std::string& argument) {
   }
 }
 
-// The drive's own lock; the menu's "Lock volume" item keeps its state.
-void PreventRemoval(Context& ctx, bool prevent) {
-  if (ctx.volume.targetId == kNoDevice) return;
-  ScsiPreventAllow(ctx, ctx.device.hostAdapterId, ctx.volume.targetId, prevent ? 1 : 0);
+// The forks of the named file; a medium with 1024-byte sectors is refused
+// as for every write.
+void SwapCommand(Context& ctx, const std::string& name) {
+  if (!VolumeOpen(ctx) || !MediumAcceptsWrites(ctx, RefusalNotice::kMessageDialog)) return;
+  if (SwapForks(ctx, name) != kSwapDone) MessageDialog(ctx, kMsgCannotSwapForks);
+  else LoadListing(ctx);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Running a parsed typed command: the same operations the menus reach.
 //
 // Commands that stand for a menu command (CD alone: 108, HELP and ?: 132,
-// LOG: 101, INFO: 104) run it through the dispatcher right away, as the
+// LOG: 101, INFO: 104, FORMAT: 102) run it through the dispatcher right away, as the
 // last step of the command, instead of queueing it to the main window.
 //
 //   CD name  enters the folder (trailing blanks dropped, Windows characters
@@ -29,13 +29,23 @@
 //            "Copy from PC to Mac".
 //   MD name  makes a folder ("New folder" without a name).
 //   Codes 12 to 17 (RENAME, LABEL, DELETE, ERASE, MCOPY, MD, ATTRIB) first
-//            pass the write guard (medium_check.h), with the 1024-byte
+//            pass the write guard (write_guard.h), with the 1024-byte
 //            refusal in the self-closing message box; the menu commands
 //            they stand for are run directly, so the guard asks once.
 //   OPTIONS  the "Advanced copy options" dialog.
+//   ATTRIB   the write checks, then menu 115 (the attributes of the first
+//            selected row).
+//   SWAP name  swaps the data and resource forks of the named file (trailing
+//            blanks dropped, Windows characters turned into Macintosh
+//            ones); "Unable to swap data and resource forks." when it
+//            cannot. SWAP alone does nothing.
 //   QUIT     asks to close, as the main window's close box does.
 //   MODE R, R+ / R-  switches the reset before every transfer on / off.
-//   LOCK, UNLOCK     prevent / allow medium removal on the selected drive.
+//   LOCK, UNLOCK     prevent / allow medium removal on the selected drive;
+//                    the menu's "Lock volume" item keeps its state.
+//   VERIFY   verifies the selected drive's medium, without a dialog.
+//   FORMAT   opens the volume on the selected drive anew (a drive without
+//            one is dropped), then runs the menu's format.
 //   TYPE, CLS, NEXT, REP do nothing.
 // Commands whose operation the program does not have yet are ignored.
 // Afterwards the menu state is recomputed and the window repainted.

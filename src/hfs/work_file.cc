@@ -20,8 +20,8 @@ namespace tarvo {
 
 namespace {
 
-// The overflow lookup is skipped while the extents tree itself is copied:
-// its extents all stand in the MDB.
+// The overflow lookup is skipped while the extents tree itself is copied
+// (its extents all stand in the MDB) and for records found by the rescue.
 enum class Overflow { kUse, kNone };
 
 constexpr std::uint64_t kSectorBytes = 512;
@@ -188,6 +188,10 @@ bool SyncWorkFile(TreeWorkFile& tree) {
 ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
                         std::uint32_t byteCount, std::uint8_t forkType) {
   return CopyExtents(ctx, extents, file, fileId, byteCount, forkType, Overflow::kUse);
+}
+
+ForkCopy CopyForkFromRecord(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t byteCount) {
+  return CopyExtents(ctx, extents, file, 0, byteCount, kDataFork, Overflow::kNone);
 }
 
 namespace {

@@ -100,5 +100,10 @@ struct ForkCopy {
 // its current position. forkType: kDataFork or kResourceFork.
 ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
                         std::uint32_t byteCount, std::uint8_t forkType);
+// The same within the three extents of the record alone, without the
+// extents tree (a catalog record found outside any tree): a fork that goes
+// on beyond them is copied to the end of the third extent and reported as
+// kExtentsMissing.
+ForkCopy CopyForkFromRecord(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t byteCount);
 
 }  // namespace tarvo

@@ -40,12 +40,7 @@ struct CatalogItem {
   std::vector<std::uint8_t> data;  // record data, type byte first
 };
 
-// The open destination of one file.
-struct Destination {
-  std::FILE* file = nullptr;
-  fs::path path;          // empty for a port
-  std::string shownName;  // Windows character set
-};
+using Destination = PcFileDestination;
 
 enum class WalkResult { kDone, kAborted };
 
@@ -60,8 +55,6 @@ WalkResult CopyFolderToPc(Context& ctx, CopyWalk& walk, const fs::path& parentDi
 std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, std::string_view macName);
 std::optional<Destination> OpenDestination(Context& ctx, const fs::path& dir, std::string_view macName,
                                            ConstBytes record);
-std::optional<Destination> MakePcFileName(Context& ctx, const fs::path& dir, std::string_view macName,
-                                          ConstBytes record);
 std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std::string_view macName);
 bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
                   std::uint64_t& unreadBytes);
@@ -144,6 +137,39 @@ std::optional<std::string> AskPcFileName(Context& ctx, const std::string& propos
   return dialog.result();
 }
 
+std::optional<PcFileDestination> MakePcFileName(Context& ctx, const fs::path& dir, std::string_view macName,
+                                                ConstBytes record) {
+  LoadTypeCreatorFile(ctx);
+  const bool shortNames = !ctx.settings.longNamesAvailable || ctx.settings.namingMode == NamingMode::kShort;
+  std::string typeCreator(8, ' ');
+  for (std::size_t i = 0; i < 8; ++i) typeCreator[i] = static_cast<char>(GetU8(record, filrec::fdType + i));
+  std::string name = shortNames ? ShortPcFileName(macName, typeCreator, ctx.typeCreators)
+                                : LongPcFileName(macName, typeCreator, ctx.typeCreators);
+  // A name taken already is numbered from the copy count on; never truncated.
+  bool exists = false;
+  Destination out;
+  out.path = PcNameToPath(dir, name, shortNames);
+  out.file = CreateNewPcFile(out.path, exists);
+  for (std::uint32_t n = 0; out.file == nullptr && exists && n < kNumberedNames; ++n) {
+    SetExtension(name, NumberedExtension(static_cast<std::uint16_t>(ctx.settings.copiedFileCount + n)));
+    out.path = PcNameToPath(dir, name, shortNames);
+    out.file = CreateNewPcFile(out.path, exists);
+  }
+  out.shownName = shortNames ? ConvertString(name, DosToAnsi) : name;
+  if (out.file == nullptr) {
+    if (exists) {
+      MessageDialog(ctx, out.shownName + ctx.messages[kMsgAlreadyExistsAbort]);
+      return std::nullopt;
+    }
+    FatalError(ctx, kTextErrorOpeningFile + out.shownName);
+  }
+  std::string trimmed(TrimTrailingBlanks(macName.substr(std::min(macName.find_first_not_of(' '), macName.size()))));
+  const std::string ansiName = Ansi(trimmed);
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, ansiName + "\t" + name + "\r\n");
+  SetStatus(ctx, "", FormatMessage(ctx.messages[kMsgCopyOf], ansiName, out.shownName));
+  return out;
+}
+
 namespace {
 
 std::vector<CatalogItem> ItemsOf(Context& ctx, std::uint32_t parentId, std::string_view pattern, bool firstOnly) {
@@ -211,39 +237,6 @@ std::optional<Destination> OpenDestination(Context& ctx, const fs::path& dir, st
   }
   if (ctx.settings.namingMode == NamingMode::kOnTheFly) return RenameOnTheFly(ctx, dir, macName);
   return MakePcFileName(ctx, dir, macName, record);
-}
-
-std::optional<Destination> MakePcFileName(Context& ctx, const fs::path& dir, std::string_view macName,
-                                          ConstBytes record) {
-  LoadTypeCreatorFile(ctx);
-  const bool shortNames = !ctx.settings.longNamesAvailable || ctx.settings.namingMode == NamingMode::kShort;
-  std::string typeCreator(8, ' ');
-  for (std::size_t i = 0; i < 8; ++i) typeCreator[i] = static_cast<char>(GetU8(record, filrec::fdType + i));
-  std::string name = shortNames ? ShortPcFileName(macName, typeCreator, ctx.typeCreators)
-                                : LongPcFileName(macName, typeCreator, ctx.typeCreators);
-  // A name taken already is numbered from the copy count on; never truncated.
-  bool exists = false;
-  Destination out;
-  out.path = PcNameToPath(dir, name, shortNames);
-  out.file = CreateNewPcFile(out.path, exists);
-  for (std::uint32_t n = 0; out.file == nullptr && exists && n < kNumberedNames; ++n) {
-    SetExtension(name, NumberedExtension(static_cast<std::uint16_t>(ctx.settings.copiedFileCount + n)));
-    out.path = PcNameToPath(dir, name, shortNames);
-    out.file = CreateNewPcFile(out.path, exists);
-  }
-  out.shownName = shortNames ? ConvertString(name, DosToAnsi) : name;
-  if (out.file == nullptr) {
-    if (exists) {
-      MessageDialog(ctx, out.shownName + ctx.messages[kMsgAlreadyExistsAbort]);
-      return std::nullopt;
-    }
-    FatalError(ctx, kTextErrorOpeningFile + out.shownName);
-  }
-  std::string trimmed(TrimTrailingBlanks(macName.substr(std::min(macName.find_first_not_of(' '), macName.size()))));
-  const std::string ansiName = Ansi(trimmed);
-  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, ansiName + "\t" + name + "\r\n");
-  SetStatus(ctx, "", FormatMessage(ctx.messages[kMsgCopyOf], ansiName, out.shownName));
-  return out;
 }
 
 std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std::string_view macName) {

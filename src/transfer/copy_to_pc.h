@@ -49,6 +49,21 @@ int CopyMatchingItems(Context& ctx, std::string_view pattern);
 // the PC has not enough space.
 int CopyFileToPc(Context& ctx, const std::filesystem::path& dir, std::string_view macName, ConstBytes fileRecord);
 
+// The open PC file of one copied file.
+struct PcFileDestination {
+  std::FILE* file = nullptr;
+  std::filesystem::path path;  // empty for a port
+  std::string shownName;       // Windows character set
+};
+
+// Creates the PC file of a Mac file (its catalog name and file record data)
+// in the directory under its long or short name as the naming mode says
+// (renaming on the fly counts as long names), numbered when the name is
+// taken; logs the name pair and shows "Copy of ..." on the status line.
+// nullopt when no free name was found (the user is told).
+std::optional<PcFileDestination> MakePcFileName(Context& ctx, const std::filesystem::path& dir,
+                                                std::string_view macName, ConstBytes fileRecord);
+
 // DLG_NOMD titled "File name on the DOS volume", proposing the name;
 // nullopt on Cancel.
 std::optional<std::string> AskPcFileName(Context& ctx, const std::string& proposal);

@@ -2,16 +2,21 @@
 
 #include "base/context.h"
 #include "device/drive_selection.h"
+#include "maintenance/drive_control.h"
 #include "transfer/copy_to_pc.h"
+#include "transfer/dump_view.h"
+#include "transfer/file_attributes.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
+#include "ui/drive_commands.h"
 #include "ui/edit_commands.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/mac_copy_dialog.h"
-#include "ui/medium_check.h"
+#include "ui/write_guard.h"
 #include "ui/menu_model.h"
 #include "ui/open_volume.h"
+#include "ui/rescue_dialog.h"
 #include "ui/volume_info.h"
 
 namespace tarvo {
@@ -21,6 +26,7 @@ namespace {
 void SelectDriveCommand(Context& ctx);
 void SetCopyMode(Context& ctx, std::uint16_t mode);
 void EnterSelectedFolder(Context& ctx);
+void DumpSelectedFile(Context& ctx);
 bool BelowRoot(const Context& ctx);
 
 }  // namespace
@@ -32,6 +38,9 @@ void DispatchCommand(Context& ctx, int id) {
   switch (id) {
     case kMenuSelectDrive:
       SelectDriveCommand(ctx);
+      break;
+    case kMenuFormat:
+      FormatCommand(ctx);
       break;
     case kMenuVolumeInfo:
       if (VolumeOpen(ctx)) ctx.ui->ShowVolumeInfo(ComputeVolumeInfo(ctx));
@@ -66,6 +75,18 @@ void DispatchCommand(Context& ctx, int id) {
       DeselectAll(view);
       if (id == kMenuRoot) GoToRootFolder(ctx);
       else GoToParentFolder(ctx);
+      break;
+    case kMenuDump:
+      DumpSelectedFile(ctx);
+      break;
+    case kMenuAttributes:
+      EditSelectedAttributes(ctx, DriveWriteProtection(ctx));
+      break;
+    case kMenuSwapForks:
+      SwapSelectedForks(ctx, DriveWriteProtection(ctx));
+      break;
+    case kMenuMediumScanning:
+      RunRescue(ctx);
       break;
     case kMenuDeselectAll:
       DeselectAll(view);
@@ -123,6 +144,18 @@ void DispatchCommand(Context& ctx, int id) {
     case kMenuHelpIndex:
       ctx.ui->ShowHelp("");
       break;
+    case kMenuVerify:
+      VerifyCommand(ctx);
+      break;
+    case kMenuLock:
+      LockCommand(ctx);
+      break;
+    case kMenuReset:
+      ToggleResetMode(ctx);
+      break;
+    case kMenuBruteForce:
+      BruteForceCommand(ctx);
+      break;
     case kMenuAbout:
       ctx.ui->ShowAbout();
       break;
@@ -163,7 +196,17 @@ void EnterSelectedFolder(Context& ctx) {
   EnterFolder(ctx, name);
 }
 
+void DumpSelectedFile(Context& ctx) {
+  if (!VolumeOpen(ctx)) return;
+  const std::uint16_t row = TakeFirstSelected(ctx.listing);
+  if (row == kNoRow) return;
+  OpenDumpWindow(ctx, ctx.listing.rows[row].name);
+  SetStatus(ctx, std::nullopt);
+  LoadListing(ctx);
+}
+
 bool BelowRoot(const Context& ctx) { return VolumeOpen(ctx) && ctx.volume.current.currentDirId > kRootDirId; }
+
 
 }  // namespace
 

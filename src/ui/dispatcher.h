@@ -14,8 +14,11 @@
 // start-up.
 //
 // The commands that write to the medium (102, 103, 107, 111, 112, 113)
-// pass the write guard first (medium_check.h); the edits themselves are
-// edit_commands.h's and "Copy from PC to Mac" is mac_copy_dialog.h's.
+// pass the write guard first (write_guard.h); the edits themselves are
+// edit_commands.h's and "Copy from PC to Mac" is mac_copy_dialog.h's; the
+// drive and medium commands (102, 135, 136, 137, 139) are drive_commands.h's.
+// 130 (the rescue) needs a drive, not a volume: with none selected the
+// drive is chosen first. 140 passes the write guard too.
 #pragma once
 
 namespace tarvo {

@@ -1,9 +1,16 @@
 #include "ui/drive_bus.h"
 
+#include "ui/demo_cartridge.h"
+
 namespace tarvo {
 
 std::string DriveBus::Assemble(const StartupOptions& options) {
   multi_.Add(images_);
+  if (options.demo) {
+    std::string path;
+    if (std::string error = EnsureDemoCartridge(path); !error.empty()) return error;
+    if (std::string error = images_.Attach({path, false, 512}); !error.empty()) return error;
+  }
   for (const StartupOptions::Create& create : options.creates) {
     if (std::string error = CreateBlankImage(create.path, create.megabytes); !error.empty()) return error;
     if (std::string error = images_.Attach({create.path, false, 512}); !error.empty()) return error;

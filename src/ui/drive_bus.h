@@ -15,7 +15,8 @@ namespace tarvo {
 
 class DriveBus {
  public:
-  // Creates the images of --create, then attaches those and the --image
+  // Attaches the demo cartridge of --demo first (making it when needed),
+  // creates the images of --create, then attaches those and the --image
   // ones in the order given. Returns "" or what went wrong.
   std::string Assemble(const StartupOptions& options);
   ScsiManager& manager() { return multi_; }

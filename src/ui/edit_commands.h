@@ -3,7 +3,7 @@
 // Each needs a mounted volume ("Select drive in the 'Mac Drive' menu"
 // otherwise), loads the bitmap before it changes anything, writes the
 // volume back when it is done (a failing write is reported) and relists
-// the folder. The write guard has run before (medium_check.h).
+// the folder. The write guard has run before (write_guard.h).
 //
 // Names typed by the user are in the Windows character set; the rows of
 // the listing and the catalog hold Macintosh names. A selected row is

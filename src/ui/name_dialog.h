@@ -1,7 +1,8 @@
 // The dialogs that ask for one name: DLG_NOMD (a title given by the caller,
 // "Old name" shown as text, "New name" in an edit field: the PC name of a
-// file copied in renaming-on-the-fly mode) and DLG_NOUV ("New Directory",
-// "Directory Name:": a PC directory to create). A front end draws the
+// file copied in renaming-on-the-fly mode), DLG_NOUV ("New Directory",
+// "Directory Name:": a PC directory to create) and DLG_FORM ("Formatting",
+// a notice above the "Name:" field: the new volume's name). A front end draws the
 // texts and calls the action methods until `closed()`.
 //
 // OK returns the edit field's text cut to `maxLength` characters; Cancel,
@@ -27,6 +28,8 @@ class NameDialog {
         maxLength_(maxLength) {}
 
   void SetText(std::string text) { text_ = std::move(text); }
+  // A static text shown above the edit field; empty for none.
+  void SetNotice(std::string notice) { notice_ = std::move(notice); }
   void Ok();
   void Cancel();
   void ApplyAnswer(std::string_view answer);
@@ -38,9 +41,10 @@ class NameDialog {
   const std::string& title() const { return title_; }
   const std::string& oldName() const { return oldName_; }  // empty: no "Old name" line
   const std::string& text() const { return text_; }
+  const std::string& notice() const { return notice_; }
 
  private:
-  std::string name_, title_, oldName_, text_;
+  std::string name_, title_, oldName_, text_, notice_;
   std::size_t maxLength_;
   bool closed_ = false;
   std::optional<std::string> result_;

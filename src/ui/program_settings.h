@@ -28,6 +28,8 @@ struct ProgramSettings {
   // it numbers the names that would clash with an existing file.
   std::uint16_t copiedFileCount = 0;
   bool mediumLocked = false;
+  // The name typed in the last "Formatting" dialog of the run, offered again.
+  std::string formatName = "Untitled";
   std::uint16_t partitionCount = 1;
   std::string savedPcDirectory;  // restored at shutdown
   std::string helpFilePath;

@@ -70,6 +70,8 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
         return std::nullopt;
       }
       options.creates.push_back({mb, *path});
+    } else if (a == "--demo") {
+      options.demo = true;
     } else if (a == "--scsi") {
       options.scsi = true;
     } else if (a == "--yes") {
@@ -108,12 +110,13 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
 
 std::string UsageText(const std::string& program) {
   return "usage: " + program +
-         " [--image PATH[,ro][,1024]]... [--create SIZE PATH] [--scsi]\n"
+         " [--image PATH[,ro][,1024]]... [--create SIZE PATH] [--demo] [--scsi]\n"
          "       [/A<h><t>] [/L<name>] [/R] [--yes] [--verbose] [--check]\n"
          "       [-c LINE | --menu N | --select PATTERN]...\n"
          "  --image PATH      attach an image file as a cartridge drive (,ro write-protected;\n"
          "                    ,1024 a medium with 1024-byte sectors)\n"
          "  --create SIZE PATH  create a blank 44, 88, 105, 200 or 270 MB cartridge image\n"
+         "  --demo            attach the demo cartridge (made in ~/.cache/tarvo on first use)\n"
          "  --scsi            also offer the machine's real SCSI drives\n"
          "  /A<h><t>          use host adapter h, target t\n"
          "  /L<name>          log copies and changes to the file name (default tarvo.log)\n"

@@ -5,6 +5,9 @@
 //                             medium with 1024-byte sectors)
 //   --create SIZE PATH        create a blank 44/88/105/200/270 MB cartridge
 //                             image and attach it (an existing file is refused)
+//   --demo                    attach the built-in demo cartridge (made in the
+//                             user's cache folder on first use; see
+//                             demo_cartridge.h) as the first drive
 //   --scsi                    add the machine's real SCSI host adapters
 //   /A<h><t>  /L<name>  /R    drive, log file and reset mode; '-' may stand
 //                             for '/', and the letter may be in either case
@@ -36,6 +39,7 @@ struct StartupOptions {
     std::string path;
   };
   std::vector<Create> creates;
+  bool demo = false;
   bool scsi = false;
   bool yes = false;
   bool verbose = false;

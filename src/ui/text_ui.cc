@@ -1,12 +1,16 @@
 #include "ui/text_ui.h"
 
+#include "transfer/dump_view.h"
 #include "transfer/pc_file_system.h"
+#include "ui/attributes_dialog.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
 #include "ui/device_dialog.h"
 #include "ui/mac_copy_dialog.h"
 #include "ui/messages.h"
 #include "ui/name_dialog.h"
+#include "ui/rescue_dialog.h"
+#include "ui/scan_parameters_dialog.h"
 #include "ui/text_answers.h"
 #include "volume/partition_dialog.h"
 
@@ -69,6 +73,21 @@ void TextUi::RunNamingDialog(NamingDialog& dialog) { RunDialog("DLG_OPT", dialog
 void TextUi::RunPortDialog(PortDialog& dialog) { RunDialog("DLG_PORT", dialog, DescribePortDialog); }
 
 void TextUi::RunMacCopyDialog(MacCopyDialog& dialog) { RunDialog("DLG_MCOP", dialog, DescribeMacCopyDialog); }
+void TextUi::RunRescueDialog(RescueDialog& dialog) { RunDialog("DLG_RECUP", dialog, DescribeRescueDialog); }
+
+void TextUi::RunScanParametersDialog(ScanParametersDialog& dialog) {
+  RunDialog("DLG_PARAM", dialog, DescribeScanParametersDialog);
+}
+
+void TextUi::RunAttributesDialog(AttributesDialog& dialog) {
+  RunDialog("DLG_ATTR", dialog, [](AttributesDialog& d) {
+    std::string text = DescribeAttributesDialog(d);
+    d.ExtentsClosed();  // shown once, as the modal DLG_ATT2 would be
+    return text;
+  });
+}
+
+void TextUi::RunDumpView(DumpView& view) { ShowListing(view.AllLines()); }
 
 std::string DescribeDeviceDialog(const DeviceDialog& dialog) {
   std::string text = "Device selection\nDriver: " + dialog.driverName() + "\nId  Typ       Model             Release\n";
@@ -122,6 +141,7 @@ std::string DescribeMacCopyDialog(const MacCopyDialog& dialog) {
 
 std::string DescribeNameDialog(const NameDialog& dialog) {
   std::string text = dialog.title() + "\n";
+  if (!dialog.notice().empty()) text += dialog.notice() + "\n";
   if (!dialog.oldName().empty()) text += "Old name: " + dialog.oldName() + "\n";
   return text + "[new name (empty: " + dialog.text() + ")/cancel]";
 }
@@ -137,6 +157,38 @@ std::string DescribeNamingDialog(const NamingDialog& dialog) {
   return "Advanced copy options\nFilenaming convention:" + Radio(m == NamingMode::kLong, "Long file names") +
          Radio(m == NamingMode::kShort, "Short file names") + Radio(m == NamingMode::kOnTheFly, "Renaming on the fly") +
          "\n[long/short/fly/ok/cancel]";
+}
+
+std::string DescribeRescueDialog(const RescueDialog& dialog) {
+  const RescueFields& f = dialog.fields();
+  const std::uint16_t mode = dialog.copyMode();
+  std::string text = "Rescue Scanning\nSector: " + f.sector + "\nFile: " + f.file + "\nNumber: " + f.number +
+                     "\nCopy Mode:" + Radio(mode == kCopyData, "Data") + Radio(mode == kCopyResource, "Resource") +
+                     Radio(mode == kCopyMacBinary, "Binary") + "\n";
+  if (!f.status.empty()) text += f.status + "\n";
+  text += "[start/data/resource/binary/";
+  if (dialog.parametersEnabled()) text += "parameters/";
+  return text + "cancel] (empty: " + (dialog.scanned() ? "cancel" : "start") + ")";
+}
+
+std::string DescribeScanParametersDialog(const ScanParametersDialog& dialog) {
+  return "Volume Scanning Parameters\nLogical Origin: " + dialog.origin() + "\nCluster Size: " +
+         dialog.clusterSize() + "\n[ORIGIN SIZE/ok/cancel]";
+}
+
+std::string DescribeAttributesDialog(const AttributesDialog& dialog) {
+  auto date = [](const DateTexts& f) { return f[0] + "/" + f[1] + "/" + f[2] + "  Time " + f[3] + ":" + f[4]; };
+  std::string text = "File Attributes\nFilename: " + dialog.name() + "\nCreator: " + dialog.creator() +
+                     "  Filetype: " + dialog.type() + "\nCreation Date: " + date(dialog.created()) +
+                     "\nLast Mod. Date: " + date(dialog.modified()) + "\nFilelength: Data fork " +
+                     dialog.dataLength() + "  Resource fork " + dialog.resourceLength() + "\n";
+  if (dialog.showExtents()) {
+    const ExtentsInfo& e = dialog.extents();
+    text += "For spelunking fans...\n" + e.name + "\nFile #: " + e.fileNumber + "\nData extents: " + e.dataExtents +
+            "\nRessource extents: " + e.resourceExtents + "\n";
+  }
+  return text + "[name TEXT/creator TEXT/type TEXT/created D M Y H MIN/modified D M Y H MIN/advanced/" +
+         (dialog.readOnly() ? "" : "write/") + "quit] (empty: quit)";
 }
 
 std::string DescribePortDialog(const PortDialog& dialog) {

@@ -29,6 +29,11 @@ class TextUi : public UserInterface {
   void RunNamingDialog(NamingDialog& dialog) override;
   void RunPortDialog(PortDialog& dialog) override;
   void RunMacCopyDialog(MacCopyDialog& dialog) override;
+  void RunRescueDialog(RescueDialog& dialog) override;
+  void RunScanParametersDialog(ScanParametersDialog& dialog) override;
+  void RunAttributesDialog(AttributesDialog& dialog) override;
+  // The whole fork shown, as dump lines, through ShowListing.
+  void RunDumpView(DumpView& view) override;
 
  protected:
   // Shows a question or a dialog: `dialog` is "box" or the dialog's name,
@@ -61,5 +66,10 @@ std::string DescribePortDialog(const PortDialog& dialog);
 // The mask, the path, the files with their sizes (selected ones marked),
 // "Total", the directories, the drives and the answers.
 std::string DescribeMacCopyDialog(const MacCopyDialog& dialog);
+// The value fields, the copy mode and the answers.
+std::string DescribeRescueDialog(const RescueDialog& dialog);
+std::string DescribeScanParametersDialog(const ScanParametersDialog& dialog);
+// The fields, and DLG_ATT2's after "advanced".
+std::string DescribeAttributesDialog(const AttributesDialog& dialog);
 
 }  // namespace tarvo

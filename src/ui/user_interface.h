@@ -15,14 +15,18 @@
 
 namespace tarvo {
 
+class AttributesDialog;
 class DestinationDialog;
 class DeviceDialog;
 class MacCopyDialog;
+class DumpView;
 class NameDialog;
 class NamingDialog;
 struct VolumeInfo;
 class PartitionDialog;
 class PortDialog;
+class RescueDialog;
+class ScanParametersDialog;
 
 enum class Buttons { kOk, kOkCancel, kYesNo, kYesNoCancel };
 enum class Answer { kOk, kCancel, kYes, kNo };
@@ -81,6 +85,14 @@ class UserInterface {
   virtual void RunNamingDialog(NamingDialog& dialog) = 0;            // DLG_OPT
   virtual void RunPortDialog(PortDialog& dialog) = 0;                // DLG_PORT
   virtual void RunMacCopyDialog(MacCopyDialog& dialog) = 0;          // DLG_MCOP
+  // A front end that does not offer one of the four below closes the
+  // dialog at once, as Cancel does, so its command changes nothing.
+  virtual void RunRescueDialog(RescueDialog& dialog);                  // DLG_RECUP
+  virtual void RunScanParametersDialog(ScanParametersDialog& dialog);  // DLG_PARAM
+  // DLG_ATTR; its "Advanced" button shows DLG_ATT2 over it.
+  virtual void RunAttributesDialog(AttributesDialog& dialog);
+  // The dump window ("filedump"), until the user closes it.
+  virtual void RunDumpView(DumpView& view);
 };
 
 }  // namespace tarvo

@@ -1,6 +1,7 @@
 #include "ui/write_guard.h"
 
 #include "base/context.h"
+#include "maintenance/write_protect.h"
 #include "ui/menu_model.h"
 
 namespace tarvo {
@@ -13,6 +14,14 @@ bool IsGuardedCommand(int id) {
     default:
       return false;
   }
+}
+
+std::function<bool()> DriveWriteProtection(Context& ctx) {
+  return [&ctx] { return WriteProtectProbe(ctx, ctx.volume.targetId) == kWriteProtected; };
+}
+
+bool MediumAcceptsWrites(Context& ctx, RefusalNotice notice) {
+  return WriteGuard(ctx, DriveWriteProtection(ctx), notice);
 }
 
 bool WriteGuard(Context& ctx, const std::function<bool()>& mediumWriteProtected, RefusalNotice notice) {

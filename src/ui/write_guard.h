@@ -23,6 +23,14 @@ enum class RefusalNotice { kMessageBox, kMessageDialog };
 // The menu commands guarded before they run: 102, 103, 107, 111, 112, 113.
 bool IsGuardedCommand(int id);
 
+// The selected drive's write-protection probe (WriteProtectProbe), as the
+// guard takes it.
+std::function<bool()> DriveWriteProtection(Context& ctx);
+
+// The guard bound to the selected drive: the check every menu command and
+// typed command that writes to the medium runs first. True: it may write.
+bool MediumAcceptsWrites(Context& ctx, RefusalNotice notice);
+
 // True: the command may proceed.
 bool WriteGuard(Context& ctx, const std::function<bool()>& mediumWriteProtected, RefusalNotice notice);
 

@@ -10,6 +10,13 @@ void MediumContext::Insert(const std::vector<std::uint8_t>& bytes, std::uint16_t
   Attach({path, false, blockSize});
 }
 
+std::string MediumContext::InsertBlank(int megabytes) {
+  const std::string path = dir_.Path("medium" + std::to_string(images_++) + ".img");
+  if (std::string error = CreateBlankImage(path, megabytes); !error.empty()) throw std::runtime_error(error);
+  Attach({path, false, 512});
+  return path;
+}
+
 void MediumContext::InsertFile(const std::string& path, std::uint16_t blockSize) { Attach({path, true, blockSize}); }
 
 void MediumContext::Attach(const ImageSpec& spec) {

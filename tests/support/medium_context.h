@@ -23,6 +23,9 @@ class MediumContext {
   // Writes `bytes` as a fresh image and puts it in the drive, as drive
   // selection leaves it: its sector size and entry point, capacity unknown.
   void Insert(const std::vector<std::uint8_t>& bytes, std::uint16_t blockSize = 512);
+  // Creates a blank (sparse) cartridge image of 44, 88, 105, 200 or 270 MB
+  // and puts it in the drive, writable; returns its path.
+  std::string InsertBlank(int megabytes);
   // Puts an existing image in the drive, read-only.
   void InsertFile(const std::string& path, std::uint16_t blockSize = 512);
 

@@ -24,6 +24,21 @@ class ScratchDir {
   std::filesystem::path dir_;
 };
 
+// The process's current directory (the PC current directory) for the life
+// of the object.
+class InDirectory {
+ public:
+  explicit InDirectory(const std::filesystem::path& dir) : saved_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~InDirectory() { std::filesystem::current_path(saved_); }
+  InDirectory(const InDirectory&) = delete;
+  InDirectory& operator=(const InDirectory&) = delete;
+
+ private:
+  std::filesystem::path saved_;
+};
+
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
 std::vector<std::uint8_t> ReadFileRange(const std::string& path, std::uint64_t offset, std::size_t length);
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);

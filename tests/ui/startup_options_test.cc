@@ -41,6 +41,8 @@ TEST(StartupOptions, ImagesCreationAndActionsInOrder) {
   EXPECT_TRUE(o->yes);
   EXPECT_FALSE(o->check);
   EXPECT_TRUE(Parse({"--image", "a.img", "--check"})->check);
+  EXPECT_FALSE(o->demo);
+  EXPECT_TRUE(Parse({"--demo"})->demo);
   ASSERT_EQ(o->actions.size(), 3u);
   EXPECT_EQ(o->actions[0].kind, StartupAction::kCommand);
   EXPECT_EQ(o->actions[0].text, "DIR /E");

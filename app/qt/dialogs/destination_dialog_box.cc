@@ -4,33 +4,17 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "qt_text.h"
+#include "dialogs/list_widgets.h"
 
 namespace tarvo {
-
-namespace {
-
-QListWidget* List(int id, QWidget* parent) {
-  auto* list = new QListWidget(parent);
-  list->setObjectName(QString::number(id));
-  list->setMinimumSize(180, 180);
-  return list;
-}
-
-void Fill(QListWidget* list, const std::vector<std::string>& texts) {
-  list->clear();
-  for (const std::string& text : texts) list->addItem(FromAnsi(text));
-}
-
-}  // namespace
 
 DestinationDialogBox::DestinationDialogBox(DestinationDialog& model, QWidget* parent)
     : ModelDialog(model, QStringLiteral("DLG_DEST"), tr("Target Directory"), parent) {
   path_ = new QLabel(this);
   path_->setObjectName(QStringLiteral("1131"));
   path_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  directories_ = List(1133, this);
-  drives_ = List(1134, this);
+  directories_ = MakeIdList(1133, 180, this);
+  drives_ = MakeIdList(1134, 180, this);
   connect(directories_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
     const auto row = static_cast<std::size_t>(directories_->row(item));
     Apply([&] { model_.OpenDirectory(row); });
@@ -72,8 +56,8 @@ DestinationDialogBox::DestinationDialogBox(DestinationDialog& model, QWidget* pa
 
 void DestinationDialogBox::Sync() {
   path_->setText(FromAnsi(model_.path()));
-  Fill(directories_, model_.directories());
-  Fill(drives_, model_.drives());
+  FillList(directories_, model_.directories());
+  FillList(drives_, model_.drives());
 }
 
 }  // namespace tarvo

@@ -1,0 +1,197 @@
+#include "transfer/rescue_scan.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "base/context.h"
+#include "device/drive_selection.h"
+#include "device/sector_io.h"
+#include "hfs/btree.h"
+#include "hfs/catalog_record.h"
+#include "hfs/work_file.h"
+#include "transfer/charset.h"
+#include "transfer/copy_to_pc.h"
+#include "transfer/macbinary.h"
+#include "transfer/pc_file_system.h"
+
+namespace tarvo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kSector = 512;
+constexpr std::uint16_t kMaxRecordsHandled = 5;
+constexpr std::uint16_t kFirstRecordOffset = 14;
+// Room the 1024-byte entry point needs beyond the sectors themselves.
+constexpr std::size_t kScratchExtra = 1024;
+constexpr const char* kTextForkCut = ": the fork goes on beyond the three extents of its catalog record; ";
+constexpr const char* kTextBytesOf = " of ";
+constexpr const char* kTextBytesRescued = " bytes rescued.";
+
+std::uint32_t ScanEnd(Context& ctx);
+bool ReadSectors(Context& ctx, std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& buffer);
+void ShowSector(RescueFields& fields, std::uint32_t sector, std::uint32_t found);
+void RescueFile(Context& ctx, const CatalogRecord& record, RescueFields& fields);
+bool WriteRescuedContent(Context& ctx, std::FILE* file, const CatalogRecord& record);
+std::optional<std::uint32_t> CopyRescuedFork(Context& ctx, const std::string& name, ConstBytes extents,
+                                             std::FILE* file, std::uint32_t byteCount);
+bool WriteZeros(std::FILE* file, std::uint32_t count);
+
+}  // namespace
+
+std::uint32_t ScanMedium(Context& ctx, RescueFields& fields) {
+  fields.status = ctx.messages[kMsgHitEscToAbort];
+  std::uint32_t found = 0;
+  const std::uint32_t end = ScanEnd(ctx);
+  const std::uint16_t chunk = std::max<std::uint16_t>(1, ctx.volume.transferSectors);
+  std::vector<std::uint8_t> buffer = AllocZeroed(ctx, chunk * kSector + kScratchExtra);
+
+  for (std::uint32_t s = 0; s < end; s += chunk) {
+    if (PollAbort(ctx)) break;
+    const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(chunk, end - s));
+    const bool read = ReadSectors(ctx, s, count, buffer);
+    AdvanceWaitCursor(ctx);
+    for (std::uint16_t i = 0; i < count; ++i) {
+      if (read) {
+        found += ExamineSector(ctx, ConstBytes(buffer).subspan(i * kSector, kSector), fields);
+      } else if (ReadSectors(ctx, s + i, 1, buffer)) {
+        found += ExamineSector(ctx, ConstBytes(buffer).first(kSector), fields);
+      } else {
+        AdvanceWaitCursor(ctx);
+      }
+      ShowSector(fields, s + i, found);
+    }
+  }
+  fields.status.clear();
+  return found;
+}
+
+bool LooksLikeCatalogLeaf(ConstBytes sector) {
+  return sector.size() >= kNodeSize && NodeType(sector) == kLeafNode && NodeHeight(sector) == 1 && NodeRecordCount(sector) != 0 &&
+         GetU16(sector, OffsetSlot(0)) == kFirstRecordOffset;
+}
+
+std::uint32_t ExamineSector(Context& ctx, ConstBytes sector, RescueFields& fields) {
+  return LooksLikeCatalogLeaf(sector) ? RescueNode(ctx, sector, fields) : 0;
+}
+
+std::uint32_t RescueNode(Context& ctx, ConstBytes node, RescueFields& fields) {
+  if (node.size() < kNodeSize) return 0;
+  const std::uint16_t n = NodeRecordCount(node);
+  if (n > kMaxRecordsHandled) return 0;
+  NodeBuffer copy{};
+  std::copy_n(node.begin(), copy.size(), copy.begin());
+  std::uint32_t count = 0;
+  for (std::uint16_t i = 0; i < n; ++i) {
+    const std::optional<Bytes> bytes = RecordAt(copy, i);
+    if (!bytes) continue;
+    const std::optional<CatalogKey> key = ReadCatalogKey(*bytes);
+    if (!key) continue;
+    // A thread's empty name: a node that starts with one gives nothing; one
+    // further on is passed over, so the files of its folder that follow it
+    // in the node are not lost.
+    if (key->name.empty() && i == 0) return 0;
+    const std::optional<CatalogRecord> record = ReadCatalogRecord(*bytes);
+    if (!record || record->type != kFileRecord) continue;
+    ++count;
+    ++ctx.settings.copiedFileCount;
+    RescueFile(ctx, *record, fields);
+  }
+  return count;
+}
+
+namespace {
+
+// The number of sectors to scan: the medium's, asked of the drive when
+// nothing has told it yet.
+std::uint32_t ScanEnd(Context& ctx) {
+  if (ctx.volume.deviceSectors != 0) return ctx.volume.deviceSectors;
+  const std::uint32_t last = ReadCapacityChecked(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
+  return last == 0 ? 0 : last + 1;
+}
+
+bool ReadSectors(Context& ctx, std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& buffer) {
+  std::fill(buffer.begin(), buffer.end(), 0);
+  SectorRequest request;
+  request.command = kReadSectors;
+  request.target = ctx.volume.targetId;
+  request.startSector = first;
+  request.sectorCount = count;
+  request.buffer = buffer;
+  return SectorEntry(ctx, request) == 0;
+}
+
+void ShowSector(RescueFields& fields, std::uint32_t sector, std::uint32_t found) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%05lu", static_cast<unsigned long>(sector));
+  fields.sector = text;
+  fields.number = std::to_string(found);
+}
+
+void RescueFile(Context& ctx, const CatalogRecord& record, RescueFields& fields) {
+  std::error_code error;
+  fs::path dir = fs::current_path(error);
+  if (error) dir = ".";
+  const std::optional<PcFileDestination> out = MakePcFileName(ctx, dir, record.key.name, record.data);
+  if (!out) return;
+  fields.file = ConvertString(record.key.name, MacToAnsi);
+  bool written = WriteRescuedContent(ctx, out->file, record);
+  written = SetPcFileDate(out->file, ModificationDate(record)) && written;
+  if (std::fclose(out->file) != 0 || !written) MessageDialog(ctx, "Error writing file:" + out->shownName);
+}
+
+bool WriteRescuedContent(Context& ctx, std::FILE* file, const CatalogRecord& record) {
+  const std::string name = ConvertString(record.key.name, MacToAnsi);
+  const std::uint16_t mode = ctx.settings.modeFlags;
+  if (mode & kCopyMacBinary) {
+    // The header states the full lengths: what the record cannot reach
+    // becomes zeros, so the forks keep their places.
+    const ForkCopier copier = [&ctx, &name](ConstBytes extents, std::FILE* f, std::uint32_t, std::uint32_t byteCount,
+                                            std::uint8_t) {
+      const std::optional<std::uint32_t> copied = CopyRescuedFork(ctx, name, extents, f, byteCount);
+      return copied && WriteZeros(f, byteCount - *copied);
+    };
+    return WriteMacBinary(file, record.key.name, record.data, copier);
+  }
+  const Bytes data = DataExtents(record);
+  const Bytes resource = ResourceExtents(record);
+  const bool dataInUse = GetU16(data, 0) != 0;
+  const bool resourceInUse = GetU16(resource, 0) != 0;
+  const bool wantResource = (mode & kCopyResource) != 0;
+  if (resourceInUse && (wantResource || !dataInUse)) {
+    return CopyRescuedFork(ctx, name, resource, file, ResourceLogicalLength(record)).has_value();
+  }
+  if (dataInUse) return CopyRescuedFork(ctx, name, data, file, DataLogicalLength(record)).has_value();
+  return true;
+}
+
+// The bytes copied; nullopt when the PC file could not be written.
+std::optional<std::uint32_t> CopyRescuedFork(Context& ctx, const std::string& name, ConstBytes extents,
+                                             std::FILE* file, std::uint32_t byteCount) {
+  const ForkCopy copy = CopyForkFromRecord(ctx, extents, file, byteCount);
+  if (copy.status == ForkCopyStatus::kPcFileError) return std::nullopt;
+  if (copy.status == ForkCopyStatus::kExtentsMissing && IsLogOpen(ctx.log)) {
+    AppendLog(ctx.log, ctx.messages[kMsgTheFile] + name + kTextForkCut + std::to_string(copy.copiedBytes) +
+                           kTextBytesOf + std::to_string(byteCount) + kTextBytesRescued + "\r\n");
+  }
+  return copy.copiedBytes;
+}
+
+bool WriteZeros(std::FILE* file, std::uint32_t count) {
+  static constexpr std::array<std::uint8_t, 4096> kZeros{};
+  for (std::uint32_t left = count; left > 0;) {
+    const std::size_t n = std::min<std::size_t>(left, kZeros.size());
+    if (std::fwrite(kZeros.data(), 1, n, file) != n) return false;
+    left -= static_cast<std::uint32_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,100 @@
+// tarvo-cli formatting blank cartridge images, the drive's maintenance
+// commands, and the built-in demo cartridge, run from the outside.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/cli_process.h"
+#include "support/hfs_volume.h"
+#include "support/scratch_files.h"
+
+namespace tarvo {
+namespace {
+
+using testing::CliRun;
+using testing::RunTarvoCli;
+using testing::ScratchDir;
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A blank image made with --create and formatted by the menu command, then
+// checked by tarvo-cli and read and written by hfsutils.
+TEST(TarvoCliFormatTest, BlankImageFormattedThroughTheMenu) {
+  ScratchDir dir;
+  const std::string image = dir.Path("blank.img");
+  // Start-up's DLG_DEV, then DLG_FORM; the blank medium dropped the drive,
+  // so DLG_DEV chooses it again.
+  testing::CliResult run =
+      RunTarvoCli({"--create", "105", image, "--menu", "102", "-c", "DIR /E"}, "\nArchive 105\n\n", dir.Path(""));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(Has(run.out, "Vol: Archive 105")) << run.out;
+  for (const char* name : {"Desktop ", "Desktop DB", "Desktop DF", "Icon"}) EXPECT_TRUE(Has(run.out, name)) << name;
+
+  run = RunTarvoCli({"--image", image + ",ro", "/A00", "--check"}, "", dir.Path(""));
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_EQ(run.out, "Volume check: no problems found.\n");
+
+  const std::string pcFile = dir.Path("hello.txt");
+  testing::WriteWholeFile(pcFile, std::vector<std::uint8_t>(3000, 'h'));
+  ASSERT_TRUE(testing::RunHfsutils(dir.Path(""), image, {"hcopy -t " + testing::ShellQuote(pcFile) + " :Hello"}));
+  run = RunTarvoCli({"--image", image, "/A00", "-c", "MD Mine", "-c", "DIR", "--check"}, "", dir.Path(""));
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_TRUE(Has(run.out, "Volume check: no problems found."));
+  EXPECT_TRUE(Has(run.out, "Hello"));
+  const std::string listing = testing::HfsutilsOutput(dir.Path(""), image, "hls -a");
+  EXPECT_TRUE(Has(listing, "Mine")) << listing;
+  run = RunTarvoCli({"--image", image + ",ro", "/A00", "--check"}, "", dir.Path(""));
+  EXPECT_EQ(run.out, "Volume check: no problems found.\n");
+}
+
+TEST(TarvoCliFormatTest, TypedFormatAndTheDriveCommands) {
+  ScratchDir dir;
+  const std::string image = dir.Path("blank.img");
+  testing::CliResult run = RunTarvoCli({"--create", "44", image, "-c", "FORMAT", "-c", "VERIFY", "-c", "LOCK",
+                                        "-c", "UNLOCK", "-c", "MODE R", "-c", "INFO", "--menu", "136", "--menu",
+                                        "137", "--menu", "135"},
+                                       "\n\"\"\n\n\n", dir.Path(""));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(Has(run.out, "Number of files: 4\n")) << run.out;  // INFO on the new "Untitled" volume
+  EXPECT_TRUE(run.EndedCleanly());
+
+  // The brute-force search finds the header of a medium whose map is gone.
+  std::vector<std::uint8_t> zeros(4 * 512, 0);
+  {
+    std::FILE* f = std::fopen(image.c_str(), "r+b");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(zeros.data(), 1, zeros.size(), f);
+    std::fclose(f);
+  }
+  run = RunTarvoCli({"--image", image + ",ro", "/A00", "--menu", "139", "-c", "DIR"}, "same\n", dir.Path(""));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(Has(run.out, "Desktop DB")) << run.out << run.err;
+}
+
+TEST(TarvoCliFormatTest, DemoCartridgeIsMadeOnceAndListed) {
+  ScratchDir dir;
+  CliRun demo;
+  demo.args = {"--demo", "-c", "DIR /E"};
+  demo.tempDir = dir.Path("");
+  demo.env = {"XDG_CACHE_HOME=" + dir.Path("cache")};
+  testing::CliResult run = RunTarvoCli(demo);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  for (const char* name : {"Vol: Tarvo Demo", "Welcome.txt", "Documents", "Archive", "Tarvo Sampler", "Desktop DB"}) {
+    EXPECT_TRUE(Has(run.out, name)) << name << "\n" << run.out;
+  }
+  const std::string image = dir.Path("cache/tarvo/demo-cartridge.img");
+  ASSERT_TRUE(std::filesystem::exists(image));
+  EXPECT_EQ(std::filesystem::file_size(image), 86700u * 512u);
+
+  // The next run uses the image as it is, with its changes.
+  ASSERT_TRUE(testing::RunHfsutils(dir.Path(""), image, {"hmkdir :Later"}));
+  demo.args = {"--demo", "-c", "CD Documents", "-c", "DIR", "-c", "CD ..", "-c", "DIR", "--check"};
+  run = RunTarvoCli(demo);
+  EXPECT_TRUE(Has(run.out, "Letter.txt")) << run.out;
+  EXPECT_TRUE(Has(run.out, "Later"));
+  EXPECT_TRUE(Has(run.out, "Volume check: no problems found."));
+  EXPECT_EQ(std::filesystem::directory_iterator(dir.Path("cache/tarvo"))->path().filename(), "demo-cartridge.img");
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,171 @@
+// Formatting blank cartridge images: the layout on the medium, the new
+// volume as Tarvo mounts and checks it, and hfsutils (run as a black box)
+// reading and writing every cartridge size.
+#include "maintenance/format_volume.h"
+
+#include <gtest/gtest.h>
+
+#include "hfs/catalog_lookup.h"
+#include "hfs/flush.h"
+#include "hfs/catalog_record.h"
+#include "hfs/navigation.h"
+#include "hfs/volume_header.h"
+#include "maintenance/check_volume.h"
+#include "support/hfs_volume.h"
+#include "support/medium_context.h"
+#include "transfer/write_file.h"
+#include "volume/partition_map.h"
+
+namespace tarvo {
+namespace {
+
+using testing::MediumContext;
+using testing::ReadFileRange;
+
+std::string Bytes2(const std::string& image, std::uint64_t sector, std::size_t offset = 0) {
+  const std::vector<std::uint8_t> b = ReadFileRange(image, sector * 512 + offset, 2);
+  return std::string(b.begin(), b.end());
+}
+
+// A blank cartridge of that size formatted with the name, its capacity as
+// the "Data medium to format" dialog gives it.
+std::string FormatBlank(MediumContext& m, int megabytes, const std::string& name) {
+  const std::string image = m.InsertBlank(megabytes);
+  m.ctx.volume.deviceSectors = CartridgeSectors(megabytes);
+  EXPECT_EQ(FormatVolume(m.ctx, name), 0);
+  return image;
+}
+
+std::vector<std::string> Problems(Context& ctx) {
+  const CheckReport report = CheckVolume(ctx);
+  return report.clean() ? std::vector<std::string>{} : CheckReportLines(report);
+}
+
+// The image mounted afresh, as the program mounts a partitioned medium.
+struct Remounted {
+  explicit Remounted(const std::string& image) : volume(image, false) {
+    PartitionList partitions;
+    EXPECT_EQ(ReadPartitionMap(volume.ctx, partitions), 1);
+    EXPECT_GT(volume.Mount(), 0);
+  }
+  testing::MountedVolume volume;
+};
+
+TEST(FormatVolumeTest, FortyFourMegabyteCartridge) {
+  MediumContext m;
+  const std::string image = FormatBlank(m, 44, "Work Disk");
+  EXPECT_EQ(Bytes2(image, 0), "ER");
+  EXPECT_EQ(Bytes2(image, 1), "PM");
+  EXPECT_EQ(Bytes2(image, 3), "PM");
+  EXPECT_EQ(Bytes2(image, 387), "BD");
+  EXPECT_EQ(Bytes2(image, 86700 - 2), "BD");
+  EXPECT_EQ(ReadFileRange(image, 129 * 512, 4), (std::vector<std::uint8_t>{0x70, 0xFF, 0x4E, 0x75}));
+  EXPECT_EQ(ReadFileRange(image, 129 * 512 + 24, 4), (std::vector<std::uint8_t>{0x00, 0x01, 0x52, 0xAC}));
+
+  // Mounted by the format itself, with the root current.
+  VolumeState& v = m.ctx.volume;
+  EXPECT_EQ(v.volumeOrigin, 388 + 11);
+  EXPECT_EQ(v.allocBlockSize, 1024u);
+  EXPECT_EQ(v.bitmapSectors, 11u);
+  EXPECT_EQ(VolumeName(v), "Work Disk");
+  EXPECT_EQ(GetU16(v.mdb, mdb::drNmAlBlks), 43142u);
+  // 42630 free before the Desktop files: 1 + 1 + 1 + 3 blocks of 1024 bytes.
+  EXPECT_EQ(GetU16(v.mdb, mdb::drFreeBks), 42630u - 6u);
+  EXPECT_EQ(GetU32(v.mdb, mdb::drFilCnt), 4u);
+  EXPECT_EQ(GetU16(v.mdb, mdb::drNmFls), 4u);
+  EXPECT_EQ(GetU32(v.mdb, mdb::drNxtCNID), 21u);
+  EXPECT_EQ(Problems(m.ctx), std::vector<std::string>{});
+  EXPECT_TRUE(m.ui.messages.empty());
+
+  Remounted again(image);
+  Context& ctx = again.volume.ctx;
+  EXPECT_EQ(RootDirectory(ctx), 4);  // the root's valence
+  struct Expected {
+    const char* name;
+    const char* type;
+    const char* creator;
+    std::uint32_t data, rsrc;
+  };
+  for (const Expected& e : {Expected{"Desktop", "FNDR", "ERIK", 0, 321}, Expected{"Desktop DB", "BTFL", "DMGR", 512, 0},
+                            Expected{"Desktop DF", "DTFL", "DMGR", 512, 0}, Expected{"Icon", "    ", "    ", 0, 2670}}) {
+    SCOPED_TRACE(e.name);
+    const std::optional<CatalogRecord> file = FindNamedRecord(ctx.volume.catalog, kRootDirId, e.name);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(FileType(*file), e.type);
+    EXPECT_EQ(FileCreator(*file), e.creator);
+    EXPECT_EQ(DataLogicalLength(*file), e.data);
+    EXPECT_EQ(ResourceLogicalLength(*file), e.rsrc);
+    EXPECT_EQ(GetU16(file->data, filrec::fdFlags), 0x4000u);  // invisible
+  }
+  EXPECT_EQ(Problems(ctx), std::vector<std::string>{});
+}
+
+TEST(FormatVolumeTest, EmptyNameGivesUntitledAndTheLargeCartridgeItsMapNodes) {
+  MediumContext m;
+  FormatBlank(m, 270, "");
+  EXPECT_EQ(VolumeName(m.ctx.volume), "Untitled");
+  EXPECT_EQ(m.ctx.volume.allocBlockSize, 4608u);
+  EXPECT_EQ(m.ctx.volume.bitmapSectors, 15u);
+  EXPECT_EQ(Problems(m.ctx), std::vector<std::string>{});
+
+  // A name that ends at once in Mac Roman (a ':' cannot be in it).
+  MediumContext colon;
+  FormatBlank(colon, 44, ":Disk");
+  EXPECT_EQ(VolumeName(colon.ctx.volume), "Untitled");
+}
+
+TEST(FormatVolumeTest, TooSmallAMediumIsRefusedUntouched) {
+  MediumContext m;
+  m.Insert(std::vector<std::uint8_t>(512 * 800, 0xAA));
+  m.ctx.volume.deviceSectors = 800;
+  FormatVolume(m.ctx, "Tiny");
+  EXPECT_EQ(m.ui.messages, std::vector<std::string>{"Unable to identify the magnetic medium."});
+  for (const Srb& srb : m.faults->sent) EXPECT_NE(srb.cdb[0], 0x0A);  // no WRITE(6)
+}
+
+// Every cartridge size: hfsutils mounts the HFS partition, sees the name,
+// the free space the header states and the four Desktop files, and takes a
+// file; Tarvo then reads that file and finds the volume sound.
+TEST(FormatVolumeTest, HfsutilsReadsAndWritesEveryCartridgeSize) {
+  testing::ScratchDir home;
+  const std::string pcFile = home.Path("note.txt");
+  testing::WriteWholeFile(pcFile, std::vector<std::uint8_t>(5000, 'x'));
+  for (int megabytes : {44, 88, 105, 200, 270}) {
+    SCOPED_TRACE(megabytes);
+    MediumContext m;
+    const std::string image = FormatBlank(m, megabytes, "Size " + std::to_string(megabytes));
+    const std::uint64_t freeBytes =
+        std::uint64_t{GetU16(m.ctx.volume.mdb, mdb::drFreeBks)} * m.ctx.volume.allocBlockSize;
+
+    const std::string volume = testing::HfsutilsOutput(home.Path(""), image, "hvol");
+    EXPECT_NE(volume.find("Volume name is \"Size " + std::to_string(megabytes) + "\""), std::string::npos) << volume;
+    EXPECT_NE(volume.find("Volume has " + std::to_string(freeBytes) + " bytes free"), std::string::npos) << volume;
+    const std::string listing = testing::HfsutilsOutput(home.Path(""), image, "hls -la");
+    for (const char* line : {"FNDR/ERIK", "BTFL/DMGR", "DTFL/DMGR", "Desktop DB", "Desktop DF", "Icon"}) {
+      EXPECT_NE(listing.find(line), std::string::npos) << listing;
+    }
+    ASSERT_TRUE(testing::RunHfsutils(home.Path(""), image,
+                                     {"hmkdir :Folder", "hcopy -r " + testing::ShellQuote(pcFile) + " :Folder:Note"}));
+
+    Remounted again(image);
+    Context& ctx = again.volume.ctx;
+    EXPECT_EQ(RootDirectory(ctx), 5);
+    EXPECT_EQ(ChangeDirectory(ctx, "Folder"), 1);
+    const std::optional<CatalogRecord> note =
+        FindNamedRecord(ctx.volume.catalog, ctx.volume.current.currentDirId, "Note");
+    ASSERT_TRUE(note);
+    EXPECT_EQ(DataLogicalLength(*note), 5000u);
+
+    // And Tarvo writes a file that hfsutils reads back.
+    std::FILE* pc = std::fopen(pcFile.c_str(), "rb");
+    ASSERT_EQ(WriteFileToVolume(ctx, pc, "note.txt", "Reply", kRootDirId, "TEXTttxt", 0, ForkChoice::kData), 0);
+    std::fclose(pc);
+    EXPECT_TRUE(FlushVolume(ctx).ok());
+    EXPECT_EQ(Problems(ctx), std::vector<std::string>{});
+    const std::string after = testing::HfsutilsOutput(home.Path(""), image, "hls -l");
+    EXPECT_TRUE(after.find("TEXT/ttxt") != std::string::npos && after.find("Reply") != std::string::npos) << after;
+  }
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,241 @@
+// The rescue scan on hand-built media: which sectors count as catalog
+// leaves, which records are taken, which fork is copied in each copy mode,
+// the retry of failing requests sector by sector and the end of the medium.
+#include "transfer/rescue_scan.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "base/context.h"
+#include "hfs/btree.h"
+#include "hfs/mac_date.h"
+#include "support/hfs_nodes.h"
+#include "support/medium_context.h"
+#include "support/scratch_files.h"
+#include "transfer/log_file.h"
+#include "transfer/macbinary.h"
+
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RecordBytes;
+using Data = std::vector<std::uint8_t>;
+
+constexpr std::uint32_t kSectors = 256;
+constexpr std::uint32_t kMdDate = 3000000000u;
+
+struct Fork {
+  std::uint16_t start = 0, count = 0;
+  std::uint32_t length = 0;
+};
+
+// A file record whose forks lie in one extent each (blocks of one sector).
+RecordBytes File(const std::string& name, Fork data, Fork rsrc, std::uint32_t fileId = 20) {
+  RecordBytes r = testing::FileRecord(2, name, fileId);
+  const std::size_t d = r.size() - 102;
+  PutU32(r, d + 26, data.length);
+  PutU32(r, d + 30, data.count * 512u);
+  PutU16(r, d + 74, data.start);
+  PutU16(r, d + 76, data.count);
+  PutU32(r, d + 36, rsrc.length);
+  PutU32(r, d + 40, rsrc.count * 512u);
+  PutU16(r, d + 86, rsrc.start);
+  PutU16(r, d + 88, rsrc.count);
+  PutU32(r, d + 48, kMdDate);
+  return r;
+}
+
+Data Block(std::uint8_t seed) {
+  Data b(512);
+  for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(seed + i * 3);
+  return b;
+}
+
+Data Head(const Data& bytes, std::size_t n) { return Data(bytes.begin(), bytes.begin() + n); }
+
+class RescueScanTest : public ::testing::Test {
+ protected:
+  RescueScanTest() : medium_(kSectors * 512), in_(fs::path(pc_.Path(""))) {}
+
+  void Put(std::uint32_t sector, std::span<const std::uint8_t> bytes) {
+    std::copy(bytes.begin(), bytes.end(), medium_.begin() + sector * 512);
+  }
+  void PutLeaf(std::uint32_t sector, const std::vector<RecordBytes>& records) {
+    Put(sector, testing::BuildNode(kLeafNode, 1, 0, records));
+  }
+  // Inserts the medium, one sector per allocation block from sector 0.
+  std::uint32_t Scan(std::uint16_t copyMode = kCopyData) {
+    m_.Insert(medium_);
+    Context& ctx = m_.ctx;
+    ctx.volume.deviceSectors = kSectors;
+    ctx.volume.sectorsPerBlock = 1;
+    ctx.volume.allocBlockSize = 512;
+    ctx.settings.modeFlags = copyMode;
+    return ScanMedium(ctx, fields_);
+  }
+  Data Pc(const std::string& name) const { return testing::ReadWholeFile(pc_.Path(name)); }
+  void ClearPc() const {
+    for (const fs::directory_entry& e : fs::directory_iterator(pc_.Path(""))) fs::remove(e.path());
+  }
+  std::size_t PcFiles() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(pc_.Path("")), fs::directory_iterator()));
+  }
+
+  Data medium_;
+  testing::ScratchDir pc_;
+  testing::InDirectory in_;
+  testing::MediumContext m_;
+  RescueFields fields_;
+};
+
+TEST_F(RescueScanTest, OnlyLeavesWithFiveRecordsOrFewerGiveFiles) {
+  std::vector<RecordBytes> records = {File("six.d", {40, 1, 10}, {})};
+  for (char c = 'a'; c <= 'd'; ++c) records.push_back(testing::DirectoryRecord(2, std::string(1, c), 20 + c, 0));
+  NodeBuffer six = testing::BuildNode(kLeafNode, 1, 0, records);
+  PutU16(six, node::ndNRecs, 6);
+  PutU16(six, OffsetSlot(5), GetU16(six, OffsetSlot(4)));
+  Put(100, six);
+  records[0] = File("five.d", {40, 1, 10}, {});
+  PutLeaf(140, records);
+  // Not leaves: an index node, a leaf of height 2, a leaf whose first
+  // record is not at offset 14.
+  Put(150, testing::BuildNode(kIndexNode, 1, 0, {File("x", {40, 1, 10}, {})}));
+  Put(151, testing::BuildNode(kLeafNode, 2, 0, {File("y", {40, 1, 10}, {})}));
+  NodeBuffer shifted = testing::BuildNode(kLeafNode, 1, 0, {File("z", {40, 1, 10}, {})});
+  PutU16(shifted, OffsetSlot(0), 16);
+  Put(152, shifted);
+  Put(40, Block(1));
+
+  EXPECT_EQ(Scan(), 1u);
+  EXPECT_EQ(PcFiles(), 1u);
+  EXPECT_EQ(Pc("five.d"), Head(Block(1), 10));
+  EXPECT_EQ(fields_.number, "1");
+  EXPECT_EQ(fields_.sector, "00255");
+}
+
+TEST_F(RescueScanTest, AThreadFirstGivesNothingFoldersAndLaterThreadsArePassedOver) {
+  PutLeaf(100, {testing::ThreadRecord(16, 2, "d"), File("after.d", {40, 1, 10}, {})});
+  PutLeaf(110, {testing::DirectoryRecord(2, "folder", 16, 0), testing::ThreadRecord(16, 2, "folder"),
+                File("kept.d", {40, 1, 10}, {})});
+  EXPECT_EQ(Scan(), 1u);
+  EXPECT_FALSE(fs::exists(pc_.Path("after.d")));
+  EXPECT_TRUE(fs::exists(pc_.Path("kept.d")));
+}
+
+TEST_F(RescueScanTest, TheCopyModeChoosesTheFork) {
+  Put(40, Block(1));
+  Put(50, Block(2));
+  PutLeaf(100, {File("nodata.d", {0, 0, 0}, {50, 1, 300}), File("both.d", {40, 1, 20}, {50, 1, 30}),
+                File("empty.d", {}, {})});
+  EXPECT_EQ(Scan(), 3u);
+  EXPECT_EQ(Pc("nodata.d"), Head(Block(2), 300));
+  EXPECT_EQ(Pc("both.d"), Head(Block(1), 20));
+  EXPECT_TRUE(Pc("empty.d").empty());
+  struct stat info {};
+  ASSERT_EQ(stat(pc_.Path("both.d").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mtime, MacDateToPcTime(kMdDate));
+
+  ClearPc();
+  Scan(kCopyResource);
+  EXPECT_EQ(Pc("both.d"), Head(Block(2), 30));
+
+  ClearPc();
+  Scan(kCopyMacBinary);
+  const Data packed = Pc("both.d");
+  ASSERT_EQ(packed.size(), 128u + 128u + 30u);
+  MacBinaryInfo info2;
+  ASSERT_EQ(ParseMacBinaryHeader(ConstBytes(packed).first(128), packed.size(), info2), MacBinaryCheck::kAccepted);
+  EXPECT_EQ(info2.name, "both.d");
+  EXPECT_EQ(info2.dataLength, 20u);
+  EXPECT_EQ(info2.resourceLength, 30u);
+  EXPECT_EQ(info2.modificationDate, kMdDate);
+  EXPECT_EQ(Data(packed.begin() + 256, packed.end()), Head(Block(2), 30));
+}
+
+TEST_F(RescueScanTest, ANodeFoundTwiceIsWrittenTwiceUnderAUniqueName) {
+  Put(40, Block(1));
+  PutLeaf(100, {File("twice.d", {40, 1, 10}, {})});
+  PutLeaf(200, {File("twice.d", {40, 1, 10}, {})});
+  EXPECT_EQ(Scan(), 2u);
+  EXPECT_EQ(PcFiles(), 2u);
+  EXPECT_TRUE(fs::exists(pc_.Path("twice.d")));
+}
+
+TEST_F(RescueScanTest, AFailingRequestIsReadAgainSectorBySector) {
+  Put(40, Block(1));
+  PutLeaf(100, {File("saved.d", {}, {})});
+  PutLeaf(101, {File("lost.d", {}, {})});
+  m_.Insert(medium_);
+  m_.faults->unreadableSectors.insert(101);
+  Context& ctx = m_.ctx;
+  ctx.volume.deviceSectors = kSectors;
+  ctx.volume.sectorsPerBlock = 1;
+  ctx.volume.allocBlockSize = 512;
+  EXPECT_EQ(ScanMedium(ctx, fields_), 1u);
+  EXPECT_TRUE(fs::exists(pc_.Path("saved.d")));
+  EXPECT_FALSE(fs::exists(pc_.Path("lost.d")));
+  std::set<std::uint32_t> singles;
+  for (const testing::MediumContext::Range& r : m_.Reads()) {
+    if (r.count == 1) singles.insert(r.first);
+    EXPECT_LE(r.first + r.count, kSectors);
+  }
+  // The failing request 64..127 only, every one of its sectors.
+  EXPECT_EQ(singles.size(), 64u);
+  EXPECT_EQ(*singles.begin(), 64u);
+  EXPECT_TRUE(m_.ui.messages.empty());
+}
+
+TEST_F(RescueScanTest, AMediumShorterThanToldEndsInSkippedSectors) {
+  Put(40, Block(1));
+  PutLeaf(200, {File("near the end.d", {40, 1, 10}, {})});
+  medium_.resize(250 * 512);
+  EXPECT_EQ(Scan(), 1u);
+  EXPECT_TRUE(fs::exists(pc_.Path("near the end.d")));
+}
+
+TEST_F(RescueScanTest, AForkBeyondItsThreeExtentsIsCutAndLogged) {
+  for (std::uint8_t b = 0; b < 4; ++b) Put(40 + b, Block(b));
+  RecordBytes r = File("long.d", {40, 1, 4 * 512}, {});
+  PutU16(r, r.size() - 102 + 78, 41);  // extents 40/1, 41/1, 42/1: three blocks of four
+  PutU16(r, r.size() - 102 + 80, 1);
+  PutU16(r, r.size() - 102 + 82, 42);
+  PutU16(r, r.size() - 102 + 84, 1);
+  PutLeaf(100, {r});
+  testing::ScratchDir logDir;
+  ASSERT_TRUE(OpenLogForCreate(m_.ctx.log, logDir.Path("rescue.log")));
+  EXPECT_EQ(Scan(), 1u);
+  std::fclose(m_.ctx.log.file);
+  m_.ctx.log.file = nullptr;
+  const Data copied = Pc("long.d");
+  ASSERT_EQ(copied.size(), 3u * 512);
+  EXPECT_EQ(Data(copied.begin() + 1024, copied.end()), Block(2));
+  const Data log = testing::ReadWholeFile(logDir.Path("rescue.log"));
+  const std::string text(log.begin(), log.end());
+  EXPECT_NE(text.find("long.d\tlong.d\r\n"), std::string::npos);
+  EXPECT_NE(text.find("The file long.d: the fork goes on beyond the three extents of its catalog record; 1536 of 2048 "
+                      "bytes rescued.\r\n"),
+            std::string::npos);
+}
+
+TEST_F(RescueScanTest, RecordsOutsideTheNodeAreSkipped) {
+  Put(40, Block(1));
+  NodeBuffer node = testing::BuildNode(kLeafNode, 1, 0,
+                                       {File("first.d", {40, 1, 10}, {}), File("second.d", {40, 1, 10}, {}),
+                                        File("third.d", {40, 1, 10}, {})});
+  PutU16(node, OffsetSlot(1), 600);  // beyond the node
+  const std::size_t third = GetU16(node, OffsetSlot(2));
+  node[third] = 200;                 // a key length running past the node
+  Put(100, node);
+  EXPECT_EQ(Scan(), 1u);
+  EXPECT_TRUE(fs::exists(pc_.Path("first.d")));
+  EXPECT_EQ(PcFiles(), 1u);
+}
+
+}  // namespace
+}  // namespace tarvo
