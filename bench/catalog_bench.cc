@@ -2,8 +2,8 @@
 // rebuild that follows it, and a rebuild of an unchanged tree.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,10 +22,11 @@ namespace {
 constexpr std::uint32_t kFolder = 16;
 constexpr std::uint32_t kNodes = 2048;
 
+// f0000.txt, f0001.txt, ...: names in the order of their numbers.
 std::string FileName(std::int64_t i) {
-  char name[16];
-  std::snprintf(name, sizeof name, "f%04lld.txt", static_cast<long long>(i));
-  return name;
+  std::string digits = std::to_string(i);
+  if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+  return "f" + digits + ".txt";
 }
 
 // A catalog work file of 2048 nodes holding `files` file records in one

@@ -43,6 +43,7 @@ std::size_t CatalogShape::IndexedLeaves() const {
 }
 
 const CatalogShape* SurveyCatalog(TreeWorkFile& tree) {
+  PrepareNodeCache(tree);
   ShapeMemo& memo = tree.cache.shape;
   if (ShapeStillHolds(tree)) return &memo.shape;
   ForgetShape(tree);

@@ -42,7 +42,6 @@ constexpr std::size_t kMostListedWrites = 4096;
 
 const NodeBuffer* CachedNode(TreeWorkFile& tree, std::uint32_t n);
 void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer);
-void PrepareCache(TreeWorkFile& tree);
 std::vector<NodeBuffer>& PageOf(NodeCache& cache, std::uint32_t n);
 bool WriteAt(int fd, ConstBytes bytes, off_t offset);
 
@@ -138,6 +137,19 @@ bool ReadNode(TreeWorkFile& tree, std::uint32_t n) {
   }
   tree.node = *cached;
   return true;
+}
+
+// The cache starts from the file as it is; what the stream still buffers
+// is written first.
+void PrepareNodeCache(TreeWorkFile& tree) {
+  NodeCache& cache = tree.cache;
+  if (cache.ready || tree.handle == nullptr) return;
+  std::fflush(tree.handle);
+  cache = NodeCache{};
+  cache.nodeCount = WorkFileNodeCount(tree);
+  cache.state.assign(cache.nodeCount, kNotLoaded);
+  cache.writes.assign(cache.nodeCount, 0);
+  cache.ready = true;
 }
 
 const NodeBuffer* PeekNode(TreeWorkFile& tree, std::uint32_t n) {
@@ -269,7 +281,7 @@ bool ReadHeaderNode(TreeWorkFile& tree) {
 // Node n from memory, read from the file at its first use; none when the
 // file does not hold it.
 const NodeBuffer* CachedNode(TreeWorkFile& tree, std::uint32_t n) {
-  PrepareCache(tree);
+  PrepareNodeCache(tree);
   NodeCache& cache = tree.cache;
   if (n >= cache.nodeCount) return nullptr;
   NodeBuffer& node = PageOf(cache, n)[n % kPageNodes];
@@ -287,7 +299,7 @@ const NodeBuffer* CachedNode(TreeWorkFile& tree, std::uint32_t n) {
 }
 
 void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer) {
-  PrepareCache(tree);
+  PrepareNodeCache(tree);
   NodeCache& cache = tree.cache;
   if (n >= cache.nodeCount) {
     cache.nodeCount = n + 1;
@@ -302,19 +314,6 @@ void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer) {
   std::copy(buffer.begin(), buffer.end(), PageOf(cache, n)[n % kPageNodes].begin());
   cache.state[n] = kChanged;
   cache.changed = true;
-}
-
-// The cache starts from the file as it is at the first node access; what
-// the stream still buffers is written first.
-void PrepareCache(TreeWorkFile& tree) {
-  NodeCache& cache = tree.cache;
-  if (cache.ready) return;
-  std::fflush(tree.handle);
-  cache = NodeCache{};
-  cache.nodeCount = WorkFileNodeCount(tree);
-  cache.state.assign(cache.nodeCount, kNotLoaded);
-  cache.writes.assign(cache.nodeCount, 0);
-  cache.ready = true;
 }
 
 std::vector<NodeBuffer>& PageOf(NodeCache& cache, std::uint32_t n) {

@@ -65,6 +65,11 @@ std::uint32_t WorkFileNodeCount(const TreeWorkFile& tree);
 // Reads node n into `tree.node` (nodeNumber = n, recordIndex = 0). False,
 // with a zeroed node, when the work file is not open or does not hold node n.
 [[nodiscard]] bool ReadNode(TreeWorkFile& tree, std::uint32_t n);
+// Sets the node cache up for the open work file, from the file as it is
+// now. Every node access does it first; code that keeps references into
+// the cache (the shape memo, the node summaries) does it before taking
+// them.
+void PrepareNodeCache(TreeWorkFile& tree);
 // Node n as the cache holds it, without making it the current node; none
 // when the file does not hold it. Valid until the next node access.
 const NodeBuffer* PeekNode(TreeWorkFile& tree, std::uint32_t n);
