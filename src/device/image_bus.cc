@@ -46,6 +46,8 @@ bool AllDigits(std::string_view text);
 bool MayNotWrite(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset);
 bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t offset);
+bool IsHole(int fd, std::uint64_t offset, std::size_t length);
+bool AllZero(const std::uint8_t* data, std::size_t length);
 bool BufferHolds(const Srb& srb, std::uint64_t bytes) {
   return bytes == 0 || (srb.buffer != nullptr && srb.bufLen >= bytes);
 }
@@ -290,6 +292,7 @@ void ImageBus::ReadWrite6(const Drive& drive, Srb& srb) {
   if (!BufferHolds(srb, bytes)) return FailDataOverrun(srb);
   if (write && drive.writeProtected) return FailWithSense(srb, kSenseDataProtect, kAscWriteProtected);
   const std::uint64_t offset = drive.dataOffset + std::uint64_t{range.first} * drive.blockSize;
+  if (write && AllZero(srb.buffer, bytes) && IsHole(drive.fd, offset, bytes)) return Complete(srb);
   if (write ? WriteAt(drive.fd, srb.buffer, bytes, offset) : ReadAt(drive.fd, srb.buffer, bytes, offset)) {
     return Complete(srb);
   }
@@ -349,6 +352,19 @@ bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset
     offset += static_cast<std::uint64_t>(done);
   }
   return true;
+}
+
+// Whether the range lies in a hole of a sparse file: it reads as zeros and
+// holds no data. A file system that cannot tell answers "data".
+bool IsHole(int fd, std::uint64_t offset, std::size_t length) {
+  const off_t data = ::lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
+  if (data < 0) return errno == ENXIO;  // no data from offset to the end
+  return static_cast<std::uint64_t>(data) >= offset + length;
+}
+
+// Every byte equals the next and the first is zero (memcmp is fast).
+bool AllZero(const std::uint8_t* data, std::size_t length) {
+  return length == 0 || (data[0] == 0 && std::memcmp(data, data + 1, length - 1) == 0);
 }
 
 bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t offset) {

@@ -15,7 +15,9 @@
 // attached read-only, or whose file we may not write, refuses every write
 // with DATA PROTECT and is opened read-only, so it is never modified.
 //
-// A READ(6)/WRITE(6) moves its whole run with one system call. A run that
+// A READ(6)/WRITE(6) moves its whole run with one system call. A WRITE(6)
+// of zeros over a hole of a sparse image is left out: the image reads back
+// the same zeros, and stays sparse. A run that
 // leaves the medium fails with ILLEGAL REQUEST (LBA out of range) and moves
 // nothing; a buffer shorter than the run fails with the adapter status
 // "data overrun" and moves nothing.
