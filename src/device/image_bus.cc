@@ -46,6 +46,8 @@ bool AllDigits(std::string_view text);
 bool MayNotWrite(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset);
 bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t offset);
+bool IsHole(int fd, std::uint64_t offset, std::size_t length);
+bool AllZero(const std::uint8_t* data, std::size_t length);
 bool BufferHolds(const Srb& srb, std::uint64_t bytes) {
   return bytes == 0 || (srb.buffer != nullptr && srb.bufLen >= bytes);
 }
@@ -58,7 +60,7 @@ void Complete(Srb& srb) { srb.status = kSsComp; }
 }  // namespace
 
 std::optional<ImageSpec> ParseImageOption(std::string_view text, std::string& error) {
-  ImageSpec spec;
+  ImageSpec image;
   bool sawReadOnly = false;
   bool sawBlockSize = false;
   for (int suffix = 0; suffix < 2; ++suffix) {
@@ -66,14 +68,14 @@ std::optional<ImageSpec> ParseImageOption(std::string_view text, std::string& er
     if (comma == std::string_view::npos) break;
     const std::string_view tail = text.substr(comma + 1);
     if (tail == "ro" && !sawReadOnly) {
-      spec.readOnly = sawReadOnly = true;
+      image.readOnly = sawReadOnly = true;
     } else if (AllDigits(tail) && !sawBlockSize) {
       if (tail != "512" && tail != "1024") {
         error = "Unsupported block size " + std::string(tail) + " in \"" + std::string(text) +
                 "\" (512 or 1024).";
         return std::nullopt;
       }
-      spec.blockSize = tail == "512" ? 512 : 1024;
+      image.blockSize = tail == "512" ? 512 : 1024;
       sawBlockSize = true;
     } else {
       break;
@@ -84,8 +86,8 @@ std::optional<ImageSpec> ParseImageOption(std::string_view text, std::string& er
     error = "The image option needs a file name.";
     return std::nullopt;
   }
-  spec.path = std::string(text);
-  return spec;
+  image.path = std::string(text);
+  return image;
 }
 
 std::uint32_t CartridgeSectors(int megabytes) {
@@ -117,12 +119,12 @@ ImageBus::~ImageBus() {
   for (const Drive& drive : drives_) ::close(drive.fd);
 }
 
-std::string ImageBus::Attach(const ImageSpec& spec) {
+std::string ImageBus::Attach(const ImageSpec& image) {
   if (drives_.size() >= kMaxImages) return "At most 8 image files can be attached.";
-  if (spec.blockSize != 512 && spec.blockSize != 1024) return "The block size of an image is 512 or 1024 bytes.";
-  const std::string name = Quoted(spec.path);
+  if (image.blockSize != 512 && image.blockSize != 1024) return "The block size of an image is 512 or 1024 bytes.";
+  const std::string name = Quoted(image.path);
   struct stat info {};
-  if (::stat(spec.path.c_str(), &info) != 0) {
+  if (::stat(image.path.c_str(), &info) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return "The image file " + name + " does not exist.";
     return "Cannot open the image file " + name + ": " + std::strerror(errno) + ".";
   }
@@ -130,18 +132,18 @@ std::string ImageBus::Attach(const ImageSpec& spec) {
   if (!S_ISREG(info.st_mode)) return name + " is not a regular file.";
 
   Drive drive;
-  drive.blockSize = spec.blockSize;
-  drive.fd = ::open(spec.path.c_str(), O_RDONLY | O_CLOEXEC);
+  drive.blockSize = image.blockSize;
+  drive.fd = ::open(image.path.c_str(), O_RDONLY | O_CLOEXEC);
   if (drive.fd < 0) return "Cannot read the image file " + name + ": " + std::strerror(errno) + ".";
   const MediumArea area = LocateMedium(drive.fd, static_cast<std::uint64_t>(info.st_size));
   drive.dataOffset = area.offset;
-  drive.writeProtected = spec.readOnly || area.diskCopy;
-  const std::uint64_t blocks = area.length / spec.blockSize;
+  drive.writeProtected = image.readOnly || area.diskCopy;
+  const std::uint64_t blocks = area.length / image.blockSize;
   const char* failure = nullptr;
   if (blocks == 0) failure = " is too small: it does not hold one whole block.";
   if (blocks > UINT32_MAX) failure = " is too large for a SCSI drive.";
   if (failure == nullptr && !drive.writeProtected) {
-    const int writable = ::open(spec.path.c_str(), O_RDWR | O_CLOEXEC);
+    const int writable = ::open(image.path.c_str(), O_RDWR | O_CLOEXEC);
     if (writable >= 0) {
       ::close(drive.fd);
       drive.fd = writable;
@@ -290,6 +292,7 @@ void ImageBus::ReadWrite6(const Drive& drive, Srb& srb) {
   if (!BufferHolds(srb, bytes)) return FailDataOverrun(srb);
   if (write && drive.writeProtected) return FailWithSense(srb, kSenseDataProtect, kAscWriteProtected);
   const std::uint64_t offset = drive.dataOffset + std::uint64_t{range.first} * drive.blockSize;
+  if (write && AllZero(srb.buffer, bytes) && IsHole(drive.fd, offset, bytes)) return Complete(srb);
   if (write ? WriteAt(drive.fd, srb.buffer, bytes, offset) : ReadAt(drive.fd, srb.buffer, bytes, offset)) {
     return Complete(srb);
   }
@@ -349,6 +352,19 @@ bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset
     offset += static_cast<std::uint64_t>(done);
   }
   return true;
+}
+
+// Whether the range lies in a hole of a sparse file: it reads as zeros and
+// holds no data. A file system that cannot tell answers "data".
+bool IsHole(int fd, std::uint64_t offset, std::size_t length) {
+  const off_t data = ::lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
+  if (data < 0) return errno == ENXIO;  // no data from offset to the end
+  return static_cast<std::uint64_t>(data) >= offset + length;
+}
+
+// Every byte equals the next and the first is zero (memcmp is fast).
+bool AllZero(const std::uint8_t* data, std::size_t length) {
+  return length == 0 || (data[0] == 0 && std::memcmp(data, data + 1, length - 1) == 0);
 }
 
 bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t offset) {

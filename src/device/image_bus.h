@@ -15,7 +15,9 @@
 // attached read-only, or whose file we may not write, refuses every write
 // with DATA PROTECT and is opened read-only, so it is never modified.
 //
-// A READ(6)/WRITE(6) moves its whole run with one system call. A run that
+// A READ(6)/WRITE(6) moves its whole run with one system call. A WRITE(6)
+// of zeros over a hole of a sparse image is left out: the image reads back
+// the same zeros, and stays sparse. A run that
 // leaves the medium fails with ILLEGAL REQUEST (LBA out of range) and moves
 // nothing; a buffer shorter than the run fails with the adapter status
 // "data overrun" and moves nothing.
@@ -63,7 +65,7 @@ class ImageBus : public ScsiManager {
 
   // Attaches the image as the next target. Returns "" or the reason it
   // cannot be used (missing, unreadable, a directory, too small, too many).
-  std::string Attach(const ImageSpec& spec);
+  std::string Attach(const ImageSpec& image);
   std::size_t DriveCount() const { return drives_.size(); }
   // Whether the last PREVENT/ALLOW MEDIUM REMOVAL sent to the drive prevented it.
   bool RemovalPrevented(std::uint8_t target) const;

@@ -1,9 +1,15 @@
 #include "device/sector_io.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
+#include "base/big_endian.h"
 #include "base/context.h"
 #include "device/scsi_commands.h"
 
@@ -23,6 +29,64 @@ void TurnIntoScsiCommand(SectorRequest& request) {
 bool ShowsProgress(const Context& ctx, std::uint64_t sectors) {
   return sectors > 5u * ctx.volume.transferSectors;
 }
+
+// Writes the chunks of a transfer to the PC file. A transfer of more than
+// one chunk leaves the stream's buffer aside: the stream is flushed and
+// each chunk goes to its descriptor with one system call, where a buffered
+// stream would split it (POSIX lets a stream and its descriptor take turns
+// this way). When the transfer starts at the end of a regular file, whole
+// chunks of zeros are left as a hole that Finish makes part of the file:
+// it reads back the same zeros. A stream without a descriptor is written as
+// a stream.
+class RunWriter {
+ public:
+  RunWriter(std::FILE* file, bool manyChunks) : file_(file) {
+    if (!manyChunks || std::fflush(file) != 0 || (fd_ = fileno(file)) < 0) return;
+    struct stat info {};
+    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+    const int flags = ::fcntl(fd_, F_GETFL);
+    sparse_ = at >= 0 && flags >= 0 && (flags & O_APPEND) == 0 && ::fstat(fd_, &info) == 0 &&
+              S_ISREG(info.st_mode) && info.st_size == at;
+  }
+
+  bool Write(ConstBytes bytes) {
+    if (fd_ < 0) return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+    // Every byte equals the next and the first is zero (memcmp is fast).
+    if (sparse_ && !bytes.empty() && bytes[0] == 0 && std::memcmp(bytes.data(), bytes.data() + 1, bytes.size() - 1) == 0) {
+      hole_ += static_cast<off_t>(bytes.size());
+      return true;
+    }
+    if (!PassHole()) return false;
+    for (std::size_t done = 0; done < bytes.size();) {
+      const ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return false;
+      done += static_cast<std::size_t>(put);
+    }
+    return true;
+  }
+
+  // A hole left at the end becomes part of the file.
+  bool Finish() {
+    if (hole_ == 0) return true;
+    const off_t end = ::lseek(fd_, hole_, SEEK_CUR);
+    hole_ = 0;
+    return end >= 0 && ::ftruncate(fd_, end) == 0;
+  }
+
+ private:
+  bool PassHole() {
+    if (hole_ == 0) return true;
+    const bool passed = ::lseek(fd_, hole_, SEEK_CUR) >= 0;
+    hole_ = 0;
+    return passed;
+  }
+
+  std::FILE* file_;
+  int fd_ = -1;
+  bool sparse_ = false;
+  off_t hole_ = 0;  // zeros not yet written, ahead of the descriptor's position
+};
 
 }  // namespace
 
@@ -102,6 +166,7 @@ TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t fir
   std::uint32_t remaining = total;
   const bool progress = ShowsProgress(ctx, remaining);
   std::vector<std::uint8_t> buffer = AllocZeroed(ctx, std::size_t{ctx.volume.transferSectors} * 512);
+  RunWriter output(file, remaining > ctx.volume.transferSectors);
   SectorRequest request;
   while (remaining > 0) {
     AdvanceWaitCursor(ctx);
@@ -119,7 +184,7 @@ TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t fir
       result.failedSectors += count;
     }
     const std::size_t n = std::min<std::size_t>(std::size_t{count} * 512, byteCount);
-    if (std::fwrite(buffer.data(), 1, n, file) != n) {
+    if (!output.Write(ConstBytes(buffer).first(n))) {
       result.fileError = true;
       break;
     }
@@ -127,6 +192,7 @@ TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t fir
     sector += count;
     byteCount -= static_cast<std::uint32_t>(n);
   }
+  if (!output.Finish()) result.fileError = true;
   return result;
 }
 

@@ -22,7 +22,7 @@ bool SetLink(TreeWorkFile& tree, std::uint32_t n, std::size_t field, std::uint32
 CatalogEditStatus DeleteCatalogRecord(Context& ctx, std::uint32_t parentId, std::string_view name) {
   TreeWorkFile& tree = ctx.volume.catalog;
   if (tree.handle == nullptr) return CatalogEditStatus::kDamaged;
-  const std::optional<CatalogShape> shape = SurveyCatalog(tree);
+  const CatalogShape* shape = SurveyCatalog(tree);
   if (!shape) return CatalogEditStatus::kDamaged;
   if (shape->leaves.empty()) return CatalogEditStatus::kNotFound;
   const KeyPosition position = LocateCatalogKey(tree, name, parentId);

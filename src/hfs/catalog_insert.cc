@@ -40,7 +40,7 @@ CatalogEditStatus InsertCatalogRecord(Context& ctx, const CatalogKey& key, Const
   const OwnedRecord record = BuildRecord(key, data);
   if (tree.handle == nullptr) return CatalogEditStatus::kDamaged;
 
-  const std::optional<CatalogShape> shape = SurveyCatalog(tree);
+  const CatalogShape* shape = SurveyCatalog(tree);
   if (!shape) return CatalogEditStatus::kDamaged;
   const bool empty = shape->leaves.empty();
   KeyPosition position;

@@ -69,10 +69,9 @@ FlushStatus FlushVolume(Context& ctx) {
 
 namespace {
 
-bool WriteHeaderNode(TreeWorkFile& tree) {
-  return fseeko(tree.handle, 0, SEEK_SET) == 0 &&
-         std::fwrite(tree.header.data(), 1, kNodeSize, tree.handle) == kNodeSize && std::fflush(tree.handle) == 0;
-}
+// The header, and every node still held in memory, reach the work file
+// before it is copied to the medium.
+bool WriteHeaderNode(TreeWorkFile& tree) { return WriteNode(tree, 0, tree.header) && SyncWorkFile(tree); }
 
 }  // namespace
 

@@ -11,6 +11,10 @@
 //
 // The old index is found from bthRoot through the children of every index
 // record, so nodes of a level that lost their links are freed too.
+//
+// A rebuild that would give back and take again the same nodes and write
+// the same bytes (the tree has kept the shape the last rebuild left, see
+// tree_memo.h) only writes the header node.
 #pragma once
 
 #include <array>
@@ -27,23 +31,15 @@ struct Context;
 inline constexpr std::size_t kIndexRecordsPerNode = 11;
 inline constexpr std::size_t kIndexRecordSize = 42;
 
-// What the catalog tree is made of: the leaf chain from bthFNode, the
-// first key of each leaf (38 bytes, as an index record holds it; leaves
-// without records have none and get no index record) and the index nodes
-// reachable from bthRoot.
-struct CatalogShape {
-  struct Leaf {
-    std::uint32_t node = 0;
-    std::optional<std::array<std::uint8_t, 38>> firstKey;
-  };
-  std::vector<Leaf> leaves;
-  std::vector<std::uint32_t> indexNodes;
-  std::size_t IndexedLeaves() const;
-};
+// CatalogShape (tree_memo.h): the leaf chain from bthFNode, the first key
+// of each leaf (38 bytes, as an index record holds it; leaves without
+// records have none and get no index record) and the index nodes reachable
+// from bthRoot.
 
 // None when the leaf chain is damaged (a link that loops or leaves the
-// file, a node that is not a leaf, a record that cannot be read).
-std::optional<CatalogShape> SurveyCatalog(TreeWorkFile& tree);
+// file, a node that is not a leaf, a record that cannot be read). The shape
+// is held by the tree's cache and stays valid until the next survey.
+const CatalogShape* SurveyCatalog(TreeWorkFile& tree);
 
 // The index nodes of the shape that the node map holds in use: the nodes
 // freeing the old index gives back.

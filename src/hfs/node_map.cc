@@ -1,6 +1,7 @@
 #include "hfs/node_map.h"
 
 #include <algorithm>
+#include <bit>
 #include <vector>
 
 #include "hfs/btree.h"
@@ -18,12 +19,14 @@ struct MapSegment {
   std::size_t offset = 0;
   std::uint32_t firstNode = 0;
   std::uint32_t bits = 0;
-  NodeBuffer copy{};
+  std::vector<std::uint8_t> copy;  // a map node's bytes; empty for the header
 };
 
 std::vector<MapSegment> ReadMap(TreeWorkFile& tree);
 Bytes SegmentBytes(TreeWorkFile& tree, MapSegment& segment);
 bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n);
+std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end);
+std::uint32_t CountClearBits(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end);
 bool SetBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, bool inUse);
 MapSegment* SegmentFor(std::vector<MapSegment>& map, std::uint32_t n);
 std::uint32_t Reach(const std::vector<MapSegment>& map);
@@ -46,9 +49,7 @@ std::uint32_t CountFreeNodes(TreeWorkFile& tree) {
   std::uint32_t free = 0;
   for (MapSegment& segment : map) {
     const std::uint32_t end = std::min(limit, segment.firstNode + segment.bits);
-    for (std::uint32_t n = std::max<std::uint32_t>(1, segment.firstNode); n < end; ++n) {
-      if (!BitOf(tree, segment, n)) ++free;
-    }
+    free += CountClearBits(tree, segment, std::max<std::uint32_t>(1, segment.firstNode), end);
   }
   return free;
 }
@@ -64,8 +65,8 @@ std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree) {
   const std::uint32_t limit = AllocatableLimit(tree, map);
   for (MapSegment& segment : map) {
     const std::uint32_t end = std::min(limit, segment.firstNode + segment.bits);
-    for (std::uint32_t n = std::max<std::uint32_t>(1, segment.firstNode); n < end; ++n) {
-      if (BitOf(tree, segment, n)) continue;
+    const std::uint32_t n = NextClearBit(tree, segment, std::max<std::uint32_t>(1, segment.firstNode), end);
+    if (n < end) {
       if (!SetBit(tree, segment, n, true)) return std::nullopt;
       const std::uint32_t free = GetU32(tree.header, header::bthFree);
       PutU32(tree.header, header::bthFree, free > 0 ? free - 1 : 0);
@@ -112,13 +113,14 @@ std::vector<MapSegment> ReadMap(TreeWorkFile& tree) {
   head.offset = header::kMapRecord;
   head.bits = header::kMapRecordSize * 8;
   map.push_back(head);
+  if (NodeForwardLink(tree.header) == 0) return map;
   // Map nodes follow the header along ndFLink; the walk visits each once.
   TreeWalk walk = StartWalk(tree);
   std::uint32_t next = NodeForwardLink(tree.header);
   while (next != 0 && WalkTo(tree, walk, next) && NodeType(tree.node) == kMapNode && NodeRecordCount(tree.node) >= 1) {
     MapSegment segment;
     segment.mapNode = next;
-    segment.copy = tree.node;
+    segment.copy.assign(tree.node.begin(), tree.node.end());
     const std::uint16_t count = NodeRecordCount(tree.node);
     const std::size_t start = GetU16(tree.node, OffsetSlot(0));
     const std::size_t end = GetU16(tree.node, OffsetSlot(1));
@@ -139,6 +141,41 @@ Bytes SegmentBytes(TreeWorkFile& tree, MapSegment& segment) {
 bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n) {
   const std::uint32_t bit = n - segment.firstNode;
   return (SegmentBytes(tree, segment)[segment.offset + bit / 8] & (0x80 >> (bit % 8))) != 0;
+}
+
+// The first node from n on, before end, whose bit is clear; end when none.
+// Whole bytes of nodes in use are passed at once.
+std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end) {
+  const ConstBytes bytes = SegmentBytes(tree, segment);
+  for (; n < end; ++n) {
+    const std::uint32_t bit = n - segment.firstNode;
+    const std::uint8_t byte = bytes[segment.offset + bit / 8];
+    if (bit % 8 == 0 && byte == 0xFF) {
+      n += 7;
+    } else if ((byte & (0x80 >> (bit % 8))) == 0) {
+      return n;
+    }
+  }
+  return end;
+}
+
+// The clear bits of the nodes from n on, before end; whole bytes are
+// counted at once.
+std::uint32_t CountClearBits(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end) {
+  const ConstBytes bytes = SegmentBytes(tree, segment);
+  std::uint32_t clear = 0;
+  while (n < end) {
+    const std::uint32_t bit = n - segment.firstNode;
+    const std::uint8_t byte = bytes[segment.offset + bit / 8];
+    if (bit % 8 == 0 && end - n >= 8) {
+      clear += 8 - static_cast<std::uint32_t>(std::popcount(byte));
+      n += 8;
+    } else {
+      clear += (byte & (0x80 >> (bit % 8))) == 0 ? 1 : 0;
+      ++n;
+    }
+  }
+  return clear;
 }
 
 bool SetBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, bool inUse) {

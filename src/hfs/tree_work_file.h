@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
+
+#include "hfs/tree_memo.h"
 
 namespace tarvo {
 
@@ -16,6 +19,23 @@ inline constexpr std::size_t kNodeSize = 512;
 using NodeBuffer = std::array<std::uint8_t, kNodeSize>;
 
 inline constexpr std::uint16_t kBehindLastRecord = 0xFFFF;
+
+// The work file's nodes held in memory (work_file.h): a node is read from
+// the file once; a written node waits in memory, marked changed, until the
+// work file is synced.
+struct NodeCache {
+  std::vector<std::vector<NodeBuffer>> pages;  // page p: nodes 64p .. 64p + 63, made on first use
+  std::vector<std::uint8_t> state;            // per node: 0 not loaded, 1 as in the file, 2 changed
+  std::vector<std::uint32_t> writes;          // per node: times written since the cache was set up
+  std::vector<NodeSummary> summaries;         // per node, made on first use (tree_memo.h)
+  std::vector<std::uint32_t> written;         // nodes but 0 written since the shape memo looked
+  bool writtenOverflow = false;                // too many to list: the shape is found anew
+  ShapeMemo shape;                             // the last catalog shape found (tree_memo.h)
+  IndexMemo index;                             // the last full index rebuild (tree_memo.h)
+  std::uint32_t nodeCount = 0;                 // nodes of the file, with changed ones past its end
+  bool ready = false;                          // set up for the open handle
+  bool changed = false;                        // some node waits to be written
+};
 
 struct TreeWorkFile {
   NodeBuffer node{};           // the current node, the last one read
@@ -26,6 +46,7 @@ struct TreeWorkFile {
   std::FILE* handle = nullptr;    // nullptr: not open
   bool isCatalog = false;
   std::string path;
+  NodeCache cache;
 };
 
 }  // namespace tarvo

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <filesystem>
 #include <vector>
 
@@ -30,6 +31,19 @@ ForkCopy CopyExtents(Context& ctx, ConstBytes firstRecord, std::FILE* file, std:
 std::uint32_t TreeCopySize(const VolumeState& v, std::size_t sizeField);
 bool HasFreeSpace(const std::filesystem::path& dir, std::uint64_t byteCount);
 bool ReadHeaderNode(TreeWorkFile& tree);
+
+// Node states of the cache.
+constexpr std::uint8_t kNotLoaded = 0;
+constexpr std::uint8_t kAsInFile = 1;
+constexpr std::uint8_t kChanged = 2;
+constexpr std::uint32_t kPageNodes = 64;
+constexpr std::uint32_t kSyncRunNodes = 64;
+constexpr std::size_t kMostListedWrites = 4096;
+
+const NodeBuffer* CachedNode(TreeWorkFile& tree, std::uint32_t n);
+void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer);
+std::vector<NodeBuffer>& PageOf(NodeCache& cache, std::uint32_t n);
+bool WriteAt(int fd, ConstBytes bytes, off_t offset);
 
 }  // namespace
 
@@ -89,6 +103,7 @@ void CloseWorkFile(TreeWorkFile& tree) {
     std::remove(tree.path.c_str());
   }
   tree.handle = nullptr;
+  tree.cache = NodeCache{};
   tree.path.clear();
   tree.nodeNumber = 0;
   tree.recordIndex = 0;
@@ -106,6 +121,7 @@ void RepairTreeHeader(TreeWorkFile& tree) {
 }
 
 std::uint32_t WorkFileNodeCount(const TreeWorkFile& tree) {
+  if (tree.cache.ready) return tree.cache.nodeCount;
   struct stat info {};
   if (tree.handle == nullptr || fstat(fileno(tree.handle), &info) != 0 || info.st_size < 0) return 0;
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(info.st_size / kNodeSize, UINT32_MAX));
@@ -114,12 +130,30 @@ std::uint32_t WorkFileNodeCount(const TreeWorkFile& tree) {
 bool ReadNode(TreeWorkFile& tree, std::uint32_t n) {
   tree.nodeNumber = n;
   tree.recordIndex = 0;
-  if (tree.handle != nullptr && fseeko(tree.handle, off_t{n} * kNodeSize, SEEK_SET) == 0 &&
-      std::fread(tree.node.data(), 1, kNodeSize, tree.handle) == kNodeSize) {
-    return true;
+  const NodeBuffer* cached = PeekNode(tree, n);
+  if (cached == nullptr) {
+    tree.node.fill(0);
+    return false;
   }
-  tree.node.fill(0);
-  return false;
+  tree.node = *cached;
+  return true;
+}
+
+// The cache starts from the file as it is; what the stream still buffers
+// is written first.
+void PrepareNodeCache(TreeWorkFile& tree) {
+  NodeCache& cache = tree.cache;
+  if (cache.ready || tree.handle == nullptr) return;
+  std::fflush(tree.handle);
+  cache = NodeCache{};
+  cache.nodeCount = WorkFileNodeCount(tree);
+  cache.state.assign(cache.nodeCount, kNotLoaded);
+  cache.writes.assign(cache.nodeCount, 0);
+  cache.ready = true;
+}
+
+const NodeBuffer* PeekNode(TreeWorkFile& tree, std::uint32_t n) {
+  return tree.handle != nullptr ? CachedNode(tree, n) : nullptr;
 }
 
 bool ReadNodeInto(TreeWorkFile& tree, std::uint32_t n, NodeBuffer& out) {
@@ -130,12 +164,37 @@ bool ReadNodeInto(TreeWorkFile& tree, std::uint32_t n, NodeBuffer& out) {
 
 bool WriteNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer) {
   if (tree.handle == nullptr || buffer.size() != kNodeSize) return false;
-  const off_t offset = off_t{n & 0xFFFFFF} * kNodeSize;
-  const bool nodeWritten = fseeko(tree.handle, offset, SEEK_SET) == 0 &&
-                           std::fwrite(buffer.data(), 1, kNodeSize, tree.handle) == kNodeSize;
-  const bool headerWritten = fseeko(tree.handle, 0, SEEK_SET) == 0 &&
-                             std::fwrite(tree.header.data(), 1, kNodeSize, tree.handle) == kNodeSize;
-  return nodeWritten && headerWritten && std::fflush(tree.handle) == 0;
+  KeepNode(tree, n & 0xFFFFFF, buffer);
+  KeepNode(tree, 0, tree.header);
+  return true;
+}
+
+bool SyncWorkFile(TreeWorkFile& tree) {
+  NodeCache& cache = tree.cache;
+  if (tree.handle == nullptr) return false;
+  if (!cache.changed) return true;
+  const int fd = fileno(tree.handle);
+  bool ok = true;
+  std::vector<std::uint8_t> run;
+  for (std::uint32_t n = 0; n < cache.nodeCount;) {
+    if (cache.state[n] != kChanged) {
+      ++n;
+      continue;
+    }
+    // A run of changed nodes goes out with one write.
+    const std::uint32_t first = n;
+    run.clear();
+    for (; n < cache.nodeCount && cache.state[n] == kChanged && n - first < kSyncRunNodes; ++n) {
+      const NodeBuffer& node = PageOf(cache, n)[n % kPageNodes];
+      run.insert(run.end(), node.begin(), node.end());
+      cache.state[n] = kAsInFile;
+    }
+    ok = WriteAt(fd, run, off_t{first} * kNodeSize) && ok;
+  }
+  cache.changed = false;
+  // The stream may hold bytes it read before these writes; a flush makes
+  // it forget them, so reads through it see the file.
+  return std::fflush(tree.handle) == 0 && ok;
 }
 
 ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
@@ -217,6 +276,61 @@ bool HasFreeSpace(const std::filesystem::path& dir, std::uint64_t byteCount) {
 bool ReadHeaderNode(TreeWorkFile& tree) {
   if (!ReadNode(tree, 0)) return false;
   tree.header = tree.node;
+  return true;
+}
+
+// Node n from memory, read from the file at its first use; none when the
+// file does not hold it.
+const NodeBuffer* CachedNode(TreeWorkFile& tree, std::uint32_t n) {
+  PrepareNodeCache(tree);
+  NodeCache& cache = tree.cache;
+  if (n >= cache.nodeCount) return nullptr;
+  NodeBuffer& node = PageOf(cache, n)[n % kPageNodes];
+  if (cache.state[n] == kNotLoaded) {
+    const off_t offset = off_t{n} * kNodeSize;
+    for (std::size_t done = 0; done < kNodeSize;) {
+      const ssize_t got = pread(fileno(tree.handle), node.data() + done, kNodeSize - done, offset + done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return nullptr;  // not cached: a later read tries again
+      done += static_cast<std::size_t>(got);
+    }
+    cache.state[n] = kAsInFile;
+  }
+  return &node;
+}
+
+void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer) {
+  PrepareNodeCache(tree);
+  NodeCache& cache = tree.cache;
+  if (n >= cache.nodeCount) {
+    cache.nodeCount = n + 1;
+    cache.state.resize(n + std::size_t{1}, kNotLoaded);
+    cache.writes.resize(n + std::size_t{1}, 0);
+  }
+  ++cache.writes[n];
+  if (n != 0 && !cache.writtenOverflow) {
+    cache.writtenOverflow = cache.written.size() >= kMostListedWrites;
+    if (!cache.writtenOverflow) cache.written.push_back(n);
+  }
+  std::copy(buffer.begin(), buffer.end(), PageOf(cache, n)[n % kPageNodes].begin());
+  cache.state[n] = kChanged;
+  cache.changed = true;
+}
+
+std::vector<NodeBuffer>& PageOf(NodeCache& cache, std::uint32_t n) {
+  const std::size_t page = n / kPageNodes;
+  if (page >= cache.pages.size()) cache.pages.resize(page + 1);
+  if (cache.pages[page].empty()) cache.pages[page].resize(kPageNodes);
+  return cache.pages[page];
+}
+
+bool WriteAt(int fd, ConstBytes bytes, off_t offset) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t put = pwrite(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<std::size_t>(put);
+  }
   return true;
 }
 

@@ -8,6 +8,13 @@
 // the extents tree on its first use. CloseWorkFiles closes and deletes both
 // (remount, shutdown).
 //
+// Node reads and writes go through the tree's NodeCache: a node is read
+// from the file at its first use and then served from memory, and a
+// written node is kept in memory until SyncWorkFile writes every changed
+// node to the file in runs. The file is synced before its bytes are used
+// as a file (the write-back of the flush); between syncs only the node
+// functions below may touch it.
+//
 // A missing overflow extent record stops a fork copy at the last extent
 // found; the copy reports it (ForkCopyStatus::kExtentsMissing) with the
 // bytes copied, so the caller can tell the user the file is incomplete.
@@ -60,11 +67,28 @@ std::uint32_t WorkFileNodeCount(const TreeWorkFile& tree);
 // Reads node n into `tree.node` (nodeNumber = n, recordIndex = 0). False,
 // with a zeroed node, when the work file is not open or does not hold node n.
 [[nodiscard]] bool ReadNode(TreeWorkFile& tree, std::uint32_t n);
+// Sets the node cache up for the open work file, from the file as it is
+// now. Every node access does it first; code that keeps references into
+// the cache (the shape memo, the node summaries) does it before taking
+// them.
+void PrepareNodeCache(TreeWorkFile& tree);
+// Node n as the cache holds it, without making it the current node; none
+// when the file does not hold it. Valid until the next node access.
+const NodeBuffer* PeekNode(TreeWorkFile& tree, std::uint32_t n);
+// How often node n was written since the cache was set up: a summary
+// taken at another count is out of date.
+inline std::uint32_t NodeWrites(const TreeWorkFile& tree, std::uint32_t n) {
+  return n < tree.cache.writes.size() ? tree.cache.writes[n] : 0;
+}
 // ReadNode, and a copy of the node in `out` (zeroed on failure).
 [[nodiscard]] bool ReadNodeInto(TreeWorkFile& tree, std::uint32_t n, NodeBuffer& out);
 // Writes the node at the low 24 bits of n, then the header node from
-// `tree.header` at node 0. False when the work file refused a write.
+// `tree.header` at node 0. False when the work file is not open or the
+// buffer is not one node; a file that refuses the write is reported by the
+// next SyncWorkFile.
 bool WriteNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer);
+// Writes the changed nodes to the work file. False when it refused a write.
+[[nodiscard]] bool SyncWorkFile(TreeWorkFile& tree);
 
 enum class ForkCopyStatus {
   kComplete,

@@ -52,21 +52,29 @@ std::uint32_t ScanMedium(Context& ctx, RescueFields& fields) {
   const std::uint16_t chunk = std::max<std::uint16_t>(1, ctx.volume.transferSectors);
   std::vector<std::uint8_t> buffer = AllocZeroed(ctx, chunk * kSector + kScratchExtra);
 
+  // The fields show the last sector examined. They are brought up to date
+  // only where the user interface may look at them: before a node gives up
+  // its files, before the wait cursor moves and at the end of each request.
+  const auto showBefore = [&](std::uint32_t sector) {
+    if (sector > 0) ShowSector(fields, sector - 1, found);
+  };
   for (std::uint32_t s = 0; s < end; s += chunk) {
     if (PollAbort(ctx)) break;
     const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(chunk, end - s));
     const bool read = ReadSectors(ctx, s, count, buffer);
     AdvanceWaitCursor(ctx);
     for (std::uint16_t i = 0; i < count; ++i) {
-      if (read) {
-        found += ExamineSector(ctx, ConstBytes(buffer).subspan(i * kSector, kSector), fields);
-      } else if (ReadSectors(ctx, s + i, 1, buffer)) {
-        found += ExamineSector(ctx, ConstBytes(buffer).first(kSector), fields);
+      if (read || ReadSectors(ctx, s + i, 1, buffer)) {
+        const ConstBytes sector = ConstBytes(buffer).subspan(read ? i * kSector : 0, kSector);
+        if (!LooksLikeCatalogLeaf(sector)) continue;
+        showBefore(s + i);
+        found += ExamineSector(ctx, sector, fields);
       } else {
+        showBefore(s + i);
         AdvanceWaitCursor(ctx);
       }
-      ShowSector(fields, s + i, found);
     }
+    ShowSector(fields, s + count - 1, found);
   }
   fields.status.clear();
   return found;
@@ -124,8 +132,9 @@ bool ForksFitMedium(const Context& ctx, const CatalogRecord& record) {
   return DataLogicalLength(record) <= mediumBytes && ResourceLogicalLength(record) <= mediumBytes;
 }
 
+// Only sectors of a request that succeeded are examined, and those it
+// filled: the buffer needs no clearing.
 bool ReadSectors(Context& ctx, std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& buffer) {
-  std::fill(buffer.begin(), buffer.end(), 0);
   SectorRequest request;
   request.command = kReadSectors;
   request.target = ctx.volume.targetId;

@@ -79,7 +79,11 @@ std::vector<std::filesystem::path> TypeCreatorFileCandidates() {
   return candidates;
 }
 
-void LoadTypeCreatorFile(Context& ctx) { LoadTypeCreatorFile(ctx, TypeCreatorFileCandidates()); }
+// The candidates are looked up only for the first load: a copy asks for the
+// table once per file.
+void LoadTypeCreatorFile(Context& ctx) {
+  if (!ctx.typeCreators.userFileLoaded) LoadTypeCreatorFile(ctx, TypeCreatorFileCandidates());
+}
 
 void LoadTypeCreatorFile(Context& ctx, std::span<const std::filesystem::path> candidates) {
   if (ctx.typeCreators.userFileLoaded) return;

@@ -1,0 +1,100 @@
+// What the catalog's walks and its index rebuild (index_rebuild.h) remember
+// about a tree between calls. The work file's cache keeps it with the
+// nodes and drops it with them, so it never outlives the file it describes.
+//
+// A node summary holds what the shape walks take from one node: its type,
+// record count and forward link, a leaf's first key and an index node's
+// children, with the bytes it was taken from. A walk over the whole leaf
+// chain so parses again only the nodes whose bytes changed.
+//
+// The shape memo keeps the last shape found, so that finding it again
+// checks the write counts of the nodes it was read from instead of walking.
+//
+// The index memo describes the catalog as the last full rebuild left it.
+// When the tree still has that shape and nothing the rebuild reads has
+// changed, a new rebuild would free and take back the very same nodes and
+// write the very same bytes; it is then left out. Trees with map nodes are
+// always rebuilt in full.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tarvo {
+
+// A leaf's first key as an index record carries it: key length 37, the
+// name padded with zeros.
+using IndexKey = std::array<std::uint8_t, 38>;
+
+struct NodeSummary {
+  bool taken = false;                   // false: none taken yet
+  std::uint32_t writes = 0;             // the node's write count when last found current
+  std::array<std::uint8_t, 512> bytes{};  // the node it was taken from
+  bool sound = false;                   // read, with a record count that fits the node
+  std::uint8_t type = 0;
+  std::uint16_t recordCount = 0;
+  std::uint32_t forwardLink = 0;
+  std::optional<IndexKey> firstKey;     // leaves with records: none when unreadable
+  std::vector<std::uint32_t> children;  // index nodes: the children their records name
+};
+
+// A leaf of the chain and the key its index record carries (none for a
+// leaf without records, which gets no index record).
+struct ShapeLeaf {
+  std::uint32_t node = 0;
+  std::optional<IndexKey> firstKey;
+  bool operator==(const ShapeLeaf&) const = default;
+};
+
+// What the catalog tree is made of: the leaf chain from bthFNode with the
+// first key of each leaf, and the index nodes reachable from bthRoot (in
+// the order a walk from the root meets them).
+struct CatalogShape {
+  using Leaf = ShapeLeaf;
+  std::vector<Leaf> leaves;
+  std::vector<std::uint32_t> indexNodes;
+  std::size_t IndexedLeaves() const;
+};
+
+// The last shape found, with every node the walks read for it and that
+// node's write count then. While those nodes keep their links, types and
+// children, the shape stays; a new first key is taken over. Only the nodes
+// written since the last look (NodeCache::written) are looked at again.
+struct ShapeMemo {
+  bool valid = false;
+  std::uint32_t firstLeaf = 0;  // bthFNode
+  std::uint32_t root = 0;       // bthRoot
+  std::uint32_t nodeCount = 0;  // nodes of the work file
+  CatalogShape shape;
+  struct Visit {
+    std::uint32_t node = 0;
+    std::uint32_t writes = 0;
+    std::int32_t leaf = -1;         // its place in shape.leaves on the leaf chain; -1 on the walk from the root
+    std::uint32_t forwardLink = 0;  // on the leaf chain
+    bool index = false;             // on the walk from the root: taken as an index node ...
+    std::uint32_t childrenBegin = 0, childrenEnd = 0;  // ... with these children
+  };
+  std::vector<Visit> visits;
+  std::vector<std::uint32_t> children;  // the children of the index nodes visited
+  // Per node: its visit on the leaf chain and on the walk from the root; -1
+  // for none.
+  std::vector<std::int32_t> chainVisit, rootVisit;
+};
+
+struct IndexMemo {
+  bool valid = false;
+  std::vector<ShapeLeaf> leaves;                   // the leaf chain the index was built over
+  std::vector<std::uint32_t> indexNodes;           // the index built, in node order
+  std::vector<std::array<std::uint8_t, 512>> indexBytes;  // their bytes after the rebuild
+  std::array<std::uint8_t, 256> map{};       // the header's map record after the rebuild
+  std::uint32_t nodeCount = 0;               // nodes of the work file
+  // bthDepth, bthRoot, bthLNode and bthNNodes after the rebuild.
+  std::uint16_t depth = 0;
+  std::uint32_t root = 0;
+  std::uint32_t lastLeaf = 0;
+  std::uint32_t nodes = 0;
+};
+
+}  // namespace tarvo
