@@ -2,12 +2,17 @@
 
 #include <stdexcept>
 
+#include "hfs/work_file.h"
+
 namespace tarvo::testing {
 
-void MediumContext::Insert(const std::vector<std::uint8_t>& bytes, std::uint16_t blockSize) {
+MediumContext::~MediumContext() { CloseWorkFiles(ctx); }
+
+std::string MediumContext::Insert(const std::vector<std::uint8_t>& bytes, std::uint16_t blockSize) {
   const std::string path = dir_.Path("medium" + std::to_string(images_++) + ".img");
   WriteWholeFile(path, bytes);
   Attach({path, false, blockSize});
+  return path;
 }
 
 std::string MediumContext::InsertBlank(int megabytes) {
