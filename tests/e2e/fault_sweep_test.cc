@@ -34,6 +34,7 @@ using testing::MediumContext;
 using testing::ReadWholeFile;
 using testing::ScratchDir;
 using testing::WriteWholeFile;
+using tarvo::ScriptedUi;
 
 // Every folder ("parent/name:") and file ("parent/name": type, creator and
 // both forks) of a volume.
@@ -138,7 +139,7 @@ class FaultSweepTest : public ::testing::Test {
   static void SetUpTestSuite() {
     dir_ = new ScratchDir;
     const std::string image = dir_->Path("base.img");
-    WriteWholeFile(dir_->Path("keep.txt"), Pattern(1500, 1));
+    WriteWholeFile(dir_->Path("keep.txt"), Pattern(8000, 1));
     WriteWholeFile(dir_->Path("inner.txt"), Pattern(700, 2));
     ASSERT_TRUE(testing::MakeHfsVolume(dir_->Path(""), image, "Sweep", kVolumeKilobytes));
     ASSERT_TRUE(testing::RunHfsutils(dir_->Path(""), image,
@@ -147,8 +148,6 @@ class FaultSweepTest : public ::testing::Test {
                                       "hcopy -r " + testing::ShellQuote(dir_->Path("inner.txt")) + " :Docs:Inner.txt"}));
     MakeFragmentedFile(image);
     base_ = new std::vector<std::uint8_t>(ReadWholeFile(image));
-    WriteWholeFile(dir_->Path("NEW1.TXT"), Pattern(3000, 3));
-    WriteWholeFile(dir_->Path("NEW2.BIN"), Pattern(40000, 4));
   }
   static void TearDownTestSuite() {
     delete base_;
@@ -265,31 +264,45 @@ TEST_F(FaultSweepTest, TheFragmentedFileHasTwoExtents) {
   EXPECT_NE(GetU16(DataExtents(*record), 6), 0u);  // a second extent
 }
 
-TEST_F(FaultSweepTest, CopyOfTwoFilesOntoTheVolume) {
+// A file that replaces Pad1 (answered Yes), then two new ones: the first
+// would fit the blocks Pad1 leaves, which must keep its data until the
+// flush has written the change.
+TEST_F(FaultSweepTest, CopyOntoTheVolume) {
+  struct Copied {
+    std::string pcName, macName;
+    std::vector<std::uint8_t> content;
+  };
+  const std::vector<Copied> copies = {
+      {"PAD1", "Pad1", Pattern(2500, 9)},
+      {"NEW1.TXT", "New1.txt", Pattern(3000, 3)},
+      {"NEW2.BIN", "New2.bin", Pattern(40000, 4)},
+  };
+  for (const Copied& c : copies) WriteWholeFile(dir_->Path(c.pcName), c.content);
   const std::string pcDir = dir_->Path("");
   Sweep({"copy",
-         [pcDir](Context& ctx) {
+         [pcDir, copies](Context& ctx) {
+           static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("yes");
            PcToMacRequest request;
            request.source = PcToMacRequest::Source::kSelection;
            request.pcDirectory = pcDir;
-           request.names = {"NEW1.TXT", "NEW2.BIN"};
+           for (const Copied& c : copies) request.names.push_back(c.pcName);
            CopyPcToMac(ctx, request);
          },
-         // A file whose content could not be written is not recorded, and
-         // the copy stops there.
-         [](const Snapshot& before, const Snapshot& changed, const std::vector<std::string>& messages) {
+         // A file whose content could not be written is not recorded (a
+         // file it was to replace stays), and the copy stops there.
+         [copies](const Snapshot& before, const Snapshot& changed, const std::vector<std::string>& messages) {
            Snapshot after = before;
            if (Mentions(messages, kTextChangeNotMade)) return after;
-           for (const std::string mac : {"New1.txt", "New2.bin"}) {
-             if (Mentions(messages, "the file " + mac + " was not copied")) break;
-             after["2/" + mac] = changed.at("2/" + mac);
+           for (const Copied& c : copies) {
+             if (Mentions(messages, "the file " + c.macName)) break;
+             after["2/" + c.macName] = changed.at("2/" + c.macName);
            }
            return after;
          },
-         [](Snapshot& after) {
-           const std::vector<std::uint8_t> one = Pattern(3000, 3), two = Pattern(40000, 4);
-           after["2/New1.txt"] = "TEXT????|" + std::string(one.begin(), one.end()) + "|";
-           after["2/New2.bin"] = "TEXT????|" + std::string(two.begin(), two.end()) + "|";
+         [copies](Snapshot& after) {
+           for (const Copied& c : copies) {
+             after["2/" + c.macName] = "TEXT????|" + std::string(c.content.begin(), c.content.end()) + "|";
+           }
          }});
 }
 
