@@ -5,6 +5,7 @@
 
 #include "app_icon.h"
 #include "dialogs/about_dialog.h"
+#include "dialogs/attributes_dialog_box.h"
 #include "dialogs/capacity_dialog.h"
 #include "dialogs/destination_dialog_box.h"
 #include "dialogs/mac_copy_dialog_box.h"
@@ -15,7 +16,10 @@
 #include "dialogs/naming_dialog_box.h"
 #include "dialogs/partition_dialog_box.h"
 #include "dialogs/port_dialog_box.h"
+#include "dialogs/rescue_dialog_box.h"
 #include "dialogs/same_drive_dialog.h"
+#include "dialogs/scan_parameters_dialog_box.h"
+#include "dump_window.h"
 #include "help_window.h"
 #include "main_view.h"
 #include "qt_text.h"
@@ -174,6 +178,26 @@ void QtUi::RunNamingDialog(NamingDialog& model) {
 void QtUi::RunPortDialog(PortDialog& model) {
   PortDialogBox dialog(model, DialogParent());
   RunDialog(dialog);
+}
+
+void QtUi::RunRescueDialog(RescueDialog& model) {
+  RescueDialogBox dialog(model, DialogParent());
+  RunDialog(dialog);
+}
+
+void QtUi::RunScanParametersDialog(ScanParametersDialog& model) {
+  ScanParametersDialogBox dialog(model, DialogParent());
+  RunDialog(dialog);
+}
+
+void QtUi::RunAttributesDialog(AttributesDialog& model) {
+  AttributesDialogBox dialog(model, DialogParent());
+  RunDialog(dialog);
+}
+
+void QtUi::RunDumpView(DumpView& view) {
+  DumpWindow window(view, DialogParent());
+  RunDialog(window);
 }
 
 QWidget* QtUi::DialogParent() const {

@@ -69,6 +69,10 @@ class QtUi : public QObject, public UserInterface {
   void RunNameDialog(NameDialog& dialog) override;
   void RunNamingDialog(NamingDialog& dialog) override;
   void RunPortDialog(PortDialog& dialog) override;
+  void RunRescueDialog(RescueDialog& dialog) override;
+  void RunScanParametersDialog(ScanParametersDialog& dialog) override;
+  void RunAttributesDialog(AttributesDialog& dialog) override;
+  void RunDumpView(DumpView& view) override;
 
  private:
   QWidget* DialogParent() const;

@@ -60,7 +60,7 @@ void Complete(Srb& srb) { srb.status = kSsComp; }
 }  // namespace
 
 std::optional<ImageSpec> ParseImageOption(std::string_view text, std::string& error) {
-  ImageSpec spec;
+  ImageSpec image;
   bool sawReadOnly = false;
   bool sawBlockSize = false;
   for (int suffix = 0; suffix < 2; ++suffix) {
@@ -68,14 +68,14 @@ std::optional<ImageSpec> ParseImageOption(std::string_view text, std::string& er
     if (comma == std::string_view::npos) break;
     const std::string_view tail = text.substr(comma + 1);
     if (tail == "ro" && !sawReadOnly) {
-      spec.readOnly = sawReadOnly = true;
+      image.readOnly = sawReadOnly = true;
     } else if (AllDigits(tail) && !sawBlockSize) {
       if (tail != "512" && tail != "1024") {
         error = "Unsupported block size " + std::string(tail) + " in \"" + std::string(text) +
                 "\" (512 or 1024).";
         return std::nullopt;
       }
-      spec.blockSize = tail == "512" ? 512 : 1024;
+      image.blockSize = tail == "512" ? 512 : 1024;
       sawBlockSize = true;
     } else {
       break;
@@ -86,8 +86,8 @@ std::optional<ImageSpec> ParseImageOption(std::string_view text, std::string& er
     error = "The image option needs a file name.";
     return std::nullopt;
   }
-  spec.path = std::string(text);
-  return spec;
+  image.path = std::string(text);
+  return image;
 }
 
 std::uint32_t CartridgeSectors(int megabytes) {
@@ -119,12 +119,12 @@ ImageBus::~ImageBus() {
   for (const Drive& drive : drives_) ::close(drive.fd);
 }
 
-std::string ImageBus::Attach(const ImageSpec& spec) {
+std::string ImageBus::Attach(const ImageSpec& image) {
   if (drives_.size() >= kMaxImages) return "At most 8 image files can be attached.";
-  if (spec.blockSize != 512 && spec.blockSize != 1024) return "The block size of an image is 512 or 1024 bytes.";
-  const std::string name = Quoted(spec.path);
+  if (image.blockSize != 512 && image.blockSize != 1024) return "The block size of an image is 512 or 1024 bytes.";
+  const std::string name = Quoted(image.path);
   struct stat info {};
-  if (::stat(spec.path.c_str(), &info) != 0) {
+  if (::stat(image.path.c_str(), &info) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return "The image file " + name + " does not exist.";
     return "Cannot open the image file " + name + ": " + std::strerror(errno) + ".";
   }
@@ -132,18 +132,18 @@ std::string ImageBus::Attach(const ImageSpec& spec) {
   if (!S_ISREG(info.st_mode)) return name + " is not a regular file.";
 
   Drive drive;
-  drive.blockSize = spec.blockSize;
-  drive.fd = ::open(spec.path.c_str(), O_RDONLY | O_CLOEXEC);
+  drive.blockSize = image.blockSize;
+  drive.fd = ::open(image.path.c_str(), O_RDONLY | O_CLOEXEC);
   if (drive.fd < 0) return "Cannot read the image file " + name + ": " + std::strerror(errno) + ".";
   const MediumArea area = LocateMedium(drive.fd, static_cast<std::uint64_t>(info.st_size));
   drive.dataOffset = area.offset;
-  drive.writeProtected = spec.readOnly || area.diskCopy;
-  const std::uint64_t blocks = area.length / spec.blockSize;
+  drive.writeProtected = image.readOnly || area.diskCopy;
+  const std::uint64_t blocks = area.length / image.blockSize;
   const char* failure = nullptr;
   if (blocks == 0) failure = " is too small: it does not hold one whole block.";
   if (blocks > UINT32_MAX) failure = " is too large for a SCSI drive.";
   if (failure == nullptr && !drive.writeProtected) {
-    const int writable = ::open(spec.path.c_str(), O_RDWR | O_CLOEXEC);
+    const int writable = ::open(image.path.c_str(), O_RDWR | O_CLOEXEC);
     if (writable >= 0) {
       ::close(drive.fd);
       drive.fd = writable;

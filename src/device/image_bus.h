@@ -65,7 +65,7 @@ class ImageBus : public ScsiManager {
 
   // Attaches the image as the next target. Returns "" or the reason it
   // cannot be used (missing, unreadable, a directory, too small, too many).
-  std::string Attach(const ImageSpec& spec);
+  std::string Attach(const ImageSpec& image);
   std::size_t DriveCount() const { return drives_.size(); }
   // Whether the last PREVENT/ALLOW MEDIUM REMOVAL sent to the drive prevented it.
   bool RemovalPrevented(std::uint8_t target) const;

@@ -28,7 +28,7 @@ constexpr std::uint64_t kSectorBytes = 512;
 
 ForkCopy CopyExtents(Context& ctx, ConstBytes firstRecord, std::FILE* file, std::uint32_t fileId,
                      std::uint32_t byteCount, std::uint8_t forkType, Overflow overflow);
-std::uint32_t CatalogCopySize(const VolumeState& v);
+std::uint32_t TreeCopySize(const VolumeState& v, std::size_t sizeField);
 bool HasFreeSpace(const std::filesystem::path& dir, std::uint64_t byteCount);
 bool ReadHeaderNode(TreeWorkFile& tree);
 
@@ -70,7 +70,7 @@ int OpenCatalogWorkFile(Context& ctx) {
   CloseWorkFiles(ctx);
   TreeWorkFile& catalog = v.catalog;
   catalog.nodeNumber = 0;
-  catalog.fileSize = CatalogCopySize(v);
+  catalog.fileSize = TreeCopySize(v, mdb::drCTFlSize);
   catalog.handle = MakeTempFile(ctx, catalog.path, "CAT", catalog.fileSize);
   SetStatus(ctx, ctx.messages[kMsgCopyingCatalog]);
   const ConstBytes extents = ConstBytes(v.mdb).subspan(mdb::drCTExtRec, 12);
@@ -87,7 +87,7 @@ void OpenExtentsWorkFile(Context& ctx) {
   TreeWorkFile& extents = v.extents;
   CloseWorkFile(extents);
   SetStatus(ctx, ctx.messages[kMsgCopyingExtents]);
-  const std::uint32_t size = GetU32(v.mdb, mdb::drXTFlSize);
+  const std::uint32_t size = TreeCopySize(v, mdb::drXTFlSize);
   extents.handle = MakeTempFile(ctx, extents.path, "EXT", size);
   extents.fileSize = 0;
   CopyExtents(ctx, ConstBytes(v.mdb).subspan(mdb::drXTExtRec, 12), extents.handle, 0, size, kDataFork,
@@ -252,11 +252,12 @@ ForkCopy CopyExtents(Context& ctx, ConstBytes firstRecord, std::FILE* file, std:
   }
 }
 
-// drCTFlSize, but never more than lies between the volume's start and the
-// end of the medium (when its size is known): a damaged header that claims
-// up to 4 GB must not make the mount read and store that much.
-std::uint32_t CatalogCopySize(const VolumeState& v) {
-  const std::uint32_t claimed = GetU32(v.mdb, mdb::drCTFlSize);
+// The tree's size field (drCTFlSize or drXTFlSize), but never more than
+// lies between the volume's start and the end of the medium (when its size
+// is known): a damaged header that claims up to 4 GB must not make the
+// mount read and store that much.
+std::uint32_t TreeCopySize(const VolumeState& v, std::size_t sizeField) {
+  const std::uint32_t claimed = GetU32(v.mdb, sizeField);
   if (v.deviceSectors == 0 || v.volumeOrigin < 0) return claimed;
   const std::uint64_t mediumEnd = (std::uint64_t{v.deviceSectors} + 1) * kSectorBytes;
   const std::uint64_t start = static_cast<std::uint64_t>(v.volumeOrigin) * kSectorBytes;

@@ -51,7 +51,9 @@ std::FILE* MakeTempFile(Context& ctx, std::string& pathOut, std::string_view pre
 // through FatalError. The copy takes drCTFlSize bytes, but never more than
 // lies between the volume's start and the end of a medium of known size.
 int OpenCatalogWorkFile(Context& ctx);
-// Creates the extents work file from the three extents in the MDB.
+// Creates the extents work file from the three extents in the MDB; like the
+// catalog's, the copy takes drXTFlSize bytes, never more than lie between
+// the volume's start and the end of a medium of known size.
 void OpenExtentsWorkFile(Context& ctx);
 // Closes and deletes one work file, or both.
 void CloseWorkFile(TreeWorkFile& tree);

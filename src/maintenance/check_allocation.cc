@@ -142,7 +142,10 @@ void AllocationChecker::MarkExtent(std::uint32_t ownerIndex, std::uint32_t start
 void AllocationChecker::CheckOrphanOverflow(const std::vector<Fork>& forks) {
   for (const auto& [key, record] : overflow_) {
     if (record.reached) continue;
-    const auto [fileId, forkType, startBlock] = key;
+    // Plain variables, not a structured binding: the lambda captures them.
+    const std::uint32_t fileId = std::get<0>(key);
+    const std::uint8_t forkType = std::get<1>(key);
+    const std::uint16_t startBlock = std::get<2>(key);
     const auto fork = std::find_if(forks.begin(), forks.end(),
                                    [&](const Fork& f) { return f.fileId == fileId && f.forkType == forkType; });
     const std::string owner = fork != forks.end() ? fork->owner

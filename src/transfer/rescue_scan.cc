@@ -34,6 +34,7 @@ constexpr const char* kTextBytesOf = " of ";
 constexpr const char* kTextBytesRescued = " bytes rescued.";
 
 std::uint32_t ScanEnd(Context& ctx);
+bool ForksFitMedium(const Context& ctx, const CatalogRecord& record);
 bool ReadSectors(Context& ctx, std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& buffer);
 void ShowSector(RescueFields& fields, std::uint32_t sector, std::uint32_t found);
 void RescueFile(Context& ctx, const CatalogRecord& record, RescueFields& fields);
@@ -105,7 +106,7 @@ std::uint32_t RescueNode(Context& ctx, ConstBytes node, RescueFields& fields) {
     // in the node are not lost.
     if (key->name.empty() && i == 0) return 0;
     const std::optional<CatalogRecord> record = ReadCatalogRecord(*bytes);
-    if (!record || record->type != kFileRecord) continue;
+    if (!record || record->type != kFileRecord || !ForksFitMedium(ctx, *record)) continue;
     ++count;
     ++ctx.settings.copiedFileCount;
     RescueFile(ctx, *record, fields);
@@ -121,6 +122,14 @@ std::uint32_t ScanEnd(Context& ctx) {
   if (ctx.volume.deviceSectors != 0) return ctx.volume.deviceSectors;
   const std::uint32_t last = ReadCapacityChecked(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
   return last == 0 ? 0 : last + 1;
+}
+
+// A fork longer than the whole medium cannot be a file of it: the record is
+// damaged, and rescuing it would write up to 4 GB of zeros to the PC.
+bool ForksFitMedium(const Context& ctx, const CatalogRecord& record) {
+  if (ctx.volume.deviceSectors == 0) return true;
+  const std::uint64_t mediumBytes = (std::uint64_t{ctx.volume.deviceSectors} + 1) * kSector;
+  return DataLogicalLength(record) <= mediumBytes && ResourceLogicalLength(record) <= mediumBytes;
 }
 
 // Only sectors of a request that succeeded are examined, and those it

@@ -12,7 +12,8 @@
 // (a thread's). Otherwise every file record is taken, in order: folders and
 // threads are passed over (a thread further on is followed by the files of
 // its folder, which must not be lost); a record whose offset or key falls
-// outside the node, or whose data does not fit, is skipped.
+// outside the node, or whose data does not fit, is skipped, and so is one
+// that claims a fork longer than the whole medium (when its size is known).
 //
 // What is copied follows the copy mode the dialog set:
 //   data fork      the data fork, or the resource fork when the data fork's

@@ -17,9 +17,9 @@ std::string DriveBus::Assemble(const StartupOptions& options) {
   }
   for (const std::string& text : options.images) {
     std::string error;
-    std::optional<ImageSpec> spec = ParseImageOption(text, error);
-    if (!spec) return error;
-    if (error = images_.Attach(*spec); !error.empty()) return error;
+    std::optional<ImageSpec> image = ParseImageOption(text, error);
+    if (!image) return error;
+    if (error = images_.Attach(*image); !error.empty()) return error;
   }
   if (options.scsi) {
     sg_ = std::make_unique<SgBus>(MakeLinuxSgDeviceLayer());

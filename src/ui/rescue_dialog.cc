@@ -17,7 +17,7 @@ constexpr std::uint16_t kCopyModes = kCopyData | kCopyResource | kCopyMacBinary;
 
 RescueDialog::RescueDialog(Context& ctx)
     : ctx_(ctx), parametersEnabled_(!VolumeOpen(ctx) || GetU16(ctx.volume.mdb, mdb::drSigWord) != kHfsSignature) {
-  fields_.number = "0";
+  fields_.number.assign(1, '0');  // not = "0": GCC 12 warns wrongly about that assignment
 }
 
 std::uint16_t RescueDialog::copyMode() const {

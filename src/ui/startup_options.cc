@@ -1,5 +1,6 @@
 #include "ui/startup_options.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace tarvo {
@@ -89,7 +90,7 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
     } else if (a == "--menu") {
       const std::string* v = value("a menu command number");
       if (!v) return std::nullopt;
-      if (v->empty() || v->size() > 3 || !IsDigit((*v)[0]) || !IsDigit(v->back())) {
+      if (v->empty() || v->size() > 3 || !std::all_of(v->begin(), v->end(), IsDigit)) {
         error = "--menu: \"" + *v + "\" is not a menu command number";
         return std::nullopt;
       }

@@ -85,14 +85,12 @@ class UserInterface {
   virtual void RunNamingDialog(NamingDialog& dialog) = 0;            // DLG_OPT
   virtual void RunPortDialog(PortDialog& dialog) = 0;                // DLG_PORT
   virtual void RunMacCopyDialog(MacCopyDialog& dialog) = 0;          // DLG_MCOP
-  // A front end that does not offer one of the four below closes the
-  // dialog at once, as Cancel does, so its command changes nothing.
-  virtual void RunRescueDialog(RescueDialog& dialog);                  // DLG_RECUP
-  virtual void RunScanParametersDialog(ScanParametersDialog& dialog);  // DLG_PARAM
+  virtual void RunRescueDialog(RescueDialog& dialog) = 0;                  // DLG_RECUP
+  virtual void RunScanParametersDialog(ScanParametersDialog& dialog) = 0;  // DLG_PARAM
   // DLG_ATTR; its "Advanced" button shows DLG_ATT2 over it.
-  virtual void RunAttributesDialog(AttributesDialog& dialog);
+  virtual void RunAttributesDialog(AttributesDialog& dialog) = 0;
   // The dump window ("filedump"), until the user closes it.
-  virtual void RunDumpView(DumpView& view);
+  virtual void RunDumpView(DumpView& view) = 0;
 };
 
 }  // namespace tarvo

@@ -36,7 +36,7 @@ class ImageBusTest : public ::testing::Test {
     WriteWholeFile(path, bytes);
     return path;
   }
-  void AttachOk(const ImageSpec& spec) { ASSERT_EQ(bus.Attach(spec), ""); }
+  void AttachOk(const ImageSpec& image) { ASSERT_EQ(bus.Attach(image), ""); }
   std::vector<std::uint8_t> Capacity(std::uint8_t target) {
     std::vector<std::uint8_t> reply(512);
     Srb srb = ReadCapacitySrb(0, target, reply);
@@ -71,11 +71,11 @@ TEST(ParseImageOption, TakesOnlyTrailingSuffixes) {
   };
   for (const Case& c : cases) {
     std::string error;
-    const auto spec = ParseImageOption(c.text, error);
-    ASSERT_TRUE(spec.has_value()) << c.text << ": " << error;
-    EXPECT_EQ(spec->path, c.path) << c.text;
-    EXPECT_EQ(spec->readOnly, c.readOnly) << c.text;
-    EXPECT_EQ(spec->blockSize, c.blockSize) << c.text;
+    const auto image = ParseImageOption(c.text, error);
+    ASSERT_TRUE(image.has_value()) << c.text << ": " << error;
+    EXPECT_EQ(image->path, c.path) << c.text;
+    EXPECT_EQ(image->readOnly, c.readOnly) << c.text;
+    EXPECT_EQ(image->blockSize, c.blockSize) << c.text;
   }
   for (const char* bad : {"", ",ro", "x,2048"}) {
     std::string error;

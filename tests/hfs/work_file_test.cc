@@ -1,4 +1,4 @@
-// The catalog work file of a mounted volume: copied at the size the volume
+// The tree work files of a mounted volume: copied at the size the volume
 // header states, but never beyond the end of the medium.
 #include <gtest/gtest.h>
 
@@ -40,6 +40,21 @@ TEST(WorkFileTest, CatalogCopyStopsAtTheEndOfTheMedium) {
   ASSERT_GT(damaged.Mount(), 0);
   EXPECT_LE(damaged.ctx.volume.catalog.fileSize, mediumBytes);
   EXPECT_LE(std::uint64_t{WorkFileNodeCount(damaged.ctx.volume.catalog)} * 512, mediumBytes);
+}
+
+TEST(WorkFileTest, ExtentsCopyStopsAtTheEndOfTheMedium) {
+  ScratchDir dir;
+  const std::string image = dir.Path("v.img");
+  ASSERT_TRUE(MakeHfsVolume(dir.Path(""), image, "Work", 1024));
+  const std::uint64_t mediumBytes = std::filesystem::file_size(image);
+  std::vector<std::uint8_t> bytes = ReadWholeFile(image);
+  PutU32(bytes, 1024 + mdb::drXTFlSize, 0xFFFFFFFF);
+  for (std::size_t i = 1; i < 3; ++i) PutU16(bytes, 1024 + mdb::drXTExtRec + 4 * i + 2, 0xFFFF);
+  WriteWholeFile(image, bytes);
+  MountedVolume damaged(image);
+  ASSERT_GT(damaged.Mount(), 0);
+  OpenExtentsWorkFile(damaged.ctx);
+  EXPECT_LE(std::uint64_t{WorkFileNodeCount(damaged.ctx.volume.extents)} * 512, mediumBytes);
 }
 
 }  // namespace

@@ -19,17 +19,17 @@ std::string MediumContext::InsertBlank(int megabytes) {
 
 void MediumContext::InsertFile(const std::string& path, std::uint16_t blockSize) { Attach({path, true, blockSize}); }
 
-void MediumContext::Attach(const ImageSpec& spec) {
+void MediumContext::Attach(const ImageSpec& image) {
   bus_ = std::make_unique<ImageBus>();
-  if (std::string error = bus_->Attach(spec); !error.empty()) throw std::runtime_error(error);
+  if (std::string error = bus_->Attach(image); !error.empty()) throw std::runtime_error(error);
   faults = std::make_unique<FaultBus>(*bus_);
   ctx.scsi = faults.get();
   ctx.device.hostAdapterId = 0;
   ctx.volume.adapterKind = AdapterKind::kAspi;
   ctx.volume.targetId = 0;
-  ctx.volume.sectorSize = spec.blockSize;
+  ctx.volume.sectorSize = image.blockSize;
   ctx.volume.deviceSectors = 0;
-  ctx.device.sectorEntry = spec.blockSize == 1024 ? SectorEntryKind::k1024 : SectorEntryKind::k512;
+  ctx.device.sectorEntry = image.blockSize == 1024 ? SectorEntryKind::k1024 : SectorEntryKind::k512;
 }
 
 std::vector<MediumContext::Range> MediumContext::Reads() const {

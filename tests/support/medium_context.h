@@ -40,7 +40,7 @@ class MediumContext {
   std::unique_ptr<FaultBus> faults;
 
  private:
-  void Attach(const ImageSpec& spec);
+  void Attach(const ImageSpec& image);
 
   ScratchDir dir_;
   std::unique_ptr<ImageBus> bus_;

@@ -237,5 +237,16 @@ TEST_F(RescueScanTest, RecordsOutsideTheNodeAreSkipped) {
   EXPECT_EQ(PcFiles(), 1u);
 }
 
+// A MacBinary rescue pads a fork to its stated length: a damaged length of
+// 4 GB would fill the PC disk with zeros.
+TEST_F(RescueScanTest, ARecordClaimingAForkLongerThanTheMediumIsSkipped) {
+  Put(40, Block(1));
+  PutLeaf(100, {File("huge.d", {40, 1, 0xFFFFFFF0}, {}), File("rsrc.d", {}, {40, 1, (kSectors + 2) * 512}),
+                File("whole.d", {40, 1, kSectors * 512}, {})});
+  EXPECT_EQ(Scan(kCopyMacBinary), 1u);
+  EXPECT_EQ(PcFiles(), 1u);
+  EXPECT_EQ(Pc("whole.d").size(), 128u + kSectors * 512);
+}
+
 }  // namespace
 }  // namespace tarvo

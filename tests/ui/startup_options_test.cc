@@ -57,6 +57,7 @@ TEST(StartupOptions, BadOptionsAreRefusedWithAReason) {
   EXPECT_FALSE(Parse({"--create", "44"}, &error));
   EXPECT_FALSE(Parse({"--create", "big", "x.img"}, &error));
   EXPECT_FALSE(Parse({"--menu", "abc"}, &error));
+  EXPECT_FALSE(Parse({"--menu", "1x5"}, &error));  // only digits, inside too
   EXPECT_FALSE(Parse({"--frobnicate"}, &error));
   EXPECT_NE(error.find("--frobnicate"), std::string::npos);
 }

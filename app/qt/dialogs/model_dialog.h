@@ -15,13 +15,19 @@ namespace tarvo {
 
 inline int ResultCode(int result) { return result; }
 inline int ResultCode(const std::optional<std::string>& result) { return result ? 1 : 0; }
+// A model without a result (one that only ends) gives 0.
+template <typename Model>
+int ResultOf(const Model& model) {
+  if constexpr (requires { model.result(); }) return ResultCode(model.result());
+  else return 0;
+}
 
 template <typename Model>
 class ModelDialog : public TarvoDialog {
  public:
   void reject() override {
     if (!model_.closed()) Apply([this] { model_.Cancel(); });
-    else done(ResultCode(model_.result()));
+    else done(ResultOf(model_));
   }
 
  protected:
@@ -36,7 +42,7 @@ class ModelDialog : public TarvoDialog {
     Guard([&] {
       action();
       Sync();
-      if (model_.closed()) done(ResultCode(model_.result()));
+      if (model_.closed()) done(ResultOf(model_));
     });
   }
 

@@ -22,11 +22,16 @@ QLabel* Label(const QString& text, int id, QWidget* parent) {
 NameDialogBox::NameDialogBox(NameDialog& model, QWidget* parent)
     : ModelDialog(model, FromAnsi(model.name()), FromAnsi(model.title()), parent) {
   const bool newDirectory = model.name() == "DLG_NOUV";
+  const bool notice = !model.notice().empty();
   edit_ = new QLineEdit(FromAnsi(model.text()), this);
-  edit_->setObjectName(QString::number(newDirectory ? 503 : 502));
+  edit_->setObjectName(QString::number(notice ? 516 : newDirectory ? 503 : 502));
   edit_->setMinimumWidth(260);
   auto* grid = new QGridLayout;
-  if (newDirectory) {
+  if (notice) {
+    grid->addWidget(new QLabel(FromAnsi(model.notice()), this), 0, 0, 1, 2);
+    grid->addWidget(new QLabel(tr("Name:"), this), 1, 0);
+    grid->addWidget(edit_, 1, 1);
+  } else if (newDirectory) {
     grid->addWidget(Label(tr("Directory Name:"), 515, this), 0, 0);
     grid->addWidget(edit_, 0, 1);
   } else {

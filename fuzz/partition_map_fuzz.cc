@@ -1,0 +1,34 @@
+// The input is the start of a medium: the driver descriptor, the partition
+// map and whatever volume header lies behind them. The volume is located
+// as a mount does (map, partition choice, header), and the brute-force
+// header search runs over the same sectors.
+#include "fuzz_medium.h"
+#include "fuzz_targets.h"
+#include "hfs/volume_header.h"
+#include "ui/services.h"
+#include "volume/brute_force_search.h"
+#include "volume/partition_dialog.h"
+#include "volume/partition_map.h"
+
+namespace tarvo::fuzz {
+
+int FuzzPartitionMap(const std::uint8_t* data, std::size_t size) {
+  FuzzMedium medium(data, size);
+  if (!medium.attached()) return 0;
+  Context& ctx = medium.ctx;
+  try {
+    PartitionList partitions;
+    if (ReadPartitionMap(ctx, partitions) > 1) {
+      const int chosen = ChoosePartition(ctx, partitions);
+      ctx.volume.volumeOrigin = chosen >= 0 ? partitions.entries[static_cast<std::size_t>(chosen)].start : 0;
+    }
+    ReadVolumeHeader(ctx);
+    BruteForceSearch(ctx);
+  } catch (const FatalExit&) {
+  }
+  return 0;
+}
+
+}  // namespace tarvo::fuzz
+
+TARVO_FUZZ_TARGET(FuzzPartitionMap)
