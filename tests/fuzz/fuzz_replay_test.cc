@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ const Target kTargets[] = {
     {"type_creator_fuzz", FuzzTypeCreator},       {"startup_options_fuzz", FuzzStartupOptions},
     {"command_parser_fuzz", FuzzCommandParser},
 };
+
+// Test names and messages show the target's name.
+void PrintTo(const Target& target, std::ostream* out) { *out << target.name; }
 
 std::vector<std::filesystem::path> InputsIn(const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> inputs;
