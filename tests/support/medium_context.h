@@ -19,6 +19,8 @@ namespace tarvo::testing {
 class MediumContext {
  public:
   MediumContext() { ctx.ui = &ui; }
+  // The work files a mount made go with the context.
+  ~MediumContext();
 
   // Writes `bytes` as a fresh image and puts it in the drive, as drive
   // selection leaves it: its sector size and entry point, capacity unknown.
