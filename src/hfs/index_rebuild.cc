@@ -21,7 +21,9 @@ struct LevelEntry {
 
 bool RebuildWouldRepeat(TreeWorkFile& tree, const CatalogShape& shape);
 void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes);
-void FreeIndexNodes(Context& ctx, const std::vector<std::uint32_t>& nodes);
+void FreeIndexNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& nodes);
+void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed,
+                     const std::vector<std::uint32_t>& built);
 std::optional<std::vector<LevelEntry>> BuildLevel(TreeWorkFile& tree, const std::vector<LevelEntry>& below,
                                                   std::uint8_t height);
 std::vector<std::uint32_t> NodesOf(const std::vector<LevelEntry>& level);
@@ -54,24 +56,32 @@ RebuildStatus RebuildCatalogIndex(Context& ctx) {
   const std::uint32_t needed = IndexNodesNeeded(shape->IndexedLeaves());
   const std::uint32_t releasable = ReleasableIndexNodes(tree, *shape);
   if (needed > releasable && !ReserveCatalogNodes(ctx, needed - releasable)) return RebuildStatus::kNoRoom;
-  FreeIndexNodes(ctx, shape->indexNodes);
+  const std::vector<std::uint32_t> freed = shape->indexNodes;
+  FreeIndexNodes(tree, freed);
 
   std::vector<LevelEntry> level;
   level.reserve(shape->leaves.size());
   for (const CatalogShape::Leaf& leaf : shape->leaves) {
-    if (leaf.firstKey) level.push_back(LevelEntry{leaf.node, *leaf.firstKey});
+    if (!leaf.firstKey) continue;
+    LevelEntry& entry = level.emplace_back();
+    entry.node = leaf.node;
+    entry.key = *leaf.firstKey;
   }
   std::vector<std::vector<std::uint32_t>> levels{NodesOf(level)};
   std::vector<std::uint32_t> built;
   while (level.size() > 1) {
     const auto height = static_cast<std::uint8_t>(levels.size() + 1);
     std::optional<std::vector<LevelEntry>> above = BuildLevel(tree, level, height);
-    if (!above) return RebuildStatus::kNoRoom;  // the reservation makes this unreachable
+    if (!above) {  // the reservation makes this unreachable
+      ClearFreedNodes(tree, freed, built);
+      return RebuildStatus::kNoRoom;
+    }
     level = std::move(*above);
     levels.push_back(NodesOf(level));
     built.insert(built.end(), levels.back().begin(), levels.back().end());
   }
   const std::size_t height = levels.size();
+  ClearFreedNodes(tree, freed, built);
 
   const bool empty = level.empty();
   PutU16(tree.header, header::bthDepth, empty ? 0 : static_cast<std::uint16_t>(height));
@@ -135,11 +145,20 @@ void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes) 
   memo.valid = true;
 }
 
-void FreeIndexNodes(Context& ctx, const std::vector<std::uint32_t>& nodes) {
+// The old index nodes go back to the map; their bytes are cleared by
+// ClearFreedNodes once the new index is written, so that a node the new
+// index takes again is written once, not cleared and then rewritten.
+void FreeIndexNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& nodes) {
+  for (const std::uint32_t n : nodes) ReleaseNodeKeepingBytes(tree, n);
+}
+
+// Every old index node the new index did not take is cleared, also one the
+// map already called free.
+void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed,
+                     const std::vector<std::uint32_t>& built) {
   const NodeBuffer zeros{};
-  for (const std::uint32_t n : nodes) {
-    // A node the map already calls free is still cleared.
-    if (!FreeNode(ctx, n)) WriteNode(ctx.volume.catalog, n, zeros);
+  for (const std::uint32_t n : freed) {
+    if (std::find(built.begin(), built.end(), n) == built.end()) WriteNode(tree, n, zeros);
   }
 }
 

@@ -24,6 +24,7 @@ struct MapSegment {
 std::vector<MapSegment> ReadMap(TreeWorkFile& tree);
 Bytes SegmentBytes(TreeWorkFile& tree, MapSegment& segment);
 bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n);
+bool Release(TreeWorkFile& tree, std::uint32_t n, bool clear);
 std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end);
 std::uint32_t CountClearBits(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end);
 bool SetBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, bool inUse);
@@ -75,16 +76,9 @@ std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree) {
   return std::nullopt;
 }
 
-bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n) {
-  std::vector<MapSegment> map = ReadMap(tree);
-  MapSegment* segment = SegmentFor(map, n);
-  if (n == 0 || n >= AllocatableLimit(tree, map) || segment == nullptr || !BitOf(tree, *segment, n)) return false;
-  const NodeBuffer zeros{};
-  if (!WriteNode(tree, n, zeros) || !SetBit(tree, *segment, n, false)) return false;
-  const std::uint32_t free = GetU32(tree.header, header::bthFree) + 1;
-  PutU32(tree.header, header::bthFree, std::min(free, GetU32(tree.header, header::bthNNodes)));
-  return true;
-}
+bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n) { return Release(tree, n, true); }
+
+bool ReleaseNodeKeepingBytes(TreeWorkFile& tree, std::uint32_t n) { return Release(tree, n, false); }
 
 void ClearNodeBitsFrom(TreeWorkFile& tree, std::uint32_t first) {
   std::vector<MapSegment> map = ReadMap(tree);
@@ -140,6 +134,17 @@ Bytes SegmentBytes(TreeWorkFile& tree, MapSegment& segment) {
 bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n) {
   const std::uint32_t bit = n - segment.firstNode;
   return (SegmentBytes(tree, segment)[segment.offset + bit / 8] & (0x80 >> (bit % 8))) != 0;
+}
+
+bool Release(TreeWorkFile& tree, std::uint32_t n, bool clear) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  MapSegment* segment = SegmentFor(map, n);
+  if (n == 0 || n >= AllocatableLimit(tree, map) || segment == nullptr || !BitOf(tree, *segment, n)) return false;
+  const NodeBuffer zeros{};
+  if ((clear && !WriteNode(tree, n, zeros)) || !SetBit(tree, *segment, n, false)) return false;
+  const std::uint32_t free = GetU32(tree.header, header::bthFree) + 1;
+  PutU32(tree.header, header::bthFree, std::min(free, GetU32(tree.header, header::bthNNodes)));
+  return true;
 }
 
 // The first node from n on, before end, whose bit is clear; end when none.

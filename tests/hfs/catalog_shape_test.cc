@@ -174,5 +174,30 @@ TEST(WorkFileTest, WrittenNodesReachTheFileWhenSynced) {
   EXPECT_TRUE(std::equal(tree.header.begin(), tree.header.end(), bytes.begin()));
 }
 
+TEST(WorkFileTest, AWriteOfTheBytesANodeHoldsChangesNothing) {
+  Catalog catalog;
+  TreeWorkFile& tree = catalog.tree();
+  ASSERT_TRUE(SyncWorkFile(tree));
+  ASSERT_TRUE(ReadNode(tree, 9));
+  const NodeBuffer before = tree.node;
+  const std::uint32_t headerWrites = NodeWrites(tree, 0);
+  ASSERT_TRUE(WriteNode(tree, 9, before));
+  EXPECT_EQ(NodeWrites(tree, 9), 0u);
+  EXPECT_EQ(NodeWrites(tree, 0), headerWrites);  // the header, written with every node, is unchanged too
+  NodeBuffer node = before;
+  node[100] ^= 0xFF;
+  ASSERT_TRUE(WriteNode(tree, 9, node));
+  ASSERT_TRUE(WriteNode(tree, 9, node));
+  EXPECT_EQ(NodeWrites(tree, 9), 1u);
+  ASSERT_TRUE(WriteNode(tree, 9, before));  // back: a change again
+  EXPECT_EQ(NodeWrites(tree, 9), 2u);
+
+  // Zeros beyond the file's end are not what a node holds: the file grows.
+  const std::uint32_t nodes = WorkFileNodeCount(tree);
+  ASSERT_TRUE(WriteNode(tree, nodes, NodeBuffer{}));
+  EXPECT_EQ(NodeWrites(tree, nodes), 1u);
+  EXPECT_EQ(catalog.Bytes().size(), (nodes + std::size_t{1}) * kNodeSize);
+}
+
 }  // namespace
 }  // namespace tarvo
