@@ -12,6 +12,7 @@
 #include "hfs/catalog_insert.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
+#include "hfs/catalog_shape.h"
 #include "hfs/index_rebuild.h"
 #include "support/hfs_nodes.h"
 #include "ui/scripted_ui.h"

@@ -31,6 +31,13 @@ bool ShowsProgress(const Context& ctx, std::uint64_t sectors) {
   return sectors > 5u * ctx.volume.transferSectors;
 }
 
+// The buffer of a bulk transfer: one request's worth, or less when the
+// whole transfer is shorter (a small file needs no 32 KB cleared), but
+// never nothing.
+std::size_t ChunkBytes(const Context& ctx, std::uint32_t sectors) {
+  return std::size_t{std::clamp<std::uint32_t>(sectors, 1, ctx.volume.transferSectors)} * 512;
+}
+
 // Writes the chunks of a transfer to the PC file. A transfer of more than
 // one chunk leaves the stream's buffer aside: the stream is flushed and
 // each chunk goes to its descriptor with one system call, where a buffered
@@ -176,7 +183,7 @@ TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t fir
   const std::uint32_t total = static_cast<std::uint32_t>((std::uint64_t{byteCount} + 511) / 512);
   std::uint32_t remaining = total;
   const bool progress = ShowsProgress(ctx, remaining);
-  std::vector<std::uint8_t> buffer = AllocZeroed(ctx, std::size_t{ctx.volume.transferSectors} * 512);
+  std::vector<std::uint8_t> buffer = AllocZeroed(ctx, ChunkBytes(ctx, remaining));
   RunWriter output(file, remaining > ctx.volume.transferSectors);
   SectorRequest request;
   while (remaining > 0) {
@@ -213,7 +220,7 @@ TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t 
   const std::uint32_t total = blockCount * ctx.volume.sectorsPerBlock;
   std::uint32_t remaining = total;
   const bool progress = ShowsProgress(ctx, remaining);
-  std::vector<std::uint8_t> buffer = AllocZeroed(ctx, std::size_t{ctx.volume.transferSectors} * 512);
+  std::vector<std::uint8_t> buffer = AllocZeroed(ctx, ChunkBytes(ctx, remaining));
   SectorRequest request;
   while (remaining > 0) {
     AdvanceWaitCursor(ctx);

@@ -8,6 +8,7 @@
 #include "base/context.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_search.h"
+#include "hfs/catalog_shape.h"
 #include "hfs/catalog_space.h"
 #include "hfs/index_rebuild.h"
 #include "hfs/node_map.h"

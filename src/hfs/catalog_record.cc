@@ -18,6 +18,15 @@ std::size_t DataSizeOf(std::uint8_t type) {
   }
 }
 
+// The checks of a catalog key: its length and its name's fit the record.
+bool KeyFits(ConstBytes record) {
+  if (record.size() < 1 + kMinKeyLength) return false;
+  const std::size_t keyLength = GetU8(record, catkey::ckrKeyLen);
+  const std::size_t nameLength = GetU8(record, catkey::ckrCName);
+  return keyLength >= kMinKeyLength && 1 + keyLength <= record.size() && nameLength <= kMaxNameLength &&
+         catkey::ckrCName + 1 + nameLength <= 1 + keyLength;
+}
+
 std::string Characters(ConstBytes data, std::size_t offset, std::size_t count) {
   CheckRange(data.size(), offset, count);
   return std::string(reinterpret_cast<const char*>(data.data() + offset), count);
@@ -26,16 +35,11 @@ std::string Characters(ConstBytes data, std::size_t offset, std::size_t count) {
 }  // namespace
 
 std::optional<CatalogKey> ReadCatalogKey(ConstBytes record) {
-  if (record.size() < 1 + kMinKeyLength) return std::nullopt;
+  if (!KeyFits(record)) return std::nullopt;
   CatalogKey key;
   key.keyLength = GetU8(record, catkey::ckrKeyLen);
-  const std::size_t nameLength = GetU8(record, catkey::ckrCName);
-  if (key.keyLength < kMinKeyLength || std::size_t{1} + key.keyLength > record.size() ||
-      nameLength > kMaxNameLength || catkey::ckrCName + 1 + nameLength > std::size_t{1} + key.keyLength) {
-    return std::nullopt;
-  }
   key.parentId = GetU32(record, catkey::ckrParID);
-  key.name = Characters(record, catkey::ckrCName + 1, nameLength);
+  key.name = Characters(record, catkey::ckrCName + 1, GetU8(record, catkey::ckrCName));
   return key;
 }
 
@@ -51,7 +55,7 @@ std::optional<CatalogRecord> ReadCatalogRecord(Bytes record) {
 }
 
 std::optional<std::uint32_t> IndexChild(ConstBytes record) {
-  if (!ReadCatalogKey(record)) return std::nullopt;
+  if (!KeyFits(record)) return std::nullopt;
   const std::optional<std::size_t> offset = RecordDataOffset(record);
   if (!offset || *offset + 4 > record.size()) return std::nullopt;
   return GetU32(record, *offset);

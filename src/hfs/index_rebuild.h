@@ -31,16 +31,6 @@ struct Context;
 inline constexpr std::size_t kIndexRecordsPerNode = 11;
 inline constexpr std::size_t kIndexRecordSize = 42;
 
-// CatalogShape (tree_memo.h): the leaf chain from bthFNode, the first key
-// of each leaf (38 bytes, as an index record holds it; leaves without
-// records have none and get no index record) and the index nodes reachable
-// from bthRoot.
-
-// None when the leaf chain is damaged (a link that loops or leaves the
-// file, a node that is not a leaf, a record that cannot be read). The shape
-// is held by the tree's cache and stays valid until the next survey.
-const CatalogShape* SurveyCatalog(TreeWorkFile& tree);
-
 // The index nodes of the shape that the node map holds in use: the nodes
 // freeing the old index gives back.
 std::uint32_t ReleasableIndexNodes(TreeWorkFile& tree, const CatalogShape& shape);

@@ -1,7 +1,6 @@
 #include "hfs/node_map.h"
 
 #include <algorithm>
-#include <bit>
 #include <vector>
 
 #include "hfs/btree.h"
@@ -25,6 +24,7 @@ struct MapSegment {
 std::vector<MapSegment> ReadMap(TreeWorkFile& tree);
 Bytes SegmentBytes(TreeWorkFile& tree, MapSegment& segment);
 bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n);
+bool Release(TreeWorkFile& tree, std::uint32_t n, bool clear);
 std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end);
 std::uint32_t CountClearBits(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end);
 bool SetBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, bool inUse);
@@ -76,16 +76,9 @@ std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree) {
   return std::nullopt;
 }
 
-bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n) {
-  std::vector<MapSegment> map = ReadMap(tree);
-  MapSegment* segment = SegmentFor(map, n);
-  if (n == 0 || n >= AllocatableLimit(tree, map) || segment == nullptr || !BitOf(tree, *segment, n)) return false;
-  const NodeBuffer zeros{};
-  if (!WriteNode(tree, n, zeros) || !SetBit(tree, *segment, n, false)) return false;
-  const std::uint32_t free = GetU32(tree.header, header::bthFree) + 1;
-  PutU32(tree.header, header::bthFree, std::min(free, GetU32(tree.header, header::bthNNodes)));
-  return true;
-}
+bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n) { return Release(tree, n, true); }
+
+bool ReleaseNodeKeepingBytes(TreeWorkFile& tree, std::uint32_t n) { return Release(tree, n, false); }
 
 void ClearNodeBitsFrom(TreeWorkFile& tree, std::uint32_t first) {
   std::vector<MapSegment> map = ReadMap(tree);
@@ -143,6 +136,17 @@ bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n) {
   return (SegmentBytes(tree, segment)[segment.offset + bit / 8] & (0x80 >> (bit % 8))) != 0;
 }
 
+bool Release(TreeWorkFile& tree, std::uint32_t n, bool clear) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  MapSegment* segment = SegmentFor(map, n);
+  if (n == 0 || n >= AllocatableLimit(tree, map) || segment == nullptr || !BitOf(tree, *segment, n)) return false;
+  const NodeBuffer zeros{};
+  if ((clear && !WriteNode(tree, n, zeros)) || !SetBit(tree, *segment, n, false)) return false;
+  const std::uint32_t free = GetU32(tree.header, header::bthFree) + 1;
+  PutU32(tree.header, header::bthFree, std::min(free, GetU32(tree.header, header::bthNNodes)));
+  return true;
+}
+
 // The first node from n on, before end, whose bit is clear; end when none.
 // Whole bytes of nodes in use are passed at once.
 std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end) {
@@ -159,16 +163,16 @@ std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_
   return end;
 }
 
-// The clear bits of the nodes from n on, before end; whole bytes are
-// counted at once.
+// The clear bits of the nodes from n on, before end; bytes all clear or
+// all set are counted at once.
 std::uint32_t CountClearBits(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end) {
   const ConstBytes bytes = SegmentBytes(tree, segment);
   std::uint32_t clear = 0;
   while (n < end) {
     const std::uint32_t bit = n - segment.firstNode;
     const std::uint8_t byte = bytes[segment.offset + bit / 8];
-    if (bit % 8 == 0 && end - n >= 8) {
-      clear += 8 - static_cast<std::uint32_t>(std::popcount(byte));
+    if (bit % 8 == 0 && end - n >= 8 && (byte == 0 || byte == 0xFF)) {
+      clear += byte == 0 ? 8 : 0;
       n += 8;
     } else {
       clear += (byte & (0x80 >> (bit % 8))) == 0 ? 1 : 0;

@@ -37,6 +37,9 @@ std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree);
 // Returns node n to the free pool: zeroes the node, clears its bit, raises
 // bthFree. False when n is not a node in use or a write failed.
 bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n);
+// ReleaseNode without zeroing the node: for a caller that clears or
+// rewrites it itself before the tree is used again.
+bool ReleaseNodeKeepingBytes(TreeWorkFile& tree, std::uint32_t n);
 
 // Clears the bits of the nodes from n on up to the map's reach (nodes a
 // tree gains when it grows must start free).

@@ -7,11 +7,12 @@
 // children, with the bytes it was taken from. A walk over the whole leaf
 // chain so parses again only the nodes whose bytes changed.
 //
-// The shape memo keeps the last shape found, so that finding it again
-// checks the write counts of the nodes it was read from instead of walking.
+// The shape memo keeps the last shape found (catalog_shape.h), so that
+// finding it again checks the write counts of the nodes it was read from
+// instead of walking.
 //
 // The index memo describes the catalog as the last full rebuild left it.
-// When the tree still has that shape and nothing the rebuild reads has
+// When the tree still has those leaves and nothing the rebuild reads has
 // changed, a new rebuild would free and take back the very same nodes and
 // write the very same bytes; it is then left out. Trees with map nodes are
 // always rebuilt in full.
@@ -60,34 +61,43 @@ struct CatalogShape {
 
 // The last shape found, with every node the walks read for it and that
 // node's write count then. While those nodes keep their links, types and
-// children, the shape stays; a new first key is taken over. Only the nodes
-// written since the last look (NodeCache::written) are looked at again.
+// children, the shape stays; a new first key is taken over, and leaves a
+// split put behind a leaf are spliced in. Only the nodes written since the
+// last look (NodeCache::written) are looked at again. `version` changes
+// whenever the leaves or their keys do.
 struct ShapeMemo {
   bool valid = false;
+  std::uint64_t version = 0;
   std::uint32_t firstLeaf = 0;  // bthFNode
-  std::uint32_t root = 0;       // bthRoot
+  std::uint32_t rootNode = 0;   // bthRoot
   std::uint32_t nodeCount = 0;  // nodes of the work file
   CatalogShape shape;
-  struct Visit {
+  // The walk along the leaf chain: one visit per leaf of shape.leaves.
+  struct ChainVisit {
+    std::uint32_t writes = 0;
+    std::uint32_t forwardLink = 0;
+  };
+  std::vector<ChainVisit> chainVisits;
+  // The walk from the root: every node read, whether it was taken as an
+  // index node, and then its children (a stretch of `children`).
+  struct RootVisit {
     std::uint32_t node = 0;
     std::uint32_t writes = 0;
-    std::int32_t leaf = -1;         // its place in shape.leaves on the leaf chain; -1 on the walk from the root
-    std::uint32_t forwardLink = 0;  // on the leaf chain
-    bool index = false;             // on the walk from the root: taken as an index node ...
-    std::uint32_t childrenBegin = 0, childrenEnd = 0;  // ... with these children
+    bool index = false;
+    std::uint32_t childrenBegin = 0, childrenEnd = 0;
   };
-  std::vector<Visit> visits;
-  std::vector<std::uint32_t> children;  // the children of the index nodes visited
-  // Per node: its visit on the leaf chain and on the walk from the root; -1
-  // for none.
-  std::vector<std::int32_t> chainVisit, rootVisit;
+  std::vector<RootVisit> rootVisits;
+  std::vector<std::uint32_t> children;
+  // Per node: its place in chainVisits and in rootVisits; -1 for none.
+  std::vector<std::int32_t> chainPlace, rootPlace;
 };
 
 struct IndexMemo {
   bool valid = false;
-  std::vector<ShapeLeaf> leaves;                   // the leaf chain the index was built over
+  std::uint64_t shapeVersion = 0;                  // the leaves the index was built over (ShapeMemo::version)
   std::vector<std::uint32_t> indexNodes;           // the index built, in node order
   std::vector<std::array<std::uint8_t, 512>> indexBytes;  // their bytes after the rebuild
+  std::vector<std::uint32_t> indexWrites;                 // and their write counts then
   std::array<std::uint8_t, 256> map{};       // the header's map record after the rebuild
   std::uint32_t nodeCount = 0;               // nodes of the work file
   // bthDepth, bthRoot, bthLNode and bthNNodes after the rebuild.

@@ -26,7 +26,7 @@ inline constexpr std::uint16_t kBehindLastRecord = 0xFFFF;
 struct NodeCache {
   std::vector<std::vector<NodeBuffer>> pages;  // page p: nodes 64p .. 64p + 63, made on first use
   std::vector<std::uint8_t> state;            // per node: 0 not loaded, 1 as in the file, 2 changed
-  std::vector<std::uint32_t> writes;          // per node: times written since the cache was set up
+  std::vector<std::uint32_t> writes;          // per node: writes that changed it since the cache was set up
   std::vector<NodeSummary> summaries;         // per node, made on first use (tree_memo.h)
   std::vector<std::uint32_t> written;         // nodes but 0 written since the shape memo looked
   bool writtenOverflow = false;                // too many to list: the shape is found anew

@@ -299,6 +299,8 @@ const NodeBuffer* CachedNode(TreeWorkFile& tree, std::uint32_t n) {
   return &node;
 }
 
+// A write of the bytes the node already holds changes nothing and is not
+// counted.
 void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer) {
   PrepareNodeCache(tree);
   NodeCache& cache = tree.cache;
@@ -307,12 +309,14 @@ void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer) {
     cache.state.resize(n + std::size_t{1}, kNotLoaded);
     cache.writes.resize(n + std::size_t{1}, 0);
   }
+  NodeBuffer& node = PageOf(cache, n)[n % kPageNodes];
+  if (cache.state[n] != kNotLoaded && std::equal(buffer.begin(), buffer.end(), node.begin())) return;
   ++cache.writes[n];
   if (n != 0 && !cache.writtenOverflow) {
     cache.writtenOverflow = cache.written.size() >= kMostListedWrites;
     if (!cache.writtenOverflow) cache.written.push_back(n);
   }
-  std::copy(buffer.begin(), buffer.end(), PageOf(cache, n)[n % kPageNodes].begin());
+  std::copy(buffer.begin(), buffer.end(), node.begin());
   cache.state[n] = kChanged;
   cache.changed = true;
 }

@@ -75,8 +75,9 @@ void PrepareNodeCache(TreeWorkFile& tree);
 // Node n as the cache holds it, without making it the current node; none
 // when the file does not hold it. Valid until the next node access.
 const NodeBuffer* PeekNode(TreeWorkFile& tree, std::uint32_t n);
-// How often node n was written since the cache was set up: a summary
-// taken at another count is out of date.
+// How often node n's bytes were changed by a write since the cache was set
+// up (a write of the bytes it holds does not count): a summary taken at
+// another count is out of date.
 inline std::uint32_t NodeWrites(const TreeWorkFile& tree, std::uint32_t n) {
   return n < tree.cache.writes.size() ? tree.cache.writes[n] : 0;
 }

@@ -217,6 +217,29 @@ TEST_F(ImageBusTest, ReadsAndWritesRunsAtAnyAddress) {
   }
 }
 
+TEST_F(ImageBusTest, ZerosWrittenOverAHoleLeaveTheImageSparse) {
+  const std::string path = dir.Path("sparse.img");
+  ASSERT_EQ(CreateBlankImage(path, 44), "");
+  AttachOk({path, false, 512});
+  std::vector<std::uint8_t> zeros(64 * 512, 0);
+  ASSERT_EQ(Transfer(true, 1000, 64, zeros), kSsComp);
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_blocks, 0);  // nothing was allocated for them
+  // Data goes in as ever, and zeros over data replace it.
+  std::vector<std::uint8_t> data(2 * 512, 0x5A);
+  ASSERT_EQ(Transfer(true, 2000, 2, data), kSsComp);
+  std::vector<std::uint8_t> back(2 * 512);
+  ASSERT_EQ(Transfer(false, 2000, 2, back), kSsComp);
+  EXPECT_EQ(back, data);
+  std::vector<std::uint8_t> cleared(2 * 512, 0);
+  ASSERT_EQ(Transfer(true, 2000, 2, cleared), kSsComp);
+  ASSERT_EQ(Transfer(false, 2000, 2, back), kSsComp);
+  EXPECT_EQ(back, cleared);
+  ASSERT_EQ(Transfer(false, 1000, 64, zeros), kSsComp);
+  EXPECT_EQ(zeros, std::vector<std::uint8_t>(64 * 512, 0));
+}
+
 TEST_F(ImageBusTest, CountsIn1024ByteBlocksOnLargeSectorImages) {
   const std::string path = MakeImage("big.img", PatternedImage(300, 1024));
   AttachOk({path, false, 1024});

@@ -249,6 +249,36 @@ TEST_F(Drive, UnreadableRunsBecomeZerosAndAreCounted) {
   EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 128 * 512, bytes.end()), Expected(128, 72));
 }
 
+// A long copy writes its chunks past the stream's buffer: what the stream
+// held before comes first, what it gets after comes last, and runs of
+// zeros, left as a hole at the file's end, read back as zeros.
+TEST_F(Drive, LongCopiesKeepTheStreamsOrderAndTheirZeros) {
+  Attach(1000);
+  ASSERT_EQ(Write(100, std::vector<std::uint8_t>(200 * 512, 0)), 0);
+  const std::string out = scratch.Path("out");
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(out.c_str(), "w+b"), std::fclose);
+  std::fputs("head", f.get());
+  EXPECT_TRUE(ReadBlocksToFile(ctx, f.get(), 50, 250 * 512 + 100).ok());  // data, zeros, data
+  std::fputs("mid", f.get());
+  EXPECT_TRUE(ReadBlocksToFile(ctx, f.get(), 100, 150 * 512).ok());  // zeros up to the end
+  std::fputs("tail", f.get());
+  f.reset();
+
+  std::vector<std::uint8_t> expected{'h', 'e', 'a', 'd'};
+  const auto append = [&expected](const std::vector<std::uint8_t>& bytes) {
+    expected.insert(expected.end(), bytes.begin(), bytes.end());
+  };
+  append(Expected(50, 50));
+  append(std::vector<std::uint8_t>(200 * 512, 0));
+  std::vector<std::uint8_t> last = Expected(300, 1);
+  last.resize(100);
+  append(last);
+  append({'m', 'i', 'd'});
+  append(std::vector<std::uint8_t>(150 * 512, 0));
+  append({'t', 'a', 'i', 'l'});
+  EXPECT_EQ(ReadWholeFile(out), expected);
+}
+
 TEST_F(Drive, ClearingLeadingSectorsCoversWholeGroupsOf64) {
   Attach(300);
   EXPECT_TRUE(ClearLeadingSectors(ctx, 0).ok());

@@ -127,6 +127,12 @@ TEST(CatalogEditTest, TwelveLeavesGiveTwoIndexNodesUnderARootAtLevelThree) {
   EXPECT_EQ(GetU32(t.tree().header, header::bthFree), 40u - 13);  // header, 11 leaves, the root
   EXPECT_EQ(GetU16(t.tree().header, header::bthDepth), 2);
   EXPECT_EQ(CheckCatalogTree(t.tree()), Problems{});
+  // The index nodes the smaller index did not take again are cleared.
+  for (std::uint32_t n = 1; n < 40; ++n) {
+    if (IsNodeInUse(t.tree(), n).value_or(true)) continue;
+    ASSERT_TRUE(ReadNode(t.tree(), n));
+    EXPECT_EQ(t.tree().node, NodeBuffer{}) << "free node " << n;
+  }
   // The first leaf too: bthFNode moves on.
   EXPECT_EQ(DeleteCatalogRecord(t.ctx, 16, ""), CatalogEditStatus::kDone);
   EXPECT_EQ(GetU32(t.tree().header, header::bthFNode), 2u);
