@@ -1,8 +1,6 @@
 #include "dialogs/destination_dialog_box.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QVBoxLayout>
 
 #include "dialogs/list_widgets.h"
 
@@ -43,14 +41,7 @@ DestinationDialogBox::DestinationDialogBox(DestinationDialog& model, QWidget* pa
   grid->addWidget(new QLabel(tr("Drives"), this), 1, 2);
   grid->addWidget(directories_, 2, 0, 1, 2);
   grid->addWidget(drives_, 2, 2);
-  auto* buttons = new QVBoxLayout;
-  for (QPushButton* button : {confirm, cancel, root, up, create}) buttons->addWidget(button);
-  buttons->addStretch();
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QHBoxLayout(this);
-  layout->addLayout(grid, 1);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  Arrange(grid, ButtonColumn({confirm, cancel, root, up, create}));
   Sync();
 }
 
