@@ -13,14 +13,8 @@ DestinationDialogBox::DestinationDialogBox(DestinationDialog& model, QWidget* pa
   path_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   directories_ = MakeIdList(1133, 180, this);
   drives_ = MakeIdList(1134, 180, this);
-  connect(directories_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const auto row = static_cast<std::size_t>(directories_->row(item));
-    Apply([&] { model_.OpenDirectory(row); });
-  });
-  connect(drives_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const auto row = static_cast<std::size_t>(drives_->row(item));
-    Apply([&] { model_.OpenDrive(row); });
-  });
+  OnRowDoubleClicked(directories_, this, [this](std::size_t row) { Apply([&] { model_.OpenDirectory(row); }); });
+  OnRowDoubleClicked(drives_, this, [this](std::size_t row) { Apply([&] { model_.OpenDrive(row); }); });
 
   QPushButton* root = MakeButton(534, QStringLiteral(" [:\\]"));
   QPushButton* up = MakeButton(535, QStringLiteral(" [..]"));

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QVBoxLayout>
 
 #include "qt_text.h"
 
@@ -41,9 +42,12 @@ LogDialogBox::LogDialogBox(LogDialog& model, QWidget* parent)
   auto [ok, cancel] = MakeModelOkCancel();
   ok->setDefault(false);  // Enter belongs to the field
 
-  auto* controls = new QHBoxLayout;
-  controls->addWidget(label);
-  controls->addWidget(field_, 1);
+  auto* fieldRow = new QHBoxLayout;
+  fieldRow->addWidget(label);
+  fieldRow->addWidget(field_, 1);
+  auto* controls = new QVBoxLayout;
+  controls->addLayout(fieldRow);
+  controls->addStretch();
   Arrange(controls, ButtonColumn({create_, open_, close_, ok, cancel}));
   Sync();
   field_->selectAll();

@@ -38,14 +38,8 @@ MacCopyDialogBox::MacCopyDialogBox(MacCopyDialog& model, QWidget* parent)
         model_.SelectFile(static_cast<std::size_t>(row), files_->item(row)->isSelected());
     });
   });
-  connect(directories_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const auto row = static_cast<std::size_t>(directories_->row(item));
-    Apply([&] { model_.OpenDirectory(row); });
-  });
-  connect(drives_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const auto row = static_cast<std::size_t>(drives_->row(item));
-    Apply([&] { model_.OpenDrive(row); });
-  });
+  OnRowDoubleClicked(directories_, this, [this](std::size_t row) { Apply([&] { model_.OpenDirectory(row); }); });
+  OnRowDoubleClicked(drives_, this, [this](std::size_t row) { Apply([&] { model_.OpenDrive(row); }); });
 
   QPushButton* root = MakeButton(534, QStringLiteral(" [:\\]"));
   QPushButton* up = MakeButton(535, QStringLiteral(" [..]"));
