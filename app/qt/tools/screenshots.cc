@@ -9,9 +9,11 @@
 
 #include "dialogs/about_dialog.h"
 #include "dialogs/capacity_dialog.h"
+#include "dialogs/command_dialog_box.h"
 #include "dialogs/destination_dialog_box.h"
 #include "dialogs/device_dialog_box.h"
 #include "dialogs/info_dialog.h"
+#include "dialogs/log_dialog_box.h"
 #include "dialogs/message_dialog.h"
 #include "dialogs/name_dialog_box.h"
 #include "dialogs/naming_dialog_box.h"
@@ -91,6 +93,13 @@ void SaveDialogs(GuiSession& session) {
   NameDialog pcName("DLG_NOMD", ctx.messages[kMsgDosFileName], "Read Me", "Read Me", 30);
   NameDialogBox pcNameBox(pcName, parent);
   Save(pcNameBox, "dlg_nomd");
+  LogDialog log(ctx);
+  LogDialogBox logBox(log, parent);
+  Save(logBox, "dlg_flog");
+  CommandDialog command;
+  command.SetLine("COPY /B \"Read Me\"");
+  CommandDialogBox commandBox(command, parent);
+  Save(commandBox, "dlg_comm");
   HostPcDirectories pc;
   DestinationDialog destination(ctx, pc, kMenuCopyToPc);
   DestinationDialogBox destinationBox(destination, parent);
