@@ -93,6 +93,10 @@ inline constexpr const char* kTextProduct =
 // A catalog search met a node or record that cannot be read: the listing
 // holds what came before it.
 inline constexpr const char* kTextCatalogDamaged = "The catalog is damaged. Some files may not be listed.";
+// A write command refused because the volume check found damage in what it
+// would change: "%s" is the first such finding, with how many more follow.
+inline constexpr const char* kTextWriteOnDamage =
+    "The volume is damaged where this command would write: %s. Nothing was written; please copy your files to the PC.";
 
 struct MessageTable {
   MessageTable();  // fills every entry with its start text
