@@ -2,7 +2,11 @@
 
 #include <stdexcept>
 
+#include "hfs/work_file.h"
+
 namespace tarvo::testing {
+
+MediumContext::~MediumContext() { CloseWorkFiles(ctx); }
 
 void MediumContext::Insert(const std::vector<std::uint8_t>& bytes, std::uint16_t blockSize) {
   const std::string path = dir_.Path("medium" + std::to_string(images_++) + ".img");

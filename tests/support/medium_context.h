@@ -19,6 +19,10 @@ namespace tarvo::testing {
 class MediumContext {
  public:
   MediumContext() { ctx.ui = &ui; }
+  // Removes the work files a mount left in the temporary folder.
+  ~MediumContext();
+  MediumContext(const MediumContext&) = delete;
+  MediumContext& operator=(const MediumContext&) = delete;
 
   // Writes `bytes` as a fresh image and puts it in the drive, as drive
   // selection leaves it: its sector size and entry point, capacity unknown.
