@@ -28,6 +28,7 @@ std::string TrimRight(std::string text);
 void SetResetMode(Context& ctx, const std::string& argument);
 void CopyCommand(Context& ctx, const ParsedCommand& command);
 bool WritesToMedium(std::uint16_t code);
+unsigned TypedCommandChanges(std::uint16_t code);
 void RenameCommand(Context& ctx, const ParsedCommand& command);
 void McopyCommand(Context& ctx, const std::string& argument);
 void SwapCommand(Context& ctx, const std::string& name);
@@ -36,7 +37,10 @@ void SwapCommand(Context& ctx, const std::string& name);
 
 void RunCommand(Context& ctx, const ParsedCommand& command) {
   const bool withArgument = !command.first.empty();
-  if (WritesToMedium(command.code) && !MediumAcceptsWrites(ctx, RefusalNotice::kMessageDialog)) return;
+  if (WritesToMedium(command.code) &&
+      !MediumAcceptsWrites(ctx, TypedCommandChanges(command.code), RefusalNotice::kMessageDialog)) {
+    return;
+  }
   switch (command.code) {
     case kCmdCopy:
       CopyCommand(ctx, command);
@@ -165,6 +169,17 @@ void CopyCommand(Context& ctx, const ParsedCommand& command) {
 // before anything else.
 bool WritesToMedium(std::uint16_t code) { return code >= kCmdRename && code <= kCmdAttrib; }
 
+// DELETE alone writes the volume back as it is, which rebuilds the catalog
+// index: it counts as a deletion.
+unsigned TypedCommandChanges(std::uint16_t code) {
+  switch (code) {
+    case kCmdLabel: return kChangesVolumeName;
+    case kCmdDelete: case kCmdMcopy: return kChangesFiles;
+    case kCmdMd: return kChangesNewFolder;
+    default: return kChangesCatalogRecords;  // RENAME, ATTRIB
+  }
+}
+
 // With both names: the matching items; otherwise the rename dialog for
 // each selected row.
 void RenameCommand(Context& ctx, const ParsedCommand& command) {
@@ -196,7 +211,7 @@ void McopyCommand(Context& ctx, const std::string& argument) {
 // The forks of the named file; a medium with 1024-byte sectors is refused
 // as for every write.
 void SwapCommand(Context& ctx, const std::string& name) {
-  if (!VolumeOpen(ctx) || !MediumAcceptsWrites(ctx, RefusalNotice::kMessageDialog)) return;
+  if (!VolumeOpen(ctx) || !MediumAcceptsWrites(ctx, kChangesCatalogRecords, RefusalNotice::kMessageDialog)) return;
   if (SwapForks(ctx, name) != kSwapDone) MessageDialog(ctx, kMsgCannotSwapForks);
   else LoadListing(ctx);
 }

@@ -21,6 +21,7 @@ bool IsUsableHeader(ConstBytes m);
 
 std::int64_t ReadVolumeHeader(Context& ctx) {
   VolumeState& v = ctx.volume;
+  v.writeVerdict.reset();  // another volume, or the same one changed meanwhile
   v.mdbSector = static_cast<std::uint32_t>(std::max<std::int64_t>(v.volumeOrigin, 0) + kMdbOffsetSectors);
 
   bool found = false;

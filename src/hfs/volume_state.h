@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,17 @@ inline TreeWorkFile CatalogWorkFile() {
   return tree;
 }
 
+// The volume check's verdict for write commands (ui/write_guard.h): the
+// damage it found, each with the structures it concerns (Structure bits,
+// maintenance/check_problems.h) and its text (Macintosh characters).
+struct WriteVerdict {
+  struct Damage {
+    unsigned structures = 0;
+    std::string text;
+  };
+  std::vector<Damage> damage;
+};
+
 struct VolumeState {
   AdapterKind adapterKind = AdapterKind::kNone;
   std::uint8_t targetId = kNoDevice;  // kNoDevice: no usable volume
@@ -48,6 +60,9 @@ struct VolumeState {
   TreeWorkFile catalog = CatalogWorkFile();
   TreeWorkFile extents;
   CurrentDirectory current;
+  // Taken before the first write of a mount, kept while this program
+  // changes the volume; reading the volume header (a mount) drops it.
+  std::optional<WriteVerdict> writeVerdict;
 };
 
 }  // namespace tarvo

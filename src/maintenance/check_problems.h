@@ -11,6 +11,26 @@
 //            (both from `first` and `count`)
 // Texts keep names in Macintosh characters; the front end converts them
 // for display.
+//
+// Each code also names the structures whose damage it shows, for the guard
+// of write commands (ui/write_guard.h): a write that changes one of them
+// is refused. Findings that no write can make worse concern none:
+//   - the file and folder counters of the volume header (drFilCnt,
+//     drDirCnt, drNmFls, drNmRtDirs): nothing reads them, writes only step
+//     them by the items they add or remove;
+//   - drFreeBks: allocation follows the bitmap, never the count, and steps
+//     the count by exactly the blocks it marks or clears;
+//   - lost blocks: marked in use, so never handed out, and a deletion
+//     clears only the blocks of what it deletes.
+// drNxtCNID too low concerns the volume header: the commands that take new
+// IDs (folders, files) all change it. B-tree findings concern the tree
+// they name; findings about a file's record or lengths concern the
+// catalog; orphan overflow records the extents tree. The bitmap counts
+// twice: what could make it hand out blocks in use, or blocks the medium
+// does not hold (used blocks free in it, a bitmap that is short or
+// unreadable, a medium shorter than the volume) concerns allocation; forks
+// that share blocks or reach past the volume's end concern the release of
+// blocks, since freeing one fork's blocks would free another's.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +49,7 @@ enum class Problem {
   kFreeCountWrong,
   kBitmapTooSmall,
   kBitmapUnreadable,
+  kVolumePastMedium,
   // B-tree header.
   kHeaderNodeType,
   kNodeSizeWrong,
@@ -80,6 +101,16 @@ enum class Problem {
   kBlocksLost,
 };
 
+// The structures a write may change and a finding may concern, as bits.
+enum Structure : unsigned {
+  kCatalogTree = 1,
+  kExtentsTree = 2,
+  kAllocation = 4,  // the bitmap, as blocks are taken from it
+  kRelease = 8,     // the bitmap, as a deleted fork's blocks are freed
+  kVolumeHeader = 16,
+};
+inline constexpr unsigned kAllStructures = kCatalogTree | kExtentsTree | kAllocation | kRelease | kVolumeHeader;
+
 struct ProblemContext {
   std::string tree{};
   std::uint32_t node = 0;
@@ -103,6 +134,10 @@ struct Finding {
 // The message pattern of a code, and a pattern filled from a context.
 const char* ProblemPattern(Problem code);
 std::string FormatProblem(Problem code, const ProblemContext& context);
+
+// The structures whose damage the finding shows (Structure bits; 0 for a
+// finding no write can make worse).
+unsigned ProblemStructures(const Finding& finding);
 
 // Appends the finding with its text.
 void Report(std::vector<Finding>& findings, Problem code, ProblemContext context);

@@ -1,7 +1,11 @@
 #include "maintenance/check_volume.h"
 
+#include <array>
+#include <cstdint>
+
 #include "base/context.h"
 #include "hfs/sector_run.h"
+#include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "maintenance/check_allocation.h"
 #include "maintenance/check_catalog.h"
@@ -12,6 +16,7 @@ namespace tarvo {
 namespace {
 
 std::optional<ConstBytes> CurrentBitmap(Context& ctx, std::vector<std::uint8_t>& buffer);
+void CheckVolumeEnd(Context& ctx, std::vector<Finding>& findings);
 
 }  // namespace
 
@@ -27,6 +32,7 @@ CheckReport CheckVolume(Context& ctx) {
   const std::optional<ConstBytes> bits = CurrentBitmap(ctx, bitmap);
   if (!bits) Report(findings, Problem::kBitmapUnreadable, {});
   CheckAllocation(volume, forks, overflow, bits, findings);
+  CheckVolumeEnd(ctx, findings);
   return report;
 }
 
@@ -47,6 +53,18 @@ std::optional<ConstBytes> CurrentBitmap(Context& ctx, std::vector<std::uint8_t>&
   buffer.assign(size, 0);
   if (ReadSectorRun(ctx, volume.mdbSector + 1, buffer) != 0) return std::nullopt;
   return ConstBytes(buffer);
+}
+
+// The last sector of the last allocation block must be readable: a medium
+// (or image) shorter than its volume would let writes go past its end.
+void CheckVolumeEnd(Context& ctx, std::vector<Finding>& findings) {
+  const VolumeState& volume = ctx.volume;
+  const std::uint16_t blocks = GetU16(volume.mdb, mdb::drNmAlBlks);
+  if (blocks == 0 || volume.sectorsPerBlock == 0) return;
+  const std::int64_t last = volume.volumeOrigin + std::int64_t{blocks} * volume.sectorsPerBlock - 1;
+  std::array<std::uint8_t, 512> sector{};
+  if (last >= 0 && last <= UINT32_MAX && ReadSectorRun(ctx, static_cast<std::uint32_t>(last), sector) == 0) return;
+  Report(findings, Problem::kVolumePastMedium, {.found = blocks - 1u});
 }
 
 }  // namespace

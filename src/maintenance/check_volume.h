@@ -10,7 +10,9 @@
 // It checks, in this order: the catalog tree's structure, the extents
 // tree's structure (check_tree.h), the catalog's contents and the volume
 // header's counters (check_catalog.h), then forks, extents and the bitmap
-// (check_allocation.h). Every finding is collected, none stops the check;
+// (check_allocation.h), and last whether the medium holds the volume's
+// last allocation block (one sector read; a medium shorter than its volume
+// is reported, since writes there would fail). Every finding is collected, none stops the check;
 // damage never makes it loop or read outside a buffer.
 #pragma once
 

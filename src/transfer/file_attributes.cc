@@ -78,7 +78,7 @@ void EditSelectedAttributes(Context& ctx, const ProtectionProbe& probe) {
 
 void SwapSelectedForks(Context& ctx, const ProtectionProbe& probe) {
   const std::optional<std::string> name = FirstSelectedName(ctx);
-  if (!name || !WriteGuard(ctx, probe, RefusalNotice::kMessageBox)) return;
+  if (!name || !WriteGuard(ctx, probe, kChangesCatalogRecords, RefusalNotice::kMessageBox)) return;
   if (SwapForks(ctx, *name) != kSwapDone) MessageDialog(ctx, kMsgCannotSwapForks);
   LoadListing(ctx);
 }

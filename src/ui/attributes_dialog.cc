@@ -53,7 +53,7 @@ void AttributesDialog::Write() {
     ctx_.ui->Beep();
     return;
   }
-  if (!WriteGuard(ctx_, writeProtected_, RefusalNotice::kMessageBox)) return Finish(0);
+  if (!WriteGuard(ctx_, writeProtected_, kChangesCatalogRecords, RefusalNotice::kMessageBox)) return Finish(0);
   if (creator_ != shownCreator_) PutSignature(record_, filrec::fdCreator, creator_);
   if (type_ != shownType_) PutSignature(record_, filrec::fdType, type_);
   PutU32(record_, filrec::filCrDat, *created);

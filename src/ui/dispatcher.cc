@@ -36,7 +36,7 @@ bool BelowRoot(const Context& ctx);
 void DispatchCommand(Context& ctx, int id) {
   ListingView& view = ctx.listing;
   const ListingMode mode = CurrentListingMode(ctx.settings.modeFlags);
-  if (IsGuardedCommand(id) && !MediumAcceptsWrites(ctx, RefusalNotice::kMessageBox)) return;
+  if (IsGuardedCommand(id) && !MediumAcceptsWrites(ctx, GuardedCommandChanges(id), RefusalNotice::kMessageBox)) return;
   switch (id) {
     case kMenuSelectDrive:
       SelectDriveCommand(ctx);

@@ -100,6 +100,10 @@ inline constexpr const char* kTextChangeNotMade = "Error writing to the volume: 
 inline constexpr const char* kTextNotFormatted = "Error writing to the medium: it was not formatted.";
 // A format failed and what it had written could not be put back.
 inline constexpr const char* kTextFormatIncomplete = "Error writing to the medium: the format is incomplete.";
+// A write command refused because the volume check found damage in what it
+// would change: "%s" is the first such finding, with how many more follow.
+inline constexpr const char* kTextWriteOnDamage =
+    "The volume is damaged where this command would write: %s. Nothing was written; please copy your files to the PC.";
 
 struct MessageTable {
   MessageTable();  // fills every entry with its start text

@@ -3,9 +3,16 @@
 // must end by itself, within the time limit, with exit code 0 or 1 and no
 // sanitizer report, telling the user what is wrong on standard error.
 // Damage that does not hurt the listing must leave it whole.
+//
+// Then each write command (MD, RENAME, MCOPY of a small file, DELETE) runs
+// on a writable copy after the volume check: it either refuses, leaving the
+// image byte for byte as it was, or writes without adding to the check's
+// findings. The sound volumes take every write.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <random>
 #include <stdexcept>
 
 #include "base/big_endian.h"
@@ -13,6 +20,7 @@
 #include "support/cli_process.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
+#include "ui/messages.h"
 
 namespace tarvo {
 namespace {
@@ -33,6 +41,10 @@ struct Image {
     return catalog + std::size_t{n} * 512;
   }
   std::size_t Header() const { return Node(0); }
+  std::size_t ExtentsHeader() const {
+    return origin + std::size_t{GetU16(bytes, Mdb() + 0x1C)} * 512 +
+           std::size_t{GetU16(bytes, Mdb() + 0x86)} * GetU32(bytes, Mdb() + 0x14);
+  }
   std::uint32_t Root() const { return GetU32(bytes, Header() + 16); }
   std::uint32_t FirstLeaf() const { return GetU32(bytes, Header() + 24); }
   std::uint32_t ForwardLink(std::uint32_t n) const { return GetU32(bytes, Node(n)); }
@@ -56,7 +68,15 @@ struct Image {
   void SetChildren(std::uint32_t n, std::uint32_t child) {
     for (std::size_t i = 0; i < RecordCount(n); ++i) PutU32(bytes, RecordData(n, i), child);
   }
+  void Randomize(std::size_t at, std::size_t count) {
+    std::mt19937 random(at);
+    for (std::size_t i = at; i < at + count; ++i) bytes[i] = static_cast<std::uint8_t>(random());
+  }
 };
+
+constexpr std::size_t kFileExtents = 74;  // a file record's data fork extents
+constexpr std::size_t kDrVBMSt = 0x0E;
+constexpr std::size_t kDrAlBlSt = 0x1C;
 
 enum class Base { kBare, kMapped };
 
@@ -72,6 +92,8 @@ const std::string kDamaged = "The catalog is damaged.";
 
 const std::vector<Damage>& Damages() {
   static const std::vector<Damage> damages = {
+      {"SoundBare", Base::kBare, [](Image&) {}, ""},
+      {"SoundMapped", Base::kMapped, [](Image&) {}, ""},
       // The volume header.
       {"MdbSignature", Base::kBare, [](Image& m) { m.bytes[m.Mdb()] = 'X'; }, kNotMac},
       {"AllocationBlockSizeZero", Base::kBare, [](Image& m) { PutU32(m.bytes, m.Mdb() + 0x14, 0); }, kNotMac},
@@ -93,6 +115,15 @@ const std::vector<Damage>& Damages() {
          }
        },
        kDamaged},
+      {"BitmapShorterThanVolume", Base::kBare,
+       [](Image& m) { PutU16(m.bytes, m.Mdb() + kDrVBMSt, GetU16(m.bytes, m.Mdb() + kDrAlBlSt) - 1); }, ""},
+      // The trees' header nodes.
+      {"CatalogHeaderZeroed", Base::kBare, [](Image& m) { std::fill_n(m.bytes.begin() + m.Header(), 512, 0); },
+       kDamaged},
+      {"CatalogHeaderRandom", Base::kBare, [](Image& m) { m.Randomize(m.Header(), 512); }, kDamaged},
+      {"ExtentsHeaderZeroed", Base::kBare,
+       [](Image& m) { std::fill_n(m.bytes.begin() + m.ExtentsHeader(), 512, 0); }, ""},
+      {"ExtentsHeaderRandom", Base::kMapped, [](Image& m) { m.Randomize(m.ExtentsHeader(), 512); }, ""},
       // The catalog header node.
       {"RootPastEnd", Base::kBare, [](Image& m) { PutU32(m.bytes, m.Header() + 16, 0xFFFFFFFF); }, kDamaged},
       {"RootZero", Base::kBare, [](Image& m) { PutU32(m.bytes, m.Header() + 16, 0); }, kDamaged},
@@ -144,6 +175,12 @@ const std::vector<Damage>& Damages() {
        kDamaged},
       {"ChildPastEnd", Base::kBare, [](Image& m) { m.SetChildren(m.Root(), 0xFFFFFFFF); }, kDamaged},
       {"ChildIsItsOwnParent", Base::kBare, [](Image& m) { m.SetChildren(m.Root(), m.Root()); }, kDamaged},
+      {"ExtentsOverlap", Base::kBare,
+       [](Image& m) {
+         const std::size_t other = m.LeafRecordData(2, "File 121") + kFileExtents;
+         std::copy_n(m.bytes.begin() + other, 4, m.bytes.begin() + m.LeafRecordData(2, "File 120") + kFileExtents);
+       },
+       ""},
       {"FolderValence65535", Base::kBare, [](Image& m) { PutU16(m.bytes, m.LeafRecordData(2, "Sub") + 4, 0xFFFF); },
        ""},
       // The partition map.
@@ -175,6 +212,7 @@ const std::vector<Damage>& Damages() {
       {"TruncatedInCatalog", Base::kBare, [](Image& m) { m.bytes.resize(m.Node(m.FirstLeaf() + 1)); }, kDamaged},
       {"TruncatedInHeader", Base::kBare, [](Image& m) { m.bytes.resize(1500); }, kNotMac},
       {"TruncatedToNothing", Base::kBare, [](Image& m) { m.bytes.clear(); }, "too small"},
+      {"TruncatedInFileArea", Base::kBare, [](Image& m) { m.bytes.resize(m.bytes.size() / 2); }, ""},
       {"TruncatedPartition", Base::kMapped, [](Image& m) { m.bytes.resize(m.Node(m.FirstLeaf())); }, kDamaged},
   };
   return damages;
@@ -184,6 +222,8 @@ class DamagedImageTest : public ::testing::TestWithParam<Damage> {
  protected:
   static void SetUpTestSuite() {
     dir_ = new ScratchDir;
+    std::filesystem::create_directory(dir_->Path("pc"));
+    WriteWholeFile(dir_->Path("pc/small.txt"), std::vector<std::uint8_t>{'s', 'm', 'a', 'l', 'l'});
     const std::string home = dir_->Path("");
     const std::string file = dir_->Path("file");
     WriteWholeFile(file, std::vector<std::uint8_t>{'x'});
@@ -209,6 +249,14 @@ class DamagedImageTest : public ::testing::TestWithParam<Damage> {
     delete mapped_;
   }
 
+  // The image with the test's damage.
+  Image Damaged() const {
+    const Damage& damage = GetParam();
+    Image image = damage.base == Base::kMapped ? *mapped_ : *bare_;
+    damage.apply(image);
+    return image;
+  }
+
   static ScratchDir* dir_;
   static Image* bare_;
   static Image* mapped_;
@@ -222,9 +270,8 @@ Image* DamagedImageTest::mapped_ = nullptr;
 TEST_P(DamagedImageTest, EndsCleanlyWithAMessage) {
   ASSERT_TRUE(bare_ != nullptr && mapped_ != nullptr);
   const Damage& damage = GetParam();
-  Image image = damage.base == Base::kMapped ? *mapped_ : *bare_;
-  ASSERT_GE(GetU16(image.bytes, image.Header() + 14), 2);  // index nodes above the leaves
-  damage.apply(image);
+  ASSERT_GE(GetU16(bare_->bytes, bare_->Header() + 14), 2);  // index nodes above the leaves
+  const Image image = Damaged();
   const std::string copy = temp_.Path("damaged.img");
   WriteWholeFile(copy, image.bytes);
 
@@ -242,6 +289,49 @@ TEST_P(DamagedImageTest, EndsCleanlyWithAMessage) {
     EXPECT_EQ(listings[2].rows.size(), static_cast<std::size_t>(kRootRows));
   } else {
     EXPECT_NE(run.err.find(damage.message), std::string::npos) << run.err;
+  }
+}
+
+// The check's findings printed by --check; none for a sound volume.
+std::vector<std::string> Findings(const std::string& out) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
+    const std::string line = out.substr(at, end - at);
+    if (line != "Volume check: no problems found.") lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST_P(DamagedImageTest, WritesRefuseOrKeepTheFindings) {
+  ASSERT_TRUE(bare_ != nullptr && mapped_ != nullptr);
+  const Damage& damage = GetParam();
+  const Image image = Damaged();
+  const std::string copy = temp_.Path("damaged.img");
+  const std::string refusal = std::string(kTextWriteOnDamage).substr(0, std::string(kTextWriteOnDamage).find(':'));
+  const bool sound = damage.name.rfind("Sound", 0) == 0;
+  for (const std::string write :
+       {"MD Fresh", "RENAME \"File 105\" Renamed", "MCOPY small.txt", "DELETE \"File 110\""}) {
+    SCOPED_TRACE(write);
+    WriteWholeFile(copy, image.bytes);
+    CliRun request;
+    request.args = {"--image", copy, "--check", "-c", write};
+    request.tempDir = temp_.Path("");
+    request.workDir = dir_->Path("pc");
+    const CliResult run = RunTarvoCli(request);
+    ASSERT_TRUE(run.EndedCleanly()) << "exit " << run.exitCode << ", signal " << run.signal << "\n" << run.err;
+    if (run.err.find(refusal) != std::string::npos) {
+      EXPECT_FALSE(sound) << run.err;
+      const bool unchanged = std::filesystem::file_size(copy) == image.bytes.size() &&
+                             ReadFileRange(copy, 0, image.bytes.size()) == image.bytes;
+      EXPECT_TRUE(unchanged) << "a refused write changed the image";
+      continue;
+    }
+    const CliResult after = RunTarvoCli({"--image", copy + ",ro", "--check"}, "", temp_.Path(""));
+    EXPECT_LE(Findings(after.out).size(), Findings(run.out).size())
+        << "before:\n" << run.out << "after:\n" << after.out;
+    if (sound) {
+      EXPECT_EQ(after.out, "Volume check: no problems found.\n") << run.err;
+    }
   }
 }
 

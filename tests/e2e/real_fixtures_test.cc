@@ -3,6 +3,8 @@
 // Every image is attached read-only; one of them is a DiskCopy 4.2 file,
 // one an HFS partition behind an Apple map, one a floppy image followed by
 // tag bytes (its volume is sized from the volume header, not the file).
+// A writable copy of each takes a new folder: the check before the first
+// write finds nothing to refuse it for.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 
 #include "support/cli_listing.h"
 #include "support/cli_process.h"
+#include "support/scratch_files.h"
 
 namespace tarvo {
 namespace {
@@ -167,6 +170,26 @@ TEST_P(RealFixtureTest, ListingsShowTheKnownFacts) {
       EXPECT_EQ(row->signature.substr(0, fact.signature.size()), fact.signature) << fact.name;
     }
   }
+}
+
+TEST_P(RealFixtureTest, AWritableCopyTakesANewFolder) {
+  const ImageFacts& facts = GetParam();
+  // The image bus write-protects a DiskCopy image: its checksums would break.
+  if (facts.file.find("-dc42.") != std::string::npos) GTEST_SKIP();
+  ScratchDir dir;
+  const std::string copy = dir.Path("copy.img");
+  std::filesystem::copy_file(std::string(TARVO_FIXTURES_DIR) + "/" + facts.file, copy);
+  std::filesystem::permissions(copy, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+
+  const CliResult run = RunTarvoCli({"--image", copy, "--check", "-c", "MD Fresh", "-c", "DIR /A"}, "", dir.Path(""));
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::vector<Listing> listings = ParseListings(run.out);
+  ASSERT_EQ(listings.size(), 1u) << run.out;
+  EXPECT_TRUE(std::any_of(listings[0].rows.begin(), listings[0].rows.end(),
+                          [](const ListedRow& row) { return row.name == "Fresh" && row.folder; }));
+  const CliResult after = RunTarvoCli({"--image", copy + ",ro", "--check"}, "", dir.Path(""));
+  EXPECT_EQ(after.exitCode, 0) << after.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, RealFixtureTest, ::testing::ValuesIn(kImages),

@@ -119,6 +119,17 @@ TEST_F(CheckVolumeTest, AVolumeMadeByHfsutilsIsClean) {
   EXPECT_EQ(catalog().node, before);
 }
 
+TEST_F(CheckVolumeTest, MediumShorterThanTheVolume) {
+  const std::vector<std::uint8_t> whole = testing::ReadWholeFile(image_);
+  const std::string cut = scratch_->Path("cut.img");
+  WriteWholeFile(cut, std::span(whole).first(whole.size() - 4096));
+  MountedVolume v(cut);
+  ASSERT_GT(v.Mount(), 0);
+  const std::uint32_t last = GetU16(v.ctx.volume.mdb, mdb::drNmAlBlks) - 1u;
+  EXPECT_EQ(Text(CheckVolume(v.ctx)), "Volume header: the last allocation block, " + Id(last) +
+                                          ", cannot be read; the medium may be shorter than the volume\n");
+}
+
 TEST(CheckRealVolumes, EveryRealVolumeIsClean) {
   ScratchDir dir;
   const std::string fixtures = TARVO_FIXTURES_DIR "/";

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "base/big_endian.h"
 #include "base/context.h"
+#include "hfs/volume_header.h"
+#include "support/edit_volume.h"
+#include "ui/menu_model.h"
 #include "ui/scripted_ui.h"
 
 namespace tarvo {
@@ -15,7 +19,7 @@ class WriteGuardTest : public ::testing::Test {
     ctx.volume.targetId = 4;
   }
   bool Guard(RefusalNotice notice = RefusalNotice::kMessageBox) {
-    return WriteGuard(ctx, [this] { ++probes; return writeProtected; }, notice);
+    return WriteGuard(ctx, [this] { ++probes; return writeProtected; }, kChangesFiles, notice);
   }
 
   ScriptedUi ui;
@@ -60,6 +64,81 @@ TEST_F(WriteGuardTest, WriteProtectedMediumAsks) {
   ctx.volume.targetId = kNoDevice;
   EXPECT_TRUE(Guard());
   EXPECT_EQ(probes, 2);
+}
+
+// The damage check, on a small hfsutils volume mounted for writing.
+class WriteGuardDamageTest : public ::testing::Test {
+ protected:
+  bool Guard(unsigned changes) { return WriteGuard(ctx(), nullptr, changes, RefusalNotice::kMessageDialog); }
+  Context& ctx() { return volume.ctx(); }
+  std::array<std::uint8_t, 512>& mdb() { return ctx().volume.mdb; }
+  void Recheck() { ctx().volume.writeVerdict.reset(); }
+
+  testing::EditVolume volume;
+};
+
+TEST_F(WriteGuardDamageTest, ASoundVolumeIsCheckedOnceAndThenTrusted) {
+  EXPECT_TRUE(Guard(kChangesFiles));
+  ASSERT_TRUE(ctx().volume.writeVerdict);
+  EXPECT_TRUE(ctx().volume.writeVerdict->damage.empty());
+  // The program's own changes since do not call for another check...
+  PutU32(mdb(), mdb::drNxtCNID, kRootDirId);
+  EXPECT_TRUE(Guard(kChangesNewFolder));
+  // ...a new mount does.
+  ReadVolumeHeader(ctx());
+  EXPECT_FALSE(ctx().volume.writeVerdict);
+  EXPECT_TRUE(volume.ui().messages.empty());
+}
+
+TEST_F(WriteGuardDamageTest, HarmlessFindingsDoNotRefuse) {
+  PutU32(mdb(), mdb::drFilCnt, 7);
+  PutU16(mdb(), mdb::drNmRtDirs, 3);
+  PutU16(mdb(), mdb::drFreeBks, static_cast<std::uint16_t>(GetU16(mdb(), mdb::drFreeBks) - 5));
+  EXPECT_EQ(volume.Problems().size(), 3u);
+  EXPECT_TRUE(Guard(kChangesFiles));
+  EXPECT_TRUE(volume.ui().messages.empty());
+}
+
+TEST_F(WriteGuardDamageTest, RefusesWhatWouldTakeAnIdInUse) {
+  PutU32(mdb(), mdb::drNxtCNID, kRootDirId);
+  EXPECT_TRUE(Guard(kChangesCatalogRecords));  // a rename takes no new ID
+  EXPECT_FALSE(Guard(kChangesNewFolder));
+  EXPECT_FALSE(Guard(kChangesVolumeName));
+  EXPECT_TRUE(Guard(kChangesNothingChecked));
+  ASSERT_EQ(volume.ui().messages.size(), 2u);
+  EXPECT_EQ(volume.ui().messages[0],
+            "The volume is damaged where this command would write: Volume header: drNxtCNID is 2, but ID 2 is in "
+            "use. Nothing was written; please copy your files to the PC.");
+}
+
+TEST_F(WriteGuardDamageTest, CatalogChangesCountTheCatalogsGrowth) {
+  ctx().volume.writeVerdict = WriteVerdict{{{kExtentsTree, "Extents tree: x"}}};
+  EXPECT_TRUE(Guard(kChangesCatalogRecords));
+  EXPECT_FALSE(Guard(kChangesFiles));
+  // With its three extents used, a growing catalog needs an overflow record.
+  PutU16(mdb(), mdb::drCTExtRec + 10, 1);
+  EXPECT_FALSE(Guard(kChangesCatalogRecords));
+
+  // Growth takes free blocks; only deletions free any.
+  ctx().volume.writeVerdict = WriteVerdict{{{kRelease, "File a and file b both use block 9"}}};
+  EXPECT_TRUE(Guard(kChangesNewFolder));
+  EXPECT_FALSE(Guard(kChangesFiles));
+  ctx().volume.writeVerdict = WriteVerdict{{{kAllocation, "Bitmap: a"}, {kAllocation, "Bitmap: b"}}};
+  EXPECT_FALSE(Guard(kChangesCatalogRecords));
+  EXPECT_EQ(volume.ui().messages.back(),
+            "The volume is damaged where this command would write: Bitmap: a (and 1 more). Nothing was written; "
+            "please copy your files to the PC.");
+  EXPECT_EQ(volume.ui().messages.size(), 4u);
+}
+
+TEST_F(WriteGuardDamageTest, MenuCommandsRefuseInAMessageBox) {
+  EXPECT_EQ(GuardedCommandChanges(kMenuFormat), kChangesNothingChecked);
+  EXPECT_EQ(GuardedCommandChanges(kMenuRename), kChangesCatalogRecords);
+  EXPECT_EQ(GuardedCommandChanges(kMenuDelete), kChangesFiles);
+  ctx().volume.writeVerdict = WriteVerdict{{{kCatalogTree, "Catalog: \x80"}}};
+  EXPECT_FALSE(MediumAcceptsWrites(ctx(), GuardedCommandChanges(kMenuMakeDirectory), RefusalNotice::kMessageBox));
+  ASSERT_EQ(volume.ui().boxes.size(), 1u);
+  EXPECT_NE(volume.ui().boxes[0].find("Catalog: \xc4. Nothing"), std::string::npos);  // names in ANSI
 }
 
 }  // namespace
