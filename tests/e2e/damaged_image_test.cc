@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <stdexcept>
 
@@ -86,6 +87,9 @@ struct Damage {
   std::function<void(Image&)> apply;
   std::string message;  // expected on standard error; "" when the listing stays whole
 };
+
+// Test listings show the damage's name, not the object's bytes.
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
 
 const std::string kNotMac = "This is not a Macintosh volume.";
 const std::string kDamaged = "The catalog is damaged.";

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <ostream>
 
 #include "support/cli_listing.h"
 #include "support/cli_process.h"
@@ -40,6 +41,9 @@ struct ImageFacts {
   std::vector<std::string> info;  // lines of INFO
   std::vector<FolderFact> folders;
 };
+
+// Test listings show the image's file, not the object's bytes.
+void PrintTo(const ImageFacts& image, std::ostream* out) { *out << image.file; }
 
 const std::string kDir = "<DIR>";
 
