@@ -9,7 +9,11 @@
 
 namespace tarvo {
 
-QString HelpFilePath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/tarvo.html"); }
+QString HelpFilePath() {
+  const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/tarvo.html");
+  if (QFileInfo::exists(beside)) return beside;
+  return QCoreApplication::applicationDirPath() + QStringLiteral("/" TARVO_HELP_FROM_PROGRAM "/tarvo.html");
+}
 
 HelpWindow::HelpWindow(const QString& file) : file_(file) {
   setObjectName(QStringLiteral("help"));

@@ -1,4 +1,4 @@
-// The help viewer: the HTML help file beside the program (tarvo.html) in a
+// The help viewer: the HTML help file (tarvo.html) in a
 // simple browser window, opened at a topic's anchor ("dlg_INFO", ...) or at
 // its top for the contents. One window serves every request.
 #pragma once
@@ -8,7 +8,8 @@
 
 namespace tarvo {
 
-// The help file beside the program file.
+// The help file: beside the program in the build tree, in the data folder
+// (../share/tarvo/help from bin) once installed.
 QString HelpFilePath();
 
 class HelpWindow : public QTextBrowser {

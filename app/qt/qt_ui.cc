@@ -7,10 +7,12 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/attributes_dialog_box.h"
 #include "dialogs/capacity_dialog.h"
+#include "dialogs/command_dialog_box.h"
 #include "dialogs/destination_dialog_box.h"
 #include "dialogs/mac_copy_dialog_box.h"
 #include "dialogs/device_dialog_box.h"
 #include "dialogs/info_dialog.h"
+#include "dialogs/log_dialog_box.h"
 #include "dialogs/message_dialog.h"
 #include "dialogs/name_dialog_box.h"
 #include "dialogs/naming_dialog_box.h"
@@ -172,6 +174,16 @@ void QtUi::RunNameDialog(NameDialog& model) {
 
 void QtUi::RunNamingDialog(NamingDialog& model) {
   NamingDialogBox dialog(model, DialogParent());
+  RunDialog(dialog);
+}
+
+void QtUi::RunLogDialog(LogDialog& model) {
+  LogDialogBox dialog(model, DialogParent());
+  RunDialog(dialog);
+}
+
+void QtUi::RunCommandDialog(CommandDialog& model) {
+  CommandDialogBox dialog(model, DialogParent());
   RunDialog(dialog);
 }
 

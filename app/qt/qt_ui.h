@@ -72,6 +72,8 @@ class QtUi : public QObject, public UserInterface {
   void RunRescueDialog(RescueDialog& dialog) override;
   void RunScanParametersDialog(ScanParametersDialog& dialog) override;
   void RunAttributesDialog(AttributesDialog& dialog) override;
+  void RunLogDialog(LogDialog& dialog) override;
+  void RunCommandDialog(CommandDialog& dialog) override;
   void RunDumpView(DumpView& view) override;
 
  private:

@@ -17,6 +17,8 @@ inline constexpr std::uint8_t kNoDevice = 255;
 // The transport: 1 = the SCSI manager; 255 = none chosen yet.
 enum class AdapterKind : std::uint8_t { kAspi = 1, kNone = 255 };
 
+struct SectorUndo;
+
 // Which sector entry point serves the medium.
 enum class SectorEntryKind { k512, k1024 };
 
@@ -24,6 +26,7 @@ struct DeviceState {
   std::uint8_t hostAdapterId = kNoDevice;
   bool resetBeforeTransfer = false;  // "Reset drive": a bus-device reset before every attempt
   SectorEntryKind sectorEntry = SectorEntryKind::k512;
+  SectorUndo* undo = nullptr;  // an update that can be taken back is open (sector_undo.h)
 };
 
 }  // namespace tarvo

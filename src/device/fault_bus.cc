@@ -53,7 +53,7 @@ void FaultBus::Perform(Srb& srb) {
       }
       break;
     case kOpWrite6:
-      if (failAllWrites || TouchesAny(unwritableSectors, DecodeReadWrite6(srb))) {
+      if (FailsAsChosenWrite(srb) || failAllWrites || TouchesAny(unwritableSectors, DecodeReadWrite6(srb))) {
         return FailWithSense(srb, kSenseMediumError, kAscWriteError);
       }
       break;
@@ -61,6 +61,16 @@ void FaultBus::Perform(Srb& srb) {
       break;
   }
   inner_.SendCommand(srb);
+}
+
+bool FaultBus::FailsAsChosenWrite(const Srb& srb) {
+  std::vector<std::uint8_t> request(srb.cdb.begin(), srb.cdb.begin() + 6);
+  if (srb.buffer != nullptr) request.insert(request.end(), srb.buffer, srb.buffer + srb.bufLen);
+  if (!failedWrite_.empty() && request == failedWrite_) return true;  // a retry of the chosen write
+  failedWrite_.clear();
+  if (++writesSeen != failWriteNumber) return false;
+  failedWrite_ = std::move(request);
+  return true;
 }
 
 }  // namespace tarvo

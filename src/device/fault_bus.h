@@ -7,8 +7,12 @@
 //   - a READ(6) or VERIFY(10) touching an unreadable block: MEDIUM ERROR
 //     (unrecovered read error);
 //   - any exec request while the drive is not ready: NOT READY;
-//   - a WRITE(6) when all writes fail, or touching an unwritable block:
-//     MEDIUM ERROR (write error).
+//   - a WRITE(6) when all writes fail, touching an unwritable block, or
+//     being the n-th write chosen to fail: MEDIUM ERROR (write error).
+// A write is the n-th when it is the n-th distinct WRITE(6) seen: the
+// retries of the sector layer send the same request again (the same CDB
+// and the same data) and are not counted, and fail as the first sending
+// did, so the fault is not hidden by them. Any other write ends the fault.
 // Every request is recorded as sent, before any fault or delay applies.
 #pragma once
 
@@ -30,6 +34,11 @@ class FaultBus : public ScsiManager {
   int notReadyCommands = 0;
   bool failAllWrites = false;
   std::set<std::uint32_t> unwritableSectors;
+  // The n-th distinct write fails (1 = the first); 0: none. A test runs
+  // an operation fault-free first to learn from writesSeen how many there are.
+  int failWriteNumber = 0;
+  // Distinct WRITE(6) requests seen.
+  int writesSeen = 0;
   // Each request stays pending for this many calls of Poll, then runs.
   int pendingPolls = 0;
   // Bus-device resets seen; they still reach the inner backend.
@@ -43,9 +52,11 @@ class FaultBus : public ScsiManager {
 
  private:
   void Perform(Srb& srb);
+  bool FailsAsChosenWrite(const Srb& srb);
 
   ScsiManager& inner_;
   std::vector<std::pair<const Srb*, int>> delayed_;  // request, polls still to wait
+  std::vector<std::uint8_t> failedWrite_;             // CDB and data of the chosen write, while it is retried
 };
 
 }  // namespace tarvo

@@ -12,6 +12,7 @@
 #include "base/big_endian.h"
 #include "base/context.h"
 #include "device/scsi_commands.h"
+#include "device/sector_undo.h"
 
 namespace tarvo {
 
@@ -106,9 +107,19 @@ std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n) {
   }
 }
 
+// While an update that can be taken back is open, a write first keeps the
+// originals of its sectors, and a failed one marks the update failed.
 std::uint16_t SectorEntry(Context& ctx, SectorRequest& request) {
-  return ctx.device.sectorEntry == SectorEntryKind::k1024 ? SendSectorRequest1024(ctx, request)
-                                                          : SendSectorRequest(ctx, request);
+  SectorUndo* undo = ctx.device.undo;
+  const bool kept = undo != nullptr && (request.command == kWriteSectors || request.command == kScsiWrite6);
+  if (kept && !KeepOriginals(ctx, *undo, request)) {
+    undo->failed = true;
+    return kSsErr;
+  }
+  const std::uint16_t status = ctx.device.sectorEntry == SectorEntryKind::k1024 ? SendSectorRequest1024(ctx, request)
+                                                                                : SendSectorRequest(ctx, request);
+  if (kept && status != 0) undo->failed = true;
+  return status;
 }
 
 std::uint16_t SendSectorRequest(Context& ctx, SectorRequest& request) {

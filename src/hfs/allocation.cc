@@ -14,6 +14,9 @@ namespace {
 // One past the last block that may be handed out or cleared.
 std::uint32_t BlockLimit(const VolumeState& volume);
 bool InUse(const VolumeState& volume, std::uint32_t block);
+// Free now, and free on the medium: a block freed since the bitmap was
+// loaded still holds data the medium's catalog may point to.
+bool Allocatable(const VolumeState& volume, std::uint32_t block);
 // Sets or clears one bit; true when it changed.
 bool SetBlock(VolumeState& volume, std::uint32_t block, bool inUse);
 void AdjustFreeBlocks(VolumeState& volume, std::int64_t delta);
@@ -25,13 +28,13 @@ std::optional<BlockExtent> FindFreeRun(const VolumeState& volume, std::uint32_t 
   if (count == 0 || count > 0xFFFF) return std::nullopt;
   std::uint32_t b = kFirstAllocatableBlock;
   while (b < limit) {
-    if (InUse(volume, b)) {
+    if (!Allocatable(volume, b)) {
       // Whole bytes of blocks in use are passed at once.
       b = b % 8 == 0 && volume.bitmap[b / 8] == 0xFF ? b + 8 : b + 1;
       continue;
     }
     std::uint32_t e = b;
-    while (e < limit && e - b < count && !InUse(volume, e)) ++e;
+    while (e < limit && e - b < count && Allocatable(volume, e)) ++e;
     const std::uint32_t run = e - b;
     if (run == count || run >= kMinimumPartialRun) {
       return BlockExtent{static_cast<std::uint16_t>(b), static_cast<std::uint16_t>(run)};
@@ -80,8 +83,15 @@ std::uint32_t FreeExtentRecord(Context& ctx, ConstBytes extents) {
 bool EnsureBitmapLoaded(Context& ctx) {
   if (!ctx.volume.bitmap.empty()) return true;
   if (LoadBitmap(ctx) == 0) return true;
-  ctx.volume.bitmap.clear();
+  ReleaseBitmap(ctx.volume);
   return false;
+}
+
+void ReleaseBitmap(VolumeState& volume) {
+  volume.bitmap.clear();
+  volume.bitmap.shrink_to_fit();
+  volume.bitmapOnMedium.clear();
+  volume.bitmapOnMedium.shrink_to_fit();
 }
 
 std::uint16_t WriteBitmap(Context& ctx) {
@@ -89,10 +99,7 @@ std::uint16_t WriteBitmap(Context& ctx) {
   const std::size_t bytes = std::min(std::size_t{v.bitmapHeldSectors} * 512, v.bitmap.size() / 512 * 512);
   const std::uint16_t status =
       WriteSectorRun(ctx, v.mdbSector + v.bitmapWindowStart + 1, ConstBytes(v.bitmap).first(bytes));
-  if (status == 0) {
-    v.bitmap.clear();
-    v.bitmap.shrink_to_fit();
-  }
+  if (status == 0) ReleaseBitmap(v);
   return status;
 }
 
@@ -106,6 +113,12 @@ std::uint32_t BlockLimit(const VolumeState& volume) {
 
 bool InUse(const VolumeState& volume, std::uint32_t block) {
   return (volume.bitmap[block / 8] & (0x80 >> (block % 8))) != 0;
+}
+
+bool Allocatable(const VolumeState& volume, std::uint32_t block) {
+  const std::vector<std::uint8_t>& medium = volume.bitmapOnMedium;
+  const bool usedOnMedium = block / 8 < medium.size() && (medium[block / 8] & (0x80 >> (block % 8))) != 0;
+  return !usedOnMedium && !InUse(volume, block);
 }
 
 bool SetBlock(VolumeState& volume, std::uint32_t block, bool inUse) {

@@ -9,7 +9,11 @@
 // by every block cleared that was set. Callers must not adjust it.
 //
 // Blocks 0 to 39 are never handed out, nor any block at or beyond
-// drNmAlBlks or beyond the bitmap held.
+// drNmAlBlks or beyond the bitmap held, nor a block freed since the bitmap
+// was loaded: until the flush writes the change, the catalog on the medium
+// may still point to it, and a flush that fails is taken back (flush.h), so
+// its data must stay. (A file replaced on a full volume therefore needs room
+// beside the old one until the next flush.)
 #pragma once
 
 #include <cstdint>
@@ -54,6 +58,9 @@ std::uint32_t FreeExtentRecord(Context& ctx, ConstBytes extents);
 
 // Loads the bitmap when it is not loaded; false when it cannot be read.
 bool EnsureBitmapLoaded(Context& ctx);
+
+// Forgets the loaded bitmap; it is loaded again on first use.
+void ReleaseBitmap(VolumeState& volume);
 
 // Writes the held bitmap sectors back after the MDB and releases the
 // buffer. Returns 0, or the status of a failed write; on failure the bitmap

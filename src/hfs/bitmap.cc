@@ -14,7 +14,10 @@ std::uint16_t LoadBitmap(Context& ctx) {
   v.bitmap.assign((std::size_t{v.bitmapSectors} + 1) * 512, 0);
   v.bitmapWindowStart = 0;
   v.bitmapHeldSectors = v.bitmapSectors;
-  return ReadSectorRun(ctx, v.mdbSector + 1, Bytes(v.bitmap).first(std::size_t{v.bitmapSectors} * 512));
+  const std::uint16_t status =
+      ReadSectorRun(ctx, v.mdbSector + 1, Bytes(v.bitmap).first(std::size_t{v.bitmapSectors} * 512));
+  v.bitmapOnMedium = v.bitmap;
+  return status;
 }
 
 ForkSector ForkSectorToMedium(Context& ctx, std::uint32_t forkSector, ConstBytes extents, std::uint32_t fileId,

@@ -14,8 +14,8 @@ namespace tarvo {
 struct Context;
 
 // Reads the whole bitmap into `bitmap` ((bitmapSectors + 1) * 512 bytes,
-// bitmapWindowStart 0, bitmapHeldSectors = bitmapSectors). Returns 0 or the
-// status of a failed read.
+// bitmapWindowStart 0, bitmapHeldSectors = bitmapSectors) and a copy into
+// `bitmapOnMedium`. Returns 0 or the status of a failed read.
 std::uint16_t LoadBitmap(Context& ctx);
 
 // Where 512-byte sector forkSector of a fork lies on the medium.

@@ -5,10 +5,13 @@
 
 #include "base/context.h"
 #include "device/sector_io.h"
+#include "device/sector_undo.h"
 #include "hfs/allocation.h"
 #include "hfs/catalog_record.h"
 #include "hfs/extent_search.h"
 #include "hfs/index_rebuild.h"
+#include "hfs/navigation.h"
+#include "hfs/sector_run.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 
@@ -17,6 +20,7 @@ namespace tarvo {
 namespace {
 
 bool WriteHeaderNode(TreeWorkFile& tree);
+void ReloadFromMedium(Context& ctx);
 
 }  // namespace
 
@@ -60,10 +64,21 @@ FlushStatus FlushVolume(Context& ctx) {
   if (v.catalog.handle != nullptr && RebuildCatalogIndex(ctx) != RebuildStatus::kDone) {
     status.notWritten |= kFlushIndex;
   }
-  if (WriteVolumeHeader(ctx) != 0) status.notWritten |= kFlushVolumeHeader;
-  if (!v.bitmap.empty() && WriteBitmap(ctx) != 0) status.notWritten |= kFlushBitmap;
-  if (v.extents.handle != nullptr && !WriteBackTree(ctx, v.extents)) status.notWritten |= kFlushExtentsTree;
-  if (v.catalog.handle != nullptr && !WriteBackTree(ctx, v.catalog)) status.notWritten |= kFlushCatalogTree;
+  UndoScope undo(ctx);
+  // After the first failure nothing more is written: what was written is
+  // taken back.
+  auto write = [&](FlushPart part, bool due, auto&& written) {
+    if (!due) return;
+    if (undo.failed() || !written()) status.notWritten |= part;
+  };
+  write(kFlushVolumeHeader, true, [&] { return WriteVolumeHeader(ctx) == 0; });
+  write(kFlushBitmap, !v.bitmap.empty(), [&] { return WriteBitmap(ctx) == 0; });
+  write(kFlushExtentsTree, v.extents.handle != nullptr, [&] { return WriteBackTree(ctx, v.extents); });
+  write(kFlushCatalogTree, v.catalog.handle != nullptr, [&] { return WriteBackTree(ctx, v.catalog); });
+  if ((status.notWritten & ~unsigned{kFlushIndex}) != 0 && undo.owner() && undo.Restore()) {
+    status.takenBack = true;
+    ReloadFromMedium(ctx);
+  }
   return status;
 }
 
@@ -72,6 +87,18 @@ namespace {
 // The header, and every node still held in memory, reach the work file
 // before it is copied to the medium.
 bool WriteHeaderNode(TreeWorkFile& tree) { return WriteNode(tree, 0, tree.header) && SyncWorkFile(tree); }
+
+// After a flush was taken back the engine forgets the change: the header,
+// the bitmap and the trees are taken from the medium again, and the current
+// folder stays current when it is still there.
+void ReloadFromMedium(Context& ctx) {
+  VolumeState& v = ctx.volume;
+  const std::uint32_t current = v.current.currentDirId;
+  ReadSectorRun(ctx, v.mdbSector, v.mdb);
+  ReleaseBitmap(v);
+  OpenCatalogWorkFile(ctx);
+  if (!EnterDirectoryById(ctx, current)) EnterDirectory(ctx, kRootParentId, "*");
+}
 
 }  // namespace
 

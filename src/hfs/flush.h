@@ -4,10 +4,22 @@
 // "Updating disk managing structures on disc...", rebuilds the catalog
 // index, and writes the volume header (primary and alternate), the bitmap
 // when it is loaded, the extents tree when its work file is open, and the
-// catalog tree, in this order. Every part is attempted even when an earlier
-// one failed; the result names the parts that were not written, so the
-// caller can tell the user the volume may need checking. The work files
-// stay open and valid afterwards.
+// catalog tree, in this order. The work files stay open and valid.
+//
+// A flush is all or nothing (sector_undo.h): the original of every sector
+// it overwrites is kept, and when a write fails for good nothing more is
+// written and every original goes back. The medium is then as it was
+// before the operation, and the engine forgets the change: it takes the
+// header, the bitmap and the trees from the medium again (the current
+// folder stays current when it is still there). The result says so
+// (takenBack). Only when the originals cannot be put back either does the
+// result name the parts not written, so the caller can tell the user the
+// volume may need checking; the engine then keeps the change, for a later
+// flush to write.
+//
+// The order needs no care for a failure the flush sees: any prefix of its
+// writes can be taken back. A flush inside a format joins the format's
+// undo, which takes back the format as a whole.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +41,7 @@ enum FlushPart : unsigned {
 
 struct FlushStatus {
   unsigned notWritten = 0;  // FlushPart bits
+  bool takenBack = false;   // a write failed and the medium is as it was before: the change was not made
   bool ok() const { return notWritten == 0; }
 };
 

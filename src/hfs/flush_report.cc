@@ -10,6 +10,10 @@ namespace tarvo {
 bool FlushVolumeAndReport(Context& ctx) {
   const FlushStatus status = FlushVolume(ctx);
   if (status.ok()) return true;
+  if (status.takenBack) {
+    MessageDialog(ctx, kTextChangeNotMade);
+    return false;
+  }
   MessageDialog(ctx, "The volume may need checking: not written: " + DescribeUnwritten(status) + ".");
   return false;
 }

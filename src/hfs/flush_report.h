@@ -1,8 +1,10 @@
 // The flush that ends an operation which changed the volume, with its
 // failure told to the user.
 //
-// When a part could not be written the user learns which, and that the
-// volume may need checking:
+// A flush that failed and was taken back tells the user the change was not
+// made: "Error writing to the volume: the change was not made." When a part
+// could not be written and the flush could not be taken back the user
+// learns which, and that the volume may need checking:
 //   "The volume may need checking: not written: the bitmap, the catalog
 //    tree."
 #pragma once
@@ -18,7 +20,7 @@ struct Context;
 // The parts of a failed flush, as the message names them ("" when none).
 std::string DescribeUnwritten(const FlushStatus& status);
 
-// FlushVolume; on failure the message above. True when all was written.
+// FlushVolume; on failure one of the messages above. True when all was written.
 bool FlushVolumeAndReport(Context& ctx);
 
 }  // namespace tarvo

@@ -41,6 +41,7 @@ struct VolumeState {
   std::uint32_t sectorsPerBlock = 0;
   std::uint16_t bitmapSectors = 0;
   std::vector<std::uint8_t> bitmap;  // empty: not loaded
+  std::vector<std::uint8_t> bitmapOnMedium;  // the bitmap as loaded: blocks freed since are not handed out
   std::uint32_t bitmapWindowStart = 0;
   std::uint16_t bitmapHeldSectors = 0;
   std::array<std::uint8_t, 512> mdb{};  // disk byte order

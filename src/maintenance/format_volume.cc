@@ -2,10 +2,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "base/context.h"
 #include "device/sector_io.h"
+#include "device/sector_undo.h"
 #include "hfs/allocation.h"
+#include "hfs/flush.h"
 #include "hfs/flush_report.h"
 #include "hfs/navigation.h"
 #include "hfs/sector_run.h"
@@ -23,10 +26,14 @@ namespace tarvo {
 namespace {
 
 constexpr std::uint64_t kDesktopTempBytes = 64000;
+// Room kept for what the format writes beyond the cleared sectors: the
+// alternate header, the Desktop files and the trees' write-back.
+constexpr std::uint64_t kUndoReserve = std::uint64_t{1} << 20;
 
 void WriteStructures(Context& ctx, const FormatLayout& layout, const std::string& macName);
 bool MountNewVolume(Context& ctx);
 void WriteDesktopFile(Context& ctx, const DesktopFile& file);
+int TakeBack(Context& ctx, UndoScope& undo);
 void Write(Context& ctx, std::uint32_t sector, const SectorBytes& bytes) { WriteSectorRun(ctx, sector, bytes); }
 
 }  // namespace
@@ -39,22 +46,34 @@ int FormatVolume(Context& ctx, const std::string& name) {
     MessageDialog(ctx, kMsgUnknownMedium);
     return 0;
   }
+  std::optional<UndoScope> undo;
+  if (std::uint64_t{layout.ClearedSectors()} * 512 + kUndoReserve <= kMostUndoBytes) undo.emplace(ctx);
+  const auto failed = [&undo] { return undo && undo->failed(); };
+
   SetStatus(ctx, ctx.messages[kMsgResettingSectors]);
   ClearLeadingSectors(ctx, static_cast<std::int32_t>(layout.ClearedSectors()));
-  SetStatus(ctx, ctx.messages[kMsgCreatingStructures]);
-  WriteStructures(ctx, layout, macName);
-
+  if (!failed()) {
+    SetStatus(ctx, ctx.messages[kMsgCreatingStructures]);
+    WriteStructures(ctx, layout, macName);
+  }
+  if (failed()) return TakeBack(ctx, *undo);
   if (!MountNewVolume(ctx)) {
+    if (undo) return TakeBack(ctx, *undo);
     ctx.volume.targetId = kNoDevice;
     MessageDialog(ctx, kMsgNotMacVolume);
     return 0;
   }
   for (const DesktopFile& file : DesktopFiles()) {
+    if (failed()) break;
     AdvanceWaitCursor(ctx);
     WriteDesktopFile(ctx, file);
   }
-  FlushVolumeAndReport(ctx);
-  return 0;
+  if (!undo) {
+    FlushVolumeAndReport(ctx);
+    return 0;
+  }
+  if (!failed()) FlushVolume(ctx);
+  return failed() ? TakeBack(ctx, *undo) : 0;
 }
 
 namespace {
@@ -95,6 +114,16 @@ bool MountNewVolume(Context& ctx) {
   EnterDirectory(ctx, kRootParentId, "*");
   EnsureBitmapLoaded(ctx);  // an unreadable bitmap is told by the file writes
   return true;
+}
+
+// A write failed: the medium gets back what it held, and the engine forgets
+// the new volume (the caller opens what the medium holds).
+int TakeBack(Context& ctx, UndoScope& undo) {
+  const bool restored = undo.Restore();
+  CloseWorkFiles(ctx);
+  ReleaseBitmap(ctx.volume);
+  MessageDialog(ctx, restored ? kTextNotFormatted : kTextFormatIncomplete);
+  return 0;
 }
 
 // Through a temporary PC file, as every file written onto the volume.

@@ -14,10 +14,22 @@
 // is written, so the root ends with valence 4.
 //
 // A medium too small to hold a volume is refused with "Unable to identify
-// the magnetic medium." before anything is written. Sector write failures
-// are reported by the device layer; the format goes on, and when the new
-// volume cannot be mounted afterwards it stops there with "This is not a
-// Macintosh volume." and no drive selected.
+// the magnetic medium." before anything is written.
+//
+// A format is all or nothing (sector_undo.h): the original of every sector
+// it overwrites is kept in memory (the cleared sectors, 750 per allocation
+// block unit, are most of it: 750 KB on a 44 MB cartridge, 3.4 MB on a
+// 270 MB one). When a write fails for good the format stops, writes every
+// original back and tells "Error writing to the medium: it was not
+// formatted." (or, when the originals cannot be put back either, "Error
+// writing to the medium: the format is incomplete."); the new volume is
+// not mounted, the work files are closed, and the caller opens what the
+// medium holds. A medium so large that its cleared sectors would not fit
+// the undo's memory (above about 3 GB) is formatted as before, without
+// taking back: write failures are reported by the device layer and the
+// flush, and when the new volume cannot be mounted afterwards the format
+// stops there with "This is not a Macintosh volume." and no drive
+// selected.
 #pragma once
 
 #include <string>

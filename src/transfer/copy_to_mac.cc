@@ -11,6 +11,7 @@
 #include "hfs/delete_entries.h"
 #include "hfs/flush_report.h"
 #include "hfs/navigation.h"
+#include "hfs/rename_entries.h"
 #include "transfer/charset.h"
 #include "transfer/mac_folder.h"
 #include "transfer/macbinary.h"
@@ -34,6 +35,9 @@ int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const s
 // The directory's entries in name order: directories and regular files.
 std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::filesystem::path& directory);
 std::string NumberedName(const std::string& macName, std::uint32_t number);
+std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count);
+int ReplaceItem(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
+                const std::optional<std::string>& typeCreator, ForkChoice fork);
 bool Matches(std::string_view name, std::string_view pattern);
 void LogCd(Context& ctx, const std::string& macName);
 
@@ -136,45 +140,38 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
     std::rewind(file);
   }
   int result = 0;
+  bool replace = false;
   if (MacItemType(ctx, macName) != MacItem::kAbsent) {
-    result = AskReplace(ctx, macName, ctx.settings.copiedFileCount);
+    result = AskReplace(ctx, macName, ctx.settings.copiedFileCount, replace);
   }
-  if (result == 0) {
+  if (result == 0 && replace) {
+    result = ReplaceItem(ctx, file, shownPcName, macName, tc, fork);
+  } else if (result == 0) {
     result = WriteFileToVolume(ctx, file, shownPcName, macName, ctx.volume.current.currentDirId, tc, 0, fork);
   }
   std::fclose(file);
   return result;
 }
 
-int AskReplace(Context& ctx, std::string& macName, std::uint32_t count) {
+int AskReplace(Context& ctx, std::string& macName, std::uint32_t count, bool& replace) {
   const std::string text = ctx.messages[kMsgTheFile] + ConvertString(macName, MacToAnsi) +
                            ctx.messages[kMsgAlreadyExistsReplace];
+  replace = false;
   switch (ShowMessageBox(ctx, text, Buttons::kYesNoCancel)) {
     case Answer::kCancel:
       return kCopyCancelled;
     case Answer::kNo:
-      for (std::uint32_t n = 0; n < 1000; ++n) {
-        const std::string numbered = NumberedName(macName, count + n);
-        if (MacItemType(ctx, numbered) == MacItem::kAbsent) {
-          macName = numbered;
-          return 0;
-        }
+      if (std::optional<std::string> numbered = FreeNumberedName(ctx, macName, count)) {
+        macName = *numbered;
+        return 0;
       }
       return -1;
     case Answer::kYes:
     case Answer::kOk:
       break;
   }
-  switch (DeleteItem(ctx, macName, true)) {
-    case DeleteStatus::kDone:
-    case DeleteStatus::kNotFound:
-      return 0;
-    case DeleteStatus::kCancelled:
-      return kCopyCancelled;
-    case DeleteStatus::kFailed:
-      break;
-  }
-  return -1;
+  replace = true;
+  return 0;
 }
 
 std::string MacNameForPcName(std::string_view pcName) {
@@ -250,6 +247,38 @@ std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::fil
   }
   std::sort(entries.begin(), entries.end(), [](const PcEntry& a, const PcEntry& b) { return a.name < b.name; });
   return entries;
+}
+
+// The first numbered name from count on that the current folder lacks.
+std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count) {
+  for (std::uint32_t n = 0; n < 1000; ++n) {
+    std::string numbered = NumberedName(macName, count + n);
+    if (MacItemType(ctx, numbered) == MacItem::kAbsent) return numbered;
+  }
+  return std::nullopt;
+}
+
+// The new file first, under a passing name; the old item goes only when
+// the new one is recorded, so a failed write loses nothing.
+int ReplaceItem(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
+                const std::optional<std::string>& typeCreator, ForkChoice fork) {
+  const std::uint32_t folder = ctx.volume.current.currentDirId;
+  const std::optional<std::string> passing = FreeNumberedName(ctx, macName, ctx.settings.copiedFileCount);
+  if (!passing) return -1;
+  const int written = WriteFileToVolume(ctx, file, pcName, *passing, folder, typeCreator, 0, fork);
+  if (written != 0) return written;
+  switch (DeleteItem(ctx, macName, true)) {
+    case DeleteStatus::kDone:
+    case DeleteStatus::kNotFound:
+      break;
+    case DeleteStatus::kCancelled:
+      DeleteItem(ctx, *passing, false);
+      return kCopyCancelled;
+    case DeleteStatus::kFailed:
+      DeleteItem(ctx, *passing, false);
+      return -1;
+  }
+  return ReplaceRecordName(ctx, folder, *passing, macName) == CatalogEditStatus::kDone ? 0 : -1;
 }
 
 std::string NumberedName(const std::string& macName, std::uint32_t number) {

@@ -29,11 +29,17 @@
 // does. Files copied before a failure stay on the volume.
 //
 // Existing names: "The file NAME already exists. OK to replace it?" (Yes /
-// No / Cancel). Yes deletes the existing item (a folder that is not empty
-// asks once more); No gives the new file the name with " (nnn)", nnn being
-// copiedFileCount modulo 1000 (Letter becomes Letter (007)), the name cut
-// so that the whole stays within 31 characters; when that name is taken
-// too, the next free number is used. Nothing is ever replaced unasked.
+// No / Cancel). Yes replaces the existing item: the new file is written
+// beside it first, under a free numbered name, and only once it is
+// recorded does the existing item go (a folder that is not empty asks once
+// more) and the new file take its name; a file whose write fails leaves
+// the existing item as it was, and a Cancel to the second question
+// removes the new file again. (The log and the status line show the new
+// file under that passing name.) No gives the new file the name with
+// " (nnn)", nnn being copiedFileCount modulo 1000 (Letter becomes Letter
+// (007)), the name cut so that the whole stays within 31 characters; when
+// that name is taken too, the next free number is used. Nothing is ever
+// replaced unasked.
 //
 // A PC file that cannot be opened or read: "Error opening file: NAME" /
 // "Error reading file: NAME", and the copy goes on as for any failure.
@@ -81,9 +87,9 @@ int CopyPcFolder(Context& ctx, const std::filesystem::path& pcDirectory, const s
                  const std::optional<std::string>& typeCreator);
 int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::optional<std::string>& typeCreator);
 
-// The replace prompt for macName (Mac Roman) in the current folder; on No
-// macName becomes the free numbered name. 0, -1 or kCopyCancelled.
-int AskReplace(Context& ctx, std::string& macName, std::uint32_t count);
+// The replace prompt for macName (Mac Roman) in the current folder: Yes
+// sets `replace`; on No// macName becomes the free numbered name. 0, -1 or kCopyCancelled.
+int AskReplace(Context& ctx, std::string& macName, std::uint32_t count, bool& replace);
 
 // The Mac name of a PC file name (UTF-8), in Mac Roman.
 std::string MacNameForPcName(std::string_view pcName);

@@ -39,9 +39,11 @@ fs::path DemoCartridgePath() {
 }
 
 fs::path DemoSamplesDirectory() {
-  for (const char* candidate : {TARVO_DEMO_SOURCE_DIR, TARVO_DEMO_INSTALLED_DIR}) {
-    std::error_code error;
-    if (fs::is_directory(candidate, error)) return candidate;
+  std::error_code error;
+  const fs::path program = fs::read_symlink("/proc/self/exe", error);
+  const fs::path fromProgram = error ? fs::path() : program.parent_path() / TARVO_DEMO_FROM_PROGRAM;
+  for (const fs::path& candidate : {fromProgram, fs::path(TARVO_DEMO_SOURCE_DIR), fs::path(TARVO_DEMO_INSTALLED_DIR)}) {
+    if (!candidate.empty() && fs::is_directory(candidate, error)) return candidate.lexically_normal();
   }
   return {};
 }

@@ -13,8 +13,10 @@
 // never leaves half a demo behind. Later runs use the image as it is, with
 // any changes made to it; deleting the file brings a fresh one.
 //
-// The samples are looked for in the source tree the program was built from
-// and in the installed data folder (share/tarvo/demo).
+// The samples are looked for in the installed data folder beside the
+// program's own folder (../share/tarvo/demo from bin), in the source tree
+// the program was built from, and in the data folder of the prefix it was
+// built for.
 #pragma once
 
 #include <filesystem>

@@ -1,6 +1,7 @@
 #include "ui/dispatcher.h"
 
 #include "base/context.h"
+#include "command/command_dialog.h"
 #include "device/drive_selection.h"
 #include "maintenance/drive_control.h"
 #include "transfer/copy_to_pc.h"
@@ -12,6 +13,7 @@
 #include "ui/edit_commands.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
+#include "ui/log_dialog.h"
 #include "ui/mac_copy_dialog.h"
 #include "ui/write_guard.h"
 #include "ui/menu_model.h"
@@ -140,6 +142,12 @@ void DispatchCommand(Context& ctx, int id) {
       break;
     case kMenuShortListing:
       if (!SetListingMode(view, ctx.settings.modeFlags, ListingMode::kShort)) return;
+      break;
+    case kMenuCommandLine:
+      RunCommandLineDialog(ctx);
+      break;
+    case kMenuLogFile:
+      RunLogFileDialog(ctx);
       break;
     case kMenuHelpIndex:
       ctx.ui->ShowHelp("");

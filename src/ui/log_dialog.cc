@@ -1,8 +1,14 @@
 #include "ui/log_dialog.h"
 
 #include "base/context.h"
+#include "ui/text_answers.h"
 
 namespace tarvo {
+
+void RunLogFileDialog(Context& ctx) {
+  LogDialog dialog(ctx);
+  ctx.ui->RunLogDialog(dialog);
+}
 
 LogDialog::LogDialog(Context& ctx) : ctx_(ctx), field_(ctx.messages[kMsgLogFileName]) {}
 
@@ -20,6 +26,21 @@ void LogDialog::Open() { OpenStoredName(false); }
 void LogDialog::CloseLogFile() { CloseLog(ctx_.log); }
 
 void LogDialog::Finish() { closed_ = true; }
+
+void LogDialog::ApplyAnswer(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(' ');
+  text.remove_prefix(start == std::string_view::npos ? text.size() : start);
+  const std::size_t blank = text.find(' ');
+  const std::string word = NormalizeAnswer(text.substr(0, blank));
+  std::string_view argument = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+  if (word.empty() || word == "ok" || word == "cancel") return Finish();
+  if (word == "close") return CloseLogFile();
+  if (word != "name" && word != "create" && word != "open") return;
+  if (!argument.empty()) SetFieldText(argument);
+  if (word == "name") StoreName();
+  else if (word == "create") Create();
+  else Open();
+}
 
 bool LogDialog::createEnabled() const { return !IsLogOpen(ctx_.log); }
 

@@ -10,6 +10,11 @@
 // FatalError with "Error opening file:" followed by the name. No stamp line
 // is written from here. OK (101), Cancel (100) and the close box close the
 // dialog with 0.
+//
+// Typed answers (console and scripted double): "name TEXT" types TEXT and
+// presses the OK key; "create [TEXT]" and "open [TEXT]" (optionally typing
+// TEXT first) and "close" press those buttons; "ok", "cancel" or an empty
+// answer end the dialog. Anything else is ignored.
 #pragma once
 
 #include <string>
@@ -31,6 +36,9 @@ class LogDialog {
   void Open();
   void CloseLogFile();
   void Finish();  // OK, Cancel or the close box
+  void Ok() { Finish(); }
+  void Cancel() { Finish(); }
+  void ApplyAnswer(std::string_view text);
 
   const std::string& fieldText() const { return field_; }
   bool createEnabled() const;
@@ -46,5 +54,8 @@ class LogDialog {
   std::string field_;
   bool closed_ = false;
 };
+
+// Menu 131: runs DLG_FLOG through the user interface.
+void RunLogFileDialog(Context& ctx);
 
 }  // namespace tarvo

@@ -93,6 +93,13 @@ inline constexpr const char* kTextProduct =
 // A catalog search met a node or record that cannot be read: the listing
 // holds what came before it.
 inline constexpr const char* kTextCatalogDamaged = "The catalog is damaged. Some files may not be listed.";
+// A write to the medium failed and what the operation had written was put
+// back: the volume is as it was before it.
+inline constexpr const char* kTextChangeNotMade = "Error writing to the volume: the change was not made.";
+// The same for a format: the medium holds what it held before.
+inline constexpr const char* kTextNotFormatted = "Error writing to the medium: it was not formatted.";
+// A format failed and what it had written could not be put back.
+inline constexpr const char* kTextFormatIncomplete = "Error writing to the medium: the format is incomplete.";
 
 struct MessageTable {
   MessageTable();  // fills every entry with its start text

@@ -37,6 +37,11 @@ void InitSettings(Context& ctx, const StartupOptions& options) {
     if (options.hostAdapter) ctx.device.hostAdapterId = static_cast<std::uint8_t>(*options.hostAdapter);
     if (options.target) ctx.volume.targetId = static_cast<std::uint8_t>(*options.target);
   }
+  // The demo cartridge is the bus's first drive: asking for it names it.
+  if (options.demo && !options.adapterOption) {
+    ctx.device.hostAdapterId = 0;
+    ctx.volume.targetId = 0;
+  }
   if (options.logName) OpenLogFromStartOption(ctx, *options.logName);
   if (options.reset) ctx.device.resetBeforeTransfer = true;
   ctx.volume.transferSectors = 64;

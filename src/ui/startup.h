@@ -9,7 +9,9 @@ struct Context;
 
 // Gives every setting its start value, applies the options /A, /L and /R,
 // starts the SCSI manager and selects the drive (the given one, or through
-// the drive dialog), then writes the log's opening stamp.
+// the drive dialog), then writes the log's opening stamp. --demo without /A
+// selects the demo cartridge, the first drive (adapter 0, target 0), so the
+// demo opens without the drive dialog.
 void InitSettings(Context& ctx, const StartupOptions& options);
 
 // Opens the volume on the drive chosen at start-up, as the main window does

@@ -1,11 +1,13 @@
 #include "ui/text_ui.h"
 
+#include "command/command_dialog.h"
 #include "transfer/dump_view.h"
 #include "transfer/pc_file_system.h"
 #include "ui/attributes_dialog.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
 #include "ui/device_dialog.h"
+#include "ui/log_dialog.h"
 #include "ui/mac_copy_dialog.h"
 #include "ui/messages.h"
 #include "ui/name_dialog.h"
@@ -85,6 +87,12 @@ void TextUi::RunAttributesDialog(AttributesDialog& dialog) {
     d.ExtentsClosed();  // shown once, as the modal DLG_ATT2 would be
     return text;
   });
+}
+
+void TextUi::RunLogDialog(LogDialog& dialog) { RunDialog("DLG_FLOG", dialog, DescribeLogDialog); }
+
+void TextUi::RunCommandDialog(CommandDialog& dialog) {
+  RunDialog("DLG_COMM", dialog, [](const CommandDialog&) { return std::string("Command line\n[command/cancel]"); });
 }
 
 void TextUi::RunDumpView(DumpView& view) { ShowListing(view.AllLines()); }
@@ -189,6 +197,13 @@ std::string DescribeAttributesDialog(const AttributesDialog& dialog) {
   }
   return text + "[name TEXT/creator TEXT/type TEXT/created D M Y H MIN/modified D M Y H MIN/advanced/" +
          (dialog.readOnly() ? "" : "write/") + "quit] (empty: quit)";
+}
+
+std::string DescribeLogDialog(const LogDialog& dialog) {
+  std::string text = "Log File Management\nFile: " + dialog.fieldText() + "\n[name TEXT/";
+  if (dialog.createEnabled()) text += "create/open/";
+  if (dialog.closeEnabled()) text += "close/";
+  return text + "ok/cancel]";
 }
 
 std::string DescribePortDialog(const PortDialog& dialog) {

@@ -32,6 +32,8 @@ class TextUi : public UserInterface {
   void RunRescueDialog(RescueDialog& dialog) override;
   void RunScanParametersDialog(ScanParametersDialog& dialog) override;
   void RunAttributesDialog(AttributesDialog& dialog) override;
+  void RunLogDialog(LogDialog& dialog) override;
+  void RunCommandDialog(CommandDialog& dialog) override;
   // The whole fork shown, as dump lines, through ShowListing.
   void RunDumpView(DumpView& view) override;
 
@@ -71,5 +73,7 @@ std::string DescribeRescueDialog(const RescueDialog& dialog);
 std::string DescribeScanParametersDialog(const ScanParametersDialog& dialog);
 // The fields, and DLG_ATT2's after "advanced".
 std::string DescribeAttributesDialog(const AttributesDialog& dialog);
+// The "File:" field and the buttons that are enabled.
+std::string DescribeLogDialog(const LogDialog& dialog);
 
 }  // namespace tarvo

@@ -16,10 +16,12 @@
 namespace tarvo {
 
 class AttributesDialog;
+class CommandDialog;
 class DestinationDialog;
 class DeviceDialog;
 class MacCopyDialog;
 class DumpView;
+class LogDialog;
 class NameDialog;
 class NamingDialog;
 struct VolumeInfo;
@@ -89,6 +91,8 @@ class UserInterface {
   virtual void RunScanParametersDialog(ScanParametersDialog& dialog) = 0;  // DLG_PARAM
   // DLG_ATTR; its "Advanced" button shows DLG_ATT2 over it.
   virtual void RunAttributesDialog(AttributesDialog& dialog) = 0;
+  virtual void RunLogDialog(LogDialog& dialog) = 0;          // DLG_FLOG
+  virtual void RunCommandDialog(CommandDialog& dialog) = 0;  // DLG_COMM
   // The dump window ("filedump"), until the user closes it.
   virtual void RunDumpView(DumpView& view) = 0;
 };

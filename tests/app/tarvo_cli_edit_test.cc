@@ -182,7 +182,7 @@ TEST_F(TarvoCliEditTest, WriteProtectedMediumAsksAndChangesNothing) {
   EXPECT_EQ(refused.err, "Tarvo: Write-protected media.\n");
   const CliResult failed = Run({"-c", "md X", "-c", "mcopy *", "--menu", "111"}, "ok\nok\nok\nY\n", ",ro");
   EXPECT_EQ(Count(failed.err, "Write-protected media."), 3);
-  EXPECT_EQ(Count(failed.err, "The volume may need checking: not written"), 3) << failed.err;
+  EXPECT_EQ(Count(failed.err, "Error writing to the volume: the change was not made."), 3) << failed.err;
   EXPECT_EQ(Image(), before);
   ExpectClean();
 }

@@ -1,10 +1,15 @@
-// Typed commands on a real volume built by hfsutils, with the scripted user
-// interface.
+// Typed commands, and the command line dialog that runs them (menu 129), on
+// a real volume built by hfsutils, with the scripted user interface.
 #include "command/run_command.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "command/command_dialog.h"
+
 #include "support/browse_volume.h"
+#include "ui/dispatcher.h"
 #include "ui/listing.h"
 #include "ui/menu_model.h"
 
@@ -133,6 +138,62 @@ TEST_F(RunCommandTest, NavigationNeedsAVolume) {
   Type("dir");
   EXPECT_EQ(dirName(), "Sub ");
   EXPECT_TRUE(lastListing().empty());
+}
+
+TEST(CommandDialogModel, ExecuteKeepsTheFieldsCharactersAndCancelGivesZero) {
+  CommandDialog dialog;
+  dialog.SetLine(std::string(100, 'x'));
+  EXPECT_EQ(dialog.line().size(), 79u);
+  dialog.ApplyAnswer("cd \"Inner Folder\"");
+  EXPECT_TRUE(dialog.closed());
+  EXPECT_EQ(dialog.result(), 1);
+  EXPECT_EQ(dialog.line(), "cd \"Inner Folder\"");
+
+  CommandDialog cancelled;
+  cancelled.ApplyAnswer(" Cancel ");
+  EXPECT_TRUE(cancelled.closed());
+  EXPECT_EQ(cancelled.result(), 0);
+}
+
+TEST_F(RunCommandTest, DialogTheTypedLineRunsAndTheMenuFollows) {
+  v_->ui.answers = {"cd sub"};
+  DispatchCommand(v_->ctx, kMenuCommandLine);
+  EXPECT_EQ(v_->ui.dialogs.back(), "DLG_COMM");
+  EXPECT_EQ(dirName(), "Sub ");
+  EXPECT_TRUE(v_->ctx.menu.item(kMenuParent).enabled);
+
+  // An option changes the listing mode; the check marks follow it.
+  v_->ui.answers = {"dir /e"};
+  DispatchCommand(v_->ctx, kMenuCommandLine);
+  EXPECT_TRUE(v_->ctx.menu.item(kMenuExtendedListing).checked);
+  EXPECT_FALSE(v_->ctx.menu.item(kMenuShortListing).checked);
+}
+
+TEST_F(RunCommandTest, DialogCancelAndUnknownWordsDoNothing) {
+  const int repaints = v_->ui.repaints;
+  v_->ui.answers = {"cancel"};
+  DispatchCommand(v_->ctx, kMenuCommandLine);
+  EXPECT_EQ(dirName(), "Root  ");
+  v_->ui.answers = {"xyzzy sub"};
+  DispatchCommand(v_->ctx, kMenuCommandLine);
+  EXPECT_EQ(dirName(), "Root  ");
+  EXPECT_TRUE(v_->ui.messages.empty());
+  EXPECT_GT(v_->ui.repaints, repaints);
+}
+
+TEST_F(RunCommandTest, DialogRunsMenuCommandsAndClearsTheStatus) {
+  // HELP stands for menu 132; CD alone for 108, which needs a selected folder.
+  v_->ui.answers = {"help"};
+  DispatchCommand(v_->ctx, kMenuCommandLine);
+  ASSERT_EQ(v_->ui.helpTopics.size(), 1u);
+  EXPECT_EQ(v_->ui.helpTopics[0], "");
+  v_->ui.answers = {"cd"};
+  DispatchCommand(v_->ctx, kMenuCommandLine);
+  EXPECT_EQ(dirName(), "Root  ");
+  const auto& lines = v_->ui.statusLines;
+  EXPECT_NE(std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("No selected"); }),
+            lines.end());
+  EXPECT_EQ(lines.back(), "|");  // cleared once the command has run
 }
 
 }  // namespace

@@ -81,6 +81,23 @@ TEST_F(FaultBusTest, FailingWritesLeaveTheMediumAlone) {
   EXPECT_EQ(GetU32(buffer, 0), 40u);
 }
 
+TEST_F(FaultBusTest, TheChosenWriteFailsWithItsRetriesAndLaterWritesSucceed) {
+  const auto before = ReadWholeFile(path);
+  std::vector<std::uint8_t> first(512, 0x11), second(512, 0x22), third(512, 0x33);
+  faults.failWriteNumber = 2;
+  EXPECT_EQ(Transfer(true, 5, 1, first), kSsComp);
+  for (int attempt = 0; attempt < 3; ++attempt) EXPECT_EQ(Transfer(true, 6, 1, second), kSsErr) << attempt;
+  EXPECT_EQ(SenseCode(last), 0x0C);
+  // The same sector with other data is another write: it succeeds.
+  EXPECT_EQ(Transfer(true, 6, 1, third), kSsComp);
+  EXPECT_EQ(Transfer(true, 6, 1, second), kSsComp);
+  EXPECT_EQ(faults.writesSeen, 4);
+  const auto after = ReadWholeFile(path);
+  EXPECT_EQ(after[5 * 512], 0x11);
+  EXPECT_EQ(after[6 * 512], 0x22);
+  EXPECT_TRUE(std::equal(before.begin() + 7 * 512, before.end(), after.begin() + 7 * 512));
+}
+
 TEST_F(FaultBusTest, DelaysCountsResetsAndRecordsRequests) {
   faults.pendingPolls = 3;
   Srb reset = ResetSrb(0, 0);

@@ -8,10 +8,11 @@ namespace tarvo::testing {
 
 MediumContext::~MediumContext() { CloseWorkFiles(ctx); }
 
-void MediumContext::Insert(const std::vector<std::uint8_t>& bytes, std::uint16_t blockSize) {
+std::string MediumContext::Insert(const std::vector<std::uint8_t>& bytes, std::uint16_t blockSize) {
   const std::string path = dir_.Path("medium" + std::to_string(images_++) + ".img");
   WriteWholeFile(path, bytes);
   Attach({path, false, blockSize});
+  return path;
 }
 
 std::string MediumContext::InsertBlank(int megabytes) {

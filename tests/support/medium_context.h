@@ -19,12 +19,14 @@ namespace tarvo::testing {
 class MediumContext {
  public:
   MediumContext() { ctx.ui = &ui; }
-  // The work files a mount made go with the context.
-  ~MediumContext();
+  ~MediumContext();  // the work files of a mounted volume go with it
+  MediumContext(const MediumContext&) = delete;
+  MediumContext& operator=(const MediumContext&) = delete;
 
   // Writes `bytes` as a fresh image and puts it in the drive, as drive
   // selection leaves it: its sector size and entry point, capacity unknown.
-  void Insert(const std::vector<std::uint8_t>& bytes, std::uint16_t blockSize = 512);
+  // Returns its path.
+  std::string Insert(const std::vector<std::uint8_t>& bytes, std::uint16_t blockSize = 512);
   // Creates a blank (sparse) cartridge image of 44, 88, 105, 200 or 270 MB
   // and puts it in the drive, writable; returns its path.
   std::string InsertBlank(int megabytes);

@@ -123,7 +123,13 @@ class RandomRun {
     ctx().settings.modeFlags = kCopyMacBinary;
     v_.ui().answers = {"yes"};
     const int result = CopyPcItems(ctx(), pc_, "PACKED.BIN", std::nullopt);
-    if (replacing) files_.erase(Here() + ":" + name);  // gone whether or not the new one fits
+    if (replacing && result != 0) {
+      // The file that did not fit leaves the old one as it was.
+      ASSERT_EQ(result, -1);
+      ASSERT_TRUE(OnVolume(name)) << name;
+      ++fullCopies;
+      return;
+    }
     Finish(result, name, file);
   }
 

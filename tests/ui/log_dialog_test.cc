@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "base/context.h"
+#include "ui/dispatcher.h"
+#include "ui/menu_model.h"
 #include "ui/scripted_ui.h"
 
 namespace tarvo {
@@ -79,6 +81,31 @@ TEST_F(LogDialogTest, AFileThatCannotBeOpenedEndsTheProgram) {
   EXPECT_THROW(dialog.Create(), FatalExit);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0], "Error opening file:no/such.log");
+}
+
+TEST_F(LogDialogTest, MenuCommandRunsTheDialogAndTheCheckMarkFollows) {
+  ui.answers = {"create first.log", "name", "ok"};
+  DispatchCommand(ctx, kMenuLogFile);
+  EXPECT_EQ(ui.dialogs.back(), "DLG_FLOG");
+  EXPECT_TRUE(IsLogOpen(ctx.log));
+  EXPECT_TRUE(fs::exists(dir / "first.log"));
+  EXPECT_TRUE(ctx.menu.item(kMenuLogFile).checked);
+
+  // Create does nothing while a log is open, but the name typed stays in
+  // the field: after Close, Open appends to it. The answers run dry with
+  // the default button (OK).
+  AppendLog(ctx.log, "x\n");
+  ui.answers = {"create other.log", "close", "open"};
+  DispatchCommand(ctx, kMenuLogFile);
+  EXPECT_TRUE(IsLogOpen(ctx.log));
+  EXPECT_EQ(ctx.messages[kMsgLogFileName], "other.log");
+  EXPECT_EQ(fs::file_size(dir / "first.log"), 2u);
+  EXPECT_TRUE(fs::exists(dir / "other.log"));
+
+  ui.answers = {"close", "cancel"};
+  DispatchCommand(ctx, kMenuLogFile);
+  EXPECT_FALSE(IsLogOpen(ctx.log));
+  EXPECT_FALSE(ctx.menu.item(kMenuLogFile).checked);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "dialogs/about_dialog.h"
 
-#include <QHBoxLayout>
-#include <QVBoxLayout>
 
 #include "dialogs/product_panel.h"
 
@@ -11,14 +9,7 @@ AboutDialog::AboutDialog(QWidget* parent) : TarvoDialog(QStringLiteral("DLG_APRO
   QPushButton* ok = MakeButton(1, tr("OK"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, [this] { done(0); });
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeProductPanel(this));
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  Arrange(MakeProductPanel(this), ButtonRow({ok}));
 }
 
 }  // namespace tarvo

@@ -113,18 +113,12 @@ AttributesDialogBox::AttributesDialogBox(AttributesDialog& model, QWidget* paren
   });
   connect(quit, &QPushButton::clicked, this, [this] { Apply([&] { model_.Quit(); }); });
 
-  auto* buttons = new QHBoxLayout;
-  for (QPushButton* button : {identification, advanced}) buttons->addWidget(button);
-  buttons->addStretch();
-  for (QPushButton* button : {write, quit}) buttons->addWidget(button);
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
-  layout->addWidget(signature);
-  layout->addLayout(dates);
-  layout->addWidget(lengths);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  auto* controls = new QVBoxLayout;
+  controls->addLayout(top);
+  controls->addWidget(signature);
+  controls->addLayout(dates);
+  controls->addWidget(lengths);
+  Arrange(controls, ButtonRow({write, quit}, {identification, advanced}));
   Sync();
   name_->selectAll();
   name_->setFocus();

@@ -1,7 +1,6 @@
 #include "dialogs/capacity_dialog.h"
 
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -23,20 +22,8 @@ CapacityDialog::CapacityDialog(QWidget* parent)
     group_.addButton(radio, i);
     radios->addWidget(radio);
   }
-  QPushButton* ok = MakeButton(101, tr("OK"));
-  QPushButton* cancel = MakeButton(100, tr("Cancel"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, [this] { done(1); });
-  connect(cancel, &QPushButton::clicked, this, [this] { done(0); });
-  auto* buttons = new QVBoxLayout;
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  buttons->addStretch();
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QHBoxLayout(this);
-  layout->addWidget(box);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  auto [ok, cancel] = MakeOkCancel([this] { done(1); }, [this] { done(0); });
+  Arrange(box, ButtonColumn({ok, cancel}));
 }
 
 CapacityAnswer CapacityDialog::answer() const {

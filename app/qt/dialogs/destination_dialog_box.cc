@@ -1,8 +1,6 @@
 #include "dialogs/destination_dialog_box.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QVBoxLayout>
 
 #include "dialogs/list_widgets.h"
 
@@ -15,14 +13,8 @@ DestinationDialogBox::DestinationDialogBox(DestinationDialog& model, QWidget* pa
   path_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   directories_ = MakeIdList(1133, 180, this);
   drives_ = MakeIdList(1134, 180, this);
-  connect(directories_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const auto row = static_cast<std::size_t>(directories_->row(item));
-    Apply([&] { model_.OpenDirectory(row); });
-  });
-  connect(drives_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const auto row = static_cast<std::size_t>(drives_->row(item));
-    Apply([&] { model_.OpenDrive(row); });
-  });
+  OnRowDoubleClicked(directories_, this, [this](std::size_t row) { Apply([&] { model_.OpenDirectory(row); }); });
+  OnRowDoubleClicked(drives_, this, [this](std::size_t row) { Apply([&] { model_.OpenDrive(row); }); });
 
   QPushButton* root = MakeButton(534, QStringLiteral(" [:\\]"));
   QPushButton* up = MakeButton(535, QStringLiteral(" [..]"));
@@ -43,14 +35,7 @@ DestinationDialogBox::DestinationDialogBox(DestinationDialog& model, QWidget* pa
   grid->addWidget(new QLabel(tr("Drives"), this), 1, 2);
   grid->addWidget(directories_, 2, 0, 1, 2);
   grid->addWidget(drives_, 2, 2);
-  auto* buttons = new QVBoxLayout;
-  for (QPushButton* button : {confirm, cancel, root, up, create}) buttons->addWidget(button);
-  buttons->addStretch();
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QHBoxLayout(this);
-  layout->addLayout(grid, 1);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  Arrange(grid, ButtonColumn({confirm, cancel, root, up, create}));
   Sync();
 }
 

@@ -34,27 +34,15 @@ DeviceDialogBox::DeviceDialogBox(DeviceDialog& model, QWidget* parent)
   driver_->setObjectName(QStringLiteral("308"));
   driverLine->addWidget(driver_, 1);
 
-  QPushButton* ok = MakeButton(101, tr("OK"));
-  QPushButton* cancel = MakeButton(100, tr("Cancel"));
+  auto [ok, cancel] = MakeModelOkCancel();
   next_ = MakeButton(309, tr("Next Host"));
   preceding_ = MakeButton(310, tr("Preceding Host"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, [this] { Apply([&] { model_.Ok(); }); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Apply([&] { model_.Cancel(); }); });
   connect(next_, &QPushButton::clicked, this, [this] { Apply([&] { model_.NextHost(); }); });
   connect(preceding_, &QPushButton::clicked, this, [this] { Apply([&] { model_.PrecedingHost(); }); });
-  auto* buttons = new QVBoxLayout;
-  for (QPushButton* button : {ok, cancel, next_, preceding_}) buttons->addWidget(button);
-  buttons->addStretch();
-  buttons->addWidget(MakeHelpButton());
-
   auto* left = new QVBoxLayout;
   left->addLayout(grid);
   left->addLayout(driverLine);
-  auto* layout = new QHBoxLayout(this);
-  layout->addLayout(left, 1);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  Arrange(left, ButtonColumn({ok, cancel, next_, preceding_}));
   Sync();
 }
 

@@ -1,10 +1,8 @@
 #include "dialogs/info_dialog.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QVBoxLayout>
 
 namespace tarvo {
 
@@ -22,14 +20,7 @@ InfoDialog::InfoDialog(const VolumeInfo& info, QWidget* parent)
   QPushButton* ok = MakeButton(101, tr("OK"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, [this] { done(1); });
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  Arrange(form, ButtonRow({ok}));
 }
 
 void InfoDialog::keyPressEvent(QKeyEvent* event) {

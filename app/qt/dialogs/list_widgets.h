@@ -1,5 +1,5 @@
-// List boxes of the dialogs: a list named by its control id, and its
-// refill from the core's texts (Windows character set).
+// List boxes of the dialogs: a list named by its control id, its refill
+// from the core's texts (Windows character set), and its double click.
 #pragma once
 
 #include <QListWidget>
@@ -20,6 +20,13 @@ inline QListWidget* MakeIdList(int id, int minWidth, QWidget* parent) {
 inline void FillList(QListWidget* list, const std::vector<std::string>& texts) {
   list->clear();
   for (const std::string& text : texts) list->addItem(FromAnsi(text));
+}
+
+// Calls `open` with the row of the item double-clicked.
+template <typename Open>
+void OnRowDoubleClicked(QListWidget* list, QObject* context, Open open) {
+  QObject::connect(list, &QListWidget::itemDoubleClicked, context,
+                   [list, open](QListWidgetItem* item) { open(static_cast<std::size_t>(list->row(item))); });
 }
 
 }  // namespace tarvo

@@ -1,8 +1,6 @@
 #include "dialogs/mac_copy_dialog_box.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QVBoxLayout>
 
 #include "dialogs/list_widgets.h"
 
@@ -40,14 +38,8 @@ MacCopyDialogBox::MacCopyDialogBox(MacCopyDialog& model, QWidget* parent)
         model_.SelectFile(static_cast<std::size_t>(row), files_->item(row)->isSelected());
     });
   });
-  connect(directories_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const auto row = static_cast<std::size_t>(directories_->row(item));
-    Apply([&] { model_.OpenDirectory(row); });
-  });
-  connect(drives_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const auto row = static_cast<std::size_t>(drives_->row(item));
-    Apply([&] { model_.OpenDrive(row); });
-  });
+  OnRowDoubleClicked(directories_, this, [this](std::size_t row) { Apply([&] { model_.OpenDirectory(row); }); });
+  OnRowDoubleClicked(drives_, this, [this](std::size_t row) { Apply([&] { model_.OpenDrive(row); }); });
 
   QPushButton* root = MakeButton(534, QStringLiteral(" [:\\]"));
   QPushButton* up = MakeButton(535, QStringLiteral(" [..]"));
@@ -80,17 +72,10 @@ MacCopyDialogBox::MacCopyDialogBox(MacCopyDialog& model, QWidget* parent)
   grid->addWidget(drives_, 3, 2);
   grid->addWidget(new QLabel(tr("Total"), this), 4, 0);
   grid->addWidget(total_, 4, 1, 1, 2);
-  auto* buttons = new QVBoxLayout;
-  buttons->addWidget(new QLabel(tr("Click Button to Copy:"), this));
-  for (QPushButton* button : {selection, all, directory}) buttons->addWidget(button);
-  buttons->addSpacing(12);
-  for (QPushButton* button : {root, up, cancel}) buttons->addWidget(button);
-  buttons->addStretch();
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QHBoxLayout(this);
-  layout->addLayout(grid, 1);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  QBoxLayout* buttons = ButtonColumn({selection, all, directory, root, up, cancel});
+  buttons->insertWidget(0, new QLabel(tr("Click Button to Copy:"), this));
+  buttons->insertSpacing(4, 12);
+  Arrange(grid, buttons);
   Sync();
 }
 

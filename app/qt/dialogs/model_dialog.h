@@ -34,6 +34,18 @@ class ModelDialog : public TarvoDialog {
   ModelDialog(Model& model, const QString& templateName, const QString& title, QWidget* parent)
       : TarvoDialog(templateName, title, parent), model_(model) {}
 
+  // OK and Cancel pressing the model's; `take` first hands it the fields.
+  std::pair<QPushButton*, QPushButton*> MakeModelOkCancel(std::function<void()> take = {}) {
+    return MakeOkCancel(
+        [this, take] {
+          Apply([&] {
+            if (take) take();
+            model_.Ok();
+          });
+        },
+        [this] { Apply([&] { model_.Cancel(); }); });
+  }
+
   // Redraws the controls from the model.
   virtual void Sync() = 0;
 

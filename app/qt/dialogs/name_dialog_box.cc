@@ -1,9 +1,7 @@
 #include "dialogs/name_dialog_box.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QVBoxLayout>
 
 #include "qt_text.h"
 
@@ -40,25 +38,8 @@ NameDialogBox::NameDialogBox(NameDialog& model, QWidget* parent)
     grid->addWidget(Label(tr("New name"), 512, this), 1, 0);
     grid->addWidget(edit_, 1, 1);
   }
-  QPushButton* ok = MakeButton(101, tr("OK"));
-  QPushButton* cancel = MakeButton(100, tr("Cancel"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, [this] {
-    Apply([&] {
-      model_.SetText(ToAnsi(edit_->text()));
-      model_.Ok();
-    });
-  });
-  connect(cancel, &QPushButton::clicked, this, [this] { Apply([&] { model_.Cancel(); }); });
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(grid);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  auto [ok, cancel] = MakeModelOkCancel([this] { model_.SetText(ToAnsi(edit_->text())); });
+  Arrange(grid, ButtonRow({ok, cancel}));
   edit_->selectAll();
   edit_->setFocus();
 }

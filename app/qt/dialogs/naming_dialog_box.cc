@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -21,20 +20,8 @@ NamingDialogBox::NamingDialogBox(NamingDialog& model, QWidget* parent)
   }
   connect(&group_, &QButtonGroup::idClicked, this,
           [this](int mode) { Apply([&] { model_.Click(static_cast<NamingMode>(mode)); }); });
-  QPushButton* ok = MakeButton(101, tr("OK"));
-  QPushButton* cancel = MakeButton(100, tr("Cancel"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, [this] { Apply([&] { model_.Ok(); }); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Apply([&] { model_.Cancel(); }); });
-  auto* buttons = new QVBoxLayout;
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  buttons->addStretch();
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QHBoxLayout(this);
-  layout->addWidget(box);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  auto [ok, cancel] = MakeModelOkCancel();
+  Arrange(box, ButtonColumn({ok, cancel}));
   Sync();
 }
 

@@ -1,8 +1,6 @@
 #include "dialogs/partition_dialog_box.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QVBoxLayout>
 
 #include "qt_text.h"
 
@@ -28,21 +26,8 @@ PartitionDialogBox::PartitionDialogBox(PartitionDialog& model, QWidget* parent)
     }
   }
   connect(&group_, &QButtonGroup::idClicked, this, [this](int r) { Apply([&] { model_.ClickRow(r); }); });
-
-  QPushButton* ok = MakeButton(101, tr("OK"));
-  QPushButton* cancel = MakeButton(100, tr("Cancel"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, [this] { Apply([&] { model_.Ok(); }); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Apply([&] { model_.Cancel(); }); });
-  auto* buttons = new QVBoxLayout;
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  buttons->addStretch();
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QHBoxLayout(this);
-  layout->addLayout(grid, 1);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  auto [ok, cancel] = MakeModelOkCancel();
+  Arrange(grid, ButtonColumn({ok, cancel}));
   Sync();
 }
 

@@ -28,20 +28,8 @@ PortDialogBox::PortDialogBox(PortDialog& model, QWidget* parent)
     boxes->addWidget(box);
   }
   connect(&group_, &QButtonGroup::idClicked, this, [this](int port) { Apply([&] { model_.Click(port); }); });
-  QPushButton* ok = MakeButton(101, tr("OK"));
-  QPushButton* cancel = MakeButton(100, tr("Cancel"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, [this] { Apply([&] { model_.Ok(); }); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Apply([&] { model_.Cancel(); }); });
-  auto* buttons = new QVBoxLayout;
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  buttons->addStretch();
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QHBoxLayout(this);
-  layout->addLayout(boxes);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  auto [ok, cancel] = MakeModelOkCancel();
+  Arrange(boxes, ButtonColumn({ok, cancel}));
   Sync();
 }
 

@@ -16,17 +16,10 @@ QuitDialog::QuitDialog(QWidget* parent) : TarvoDialog(QStringLiteral("DLG_QUIT")
   yes->setDefault(true);
   connect(yes, &QPushButton::clicked, this, [this] { done(1); });
   connect(no, &QPushButton::clicked, this, [this] { done(0); });
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(yes);
-  buttons->addWidget(no);
-  buttons->addStretch();
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeProductPanel(this));
-  layout->addWidget(question);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  auto* controls = new QVBoxLayout;
+  controls->addWidget(MakeProductPanel(this));
+  controls->addWidget(question);
+  Arrange(controls, ButtonRow({yes, no}));
 }
 
 }  // namespace tarvo

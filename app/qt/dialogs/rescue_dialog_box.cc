@@ -72,17 +72,10 @@ RescueDialogBox::RescueDialogBox(RescueDialog& model, QWidget* parent)
   auto* top = new QHBoxLayout;
   top->addLayout(fields, 1);
   top->addWidget(modes);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(parameters_);
-  buttons->addStretch();
-  buttons->addWidget(cancel);
-  buttons->addWidget(start);
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
-  layout->addWidget(status_);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  auto* controls = new QVBoxLayout;
+  controls->addLayout(top);
+  controls->addWidget(status_);
+  Arrange(controls, ButtonRow({cancel, start}, {parameters_}));
   Sync();
 }
 

@@ -1,8 +1,6 @@
 #include "dialogs/same_drive_dialog.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QVBoxLayout>
 
 namespace tarvo {
 
@@ -17,15 +15,7 @@ SameDriveDialog::SameDriveDialog(QWidget* parent)
   connect(same, &QPushButton::clicked, this, [this] { done(-1); });
   connect(cancel, &QPushButton::clicked, this, [this] { done(0); });
   connect(rescan, &QPushButton::clicked, this, [this] { done(1); });
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(same);
-  buttons->addWidget(cancel);
-  buttons->addWidget(rescan);
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(question);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  Arrange(question, ButtonRow({same, cancel, rescan}));
 }
 
 SameDriveChoice SameDriveChoiceOf(int result) {

@@ -1,9 +1,7 @@
 #include "dialogs/scan_parameters_dialog_box.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QVBoxLayout>
 
 #include "qt_text.h"
 
@@ -26,18 +24,11 @@ ScanParametersDialogBox::ScanParametersDialogBox(ScanParametersDialog& model, QW
   clusterSize_ = NumberEdit(533, model.clusterSize(), this);
   QPushButton* search = MakeButton(148, tr("&Automatic Search"));
   search->setEnabled(false);
-  QPushButton* ok = MakeButton(101, tr("OK"));
-  QPushButton* cancel = MakeButton(100, tr("Cancel"));
-  ok->setDefault(true);
   connect(search, &QPushButton::clicked, this, [this] { Apply([&] { model_.AutomaticSearch(); }); });
-  connect(ok, &QPushButton::clicked, this, [this] {
-    Apply([&] {
-      model_.SetOrigin(ToAnsi(origin_->text()));
-      model_.SetClusterSize(ToAnsi(clusterSize_->text()));
-      model_.Ok();
-    });
+  auto [ok, cancel] = MakeModelOkCancel([this] {
+    model_.SetOrigin(ToAnsi(origin_->text()));
+    model_.SetClusterSize(ToAnsi(clusterSize_->text()));
   });
-  connect(cancel, &QPushButton::clicked, this, [this] { Apply([&] { model_.Cancel(); }); });
 
   auto* form = new QFormLayout;
   auto* originLabel = new QLabel(tr("&Logical Origin"), this);
@@ -46,16 +37,7 @@ ScanParametersDialogBox::ScanParametersDialogBox(ScanParametersDialog& model, QW
   sizeLabel->setBuddy(clusterSize_);
   form->addRow(originLabel, origin_);
   form->addRow(sizeLabel, clusterSize_);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(search);
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  buttons->addWidget(MakeHelpButton());
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  Arrange(form, ButtonRow({ok, cancel}, {search}));
   origin_->selectAll();
   origin_->setFocus();
 }

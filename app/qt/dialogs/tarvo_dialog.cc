@@ -36,6 +36,49 @@ QPushButton* TarvoDialog::MakeHelpButton() {
   return button;
 }
 
+std::pair<QPushButton*, QPushButton*> TarvoDialog::MakeOkCancel(std::function<void()> ok,
+                                                                std::function<void()> cancel) {
+  QPushButton* okButton = MakeButton(101, tr("OK"));
+  QPushButton* cancelButton = MakeButton(100, tr("Cancel"));
+  okButton->setDefault(true);
+  connect(okButton, &QPushButton::clicked, this, std::move(ok));
+  connect(cancelButton, &QPushButton::clicked, this, std::move(cancel));
+  return {okButton, cancelButton};
+}
+
+QBoxLayout* TarvoDialog::ButtonColumn(std::initializer_list<QPushButton*> buttons) {
+  auto* column = new QVBoxLayout;
+  for (QPushButton* button : buttons) column->addWidget(button);
+  column->addStretch();
+  column->addWidget(MakeHelpButton());
+  return column;
+}
+
+QBoxLayout* TarvoDialog::ButtonRow(std::initializer_list<QPushButton*> buttons,
+                                   std::initializer_list<QPushButton*> leading) {
+  auto* row = new QHBoxLayout;
+  for (QPushButton* button : leading) row->addWidget(button);
+  row->addStretch();
+  for (QPushButton* button : buttons) row->addWidget(button);
+  row->addWidget(MakeHelpButton());
+  return row;
+}
+
+void TarvoDialog::Arrange(QLayout* controls, QBoxLayout* buttons) {
+  QBoxLayout* layout = buttons->direction() == QBoxLayout::TopToBottom ? static_cast<QBoxLayout*>(new QHBoxLayout(this))
+                                                                        : new QVBoxLayout(this);
+  layout->addLayout(controls, 1);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TarvoDialog::Arrange(QWidget* controls, QBoxLayout* buttons) {
+  auto* wrapper = new QVBoxLayout;
+  wrapper->setContentsMargins(0, 0, 0, 0);
+  wrapper->addWidget(controls);
+  Arrange(wrapper, buttons);
+}
+
 void TarvoDialog::moveEvent(QMoveEvent* event) {
   QDialog::moveEvent(event);
   if (isVisible() && event->spontaneous()) emit userMoved();

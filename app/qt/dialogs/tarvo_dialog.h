@@ -8,13 +8,19 @@
 //     otherwise;
 //   - a move by the user is reported (the main window then repaints and
 //     clears its status line);
+//   - the buttons stand in a column beside the controls or in a row below
+//     them, the help button last, and the dialog keeps its size;
 //   - the core's exceptions (a fatal error inside a button's action) leave
 //     the dialog's event loop: the dialog closes and RunModal() rethrows.
 #pragma once
 
+#include <QBoxLayout>
 #include <QDialog>
 #include <QPushButton>
 #include <exception>
+#include <functional>
+#include <initializer_list>
+#include <utility>
 
 namespace tarvo {
 
@@ -34,6 +40,16 @@ class TarvoDialog : public QDialog {
  protected:
   QPushButton* MakeButton(int id, const QString& text);
   QPushButton* MakeHelpButton();
+  // OK (101, the default button) and Cancel (100), running the actions.
+  std::pair<QPushButton*, QPushButton*> MakeOkCancel(std::function<void()> ok, std::function<void()> cancel);
+  // The buttons, then the help button: a column pushes help to the bottom,
+  // a row pushes its buttons to the right of the `leading` ones.
+  QBoxLayout* ButtonColumn(std::initializer_list<QPushButton*> buttons);
+  QBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons, std::initializer_list<QPushButton*> leading = {});
+  // The dialog's layout: the controls with the buttons beside them (a
+  // column) or below them (a row), at a fixed size.
+  void Arrange(QLayout* controls, QBoxLayout* buttons);
+  void Arrange(QWidget* controls, QBoxLayout* buttons);
   // Runs a core action; an exception ends the dialog and waits for
   // RunModal() to rethrow it.
   template <typename Action>

@@ -3,6 +3,7 @@
 // core's models (drive and partition choice) driving their models.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,6 +12,7 @@
 #include <QTextBrowser>
 #include <QtTest>
 
+#include "command/command_dialog.h"
 #include "device/drive_selection.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/capacity_dialog.h"
@@ -22,6 +24,7 @@
 #include "support/scratch_files.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
+#include "ui/log_dialog.h"
 #include "ui/name_dialog.h"
 #include "ui/device_dialog.h"
 #include "volume/partition_dialog.h"
@@ -139,6 +142,16 @@ class DialogsTest : public QObject {
     QVERIFY(help->toHtml().contains("Exit Program"));
   }
 
+  void helpFileHasATopicForEveryDialog() {
+    QFile file(QFINDTESTDATA("../help/tarvo.html"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    for (const char* name : {"DEV", "DEST", "MCOP", "SAME", "CAPA", "PART", "FORM", "REN", "NOUV", "NOMD", "ATTR",
+                             "ATT2", "INFO", "OPT", "PORT", "FLOG", "RECUP", "PARAM", "COMM", "QUIT", "APROP"}) {
+      QVERIFY2(html.contains(QStringLiteral("name=\"dlg_%1\"").arg(name)), name);
+    }
+  }
+
   void partitionDialogDrivesItsModel() {
     Context& ctx = session_->ctx();
     ctx.volume.targetId = 0;
@@ -251,6 +264,72 @@ class DialogsTest : public QObject {
     QCOMPARE(model.result(), 1);
     QVERIFY(QDir::currentPath().endsWith("alpha/beta"));
     QDir::setCurrent(start);
+  }
+
+  void logDialogCreatesStoresAndCloses() {
+    testing::ScratchDir dir;
+    testing::InDirectory in(dir.Path(""));
+    Context& ctx = session_->ctx();
+    LogDialog model(ctx);
+    WhenDialogOpens("DLG_FLOG", [&ctx](QWidget* d) {
+      QCOMPARE(d->windowTitle(), QString("Log File Management"));
+      auto* field = ById<QLineEdit>(d, 147);
+      QCOMPARE(field->text(), QString("tarvo.log"));
+      QVERIFY(ById<QPushButton>(d, 144)->isEnabled() && ById<QPushButton>(d, 145)->isEnabled());
+      QVERIFY(!ById<QPushButton>(d, 146)->isEnabled());
+      QVERIFY(ById<QPushButton>(d, 149));
+      // Enter is the OK key: the name is stored and the dialog stays.
+      field->setText("gui.log");
+      QTest::keyClick(field, Qt::Key_Return);
+      QVERIFY(d->isVisible());
+      QCOMPARE(ctx.messages[kMsgLogFileName], std::string("gui.log"));
+      ClickId(d, 144);
+      QVERIFY(!ById<QPushButton>(d, 144)->isEnabled() && !ById<QPushButton>(d, 145)->isEnabled());
+      QVERIFY(ById<QPushButton>(d, 146)->isEnabled());
+      ClickId(d, 101);
+    });
+    session_->ui().RunLogDialog(model);
+    QVERIFY(model.closed());
+    QVERIFY(IsLogOpen(ctx.log));
+    QVERIFY(QFile::exists(QString::fromStdString(dir.Path("gui.log"))));
+
+    LogDialog again(ctx);
+    WhenDialogOpens("DLG_FLOG", [](QWidget* d) {
+      QCOMPARE(ById<QLineEdit>(d, 147)->text(), QString("gui.log"));
+      ClickId(d, 146);
+      QVERIFY(ById<QPushButton>(d, 144)->isEnabled() && !ById<QPushButton>(d, 146)->isEnabled());
+      ClickId(d, 100);
+    });
+    session_->ui().RunLogDialog(again);
+    QVERIFY(again.closed());
+    QVERIFY(!IsLogOpen(ctx.log));
+  }
+
+  void commandDialogExecutesOrCancels() {
+    CommandDialog executed;
+    WhenDialogOpens("DLG_COMM", [](QWidget* d) {
+      QCOMPARE(d->windowTitle(), QString("Command line"));
+      auto* field = ById<QLineEdit>(d, 150);
+      QCOMPARE(field->maxLength(), 79);
+      QVERIFY(ById<QPushButton>(d, 149));
+      QTest::keyClicks(field, "dir /e");
+      QTest::keyClick(field, Qt::Key_Return);  // Execute is the default button
+    });
+    session_->ui().RunCommandDialog(executed);
+    QCOMPARE(executed.result(), 1);
+    QCOMPARE(executed.line(), std::string("dir /e"));
+
+    for (bool escape : {false, true}) {
+      CommandDialog cancelled;
+      WhenDialogOpens("DLG_COMM", [escape](QWidget* d) {
+        QTest::keyClicks(ById<QLineEdit>(d, 150), "cd sub");
+        if (escape) PressEscape(d);
+        else ClickId(d, 100);
+      });
+      session_->ui().RunCommandDialog(cancelled);
+      QVERIFY(cancelled.closed());
+      QCOMPARE(cancelled.result(), 0);
+    }
   }
 
   void deviceDialogChoosesAndCancels() {

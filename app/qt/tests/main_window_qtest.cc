@@ -1,15 +1,21 @@
 // The main window over a volume of the image bus: start-up with /A and with
 // the drive dialog, the menu bar and its states, clicks mapped to rows in
 // the three listing modes and across pages, the popup, the accelerators,
-// the status-line help and the exit question.
+// the status-line help, the exit question, the typed command line, Esc
+// during a copy to the PC, and the demo cartridge.
 #include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
 
 #include "gui_harness.h"
 #include "gui_session.h"
+#include "support/scratch_files.h"
 #include "ui/listing.h"
 #include "ui/menu_model.h"
 
@@ -170,6 +176,66 @@ class MainWindowTest : public QObject {
     QCOMPARE(view().statusLeft(), QString("Select a menu or press F1 for help..."));
   }
 
+  void commandLineRunsTheTypedCommand() {
+    Start({"/A00"});
+    WhenDialogOpens("DLG_COMM", [](QWidget* d) {
+      QTest::keyClicks(ById<QLineEdit>(d, 150), "cd sub");
+      ClickId(d, 153);
+    });
+    QTest::keyClick(&window(), Qt::Key_C, Qt::AltModifier);
+    QCOMPARE(ctx().volume.current.currentDirName, std::string("Sub "));
+    QVERIFY(Action(kMenuParent)->isEnabled());
+    WhenDialogOpens("DLG_COMM", [](QWidget* d) {
+      QTest::keyClicks(ById<QLineEdit>(d, 150), "cd ..");
+      ClickId(d, 100);
+    });
+    window().RunCommand(kMenuCommandLine);
+    QCOMPARE(ctx().volume.current.currentDirName, std::string("Sub "));
+  }
+
+  // Esc is read between the files of a copy; Yes ends it there and the rows
+  // not yet copied stay selected, No lets it run to the end.
+  void escDuringACopyToThePcAsksToAbort() {
+    Start({"/A00"});
+    ClickRow(Row("Many"));
+    window().RunCommand(kMenuChangeDirectory);
+    ctx().settings.useCurrentDirectory = true;
+    for (bool abort : {true, false}) {
+      testing::ScratchDir dir;
+      testing::InDirectory in(dir.Path(""));
+      window().RunCommand(kMenuSelectAll);
+      const int selected = CountSelected(ctx().listing);
+      QVERIFY(selected > 2);
+      QCoreApplication::postEvent(&window(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+      WhenDialogOpens("box", [abort](QWidget* box) {
+        QVERIFY(static_cast<QMessageBox*>(box)->text().startsWith("You hit the Esc key."));
+        static_cast<QMessageBox*>(box)->button(abort ? QMessageBox::Yes : QMessageBox::No)->click();
+      });
+      window().RunCommand(kMenuCopyToPc);
+      const int copied = static_cast<int>(QDir(QString::fromStdString(dir.Path(""))).entryList(QDir::Files).size());
+      if (abort) {
+        QVERIFY(copied < selected);
+        QCOMPARE(CountSelected(ctx().listing) + copied + 1, selected);  // the row being copied was taken
+      } else {
+        QCOMPARE(copied, selected);
+        QCOMPARE(static_cast<int>(CountSelected(ctx().listing)), 0);
+      }
+      QVERIFY(window().isVisible());  // Esc did not reach the Exit accelerator
+    }
+  }
+
+  void startsOnTheDemoCartridge() {
+    testing::ScratchDir dir;
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(dir.Path("cache")));
+    const std::string error = session_->Start(testing::Options({"--demo"}));
+    qunsetenv("XDG_CACHE_HOME");
+    QCOMPARE(error, std::string());
+    QCOMPARE(window().windowTitle(), QString("Tarvo : Tarvo Demo"));
+    QVERIFY(ctx().listing.count > 0);
+  }
+
+  // Last: the confirmed exit ends the application's event loops, so no
+  // modal dialog could run after it.
   void exitAsksFirst() {
     Start({"/A00"});
     WhenDialogOpens("DLG_QUIT", [](QWidget* d) { ClickId(d, 129); });

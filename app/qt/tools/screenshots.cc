@@ -1,7 +1,7 @@
 // tarvo-screenshots OUTDIR [start-up options]: starts the desktop program
 // offscreen on the drive the options name and saves PNG pictures of the main
 // window (the three listing modes with a selection, the progress bar, the
-// listing's popup) and of its dialogs, to check the layout by eye.
+// listing's popup), of its dialogs and of the dump window, to check the layout by eye.
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
@@ -9,9 +9,11 @@
 
 #include "dialogs/about_dialog.h"
 #include "dialogs/capacity_dialog.h"
+#include "dialogs/command_dialog_box.h"
 #include "dialogs/destination_dialog_box.h"
 #include "dialogs/device_dialog_box.h"
 #include "dialogs/info_dialog.h"
+#include "dialogs/log_dialog_box.h"
 #include "dialogs/message_dialog.h"
 #include "dialogs/name_dialog_box.h"
 #include "dialogs/naming_dialog_box.h"
@@ -19,6 +21,7 @@
 #include "dialogs/port_dialog_box.h"
 #include "dialogs/quit_dialog.h"
 #include "dialogs/same_drive_dialog.h"
+#include "dump_window.h"
 #include "gui_session.h"
 #include "ui/device_dialog.h"
 #include "ui/dispatcher.h"
@@ -91,6 +94,13 @@ void SaveDialogs(GuiSession& session) {
   NameDialog pcName("DLG_NOMD", ctx.messages[kMsgDosFileName], "Read Me", "Read Me", 30);
   NameDialogBox pcNameBox(pcName, parent);
   Save(pcNameBox, "dlg_nomd");
+  LogDialog log(ctx);
+  LogDialogBox logBox(log, parent);
+  Save(logBox, "dlg_flog");
+  CommandDialog command;
+  command.SetLine("COPY /B \"Read Me\"");
+  CommandDialogBox commandBox(command, parent);
+  Save(commandBox, "dlg_comm");
   HostPcDirectories pc;
   DestinationDialog destination(ctx, pc, kMenuCopyToPc);
   DestinationDialogBox destinationBox(destination, parent);
@@ -102,6 +112,11 @@ void SaveDialogs(GuiSession& session) {
   PartitionDialog partitions(ctx, list);
   PartitionDialogBox partitionBox(partitions, parent);
   Save(partitionBox, "dlg_part");
+  DumpView dump(ctx, "Read Me");
+  if (dump.found()) {
+    DumpWindow dumpWindow(dump, parent);
+    Save(dumpWindow, "dump");
+  }
   // The drive dialog scans the bus and changes the selection: last.
   DeviceDialog devices(ctx);
   devices.Open();

@@ -1,0 +1,97 @@
+#include "device/sector_undo.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/context.h"
+#include "device/sector_io.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr std::size_t kSector = 512;
+
+// Moves `count` sectors from `first` on between the medium and `bytes`
+// (count * 512 bytes), with room for the 1024-byte entry point.
+std::uint16_t Transfer(Context& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
+                       std::vector<std::uint8_t>& bytes);
+bool HoldsOriginals(Context& ctx, std::uint32_t first, std::uint16_t count, const std::vector<std::uint8_t>& originals);
+
+}  // namespace
+
+UndoScope::UndoScope(Context& ctx) : ctx_(ctx), undo_(ctx.device.undo != nullptr ? ctx.device.undo : &own_) {
+  ctx_.device.undo = undo_;
+}
+
+UndoScope::~UndoScope() {
+  if (owner() && ctx_.device.undo == &own_) ctx_.device.undo = nullptr;
+}
+
+// Runs of consecutive kept sectors go back with one write each.
+bool UndoScope::Restore() {
+  if (!owner()) return false;
+  ctx_.device.undo = nullptr;
+  const std::uint16_t most = std::max<std::uint16_t>(1, ctx_.volume.transferSectors);
+  bool restored = true;
+  std::vector<std::uint8_t> run;
+  for (auto it = own_.originals.begin(); it != own_.originals.end();) {
+    const std::uint32_t first = it->first;
+    std::uint16_t count = 0;
+    run.clear();
+    for (; it != own_.originals.end() && it->first == first + count && count < most; ++it, ++count) {
+      run.insert(run.end(), it->second.begin(), it->second.end());
+    }
+    std::vector<std::uint8_t> bytes = run;
+    if (Transfer(ctx_, kWriteSectors, first, count, bytes) != 0 && !HoldsOriginals(ctx_, first, count, run)) {
+      restored = false;
+    }
+  }
+  return restored;
+}
+
+bool KeepOriginals(Context& ctx, SectorUndo& undo, const SectorRequest& request) {
+  const std::uint32_t first = request.startSector;
+  const std::uint16_t count = request.sectorCount;
+  bool allKept = true;
+  for (std::uint32_t s = first; s < first + count && allKept; ++s) allKept = undo.originals.contains(s);
+  if (allKept) return true;
+  if ((undo.originals.size() + count) * kSector > kMostUndoBytes) return false;
+
+  std::vector<std::uint8_t> bytes(std::size_t{count} * kSector);
+  if (Transfer(ctx, kReadSectors, first, count, bytes) != 0) return false;
+  for (std::uint16_t i = 0; i < count; ++i) {
+    std::array<std::uint8_t, kSector> sector{};
+    std::copy_n(bytes.begin() + std::ptrdiff_t{i} * kSector, kSector, sector.begin());
+    undo.originals.try_emplace(first + i, sector);  // a sector kept before keeps its first original
+  }
+  return true;
+}
+
+namespace {
+
+std::uint16_t Transfer(Context& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
+                       std::vector<std::uint8_t>& bytes) {
+  const std::size_t length = std::size_t{count} * kSector;
+  std::vector<std::uint8_t> buffer(std::size_t{count} * 1024 + 512, 0);
+  if (command == kWriteSectors) std::copy_n(bytes.begin(), length, buffer.begin());
+  SectorRequest request;
+  request.command = command;
+  request.hostAdapter = ctx.device.hostAdapterId;
+  request.target = ctx.volume.targetId;
+  request.startSector = first;
+  request.sectorCount = count;
+  request.buffer = buffer;
+  const std::uint16_t status = SectorEntry(ctx, request);
+  if (command == kReadSectors && status == 0) std::copy_n(buffer.begin(), length, bytes.begin());
+  return status;
+}
+
+bool HoldsOriginals(Context& ctx, std::uint32_t first, std::uint16_t count, const std::vector<std::uint8_t>& originals) {
+  std::vector<std::uint8_t> now(originals.size());
+  return Transfer(ctx, kReadSectors, first, count, now) == 0 && now == originals;
+}
+
+}  // namespace
+
+}  // namespace tarvo

@@ -1,0 +1,32 @@
+# The installation, checked from the outside: `cmake --install` into a
+# scratch prefix must give the programs, the help file, the demo samples,
+# the desktop entry and the icon, and the installed tarvo-cli must make and
+# list the demo cartridge from its own data folder.
+#   cmake -DBUILD_DIR=... -DSCRATCH=... -P install_check.cmake
+file(REMOVE_RECURSE ${SCRATCH})
+set(prefix ${SCRATCH}/prefix)
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
+                RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+if(rc)
+  message(FATAL_ERROR "cmake --install failed: ${err}")
+endif()
+
+set(expected bin/tarvo-cli share/tarvo/demo share/applications/tarvo.desktop)
+if(EXISTS ${BUILD_DIR}/app/qt/tarvo)
+  list(APPEND expected bin/tarvo share/tarvo/help/tarvo.html share/icons/hicolor/scalable/apps/tarvo.svg)
+endif()
+foreach(path ${expected})
+  if(NOT EXISTS ${prefix}/${path})
+    message(FATAL_ERROR "not installed: ${path}")
+  endif()
+endforeach()
+
+file(MAKE_DIRECTORY ${SCRATCH}/home)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${SCRATCH}/home XDG_CACHE_HOME=${SCRATCH}/cache
+                        TMPDIR=${SCRATCH} ${prefix}/bin/tarvo-cli --demo -c DIR
+                WORKING_DIRECTORY ${SCRATCH} INPUT_FILE /dev/null
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(rc OR NOT out MATCHES "Vol: Tarvo Demo" OR NOT out MATCHES "Welcome.txt")
+  message(FATAL_ERROR "the installed tarvo-cli --demo failed (${rc}):\n${out}\n${err}")
+endif()
+file(REMOVE_RECURSE ${SCRATCH})
