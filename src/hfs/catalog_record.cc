@@ -35,12 +35,18 @@ std::string Characters(ConstBytes data, std::size_t offset, std::size_t count) {
 }  // namespace
 
 std::optional<CatalogKey> ReadCatalogKey(ConstBytes record) {
+  const std::optional<CatalogKeyView> view = ViewCatalogKey(record);
+  if (!view) return std::nullopt;
+  return CatalogKey{GetU8(record, catkey::ckrKeyLen), view->parentId, std::string(view->name)};
+}
+
+std::optional<CatalogKeyView> ViewCatalogKey(ConstBytes record) {
   if (!KeyFits(record)) return std::nullopt;
-  CatalogKey key;
-  key.keyLength = GetU8(record, catkey::ckrKeyLen);
-  key.parentId = GetU32(record, catkey::ckrParID);
-  key.name = Characters(record, catkey::ckrCName + 1, GetU8(record, catkey::ckrCName));
-  return key;
+  const std::size_t nameLength = GetU8(record, catkey::ckrCName);
+  CheckRange(record.size(), catkey::ckrCName + 1, nameLength);
+  return CatalogKeyView{GetU32(record, catkey::ckrParID),
+                        std::string_view(reinterpret_cast<const char*>(record.data()) + catkey::ckrCName + 1,
+                                         nameLength)};
 }
 
 std::optional<CatalogRecord> ReadCatalogRecord(Bytes record) {

@@ -108,6 +108,13 @@ struct CatalogRecord {
 
 // The key of a leaf or index record; none when it runs past the record.
 std::optional<CatalogKey> ReadCatalogKey(ConstBytes record);
+// The same key read in place: the name is a view into the record, valid
+// while the record's bytes are (searches compare many keys and keep none).
+struct CatalogKeyView {
+  std::uint32_t parentId = 0;
+  std::string_view name;
+};
+std::optional<CatalogKeyView> ViewCatalogKey(ConstBytes record);
 // A leaf record of type 1 to 4 whose data holds its whole type's layout.
 std::optional<CatalogRecord> ReadCatalogRecord(Bytes record);
 // The child node of an index record.

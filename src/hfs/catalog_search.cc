@@ -63,7 +63,7 @@ FoundRecord NextLeafRecord(TreeWorkFile& tree, TreeWalk& walk) {
     index = 0;
   }
   const std::optional<Bytes> raw = RecordAt(tree.node, index);
-  if (!raw || !ReadCatalogKey(*raw)) return kDamaged;
+  if (!raw || !ViewCatalogKey(*raw)) return kDamaged;
   tree.recordIndex = static_cast<std::uint16_t>(index);
   return FoundRecord{SearchStatus::kFound, *raw};
 }
@@ -89,7 +89,7 @@ InsertPosition FindInsertPosition(TreeWorkFile& tree, std::string_view name, std
   const std::uint16_t count = NodeRecordCount(tree.node);
   for (std::uint16_t i = 0; i < count; ++i) {
     const std::optional<Bytes> raw = RecordAt(tree.node, i);
-    const std::optional<CatalogKey> key = raw ? ReadCatalogKey(*raw) : std::nullopt;
+    const std::optional<CatalogKeyView> key = raw ? ViewCatalogKey(*raw) : std::nullopt;
     if (!key) {
       position.status = SearchStatus::kDamaged;
       return position;
@@ -115,7 +115,7 @@ KeyPosition LocateCatalogKey(TreeWorkFile& tree, std::string_view name, std::uin
   const std::uint16_t count = NodeRecordCount(tree.node);
   for (; position.index < count; ++position.index) {
     const std::optional<Bytes> raw = RecordAt(tree.node, position.index);
-    const std::optional<CatalogKey> key = raw ? ReadCatalogKey(*raw) : std::nullopt;
+    const std::optional<CatalogKeyView> key = raw ? ViewCatalogKey(*raw) : std::nullopt;
     if (!key) {
       position.status = SearchStatus::kDamaged;
       return position;
@@ -133,7 +133,7 @@ namespace {
 
 // Where an index record sends the descent: -1 to the previous record's
 // child, 0 to its own, +1 further on.
-int DescentOrder(std::string_view pattern, const CatalogKey& key, std::uint32_t parentId, Descent descent) {
+int DescentOrder(std::string_view pattern, const CatalogKeyView& key, std::uint32_t parentId, Descent descent) {
   if (key.parentId > parentId) return -1;
   if (key.parentId < parentId) return 1;
   const bool exact = descent == Descent::kExact;
@@ -149,7 +149,7 @@ std::optional<std::uint32_t> ChooseChild(Bytes node, std::string_view pattern, s
   std::optional<std::uint32_t> previous;
   for (std::uint16_t i = 0; i < count; ++i) {
     const std::optional<Bytes> raw = RecordAt(node, i);
-    const std::optional<CatalogKey> key = raw ? ReadCatalogKey(*raw) : std::nullopt;
+    const std::optional<CatalogKeyView> key = raw ? ViewCatalogKey(*raw) : std::nullopt;
     const std::optional<std::uint32_t> child = raw ? IndexChild(*raw) : std::nullopt;
     if (!key || !child) return std::nullopt;
     const int order = DescentOrder(pattern, *key, parentId, descent);

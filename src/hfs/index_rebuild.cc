@@ -1,6 +1,7 @@
 #include "hfs/index_rebuild.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/context.h"
 #include "hfs/btree.h"
@@ -13,26 +14,21 @@ namespace tarvo {
 
 namespace {
 
-// A node of the level being indexed, with the key its index record carries.
-struct LevelEntry {
-  std::uint32_t node = 0;
-  IndexKey key{};
-};
-
 bool RebuildWouldRepeat(TreeWorkFile& tree, const CatalogShape& shape);
-void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes);
-void FreeIndexNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& nodes);
+void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes, std::vector<RebuiltLevel> levels);
 void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed,
                      const std::vector<std::uint32_t>& built);
-std::optional<std::vector<LevelEntry>> BuildLevel(TreeWorkFile& tree, const std::vector<LevelEntry>& below,
-                                                  std::uint8_t height);
-std::vector<std::uint32_t> NodesOf(const std::vector<LevelEntry>& level);
+std::optional<std::vector<IndexEntry>> BuildLevel(TreeWorkFile& tree, const std::vector<IndexEntry>& below,
+                                                  std::uint8_t height, const RebuiltLevel* before,
+                                                  const RebuiltLevel* beforeBelow);
+bool HoldsItsBytes(TreeWorkFile& tree, const std::vector<IndexEntry>& level, std::size_t i,
+                   const std::vector<IndexEntry>& below, const RebuiltLevel& before, const RebuiltLevel& beforeBelow);
+std::vector<std::uint32_t> NodesOf(const std::vector<IndexEntry>& level);
 
 }  // namespace
 
 std::uint32_t ReleasableIndexNodes(TreeWorkFile& tree, const CatalogShape& shape) {
-  const auto inUse = [&](std::uint32_t n) { return IsNodeInUse(tree, n).value_or(false); };
-  return static_cast<std::uint32_t>(std::count_if(shape.indexNodes.begin(), shape.indexNodes.end(), inUse));
+  return CountNodesInUse(tree, shape.indexNodes);
 }
 
 std::uint32_t IndexNodesNeeded(std::size_t leafCount) {
@@ -53,44 +49,47 @@ RebuildStatus RebuildCatalogIndex(Context& ctx) {
     return RebuildStatus::kDone;
   }
   tree.cache.index.valid = false;
+  const std::vector<RebuiltLevel> previous = std::exchange(tree.cache.index.levels, {});
   const std::uint32_t needed = IndexNodesNeeded(shape->IndexedLeaves());
   const std::uint32_t releasable = ReleasableIndexNodes(tree, *shape);
   if (needed > releasable && !ReserveCatalogNodes(ctx, needed - releasable)) return RebuildStatus::kNoRoom;
   const std::vector<std::uint32_t> freed = shape->indexNodes;
-  FreeIndexNodes(tree, freed);
+  // The old index nodes go back to the map; their bytes are cleared once
+  // the new index is written, so that a node it takes again is written
+  // once, not cleared and then rewritten.
+  ReleaseNodesKeepingBytes(tree, freed);
 
-  std::vector<LevelEntry> level;
-  level.reserve(shape->leaves.size());
+  std::vector<RebuiltLevel> levels(1);
+  levels[0].entries.reserve(shape->leaves.size());
   for (const CatalogShape::Leaf& leaf : shape->leaves) {
-    if (!leaf.firstKey) continue;
-    LevelEntry& entry = level.emplace_back();
-    entry.node = leaf.node;
-    entry.key = *leaf.firstKey;
+    if (leaf.firstKey) levels[0].entries.push_back(IndexEntry{leaf.node, *leaf.firstKey});
   }
-  std::vector<std::vector<std::uint32_t>> levels{NodesOf(level)};
+  std::vector<std::vector<std::uint32_t>> levelNodes{NodesOf(levels[0].entries)};
   std::vector<std::uint32_t> built;
-  while (level.size() > 1) {
-    const auto height = static_cast<std::uint8_t>(levels.size() + 1);
-    std::optional<std::vector<LevelEntry>> above = BuildLevel(tree, level, height);
+  while (levels.back().entries.size() > 1) {
+    const std::size_t k = levels.size();
+    std::optional<std::vector<IndexEntry>> above =
+        BuildLevel(tree, levels.back().entries, static_cast<std::uint8_t>(k + 1),
+                   k < previous.size() ? &previous[k] : nullptr, k - 1 < previous.size() ? &previous[k - 1] : nullptr);
     if (!above) {  // the reservation makes this unreachable
       ClearFreedNodes(tree, freed, built);
       return RebuildStatus::kNoRoom;
     }
-    level = std::move(*above);
-    levels.push_back(NodesOf(level));
-    built.insert(built.end(), levels.back().begin(), levels.back().end());
+    levelNodes.push_back(NodesOf(*above));
+    built.insert(built.end(), levelNodes.back().begin(), levelNodes.back().end());
+    levels.push_back(RebuiltLevel{std::move(*above), {}});
   }
   const std::size_t height = levels.size();
   ClearFreedNodes(tree, freed, built);
 
-  const bool empty = level.empty();
-  PutU16(tree.header, header::bthDepth, empty ? 0 : static_cast<std::uint16_t>(height));
-  PutU32(tree.header, header::bthRoot, empty ? 0 : level.front().node);
+  const std::vector<IndexEntry>& top = levels.back().entries;
+  PutU16(tree.header, header::bthDepth, top.empty() ? 0 : static_cast<std::uint16_t>(height));
+  PutU32(tree.header, header::bthRoot, top.empty() ? 0 : top.front().node);
   PutU32(tree.header, header::bthFNode, shape->leaves.empty() ? 0 : shape->leaves.front().node);
   PutU32(tree.header, header::bthLNode, shape->leaves.empty() ? 0 : shape->leaves.back().node);
   WriteNode(tree, 0, tree.header);
-  NoteRebuiltIndex(tree, levels);
-  RememberRebuild(tree, std::move(built));
+  NoteRebuiltIndex(tree, levelNodes);
+  RememberRebuild(tree, std::move(built), std::move(levels));
   return RebuildStatus::kDone;
 }
 
@@ -122,9 +121,12 @@ bool RebuildWouldRepeat(TreeWorkFile& tree, const CatalogShape& shape) {
          std::uint64_t{GetU32(tree.header, header::bthFree)} + index.size() <= nodes;
 }
 
-void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes) {
+void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes, std::vector<RebuiltLevel> levels) {
   IndexMemo& memo = tree.cache.index;
   if (NodeForwardLink(tree.header) != 0) return;  // map nodes: not remembered
+  for (std::size_t k = 1; k < levels.size(); ++k) {
+    for (const IndexEntry& entry : levels[k].entries) levels[k].writes.push_back(NodeWrites(tree, entry.node));
+  }
   std::sort(indexNodes.begin(), indexNodes.end());
   memo.indexBytes.clear();
   memo.indexWrites.clear();
@@ -142,14 +144,8 @@ void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes) 
   memo.root = GetU32(tree.header, header::bthRoot);
   memo.lastLeaf = GetU32(tree.header, header::bthLNode);
   memo.nodes = GetU32(tree.header, header::bthNNodes);
+  memo.levels = std::move(levels);
   memo.valid = true;
-}
-
-// The old index nodes go back to the map; their bytes are cleared by
-// ClearFreedNodes once the new index is written, so that a node the new
-// index takes again is written once, not cleared and then rewritten.
-void FreeIndexNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& nodes) {
-  for (const std::uint32_t n : nodes) ReleaseNodeKeepingBytes(tree, n);
 }
 
 // Every old index node the new index did not take is cleared, also one the
@@ -162,18 +158,22 @@ void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed
   }
 }
 
-// One index level over `below`: nodes of up to 11 records, chained.
-std::optional<std::vector<LevelEntry>> BuildLevel(TreeWorkFile& tree, const std::vector<LevelEntry>& below,
-                                                  std::uint8_t height) {
+// One index level over `below`: nodes of up to 11 records, chained. A node
+// that already holds its bytes (HoldsItsBytes) is not built again.
+std::optional<std::vector<IndexEntry>> BuildLevel(TreeWorkFile& tree, const std::vector<IndexEntry>& below,
+                                                  std::uint8_t height, const RebuiltLevel* before,
+                                                  const RebuiltLevel* beforeBelow) {
   const std::size_t count = (below.size() + kIndexRecordsPerNode - 1) / kIndexRecordsPerNode;
-  std::vector<LevelEntry> above;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::optional<std::uint32_t> n = AllocateNode(tree);
-    if (!n) return std::nullopt;
-    above.push_back(LevelEntry{*n, below[i * kIndexRecordsPerNode].key});
-  }
+  const std::vector<std::uint32_t> nodes = AllocateNodes(tree, count);
+  if (nodes.size() < count) return std::nullopt;
+  std::vector<IndexEntry> above;
+  above.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) above.push_back(IndexEntry{nodes[i], below[i * kIndexRecordsPerNode].key});
   std::vector<OwnedRecord> records;  // reused from node to node
   for (std::size_t i = 0; i < count; ++i) {
+    if (before != nullptr && beforeBelow != nullptr && HoldsItsBytes(tree, above, i, below, *before, *beforeBelow)) {
+      continue;
+    }
     NodeBuffer node{};
     PutU32(node, node::ndFLink, i + 1 < count ? above[i + 1].node : 0);
     PutU32(node, node::ndBLink, i > 0 ? above[i - 1].node : 0);
@@ -182,7 +182,7 @@ std::optional<std::vector<LevelEntry>> BuildLevel(TreeWorkFile& tree, const std:
     const std::size_t first = i * kIndexRecordsPerNode;
     records.resize(std::min(below.size(), first + kIndexRecordsPerNode) - first);
     for (std::size_t j = 0; j < records.size(); ++j) {
-      const LevelEntry& entry = below[first + j];
+      const IndexEntry& entry = below[first + j];
       records[j].assign(entry.key.begin(), entry.key.end());
       records[j].resize(kIndexRecordSize);
       PutU32(records[j], entry.key.size(), entry.node);
@@ -193,9 +193,31 @@ std::optional<std::vector<LevelEntry>> BuildLevel(TreeWorkFile& tree, const std:
   return above;
 }
 
-std::vector<std::uint32_t> NodesOf(const std::vector<LevelEntry>& level) {
+// Whether node i of `level` (over `below`) would be built with the bytes the
+// last rebuild gave it, and still holds them: the same node at the same
+// place of its level, with the same neighbours (its links), records over
+// the same entries, and no write since (a write that changed nothing does
+// not count).
+bool HoldsItsBytes(TreeWorkFile& tree, const std::vector<IndexEntry>& level, std::size_t i,
+                   const std::vector<IndexEntry>& below, const RebuiltLevel& before, const RebuiltLevel& beforeBelow) {
+  const auto nodeAt = [](const std::vector<IndexEntry>& entries, std::size_t j) {
+    return j < entries.size() ? entries[j].node : 0;
+  };
+  if (i >= before.entries.size() || before.entries[i].node != level[i].node ||
+      (i > 0 && before.entries[i - 1].node != level[i - 1].node) ||
+      nodeAt(before.entries, i + 1) != nodeAt(level, i + 1) || before.writes[i] != NodeWrites(tree, level[i].node)) {
+    return false;
+  }
+  const std::size_t first = i * kIndexRecordsPerNode;
+  const std::size_t end = std::min(below.size(), first + kIndexRecordsPerNode);
+  return std::min(beforeBelow.entries.size(), first + kIndexRecordsPerNode) == end &&
+         std::equal(below.begin() + first, below.begin() + end, beforeBelow.entries.begin() + first);
+}
+
+std::vector<std::uint32_t> NodesOf(const std::vector<IndexEntry>& level) {
   std::vector<std::uint32_t> nodes;
-  for (const LevelEntry& entry : level) nodes.push_back(entry.node);
+  nodes.reserve(level.size());
+  for (const IndexEntry& entry : level) nodes.push_back(entry.node);
   return nodes;
 }
 

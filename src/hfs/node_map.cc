@@ -24,7 +24,9 @@ struct MapSegment {
 std::vector<MapSegment> ReadMap(TreeWorkFile& tree);
 Bytes SegmentBytes(TreeWorkFile& tree, MapSegment& segment);
 bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n);
-bool Release(TreeWorkFile& tree, std::uint32_t n, bool clear);
+bool Release(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t n, bool clear);
+std::optional<std::uint32_t> TakeFreeNode(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t limit,
+                                          std::uint32_t from);
 std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end);
 std::uint32_t CountClearBits(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end);
 bool SetBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, bool inUse);
@@ -62,23 +64,43 @@ std::uint32_t SyncFreeNodeCount(TreeWorkFile& tree) {
 
 std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree) {
   std::vector<MapSegment> map = ReadMap(tree);
-  const std::uint32_t limit = AllocatableLimit(tree, map);
-  for (MapSegment& segment : map) {
-    const std::uint32_t end = std::min(limit, segment.firstNode + segment.bits);
-    const std::uint32_t n = NextClearBit(tree, segment, std::max<std::uint32_t>(1, segment.firstNode), end);
-    if (n < end) {
-      if (!SetBit(tree, segment, n, true)) return std::nullopt;
-      const std::uint32_t free = GetU32(tree.header, header::bthFree);
-      PutU32(tree.header, header::bthFree, free > 0 ? free - 1 : 0);
-      return n;
-    }
-  }
-  return std::nullopt;
+  return TakeFreeNode(tree, map, AllocatableLimit(tree, map), 1);
 }
 
-bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n) { return Release(tree, n, true); }
+// Successive first-fit takes: bits are only set in between, so each search
+// goes on behind the node the last one took.
+std::vector<std::uint32_t> AllocateNodes(TreeWorkFile& tree, std::size_t count) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  const std::uint32_t limit = AllocatableLimit(tree, map);
+  std::vector<std::uint32_t> taken;
+  taken.reserve(count);
+  for (std::uint32_t from = 1; taken.size() < count;) {
+    const std::optional<std::uint32_t> n = TakeFreeNode(tree, map, limit, from);
+    if (!n) break;
+    taken.push_back(*n);
+    from = *n + 1;
+  }
+  return taken;
+}
 
-bool ReleaseNodeKeepingBytes(TreeWorkFile& tree, std::uint32_t n) { return Release(tree, n, false); }
+bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  return Release(tree, map, n, true);
+}
+
+void ReleaseNodesKeepingBytes(TreeWorkFile& tree, std::span<const std::uint32_t> nodes) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  for (const std::uint32_t n : nodes) Release(tree, map, n, false);
+}
+
+std::uint32_t CountNodesInUse(TreeWorkFile& tree, std::span<const std::uint32_t> nodes) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  const auto inUse = [&](std::uint32_t n) {
+    MapSegment* segment = SegmentFor(map, n);
+    return segment != nullptr && BitOf(tree, *segment, n);
+  };
+  return static_cast<std::uint32_t>(std::count_if(nodes.begin(), nodes.end(), inUse));
+}
 
 void ClearNodeBitsFrom(TreeWorkFile& tree, std::uint32_t first) {
   std::vector<MapSegment> map = ReadMap(tree);
@@ -136,8 +158,7 @@ bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n) {
   return (SegmentBytes(tree, segment)[segment.offset + bit / 8] & (0x80 >> (bit % 8))) != 0;
 }
 
-bool Release(TreeWorkFile& tree, std::uint32_t n, bool clear) {
-  std::vector<MapSegment> map = ReadMap(tree);
+bool Release(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t n, bool clear) {
   MapSegment* segment = SegmentFor(map, n);
   if (n == 0 || n >= AllocatableLimit(tree, map) || segment == nullptr || !BitOf(tree, *segment, n)) return false;
   const NodeBuffer zeros{};
@@ -145,6 +166,23 @@ bool Release(TreeWorkFile& tree, std::uint32_t n, bool clear) {
   const std::uint32_t free = GetU32(tree.header, header::bthFree) + 1;
   PutU32(tree.header, header::bthFree, std::min(free, GetU32(tree.header, header::bthNNodes)));
   return true;
+}
+
+// The first free node from `from` on (never node 0) below limit, taken:
+// its bit set, bthFree lowered.
+std::optional<std::uint32_t> TakeFreeNode(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t limit,
+                                          std::uint32_t from) {
+  for (MapSegment& segment : map) {
+    const std::uint32_t end = std::min(limit, segment.firstNode + segment.bits);
+    const std::uint32_t n = NextClearBit(tree, segment, std::max({from, segment.firstNode, 1u}), end);
+    if (n < end) {
+      if (!SetBit(tree, segment, n, true)) return std::nullopt;
+      const std::uint32_t free = GetU32(tree.header, header::bthFree);
+      PutU32(tree.header, header::bthFree, free > 0 ? free - 1 : 0);
+      return n;
+    }
+  }
+  return std::nullopt;
 }
 
 // The first node from n on, before end, whose bit is clear; end when none.

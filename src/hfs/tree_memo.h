@@ -15,7 +15,8 @@
 // When the tree still has those leaves and nothing the rebuild reads has
 // changed, a new rebuild would free and take back the very same nodes and
 // write the very same bytes; it is then left out. Trees with map nodes are
-// always rebuilt in full.
+// always rebuilt in full. A rebuild that changes only part of the index
+// builds only the index nodes whose records or neighbours change.
 #pragma once
 
 #include <array>
@@ -92,6 +93,22 @@ struct ShapeMemo {
   std::vector<std::int32_t> chainPlace, rootPlace;
 };
 
+// An entry of an index level: a node of the level below and the key its
+// index record carries.
+struct IndexEntry {
+  std::uint32_t node = 0;
+  IndexKey key{};
+  bool operator==(const IndexEntry&) const = default;
+};
+
+// A level the last rebuild made: its entries (for the leaves, those that got
+// index records) and, for an index level, its nodes' write counts after the
+// rebuild.
+struct RebuiltLevel {
+  std::vector<IndexEntry> entries;
+  std::vector<std::uint32_t> writes;
+};
+
 struct IndexMemo {
   bool valid = false;
   std::uint64_t shapeVersion = 0;                  // the leaves the index was built over (ShapeMemo::version)
@@ -105,6 +122,11 @@ struct IndexMemo {
   std::uint32_t root = 0;
   std::uint32_t lastLeaf = 0;
   std::uint32_t nodes = 0;
+  // The levels of the last rebuild, leaves first; empty when not
+  // remembered. An index node that is taken again with the same
+  // neighbours, over the same entries, and not written since already holds
+  // the bytes a rebuild would write into it.
+  std::vector<RebuiltLevel> levels;
 };
 
 }  // namespace tarvo

@@ -1,7 +1,7 @@
 #include "ui/listing.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <iterator>
 
 #include "base/context.h"
 #include "hfs/catalog_record.h"
@@ -40,10 +40,19 @@ std::string LengthText(std::uint32_t length) {
   return RightAligned(std::to_string(value), 7) + unit;
 }
 
+// "MM/DD/YY hh:mm". Every field of a Macintosh date is below 100; the
+// digits are put down directly, as a formatted print costs more than the
+// rest of the row.
 std::string DateText(std::uint32_t macDate) {
-  DateFields f = MacDateToFields(macDate);
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d", f.month, f.day, f.year % 100, f.hour, f.minute);
+  const DateFields f = MacDateToFields(macDate);
+  const int fields[] = {f.month, f.day, f.year % 100, f.hour, f.minute};
+  const char separators[] = {'/', '/', ' ', ':'};
+  std::string text;
+  for (std::size_t i = 0; i < std::size(fields); ++i) {
+    if (i > 0) text += separators[i - 1];
+    text += static_cast<char>('0' + fields[i] / 10 % 10);
+    text += static_cast<char>('0' + fields[i] % 10);
+  }
   return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "hfs/mac_date.h"
 #include "ui/program_settings.h"
 
 namespace tarvo {
@@ -21,6 +22,16 @@ TEST(ListingTexts, LengthsAndValences) {
   EXPECT_EQ(LengthText(10485760), "  10240k");
   EXPECT_EQ(LengthText(0xFFFFFFFF), "4194303k");
   EXPECT_EQ(ValenceText(3), "     [3]");
+}
+
+TEST(ListingTexts, DatesAreMonthDayYearHoursMinutes) {
+  EXPECT_EQ(DateText(0), "01/01/04 00:00");  // the first Macintosh second
+  EXPECT_EQ(DateText(*FieldsToMacDate(DateFields{.day = 31, .month = 12, .year = 99, .hour = 23, .minute = 59,
+                                                 .second = 59})),
+            "12/31/99 23:59");
+  EXPECT_EQ(DateText(*FieldsToMacDate(DateFields{.day = 4, .month = 7, .year = 5, .hour = 9, .minute = 5})),
+            "07/04/05 09:05");  // 2005
+  EXPECT_EQ(DateText(0xFFFFFFFF), "02/06/40 06:28");
 }
 
 TEST(ListingPaging, ShortModeSplitsPagesAndHitsTwoColumns) {
