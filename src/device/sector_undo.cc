@@ -61,8 +61,16 @@ bool KeepOriginals(Context& ctx, SectorUndo& undo, const SectorRequest& request)
   std::vector<std::uint8_t> bytes(std::size_t{count} * kSector);
   if (Transfer(ctx, kReadSectors, first, count, bytes) != 0) return false;
   for (std::uint16_t i = 0; i < count; ++i) {
+    const auto original = bytes.begin() + std::ptrdiff_t{i} * kSector;
+    // A sector the write leaves as it is needs nothing kept now: a later
+    // write in the update reads it again, still unchanged.
+    const std::size_t offset = std::size_t{i} * kSector;
+    if (offset + kSector <= request.buffer.size() &&
+        std::equal(original, original + kSector, request.buffer.begin() + std::ptrdiff_t(offset))) {
+      continue;
+    }
     std::array<std::uint8_t, kSector> sector{};
-    std::copy_n(bytes.begin() + std::ptrdiff_t{i} * kSector, kSector, sector.begin());
+    std::copy_n(original, kSector, sector.begin());
     undo.originals.try_emplace(first + i, sector);  // a sector kept before keeps its first original
   }
   return true;

@@ -4,10 +4,11 @@
 // metadata, a format) opens an UndoScope. While it is open, every write
 // through SectorEntry first keeps the bytes of the sectors it is about to
 // overwrite, each sector once, in memory: so the scope holds the original
-// of every sector the update changed. A write that fails after its
-// attempts marks the update failed; the updater then stops writing and
-// calls Restore, which writes every original back, and the medium is as
-// it was before the update.
+// of every sector the update changed. A sector the write would leave as
+// it is (zeros cleared over zeros) is not kept. A write that fails after
+// its attempts marks the update failed; the updater then stops writing
+// and calls Restore, which writes every original back, and the medium is
+// as it was before the update.
 //
 // What is kept is only what the update overwrites, so the memory follows
 // the metadata written (a flush: the header, the bitmap and the trees),

@@ -45,6 +45,21 @@ TEST(SectorUndoTest, RestoreWritesBackWhatEveryWriteOverwrote) {
   EXPECT_EQ(ReadWholeFile(image), before);
 }
 
+TEST(SectorUndoTest, ASectorWrittenUnchangedIsKeptOnlyOnceItChanges) {
+  MediumContext m;
+  const std::string image = m.Insert(std::vector<std::uint8_t>(20 * 512, 0));
+  const std::vector<std::uint8_t> zeros(4 * 512, 0), x(512, 0xAA);
+  {
+    UndoScope undo(m.ctx);
+    EXPECT_EQ(WriteSectorRun(m.ctx, 2, zeros), 0);
+    EXPECT_TRUE(m.ctx.device.undo->originals.empty());
+    EXPECT_EQ(WriteSectorRun(m.ctx, 3, x), 0);
+    EXPECT_EQ(m.ctx.device.undo->originals.size(), 1u);
+    EXPECT_TRUE(undo.Restore());
+  }
+  EXPECT_EQ(ReadWholeFile(image), std::vector<std::uint8_t>(20 * 512, 0));
+}
+
 TEST(SectorUndoTest, ARefusedRestoreCountsOnlyWhereTheMediumChanged) {
   MediumContext m;
   const std::string image = m.Insert(Numbered(20));
