@@ -108,13 +108,17 @@ std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n) {
 }
 
 // While an update that can be taken back is open, a write first keeps the
-// originals of its sectors, and a failed one marks the update failed.
+// originals of its sectors, and a failed one marks the update failed; a
+// write of the bytes the medium already holds is not sent.
 std::uint16_t SectorEntry(Context& ctx, SectorRequest& request) {
   SectorUndo* undo = ctx.device.undo;
   const bool kept = undo != nullptr && (request.command == kWriteSectors || request.command == kScsiWrite6);
-  if (kept && !KeepOriginals(ctx, *undo, request)) {
-    undo->failed = true;
-    return kSsErr;
+  if (kept) {
+    switch (KeepOriginals(ctx, *undo, request)) {
+      case KeepResult::kKept: break;
+      case KeepResult::kUnchanged: return 0;
+      case KeepResult::kRefused: undo->failed = true; return kSsErr;
+    }
   }
   const std::uint16_t status = ctx.device.sectorEntry == SectorEntryKind::k1024 ? SendSectorRequest1024(ctx, request)
                                                                                 : SendSectorRequest(ctx, request);

@@ -12,10 +12,11 @@ namespace {
 
 constexpr std::size_t kSector = 512;
 
-// Moves `count` sectors from `first` on between the medium and `bytes`
-// (count * 512 bytes), with room for the 1024-byte entry point.
+// Moves `count` sectors from `first` on between the medium and the first
+// count * 512 bytes of `buffer`, which it grows to leave room for the
+// 1024-byte entry point.
 std::uint16_t Transfer(Context& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
-                       std::vector<std::uint8_t>& bytes);
+                       std::vector<std::uint8_t>& buffer);
 bool HoldsOriginals(Context& ctx, std::uint32_t first, std::uint16_t count, const std::vector<std::uint8_t>& originals);
 
 }  // namespace
@@ -42,47 +43,47 @@ bool UndoScope::Restore() {
     for (; it != own_.originals.end() && it->first == first + count && count < most; ++it, ++count) {
       run.insert(run.end(), it->second.begin(), it->second.end());
     }
-    std::vector<std::uint8_t> bytes = run;
-    if (Transfer(ctx_, kWriteSectors, first, count, bytes) != 0 && !HoldsOriginals(ctx_, first, count, run)) {
+    std::vector<std::uint8_t> buffer = run;
+    if (Transfer(ctx_, kWriteSectors, first, count, buffer) != 0 && !HoldsOriginals(ctx_, first, count, run)) {
       restored = false;
     }
   }
   return restored;
 }
 
-bool KeepOriginals(Context& ctx, SectorUndo& undo, const SectorRequest& request) {
+KeepResult KeepOriginals(Context& ctx, SectorUndo& undo, const SectorRequest& request) {
   const std::uint32_t first = request.startSector;
   const std::uint16_t count = request.sectorCount;
   bool allKept = true;
   for (std::uint32_t s = first; s < first + count && allKept; ++s) allKept = undo.originals.contains(s);
-  if (allKept) return true;
-  if ((undo.originals.size() + count) * kSector > kMostUndoBytes) return false;
+  if (allKept) return KeepResult::kKept;
+  if ((undo.originals.size() + count) * kSector > kMostUndoBytes) return KeepResult::kRefused;
 
-  std::vector<std::uint8_t> bytes(std::size_t{count} * kSector);
-  if (Transfer(ctx, kReadSectors, first, count, bytes) != 0) return false;
+  std::vector<std::uint8_t>& bytes = undo.readBuffer;
+  if (Transfer(ctx, kReadSectors, first, count, bytes) != 0) return KeepResult::kRefused;
+  bool unchanged = true;
   for (std::uint16_t i = 0; i < count; ++i) {
-    const auto original = bytes.begin() + std::ptrdiff_t{i} * kSector;
+    const auto now = bytes.begin() + std::ptrdiff_t{i} * kSector;
     // A sector the write leaves as it is needs nothing kept now: a later
     // write in the update reads it again, still unchanged.
     const std::size_t offset = std::size_t{i} * kSector;
     if (offset + kSector <= request.buffer.size() &&
-        std::equal(original, original + kSector, request.buffer.begin() + std::ptrdiff_t(offset))) {
+        std::equal(now, now + kSector, request.buffer.begin() + std::ptrdiff_t(offset))) {
       continue;
     }
+    unchanged = false;
     std::array<std::uint8_t, kSector> sector{};
-    std::copy_n(original, kSector, sector.begin());
+    std::copy_n(now, kSector, sector.begin());
     undo.originals.try_emplace(first + i, sector);  // a sector kept before keeps its first original
   }
-  return true;
+  return unchanged ? KeepResult::kUnchanged : KeepResult::kKept;
 }
 
 namespace {
 
 std::uint16_t Transfer(Context& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
-                       std::vector<std::uint8_t>& bytes) {
-  const std::size_t length = std::size_t{count} * kSector;
-  std::vector<std::uint8_t> buffer(std::size_t{count} * 1024 + 512, 0);
-  if (command == kWriteSectors) std::copy_n(bytes.begin(), length, buffer.begin());
+                       std::vector<std::uint8_t>& buffer) {
+  buffer.resize(std::max(buffer.size(), std::size_t{count} * 1024 + 512));
   SectorRequest request;
   request.command = command;
   request.hostAdapter = ctx.device.hostAdapterId;
@@ -90,14 +91,13 @@ std::uint16_t Transfer(Context& ctx, std::uint16_t command, std::uint32_t first,
   request.startSector = first;
   request.sectorCount = count;
   request.buffer = buffer;
-  const std::uint16_t status = SectorEntry(ctx, request);
-  if (command == kReadSectors && status == 0) std::copy_n(buffer.begin(), length, bytes.begin());
-  return status;
+  return SectorEntry(ctx, request);
 }
 
 bool HoldsOriginals(Context& ctx, std::uint32_t first, std::uint16_t count, const std::vector<std::uint8_t>& originals) {
-  std::vector<std::uint8_t> now(originals.size());
-  return Transfer(ctx, kReadSectors, first, count, now) == 0 && now == originals;
+  std::vector<std::uint8_t> now;
+  return Transfer(ctx, kReadSectors, first, count, now) == 0 &&
+         std::equal(originals.begin(), originals.end(), now.begin());
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <vector>
 
 namespace tarvo {
 
@@ -40,6 +41,7 @@ inline constexpr std::size_t kMostUndoBytes = std::size_t{24} << 20;
 struct SectorUndo {
   std::map<std::uint32_t, std::array<std::uint8_t, 512>> originals;  // by 512-byte logical sector
   bool failed = false;  // a write failed for good, or was refused
+  std::vector<std::uint8_t> readBuffer;  // reused for every read of originals
 };
 
 class UndoScope {
@@ -63,7 +65,10 @@ class UndoScope {
 };
 
 // For SectorEntry: keeps the originals of the sectors a write request is
-// about to overwrite. False when the write must not be made.
-bool KeepOriginals(Context& ctx, SectorUndo& undo, const SectorRequest& request);
+// about to overwrite. kUnchanged: the medium already holds the bytes, and
+// the write need not be sent (a format's clear of zeros over zeros).
+// kRefused: the write must not be made.
+enum class KeepResult { kKept, kUnchanged, kRefused };
+KeepResult KeepOriginals(Context& ctx, SectorUndo& undo, const SectorRequest& request);
 
 }  // namespace tarvo

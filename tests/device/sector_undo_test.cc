@@ -45,7 +45,7 @@ TEST(SectorUndoTest, RestoreWritesBackWhatEveryWriteOverwrote) {
   EXPECT_EQ(ReadWholeFile(image), before);
 }
 
-TEST(SectorUndoTest, ASectorWrittenUnchangedIsKeptOnlyOnceItChanges) {
+TEST(SectorUndoTest, AWriteThatChangesNothingIsNotSentNorKept) {
   MediumContext m;
   const std::string image = m.Insert(std::vector<std::uint8_t>(20 * 512, 0));
   const std::vector<std::uint8_t> zeros(4 * 512, 0), x(512, 0xAA);
@@ -53,6 +53,7 @@ TEST(SectorUndoTest, ASectorWrittenUnchangedIsKeptOnlyOnceItChanges) {
     UndoScope undo(m.ctx);
     EXPECT_EQ(WriteSectorRun(m.ctx, 2, zeros), 0);
     EXPECT_TRUE(m.ctx.device.undo->originals.empty());
+    EXPECT_EQ(m.faults->writesSeen, 0);  // nothing to change: not sent
     EXPECT_EQ(WriteSectorRun(m.ctx, 3, x), 0);
     EXPECT_EQ(m.ctx.device.undo->originals.size(), 1u);
     EXPECT_TRUE(undo.Restore());
