@@ -47,6 +47,10 @@ bool MayNotWrite(int error) { return error == EACCES || error == EPERM || error 
 bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset);
 bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t offset);
 bool IsHole(int fd, std::uint64_t offset, std::size_t length);
+// A read this long over a hole is answered without reading: the file system
+// would fill its cache with pages of zeros (a format reads 6 MB of them
+// before it clears them).
+constexpr std::size_t kLargeRun = 32 * 1024;
 bool AllZero(const std::uint8_t* data, std::size_t length);
 bool BufferHolds(const Srb& srb, std::uint64_t bytes) {
   return bytes == 0 || (srb.buffer != nullptr && srb.bufLen >= bytes);
@@ -158,6 +162,7 @@ std::string ImageBus::Attach(const ImageSpec& image) {
     return "The image file " + name + failure;
   }
   drive.blockCount = static_cast<std::uint32_t>(blocks);
+  drive.sparse = static_cast<std::uint64_t>(info.st_blocks) * 512 < static_cast<std::uint64_t>(info.st_size);
   drives_.push_back(drive);
   return "";
 }
@@ -293,6 +298,10 @@ void ImageBus::ReadWrite6(const Drive& drive, Srb& srb) {
   if (write && drive.writeProtected) return FailWithSense(srb, kSenseDataProtect, kAscWriteProtected);
   const std::uint64_t offset = drive.dataOffset + std::uint64_t{range.first} * drive.blockSize;
   if (write && AllZero(srb.buffer, bytes) && IsHole(drive.fd, offset, bytes)) return Complete(srb);
+  if (!write && drive.sparse && bytes >= kLargeRun && IsHole(drive.fd, offset, bytes)) {
+    std::fill_n(srb.buffer, bytes, 0);
+    return Complete(srb);
+  }
   if (write ? WriteAt(drive.fd, srb.buffer, bytes, offset) : ReadAt(drive.fd, srb.buffer, bytes, offset)) {
     return Complete(srb);
   }

@@ -17,10 +17,11 @@
 //
 // A READ(6)/WRITE(6) moves its whole run with one system call. A WRITE(6)
 // of zeros over a hole of a sparse image is left out: the image reads back
-// the same zeros, and stays sparse. A run that
-// leaves the medium fails with ILLEGAL REQUEST (LBA out of range) and moves
-// nothing; a buffer shorter than the run fails with the adapter status
-// "data overrun" and moves nothing.
+// the same zeros, and stays sparse; a READ(6) of 32 KB or more over a hole
+// of an image that was sparse when attached is answered with zeros without
+// reading the file. A run that leaves the medium fails with ILLEGAL
+// REQUEST (LBA out of range) and moves nothing; a buffer shorter than the
+// run fails with the adapter status "data overrun" and moves nothing.
 #pragma once
 
 #include <cstdint>
@@ -81,6 +82,7 @@ class ImageBus : public ScsiManager {
     std::uint16_t blockSize = 512;
     bool writeProtected = false;
     bool removalPrevented = false;
+    bool sparse = false;  // the file had holes when attached
   };
 
   Drive* FindDrive(const Srb& srb);

@@ -217,7 +217,7 @@ TEST_F(ImageBusTest, ReadsAndWritesRunsAtAnyAddress) {
   }
 }
 
-TEST_F(ImageBusTest, ZerosWrittenOverAHoleLeaveTheImageSparse) {
+TEST_F(ImageBusTest, HolesOfASparseImageStayHolesAndReadAsZeros) {
   const std::string path = dir.Path("sparse.img");
   ASSERT_EQ(CreateBlankImage(path, 44), "");
   AttachOk({path, false, 512});
@@ -236,8 +236,15 @@ TEST_F(ImageBusTest, ZerosWrittenOverAHoleLeaveTheImageSparse) {
   ASSERT_EQ(Transfer(true, 2000, 2, cleared), kSsComp);
   ASSERT_EQ(Transfer(false, 2000, 2, back), kSsComp);
   EXPECT_EQ(back, cleared);
-  ASSERT_EQ(Transfer(false, 1000, 64, zeros), kSsComp);
-  EXPECT_EQ(zeros, std::vector<std::uint8_t>(64 * 512, 0));
+  // Long reads over a hole and over a run that holds data among holes.
+  std::vector<std::uint8_t> run(64 * 512, 0xEE);
+  ASSERT_EQ(Transfer(false, 1000, 64, run), kSsComp);
+  EXPECT_EQ(run, std::vector<std::uint8_t>(64 * 512, 0));
+  ASSERT_EQ(Transfer(true, 3010, 1, data), kSsComp);
+  std::fill(run.begin(), run.end(), 0xEE);
+  ASSERT_EQ(Transfer(false, 3000, 64, run), kSsComp);
+  EXPECT_EQ(run, ReadFileRange(path, 3000 * 512ull, run.size()));
+  EXPECT_EQ(run[10 * 512], 0x5A);
 }
 
 TEST_F(ImageBusTest, CountsIn1024ByteBlocksOnLargeSectorImages) {
