@@ -182,7 +182,9 @@ TEST_F(TarvoCliEditTest, WriteProtectedMediumAsksAndChangesNothing) {
   EXPECT_EQ(refused.err, "Tarvo: Write-protected media.\n");
   const CliResult failed = Run({"-c", "md X", "-c", "mcopy *", "--menu", "111"}, "ok\nok\nok\nY\n", ",ro");
   EXPECT_EQ(Count(failed.err, "Write-protected media."), 3);
-  EXPECT_EQ(Count(failed.err, "Error writing to the volume: the change was not made."), 3) << failed.err;
+  // The copy's refused file leaves nothing to flush: one message for it.
+  EXPECT_EQ(Count(failed.err, "Error writing to the volume: the change was not made."), 2) << failed.err;
+  EXPECT_EQ(Count(failed.err, "Error writing to the volume: the file A.txt was not copied."), 1) << failed.err;
   EXPECT_EQ(Image(), before);
   ExpectClean();
 }
