@@ -50,7 +50,12 @@ RebuildStatus RebuildCatalogIndex(Context& ctx) {
   }
   tree.cache.index.valid = false;
   const std::vector<RebuiltLevel> previous = std::exchange(tree.cache.index.levels, {});
-  const std::uint32_t needed = IndexNodesNeeded(shape->IndexedLeaves());
+  std::vector<RebuiltLevel> levels(1);
+  levels[0].entries.reserve(shape->leaves.size());
+  for (const CatalogShape::Leaf& leaf : shape->leaves) {
+    if (leaf.firstKey) levels[0].entries.push_back(IndexEntry{leaf.node, *leaf.firstKey});
+  }
+  const std::uint32_t needed = IndexNodesNeeded(levels[0].entries.size());
   const std::uint32_t releasable = ReleasableIndexNodes(tree, *shape);
   if (needed > releasable && !ReserveCatalogNodes(ctx, needed - releasable)) return RebuildStatus::kNoRoom;
   const std::vector<std::uint32_t> freed = shape->indexNodes;
@@ -59,11 +64,6 @@ RebuildStatus RebuildCatalogIndex(Context& ctx) {
   // once, not cleared and then rewritten.
   ReleaseNodesKeepingBytes(tree, freed);
 
-  std::vector<RebuiltLevel> levels(1);
-  levels[0].entries.reserve(shape->leaves.size());
-  for (const CatalogShape::Leaf& leaf : shape->leaves) {
-    if (leaf.firstKey) levels[0].entries.push_back(IndexEntry{leaf.node, *leaf.firstKey});
-  }
   std::vector<std::vector<std::uint32_t>> levelNodes{NodesOf(levels[0].entries)};
   std::vector<std::uint32_t> built;
   while (levels.back().entries.size() > 1) {

@@ -161,8 +161,7 @@ bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n) {
 bool Release(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t n, bool clear) {
   MapSegment* segment = SegmentFor(map, n);
   if (n == 0 || n >= AllocatableLimit(tree, map) || segment == nullptr || !BitOf(tree, *segment, n)) return false;
-  const NodeBuffer zeros{};
-  if ((clear && !WriteNode(tree, n, zeros)) || !SetBit(tree, *segment, n, false)) return false;
+  if ((clear && !WriteNode(tree, n, NodeBuffer{})) || !SetBit(tree, *segment, n, false)) return false;
   const std::uint32_t free = GetU32(tree.header, header::bthFree) + 1;
   PutU32(tree.header, header::bthFree, std::min(free, GetU32(tree.header, header::bthNNodes)));
   return true;
