@@ -125,6 +125,7 @@ void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes, 
   IndexMemo& memo = tree.cache.index;
   if (NodeForwardLink(tree.header) != 0) return;  // map nodes: not remembered
   for (std::size_t k = 1; k < levels.size(); ++k) {
+    levels[k].writes.reserve(levels[k].entries.size());
     for (const IndexEntry& entry : levels[k].entries) levels[k].writes.push_back(NodeWrites(tree, entry.node));
   }
   std::sort(indexNodes.begin(), indexNodes.end());
