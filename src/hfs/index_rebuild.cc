@@ -184,8 +184,11 @@ std::optional<std::vector<IndexEntry>> BuildLevel(TreeWorkFile& tree, const std:
     records.resize(std::min(below.size(), first + kIndexRecordsPerNode) - first);
     for (std::size_t j = 0; j < records.size(); ++j) {
       const IndexEntry& entry = below[first + j];
-      records[j].assign(entry.key.begin(), entry.key.end());
+      // The key and the child fill the whole record: no byte is left over
+      // from the node before.
+      static_assert(std::tuple_size_v<IndexKey> + 4 == kIndexRecordSize);
       records[j].resize(kIndexRecordSize);
+      std::copy(entry.key.begin(), entry.key.end(), records[j].begin());
       PutU32(records[j], entry.key.size(), entry.node);
     }
     PackRecords(node, records);
