@@ -25,7 +25,7 @@ bool SpliceLeaves(TreeWorkFile& tree, std::size_t place, std::uint32_t link);
 void ForgetShape(TreeWorkFile& tree);
 bool WalkChain(TreeWorkFile& tree);
 bool WalkFromRoot(TreeWorkFile& tree);
-void AddRootVisit(TreeWorkFile& tree, std::uint32_t n, bool index, const std::uint32_t* children,
+inline void AddRootVisit(TreeWorkFile& tree, std::uint32_t n, bool index, const std::uint32_t* children,
                   std::size_t count);
 bool Visit(TreeWalk& walk, std::uint32_t n);
 const NodeSummary* TakeSummary(TreeWorkFile& tree, std::uint32_t n);
@@ -245,7 +245,7 @@ bool WalkFromRoot(TreeWorkFile& tree) {
   return allRead;
 }
 
-void AddRootVisit(TreeWorkFile& tree, std::uint32_t n, bool index, const std::uint32_t* children,
+inline void AddRootVisit(TreeWorkFile& tree, std::uint32_t n, bool index, const std::uint32_t* children,
                   std::size_t count) {
   ShapeMemo& memo = tree.cache.shape;
   const auto begin = static_cast<std::uint32_t>(memo.children.size());
