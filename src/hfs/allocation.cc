@@ -1,6 +1,7 @@
 #include "hfs/allocation.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/context.h"
 #include "hfs/bitmap.h"
@@ -17,6 +18,9 @@ bool InUse(const VolumeState& volume, std::uint32_t block);
 // Free now, and free on the medium: a block freed since the bitmap was
 // loaded still holds data the medium's catalog may point to.
 bool Allocatable(const VolumeState& volume, std::uint32_t block);
+// The first byte from `from` on, before `end`, with a block not in use; `end`
+// when there is none.
+std::uint32_t FirstNotFullByte(const std::vector<std::uint8_t>& bitmap, std::uint32_t from, std::uint32_t end);
 // Sets or clears one bit; true when it changed.
 bool SetBlock(VolumeState& volume, std::uint32_t block, bool inUse);
 void AdjustFreeBlocks(VolumeState& volume, std::int64_t delta);
@@ -30,7 +34,9 @@ std::optional<BlockExtent> FindFreeRun(const VolumeState& volume, std::uint32_t 
   while (b < limit) {
     if (!Allocatable(volume, b)) {
       // Whole bytes of blocks in use are passed at once.
-      b = b % 8 == 0 && volume.bitmap[b / 8] == 0xFF ? b + 8 : b + 1;
+      b = b % 8 == 0 && b + 8 <= limit && volume.bitmap[b / 8] == 0xFF
+              ? 8 * FirstNotFullByte(volume.bitmap, b / 8 + 1, limit / 8)
+              : b + 1;
       continue;
     }
     std::uint32_t e = b;
@@ -119,6 +125,14 @@ bool Allocatable(const VolumeState& volume, std::uint32_t block) {
   const std::vector<std::uint8_t>& medium = volume.bitmapOnMedium;
   const bool usedOnMedium = block / 8 < medium.size() && (medium[block / 8] & (0x80 >> (block % 8))) != 0;
   return !usedOnMedium && !InUse(volume, block);
+}
+
+std::uint32_t FirstNotFullByte(const std::vector<std::uint8_t>& bitmap, std::uint32_t from, std::uint32_t end) {
+  // Four bytes at a time through the long stretches in use.
+  std::uint32_t i = from;
+  while (i + 4 <= end && GetU32(bitmap, i) == 0xFFFFFFFFu) i += 4;
+  while (i < end && bitmap[i] == 0xFF) ++i;
+  return i;
 }
 
 bool SetBlock(VolumeState& volume, std::uint32_t block, bool inUse) {

@@ -67,13 +67,14 @@ CatalogEditStatus InsertCatalogRecord(Context& ctx, const CatalogKey& key, Const
     if (!ReadNodeInto(tree, n, leaf) || !(records = NodeRecords(leaf)) || at > records->size()) {
       return CatalogEditStatus::kDamaged;
     }
-    std::vector<OwnedRecord> grown = *records;
-    grown.insert(grown.begin() + static_cast<std::ptrdiff_t>(at), record);
-    if (PackRecords(leaf, grown)) {
+    // The record is tried among the others; a split takes them without it.
+    records->insert(records->begin() + static_cast<std::ptrdiff_t>(at), record);
+    if (PackRecords(leaf, *records)) {
       if (!WriteNode(tree, n, leaf)) return CatalogEditStatus::kDamaged;
       AddLeafRecords(tree.header, 1);
       return Finish(ctx);
     }
+    records->erase(records->begin() + static_cast<std::ptrdiff_t>(at));
     if (split == kMostSplits) break;  // unreachable with records of catalog sizes
     const std::optional<std::pair<std::uint32_t, std::size_t>> place = SplitLeaf(tree, n, leaf, *records, at);
     if (!place) return CatalogEditStatus::kDamaged;

@@ -25,7 +25,7 @@ bool SpliceLeaves(TreeWorkFile& tree, std::size_t place, std::uint32_t link);
 void ForgetShape(TreeWorkFile& tree);
 bool WalkChain(TreeWorkFile& tree);
 bool WalkFromRoot(TreeWorkFile& tree);
-void AddRootVisit(TreeWorkFile& tree, std::uint32_t n, bool index, const std::uint32_t* children,
+inline void AddRootVisit(TreeWorkFile& tree, std::uint32_t n, bool index, const std::uint32_t* children,
                   std::size_t count);
 bool Visit(TreeWalk& walk, std::uint32_t n);
 const NodeSummary* TakeSummary(TreeWorkFile& tree, std::uint32_t n);
@@ -245,18 +245,14 @@ bool WalkFromRoot(TreeWorkFile& tree) {
   return allRead;
 }
 
-void AddRootVisit(TreeWorkFile& tree, std::uint32_t n, bool index, const std::uint32_t* children,
+inline void AddRootVisit(TreeWorkFile& tree, std::uint32_t n, bool index, const std::uint32_t* children,
                   std::size_t count) {
   ShapeMemo& memo = tree.cache.shape;
-  ShapeMemo::RootVisit visit;
-  visit.node = n;
-  visit.writes = NodeWrites(tree, n);
-  visit.index = index;
-  visit.childrenBegin = static_cast<std::uint32_t>(memo.children.size());
-  memo.children.insert(memo.children.end(), children, children + count);
-  visit.childrenEnd = static_cast<std::uint32_t>(memo.children.size());
+  const auto begin = static_cast<std::uint32_t>(memo.children.size());
+  if (count > 0) memo.children.insert(memo.children.end(), children, children + count);
   memo.rootPlace[n] = static_cast<std::int32_t>(memo.rootVisits.size());
-  memo.rootVisits.push_back(visit);
+  memo.rootVisits.push_back(
+      ShapeMemo::RootVisit{n, NodeWrites(tree, n), index, begin, static_cast<std::uint32_t>(memo.children.size())});
 }
 
 // The bounds and the once-only rule of WalkTo.

@@ -50,7 +50,12 @@ RebuildStatus RebuildCatalogIndex(Context& ctx) {
   }
   tree.cache.index.valid = false;
   const std::vector<RebuiltLevel> previous = std::exchange(tree.cache.index.levels, {});
-  const std::uint32_t needed = IndexNodesNeeded(shape->IndexedLeaves());
+  std::vector<RebuiltLevel> levels(1);
+  levels[0].entries.reserve(shape->leaves.size());
+  for (const CatalogShape::Leaf& leaf : shape->leaves) {
+    if (leaf.firstKey) levels[0].entries.push_back(IndexEntry{leaf.node, *leaf.firstKey});
+  }
+  const std::uint32_t needed = IndexNodesNeeded(levels[0].entries.size());
   const std::uint32_t releasable = ReleasableIndexNodes(tree, *shape);
   if (needed > releasable && !ReserveCatalogNodes(ctx, needed - releasable)) return RebuildStatus::kNoRoom;
   const std::vector<std::uint32_t> freed = shape->indexNodes;
@@ -59,11 +64,6 @@ RebuildStatus RebuildCatalogIndex(Context& ctx) {
   // once, not cleared and then rewritten.
   ReleaseNodesKeepingBytes(tree, freed);
 
-  std::vector<RebuiltLevel> levels(1);
-  levels[0].entries.reserve(shape->leaves.size());
-  for (const CatalogShape::Leaf& leaf : shape->leaves) {
-    if (leaf.firstKey) levels[0].entries.push_back(IndexEntry{leaf.node, *leaf.firstKey});
-  }
   std::vector<std::vector<std::uint32_t>> levelNodes{NodesOf(levels[0].entries)};
   std::vector<std::uint32_t> built;
   while (levels.back().entries.size() > 1) {
@@ -125,6 +125,7 @@ void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes, 
   IndexMemo& memo = tree.cache.index;
   if (NodeForwardLink(tree.header) != 0) return;  // map nodes: not remembered
   for (std::size_t k = 1; k < levels.size(); ++k) {
+    levels[k].writes.reserve(levels[k].entries.size());
     for (const IndexEntry& entry : levels[k].entries) levels[k].writes.push_back(NodeWrites(tree, entry.node));
   }
   std::sort(indexNodes.begin(), indexNodes.end());
@@ -183,8 +184,11 @@ std::optional<std::vector<IndexEntry>> BuildLevel(TreeWorkFile& tree, const std:
     records.resize(std::min(below.size(), first + kIndexRecordsPerNode) - first);
     for (std::size_t j = 0; j < records.size(); ++j) {
       const IndexEntry& entry = below[first + j];
-      records[j].assign(entry.key.begin(), entry.key.end());
+      // The key and the child fill the whole record: no byte is left over
+      // from the node before.
+      static_assert(std::tuple_size_v<IndexKey> + 4 == kIndexRecordSize);
       records[j].resize(kIndexRecordSize);
+      std::copy(entry.key.begin(), entry.key.end(), records[j].begin());
       PutU32(records[j], entry.key.size(), entry.node);
     }
     PackRecords(node, records);

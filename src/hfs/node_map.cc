@@ -161,8 +161,7 @@ bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n) {
 bool Release(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t n, bool clear) {
   MapSegment* segment = SegmentFor(map, n);
   if (n == 0 || n >= AllocatableLimit(tree, map) || segment == nullptr || !BitOf(tree, *segment, n)) return false;
-  const NodeBuffer zeros{};
-  if ((clear && !WriteNode(tree, n, zeros)) || !SetBit(tree, *segment, n, false)) return false;
+  if ((clear && !WriteNode(tree, n, NodeBuffer{})) || !SetBit(tree, *segment, n, false)) return false;
   const std::uint32_t free = GetU32(tree.header, header::bthFree) + 1;
   PutU32(tree.header, header::bthFree, std::min(free, GetU32(tree.header, header::bthNNodes)));
   return true;
@@ -201,15 +200,19 @@ std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_
   return end;
 }
 
-// The clear bits of the nodes from n on, before end; bytes all clear or
-// all set are counted at once.
+// The clear bits of the nodes from n on, before end; words and bytes all
+// clear or all set are counted at once.
 std::uint32_t CountClearBits(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end) {
   const ConstBytes bytes = SegmentBytes(tree, segment);
   std::uint32_t clear = 0;
   while (n < end) {
     const std::uint32_t bit = n - segment.firstNode;
     const std::uint8_t byte = bytes[segment.offset + bit / 8];
-    if (bit % 8 == 0 && end - n >= 8 && (byte == 0 || byte == 0xFF)) {
+    const std::uint32_t word = bit % 8 == 0 && end - n >= 32 ? GetU32(bytes, segment.offset + bit / 8) : 1;
+    if (word == 0 || word == 0xFFFFFFFFu) {
+      clear += word == 0 ? 32 : 0;
+      n += 32;
+    } else if (bit % 8 == 0 && end - n >= 8 && (byte == 0 || byte == 0xFF)) {
       clear += byte == 0 ? 8 : 0;
       n += 8;
     } else {
