@@ -46,7 +46,8 @@ bool AllDigits(std::string_view text);
 bool MayNotWrite(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset);
 bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t offset);
-bool IsHole(int fd, std::uint64_t offset, std::size_t length);
+bool IsHole(int fd, std::uint64_t offset, std::size_t length, std::uint64_t& holeStart, std::uint64_t& holeEnd);
+void ShortenHole(std::uint64_t offset, std::size_t length, std::uint64_t& holeStart, std::uint64_t& holeEnd);
 // A read this long over a hole is answered without reading: the file system
 // would fill its cache with pages of zeros (a format reads 6 MB of them
 // before it clears them).
@@ -287,7 +288,7 @@ void ImageBus::ReadCapacity(const Drive& drive, Srb& srb) {
   Complete(srb);
 }
 
-void ImageBus::ReadWrite6(const Drive& drive, Srb& srb) {
+void ImageBus::ReadWrite6(Drive& drive, Srb& srb) {
   const bool write = srb.cdb[0] == kOpWrite6;
   const BlockRange range = DecodeReadWrite6(srb);
   if (range.first >= drive.blockCount || range.count > drive.blockCount - range.first) {
@@ -297,11 +298,13 @@ void ImageBus::ReadWrite6(const Drive& drive, Srb& srb) {
   if (!BufferHolds(srb, bytes)) return FailDataOverrun(srb);
   if (write && drive.writeProtected) return FailWithSense(srb, kSenseDataProtect, kAscWriteProtected);
   const std::uint64_t offset = drive.dataOffset + std::uint64_t{range.first} * drive.blockSize;
-  if (write && AllZero(srb.buffer, bytes) && IsHole(drive.fd, offset, bytes)) return Complete(srb);
-  if (!write && drive.sparse && bytes >= kLargeRun && IsHole(drive.fd, offset, bytes)) {
+  const auto isHole = [&drive, offset, bytes] { return IsHole(drive.fd, offset, bytes, drive.holeStart, drive.holeEnd); };
+  if (write && AllZero(srb.buffer, bytes) && isHole()) return Complete(srb);
+  if (!write && drive.sparse && bytes >= kLargeRun && isHole()) {
     std::fill_n(srb.buffer, bytes, 0);
     return Complete(srb);
   }
+  if (write) ShortenHole(offset, bytes, drive.holeStart, drive.holeEnd);  // even a failed write may land
   if (write ? WriteAt(drive.fd, srb.buffer, bytes, offset) : ReadAt(drive.fd, srb.buffer, bytes, offset)) {
     return Complete(srb);
   }
@@ -364,11 +367,22 @@ bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset
 }
 
 // Whether the range lies in a hole of a sparse file: it reads as zeros and
-// holds no data. A file system that cannot tell answers "data".
-bool IsHole(int fd, std::uint64_t offset, std::size_t length) {
+// holds no data. A file system that cannot tell answers "data". The hole
+// found is remembered in [holeStart, holeEnd).
+bool IsHole(int fd, std::uint64_t offset, std::size_t length, std::uint64_t& holeStart, std::uint64_t& holeEnd) {
+  if (offset >= holeStart && offset + length <= holeEnd) return true;
   const off_t data = ::lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
-  if (data < 0) return errno == ENXIO;  // no data from offset to the end
-  return static_cast<std::uint64_t>(data) >= offset + length;
+  if (data < 0 && errno != ENXIO) return false;
+  // ENXIO: no data from offset to the end of the file.
+  holeStart = offset;
+  holeEnd = data < 0 ? UINT64_MAX : static_cast<std::uint64_t>(data);
+  return offset + length <= holeEnd;
+}
+
+// A write into the remembered hole ends it where the write starts.
+void ShortenHole(std::uint64_t offset, std::size_t length, std::uint64_t& holeStart, std::uint64_t& holeEnd) {
+  if (offset >= holeEnd || offset + length <= holeStart) return;
+  holeEnd = std::max(offset, holeStart);
 }
 
 // Every byte equals the next and the first is zero (memcmp is fast).

@@ -19,7 +19,8 @@
 // of zeros over a hole of a sparse image is left out: the image reads back
 // the same zeros, and stays sparse; a READ(6) of 32 KB or more over a hole
 // of an image that was sparse when attached is answered with zeros without
-// reading the file. A run that leaves the medium fails with ILLEGAL
+// reading the file. Where the holes are is asked of the file system once
+// per hole: the answer holds until a write lands in it. A run that leaves the medium fails with ILLEGAL
 // REQUEST (LBA out of range) and moves nothing; a buffer shorter than the
 // run fails with the adapter status "data overrun" and moves nothing.
 #pragma once
@@ -83,13 +84,17 @@ class ImageBus : public ScsiManager {
     bool writeProtected = false;
     bool removalPrevented = false;
     bool sparse = false;  // the file had holes when attached
+    // A range of the file known to be a hole, from the last query; writes
+    // sent into it shorten it.
+    std::uint64_t holeStart = 0;
+    std::uint64_t holeEnd = 0;
   };
 
   Drive* FindDrive(const Srb& srb);
   void Execute(Drive& drive, Srb& srb);
   void Inquiry(const Drive& drive, Srb& srb);
   void ReadCapacity(const Drive& drive, Srb& srb);
-  void ReadWrite6(const Drive& drive, Srb& srb);
+  void ReadWrite6(Drive& drive, Srb& srb);
   void Verify10(const Drive& drive, Srb& srb);
 
   std::vector<Drive> drives_;

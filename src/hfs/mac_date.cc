@@ -12,8 +12,17 @@ constexpr std::int64_t kLastMacDate = 0xFFFFFFFF;
 std::int64_t DaysFromCivil(std::int64_t year, int month, int day);
 void CivilFromDays(std::int64_t days, std::int64_t& year, int& month, int& day);
 int DaysInMonth(std::int64_t year, int month);
+// Seconds east of UTC of the local time zone at the moment.
+std::optional<long> UtcOffsetAt(std::int64_t pcTime) {
+  const auto t = static_cast<std::time_t>(pcTime);
+  std::tm local{};
+  if (localtime_r(&t, &local) == nullptr) return std::nullopt;
+  return local.tm_gmtoff;
+}
+
 std::uint32_t ClampToMacRange(std::int64_t seconds1904);
 std::int64_t WallClockSeconds1904(const std::tm& wallClock);
+std::optional<long> UtcOffsetAt(std::int64_t pcTime);
 
 }  // namespace
 
@@ -58,6 +67,17 @@ std::uint32_t PcTimeToMacDate(std::time_t pcTime) {
 }
 
 std::time_t MacDateToPcTime(std::uint32_t macDate) {
+  // mktime() re-reads the time-zone file on every call; localtime_r() does
+  // not. Where the offset from UTC is the same a day before and a day after
+  // the wall-clock time, that time names exactly one moment, found from the
+  // offset. Near a change of offset (a skipped or repeated hour) mktime()
+  // decides, as it always has.
+  const std::int64_t wallClock = std::int64_t{macDate} - kMacEpochOffset;
+  const std::optional<long> before = UtcOffsetAt(wallClock - kSecondsPerDay);
+  if (before && before == UtcOffsetAt(wallClock + kSecondsPerDay)) {
+    const std::int64_t moment = wallClock - *before;
+    if (UtcOffsetAt(moment) == before) return static_cast<std::time_t>(moment);
+  }
   const DateFields f = MacDateToFields(macDate);
   std::tm local{};
   local.tm_year = f.year;

@@ -1,7 +1,7 @@
 #include "maintenance/format_volume.h"
 
 #include <cstdio>
-#include <filesystem>
+#include <ctime>
 #include <optional>
 
 #include "base/context.h"
@@ -25,14 +25,13 @@ namespace tarvo {
 
 namespace {
 
-constexpr std::uint64_t kDesktopTempBytes = 64000;
 // Room kept for what the format writes beyond the cleared sectors: the
 // alternate header, the Desktop files and the trees' write-back.
 constexpr std::uint64_t kUndoReserve = std::uint64_t{1} << 20;
 
 void WriteStructures(Context& ctx, const FormatLayout& layout, const std::string& macName);
 bool MountNewVolume(Context& ctx);
-void WriteDesktopFile(Context& ctx, const DesktopFile& file);
+void WriteDesktopFile(Context& ctx, DesktopFile& file);
 int TakeBack(Context& ctx, UndoScope& undo);
 void Write(Context& ctx, std::uint32_t sector, const SectorBytes& bytes) { WriteSectorRun(ctx, sector, bytes); }
 
@@ -63,7 +62,7 @@ int FormatVolume(Context& ctx, const std::string& name) {
     MessageDialog(ctx, kMsgNotMacVolume);
     return 0;
   }
-  for (const DesktopFile& file : DesktopFiles()) {
+  for (DesktopFile& file : DesktopFiles()) {
     if (failed()) break;
     AdvanceWaitCursor(ctx);
     WriteDesktopFile(ctx, file);
@@ -126,20 +125,17 @@ int TakeBack(Context& ctx, UndoScope& undo) {
   return 0;
 }
 
-// Through a temporary PC file, as every file written onto the volume.
-void WriteDesktopFile(Context& ctx, const DesktopFile& file) {
-  std::string path;
-  std::FILE* pc = MakeTempFile(ctx, path, "Desktop", kDesktopTempBytes);
-  const bool written = std::fwrite(file.content.data(), 1, file.content.size(), pc) == file.content.size() &&
-                       std::fflush(pc) == 0 && std::fseek(pc, 0, SEEK_SET) == 0;
-  if (written) {
-    WriteFileToVolume(ctx, pc, file.name, file.name, kRootDirId, file.typeCreator, kInvisibleFlagByte, file.fork);
-  } else {
+// Straight from memory, dated now, as a file copied from the PC would be.
+void WriteDesktopFile(Context& ctx, DesktopFile& file) {
+  std::FILE* content = fmemopen(file.content.data(), file.content.size(), "rb");
+  if (content == nullptr) {
     MessageDialog(ctx, ctx.messages[kMsgNoTempSpace]);
+    return;
   }
-  std::fclose(pc);
-  std::error_code ignored;
-  std::filesystem::remove(path, ignored);
+  const PcFileFacts facts{file.content.size(), std::time(nullptr)};
+  WriteStreamToVolume(ctx, content, facts, file.name, file.name, kRootDirId, file.typeCreator, kInvisibleFlagByte,
+                      file.fork);
+  std::fclose(content);
 }
 
 }  // namespace

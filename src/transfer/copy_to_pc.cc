@@ -46,6 +46,7 @@ enum class WalkResult { kDone, kAborted };
 
 struct CopyWalk {
   std::set<std::uint32_t> foldersSeen;  // a damaged catalog cannot loop
+  PcFreeSpace space;
 };
 
 std::vector<CatalogItem> ItemsOf(Context& ctx, std::uint32_t parentId, std::string_view pattern, bool firstOnly);
@@ -97,10 +98,11 @@ int CopyMatchingItems(Context& ctx, std::string_view pattern) {
   return CopyItems(ctx, walk, error ? fs::path(".") : dir, items, filesOnly) == WalkResult::kAborted ? 1 : 0;
 }
 
-int CopyFileToPc(Context& ctx, const fs::path& dir, std::string_view macName, ConstBytes record) {
+int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::string_view macName,
+                 ConstBytes record) {
   const std::uint32_t dataLength = GetU32(record, filrec::filLgLen);
   const std::uint32_t resourceLength = GetU32(record, filrec::filRLgLen);
-  if (ctx.settings.outputPort == 0 && !EnoughPcSpace(dir, std::uint64_t{dataLength} + resourceLength)) {
+  if (ctx.settings.outputPort == 0 && !EnoughPcSpace(space, dir, std::uint64_t{dataLength} + resourceLength)) {
     MessageDialog(ctx, kMsgVolumeFull);
     return -1;
   }
@@ -196,7 +198,7 @@ WalkResult CopyItems(Context& ctx, CopyWalk& walk, const fs::path& dir, const st
       if (!skipFolders && CopyFolderToPc(ctx, walk, dir, item) == WalkResult::kAborted) return WalkResult::kAborted;
     } else {
       ++ctx.settings.copiedFileCount;
-      CopyFileToPc(ctx, dir, item.name, item.data);
+      CopyFileToPc(ctx, walk.space, dir, item.name, item.data);
     }
   }
   return WalkResult::kDone;

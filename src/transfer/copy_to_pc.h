@@ -28,6 +28,7 @@
 #include <string_view>
 
 #include "base/big_endian.h"
+#include "transfer/pc_file_system.h"
 
 namespace tarvo {
 
@@ -46,8 +47,9 @@ int CopyMatchingItems(Context& ctx, std::string_view pattern);
 
 // One file (its catalog name and file record data, type byte first) into
 // the directory, or to the output port. 0 when copied or skipped, -1 when
-// the PC has not enough space.
-int CopyFileToPc(Context& ctx, const std::filesystem::path& dir, std::string_view macName, ConstBytes fileRecord);
+// the PC has not enough space (the space known so far is in `space`).
+int CopyFileToPc(Context& ctx, PcFreeSpace& space, const std::filesystem::path& dir, std::string_view macName,
+                 ConstBytes fileRecord);
 
 // The open PC file of one copied file.
 struct PcFileDestination {

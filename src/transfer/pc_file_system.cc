@@ -5,6 +5,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -48,18 +49,30 @@ bool LongNamesSupported(const std::filesystem::path& dir) {
   return max < 0 || max >= 255;
 }
 
-bool EnoughPcSpace(const std::filesystem::path& dir, std::uint64_t byteCount) {
-  struct statvfs info {};
-  if (statvfs(dir.c_str(), &info) != 0) return true;
-  const std::uint64_t unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
-  if (unit == 0) return true;
-  return std::uint64_t{info.f_bavail} > byteCount / unit;
+bool EnoughPcSpace(PcFreeSpace& space, const std::filesystem::path& dir, std::uint64_t byteCount) {
+  const auto enough = [&space, byteCount] { return space.freeUnits > byteCount / space.unit; };
+  const bool fresh = space.unit != 0 && space.dir == dir && enough() &&
+                     (space.freeUnits - byteCount / space.unit) * space.unit >= kPcSpaceRecheck;
+  if (!fresh) {
+    space = PcFreeSpace{dir};
+    struct statvfs info {};
+    if (statvfs(dir.c_str(), &info) != 0) return true;
+    space.unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+    space.freeUnits = info.f_bavail;
+    if (space.unit == 0) return true;
+    if (!enough()) return false;
+  }
+  space.freeUnits -= std::min(space.freeUnits, (byteCount + space.unit - 1) / space.unit);
+  return true;
 }
 
 std::FILE* CreateNewPcFile(const std::filesystem::path& path, bool& exists) {
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  exists = fd < 0 && errno == EEXIST;
-  return OpenFd(fd);
+  // fopen() rather than fdopen(): no query of the descriptor's flags.
+  std::FILE* file = std::fopen(path.c_str(), "w+bxe");
+  exists = file == nullptr && errno == EEXIST;
+  // Unbuffered, so stdio does not ask the file's block size either.
+  if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);
+  return file;
 }
 
 bool SetPcFileDate(std::FILE* file, std::uint32_t macDate) {

@@ -31,12 +31,26 @@ std::FILE* OpenOutputPort(int port);
 // The directory's file system takes names of 255 bytes.
 bool LongNamesSupported(const std::filesystem::path& dir);
 
+// The free space of the file system of the directory files are copied
+// into, asked once and then counted down by each file let through. While
+// plenty remains the count answers alone; when less than kPcSpaceRecheck
+// bytes would remain, or the directory changes, the file system is asked
+// again, so a disk that fills up is seen as if it were asked every time.
+struct PcFreeSpace {
+  std::filesystem::path dir;  // the directory last asked about
+  std::uint64_t unit = 0;     // allocation unit in bytes; 0: unknown
+  std::uint64_t freeUnits = 0;
+};
+inline constexpr std::uint64_t kPcSpaceRecheck = std::uint64_t{64} << 20;
+
 // More free allocation units on the directory's file system than
-// byteCount / unit size; true when the file system does not tell.
-bool EnoughPcSpace(const std::filesystem::path& dir, std::uint64_t byteCount);
+// byteCount / unit size; true when the file system does not tell. Space
+// let through is counted as taken.
+bool EnoughPcSpace(PcFreeSpace& space, const std::filesystem::path& dir, std::uint64_t byteCount);
 
 // A new file opened for writing; never an existing one. nullptr with
-// `exists` set when something of that name is there already.
+// `exists` set when something of that name is there already. The stream
+// has no buffer of its own: copies write whole runs of sectors at a time.
 std::FILE* CreateNewPcFile(const std::filesystem::path& path, bool& exists);
 
 // Sets the open file's modification time to the moment whose local

@@ -41,6 +41,18 @@ std::size_t ExtentsField(std::uint8_t forkType) { return forkType == kDataFork ?
 int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
                       std::uint32_t folderId, const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
                       ForkChoice forkChoice) {
+  struct stat info{};
+  if (fstat(fileno(file), &info) != 0) {
+    TellFailure(ctx, ForkWrite::kPcFileError, pcName, macName);
+    return -1;
+  }
+  const PcFileFacts facts{static_cast<std::uint64_t>(info.st_size), info.st_mtime};
+  return WriteStreamToVolume(ctx, file, facts, pcName, macName, folderId, typeCreator, flagByte, forkChoice);
+}
+
+int WriteStreamToVolume(Context& ctx, std::FILE* file, const PcFileFacts& facts, const std::string& pcName,
+                        const std::string& macName, std::uint32_t folderId,
+                        const std::optional<std::string>& typeCreator, std::uint8_t flagByte, ForkChoice forkChoice) {
   VolumeState& volume = ctx.volume;
   const std::uint32_t fileId = NextCatalogId(volume);
   std::vector<std::uint8_t> record(filrec::kSize, 0);
@@ -48,11 +60,6 @@ int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, 
   PutU32(record, filrec::filFlNum, fileId);
   PutU8(record, filrec::fdFlags, flagByte);
 
-  struct stat info{};
-  if (fstat(fileno(file), &info) != 0) {
-    TellFailure(ctx, ForkWrite::kPcFileError, pcName, macName);
-    return -1;
-  }
   std::string name = macName;
   std::uint64_t dataLength = 0, resourceLength = 0, resourceOffset = 0;
   if (forkChoice == ForkChoice::kMacBinary) {
@@ -72,11 +79,11 @@ int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, 
   } else {
     const std::string tc = typeCreator.value_or("TEXT????") + std::string(8, ' ');
     std::copy_n(tc.begin(), 8, record.begin() + filrec::fdType);
-    std::uint32_t created = PcTimeToMacDate(info.st_mtime);
+    std::uint32_t created = PcTimeToMacDate(facts.modified);
     created -= created % 60;
     PutU32(record, filrec::filCrDat, created);
     PutU32(record, filrec::filMdDat, created + 1);
-    (forkChoice == ForkChoice::kData ? dataLength : resourceLength) = static_cast<std::uint64_t>(info.st_size);
+    (forkChoice == ForkChoice::kData ? dataLength : resourceLength) = facts.length;
   }
   name = name.substr(0, kMaxNameLength);
   const std::string shownName = ConvertString(name, MacToAnsi);

@@ -28,6 +28,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -39,10 +40,22 @@ struct Context;
 
 enum class ForkChoice : int { kResource = -1, kMacBinary = 0, kData = 1 };
 
+// What a plain copy takes from the PC file besides its content.
+struct PcFileFacts {
+  std::uint64_t length = 0;
+  std::time_t modified = 0;
+};
+
 // 0 when the file was written and recorded, -1 otherwise.
 int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
                       std::uint32_t folderId, const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
                       ForkChoice forkChoice);
+
+// The same from a stream whose length and modification time the caller
+// gives (content held in memory, for example); the stream is only read.
+int WriteStreamToVolume(Context& ctx, std::FILE* stream, const PcFileFacts& facts, const std::string& pcName,
+                        const std::string& macName, std::uint32_t folderId,
+                        const std::optional<std::string>& typeCreator, std::uint8_t flagByte, ForkChoice forkChoice);
 
 enum class ForkWrite {
   kDone,

@@ -247,6 +247,28 @@ TEST_F(ImageBusTest, HolesOfASparseImageStayHolesAndReadAsZeros) {
   EXPECT_EQ(run[10 * 512], 0x5A);
 }
 
+TEST_F(ImageBusTest, AHoleOnceSeenEndsWhereDataIsWrittenIntoIt) {
+  const std::string path = dir.Path("sparse.img");
+  ASSERT_EQ(CreateBlankImage(path, 44), "");
+  AttachOk({path, false, 512});
+  std::vector<std::uint8_t> run(64 * 512, 0xEE);
+  ASSERT_EQ(Transfer(false, 100, 64, run), kSsComp);  // the whole image is one hole
+  std::vector<std::uint8_t> data(512, 0x5A);
+  for (const std::uint32_t block : {100u, 5000u, 5100u}) {  // at the hole's start and inside it
+    ASSERT_EQ(Transfer(true, block, 1, data), kSsComp) << block;
+    std::fill(run.begin(), run.end(), 0xEE);
+    ASSERT_EQ(Transfer(false, block - (block == 100 ? 0 : 10), 64, run), kSsComp) << block;
+    EXPECT_EQ(run, ReadFileRange(path, (block - (block == 100 ? 0 : 10)) * 512ull, run.size())) << block;
+    EXPECT_EQ(run[(block == 100 ? 0 : 10) * 512], 0x5A) << block;
+  }
+  // Zeros over data written into a hole seen are written, not left out.
+  ASSERT_EQ(Transfer(false, 6000, 64, run), kSsComp);
+  ASSERT_EQ(Transfer(true, 6100, 1, data), kSsComp);
+  std::vector<std::uint8_t> zeros(512, 0);
+  ASSERT_EQ(Transfer(true, 6100, 1, zeros), kSsComp);
+  EXPECT_EQ(ReadFileRange(path, 6100 * 512ull, 512), zeros);
+}
+
 TEST_F(ImageBusTest, CountsIn1024ByteBlocksOnLargeSectorImages) {
   const std::string path = MakeImage("big.img", PatternedImage(300, 1024));
   AttachOk({path, false, 1024});
