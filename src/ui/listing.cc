@@ -56,7 +56,13 @@ std::string DateText(std::uint32_t macDate) {
   return text;
 }
 
-std::string ValenceText(std::uint32_t valence) { return RightAligned("[" + std::to_string(valence) + "]", 8); }
+// Built by appends: GCC 12 at -O3 warns falsely about "[" + std::string.
+std::string ValenceText(std::uint32_t valence) {
+  std::string text = "[";
+  text += std::to_string(valence);
+  text += ']';
+  return RightAligned(text, 8);
+}
 
 ListingMode CurrentListingMode(std::uint16_t modeFlags) {
   if (modeFlags & kListSignature) return ListingMode::kWithSignature;

@@ -70,7 +70,11 @@ void PcDirectoryBrowser::Refill() {
   hostNames_ = pc_.Subdirectories();
   if (pc_.Current() != "/") hostNames_.insert(hostNames_.begin(), "..");
   directories_.clear();
-  for (const std::string& name : hostNames_) directories_.push_back("[" + Utf8ToAnsi(name) + "]");
+  for (const std::string& name : hostNames_) {
+    std::string& row = directories_.emplace_back("[");  // appends: GCC 12 warns falsely on "[" + string
+    row += Utf8ToAnsi(name);
+    row += ']';
+  }
   hostDrives_ = pc_.Drives();
   drives_.clear();
   for (const std::string& drive : hostDrives_) drives_.push_back(Utf8ToAnsi(drive));

@@ -127,11 +127,25 @@ std::string DescribePartitionDialog(const PartitionDialog& dialog) {
   return text + "[row number/ok/cancel]";
 }
 
+namespace {
+
+// " N name" for every drive, by appends (GCC 12 warns falsely on " " + string).
+void AppendDrives(std::string& text, const std::vector<std::string>& drives) {
+  for (std::size_t d = 0; d < drives.size(); ++d) {
+    text += ' ';
+    text += std::to_string(d);
+    text += ' ';
+    text += drives[d];
+  }
+}
+
+}  // namespace
+
 std::string DescribeDestinationDialog(const DestinationDialog& dialog) {
   std::string text = "Target Directory\nPath : " + dialog.path() + "\nDirectories:";
   for (const std::string& name : dialog.directories()) text += " " + name;
   text += "\nDrives:";
-  for (std::size_t d = 0; d < dialog.drives().size(); ++d) text += " " + std::to_string(d) + " " + dialog.drives()[d];
+  AppendDrives(text, dialog.drives());
   return text + "\n[directory/../\\/drive N/new/ok (" + dialog.confirmCaption() + ")/cancel]";
 }
 
@@ -143,7 +157,7 @@ std::string DescribeMacCopyDialog(const MacCopyDialog& dialog) {
   text += "\nTotal: " + std::to_string(dialog.total()) + "\nDirectories:";
   for (const std::string& name : dialog.directories()) text += " " + name;
   text += "\nDrives:";
-  for (std::size_t d = 0; d < dialog.drives().size(); ++d) text += " " + std::to_string(d) + " " + dialog.drives()[d];
+  AppendDrives(text, dialog.drives());
   return text + "\n[mask M/select NAME.../all/dir NAME/cd NAME/up/drive N/cancel]";
 }
 
