@@ -2,7 +2,9 @@
 # scratch prefix must give the programs, the help file, the demo samples,
 # the desktop entry and the icon, and the installed tarvo-cli must make and
 # list the demo cartridge from its own data folder.
-#   cmake -DBUILD_DIR=... -DSCRATCH=... -P install_check.cmake
+# Without the desktop program (WITH_GUI off) only tarvo-cli and the demo
+# samples are expected.
+#   cmake -DBUILD_DIR=... -DSCRATCH=... -DWITH_GUI=ON|OFF -P install_check.cmake
 file(REMOVE_RECURSE ${SCRATCH})
 set(prefix ${SCRATCH}/prefix)
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
@@ -11,9 +13,10 @@ if(rc)
   message(FATAL_ERROR "cmake --install failed: ${err}")
 endif()
 
-set(expected bin/tarvo-cli share/tarvo/demo share/applications/tarvo.desktop)
-if(EXISTS ${BUILD_DIR}/app/qt/tarvo)
-  list(APPEND expected bin/tarvo share/tarvo/help/tarvo.html share/icons/hicolor/scalable/apps/tarvo.svg)
+set(expected bin/tarvo-cli share/tarvo/demo)
+if(WITH_GUI)
+  list(APPEND expected bin/tarvo share/tarvo/help/tarvo.html share/applications/tarvo.desktop
+       share/icons/hicolor/scalable/apps/tarvo.svg)
 endif()
 foreach(path ${expected})
   if(NOT EXISTS ${prefix}/${path})
