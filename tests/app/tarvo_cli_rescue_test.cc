@@ -54,12 +54,7 @@ TEST_F(TarvoCliRescueTest, TheMenuRescuesAVolumeWhoseCatalogIndexIsGone) {
   const testing::CliResult run = Run(damaged + ",ro", {"--menu", "130"});
   EXPECT_TRUE(run.EndedCleanly()) << run.err;
   EXPECT_EQ(run.exitCode, 0);
-  for (int i = 0; i < testing::kRescueFiles; ++i) {
-    SCOPED_TRACE(testing::RescueFileName(i));
-    ASSERT_TRUE(fs::exists(dir_.Path("pc/" + testing::RescueFileName(i))));
-    EXPECT_EQ(testing::ReadWholeFile(dir_.Path("pc/" + testing::RescueFileName(i))),
-              testing::ReadWholeFile(volume_->Reference(i)));
-  }
+  volume_->ExpectEveryFileIn(dir_.Path("pc"));
 }
 
 TEST_F(TarvoCliRescueTest, WithoutAVolumeHeaderTheDriveAndTheGeometryAreAsked) {

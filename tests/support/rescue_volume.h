@@ -27,6 +27,9 @@ class RescueVolume {
   int Damage(const std::string& path, bool header = false) const;
   // "ORIGIN SIZE" as "Volume Scanning Parameters" takes them.
   std::string Geometry() const;
+  // Test expectations: every file of the volume lies in `folder` with the
+  // bytes of its reference.
+  void ExpectEveryFileIn(const std::string& folder) const;
 
  private:
   ScratchDir dir_;

@@ -18,7 +18,6 @@ namespace tarvo {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RescueFileName;
 
 class RescueVolumeTest : public ::testing::Test {
  protected:
@@ -32,14 +31,7 @@ class RescueVolumeTest : public ::testing::Test {
     fs::create_directory(scratch_.Path("pc"));
   }
 
-  void ExpectEveryFileRecovered() {
-    for (int i = 0; i < testing::kRescueFiles; ++i) {
-      SCOPED_TRACE(RescueFileName(i));
-      ASSERT_TRUE(fs::exists(scratch_.Path("pc/" + RescueFileName(i))));
-      EXPECT_EQ(testing::ReadWholeFile(scratch_.Path("pc/" + RescueFileName(i))),
-                testing::ReadWholeFile(volume_->Reference(i)));
-    }
-  }
+  void ExpectEveryFileRecovered() { volume_->ExpectEveryFileIn(scratch_.Path("pc")); }
 
   static testing::RescueVolume* volume_;
   static bool built_;
