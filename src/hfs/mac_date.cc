@@ -12,16 +12,9 @@ constexpr std::int64_t kLastMacDate = 0xFFFFFFFF;
 std::int64_t DaysFromCivil(std::int64_t year, int month, int day);
 void CivilFromDays(std::int64_t days, std::int64_t& year, int& month, int& day);
 int DaysInMonth(std::int64_t year, int month);
-// Seconds east of UTC of the local time zone at the moment.
-std::optional<long> UtcOffsetAt(std::int64_t pcTime) {
-  const auto t = static_cast<std::time_t>(pcTime);
-  std::tm local{};
-  if (localtime_r(&t, &local) == nullptr) return std::nullopt;
-  return local.tm_gmtoff;
-}
-
 std::uint32_t ClampToMacRange(std::int64_t seconds1904);
 std::int64_t WallClockSeconds1904(const std::tm& wallClock);
+// Seconds east of UTC of the local time zone at the moment.
 std::optional<long> UtcOffsetAt(std::int64_t pcTime);
 
 }  // namespace
@@ -128,6 +121,13 @@ std::uint32_t ClampToMacRange(std::int64_t seconds1904) {
 std::int64_t WallClockSeconds1904(const std::tm& t) {
   return DaysFromCivil(std::int64_t{t.tm_year} + 1900, t.tm_mon + 1, t.tm_mday) * kSecondsPerDay +
          t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec + kMacEpochOffset;
+}
+
+std::optional<long> UtcOffsetAt(std::int64_t pcTime) {
+  const auto t = static_cast<std::time_t>(pcTime);
+  std::tm local{};
+  if (localtime_r(&t, &local) == nullptr) return std::nullopt;
+  return local.tm_gmtoff;
 }
 
 }  // namespace
