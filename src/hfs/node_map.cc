@@ -1,6 +1,7 @@
 #include "hfs/node_map.h"
 
 #include <algorithm>
+#include <bit>
 #include <vector>
 
 #include "hfs/btree.h"
@@ -200,20 +201,19 @@ std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_
   return end;
 }
 
-// The clear bits of the nodes from n on, before end; words and bytes all
-// clear or all set are counted at once.
+// The clear bits of the nodes from n on, before end; whole words and bytes
+// are counted at once.
 std::uint32_t CountClearBits(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end) {
   const ConstBytes bytes = SegmentBytes(tree, segment);
   std::uint32_t clear = 0;
   while (n < end) {
     const std::uint32_t bit = n - segment.firstNode;
     const std::uint8_t byte = bytes[segment.offset + bit / 8];
-    const std::uint32_t word = bit % 8 == 0 && end - n >= 32 ? GetU32(bytes, segment.offset + bit / 8) : 1;
-    if (word == 0 || word == 0xFFFFFFFFu) {
-      clear += word == 0 ? 32 : 0;
+    if (bit % 8 == 0 && end - n >= 32) {
+      clear += 32 - static_cast<std::uint32_t>(std::popcount(GetU32(bytes, segment.offset + bit / 8)));
       n += 32;
-    } else if (bit % 8 == 0 && end - n >= 8 && (byte == 0 || byte == 0xFF)) {
-      clear += byte == 0 ? 8 : 0;
+    } else if (bit % 8 == 0 && end - n >= 8) {
+      clear += 8 - static_cast<std::uint32_t>(std::popcount(byte));
       n += 8;
     } else {
       clear += (byte & (0x80 >> (bit % 8))) == 0 ? 1 : 0;
