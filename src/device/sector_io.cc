@@ -218,7 +218,8 @@ TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t fir
   return result;
 }
 
-TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount) {
+TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount,
+                                   std::uint64_t byteCount) {
   TransferResult result;
   std::uint32_t sector = BlockSector(ctx.volume, firstBlock);
   const std::uint32_t total = blockCount * ctx.volume.sectorsPerBlock;
@@ -230,7 +231,9 @@ TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t 
     AdvanceWaitCursor(ctx);
     const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(remaining, ctx.volume.transferSectors));
     const std::size_t want = std::size_t{count} * 512;
-    const std::size_t got = std::fread(buffer.data(), 1, want, file);
+    const auto asked = static_cast<std::size_t>(std::min<std::uint64_t>(want, byteCount));
+    const std::size_t got = asked > 0 ? std::fread(buffer.data(), 1, asked, file) : 0;
+    byteCount -= got;
     if (got < want) {
       if (std::ferror(file)) result.fileError = true;
       // Past the end of the PC file the blocks are filled with zeros.

@@ -51,9 +51,12 @@ std::uint16_t SendSectorRequest1024(Context& ctx, SectorRequest& request);
 // Copies byteCount bytes of the volume from allocation block firstBlock to
 // the PC file at its current position.
 TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount);
-// Writes blockCount allocation blocks from firstBlock on, taken from the PC
-// file at its current position.
-TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount);
+// Writes blockCount allocation blocks from firstBlock on: the next
+// byteCount bytes of the PC file (from its current position; never more
+// than the blocks hold), then zeros. Reading no further than byteCount
+// spares the read that would only find the end of the file.
+TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount,
+                                   std::uint64_t byteCount);
 // Zeroes the sectors from 0 on in groups of 64 until n are covered.
 TransferResult ClearLeadingSectors(Context& ctx, std::int32_t n);
 

@@ -43,7 +43,7 @@ bool WriteBackTree(Context& ctx, TreeWorkFile& tree) {
       if (count == 0) break;
       const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, blocks - written));
       if (fseeko(tree.handle, static_cast<off_t>(written * blockSize), SEEK_SET) != 0) return false;
-      if (!WriteBlocksFromFile(ctx, tree.handle, start, n).ok()) ok = false;
+      if (!WriteBlocksFromFile(ctx, tree.handle, start, n, std::uint64_t{n} * blockSize).ok()) ok = false;
       written += n;
     }
     if (written >= blocks) return ok;

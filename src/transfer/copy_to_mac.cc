@@ -15,6 +15,7 @@
 #include "transfer/charset.h"
 #include "transfer/mac_folder.h"
 #include "transfer/macbinary.h"
+#include "transfer/pc_file_system.h"
 #include "transfer/type_creator.h"
 #include "transfer/write_file.h"
 
@@ -127,7 +128,7 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
     tc = typeCreator ? typeCreator : TypeCreatorForPcName(ctx.typeCreators, Utf8ToDos(pcName));
   }
 
-  std::FILE* file = std::fopen(pcPath.c_str(), "rb");
+  std::FILE* file = OpenPcFileToRead(pcPath);
   if (file == nullptr) {
     MessageDialog(ctx, std::string(kTextErrorOpeningFile) + " " + shownPcName);
     return -1;
@@ -230,15 +231,16 @@ std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::fil
   std::vector<PcEntry> entries;
   std::filesystem::directory_iterator it(directory, error);
   for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    // The entry's type as the directory listing gave it: no status call
+    // per entry, except for a link, which is followed to what it names,
+    // never into a loop of folders.
     std::error_code kind;
-    const std::filesystem::file_status status = it->symlink_status(kind);
-    if (kind || std::filesystem::is_symlink(status)) {
-      // A link is followed to what it names, never into a loop of folders.
+    if (it->is_symlink(kind) || kind) {
       const std::filesystem::file_status target = it->status(kind);
       if (kind || !std::filesystem::is_regular_file(target)) continue;
       entries.push_back({it->path().filename().string(), false});
-    } else if (std::filesystem::is_directory(status) || std::filesystem::is_regular_file(status)) {
-      entries.push_back({it->path().filename().string(), std::filesystem::is_directory(status)});
+    } else if (it->is_directory(kind) || it->is_regular_file(kind)) {
+      entries.push_back({it->path().filename().string(), it->is_directory(kind)});
     }
   }
   if (error) {

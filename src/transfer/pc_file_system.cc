@@ -75,6 +75,12 @@ std::FILE* CreateNewPcFile(const std::filesystem::path& path, bool& exists) {
   return file;
 }
 
+std::FILE* OpenPcFileToRead(const std::filesystem::path& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rbe");
+  if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);
+  return file;
+}
+
 bool SetPcFileDate(std::FILE* file, std::uint32_t macDate) {
   if (std::fflush(file) != 0) return false;
   const struct timespec when {MacDateToPcTime(macDate), 0};

@@ -1,5 +1,5 @@
-// The PC side of a copy to the PC: files, dates, free space and the output
-// ports, on the host's file system.
+// The PC side of copies: files, dates, free space and the output ports, on
+// the host's file system.
 //
 // The PC current directory is the process's current directory. Copies name
 // every file by its full path and never change directory.
@@ -52,6 +52,10 @@ bool EnoughPcSpace(PcFreeSpace& space, const std::filesystem::path& dir, std::ui
 // `exists` set when something of that name is there already. The stream
 // has no buffer of its own: copies write whole runs of sectors at a time.
 std::FILE* CreateNewPcFile(const std::filesystem::path& path, bool& exists);
+
+// An existing file opened for reading, or nullptr. Like a new file, the
+// stream has no buffer of its own: copies read whole runs at a time.
+std::FILE* OpenPcFileToRead(const std::filesystem::path& path);
 
 // Sets the open file's modification time to the moment whose local
 // wall-clock time is the Macintosh date (seconds included); the file's

@@ -155,7 +155,10 @@ ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std:
       FreeExtentRecord(ctx, loose);
       return ForkWrite::kScattered;
     }
-    const TransferResult moved = WriteBlocksFromFile(ctx, file, extent->startBlock, extent->blockCount);
+    const std::uint64_t runBytes = std::uint64_t{extent->blockCount} * ctx.volume.allocBlockSize;
+    const std::uint64_t left = byteCount - std::uint64_t{done} * ctx.volume.allocBlockSize;
+    const TransferResult moved =
+        WriteBlocksFromFile(ctx, file, extent->startBlock, extent->blockCount, std::min(runBytes, left));
     if (moved.fileError) return ForkWrite::kPcFileError;
     if (moved.failedSectors > 0) return ForkWrite::kMediumError;
     done += extent->blockCount;

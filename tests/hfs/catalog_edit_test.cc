@@ -220,7 +220,7 @@ class Editor {
       ScratchDir dir;
       testing::WriteWholeFile(dir.Path("data"), content);
       std::FILE* in = std::fopen(dir.Path("data").c_str(), "rb");
-      EXPECT_TRUE(WriteBlocksFromFile(ctx_, in, extent.startBlock, blocks).ok());
+      EXPECT_TRUE(WriteBlocksFromFile(ctx_, in, extent.startBlock, blocks, content.size()).ok());
       std::fclose(in);
     }
     const std::uint32_t id = NextId();
