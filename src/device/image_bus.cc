@@ -50,7 +50,9 @@ bool IsHole(int fd, std::uint64_t offset, std::size_t length, std::uint64_t& hol
 void ShortenHole(std::uint64_t offset, std::size_t length, std::uint64_t& holeStart, std::uint64_t& holeEnd);
 // A read this long over a hole is answered without reading: the file system
 // would fill its cache with pages of zeros (a format reads 6 MB of them
-// before it clears them).
+// before it clears them). A shorter read is answered so only inside the
+// hole already known, since asking where the holes are costs as much as
+// the read.
 constexpr std::size_t kLargeRun = 32 * 1024;
 bool AllZero(const std::uint8_t* data, std::size_t length);
 bool BufferHolds(const Srb& srb, std::uint64_t bytes) {
@@ -300,7 +302,8 @@ void ImageBus::ReadWrite6(Drive& drive, Srb& srb) {
   const std::uint64_t offset = drive.dataOffset + std::uint64_t{range.first} * drive.blockSize;
   const auto isHole = [&drive, offset, bytes] { return IsHole(drive.fd, offset, bytes, drive.holeStart, drive.holeEnd); };
   if (write && AllZero(srb.buffer, bytes) && isHole()) return Complete(srb);
-  if (!write && drive.sparse && bytes >= kLargeRun && isHole()) {
+  const bool knownHole = offset >= drive.holeStart && offset + bytes <= drive.holeEnd;
+  if (!write && drive.sparse && (knownHole || (bytes >= kLargeRun && isHole()))) {
     std::fill_n(srb.buffer, bytes, 0);
     return Complete(srb);
   }

@@ -18,11 +18,13 @@
 // A READ(6)/WRITE(6) moves its whole run with one system call. A WRITE(6)
 // of zeros over a hole of a sparse image is left out: the image reads back
 // the same zeros, and stays sparse; a READ(6) of 32 KB or more over a hole
-// of an image that was sparse when attached is answered with zeros without
-// reading the file. Where the holes are is asked of the file system once
-// per hole: the answer holds until a write lands in it. A run that leaves the medium fails with ILLEGAL
-// REQUEST (LBA out of range) and moves nothing; a buffer shorter than the
-// run fails with the adapter status "data overrun" and moves nothing.
+// of an image that was sparse when attached, or a shorter one inside a
+// hole already found, is answered with zeros without reading the file.
+// Where the holes are is asked of the file system once per hole: the
+// answer holds until a write lands in it. A run that leaves the medium
+// fails with ILLEGAL REQUEST (LBA out of range) and moves nothing; a buffer
+// shorter than the run fails with the adapter status "data overrun" and
+// moves nothing.
 #pragma once
 
 #include <cstdint>
