@@ -6,6 +6,7 @@
 #include "hfs/catalog_record.h"
 #include "hfs/name_order.h"
 #include "hfs/volume_state.h"
+#include "hfs/work_file.h"
 
 namespace tarvo {
 
@@ -21,6 +22,9 @@ SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view 
                            Descent descent);
 bool Wanted(std::uint8_t recordType, int wantedType);
 bool StopsBefore(std::string_view pattern, std::string_view name);
+std::optional<KeyPosition> RememberedPosition(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId);
+void RememberPosition(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId, const KeyPosition& position,
+                      std::uint16_t recordIndex);
 
 }  // namespace
 
@@ -107,9 +111,11 @@ InsertPosition FindInsertPosition(TreeWorkFile& tree, std::string_view name, std
 }
 
 KeyPosition LocateCatalogKey(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId) {
+  if (const std::optional<KeyPosition> known = RememberedPosition(tree, name, parentId)) return *known;
   const InsertPosition place = FindInsertPosition(tree, name, parentId);
   KeyPosition position{place.status, place.node, 0, false};
   if (place.status != SearchStatus::kFound) return position;
+  const std::uint16_t leftIndex = tree.recordIndex;
   // The leaf is scanned whole: the root's own key (parent 1) is placed at
   // the start of the first leaf without comparing.
   const std::uint16_t count = NodeRecordCount(tree.node);
@@ -126,6 +132,7 @@ KeyPosition LocateCatalogKey(TreeWorkFile& tree, std::string_view name, std::uin
     position.exists = order == 0;
     break;
   }
+  RememberPosition(tree, name, parentId, position, leftIndex);
   return position;
 }
 
@@ -186,6 +193,36 @@ bool StopsBefore(std::string_view pattern, std::string_view name) {
   return !HasWildcard(pattern) && !pattern.empty() && !name.empty() &&
          NameWeight(static_cast<unsigned char>(pattern.front())) <
              NameWeight(static_cast<unsigned char>(name.front()));
+}
+
+// The last search's answer when it was for the same key and no node and
+// neither start of a walk (bthRoot, bthFNode) has changed since: its leaf
+// is made the tree's node again, as the search would leave it.
+std::optional<KeyPosition> RememberedPosition(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId) {
+  const SearchMemo& memo = tree.cache.search;
+  if (!memo.valid || memo.changes != tree.cache.changes || memo.parentId != parentId || memo.name != name ||
+      memo.root != GetU32(tree.header, header::bthRoot) || memo.firstLeaf != GetU32(tree.header, header::bthFNode) ||
+      !ReadNode(tree, memo.node)) {
+    return std::nullopt;
+  }
+  tree.recordIndex = memo.recordIndex;
+  return KeyPosition{SearchStatus::kFound, memo.node, memo.index, memo.exists};
+}
+
+void RememberPosition(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId, const KeyPosition& position,
+                      std::uint16_t recordIndex) {
+  if (!tree.cache.ready) return;  // the memo goes with the cache
+  SearchMemo& memo = tree.cache.search;
+  memo.valid = true;
+  memo.changes = tree.cache.changes;
+  memo.root = GetU32(tree.header, header::bthRoot);
+  memo.firstLeaf = GetU32(tree.header, header::bthFNode);
+  memo.parentId = parentId;
+  memo.name.assign(name);
+  memo.node = position.node;
+  memo.index = position.index;
+  memo.exists = position.exists;
+  memo.recordIndex = recordIndex;
 }
 
 }  // namespace

@@ -53,7 +53,9 @@ InsertPosition FindInsertPosition(TreeWorkFile& catalog, std::string_view name, 
 // The record with exactly the key (parentId, name) (exists), or where it
 // would go: its leaf, read into the tree's node, and the index of the first
 // record with a greater key (the record count when there is none).
-// kNotFound only for an empty tree.
+// kNotFound only for an empty tree. The answer is remembered until a node
+// or the root changes (tree_memo.h): asking again for the same key is
+// answered from memory, with the same leaf read.
 struct KeyPosition {
   SearchStatus status = SearchStatus::kNotFound;
   std::uint32_t node = 0;

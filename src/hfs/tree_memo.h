@@ -7,6 +7,11 @@
 // children, with the bytes it was taken from. A walk over the whole leaf
 // chain so parses again only the nodes whose bytes changed.
 //
+// The search memo keeps where the last exact key search ended, so that
+// the next search for the same key, before any node or the root changes,
+// is answered without descending again (a copy asks for its name up to
+// three times before the record goes in).
+//
 // The shape memo keeps the last shape found (catalog_shape.h), so that
 // finding it again checks the write counts of the nodes it was read from
 // instead of walking.
@@ -22,6 +27,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tarvo {
@@ -91,6 +97,21 @@ struct ShapeMemo {
   std::vector<std::uint32_t> children;
   // Per node: its place in chainVisits and in rootVisits; -1 for none.
   std::vector<std::int32_t> chainPlace, rootPlace;
+};
+
+struct SearchMemo {
+  bool valid = false;
+  std::uint64_t changes = 0;  // NodeCache::changes when it was found
+  std::uint32_t root = 0;     // bthRoot and bthFNode then
+  std::uint32_t firstLeaf = 0;
+  std::uint32_t parentId = 0;
+  std::string name;
+  // The search's answer: the leaf, the record's place in it and whether the
+  // key is there; and the record index the search left in the tree.
+  std::uint32_t node = 0;
+  std::uint16_t index = 0;
+  bool exists = false;
+  std::uint16_t recordIndex = 0;
 };
 
 // An entry of an index level: a node of the level below and the key its

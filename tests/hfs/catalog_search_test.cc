@@ -98,6 +98,36 @@ TEST(CatalogSearchTest, InsertPositions) {
   EXPECT_EQ(p.recordIndex, 0);
 }
 
+// A key asked for again is answered from memory only while nothing the
+// search read has changed, and it leaves the tree as the search does.
+TEST(CatalogSearchTest, ARememberedKeyFollowsEveryChange) {
+  TestTree t(SmallCatalog());
+  KeyPosition p = LocateCatalogKey(t.tree, "Bz", 2);
+  EXPECT_EQ(p.node, 2u);
+  EXPECT_EQ(p.index, 4);
+  EXPECT_FALSE(p.exists);
+  ASSERT_TRUE(ReadNode(t.tree, 3));
+  p = LocateCatalogKey(t.tree, "Bz", 2);
+  EXPECT_EQ(t.tree.nodeNumber, 2u);
+  EXPECT_EQ(t.tree.recordIndex, kBehindLastRecord);
+  EXPECT_EQ(NodeRecordCount(t.tree.node), 4);
+
+  // The record goes in: the same question finds it.
+  NodeBuffer leaf = BuildNode(kLeafNode, 1, 3,
+                              {DirectoryRecord(1, "Vol", 2, 3), ThreadRecord(2, 1, "Vol"),
+                               DirectoryRecord(2, "Alpha", 16, 1), FileRecord(2, "Beta", 20), FileRecord(2, "Bz", 23)});
+  ASSERT_TRUE(WriteNode(t.tree, 2, leaf));
+  p = LocateCatalogKey(t.tree, "Bz", 2);
+  EXPECT_TRUE(p.exists);
+  EXPECT_EQ(p.index, 4);
+
+  // A new root in the header alone (not yet written) is followed too.
+  PutU32(t.tree.header, header::bthRoot, 3);
+  p = LocateCatalogKey(t.tree, "Bz", 2);
+  EXPECT_EQ(p.node, 3u);
+  EXPECT_FALSE(p.exists);
+}
+
 TEST(CatalogSearchTest, DamagedTreesFailCleanly) {
   {  // ndFLink of the last leaf points back to the first
     std::vector<NodeBuffer> nodes = SmallCatalog();
