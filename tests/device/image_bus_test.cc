@@ -260,6 +260,11 @@ TEST_F(ImageBusTest, AHoleOnceSeenEndsWhereDataIsWrittenIntoIt) {
     ASSERT_EQ(Transfer(false, block - (block == 100 ? 0 : 10), 64, run), kSsComp) << block;
     EXPECT_EQ(run, ReadFileRange(path, (block - (block == 100 ? 0 : 10)) * 512ull, run.size())) << block;
     EXPECT_EQ(run[(block == 100 ? 0 : 10) * 512], 0x5A) << block;
+    std::vector<std::uint8_t> one(512, 0xEE);  // a short read sees the write too
+    ASSERT_EQ(Transfer(false, block, 1, one), kSsComp) << block;
+    EXPECT_EQ(one, data) << block;
+    ASSERT_EQ(Transfer(false, block - 1, 1, one), kSsComp) << block;
+    EXPECT_EQ(one, ReadFileRange(path, (block - 1) * 512ull, 512)) << block;
   }
   // Zeros over data written into a hole seen are written, not left out.
   ASSERT_EQ(Transfer(false, 6000, 64, run), kSsComp);
