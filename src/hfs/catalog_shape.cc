@@ -1,6 +1,7 @@
 #include "hfs/catalog_shape.h"
 
 #include <algorithm>
+#include <array>
 #include <deque>
 #include <optional>
 
@@ -52,7 +53,7 @@ const CatalogShape* SurveyCatalog(TreeWorkFile& tree) {
   return &memo.shape;
 }
 
-void NoteRebuiltIndex(TreeWorkFile& tree, const std::vector<std::vector<std::uint32_t>>& levels) {
+void NoteRebuiltIndex(TreeWorkFile& tree, const std::vector<RebuiltLevel>& levels) {
   ShapeMemo& memo = tree.cache.shape;
   if (!memo.valid || levels.empty()) return;
   if (WorkFileNodeCount(tree) != memo.nodeCount) {
@@ -64,17 +65,20 @@ void NoteRebuiltIndex(TreeWorkFile& tree, const std::vector<std::vector<std::uin
   memo.children.clear();
   memo.shape.indexNodes.clear();
   // A walk from the root meets the index level by level, from the root
-  // down, and then the leaves below the lowest level.
+  // down, and then the leaves below the lowest level. The leaves are left
+  // out: each is a leaf of the chain, whose own check already sees a leaf
+  // that is no longer one.
+  std::array<std::uint32_t, kIndexRecordsPerNode> children{};
   for (std::size_t k = levels.size() - 1; k >= 1; --k) {
-    const std::vector<std::uint32_t>& below = levels[k - 1];
-    for (std::size_t i = 0; i < levels[k].size(); ++i) {
-      const std::size_t first = i * kIndexRecordsPerNode;
-      const std::size_t count = std::min(kIndexRecordsPerNode, below.size() - std::min(first, below.size()));
-      AddRootVisit(tree, levels[k][i], true, below.data() + first, count);
-      memo.shape.indexNodes.push_back(levels[k][i]);
+    const std::vector<IndexEntry>& below = levels[k - 1].entries;
+    for (std::size_t i = 0; i < levels[k].entries.size(); ++i) {
+      const std::size_t first = std::min(i * kIndexRecordsPerNode, below.size());
+      const std::size_t count = std::min(kIndexRecordsPerNode, below.size() - first);
+      for (std::size_t j = 0; j < count; ++j) children[j] = below[first + j].node;
+      AddRootVisit(tree, levels[k].entries[i].node, true, children.data(), count);
+      memo.shape.indexNodes.push_back(levels[k].entries[i].node);
     }
   }
-  for (const std::uint32_t leaf : levels[0]) AddRootVisit(tree, leaf, false, nullptr, 0);
   memo.rootNode = GetU32(tree.header, header::bthRoot);
   memo.firstLeaf = GetU32(tree.header, header::bthFNode);
   // The rebuild wrote only index nodes; a leaf among them (a damaged tree)

@@ -29,6 +29,6 @@ const CatalogShape* SurveyCatalog(TreeWorkFile& tree);
 // levels[0] the leaves that got index records, levels[k] the index nodes of
 // height k + 1, each node's children being the next 11 nodes of the level
 // below.
-void NoteRebuiltIndex(TreeWorkFile& tree, const std::vector<std::vector<std::uint32_t>>& levels);
+void NoteRebuiltIndex(TreeWorkFile& tree, const std::vector<RebuiltLevel>& levels);
 
 }  // namespace tarvo

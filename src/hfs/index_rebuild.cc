@@ -16,14 +16,12 @@ namespace {
 
 bool RebuildWouldRepeat(TreeWorkFile& tree, const CatalogShape& shape);
 void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes, std::vector<RebuiltLevel> levels);
-void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed,
-                     const std::vector<std::uint32_t>& built);
+void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed, std::vector<std::uint32_t> built);
 std::optional<std::vector<IndexEntry>> BuildLevel(TreeWorkFile& tree, const std::vector<IndexEntry>& below,
                                                   std::uint8_t height, const RebuiltLevel* before,
                                                   const RebuiltLevel* beforeBelow);
 bool HoldsItsBytes(TreeWorkFile& tree, const std::vector<IndexEntry>& level, std::size_t i,
                    const std::vector<IndexEntry>& below, const RebuiltLevel& before, const RebuiltLevel& beforeBelow);
-std::vector<std::uint32_t> NodesOf(const std::vector<IndexEntry>& level);
 
 }  // namespace
 
@@ -64,7 +62,6 @@ RebuildStatus RebuildCatalogIndex(Context& ctx) {
   // once, not cleared and then rewritten.
   ReleaseNodesKeepingBytes(tree, freed);
 
-  std::vector<std::vector<std::uint32_t>> levelNodes{NodesOf(levels[0].entries)};
   std::vector<std::uint32_t> built;
   while (levels.back().entries.size() > 1) {
     const std::size_t k = levels.size();
@@ -75,8 +72,7 @@ RebuildStatus RebuildCatalogIndex(Context& ctx) {
       ClearFreedNodes(tree, freed, built);
       return RebuildStatus::kNoRoom;
     }
-    levelNodes.push_back(NodesOf(*above));
-    built.insert(built.end(), levelNodes.back().begin(), levelNodes.back().end());
+    for (const IndexEntry& entry : *above) built.push_back(entry.node);
     levels.push_back(RebuiltLevel{std::move(*above), {}});
   }
   const std::size_t height = levels.size();
@@ -88,7 +84,7 @@ RebuildStatus RebuildCatalogIndex(Context& ctx) {
   PutU32(tree.header, header::bthFNode, shape->leaves.empty() ? 0 : shape->leaves.front().node);
   PutU32(tree.header, header::bthLNode, shape->leaves.empty() ? 0 : shape->leaves.back().node);
   WriteNode(tree, 0, tree.header);
-  NoteRebuiltIndex(tree, levelNodes);
+  NoteRebuiltIndex(tree, levels);
   RememberRebuild(tree, std::move(built), std::move(levels));
   return RebuildStatus::kDone;
 }
@@ -151,11 +147,11 @@ void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes, 
 
 // Every old index node the new index did not take is cleared, also one the
 // map already called free.
-void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed,
-                     const std::vector<std::uint32_t>& built) {
+void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed, std::vector<std::uint32_t> built) {
+  std::sort(built.begin(), built.end());
   const NodeBuffer zeros{};
   for (const std::uint32_t n : freed) {
-    if (std::find(built.begin(), built.end(), n) == built.end()) WriteNode(tree, n, zeros);
+    if (!std::binary_search(built.begin(), built.end(), n)) WriteNode(tree, n, zeros);
   }
 }
 
@@ -216,13 +212,6 @@ bool HoldsItsBytes(TreeWorkFile& tree, const std::vector<IndexEntry>& level, std
   const std::size_t end = std::min(below.size(), first + kIndexRecordsPerNode);
   return std::min(beforeBelow.entries.size(), first + kIndexRecordsPerNode) == end &&
          std::equal(below.begin() + first, below.begin() + end, beforeBelow.entries.begin() + first);
-}
-
-std::vector<std::uint32_t> NodesOf(const std::vector<IndexEntry>& level) {
-  std::vector<std::uint32_t> nodes;
-  nodes.reserve(level.size());
-  for (const IndexEntry& entry : level) nodes.push_back(entry.node);
-  return nodes;
 }
 
 }  // namespace

@@ -186,16 +186,20 @@ std::optional<std::uint32_t> TakeFreeNode(TreeWorkFile& tree, std::vector<MapSeg
 }
 
 // The first node from n on, before end, whose bit is clear; end when none.
-// Whole bytes of nodes in use are passed at once.
+// Whole words and bytes of nodes in use are passed at once.
 std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end) {
   const ConstBytes bytes = SegmentBytes(tree, segment);
-  for (; n < end; ++n) {
+  while (n < end) {
     const std::uint32_t bit = n - segment.firstNode;
-    const std::uint8_t byte = bytes[segment.offset + bit / 8];
-    if (bit % 8 == 0 && byte == 0xFF) {
-      n += 7;
-    } else if ((byte & (0x80 >> (bit % 8))) == 0) {
+    const std::size_t at = segment.offset + bit / 8;
+    if (bit % 8 == 0 && end - n >= 32 && GetU32(bytes, at) == 0xFFFFFFFF) {
+      n += 32;
+    } else if (bit % 8 == 0 && bytes[at] == 0xFF) {
+      n += 8;
+    } else if ((bytes[at] & (0x80 >> (bit % 8))) == 0) {
       return n;
+    } else {
+      ++n;
     }
   }
   return end;
