@@ -279,18 +279,18 @@ const NodeSummary* TakeSummary(TreeWorkFile& tree, std::uint32_t n) {
   summary.writes = writes;
   // A node written again with the same bytes keeps its summary.
   if (summary.taken && *node == summary.bytes) return &summary;
-  NodeBuffer copy = *node;
-  summary = NodeSummary{};
   summary.taken = true;
-  summary.writes = writes;
-  summary.bytes = copy;
-  summary.sound = CheckedRecordCount(copy).has_value();
-  summary.type = NodeType(copy);
-  summary.recordCount = NodeRecordCount(copy);
-  summary.forwardLink = NodeForwardLink(copy);
-  if (summary.sound && summary.type == kLeafNode && summary.recordCount > 0) summary.firstKey = FirstKey(copy);
+  summary.bytes = *node;
+  const Bytes bytes(summary.bytes);
+  summary.sound = CheckedRecordCount(bytes).has_value();
+  summary.type = NodeType(bytes);
+  summary.recordCount = NodeRecordCount(bytes);
+  summary.forwardLink = NodeForwardLink(bytes);
+  summary.firstKey.reset();
+  if (summary.sound && summary.type == kLeafNode && summary.recordCount > 0) summary.firstKey = FirstKey(bytes);
+  summary.children.clear();
   for (std::uint16_t i = 0; summary.sound && summary.type == kIndexNode && i < summary.recordCount; ++i) {
-    const std::optional<Bytes> record = RecordAt(copy, i);
+    const std::optional<Bytes> record = RecordAt(bytes, i);
     const std::optional<std::uint32_t> child = record ? IndexChild(*record) : std::nullopt;
     if (child) summary.children.push_back(*child);
   }

@@ -134,8 +134,7 @@ struct IndexMemo {
   bool valid = false;
   std::uint64_t shapeVersion = 0;                  // the leaves the index was built over (ShapeMemo::version)
   std::vector<std::uint32_t> indexNodes;           // the index built, in node order
-  std::vector<std::array<std::uint8_t, 512>> indexBytes;  // their bytes after the rebuild
-  std::vector<std::uint32_t> indexWrites;                 // and their write counts then
+  std::vector<std::uint32_t> indexWrites;          // their write counts after the rebuild
   std::array<std::uint8_t, 256> map{};       // the header's map record after the rebuild
   std::uint32_t nodeCount = 0;               // nodes of the work file
   // bthDepth, bthRoot, bthLNode and bthNNodes after the rebuild.
