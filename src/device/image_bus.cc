@@ -382,10 +382,18 @@ bool IsHole(int fd, std::uint64_t offset, std::size_t length, std::uint64_t& hol
   return offset + length <= holeEnd;
 }
 
-// A write into the remembered hole ends it where the write starts.
+// A write into the remembered hole leaves the larger of the parts before
+// and after it: writes that fill a blank image from its start keep the
+// rest of it known as a hole.
 void ShortenHole(std::uint64_t offset, std::size_t length, std::uint64_t& holeStart, std::uint64_t& holeEnd) {
   if (offset >= holeEnd || offset + length <= holeStart) return;
-  holeEnd = std::max(offset, holeStart);
+  const std::uint64_t before = offset > holeStart ? offset - holeStart : 0;
+  const std::uint64_t after = holeEnd > offset + length ? holeEnd - (offset + length) : 0;
+  if (after > before) {
+    holeStart = offset + length;
+  } else {
+    holeEnd = std::max(offset, holeStart);
+  }
 }
 
 // Every byte equals the next and the first is zero (memcmp is fast).

@@ -220,6 +220,18 @@ TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t fir
 
 TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount,
                                    std::uint64_t byteCount) {
+  const ChunkSource fromFile = [file, &byteCount](std::span<std::uint8_t> chunk, bool& failed) {
+    const auto asked = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), byteCount));
+    const std::size_t got = asked > 0 ? std::fread(chunk.data(), 1, asked, file) : 0;
+    byteCount -= got;
+    if (got < asked && std::ferror(file)) failed = true;
+    return got;
+  };
+  return WriteBlocksFromSource(ctx, fromFile, firstBlock, blockCount);
+}
+
+TransferResult WriteBlocksFromSource(Context& ctx, const ChunkSource& source, std::uint32_t firstBlock,
+                                     std::uint32_t blockCount) {
   TransferResult result;
   std::uint32_t sector = BlockSector(ctx.volume, firstBlock);
   const std::uint32_t total = blockCount * ctx.volume.sectorsPerBlock;
@@ -230,15 +242,12 @@ TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t 
   while (remaining > 0) {
     AdvanceWaitCursor(ctx);
     const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(remaining, ctx.volume.transferSectors));
-    const std::size_t want = std::size_t{count} * 512;
-    const auto asked = static_cast<std::size_t>(std::min<std::uint64_t>(want, byteCount));
-    const std::size_t got = asked > 0 ? std::fread(buffer.data(), 1, asked, file) : 0;
-    byteCount -= got;
-    if (got < want) {
-      if (std::ferror(file)) result.fileError = true;
-      // Past the end of the PC file the blocks are filled with zeros.
-      std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(got), buffer.begin() + static_cast<std::ptrdiff_t>(want), 0);
-    }
+    const std::span<std::uint8_t> chunk(buffer.data(), std::size_t{count} * 512);
+    bool failed = false;
+    const std::size_t got = std::min(source(chunk, failed), chunk.size());
+    if (failed) result.fileError = true;
+    // Past the end of the source the blocks are filled with zeros.
+    std::fill(chunk.begin() + static_cast<std::ptrdiff_t>(got), chunk.end(), 0);
     request.command = kScsiWrite6;
     request.target = ctx.volume.targetId;
     request.startSector = sector;

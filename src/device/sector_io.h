@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -57,6 +58,15 @@ TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t fir
 // spares the read that would only find the end of the file.
 TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount,
                                    std::uint64_t byteCount);
+// The bytes of a bulk write, one request's worth at a time: fills the
+// start of `chunk` with the next bytes and returns how many; the rest of
+// the chunk is written as zeros. Sets `failed` when its bytes could not be
+// read.
+using ChunkSource = std::function<std::size_t(std::span<std::uint8_t> chunk, bool& failed)>;
+// Writes blockCount allocation blocks from firstBlock on, taken from the
+// source.
+TransferResult WriteBlocksFromSource(Context& ctx, const ChunkSource& source, std::uint32_t firstBlock,
+                                     std::uint32_t blockCount);
 // Zeroes the sectors from 0 on in groups of 64 until n are covered.
 TransferResult ClearLeadingSectors(Context& ctx, std::int32_t n);
 

@@ -42,8 +42,13 @@ bool WriteBackTree(Context& ctx, TreeWorkFile& tree) {
       const std::uint16_t count = GetU16(record, 4 * i + 2);
       if (count == 0) break;
       const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, blocks - written));
-      if (fseeko(tree.handle, static_cast<off_t>(written * blockSize), SEEK_SET) != 0) return false;
-      if (!WriteBlocksFromFile(ctx, tree.handle, start, n, std::uint64_t{n} * blockSize).ok()) ok = false;
+      std::uint64_t at = written * blockSize;
+      const ChunkSource fromWorkFile = [&tree, &at](std::span<std::uint8_t> chunk, bool& failed) {
+        if (!ReadWorkFileBytes(tree, at, chunk)) failed = true;
+        at += chunk.size();
+        return chunk.size();
+      };
+      if (!WriteBlocksFromSource(ctx, fromWorkFile, start, n).ok()) ok = false;
       written += n;
     }
     if (written >= blocks) return ok;

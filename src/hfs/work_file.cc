@@ -197,6 +197,25 @@ bool SyncWorkFile(TreeWorkFile& tree) {
   return std::fflush(tree.handle) == 0 && ok;
 }
 
+bool ReadWorkFileBytes(const TreeWorkFile& tree, std::uint64_t offset, Bytes out) {
+  std::fill(out.begin(), out.end(), 0);
+  if (tree.handle == nullptr) return false;
+  const int fd = fileno(tree.handle);
+  // ENXIO: no data from offset to the end of the file.
+  const off_t data = lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
+  if ((data < 0 && errno == ENXIO) || (data >= 0 && static_cast<std::uint64_t>(data) >= offset + out.size())) {
+    return true;
+  }
+  for (std::size_t done = 0; done < out.size();) {
+    const ssize_t got = pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) break;  // the end of the file
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
 ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
                         std::uint32_t byteCount, std::uint8_t forkType) {
   return CopyExtents(ctx, extents, file, fileId, byteCount, forkType, Overflow::kUse);

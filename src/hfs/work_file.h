@@ -90,6 +90,11 @@ inline std::uint32_t NodeWrites(const TreeWorkFile& tree, std::uint32_t n) {
 bool WriteNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer);
 // Writes the changed nodes to the work file. False when it refused a write.
 [[nodiscard]] bool SyncWorkFile(TreeWorkFile& tree);
+// Fills `out` with the synced work file's bytes from `offset` on, zeros
+// past its end. A stretch the file holds as a hole is given as zeros
+// without reading it: a mostly empty tree is written back without filling
+// the page cache with zeros. False when the file could not be read.
+[[nodiscard]] bool ReadWorkFileBytes(const TreeWorkFile& tree, std::uint64_t offset, Bytes out);
 
 enum class ForkCopyStatus {
   kComplete,
