@@ -61,6 +61,13 @@ KeepResult KeepOriginals(Context& ctx, SectorUndo& undo, const SectorRequest& re
 
   std::vector<std::uint8_t>& bytes = undo.readBuffer;
   if (Transfer(ctx, kReadSectors, first, count, bytes) != 0) return KeepResult::kRefused;
+  // Most runs of a format write what is there already: one comparison
+  // of the whole run answers for them.
+  const std::size_t runBytes = std::size_t{count} * kSector;
+  if (runBytes <= request.buffer.size() && std::equal(bytes.begin(), bytes.begin() + std::ptrdiff_t(runBytes),
+                                                      request.buffer.begin())) {
+    return KeepResult::kUnchanged;
+  }
   bool unchanged = true;
   for (std::uint16_t i = 0; i < count; ++i) {
     const auto now = bytes.begin() + std::ptrdiff_t{i} * kSector;
