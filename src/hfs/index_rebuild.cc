@@ -16,7 +16,8 @@ namespace {
 
 bool RebuildWouldRepeat(TreeWorkFile& tree, const CatalogShape& shape);
 void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes, std::vector<RebuiltLevel> levels);
-void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed, std::vector<std::uint32_t> built);
+void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed,
+                     const std::vector<std::uint32_t>& built);
 std::optional<std::vector<IndexEntry>> BuildLevel(TreeWorkFile& tree, const std::vector<IndexEntry>& below,
                                                   std::uint8_t height, const RebuiltLevel* before,
                                                   const RebuiltLevel* beforeBelow);
@@ -149,11 +150,11 @@ void RememberRebuild(TreeWorkFile& tree, std::vector<std::uint32_t> indexNodes, 
 
 // Every old index node the new index did not take is cleared, also one the
 // map already called free.
-void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed, std::vector<std::uint32_t> built) {
-  std::sort(built.begin(), built.end());
+void ClearFreedNodes(TreeWorkFile& tree, const std::vector<std::uint32_t>& freed,
+                     const std::vector<std::uint32_t>& built) {
   const NodeBuffer zeros{};
   for (const std::uint32_t n : freed) {
-    if (!std::binary_search(built.begin(), built.end(), n)) WriteNode(tree, n, zeros);
+    if (std::find(built.begin(), built.end(), n) == built.end()) WriteNode(tree, n, zeros);
   }
 }
 
