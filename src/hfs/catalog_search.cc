@@ -1,6 +1,8 @@
 #include "hfs/catalog_search.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
@@ -22,9 +24,10 @@ SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view 
                            Descent descent);
 bool Wanted(std::uint8_t recordType, int wantedType);
 bool StopsBefore(std::string_view pattern, std::string_view name);
-std::optional<KeyPosition> RememberedPosition(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId);
-void RememberPosition(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId, const KeyPosition& position,
-                      std::uint16_t recordIndex);
+bool RememberedDescent(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId,
+                       Descent descent);
+void RememberDescent(TreeWorkFile& tree, std::string_view pattern, std::uint32_t parentId, Descent descent,
+                     const std::vector<std::uint32_t>& path, std::uint32_t leaf);
 
 }  // namespace
 
@@ -111,11 +114,9 @@ InsertPosition FindInsertPosition(TreeWorkFile& tree, std::string_view name, std
 }
 
 KeyPosition LocateCatalogKey(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId) {
-  if (const std::optional<KeyPosition> known = RememberedPosition(tree, name, parentId)) return *known;
   const InsertPosition place = FindInsertPosition(tree, name, parentId);
   KeyPosition position{place.status, place.node, 0, false};
   if (place.status != SearchStatus::kFound) return position;
-  const std::uint16_t leftIndex = tree.recordIndex;
   // The leaf is scanned whole: the root's own key (parent 1) is placed at
   // the start of the first leaf without comparing.
   const std::uint16_t count = NodeRecordCount(tree.node);
@@ -132,7 +133,6 @@ KeyPosition LocateCatalogKey(TreeWorkFile& tree, std::string_view name, std::uin
     position.exists = order == 0;
     break;
   }
-  RememberPosition(tree, name, parentId, position, leftIndex);
   return position;
 }
 
@@ -171,13 +171,19 @@ SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view 
                            Descent descent) {
   std::uint32_t n = GetU32(tree.header, header::bthRoot);
   if (n == 0) return SearchStatus::kNotFound;  // an empty tree
+  if (RememberedDescent(tree, walk, pattern, parentId, descent)) return SearchStatus::kFound;
+  std::vector<std::uint32_t> path;
   for (;;) {
     if (!WalkTo(tree, walk, n)) return SearchStatus::kDamaged;
     const std::uint8_t type = NodeType(tree.node);
-    if (type == kLeafNode) return SearchStatus::kFound;
+    if (type == kLeafNode) {
+      RememberDescent(tree, pattern, parentId, descent, path, n);
+      return SearchStatus::kFound;
+    }
     if (type != kIndexNode) return SearchStatus::kDamaged;
     const std::optional<std::uint32_t> child = ChooseChild(tree.node, pattern, parentId, descent);
     if (!child) return SearchStatus::kDamaged;
+    path.push_back(n);
     n = *child;
   }
 }
@@ -195,34 +201,54 @@ bool StopsBefore(std::string_view pattern, std::string_view name) {
              NameWeight(static_cast<unsigned char>(name.front()));
 }
 
-// The last search's answer when it was for the same key and no node and
-// neither start of a walk (bthRoot, bthFNode) has changed since: its leaf
-// is made the tree's node again, as the search would leave it.
-std::optional<KeyPosition> RememberedPosition(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId) {
-  const SearchMemo& memo = tree.cache.search;
-  if (!memo.valid || memo.changes != tree.cache.changes || memo.parentId != parentId || memo.name != name ||
-      memo.root != GetU32(tree.header, header::bthRoot) || memo.firstLeaf != GetU32(tree.header, header::bthFNode) ||
-      !ReadNode(tree, memo.node)) {
-    return std::nullopt;
+// The leaf a remembered descent for the same question ended at, made the
+// tree's node and marked seen by the walk with the index nodes before it,
+// as the descent would leave them: when the root is the same and none of
+// those index nodes has been written since, the descent would take the
+// same way. False (the walk untouched) when it must be made.
+bool RememberedDescent(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId,
+                       Descent descent) {
+  const std::uint32_t root = GetU32(tree.header, header::bthRoot);
+  DescentMemo& memo = tree.cache.descents;
+  for (DescentMemo::Entry& entry : memo.entries) {
+    if (!entry.valid || entry.exact != (descent == Descent::kExact) || entry.parentId != parentId ||
+        entry.root != root || entry.name != pattern) {
+      continue;
+    }
+    for (std::size_t i = 0; i < entry.depth; ++i) {
+      const std::uint32_t n = entry.path[i];
+      if (NodeWrites(tree, n) != entry.writes[i] || n >= walk.seen.size() || walk.seen[n]) return false;
+    }
+    if (!WalkTo(tree, walk, entry.leaf) || NodeType(tree.node) != kLeafNode) {
+      if (entry.leaf < walk.seen.size()) walk.seen[entry.leaf] = false;
+      return false;
+    }
+    for (std::size_t i = 0; i < entry.depth; ++i) walk.seen[entry.path[i]] = true;
+    entry.used = ++memo.uses;
+    return true;
   }
-  tree.recordIndex = memo.recordIndex;
-  return KeyPosition{SearchStatus::kFound, memo.node, memo.index, memo.exists};
+  return false;
 }
 
-void RememberPosition(TreeWorkFile& tree, std::string_view name, std::uint32_t parentId, const KeyPosition& position,
-                      std::uint16_t recordIndex) {
-  if (!tree.cache.ready) return;  // the memo goes with the cache
-  SearchMemo& memo = tree.cache.search;
-  memo.valid = true;
-  memo.changes = tree.cache.changes;
-  memo.root = GetU32(tree.header, header::bthRoot);
-  memo.firstLeaf = GetU32(tree.header, header::bthFNode);
-  memo.parentId = parentId;
-  memo.name.assign(name);
-  memo.node = position.node;
-  memo.index = position.index;
-  memo.exists = position.exists;
-  memo.recordIndex = recordIndex;
+void RememberDescent(TreeWorkFile& tree, std::string_view pattern, std::uint32_t parentId, Descent descent,
+                     const std::vector<std::uint32_t>& path, std::uint32_t leaf) {
+  DescentMemo& memo = tree.cache.descents;
+  if (!tree.cache.ready || path.size() > DescentMemo::kMostDepth) return;  // the memo goes with the cache
+  DescentMemo::Entry& entry = *std::min_element(
+      memo.entries.begin(), memo.entries.end(),
+      [](const DescentMemo::Entry& a, const DescentMemo::Entry& b) { return a.used < b.used; });
+  entry.used = ++memo.uses;
+  entry.valid = true;
+  entry.exact = descent == Descent::kExact;
+  entry.parentId = parentId;
+  entry.name.assign(pattern);
+  entry.root = GetU32(tree.header, header::bthRoot);
+  entry.depth = static_cast<std::uint8_t>(path.size());
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    entry.path[i] = path[i];
+    entry.writes[i] = NodeWrites(tree, path[i]);
+  }
+  entry.leaf = leaf;
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 // before every name carrying the prefix, so the walk starts at or before
 // the first match whatever characters follow the prefix.
 //
-// Every walk is bounded (tree_walk.h): a damaged tree gives kDamaged.
+// Every walk is bounded (tree_walk.h): a damaged tree gives kDamaged. The
+// last few descents are remembered (tree_memo.h): a descent whose index
+// nodes are unchanged goes straight to its leaf.
 #pragma once
 
 #include <cstdint>
@@ -53,9 +55,7 @@ InsertPosition FindInsertPosition(TreeWorkFile& catalog, std::string_view name, 
 // The record with exactly the key (parentId, name) (exists), or where it
 // would go: its leaf, read into the tree's node, and the index of the first
 // record with a greater key (the record count when there is none).
-// kNotFound only for an empty tree. The answer is remembered until a node
-// or the root changes (tree_memo.h): asking again for the same key is
-// answered from memory, with the same leaf read.
+// kNotFound only for an empty tree.
 struct KeyPosition {
   SearchStatus status = SearchStatus::kNotFound;
   std::uint32_t node = 0;

@@ -7,10 +7,12 @@
 // children, with the bytes it was taken from. A walk over the whole leaf
 // chain so parses again only the nodes whose bytes changed.
 //
-// The search memo keeps where the last exact key search ended, so that
-// the next search for the same key, before any node or the root changes,
-// is answered without descending again (a copy asks for its name up to
-// three times before the record goes in).
+// The descent memo keeps where the last few descents from the root ended.
+// A descent reads only the index nodes on its way, so while none of them
+// has been written (and the root is the same) the same descent ends at the
+// same leaf: it is taken from memory, and only the leaf is read again. A
+// copy asks for each name up to three times, and for its folder's thread
+// and record once per file, mostly along an unchanged path.
 //
 // The shape memo keeps the last shape found (catalog_shape.h), so that
 // finding it again checks the write counts of the nodes it was read from
@@ -99,19 +101,22 @@ struct ShapeMemo {
   std::vector<std::int32_t> chainPlace, rootPlace;
 };
 
-struct SearchMemo {
-  bool valid = false;
-  std::uint64_t changes = 0;  // NodeCache::changes when it was found
-  std::uint32_t root = 0;     // bthRoot and bthFNode then
-  std::uint32_t firstLeaf = 0;
-  std::uint32_t parentId = 0;
-  std::string name;
-  // The search's answer: the leaf, the record's place in it and whether the
-  // key is there; and the record index the search left in the tree.
-  std::uint32_t node = 0;
-  std::uint16_t index = 0;
-  bool exists = false;
-  std::uint16_t recordIndex = 0;
+struct DescentMemo {
+  static constexpr std::size_t kMostDepth = 8;  // index levels remembered
+  struct Entry {
+    bool valid = false;
+    bool exact = false;  // an exact descent, or one by pattern
+    std::uint32_t parentId = 0;
+    std::string name;
+    std::uint32_t root = 0;  // bthRoot then
+    std::uint8_t depth = 0;
+    std::array<std::uint32_t, kMostDepth> path{};    // the index nodes passed
+    std::array<std::uint32_t, kMostDepth> writes{};  // and their write counts then
+    std::uint32_t leaf = 0;
+    std::uint64_t used = 0;  // when it was last made or taken
+  };
+  std::array<Entry, 4> entries;
+  std::uint64_t uses = 0;  // a new descent takes the entry used least recently
 };
 
 // An entry of an index level: a node of the level below and the key its

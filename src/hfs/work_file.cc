@@ -331,7 +331,6 @@ void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer) {
   NodeBuffer& node = PageOf(cache, n)[n % kPageNodes];
   if (cache.state[n] != kNotLoaded && std::equal(buffer.begin(), buffer.end(), node.begin())) return;
   ++cache.writes[n];
-  ++cache.changes;
   if (n != 0 && !cache.writtenOverflow) {
     cache.writtenOverflow = cache.written.size() >= kMostListedWrites;
     if (!cache.writtenOverflow) cache.written.push_back(n);

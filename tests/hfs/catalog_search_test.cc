@@ -98,9 +98,10 @@ TEST(CatalogSearchTest, InsertPositions) {
   EXPECT_EQ(p.recordIndex, 0);
 }
 
-// A key asked for again is answered from memory only while nothing the
-// search read has changed, and it leaves the tree as the search does.
-TEST(CatalogSearchTest, ARememberedKeyFollowsEveryChange) {
+// A descent made again goes straight to its leaf only while the index
+// nodes on its way and the root are unchanged; the leaf is always read
+// again, and the tree is left as the search leaves it.
+TEST(CatalogSearchTest, ARememberedDescentFollowsEveryChange) {
   TestTree t(SmallCatalog());
   KeyPosition p = LocateCatalogKey(t.tree, "Bz", 2);
   EXPECT_EQ(p.node, 2u);
@@ -121,9 +122,20 @@ TEST(CatalogSearchTest, ARememberedKeyFollowsEveryChange) {
   EXPECT_TRUE(p.exists);
   EXPECT_EQ(p.index, 4);
 
-  // A new root in the header alone (not yet written) is followed too.
-  PutU32(t.tree.header, header::bthRoot, 3);
+  // An index node that now sends the key elsewhere.
+  ASSERT_TRUE(WriteNode(t.tree, 1, BuildNode(kIndexNode, 2, 0, {IndexRecord(1, "Vol", 2), IndexRecord(2, "Bb", 3)})));
   p = LocateCatalogKey(t.tree, "Bz", 2);
+  EXPECT_EQ(p.node, 3u);
+  EXPECT_FALSE(p.exists);
+  EXPECT_EQ(LocateCatalogKey(t.tree, "Alpha", 2).node, 2u);
+
+  // A new root in the header alone (not yet written) is followed too.
+  PutU32(t.tree.header, header::bthRoot, 2);
+  p = LocateCatalogKey(t.tree, "Alpha", 2);
+  EXPECT_EQ(p.node, 2u);
+  EXPECT_TRUE(p.exists);
+  PutU32(t.tree.header, header::bthRoot, 3);
+  p = LocateCatalogKey(t.tree, "Alpha", 2);
   EXPECT_EQ(p.node, 3u);
   EXPECT_FALSE(p.exists);
 }
