@@ -43,6 +43,7 @@ constexpr std::size_t kMostListedWrites = 4096;
 const NodeBuffer* CachedNode(TreeWorkFile& tree, std::uint32_t n);
 void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer);
 std::vector<NodeBuffer>& PageOf(NodeCache& cache, std::uint32_t n);
+void LoadPage(TreeWorkFile& tree, std::uint32_t first, std::vector<NodeBuffer>& page);
 bool WriteAt(int fd, ConstBytes bytes, off_t offset);
 
 }  // namespace
@@ -304,18 +305,32 @@ const NodeBuffer* CachedNode(TreeWorkFile& tree, std::uint32_t n) {
   PrepareNodeCache(tree);
   NodeCache& cache = tree.cache;
   if (n >= cache.nodeCount) return nullptr;
-  NodeBuffer& node = PageOf(cache, n)[n % kPageNodes];
-  if (cache.state[n] == kNotLoaded) {
-    const off_t offset = off_t{n} * kNodeSize;
-    for (std::size_t done = 0; done < kNodeSize;) {
-      const ssize_t got = pread(fileno(tree.handle), node.data() + done, kNodeSize - done, offset + done);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) return nullptr;  // not cached: a later read tries again
-      done += static_cast<std::size_t>(got);
-    }
-    cache.state[n] = kAsInFile;
+  std::vector<NodeBuffer>& page = PageOf(cache, n);
+  if (cache.state[n] == kNotLoaded) LoadPage(tree, n - n % kPageNodes, page);
+  // Not cached when the file could not give it: a later read tries again.
+  return cache.state[n] == kNotLoaded ? nullptr : &page[n % kPageNodes];
+}
+
+// The page's nodes come from the file with one read; those not loaded yet
+// take their bytes, a changed one keeps its own. A walk along the leaves
+// so reads the file once per 64 nodes.
+void LoadPage(TreeWorkFile& tree, std::uint32_t first, std::vector<NodeBuffer>& page) {
+  NodeCache& cache = tree.cache;
+  const std::uint32_t count = std::min(kPageNodes, cache.nodeCount - first);
+  std::vector<std::uint8_t> bytes(std::size_t{count} * kNodeSize);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = pread(fileno(tree.handle), bytes.data() + done, bytes.size() - done,
+                              off_t{first} * kNodeSize + static_cast<off_t>(done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;  // an error, or the end of the file
+    done += static_cast<std::size_t>(got);
   }
-  return &node;
+  for (std::uint32_t i = 0; i < done / kNodeSize; ++i) {
+    if (cache.state[first + i] != kNotLoaded) continue;
+    std::copy_n(bytes.begin() + std::ptrdiff_t{i} * kNodeSize, kNodeSize, page[i].begin());
+    cache.state[first + i] = kAsInFile;
+  }
 }
 
 // A write of the bytes the node already holds changes nothing and is not

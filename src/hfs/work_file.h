@@ -9,11 +9,11 @@
 // (remount, shutdown).
 //
 // Node reads and writes go through the tree's NodeCache: a node is read
-// from the file at its first use and then served from memory, and a
-// written node is kept in memory until SyncWorkFile writes every changed
-// node to the file in runs. The file is synced before its bytes are used
-// as a file (the write-back of the flush); between syncs only the node
-// functions below may touch it.
+// from the file at its first use, with the other unread nodes of its page
+// of 64, and then served from memory, and a written node is kept in memory
+// until SyncWorkFile writes every changed node to the file in runs. The
+// file is synced before its bytes are used as a file (the write-back of the
+// flush); between syncs only the node functions below may touch it.
 //
 // A missing overflow extent record stops a fork copy at the last extent
 // found; the copy reports it (ForkCopyStatus::kExtentsMissing) with the
