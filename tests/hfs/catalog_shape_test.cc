@@ -182,10 +182,18 @@ TEST(CatalogShapeTest, AnIndexNodeChangedSinceTheLastRebuildIsBuiltAgain) {
 TEST(WorkFileTest, WrittenNodesReachTheFileWhenSynced) {
   Catalog catalog;
   TreeWorkFile& tree = catalog.tree();
+  ASSERT_TRUE(SyncWorkFile(tree));
+  tree.cache = NodeCache{};  // nothing read yet
   const std::uint32_t nodes = WorkFileNodeCount(tree);
   NodeBuffer node{};
   node.fill(0xA5);
   ASSERT_TRUE(WriteNode(tree, 7, node));
+  // A neighbour's first read brings its page from the file, but not over
+  // the node written.
+  NodeBuffer eighth{};
+  ASSERT_EQ(pread(fileno(tree.handle), eighth.data(), kNodeSize, 8 * kNodeSize), static_cast<ssize_t>(kNodeSize));
+  ASSERT_TRUE(ReadNode(tree, 8));
+  EXPECT_EQ(tree.node, eighth);
   ASSERT_TRUE(WriteNode(tree, nodes + 2, node));  // beyond the end: the file grows
   EXPECT_EQ(WorkFileNodeCount(tree), nodes + 3);
   ASSERT_TRUE(ReadNode(tree, 7));
