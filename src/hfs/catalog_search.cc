@@ -219,8 +219,9 @@ bool RememberedDescent(TreeWorkFile& tree, TreeWalk& walk, std::string_view patt
       const std::uint32_t n = entry.path[i];
       if (NodeWrites(tree, n) != entry.writes[i] || n >= walk.seen.size() || walk.seen[n]) return false;
     }
+    if (entry.leaf >= walk.seen.size() || walk.seen[entry.leaf]) return false;
     if (!WalkTo(tree, walk, entry.leaf) || NodeType(tree.node) != kLeafNode) {
-      if (entry.leaf < walk.seen.size()) walk.seen[entry.leaf] = false;
+      walk.seen[entry.leaf] = false;  // the descent reads it again
       return false;
     }
     for (std::size_t i = 0; i < entry.depth; ++i) walk.seen[entry.path[i]] = true;
