@@ -212,7 +212,7 @@ bool RememberedDescent(TreeWorkFile& tree, TreeWalk& walk, std::string_view patt
   DescentMemo& memo = tree.cache.descents;
   for (DescentMemo::Entry& entry : memo.entries) {
     if (!entry.valid || entry.exact != (descent == Descent::kExact) || entry.parentId != parentId ||
-        entry.root != root || entry.name != pattern) {
+        entry.root != root || entry.pattern != pattern) {
       continue;
     }
     for (std::size_t i = 0; i < entry.depth; ++i) {
@@ -242,7 +242,7 @@ void RememberDescent(TreeWorkFile& tree, std::string_view pattern, std::uint32_t
   entry.valid = true;
   entry.exact = descent == Descent::kExact;
   entry.parentId = parentId;
-  entry.name.assign(pattern);
+  entry.pattern.assign(pattern);
   entry.root = GetU32(tree.header, header::bthRoot);
   entry.depth = static_cast<std::uint8_t>(path.size());
   for (std::size_t i = 0; i < path.size(); ++i) {

@@ -107,7 +107,7 @@ struct DescentMemo {
     bool valid = false;
     bool exact = false;  // an exact descent, or one by pattern
     std::uint32_t parentId = 0;
-    std::string name;
+    std::string pattern;     // the name, or the pattern
     std::uint32_t root = 0;  // bthRoot then
     std::uint8_t depth = 0;
     std::array<std::uint32_t, kMostDepth> path{};    // the index nodes passed
