@@ -1,8 +1,8 @@
 #include "hfs/catalog_search.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
-#include <vector>
 
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
@@ -26,8 +26,18 @@ bool Wanted(std::uint8_t recordType, int wantedType);
 bool StopsBefore(std::string_view pattern, std::string_view name);
 bool RememberedDescent(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId,
                        Descent descent);
+// The index nodes a descent passes; more than the memo keeps are counted,
+// not kept.
+struct DescentPath {
+  std::array<std::uint32_t, DescentMemo::kMostDepth> nodes{};
+  std::size_t depth = 0;
+  void Add(std::uint32_t n) {
+    if (depth < nodes.size()) nodes[depth] = n;
+    ++depth;
+  }
+};
 void RememberDescent(TreeWorkFile& tree, std::string_view pattern, std::uint32_t parentId, Descent descent,
-                     const std::vector<std::uint32_t>& path, std::uint32_t leaf);
+                     const DescentPath& path, std::uint32_t leaf);
 
 }  // namespace
 
@@ -172,7 +182,7 @@ SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view 
   std::uint32_t n = GetU32(tree.header, header::bthRoot);
   if (n == 0) return SearchStatus::kNotFound;  // an empty tree
   if (RememberedDescent(tree, walk, pattern, parentId, descent)) return SearchStatus::kFound;
-  std::vector<std::uint32_t> path;
+  DescentPath path;
   for (;;) {
     if (!WalkTo(tree, walk, n)) return SearchStatus::kDamaged;
     const std::uint8_t type = NodeType(tree.node);
@@ -183,7 +193,7 @@ SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view 
     if (type != kIndexNode) return SearchStatus::kDamaged;
     const std::optional<std::uint32_t> child = ChooseChild(tree.node, pattern, parentId, descent);
     if (!child) return SearchStatus::kDamaged;
-    path.push_back(n);
+    path.Add(n);
     n = *child;
   }
 }
@@ -232,9 +242,9 @@ bool RememberedDescent(TreeWorkFile& tree, TreeWalk& walk, std::string_view patt
 }
 
 void RememberDescent(TreeWorkFile& tree, std::string_view pattern, std::uint32_t parentId, Descent descent,
-                     const std::vector<std::uint32_t>& path, std::uint32_t leaf) {
+                     const DescentPath& path, std::uint32_t leaf) {
   DescentMemo& memo = tree.cache.descents;
-  if (!tree.cache.ready || path.size() > DescentMemo::kMostDepth) return;  // the memo goes with the cache
+  if (!tree.cache.ready || path.depth > DescentMemo::kMostDepth) return;  // the memo goes with the cache
   DescentMemo::Entry& entry = *std::min_element(
       memo.entries.begin(), memo.entries.end(),
       [](const DescentMemo::Entry& a, const DescentMemo::Entry& b) { return a.used < b.used; });
@@ -244,10 +254,10 @@ void RememberDescent(TreeWorkFile& tree, std::string_view pattern, std::uint32_t
   entry.parentId = parentId;
   entry.pattern.assign(pattern);
   entry.root = GetU32(tree.header, header::bthRoot);
-  entry.depth = static_cast<std::uint8_t>(path.size());
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    entry.path[i] = path[i];
-    entry.writes[i] = NodeWrites(tree, path[i]);
+  entry.depth = static_cast<std::uint8_t>(path.depth);
+  for (std::size_t i = 0; i < path.depth; ++i) {
+    entry.path[i] = path.nodes[i];
+    entry.writes[i] = NodeWrites(tree, path.nodes[i]);
   }
   entry.leaf = leaf;
 }

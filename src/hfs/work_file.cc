@@ -199,22 +199,27 @@ bool SyncWorkFile(TreeWorkFile& tree) {
 }
 
 bool ReadWorkFileBytes(const TreeWorkFile& tree, std::uint64_t offset, Bytes out) {
-  std::fill(out.begin(), out.end(), 0);
-  if (tree.handle == nullptr) return false;
+  if (tree.handle == nullptr) {
+    std::fill(out.begin(), out.end(), 0);
+    return false;
+  }
   const int fd = fileno(tree.handle);
   // ENXIO: no data from offset to the end of the file.
   const off_t data = lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
-  if ((data < 0 && errno == ENXIO) || (data >= 0 && static_cast<std::uint64_t>(data) >= offset + out.size())) {
-    return true;
-  }
-  for (std::size_t done = 0; done < out.size();) {
+  const bool hole =
+      (data < 0 && errno == ENXIO) || (data >= 0 && static_cast<std::uint64_t>(data) >= offset + out.size());
+  bool ok = true;
+  std::size_t done = 0;
+  while (!hole && done < out.size()) {
     const ssize_t got = pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
-    if (got == 0) break;  // the end of the file
+    ok = got >= 0;
+    if (got <= 0) break;  // an error, or the end of the file
     done += static_cast<std::size_t>(got);
   }
-  return true;
+  // Only what was not read is cleared: the bytes are not written twice.
+  std::fill(out.begin() + static_cast<std::ptrdiff_t>(done), out.end(), 0);
+  return ok;
 }
 
 ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
