@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "base/big_endian.h"
 #include "base/context.h"
@@ -13,6 +14,8 @@ namespace tarvo {
 namespace {
 
 constexpr std::uint32_t kMdbOffsetSectors = 2;  // 1024 bytes after the volume start
+// After the last allocation block: the alternate MDB and one spare sector.
+constexpr std::int64_t kSectorsAfterBlocks = 2;
 constexpr std::size_t kSector = 512;
 
 bool IsUsableHeader(ConstBytes m);
@@ -45,15 +48,27 @@ std::int64_t ReadVolumeHeader(Context& ctx) {
   return v.volumeOrigin;
 }
 
+std::optional<std::uint32_t> AlternateMdbSector(const VolumeState& v) {
+  if (v.volumeOrigin <= 0 || v.mdbSector < kMdbOffsetSectors) return std::nullopt;
+  const std::int64_t blocksEnd = v.volumeOrigin + std::int64_t{GetU16(v.mdb, mdb::drNmAlBlks)} * v.sectorsPerBlock;
+  const std::int64_t device = v.deviceSectors;
+  std::int64_t areaEnd = blocksEnd + kSectorsAfterBlocks;
+  if (v.partitionSectors != 0) {
+    areaEnd = std::int64_t{v.mdbSector} - kMdbOffsetSectors + v.partitionSectors;
+  } else if (device >= areaEnd && device < areaEnd + v.sectorsPerBlock) {
+    areaEnd = device;
+  }
+  const std::int64_t alternate = areaEnd - kSectorsAfterBlocks;
+  if (alternate < blocksEnd || alternate <= v.mdbSector || alternate > UINT32_MAX) return std::nullopt;
+  if (device != 0 && alternate >= device) return std::nullopt;
+  return static_cast<std::uint32_t>(alternate);
+}
+
 std::uint16_t WriteVolumeHeader(Context& ctx) {
   VolumeState& v = ctx.volume;
   std::uint16_t status = WriteSectorRun(ctx, v.mdbSector, v.mdb);
-
-  const std::int64_t volumeEnd =
-      v.volumeOrigin + std::int64_t{GetU16(v.mdb, mdb::drNmAlBlks)} * v.sectorsPerBlock;
-  const std::int64_t alternate = std::int64_t{v.deviceSectors} - 2;
-  if (alternate >= volumeEnd && alternate > v.mdbSector) {
-    const std::uint16_t alternateStatus = WriteSectorRun(ctx, static_cast<std::uint32_t>(alternate), v.mdb);
+  if (const std::optional<std::uint32_t> alternate = AlternateMdbSector(v)) {
+    const std::uint16_t alternateStatus = WriteSectorRun(ctx, *alternate, v.mdb);
     if (status == 0) status = alternateStatus;
   }
   return status;

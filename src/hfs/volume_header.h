@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tarvo {
@@ -65,11 +66,20 @@ inline constexpr int kHeaderReadAttempts = 10;
 // anything else could not be addressed and is treated as no header.
 std::int64_t ReadVolumeHeader(Context& ctx);
 
-// Writes `mdb` to `mdbSector` and to the alternate MDB at deviceSectors - 2.
-// The alternate is skipped when that sector would fall inside the volume's
-// own area (before the end of its last allocation block): a wrong device
-// size must never overwrite the volume. Returns 0 or the status of the
-// first failed write.
+// The sector of the alternate MDB: the second-to-last sector of the
+// volume's own area. That area is its partition when the map gives one
+// (`partitionSectors` from 2 sectors before `mdbSector`). Otherwise it ends
+// 2 sectors after the last allocation block, or at the end of the medium
+// when that comes less than one allocation block later (the rounding a
+// formatter leaves); a medium larger still holds more than the volume (tag
+// data after a floppy's sectors, a volume copied onto a larger medium).
+// None when no volume is mounted, or when the sector would fall inside the
+// allocation blocks or beyond a medium of known size: a wrong size must
+// never overwrite the volume or leave its area.
+std::optional<std::uint32_t> AlternateMdbSector(const VolumeState& volume);
+
+// Writes `mdb` to `mdbSector` and to the alternate MDB (when it has a
+// place). Returns 0 or the status of the first failed write.
 std::uint16_t WriteVolumeHeader(Context& ctx);
 
 // The volume name held in the MDB (Macintosh characters, at most 27).

@@ -48,6 +48,10 @@ struct VolumeState {
   // Before the mount: first sector of the HFS partition; after it: first
   // sector of allocation block 0. 0 = no volume; negative = MS-DOS medium.
   std::int64_t volumeOrigin = 0;
+  // Sectors of the partition that holds the volume, from its first sector
+  // (2 before `mdbSector`), as the partition map gives them; 0 when no map
+  // entry bounds the volume (a bare medium, a header found by search).
+  std::uint32_t partitionSectors = 0;
   std::uint32_t mdbSector = 0;
   std::uint32_t allocBlockSize = 0;
   std::uint32_t sectorsPerBlock = 0;

@@ -61,7 +61,6 @@ SectorBytes DriverDescriptorSector(const FormatLayout& layout) {
 
 SectorBytes PartitionMapSector(const FormatLayout& layout, int entry) {
   SectorBytes s{};
-  const std::uint32_t hfsBlocks = layout.deviceSectors - kHfsStart;
   switch (entry) {
     case 0:
       PutPartitionEntry(s, kMapFirstSector, kMapBlocks, "Apple", "Apple_partition_map", 0x37, 0);
@@ -70,7 +69,7 @@ SectorBytes PartitionMapSector(const FormatLayout& layout, int entry) {
       PutPartitionEntry(s, kDriverStart, kDriverPartitionBlocks, "Macintosh", "Apple_Driver43", 0x7F, 0xFFFF);
       break;
     default:
-      PutPartitionEntry(s, kHfsStart, hfsBlocks, "MacOS", "Apple_HFS", 0x37, 0);
+      PutPartitionEntry(s, kHfsStart, layout.HfsPartitionSectors(), "MacOS", "Apple_HFS", 0x37, 0);
       break;
   }
   return s;

@@ -10,7 +10,8 @@
 //   388 ..                 volume bitmap (bitmapSectors)
 //   388 + bitmapSectors    allocation block 0: extents file, blocks 0-255
 //   .. + 256 * factor      allocation block 256: catalog file, blocks 256-511
-//   deviceSectors - 2      alternate volume header
+//   deviceSectors - 2      alternate volume header (the HFS partition's
+//                          second-to-last sector)
 //
 // The allocation factor (sectors per allocation block) is the smallest from
 // 2 up that keeps the volume under 65535 blocks; the volume has (sectors -
@@ -59,7 +60,8 @@ struct FormatLayout {
 
   std::uint32_t ExtentsSector() const { return kFormatBitmapSector + bitmapSectors; }
   std::uint32_t CatalogSector() const { return ExtentsSector() + kTreeFileBlocks * sectorsPerBlock; }
-  std::uint32_t AlternateMdbSector() const { return deviceSectors - 2; }
+  std::uint32_t HfsPartitionSectors() const { return deviceSectors - kHfsStart; }
+  std::uint32_t AlternateMdbSector() const { return kHfsStart + HfsPartitionSectors() - 2; }
   std::uint32_t TreeNodes() const { return kTreeFileBlocks * sectorsPerBlock; }
   // Sectors the format clears first: 750 per allocation block unit, which
   // covers the map, the driver, the bitmap and both tree files.

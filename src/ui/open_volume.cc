@@ -23,8 +23,7 @@ std::int64_t OpenVolume(Context& ctx) {
 
   PartitionList partitions;
   if (ReadPartitionMap(ctx, partitions) > 1) {
-    int chosen = ChoosePartition(ctx, partitions);
-    ctx.volume.volumeOrigin = chosen >= 0 ? partitions.entries[static_cast<std::size_t>(chosen)].start : 0;
+    SelectPartition(ctx.volume, partitions, ChoosePartition(ctx, partitions));
   }
   const std::int64_t origin = ReadVolumeHeader(ctx);
   if (origin == 0) {

@@ -12,8 +12,7 @@ namespace tarvo {
 void ShortMount(Context& ctx) {
   PartitionList partitions;
   if (ReadPartitionMap(ctx, partitions) > 1) {
-    const int chosen = ChoosePartition(ctx, partitions);
-    ctx.volume.volumeOrigin = chosen >= 0 ? partitions.entries[static_cast<std::size_t>(chosen)].start : 0;
+    SelectPartition(ctx.volume, partitions, ChoosePartition(ctx, partitions));
   }
   const std::int64_t origin = ReadVolumeHeader(ctx);
   if (origin == 0) FatalError(ctx, ctx.messages[kMsgNotMacVolume], 1);

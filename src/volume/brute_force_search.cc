@@ -23,6 +23,7 @@ bool StartsWithBD(ConstBytes sector);
 std::uint32_t BruteForceSearch(Context& ctx) {
   VolumeState& v = ctx.volume;
   v.volumeOrigin = 0;
+  v.partitionSectors = 0;  // no map bounds a volume found this way
   std::vector<std::uint8_t> buffer = AllocZeroed(ctx, std::size_t{v.transferSectors} * 512);
   const std::optional<std::uint32_t> found = FindSignature(ctx, buffer);
   if (!found || *found == 0) return 0;

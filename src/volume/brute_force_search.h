@@ -21,9 +21,9 @@ struct Context;
 // found (also for a signature in sector 0, or a header whose geometry puts
 // the volume before the medium or gives allocation blocks under 512 bytes).
 // On a find: `mdb` holds the header, and `mdbSector`, `volumeOrigin`,
-// `bitmapSectors`, `allocBlockSize` and `sectorsPerBlock` are set; an
-// unknown `deviceSectors` becomes the end of the volume, so that the
-// alternate header is written right after the last allocation block.
+// `bitmapSectors`, `allocBlockSize` and `sectorsPerBlock` are set, and
+// `partitionSectors` is 0 (the volume's end is taken from its header); an
+// unknown `deviceSectors` becomes the end of the volume.
 std::uint32_t BruteForceSearch(Context& ctx);
 
 }  // namespace tarvo

@@ -28,6 +28,7 @@ std::int32_t ReadPartitionMap(Context& ctx, PartitionList& list) {
   VolumeState& v = ctx.volume;
   list.Clear();
   v.volumeOrigin = 0;
+  v.partitionSectors = 0;
   std::vector<std::uint8_t> buffer = AllocZeroed(ctx, std::size_t{v.transferSectors} * 512);
   ReadLeadingSectors(ctx, buffer);
   const ConstBytes medium(buffer);
@@ -46,6 +47,8 @@ std::int32_t ReadPartitionMap(Context& ctx, PartitionList& list) {
     const std::uint64_t start = std::uint64_t{GetU32(medium, blockSize + 2)} * scale;
     if (start > kMaxSector || (v.deviceSectors != 0 && start >= v.deviceSectors)) return 0;
     v.volumeOrigin = start;
+    v.partitionSectors = static_cast<std::uint32_t>(
+        std::min(std::uint64_t{GetU32(medium, blockSize + 6)} * scale, kMaxSector));
     return 1;
   }
 
@@ -55,21 +58,32 @@ std::int32_t ReadPartitionMap(Context& ctx, PartitionList& list) {
     for (std::uint64_t i = 0; i < entries && list.count < PartitionList::kCapacity; ++i) {
       const ConstBytes entry = medium.subspan((1 + i) * blockSize, blockSize);
       if (!IsHfsPartition(entry)) continue;
-      std::uint64_t size = GetU32(entry, 84);  // the data area
-      if (size == 0) size = GetU32(entry, 12);  // the whole partition
+      // The data area, which never reaches beyond the partition; the whole
+      // partition when the entry gives no data area.
+      const std::uint64_t partition = GetU32(entry, 12);
+      std::uint64_t size = GetU32(entry, 84);
+      if (size == 0 || (partition != 0 && partition < size)) size = partition;
       size *= scale;
       const std::uint64_t start = std::uint64_t{GetU32(entry, 8)} * scale;
       if (size == 0 || start > kMaxSector || (v.deviceSectors != 0 && start >= v.deviceSectors)) continue;
       list.entries[list.count++] = {PartitionName(entry), static_cast<std::uint32_t>(start),
                                     static_cast<std::uint32_t>(std::min(size, kMaxSector))};
     }
-    if (list.count > 0) v.volumeOrigin = list.entries[0].start;
+    if (list.count > 0) SelectPartition(v, list, 0);
     return static_cast<std::int32_t>(list.count);
   }
 
   // An unpartitioned volume behind a descriptor: its header at byte 1024.
   if (HasSignature(medium, 1024, "BD")) return 1;
   return kMapUnknownBlock1;
+}
+
+void SelectPartition(VolumeState& volume, const PartitionList& list, int index) {
+  const bool chosen = index >= 0 && static_cast<std::size_t>(index) < list.count;
+  const PartitionEntry none;
+  const PartitionEntry& entry = chosen ? list.entries[static_cast<std::size_t>(index)] : none;
+  volume.volumeOrigin = entry.start;
+  volume.partitionSectors = entry.sectorCount;
 }
 
 namespace {

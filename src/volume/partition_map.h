@@ -31,6 +31,7 @@
 namespace tarvo {
 
 struct Context;
+struct VolumeState;
 
 // One HFS partition of a new-style map.
 struct PartitionEntry {
@@ -54,11 +55,18 @@ inline constexpr std::int32_t kMapUnknownBlock1 = -1;   // block 1 is neither ma
 inline constexpr std::int32_t kMapNoDescriptor = -2;    // sector 0 has no (usable) driver descriptor
 
 // Reads the descriptor and the map. Sets `volumeOrigin` (0 unless a
-// partition was found) and, from a usable descriptor, `sectorSize` and
-// `deviceSectors`. Returns 1 for an old-style map or an unpartitioned volume
-// behind a descriptor, the number of HFS partitions recorded for a new-style
-// map, or one of the negative results above. `volumeOrigin` is the first
-// recorded partition's start.
+// partition was found), `partitionSectors` and, from a usable descriptor,
+// `sectorSize` and `deviceSectors`. Returns 1 for an old-style map or an
+// unpartitioned volume behind a descriptor, the number of HFS partitions
+// recorded for a new-style map, or one of the negative results above. The
+// first recorded partition is selected (see SelectPartition); an old-style
+// map's first partition gives its start and its size (0 when the map has
+// none).
 std::int32_t ReadPartitionMap(Context& ctx, PartitionList& list);
+
+// Makes row `index` of the list the partition to mount: its start becomes
+// `volumeOrigin` and its size `partitionSectors`. A negative index (no
+// choice) leaves no partition: both become 0.
+void SelectPartition(VolumeState& volume, const PartitionList& list, int index);
 
 }  // namespace tarvo

@@ -4,7 +4,8 @@
 // one an HFS partition behind an Apple map, one a floppy image followed by
 // tag bytes (its volume is sized from the volume header, not the file).
 // A writable copy of each takes a new folder: the check before the first
-// write finds nothing to refuse it for.
+// write finds nothing to refuse it for, and nothing outside the volume's own
+// area changes while its alternate header follows the primary.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -44,6 +45,20 @@ struct ImageFacts {
 
 // Test listings show the image's file, not the object's bytes.
 void PrintTo(const ImageFacts& image, std::ostream* out) { *out << image.file; }
+
+// The sectors of an image's volume: its partition, or the sectors of a bare
+// volume (the tag bytes after an 800K volume are not the volume's).
+struct VolumeArea {
+  std::size_t first = 0;
+  std::size_t count = 0;
+};
+
+VolumeArea AreaOf(const std::string& file) {
+  if (file == "apm-prodos-hfs-cp2.iso") return {1604, 1600};
+  if (file == "sys75-disk-tools-1440k.dsk") return {0, 2880};
+  if (file == "excel30-folder-nested.img") return {0, 6736};
+  return {0, 1600};
+}
 
 const std::string kDir = "<DIR>";
 
@@ -184,6 +199,7 @@ TEST_P(RealFixtureTest, AWritableCopyTakesANewFolder) {
   const std::string copy = dir.Path("copy.img");
   std::filesystem::copy_file(std::string(TARVO_FIXTURES_DIR) + "/" + facts.file, copy);
   std::filesystem::permissions(copy, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+  const std::vector<std::uint8_t> before = ReadWholeFile(copy);
 
   const CliResult run = RunTarvoCli({"--image", copy, "--check", "-c", "MD Fresh", "-c", "DIR /A"}, "", dir.Path(""));
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
@@ -194,6 +210,19 @@ TEST_P(RealFixtureTest, AWritableCopyTakesANewFolder) {
                           [](const ListedRow& row) { return row.name == "Fresh" && row.folder; }));
   const CliResult after = RunTarvoCli({"--image", copy + ",ro", "--check"}, "", dir.Path(""));
   EXPECT_EQ(after.exitCode, 0) << after.out;
+
+  const std::vector<std::uint8_t> written = ReadWholeFile(copy);
+  ASSERT_EQ(written.size(), before.size());
+  const VolumeArea area = AreaOf(facts.file);
+  const auto sector = [&written](std::size_t s) {
+    return std::vector<std::uint8_t>(written.begin() + static_cast<std::ptrdiff_t>(s * 512),
+                                     written.begin() + static_cast<std::ptrdiff_t>(s * 512 + 512));
+  };
+  const auto start = static_cast<std::ptrdiff_t>(area.first * 512);
+  const auto end = static_cast<std::ptrdiff_t>((area.first + area.count) * 512);
+  EXPECT_TRUE(std::equal(before.begin(), before.begin() + start, written.begin())) << "changed before the volume";
+  EXPECT_TRUE(std::equal(before.begin() + end, before.end(), written.begin() + end)) << "changed after the volume";
+  EXPECT_EQ(sector(area.first + area.count - 2), sector(area.first + 2)) << "the alternate header";
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, RealFixtureTest, ::testing::ValuesIn(kImages),

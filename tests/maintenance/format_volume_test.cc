@@ -59,6 +59,9 @@ TEST(FormatVolumeTest, FortyFourMegabyteCartridge) {
   EXPECT_EQ(Bytes2(image, 3), "PM");
   EXPECT_EQ(Bytes2(image, 387), "BD");
   EXPECT_EQ(Bytes2(image, 86700 - 2), "BD");
+  // The alternate, the HFS partition's second-to-last sector, follows the
+  // primary through the Desktop files' write-back.
+  EXPECT_EQ(ReadFileRange(image, (86700 - 2) * 512, 512), ReadFileRange(image, 387 * 512, 512));
   EXPECT_EQ(ReadFileRange(image, 129 * 512, 4), (std::vector<std::uint8_t>{0x70, 0xFF, 0x4E, 0x75}));
   EXPECT_EQ(ReadFileRange(image, 129 * 512 + 24, 4), (std::vector<std::uint8_t>{0x00, 0x01, 0x52, 0xAC}));
 

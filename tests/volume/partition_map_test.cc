@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/big_endian.h"
+#include "base/context.h"
 #include "support/apple_map_image.h"
 #include "support/medium_context.h"
 #include "volume/partition_dialog.h"
@@ -41,6 +43,37 @@ TEST_F(PartitionMapTest, TwoHfsPartitionsAreOfferedAndCancelLeavesOriginZero) {
   EXPECT_EQ(m.ui.dialogs, std::vector<std::string>{"DLG_PART"});
   m.ui.answers = {"1"};
   EXPECT_EQ(ChoosePartition(m.ctx, list), 1);
+}
+
+TEST_F(PartitionMapTest, TheSelectedPartitionBoundsTheVolume) {
+  AppleMapImage image(4000);
+  image.Descriptor(4000)
+      .Entry(1, 3, 1, 3, "Apple", "Apple_partition_map")
+      .Entry(2, 3, 64, 1000, "Alpha", "Apple_HFS")
+      .Entry(3, 3, 1064, 2000, "Beta", "Apple_HFS", 2500);
+  ASSERT_EQ(Read(image), 2);
+  const VolumeState& v = m.ctx.volume;
+  EXPECT_EQ(v.partitionSectors, 1000u);
+  EXPECT_EQ(list.entries[1].sectorCount, 2000u);  // a data area never reaches beyond its partition
+  SelectPartition(m.ctx.volume, list, 1);
+  EXPECT_EQ(v.volumeOrigin, 1064);
+  EXPECT_EQ(v.partitionSectors, 2000u);
+  SelectPartition(m.ctx.volume, list, -1);
+  EXPECT_EQ(v.volumeOrigin, 0);
+  EXPECT_EQ(v.partitionSectors, 0u);
+
+  // An old-style map's first partition gives its size too; a bare volume
+  // has no partition.
+  AppleMapImage old(400);
+  old.Descriptor(400).OldMap(96);
+  PutU32(old.bytes, 512 + 6, 300);
+  EXPECT_EQ(Read(old), 1);
+  EXPECT_EQ(v.volumeOrigin, 96);
+  EXPECT_EQ(v.partitionSectors, 300u);
+  AppleMapImage bare(400);
+  bare.Header(2);
+  EXPECT_EQ(Read(bare), kMapNoDescriptor);
+  EXPECT_EQ(v.partitionSectors, 0u);
 }
 
 TEST_F(PartitionMapTest, HfsTypeIsANineCharacterCaseSensitivePrefix) {
