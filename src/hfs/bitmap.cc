@@ -1,9 +1,7 @@
 #include "hfs/bitmap.h"
 
-#include <algorithm>
-#include <array>
-
 #include "base/context.h"
+#include "hfs/extent_record.h"
 #include "hfs/extent_search.h"
 #include "hfs/sector_run.h"
 
@@ -24,29 +22,23 @@ ForkSector ForkSectorToMedium(Context& ctx, std::uint32_t forkSector, ConstBytes
                               std::uint8_t forkType) {
   const std::uint64_t perBlock = ctx.volume.sectorsPerBlock;
   if (perBlock == 0) return {};
-  std::array<std::uint8_t, 12> record{};
-  std::copy_n(extents.begin(), record.size(), record.begin());
-  std::uint64_t passed = 0;  // fork sectors before the current extent
-
-  for (;;) {
-    const std::uint64_t passedBefore = passed;
-    for (std::size_t i = 0; i < 3; ++i) {
-      const std::uint64_t start = GetU16(record, 4 * i);
-      const std::uint64_t length = GetU16(record, 4 * i + 2) * perBlock;
-      if (length > 0 && passed + length > forkSector) {
+  ForkSector found;
+  const ExtentRecordVisitor locate = [&](const ExtentRecord& record, std::uint32_t forkBlock) {
+    std::uint64_t passed = forkBlock * perBlock;  // fork sectors before the extent
+    for (const BlockExtent& extent : record.Used()) {
+      const std::uint64_t length = extent.blockCount * perBlock;
+      if (passed + length > forkSector) {
         const std::uint64_t rest = forkSector - passed;
-        return ForkSector{static_cast<std::uint32_t>(ctx.volume.volumeOrigin + start * perBlock + rest),
-                          static_cast<std::uint32_t>(length - rest)};
+        found = ForkSector{static_cast<std::uint32_t>(ctx.volume.volumeOrigin + extent.startBlock * perBlock + rest),
+                           static_cast<std::uint32_t>(length - rest)};
+        return ForkWalkStep::kStop;
       }
       passed += length;
     }
-    // Each record must add blocks, so the lookups end.
-    const std::uint64_t nextBlock = passed / perBlock;
-    if (passed == passedBefore || nextBlock > 0xFFFF) return {};
-    const FoundRecord next = FindExtentRecord(ctx, fileId, static_cast<std::uint16_t>(nextBlock), forkType);
-    if (!next) return {};
-    std::copy_n(next.record.begin(), record.size(), record.begin());
-  }
+    return ForkWalkStep::kNext;
+  };
+  WalkForkExtents(extents, OverflowRecords(ctx, fileId, forkType), locate);
+  return found;
 }
 
 }  // namespace tarvo

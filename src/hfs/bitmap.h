@@ -26,7 +26,7 @@ struct ForkSector {
 
 // Follows the fork's first extent record (12 bytes) and, beyond it, the
 // overflow records of the same fork (forkType 0x00 data, 0xFF resource) of
-// fileId in the extents tree.
+// fileId in the extents tree (WalkForkExtents, extent_record.h).
 ForkSector ForkSectorToMedium(Context& ctx, std::uint32_t forkSector, ConstBytes extents, std::uint32_t fileId,
                               std::uint8_t forkType = 0x00);
 

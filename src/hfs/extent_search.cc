@@ -1,5 +1,7 @@
 #include "hfs/extent_search.h"
 
+#include <algorithm>
+
 #include "base/context.h"
 #include "hfs/btree.h"
 #include "hfs/work_file.h"
@@ -37,6 +39,16 @@ FoundRecord FindExtentRecord(Context& ctx, std::uint32_t fileId, std::uint16_t s
     }
   }
   return FoundRecord{};
+}
+
+NextExtentRecord OverflowRecords(Context& ctx, std::uint32_t fileId, std::uint8_t forkType) {
+  return [&ctx, fileId, forkType](std::uint16_t startBlock) -> std::optional<ExtentRecordBytes> {
+    const FoundRecord found = FindExtentRecord(ctx, fileId, startBlock, forkType);
+    if (!found) return std::nullopt;
+    ExtentRecordBytes record{};
+    std::copy_n(found.record.begin(), record.size(), record.begin());
+    return record;
+  };
 }
 
 }  // namespace tarvo

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "base/big_endian.h"
+#include "hfs/extent_record.h"
 #include "hfs/tree_walk.h"
 
 namespace tarvo {
@@ -40,5 +41,9 @@ std::optional<ExtentKey> ReadExtentKey(ConstBytes record);
 // startBlock). Opens the extents work file on first use. Every leaf along
 // the chain from bthFNode is scanned; the index is not used.
 FoundRecord FindExtentRecord(Context& ctx, std::uint32_t fileId, std::uint16_t startBlock, std::uint8_t forkType);
+
+// The fork's overflow records as WalkForkExtents takes them, found with
+// FindExtentRecord; a tree that cannot be walked has none.
+NextExtentRecord OverflowRecords(Context& ctx, std::uint32_t fileId, std::uint8_t forkType);
 
 }  // namespace tarvo

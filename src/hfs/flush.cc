@@ -1,13 +1,13 @@
 #include "hfs/flush.h"
 
 #include <algorithm>
-#include <array>
 
 #include "base/context.h"
 #include "device/sector_io.h"
 #include "device/sector_undo.h"
 #include "hfs/allocation.h"
 #include "hfs/catalog_record.h"
+#include "hfs/extent_record.h"
 #include "hfs/extent_search.h"
 #include "hfs/index_rebuild.h"
 #include "hfs/navigation.h"
@@ -20,7 +20,6 @@ namespace tarvo {
 namespace {
 
 bool WriteHeaderNode(TreeWorkFile& tree);
-void ReloadFromMedium(Context& ctx);
 
 }  // namespace
 
@@ -31,35 +30,28 @@ bool WriteBackTree(Context& ctx, TreeWorkFile& tree) {
   const std::uint32_t size = GetU32(v.mdb, tree.isCatalog ? mdb::drCTFlSize : mdb::drXTFlSize);
   const std::uint64_t blocks = (size + blockSize - 1) / blockSize;
 
-  std::array<std::uint8_t, kExtentRecordSize> record{};
-  std::copy_n(v.mdb.begin() + (tree.isCatalog ? mdb::drCTExtRec : mdb::drXTExtRec), record.size(), record.begin());
   bool ok = true;
   std::uint64_t written = 0;
-  for (;;) {
-    const std::uint64_t before = written;
-    for (std::size_t i = 0; i < 3 && written < blocks; ++i) {
-      const std::uint16_t start = GetU16(record, 4 * i);
-      const std::uint16_t count = GetU16(record, 4 * i + 2);
-      if (count == 0) break;
-      const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, blocks - written));
+  const ExtentRecordVisitor write = [&](const ExtentRecord& record, std::uint32_t) {
+    for (const BlockExtent& extent : record.Used()) {
+      if (written >= blocks) break;
+      const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(extent.blockCount, blocks - written));
       std::uint64_t at = written * blockSize;
       const ChunkSource fromWorkFile = [&tree, &at](std::span<std::uint8_t> chunk, bool& failed) {
         if (!ReadWorkFileBytes(tree, at, chunk)) failed = true;
         at += chunk.size();
         return chunk.size();
       };
-      if (!WriteBlocksFromSource(ctx, fromWorkFile, start, n).ok()) ok = false;
+      if (!WriteBlocksFromSource(ctx, fromWorkFile, extent.startBlock, n).ok()) ok = false;
       written += n;
     }
-    if (written >= blocks) return ok;
-    // Only the catalog continues in the extents tree; each record must add
-    // blocks, so the lookups end.
-    const FoundRecord next = tree.isCatalog && written > before && written <= 0xFFFF
-                                 ? FindExtentRecord(ctx, kCatalogFileId, static_cast<std::uint16_t>(written), kDataFork)
-                                 : FoundRecord{};
-    if (!next) return false;
-    std::copy_n(next.record.begin(), record.size(), record.begin());
-  }
+    return written >= blocks ? ForkWalkStep::kStop : ForkWalkStep::kNext;
+  };
+  // Only the catalog continues in the extents tree.
+  const NextExtentRecord next = tree.isCatalog ? OverflowRecords(ctx, kCatalogFileId, kDataFork) : nullptr;
+  const ConstBytes first =
+      ConstBytes(v.mdb).subspan(tree.isCatalog ? mdb::drCTExtRec : mdb::drXTExtRec, kExtentRecordSize);
+  return WalkForkExtents(first, next, write) == ForkWalkEnd::kStopped && ok;
 }
 
 FlushStatus FlushVolume(Context& ctx) {
@@ -93,9 +85,8 @@ namespace {
 // before it is copied to the medium.
 bool WriteHeaderNode(TreeWorkFile& tree) { return WriteNode(tree, 0, tree.header) && SyncWorkFile(tree); }
 
-// After a flush was taken back the engine forgets the change: the header,
-// the bitmap and the trees are taken from the medium again, and the current
-// folder stays current when it is still there.
+}  // namespace
+
 void ReloadFromMedium(Context& ctx) {
   VolumeState& v = ctx.volume;
   const std::uint32_t current = v.current.currentDirId;
@@ -104,7 +95,5 @@ void ReloadFromMedium(Context& ctx) {
   OpenCatalogWorkFile(ctx);
   if (!EnterDirectoryById(ctx, current)) EnterDirectory(ctx, kRootParentId, "*");
 }
-
-}  // namespace
 
 }  // namespace tarvo

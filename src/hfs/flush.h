@@ -48,11 +48,17 @@ struct FlushStatus {
 // Writes the tree's work file over the tree's extents on the medium: the
 // extents of drCTExtRec (catalog) or drXTExtRec (extents tree), and for the
 // catalog the overflow records of file 4 beyond them, as far as the tree's
-// size (drCTFlSize, drXTFlSize) reaches. False when a block could not be
-// written, the work file could not be read, or an overflow record is
-// missing.
+// size (drCTFlSize, drXTFlSize) reaches (WalkForkExtents,
+// extent_record.h). False when a block could not be written, the work file
+// could not be read, or the extents end before the size does.
 bool WriteBackTree(Context& ctx, TreeWorkFile& tree);
 
 FlushStatus FlushVolume(Context& ctx);
+
+// The engine forgets every change not flushed: the header, the bitmap and
+// the trees are taken from the medium again, and the current folder stays
+// current when it is still there. For a flush taken back, here or by the
+// caller that holds the undo scope a flush joined.
+void ReloadFromMedium(Context& ctx);
 
 }  // namespace tarvo

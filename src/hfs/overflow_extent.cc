@@ -7,6 +7,7 @@
 
 #include "base/context.h"
 #include "hfs/btree.h"
+#include "hfs/extent_record.h"
 #include "hfs/extent_search.h"
 #include "hfs/node_map.h"
 #include "hfs/tree_walk.h"
@@ -113,18 +114,14 @@ std::optional<std::uint32_t> TargetLeaf(TreeWorkFile& tree, const ExtentKey& key
 bool JoinsRecord(OwnedRecord& record, const ExtentKey& key, BlockExtent extent) {
   const std::optional<ExtentKey> own = ReadExtentKey(record);
   if (!own || own->fileId != key.fileId || own->forkType != key.forkType) return false;
-  std::uint32_t end = own->startBlock;
-  for (std::size_t i = 0; i < 3; ++i) {
-    const std::size_t at = extkey::kExtents + 4 * i;
-    if (GetU16(record, at + 2) == 0) {
-      if (end != key.startBlock) return false;
-      PutU16(record, at, extent.startBlock);
-      PutU16(record, at + 2, extent.blockCount);
-      return true;
-    }
-    end += GetU16(record, at + 2);
-  }
-  return false;
+  const ExtentRecord extents = ReadExtentRecord(ConstBytes(record).subspan(extkey::kExtents, kExtentRecordSize));
+  // Filling the empty descriptor of a record with stray descriptors after
+  // it would take their blocks into the fork.
+  if (extents.Full() || !extents.Stray().empty() || own->startBlock + extents.Blocks() != key.startBlock) return false;
+  const std::size_t at = extkey::kExtents + 4 * extents.Used().size();
+  PutU16(record, at, extent.startBlock);
+  PutU16(record, at + 2, extent.blockCount);
+  return true;
 }
 
 bool UpdateLeftmostKeys(TreeWorkFile& tree, const OwnedRecord& record) {

@@ -3,8 +3,9 @@
 // their own record holds.
 //
 // Keys stay in the extents tree's order (file ID, fork type, start block).
-// The extent joins the fork's last record when that record ends exactly
-// where the extent begins and has an empty descriptor; otherwise a new
+// The extent joins the fork's last record when that record's extents end
+// exactly where the extent begins and the record ends at an empty
+// descriptor with no stray one after it (extent_record.h); otherwise a new
 // 20-byte record goes, in key order, into the leaf the key belongs to. The
 // tree is never split: a full leaf refuses the extent and nothing changes.
 // An empty tree gets its first leaf from the node map.

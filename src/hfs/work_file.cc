@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <filesystem>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "base/context.h"
 #include "device/sector_io.h"
 #include "hfs/btree.h"
+#include "hfs/extent_record.h"
 #include "hfs/extent_search.h"
 #include "hfs/volume_header.h"
 
@@ -236,45 +236,29 @@ namespace {
 ForkCopy CopyExtents(Context& ctx, ConstBytes firstRecord, std::FILE* file, std::uint32_t fileId,
                      std::uint32_t byteCount, std::uint8_t forkType, Overflow overflow) {
   ForkCopy result;
-  std::array<std::uint8_t, 12> record{};
-  std::copy_n(firstRecord.begin(), record.size(), record.begin());
   const std::uint64_t blockSize = ctx.volume.allocBlockSize;
   std::uint32_t remaining = byteCount;
-  std::uint32_t blocksSoFar = 0;  // fork-relative block after the extents seen
-
-  for (;;) {
-    const std::uint32_t blocksBefore = blocksSoFar;
-    for (std::size_t i = 0; i < 3 && remaining > 0; ++i) {
-      const std::uint16_t start = GetU16(record, 4 * i);
-      const std::uint16_t count = GetU16(record, 4 * i + 2);
-      if (start == 0 && count == 0) break;
-      blocksSoFar += count;
-      const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(count * blockSize, remaining));
+  const ExtentRecordVisitor copy = [&](const ExtentRecord& record, std::uint32_t) {
+    for (const BlockExtent& extent : record.Used()) {
+      if (remaining == 0) break;
+      const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(extent.blockCount * blockSize, remaining));
       if (n == 0) continue;
-      const TransferResult transfer = ReadBlocksToFile(ctx, file, start, n);
-      result.failedSectors += transfer.failedSectors;
+      const TransferResult transfer = ReadBlocksToFile(ctx, file, extent.startBlock, n);
+      result.lostBytes += transfer.lostBytes;
       if (transfer.fileError) {
         result.status = ForkCopyStatus::kPcFileError;
-        return result;
+        return ForkWalkStep::kStop;
       }
       remaining -= n;
       result.copiedBytes += n;
     }
-    if (remaining == 0) return result;
-
-    // The next record starts where these extents end. A record that adds
-    // no blocks, or a start beyond 16 bits, cannot lead anywhere: the loop
-    // ends because blocksSoFar grows with every record.
-    const bool progressed = blocksSoFar > blocksBefore && blocksSoFar <= 0xFFFF;
-    const FoundRecord next = progressed && overflow == Overflow::kUse
-                                 ? FindExtentRecord(ctx, fileId, static_cast<std::uint16_t>(blocksSoFar), forkType)
-                                 : FoundRecord{};
-    if (!next) {
-      result.status = ForkCopyStatus::kExtentsMissing;
-      return result;
-    }
-    std::copy_n(next.record.begin(), record.size(), record.begin());
+    return remaining == 0 ? ForkWalkStep::kStop : ForkWalkStep::kNext;
+  };
+  const NextExtentRecord next = overflow == Overflow::kUse ? OverflowRecords(ctx, fileId, forkType) : nullptr;
+  if (WalkForkExtents(firstRecord, next, copy) == ForkWalkEnd::kExtentsEnded) {
+    result.status = ForkCopyStatus::kExtentsMissing;
   }
+  return result;
 }
 
 // The tree's size field (drCTFlSize or drXTFlSize), but never more than

@@ -105,12 +105,13 @@ enum class ForkCopyStatus {
 struct ForkCopy {
   ForkCopyStatus status = ForkCopyStatus::kComplete;
   std::uint32_t copiedBytes = 0;
-  std::uint32_t failedSectors = 0;  // unreadable sectors, written as zeros
+  std::uint32_t lostBytes = 0;  // bytes of the fork that could not be read, written as zeros
 };
 
 // Copies the first byteCount bytes of a fork, described by its first extent
-// record (12 bytes) and beyond it by the extents tree, to the PC file at
-// its current position. forkType: kDataFork or kResourceFork.
+// record (12 bytes) and beyond it by the extents tree (WalkForkExtents,
+// extent_record.h), to the PC file at its current position. forkType:
+// kDataFork or kResourceFork.
 ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
                         std::uint32_t byteCount, std::uint8_t forkType);
 // The same within the three extents of the record alone, without the

@@ -4,6 +4,7 @@
 #include <map>
 #include <tuple>
 
+#include "hfs/extent_record.h"
 #include "hfs/extent_search.h"
 #include "hfs/volume_header.h"
 #include "hfs/volume_state.h"
@@ -82,27 +83,28 @@ AllocationChecker::AllocationChecker(const VolumeState& volume, const std::vecto
 }
 
 // Follows the fork's extent records: the first, then overflow records for
-// as long as each record's three descriptors are all used. Every record
-// must add blocks, so the walk ends.
+// as long as each record's three descriptors are all used. Blocks a record
+// names after its end are reported, not claimed.
 void AllocationChecker::CheckFork(const Fork& fork, std::uint32_t ownerIndex) {
-  std::array<std::uint8_t, 12> record = fork.extents;
+  const NextExtentRecord next = [&](std::uint16_t startBlock) -> std::optional<ExtentRecordBytes> {
+    const auto found = overflow_.find(OverflowKey{fork.fileId, fork.forkType, startBlock});
+    if (found == overflow_.end() || found->second.reached) return std::nullopt;
+    found->second.reached = true;
+    ExtentRecordBytes record{};
+    std::copy_n(found->second.leaf->bytes.begin() + extkey::kExtents, record.size(), record.begin());
+    return record;
+  };
   std::uint32_t blocks = 0;
-  for (;;) {
-    const std::uint32_t blocksBefore = blocks;
-    bool full = true;
-    for (std::size_t i = 0; i < 3 && full; ++i) {
-      const std::uint16_t start = GetU16(record, 4 * i);
-      const std::uint16_t count = GetU16(record, 4 * i + 2);
-      full = start != 0 || count != 0;
-      MarkExtent(ownerIndex, start, count);
-      blocks += count;
+  const ExtentRecordVisitor claim = [&](const ExtentRecord& record, std::uint32_t forkBlock) {
+    for (const BlockExtent& extent : record.Used()) MarkExtent(ownerIndex, extent.startBlock, extent.blockCount);
+    for (const BlockExtent& extent : record.Stray()) {
+      Report(findings_, Problem::kExtentAfterRecordEnd,
+             {.owner = fork.owner, .first = extent.startBlock, .count = extent.blockCount});
     }
-    if (!full || blocks == blocksBefore || blocks > 0xFFFF) break;
-    const auto next = overflow_.find(OverflowKey{fork.fileId, fork.forkType, static_cast<std::uint16_t>(blocks)});
-    if (next == overflow_.end() || next->second.reached) break;
-    next->second.reached = true;
-    std::copy_n(next->second.leaf->bytes.begin() + extkey::kExtents, record.size(), record.begin());
-  }
+    blocks = forkBlock + record.Blocks();
+    return record.Full() ? ForkWalkStep::kNext : ForkWalkStep::kStop;
+  };
+  WalkForkExtents(fork.extents, next, claim);
 
   const std::uint64_t held = std::uint64_t{blocks} * blockSize_;
   if (fork.logicalLength > fork.physicalLength) {

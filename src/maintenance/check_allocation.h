@@ -4,11 +4,12 @@
 //
 // The extents file and the catalog file take part with the extents and
 // sizes the volume header gives them; the catalog file may have overflow
-// extents like any fork. A fork's extents are its first extent record
-// and, when all three of its descriptors are used, the overflow record
-// keyed (file ID, fork type, blocks so far), and so on. An overflow record
-// no fork reaches is reported; its blocks count as belonging to nothing,
-// since the bitmap frees them when its file goes.
+// extents like any fork. A fork's extents are those of its first extent
+// record (up to its end, extent_record.h) and, when all three of its
+// descriptors are used, of the overflow record keyed (file ID, fork type,
+// blocks so far), and so on. Blocks a record names after its end are
+// reported, as is an overflow record no fork reaches; their blocks count
+// as belonging to nothing, since the bitmap frees them when the file goes.
 //
 // Blocks at or beyond drNmAlBlks in the bitmap are not looked at.
 #pragma once

@@ -21,7 +21,10 @@
 //   - drFreeBks: allocation follows the bitmap, never the count, and steps
 //     the count by exactly the blocks it marks or clears;
 //   - lost blocks: marked in use, so never handed out, and a deletion
-//     clears only the blocks of what it deletes.
+//     clears only the blocks of what it deletes;
+//   - a file whose flags promise a thread record it lacks: only file ID
+//     references use the thread, and the edits rewrite or delete a file's
+//     thread only where they find it.
 // drNxtCNID too low concerns the volume header: the commands that take new
 // IDs (folders, files) all change it. B-tree findings concern the tree
 // they name; findings about a file's record or lengths concern the
@@ -30,7 +33,10 @@
 // does not hold (used blocks free in it, a bitmap that is short or
 // unreadable, a medium shorter than the volume) concerns allocation; forks
 // that share blocks or reach past the volume's end concern the release of
-// blocks, since freeing one fork's blocks would free another's.
+// blocks, since freeing one fork's blocks would free another's. Blocks
+// an extent record names after its end (extent_record.h) concern every
+// structure: which blocks the fork holds is in doubt, and a write that
+// fills the record's empty descriptor would take them back into it.
 #pragma once
 
 #include <cstdint>
@@ -85,6 +91,7 @@ enum class Problem {
   kParentMissing,
   kValenceWrong,
   kThreadMissing,
+  kFileThreadMissing,
   kThreadDuplicate,
   kThreadParentWrong,
   kThreadNameWrong,
@@ -96,6 +103,7 @@ enum class Problem {
   kPhysicalLengthWrong,
   kExtentPastEnd,
   kExtentsOverlap,
+  kExtentAfterRecordEnd,
   kOverflowOrphan,
   kBlocksUsedButFree,
   kBlocksLost,

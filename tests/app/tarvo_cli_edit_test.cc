@@ -7,6 +7,8 @@
 #include <chrono>
 #include <filesystem>
 
+#include "base/big_endian.h"
+#include "hfs/volume_header.h"
 #include "support/cli_process.h"
 #include "support/edit_volume.h"
 
@@ -179,7 +181,7 @@ TEST_F(TarvoCliEditTest, WriteProtectedMediumAsksAndChangesNothing) {
   PcFile("A.TXT", Text("a"));
   const Bytes8 before = Image();
   const CliResult refused = Run({"-c", "md X"}, "cancel\n", ",ro");
-  EXPECT_EQ(refused.err, "Tarvo: Write-protected media.\n");
+  EXPECT_EQ(refused.err, "Tarvo: Write-protected media. [ok/cancel] (empty: ok)\n");
   const CliResult failed = Run({"-c", "md X", "-c", "mcopy *", "--menu", "111"}, "ok\nok\nok\nY\n", ",ro");
   EXPECT_EQ(Count(failed.err, "Write-protected media."), 3);
   // The copy's refused file leaves nothing to flush: one message for it.
@@ -204,6 +206,49 @@ TEST_F(TarvoCliEditTest, MediaWith1024ByteSectorsRefuseEveryWrite) {
   EXPECT_EQ(Count(run.err, kRefusal), 12) << run.err;
   EXPECT_NE(run.out.find("Vol: Edits"), std::string::npos);
   EXPECT_EQ(Image(), image);
+}
+
+// The catalog's extent record in the volume header ends at its first
+// empty descriptor, as on a Macintosh: blocks named after it are not the
+// catalog's. The check says so and every write is refused before anything
+// is written; a record that merely ends with such a descriptor is sound.
+TEST_F(TarvoCliEditTest, CatalogExtentRecordEndsAtItsFirstEmptyDescriptor) {
+  constexpr std::size_t kCatalogExtents = 1024 + mdb::drCTExtRec;
+  Bytes8 image = Image();
+  const std::uint16_t start = GetU16(image, kCatalogExtents);
+  const std::uint16_t count = GetU16(image, kCatalogExtents + 2);
+  ASSERT_GT(count, 4);
+  ASSERT_EQ(GetU16(image, kCatalogExtents + 6), 0);
+  // (start, 4), (start + 4, 0), (start + 4, count - 4): the used nodes lie
+  // in the first four blocks, so the listing stays whole.
+  PutU16(image, kCatalogExtents + 2, 4);
+  PutU16(image, kCatalogExtents + 4, static_cast<std::uint16_t>(start + 4));
+  PutU16(image, kCatalogExtents + 8, static_cast<std::uint16_t>(start + 4));
+  PutU16(image, kCatalogExtents + 10, static_cast<std::uint16_t>(count - 4));
+  testing::WriteWholeFile(volume_.image(), image);
+  const CliResult check = Run({"--check"});
+  EXPECT_EQ(check.exitCode, 1);
+  EXPECT_NE(check.out.find("The catalog file: blocks " + std::to_string(start + 4) + "-" +
+                           std::to_string(start + count - 1) +
+                           " follow an empty extent descriptor and are not part of the fork\n"),
+            std::string::npos)
+      << check.out;
+  PcFile("A.TXT", Text("a"));
+  for (const std::string write : {"md X", "mcopy A.TXT", "label L"}) {
+    const CliResult refused = Run({"-c", write});
+    EXPECT_NE(refused.err.find("The volume is damaged where this command would write:"), std::string::npos)
+        << write << ": " << refused.err;
+    EXPECT_TRUE(Image() == image) << write << " changed the image";
+  }
+
+  // The whole extent, then an empty descriptor that still names a block.
+  PutU16(image, kCatalogExtents + 2, count);
+  PutU16(image, kCatalogExtents + 10, 0);
+  testing::WriteWholeFile(volume_.image(), image);
+  ExpectClean();
+  Run({"-c", "md X", "-c", "mcopy A.TXT"});
+  ExpectClean();
+  EXPECT_EQ(Tree(), (std::set<std::string>{":X:", ":A.txt"}));
 }
 
 class TarvoCliFullVolumeTest : public TarvoCliEditTest {

@@ -77,5 +77,14 @@ TEST(ForkSectorTest, FollowsExtentsAndOverflowOfTheSameFork) {
   EXPECT_EQ(ForkSectorToMedium(f.ctx, 6, first, 77).sector, 0u);        // no overflow record
 }
 
+TEST(ForkSectorTest, ARecordEndsAtItsFirstEmptyDescriptor) {
+  ExtentsFixture f(ExtentsTree());
+  // Block 20 follows an empty descriptor: not part of the fork, which goes
+  // on in the extents tree from fork block 2, where file 30 has no record.
+  const std::uint8_t gap[12] = {0, 10, 0, 2, 0, 30, 0, 0, 0, 20, 0, 1};
+  EXPECT_EQ(ForkSectorToMedium(f.ctx, 3, gap, 30).sector, 123u);
+  EXPECT_EQ(ForkSectorToMedium(f.ctx, 4, gap, 30).sector, 0u);
+}
+
 }  // namespace
 }  // namespace tarvo

@@ -296,6 +296,26 @@ TEST_F(CheckVolumeTest, OverflowExtentsOfNoFork) {
                          " are not part of the fork\n" + lost);
 }
 
+TEST_F(CheckVolumeTest, ExtentAfterAnEmptyDescriptor) {
+  // s01's one extent of 32 blocks becomes 16 blocks, an empty descriptor
+  // that names a block, and the other 16: the Macintosh sees the first 16.
+  const CatalogRecord file = Find("s01", kWantFile, DirectoryId(Find("F", kWantDirectory)));
+  const std::uint16_t start = GetU16(DataExtents(file), 0);
+  ASSERT_EQ(GetU16(DataExtents(file), 2), 32);
+  EditNode(catalog(), [&](NodeBuffer&) {
+    PutU16(DataExtents(file), 2, 16);
+    PutU16(DataExtents(file), 4, start + 16);
+    PutU16(DataExtents(file), 8, start + 16);
+    PutU16(DataExtents(file), 10, 16);
+  });
+  const std::string owner = "File \"s01\" (ID " + Id(FileId(file)) + "), data fork: ";
+  const std::string tail = "blocks " + Id(start + 16) + "-" + Id(start + 31);
+  EXPECT_EQ(Check(), owner + tail + " follow an empty extent descriptor and are not part of the fork\n" + owner +
+                         "length 16384, but its extents hold 8192 bytes\n"
+                         "Bitmap: marked in use but part of no file (lost): " +
+                         tail + "\n");
+}
+
 // Random bytes in catalog and extents nodes, and in the header records:
 // the check ends, finds something, and never reads outside a node. Every
 // other round only flips a few bytes here and there, so that damaged but
