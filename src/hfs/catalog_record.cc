@@ -1,5 +1,7 @@
 #include "hfs/catalog_record.h"
 
+#include <algorithm>
+
 #include "hfs/btree.h"
 
 namespace tarvo {
@@ -85,11 +87,23 @@ std::uint32_t ModificationDate(const CatalogRecord& r) {
   return GetU32(r.data, r.type == kFileRecord ? filrec::filMdDat : dirrec::dirMdDat);
 }
 
+bool HasThreadFlag(const CatalogRecord& r) { return (GetU8(r.data, filrec::filFlags) & filrec::kThreadExists) != 0; }
+
 std::uint32_t ThreadParentId(const CatalogRecord& r) { return GetU32(r.data, thdrec::thdParID); }
 
 std::string ThreadName(const CatalogRecord& r) {
   const std::size_t length = std::min<std::size_t>(GetU8(r.data, thdrec::thdCName), kMaxNameLength);
   return Characters(r.data, thdrec::thdCName + 1, length);
+}
+
+bool PutThreadParentAndName(Bytes data, std::uint32_t parentId, std::string_view name) {
+  if (name.size() > kMaxNameLength) return false;
+  CheckRange(data.size(), 0, thdrec::kSize);
+  PutU32(data, thdrec::thdParID, parentId);
+  std::fill(data.begin() + thdrec::thdCName, data.begin() + thdrec::kSize, 0);
+  PutU8(data, thdrec::thdCName, static_cast<std::uint8_t>(name.size()));
+  std::copy(name.begin(), name.end(), data.begin() + thdrec::thdCName + 1);
+  return true;
 }
 
 }  // namespace tarvo

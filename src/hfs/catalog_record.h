@@ -63,6 +63,7 @@ inline constexpr std::size_t kSize = 70;
 // File record (102 bytes).
 namespace filrec {
 inline constexpr std::size_t filFlags = 2;      // u8
+inline constexpr std::uint8_t kThreadExists = 0x02;  // filFlags bit 1: the file has a thread record
 inline constexpr std::size_t filTyp = 3;        // u8
 inline constexpr std::size_t filUsrWds = 4;     // Finder info: fdType, fdCreator, fdFlags, fdLocation, fdFldr
 inline constexpr std::size_t fdType = 4;        // 4 characters
@@ -88,7 +89,8 @@ inline constexpr std::size_t filResrv = 98;     // u32
 inline constexpr std::size_t kSize = 102;
 }  // namespace filrec
 
-// Directory thread record (46 bytes); its key is (the directory's ID, "").
+// Thread record (46 bytes); its key is (the directory's or file's ID, "").
+// A directory's thread is type 3, a file's type 4, with the same layout.
 namespace thdrec {
 inline constexpr std::size_t thdResrv = 2;   // 8 bytes
 inline constexpr std::size_t thdParID = 10;  // u32 the directory's parent
@@ -132,7 +134,11 @@ Bytes DataExtents(const CatalogRecord& r);                 // file, 12 bytes
 Bytes ResourceExtents(const CatalogRecord& r);             // file, 12 bytes
 std::uint32_t CreationDate(const CatalogRecord& r);        // directory or file
 std::uint32_t ModificationDate(const CatalogRecord& r);    // directory or file
+bool HasThreadFlag(const CatalogRecord& r);               // file: filFlags says it has a thread
 std::uint32_t ThreadParentId(const CatalogRecord& r);      // thread
 std::string ThreadName(const CatalogRecord& r);            // thread
+// Writes the thread's parent ID and name (zero-padded to 31 characters)
+// into its data; false, with nothing written, for a name too long.
+bool PutThreadParentAndName(Bytes data, std::uint32_t parentId, std::string_view name);
 
 }  // namespace tarvo

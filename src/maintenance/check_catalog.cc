@@ -20,6 +20,7 @@ struct Item {
   std::uint32_t parent = 0;
   std::string name;
   std::uint16_t valence = 0;
+  bool threadFlagged = false;  // a file whose flags say it has a thread
 };
 
 struct Thread {
@@ -90,7 +91,8 @@ void ReadRecords(const std::vector<LeafRecord>& records, Catalog& catalog, std::
       Report(findings, Problem::kIdUsedTwice, {.id = id, .name = r->key.name, .other = used->second.name});
       continue;
     }
-    catalog.items[id] = Item{folder, parent, r->key.name, folder ? Valence(*r) : std::uint16_t{0}};
+    catalog.items[id] =
+        Item{folder, parent, r->key.name, folder ? Valence(*r) : std::uint16_t{0}, !folder && HasThreadFlag(*r)};
     if (folder) continue;
 
     for (const std::uint8_t forkType : {kDataFork, kResourceFork}) {
@@ -118,7 +120,11 @@ void CheckItems(const Catalog& catalog, std::vector<Finding>& findings) {
     }
     if (!item.folder) {
       const auto threads = catalog.fileThreads.find(id);
-      if (threads != catalog.fileThreads.end()) CheckThreads(&threads->second, id, item, findings);
+      if (threads != catalog.fileThreads.end()) {
+        CheckThreads(&threads->second, id, item, findings);
+      } else if (item.threadFlagged) {
+        Report(findings, Problem::kFileThreadMissing, {.id = id, .name = item.name});
+      }
       continue;
     }
     const auto entries = catalog.entries.find(id);
@@ -131,7 +137,8 @@ void CheckItems(const Catalog& catalog, std::vector<Finding>& findings) {
   }
 }
 
-// A folder needs exactly one thread; a file may have one.
+// A folder needs exactly one thread; a file may have one (CheckItems
+// tells a flagged file without one).
 void CheckThreads(const std::vector<Thread>* threads, std::uint32_t id, const Item& item,
                   std::vector<Finding>& findings) {
   if (threads == nullptr || threads->empty()) {

@@ -5,8 +5,9 @@
 // the reserved IDs (below 16; the root folder is ID 2 in parent 1); every
 // record lies in a folder that exists; every folder's valence counts its
 // direct entries; every folder has exactly one thread record whose parent
-// and name are the folder's own, and file threads, where present, match
-// their file; no thread belongs to nothing. The volume header's drFilCnt,
+// and name are the folder's own; a file whose flags say it has a thread
+// has one, and a file's thread, where present, names the file's folder and
+// name; no thread belongs to nothing. The volume header's drFilCnt,
 // drDirCnt (folders besides the root), drNmFls, drNmRtDirs and drNxtCNID
 // (above every ID in use) are checked against the records.
 #pragma once

@@ -1,0 +1,54 @@
+#include "hfs/file_thread.h"
+
+#include <optional>
+
+#include "base/context.h"
+#include "hfs/btree.h"
+#include "hfs/catalog_delete.h"
+#include "hfs/catalog_search.h"
+#include "hfs/work_file.h"
+
+namespace tarvo {
+
+namespace {
+
+// The file thread of a file, read into the catalog's node: kDone with its
+// leaf and data, kAbsent when the key (file ID, "") is missing or holds
+// another type, kFailed when the tree cannot be walked there.
+struct FoundThread {
+  FileThreadStatus status = FileThreadStatus::kAbsent;
+  std::uint32_t leaf = 0;
+  Bytes data;
+};
+
+FoundThread FindFileThread(TreeWorkFile& catalog, std::uint32_t fileId) {
+  const KeyPosition position = LocateCatalogKey(catalog, "", fileId);
+  if (position.status == SearchStatus::kDamaged) return {FileThreadStatus::kFailed, 0, {}};
+  if (position.status != SearchStatus::kFound || !position.exists) return {};
+  const std::optional<Bytes> raw = RecordAt(catalog.node, position.index);
+  const std::optional<CatalogRecord> record = raw ? ReadCatalogRecord(*raw) : std::nullopt;
+  if (!record || record->type != kFileThread) return {};
+  return {FileThreadStatus::kDone, position.node, record->data};
+}
+
+}  // namespace
+
+FileThreadStatus RewriteFileThread(Context& ctx, std::uint32_t fileId, std::uint32_t parentId,
+                                   std::string_view name) {
+  TreeWorkFile& catalog = ctx.volume.catalog;
+  const FoundThread thread = FindFileThread(catalog, fileId);
+  if (thread.status != FileThreadStatus::kDone) return thread.status;
+  // The record keeps its size (the name field always holds 31 characters):
+  // it is rewritten in its place.
+  if (!PutThreadParentAndName(thread.data, parentId, name)) return FileThreadStatus::kFailed;
+  return WriteNode(catalog, thread.leaf, catalog.node) ? FileThreadStatus::kDone : FileThreadStatus::kFailed;
+}
+
+FileThreadStatus DeleteFileThread(Context& ctx, std::uint32_t fileId) {
+  const FoundThread thread = FindFileThread(ctx.volume.catalog, fileId);
+  if (thread.status != FileThreadStatus::kDone) return thread.status;
+  return DeleteCatalogRecord(ctx, fileId, "") == CatalogEditStatus::kDone ? FileThreadStatus::kDone
+                                                                           : FileThreadStatus::kFailed;
+}
+
+}  // namespace tarvo
