@@ -27,6 +27,15 @@ void TurnIntoScsiCommand(SectorRequest& request) {
   else if (request.command == kWriteSectors) request.command = kScsiWrite6;
 }
 
+// The bytes of the unreadable sectors among the first `used` of the run.
+std::uint32_t LostBytes(const UnreadableSectors& unreadable, std::size_t used) {
+  std::uint32_t lost = 0;
+  for (std::size_t i = 0; i < unreadable.size() && i * 512 < used; ++i) {
+    if (unreadable.test(i)) lost += static_cast<std::uint32_t>(std::min<std::size_t>(512, used - i * 512));
+  }
+  return lost;
+}
+
 bool ShowsProgress(const Context& ctx, std::uint64_t sectors) {
   return sectors > 5u * ctx.volume.transferSectors;
 }
@@ -181,6 +190,30 @@ std::uint16_t SendSectorRequest1024(Context& ctx, SectorRequest& request) {
   return status;
 }
 
+UnreadableSectors ReadSectorRun(Context& ctx, std::uint32_t first, std::uint16_t count,
+                                std::span<std::uint8_t> buffer) {
+  const auto read = [&ctx](std::uint32_t start, std::uint16_t n, std::span<std::uint8_t> into) {
+    SectorRequest request;
+    request.command = kScsiRead6;
+    request.target = ctx.volume.targetId;
+    request.startSector = start;
+    request.sectorCount = n;
+    request.buffer = into;
+    return SectorEntry(ctx, request) == 0;
+  };
+  UnreadableSectors unreadable;
+  if (read(first, count, buffer)) return unreadable;
+  for (std::uint16_t i = 0; i < count; ++i) {
+    const std::span<std::uint8_t> one = buffer.subspan(std::size_t{i} * 512, 512);
+    if (read(first + i, 1, one)) continue;
+    // Zeros, never what an earlier request left there.
+    std::fill(one.begin(), one.end(), 0);
+    unreadable.set(i);
+    AdvanceWaitCursor(ctx);
+  }
+  return unreadable;
+}
+
 TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount) {
   TransferResult result;
   std::uint32_t sector = BlockSector(ctx.volume, firstBlock);
@@ -189,23 +222,17 @@ TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t fir
   const bool progress = ShowsProgress(ctx, remaining);
   std::vector<std::uint8_t> buffer = AllocZeroed(ctx, ChunkBytes(ctx, remaining));
   RunWriter output(file, remaining > ctx.volume.transferSectors);
-  SectorRequest request;
   while (remaining > 0) {
     AdvanceWaitCursor(ctx);
-    request.command = kScsiRead6;
-    request.target = ctx.volume.targetId;
-    request.startSector = sector;
-    request.sectorCount = static_cast<std::uint16_t>(std::min<std::uint32_t>(remaining, ctx.volume.transferSectors));
-    request.buffer = buffer;
-    const std::uint16_t count = request.sectorCount;
+    const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(remaining, ctx.volume.transferSectors));
     if (progress) ShowProgress(ctx, remaining, total);
-    if (SectorEntry(ctx, request) != 0) {
-      // An unreadable run becomes zeros in the file, never stale data.
-      ctx.ui->Beep();
-      std::fill(buffer.begin(), buffer.end(), 0);
-      result.failedSectors += count;
-    }
+    const UnreadableSectors unreadable = ReadSectorRun(ctx, sector, count, buffer);
     const std::size_t n = std::min<std::size_t>(std::size_t{count} * 512, byteCount);
+    if (unreadable.any()) {
+      ctx.ui->Beep();
+      result.failedSectors += static_cast<std::uint32_t>(unreadable.count());
+      result.lostBytes += LostBytes(unreadable, n);
+    }
     if (!output.Write(ConstBytes(buffer).first(n))) {
       result.fileError = true;
       break;

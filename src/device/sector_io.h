@@ -6,6 +6,7 @@
 // volumeOrigin + b * sectorsPerBlock.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -32,13 +33,21 @@ struct SectorRequest {
   std::span<std::uint8_t> buffer;
 };
 
-// What a bulk transfer met. A chunk that could not be read is written to
+// What a bulk transfer met. A sector that could not be read is written to
 // the PC file as zeros.
 struct TransferResult {
-  std::uint32_t failedSectors = 0;  // sectors in chunks that failed after all attempts
+  // Read: sectors that could not be read even alone; write: the sectors of
+  // the requests that failed after all attempts.
+  std::uint32_t failedSectors = 0;
+  std::uint32_t lostBytes = 0;  // read: bytes of the byte count written as zeros
   bool fileError = false;           // the PC file could not be read or written
   bool ok() const { return failedSectors == 0 && !fileError; }
 };
+
+inline constexpr std::size_t kMaxRequestSectors = 256;
+// The sectors of a run that could not be read: bit i stands for the run's
+// sector i.
+using UnreadableSectors = std::bitset<kMaxRequestSectors>;
 
 // n zero-filled bytes; n = 0 or no memory ends the run through FatalError.
 std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n);
@@ -49,8 +58,15 @@ std::uint16_t SectorEntry(Context& ctx, SectorRequest& request);
 std::uint16_t SendSectorRequest(Context& ctx, SectorRequest& request);
 std::uint16_t SendSectorRequest1024(Context& ctx, SectorRequest& request);
 
+// Reads count (1..256) sectors from `first` into the start of the buffer
+// with one request. When it fails, the run is read again one sector at a
+// time, so that only the sectors that fail alone are lost: their bytes are
+// zeros, and the wait cursor advances after each.
+UnreadableSectors ReadSectorRun(Context& ctx, std::uint32_t first, std::uint16_t count, std::span<std::uint8_t> buffer);
+
 // Copies byteCount bytes of the volume from allocation block firstBlock to
-// the PC file at its current position.
+// the PC file at its current position, in runs read by ReadSectorRun; a
+// run that loses sectors sounds the beep.
 TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount);
 // Writes blockCount allocation blocks from firstBlock on: the next
 // byteCount bytes of the PC file (from its current position; never more

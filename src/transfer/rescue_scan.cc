@@ -25,7 +25,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kSector = 512;
-constexpr std::uint16_t kMaxRecordsHandled = 5;
 constexpr std::uint16_t kFirstRecordOffset = 14;
 // Room the 1024-byte entry point needs beyond the sectors themselves.
 constexpr std::size_t kScratchExtra = 1024;
@@ -34,8 +33,8 @@ constexpr const char* kTextBytesOf = " of ";
 constexpr const char* kTextBytesRescued = " bytes rescued.";
 
 std::uint32_t ScanEnd(Context& ctx);
+std::optional<std::vector<OwnedRecord>> LeafRecords(ConstBytes node);
 bool ForksFitMedium(const Context& ctx, const CatalogRecord& record);
-bool ReadSectors(Context& ctx, std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& buffer);
 void ShowSector(RescueFields& fields, std::uint32_t sector, std::uint32_t found);
 void RescueFile(Context& ctx, const CatalogRecord& record, RescueFields& fields);
 bool WriteRescuedContent(Context& ctx, std::FILE* file, const CatalogRecord& record);
@@ -49,30 +48,24 @@ std::uint32_t ScanMedium(Context& ctx, RescueFields& fields) {
   fields.status = ctx.messages[kMsgHitEscToAbort];
   std::uint32_t found = 0;
   const std::uint32_t end = ScanEnd(ctx);
-  const std::uint16_t chunk = std::max<std::uint16_t>(1, ctx.volume.transferSectors);
+  const auto chunk = static_cast<std::uint16_t>(
+      std::clamp<std::size_t>(ctx.volume.transferSectors, 1, kMaxRequestSectors));
   std::vector<std::uint8_t> buffer = AllocZeroed(ctx, chunk * kSector + kScratchExtra);
 
   // The fields show the last sector examined. They are brought up to date
   // only where the user interface may look at them: before a node gives up
-  // its files, before the wait cursor moves and at the end of each request.
-  const auto showBefore = [&](std::uint32_t sector) {
-    if (sector > 0) ShowSector(fields, sector - 1, found);
-  };
+  // its files and at the end of each request (while a failing request is
+  // read again sector by sector, none of its sectors has been examined).
   for (std::uint32_t s = 0; s < end; s += chunk) {
     if (PollAbort(ctx)) break;
     const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(chunk, end - s));
-    const bool read = ReadSectors(ctx, s, count, buffer);
+    const UnreadableSectors unreadable = ReadSectorRun(ctx, s, count, buffer);
     AdvanceWaitCursor(ctx);
     for (std::uint16_t i = 0; i < count; ++i) {
-      if (read || ReadSectors(ctx, s + i, 1, buffer)) {
-        const ConstBytes sector = ConstBytes(buffer).subspan(read ? i * kSector : 0, kSector);
-        if (!LooksLikeCatalogLeaf(sector)) continue;
-        showBefore(s + i);
-        found += ExamineSector(ctx, sector, fields);
-      } else {
-        showBefore(s + i);
-        AdvanceWaitCursor(ctx);
-      }
+      const ConstBytes sector = ConstBytes(buffer).subspan(i * kSector, kSector);
+      if (unreadable.test(i) || !LooksLikeCatalogLeaf(sector)) continue;
+      if (s + i > 0) ShowSector(fields, s + i - 1, found);
+      found += ExamineSector(ctx, sector, fields);
     }
     ShowSector(fields, s + count - 1, found);
   }
@@ -80,32 +73,18 @@ std::uint32_t ScanMedium(Context& ctx, RescueFields& fields) {
   return found;
 }
 
-bool LooksLikeCatalogLeaf(ConstBytes sector) {
-  return sector.size() >= kNodeSize && NodeType(sector) == kLeafNode && NodeHeight(sector) == 1 && NodeRecordCount(sector) != 0 &&
-         GetU16(sector, OffsetSlot(0)) == kFirstRecordOffset;
-}
+bool LooksLikeCatalogLeaf(ConstBytes sector) { return LeafRecords(sector).has_value(); }
 
 std::uint32_t ExamineSector(Context& ctx, ConstBytes sector, RescueFields& fields) {
   return LooksLikeCatalogLeaf(sector) ? RescueNode(ctx, sector, fields) : 0;
 }
 
 std::uint32_t RescueNode(Context& ctx, ConstBytes node, RescueFields& fields) {
-  if (node.size() < kNodeSize) return 0;
-  const std::uint16_t n = NodeRecordCount(node);
-  if (n > kMaxRecordsHandled) return 0;
-  NodeBuffer copy{};
-  std::copy_n(node.begin(), copy.size(), copy.begin());
+  std::optional<std::vector<OwnedRecord>> records = LeafRecords(node);
+  if (!records) return 0;
   std::uint32_t count = 0;
-  for (std::uint16_t i = 0; i < n; ++i) {
-    const std::optional<Bytes> bytes = RecordAt(copy, i);
-    if (!bytes) continue;
-    const std::optional<CatalogKey> key = ReadCatalogKey(*bytes);
-    if (!key) continue;
-    // A thread's empty name: a node that starts with one gives nothing; one
-    // further on is passed over, so the files of its folder that follow it
-    // in the node are not lost.
-    if (key->name.empty() && i == 0) return 0;
-    const std::optional<CatalogRecord> record = ReadCatalogRecord(*bytes);
+  for (OwnedRecord& bytes : *records) {
+    const std::optional<CatalogRecord> record = ReadCatalogRecord(bytes);
     if (!record || record->type != kFileRecord || !ForksFitMedium(ctx, *record)) continue;
     ++count;
     ++ctx.settings.copiedFileCount;
@@ -124,24 +103,32 @@ std::uint32_t ScanEnd(Context& ctx) {
   return last == 0 ? 0 : last + 1;
 }
 
+// The records of a sound catalog leaf node; none when anything in it makes
+// no sense. Nodes are packed from offset 14 up, their offsets even and
+// increasing and clear of the offset table; every record is a catalog key
+// no longer than the longest there is, followed by a directory, file or
+// thread record whole within its place.
+std::optional<std::vector<OwnedRecord>> LeafRecords(ConstBytes node) {
+  if (node.size() < kNodeSize) return std::nullopt;
+  const ConstBytes n = node.first(kNodeSize);
+  if (NodeType(n) != kLeafNode || NodeHeight(n) != 1 || NodeRecordCount(n) == 0 ||
+      GetU16(n, OffsetSlot(0)) != kFirstRecordOffset) {
+    return std::nullopt;
+  }
+  std::optional<std::vector<OwnedRecord>> records = NodeRecords(n);
+  if (!records) return std::nullopt;
+  for (OwnedRecord& r : *records) {
+    if (RecordKeyLength(r) > kIndexKeyLength || !ReadCatalogRecord(r)) return std::nullopt;
+  }
+  return records;
+}
+
 // A fork longer than the whole medium cannot be a file of it: the record is
 // damaged, and rescuing it would write up to 4 GB of zeros to the PC.
 bool ForksFitMedium(const Context& ctx, const CatalogRecord& record) {
   if (ctx.volume.deviceSectors == 0) return true;
   const std::uint64_t mediumBytes = (std::uint64_t{ctx.volume.deviceSectors} + 1) * kSector;
   return DataLogicalLength(record) <= mediumBytes && ResourceLogicalLength(record) <= mediumBytes;
-}
-
-// Only sectors of a request that succeeded are examined, and those it
-// filled: the buffer needs no clearing.
-bool ReadSectors(Context& ctx, std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& buffer) {
-  SectorRequest request;
-  request.command = kReadSectors;
-  request.target = ctx.volume.targetId;
-  request.startSector = first;
-  request.sectorCount = count;
-  request.buffer = buffer;
-  return SectorEntry(ctx, request) == 0;
 }
 
 void ShowSector(RescueFields& fields, std::uint32_t sector, std::uint32_t found) {

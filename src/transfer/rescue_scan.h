@@ -6,14 +6,14 @@
 // (volumeOrigin, sectorsPerBlock, allocBlockSize) comes from the volume
 // header or from "Volume Scanning Parameters".
 //
-// A sector is a catalog leaf when ndType is FF, ndNHeight 1, ndNRecs not 0
-// and the offset of record 0 is 14. A node with more than 5 records is
-// ignored, and so is a node whose first record has a key with an empty name
-// (a thread's). Otherwise every file record is taken, in order: folders and
-// threads are passed over (a thread further on is followed by the files of
-// its folder, which must not be lost); a record whose offset or key falls
-// outside the node, or whose data does not fit, is skipped, and so is one
-// that claims a fork longer than the whole medium (when its size is known).
+// A sector is a catalog leaf when everything in it makes sense: ndType FF,
+// ndNHeight 1, a record count that is not 0 and whose offsets fit, the
+// offsets even and increasing from 14 on, below the offset table, and each
+// record a catalog key of sane length followed by a whole directory, file
+// or thread record. Every file record of such a leaf is taken, in order,
+// however many records it holds; folders and threads are passed over
+// wherever they stand, and so is a file that claims a fork longer than the
+// whole medium (when its size is known).
 //
 // What is copied follows the copy mode the dialog set:
 //   data fork      the data fork, or the resource fork when the data fork's

@@ -1,9 +1,10 @@
-// tarvo-cli rescuing a volume whose catalog index is gone (--menu 130),
-// printing a fork (--menu 114), and writing attributes and swapped forks
-// (ATTRIB, SWAP) that hfsutils reads back.
+// tarvo-cli rescuing a volume whose catalog index is gone (--menu 130) and
+// the volumes Macintoshes wrote, printing a fork (--menu 114), and writing
+// attributes and swapped forks (ATTRIB, SWAP) that hfsutils reads back.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 #include "support/cli_process.h"
@@ -30,13 +31,14 @@ class TarvoCliRescueTest : public ::testing::Test {
     fs::create_directory(dir_.Path("tmp"));
   }
 
-  testing::CliResult Run(const std::string& image, std::vector<std::string> args, const std::string& input = "") {
+  testing::CliResult Run(const std::string& image, std::vector<std::string> args, const std::string& input = "",
+                         const std::string& workDir = "") {
     testing::CliRun run;
     run.args = {"--image", image, "/A00"};
     run.args.insert(run.args.end(), args.begin(), args.end());
     run.input = input;
     run.tempDir = dir_.Path("tmp");
-    run.workDir = dir_.Path("pc");
+    run.workDir = workDir.empty() ? dir_.Path("pc") : workDir;
     return testing::RunTarvoCli(run);
   }
 
@@ -47,6 +49,15 @@ class TarvoCliRescueTest : public ::testing::Test {
 
 testing::RescueVolume* TarvoCliRescueTest::volume_ = nullptr;
 bool TarvoCliRescueTest::built_ = false;
+
+// The bytes of every file below the directory, each as often as it is there.
+std::multiset<Data> FilesUnder(const std::string& dir) {
+  std::multiset<Data> files;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir)) {
+    if (e.is_regular_file()) files.insert(testing::ReadWholeFile(e.path().string()));
+  }
+  return files;
+}
 
 TEST_F(TarvoCliRescueTest, TheMenuRescuesAVolumeWhoseCatalogIndexIsGone) {
   const std::string damaged = dir_.Path("damaged.img");
@@ -66,6 +77,34 @@ TEST_F(TarvoCliRescueTest, WithoutAVolumeHeaderTheDriveAndTheGeometryAreAsked) {
   const Data reference = testing::ReadWholeFile(volume_->Reference(7));
   ASSERT_EQ(packed.size(), 128 + reference.size());
   EXPECT_EQ(Data(packed.begin() + 128, packed.end()), reference);
+}
+
+// Volumes written by Macintoshes: full leaves, leaves that start with a
+// thread, files in several folders. Rescued as MacBinary files, they are
+// the MacBinary files a normal copy of the whole volume makes, every one.
+TEST_F(TarvoCliRescueTest, EveryFileOfARealVolumeComesBackWhole) {
+  // Each image with the number of files its volume header counts.
+  const std::pair<std::string, std::size_t> images[] = {
+      {"apm-prodos-hfs-cp2.iso", 1},     {"sys75-disk-tools-1440k.dsk", 7}, {"ara-installer-disk1-dc42.image", 31},
+      {"excel30-folder-nested.img", 59}, {"gsos-simple-800k.dsk", 13},      {"sys607-system-tools-tagtail.dsk", 11}};
+  for (const auto& [file, count] : images) {
+    SCOPED_TRACE(file);
+    const std::string image = std::string(TARVO_FIXTURES_DIR) + "/" + file + ",ro";
+    testing::ScratchDir out;
+    const auto files = [&](const std::string& into, std::vector<std::string> args, const std::string& input) {
+      fs::create_directory(out.Path(into));
+      const testing::CliResult run = Run(image, std::move(args), input, out.Path(into));
+      EXPECT_EQ(run.exitCode, 0) << run.err;
+      return FilesUnder(out.Path(into));
+    };
+    const std::multiset<Data> copied = files("copied", {"-c", "COPY /B *"}, "");
+    ASSERT_EQ(copied.size(), count);
+    const std::multiset<Data> rescued = files("rescued", {"--menu", "130"}, "binary\nstart\n");
+    for (auto it = copied.begin(); it != copied.end(); it = copied.upper_bound(*it)) {
+      const std::string name(it->begin() + 2, it->begin() + 2 + (*it)[1]);  // the MacBinary header's
+      EXPECT_GE(rescued.count(*it), copied.count(*it)) << name;
+    }
+  }
 }
 
 TEST_F(TarvoCliRescueTest, TheDumpMenuPrintsTheWholeFork) {

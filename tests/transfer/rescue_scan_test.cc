@@ -13,6 +13,7 @@
 
 #include "base/context.h"
 #include "hfs/btree.h"
+#include "hfs/catalog_record.h"
 #include "hfs/mac_date.h"
 #include "support/hfs_nodes.h"
 #include "support/medium_context.h"
@@ -94,15 +95,16 @@ class RescueScanTest : public ::testing::Test {
   RescueFields fields_;
 };
 
-TEST_F(RescueScanTest, OnlyLeavesWithFiveRecordsOrFewerGiveFiles) {
-  std::vector<RecordBytes> records = {File("six.d", {40, 1, 10}, {})};
-  for (char c = 'a'; c <= 'd'; ++c) records.push_back(testing::DirectoryRecord(2, std::string(1, c), 20 + c, 0));
-  NodeBuffer six = testing::BuildNode(kLeafNode, 1, 0, records);
-  PutU16(six, node::ndNRecs, 6);
-  PutU16(six, OffsetSlot(5), GetU16(six, OffsetSlot(4)));
-  Put(100, six);
-  records[0] = File("five.d", {40, 1, 10}, {});
-  PutLeaf(140, records);
+// Full leaves, as a Macintosh packs them, and leaves that start with a
+// thread (a folder's, or a file's) give every file they hold.
+TEST_F(RescueScanTest, EverySoundLeafGivesAllItsFilesWhereverThreadsStand) {
+  RecordBytes fileThread = testing::ThreadRecord(30, 16, "a.d");
+  fileThread[fileThread.size() - 46] = kFileThread;
+  const std::vector<RecordBytes> full = {testing::ThreadRecord(16, 2, "f"), fileThread,
+                                         File("a.d", {40, 1, 10}, {}, 30), testing::DirectoryRecord(16, "s", 40, 0),
+                                         File("b.d", {40, 1, 10}, {}, 31), testing::ThreadRecord(40, 16, "s")};
+  PutLeaf(100, full);
+  PutLeaf(110, {testing::ThreadRecord(16, 2, "d"), File("after.d", {40, 1, 10}, {})});
   // Not leaves: an index node, a leaf of height 2, a leaf whose first
   // record is not at offset 14.
   Put(150, testing::BuildNode(kIndexNode, 1, 0, {File("x", {40, 1, 10}, {})}));
@@ -112,20 +114,11 @@ TEST_F(RescueScanTest, OnlyLeavesWithFiveRecordsOrFewerGiveFiles) {
   Put(152, shifted);
   Put(40, Block(1));
 
-  EXPECT_EQ(Scan(), 1u);
-  EXPECT_EQ(PcFiles(), 1u);
-  EXPECT_EQ(Pc("five.d"), Head(Block(1), 10));
-  EXPECT_EQ(fields_.number, "1");
+  EXPECT_EQ(Scan(), 3u);
+  EXPECT_EQ(PcFiles(), 3u);
+  for (const char* name : {"a.d", "b.d", "after.d"}) EXPECT_EQ(Pc(name), Head(Block(1), 10)) << name;
+  EXPECT_EQ(fields_.number, "3");
   EXPECT_EQ(fields_.sector, "00255");
-}
-
-TEST_F(RescueScanTest, AThreadFirstGivesNothingFoldersAndLaterThreadsArePassedOver) {
-  PutLeaf(100, {testing::ThreadRecord(16, 2, "d"), File("after.d", {40, 1, 10}, {})});
-  PutLeaf(110, {testing::DirectoryRecord(2, "folder", 16, 0), testing::ThreadRecord(16, 2, "folder"),
-                File("kept.d", {40, 1, 10}, {})});
-  EXPECT_EQ(Scan(), 1u);
-  EXPECT_FALSE(fs::exists(pc_.Path("after.d")));
-  EXPECT_TRUE(fs::exists(pc_.Path("kept.d")));
 }
 
 TEST_F(RescueScanTest, TheCopyModeChoosesTheFork) {
@@ -223,18 +216,47 @@ TEST_F(RescueScanTest, AForkBeyondItsThreeExtentsIsCutAndLogged) {
             std::string::npos);
 }
 
-TEST_F(RescueScanTest, RecordsOutsideTheNodeAreSkipped) {
+// A sector is taken for a leaf only when all of it makes sense: one wrong
+// offset, key or record means it is something else, and gives nothing.
+TEST_F(RescueScanTest, ALeafWithAnythingThatMakesNoSenseGivesNothing) {
   Put(40, Block(1));
-  NodeBuffer node = testing::BuildNode(kLeafNode, 1, 0,
-                                       {File("first.d", {40, 1, 10}, {}), File("second.d", {40, 1, 10}, {}),
-                                        File("third.d", {40, 1, 10}, {})});
-  PutU16(node, OffsetSlot(1), 600);  // beyond the node
-  const std::size_t third = GetU16(node, OffsetSlot(2));
-  node[third] = 200;                 // a key length running past the node
-  Put(100, node);
-  EXPECT_EQ(Scan(), 1u);
-  EXPECT_TRUE(fs::exists(pc_.Path("first.d")));
-  EXPECT_EQ(PcFiles(), 1u);
+  const auto leaf = [](const std::string& name) {
+    return testing::BuildNode(kLeafNode, 1, 0,
+                              {File(name + "1.d", {40, 1, 10}, {}), File(name + "2.d", {40, 1, 10}, {}),
+                               testing::DirectoryRecord(2, name, 50, 0)});
+  };
+  std::vector<NodeBuffer> bad;
+  NodeBuffer n = leaf("beyond");
+  PutU16(n, OffsetSlot(1), 600);
+  bad.push_back(n);
+  n = leaf("odd");
+  PutU16(n, OffsetSlot(1), GetU16(n, OffsetSlot(1)) + 1);
+  bad.push_back(n);
+  n = leaf("backwards");
+  PutU16(n, OffsetSlot(2), GetU16(n, OffsetSlot(1)) - 2);
+  bad.push_back(n);
+  n = leaf("into the table");
+  PutU16(n, OffsetSlot(3), 508);
+  bad.push_back(n);
+  n = leaf("too many");
+  PutU16(n, node::ndNRecs, 250);
+  bad.push_back(n);
+  n = leaf("long key");
+  n[GetU16(n, OffsetSlot(2))] = 200;
+  bad.push_back(n);
+  n = leaf("unknown type");
+  const std::size_t folder = GetU16(n, OffsetSlot(2));
+  n[folder + ((n[folder] + 2u) & ~1u)] = 7;  // the folder record's type byte
+  bad.push_back(n);
+  n = leaf("short");  // the folder record cut short by the free space
+  PutU16(n, OffsetSlot(3), GetU16(n, OffsetSlot(3)) - 10);
+  bad.push_back(n);
+  for (std::size_t i = 0; i < bad.size(); ++i) Put(static_cast<std::uint32_t>(100 + i), bad[i]);
+  Put(120, leaf("sound"));
+  EXPECT_EQ(Scan(), 2u);
+  EXPECT_TRUE(fs::exists(pc_.Path("sound1.d")));
+  EXPECT_TRUE(fs::exists(pc_.Path("sound2.d")));
+  EXPECT_EQ(PcFiles(), 2u);
 }
 
 // A MacBinary rescue pads a fork to its stated length: a damaged length of
