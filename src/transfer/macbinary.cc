@@ -7,6 +7,7 @@
 
 #include "hfs/catalog_record.h"
 #include "hfs/work_file.h"
+#include "transfer/charset.h"
 
 namespace tarvo {
 
@@ -75,7 +76,7 @@ MacBinaryCheck ParseMacBinaryHeader(ConstBytes header, std::uint64_t fileSize, M
   }
   MacBinaryInfo read;
   std::size_t nameLength = std::min<std::size_t>(GetU8(header, kNameLength), kMaxNameLength);
-  read.name = Characters(header, kName, nameLength);
+  read.name = CleanMacName(Characters(header, kName, nameLength));
   read.type = Characters(header, kType, 4);
   read.creator = Characters(header, kCreator, 4);
   read.dataLength = GetU32(header, kDataLength);

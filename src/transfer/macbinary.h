@@ -19,7 +19,8 @@
 // (a name of spaces only is kept whole), at most 31 characters. A header
 // that claims a longer name is read with the name cut to its first 31
 // characters; the name is never read beyond them, so it stays inside the
-// 63-byte field whatever the length byte says.
+// 63-byte field whatever the length byte says. A name read goes into the
+// catalog, so ':' and control characters in it become '_' (CleanMacName).
 //
 // Reading refuses a header whose byte 0 is not 0 or byte 1 is 0, and also
 // one whose forks, as its lengths place them, would end past the end of the
@@ -60,7 +61,7 @@ bool WriteMacBinary(std::FILE* file, std::string_view macName, ConstBytes fileRe
 // The fields of a header that are restored on the volume. The data fork
 // starts at offset 128.
 struct MacBinaryInfo {
-  std::string name;     // Mac Roman, 1 to 31 characters
+  std::string name;     // Mac Roman, 1 to 31 characters, no ':' or control character
   std::string type;     // 4 characters
   std::string creator;  // 4 characters
   std::uint32_t dataLength = 0;

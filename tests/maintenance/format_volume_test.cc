@@ -111,10 +111,10 @@ TEST(FormatVolumeTest, EmptyNameGivesUntitledAndTheLargeCartridgeItsMapNodes) {
   EXPECT_EQ(m.ctx.volume.bitmapSectors, 15u);
   EXPECT_EQ(Problems(m.ctx), std::vector<std::string>{});
 
-  // A name that ends at once in Mac Roman (a ':' cannot be in it).
+  // A ':' cannot be in a Mac name: it becomes '_', and the name is kept.
   MediumContext colon;
   FormatBlank(colon, 44, ":Disk");
-  EXPECT_EQ(VolumeName(colon.ctx.volume), "Untitled");
+  EXPECT_EQ(VolumeName(colon.ctx.volume), "_Disk");
 }
 
 TEST(FormatVolumeTest, TooSmallAMediumIsRefusedUntouched) {

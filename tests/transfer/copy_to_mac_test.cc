@@ -245,9 +245,10 @@ TEST(PcNamesTest, PatternsMatchTheDosWayAndNamesTurnIntoMacRoman) {
   EXPECT_FALSE(MatchesPcPattern("a12.doc", "A?.DOC"));
   EXPECT_FALSE(MatchesPcPattern("notes.txt", "*.DOC"));
   EXPECT_EQ(MacNameForPcName("README.TXT"), "Readme.txt");
-  EXPECT_EQ(MacNameForPcName("CAF\xc3\x89.TXT"), "Caf\x83.txt");  // É: DOS 90, Mac 83
+  EXPECT_EQ(MacNameForPcName("CAF\xc3\x89.TXT"), "Caf\x83.txt");  // É: ANSI C9, Mac 83
   EXPECT_EQ(MacNameForPcName(std::string(40, 'X')), "X" + std::string(30, 'x'));
-  EXPECT_EQ(MacNameForPcName(":"), "Untitled");
+  EXPECT_EQ(MacNameForPcName("A:\x01" "B\xe2\x80\xa2"), "A__b\xA5");  // bullet
+  EXPECT_EQ(MacNameForPcName("  "), "Untitled");
 }
 
 TEST_F(CopyToMacTest, MakeMacFolderRefusesATakenNameAndLogs) {
