@@ -87,7 +87,8 @@ std::string HfsutilsOutput(const std::string& home, const std::string& image, co
 }
 
 std::vector<std::uint8_t> MacBinaryFile(const std::string& name, const std::string& type, const std::string& creator,
-                                        const std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& rsrc) {
+                                        const std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& rsrc,
+                                        std::uint32_t created, std::uint32_t modified) {
   std::vector<std::uint8_t> out(128);
   out[1] = static_cast<std::uint8_t>(name.size());
   std::copy(name.begin(), name.end(), out.begin() + 2);
@@ -95,6 +96,8 @@ std::vector<std::uint8_t> MacBinaryFile(const std::string& name, const std::stri
   std::copy(creator.begin(), creator.end(), out.begin() + 69);
   PutBig32(out, 83, static_cast<std::uint32_t>(data.size()));
   PutBig32(out, 87, static_cast<std::uint32_t>(rsrc.size()));
+  PutBig32(out, 91, created);
+  PutBig32(out, 95, modified);
   out[122] = 129;  // MacBinary II
   out[123] = 129;
   const std::uint16_t crc = Crc16Xmodem(out, 124);

@@ -37,7 +37,8 @@ std::string HfsutilsOutput(const std::string& home, const std::string& image, co
 
 // A MacBinary II file with both forks, which `hcopy -m` turns into a file.
 std::vector<std::uint8_t> MacBinaryFile(const std::string& name, const std::string& type, const std::string& creator,
-                                        const std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& rsrc);
+                                        const std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& rsrc,
+                                        std::uint32_t created = 0, std::uint32_t modified = 0);
 
 // An image on the image bus, selected as drive 0 of adapter 0 in a context
 // with the scripted user interface; Mount reads the volume header, copies
