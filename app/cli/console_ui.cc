@@ -7,6 +7,8 @@
 
 #include "base/utf8.h"
 #include "command/keywords.h"
+#include "ui/name_dialog.h"
+#include "ui/text_answers.h"
 #include "ui/volume_info.h"
 
 namespace tarvo {
@@ -42,14 +44,26 @@ int ConsoleUi::MessageDialog(const std::string& text, const std::string&) {
   return -1;
 }
 
-Answer ConsoleUi::ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) {
+Answer ConsoleUi::ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons,
+                                 Stakes stakes) {
   if (yes_ && buttons != Buttons::kOk) {
+    const Answer answer = DefaultBoxAnswer(buttons, Stakes::kHarmless);  // OK or Yes
     EndProgressLine();
-    const bool yesButton = buttons == Buttons::kYesNo || buttons == Buttons::kYesNoCancel;
-    Write("Tarvo: " + text + (yesButton ? " Yes\n" : " OK\n"));
-    return yesButton ? Answer::kYes : Answer::kOk;
+    Write("Tarvo: " + text + " " + BoxChoices(buttons, stakes) + " " + std::string(AnswerWord(answer)) +
+          " (--yes)\n");
+    return answer;
   }
-  return TextUi::ShowMessageBox(text, caption, buttons);
+  return TextUi::ShowMessageBox(text, caption, buttons, stakes);
+}
+
+void ConsoleUi::RunNameDialog(NameDialog& dialog) {
+  if (yes_ && dialog.stakes() == Stakes::kDestroys) {
+    EndProgressLine();
+    Write(DescribeNameDialog(dialog) + " ok (--yes)\n");
+    dialog.Ok();
+    return;
+  }
+  TextUi::RunNameDialog(dialog);
 }
 
 void ConsoleUi::PaintStatusLine(const std::string& left, const std::string& right) {
@@ -99,13 +113,17 @@ void ConsoleUi::ShowVolumeInfo(const VolumeInfo& info) {
   std::fflush(stdout);
 }
 
-void ConsoleUi::Present(std::string_view dialog, const std::string& text, bool again) {
+void ConsoleUi::Present(const Prompt& prompt, bool again) {
   EndProgressLine();
-  // Without a terminal a question is still shown (its answer comes from the
-  // input), but a dialog is drawn only with --verbose.
+  // Without a terminal a question is still shown once (its answer comes
+  // from the input), but a dialog is drawn only with --verbose or when it
+  // destroys data.
   if (again && !inTerminal_) return;
-  if (dialog != "box" && !inTerminal_ && !verbose_) return;
-  Write(std::string(dialog == "box" ? "Tarvo: " : "") + text + (inTerminal_ ? " " : "\n"));
+  const bool box = prompt.dialog == "box";
+  if (!box && !inTerminal_ && !verbose_ && prompt.stakes == Stakes::kHarmless) return;
+  std::string text = box ? "Tarvo: " + prompt.text : prompt.text;
+  if (!prompt.choices.empty()) text += " " + prompt.choices;
+  Write(text + (inTerminal_ ? " " : "\n"));
   std::fflush(err_);
 }
 

@@ -78,7 +78,9 @@ int QtUi::MessageDialog(const std::string& text, const std::string& caption) {
   return RunDialog(box);
 }
 
-Answer QtUi::ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) {
+// A window's user sees every question and answers it: the stakes change
+// nothing here.
+Answer QtUi::ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons, Stakes) {
   EndWait();
   QMessageBox box(QMessageBox::NoIcon, FromAnsi(caption), FromAnsi(text), StandardButtonsOf(buttons), DialogParent());
   box.setObjectName(QStringLiteral("box"));

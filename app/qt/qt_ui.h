@@ -49,7 +49,7 @@ class QtUi : public QObject, public UserInterface {
   void CloseHelp();
 
   int MessageDialog(const std::string& text, const std::string& caption) override;
-  Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) override;
+  Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons, Stakes) override;
   void PaintStatusLine(const std::string& left, const std::string& right) override;
   void PaintProgress(unsigned percent) override;
   void ShowWaitFrame(int frame) override;

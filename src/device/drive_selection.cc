@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kInquiryAttempts = 5;
 constexpr int kCheckedCapacityAttempts = 6;
+constexpr int kDialogCapacityAttempts = 10;
 constexpr std::uint8_t kTargetsPerAdapter = 8;
 constexpr std::uint32_t kMaxBlocksPerFormat = 65535;
 
@@ -80,7 +81,8 @@ void StartupDriveSelection(Context& ctx) {
   VolumeState& volume = ctx.volume;
   if (device.hostAdapterId == kNoDevice && volume.targetId == kNoDevice) {
     SelectDrive(ctx);
-  } else if (!StartupPairAccepted(ctx, device.hostAdapterId, volume.targetId)) {
+  } else if (!StartupPairAccepted(ctx, device.hostAdapterId, volume.targetId) ||
+             !TakeMediumCapacity(ctx, device.hostAdapterId, volume.targetId)) {
     MessageDialog(ctx, kMsgDriveNotReady);
     device.hostAdapterId = kNoDevice;
     volume.targetId = kNoDevice;
@@ -89,6 +91,24 @@ void StartupDriveSelection(Context& ctx) {
   // point must match the sector size it reported.
   device.sectorEntry = volume.sectorSize == 1024 ? SectorEntryKind::k1024 : SectorEntryKind::k512;
   volume.adapterKind = AdapterKind::kAspi;
+}
+
+bool TakeMediumCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+  std::vector<std::uint8_t> reply(512);
+  for (int attempt = 1; ScsiReadCapacity(ctx, adapter, target, reply) != kSsComp; ++attempt)
+    if (attempt == kDialogCapacityAttempts) return false;
+  const std::uint32_t lastBlock = GetU32(reply, 0);
+  const std::uint32_t blockLength = GetU32(reply, 4);
+  // Any other block length would make the sector entry points move the wrong
+  // number of bytes; the medium is then kept at the size it had.
+  if (IsSupportedSectorSize(blockLength)) {
+    ctx.volume.sectorSize = static_cast<std::uint16_t>(blockLength);
+    ctx.device.sectorEntry = blockLength == 1024 ? SectorEntryKind::k1024 : SectorEntryKind::k512;
+  }
+  // The last sector's number, one less than the count; the partition map
+  // read at the mount replaces it with the medium's block count.
+  if (lastBlock != 0) ctx.volume.deviceSectors = LastSectorOf(lastBlock, blockLength);
+  return true;
 }
 
 int AskSameDrive(Context& ctx) {

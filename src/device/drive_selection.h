@@ -40,10 +40,18 @@ int SelectDrive(Context& ctx);
 // ends the run), then checks the drive given with /A or, when none was
 // given, runs DLG_DEV. A given pair is kept only when it answers INQUIRY
 // (status 1 or 4) as a direct-access device whose product identification
-// begins with upper-case "SQ"; a pair with one half missing is refused
-// without a command. Installs the sector entry point that matches the sector
-// size and marks the transport as ASPI.
+// begins with upper-case "SQ", and then READ CAPACITY as the dialog's OK
+// reads it (TakeMediumCapacity), so a medium with 1024-byte sectors opens
+// the same both ways; a pair with one half missing is refused without a
+// command. Installs the sector entry point that matches the sector size and
+// marks the transport as ASPI.
 void StartupDriveSelection(Context& ctx);
+// The chosen drive's capacity, read as DLG_DEV's OK reads it (ten
+// attempts): the medium's last 512-byte sector goes to `deviceSectors`
+// (unless the drive reports block 0), and the sector size and sector entry
+// point follow a block length of 512 or 1024 (any other length leaves both
+// as they were). False when the drive never answered.
+bool TakeMediumCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target);
 // DLG_SAME: -1 use the same drive, 1 rescan the bus, 0 cancel.
 int AskSameDrive(Context& ctx);
 // The number of the medium's last 512-byte sector, 0 when the drive does not

@@ -10,6 +10,7 @@
 #include "hfs/catalog_delete.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/catalog_search.h"
+#include "hfs/file_thread.h"
 #include "hfs/name_order.h"
 #include "hfs/navigation.h"
 #include "hfs/overflow_release.h"
@@ -104,12 +105,13 @@ DeleteStatus DeleteFile(Context& ctx, std::string_view name) {
 
   if (!EnsureBitmapLoaded(ctx)) return DeleteStatus::kFailed;
   if (DeleteCatalogRecord(ctx, parentId, key) != CatalogEditStatus::kDone) return DeleteStatus::kFailed;
+  const bool threadGone = DeleteFileThread(ctx, fileId) != FileThreadStatus::kFailed;
   FreeExtentRecord(ctx, ConstBytes(extents).first(kExtentRecordSize));
   FreeExtentRecord(ctx, ConstBytes(extents).last(kExtentRecordSize));
   const bool released = ReleaseOverflowExtents(ctx, fileId);
   AdjustFolderValence(ctx, parentId, -1);
   CountFiles(volume, parentId, -1);
-  return released ? DeleteStatus::kDone : DeleteStatus::kFailed;
+  return released && threadGone ? DeleteStatus::kDone : DeleteStatus::kFailed;
 }
 
 namespace {
@@ -123,7 +125,7 @@ bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 bool ConfirmNonEmpty(Context& ctx) {
   return ctx.ui->ShowMessageBox(ctx.messages[kMsgDirectoryNotEmpty], ctx.messages[kMsgDeleteDirectory],
-                                Buttons::kOkCancel) != Answer::kCancel;
+                                Buttons::kOkCancel, Stakes::kDestroys) != Answer::kCancel;
 }
 
 DeleteStatus DeleteLogged(Context& ctx, const std::string& name, std::uint8_t type) {

@@ -12,9 +12,10 @@
 //
 // Deleting a file frees the blocks of both forks, its overflow extents
 // included (their records leave the extents tree), so the bitmap and
-// drFreeBks agree. The counters follow: the parent's valence, drFilCnt,
-// drDirCnt, and drNmFls / drNmRtDirs in the root; bthNRecs is kept by the
-// catalog deletion. Each deletion is logged: "*del NAME\r\n" for a file,
+// drFreeBks agree, and takes its thread record along (file_thread.h).
+// The counters follow: the parent's valence, drFilCnt, drDirCnt, and
+// drNmFls / drNmRtDirs in the root; bthNRecs is kept by the catalog
+// deletion. Each deletion is logged: "*del NAME\r\n" for a file,
 // "*rd NAME\r\n" for a directory (names in ANSI), and "*cd NAME\r\n" when a
 // directory is entered to empty it. The caller flushes the volume.
 //

@@ -96,7 +96,7 @@ class BuildUi : public TextUi {
   void ShowVolumeInfo(const VolumeInfo&) override {}
 
  protected:
-  void Present(std::string_view, const std::string& text, bool) override { Keep(text); }
+  void Present(const Prompt& prompt, bool) override { Keep(prompt.text); }
   std::optional<std::string> ReadAnswer() override { return std::nullopt; }
 
  private:

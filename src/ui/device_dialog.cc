@@ -1,18 +1,13 @@
 #include "ui/device_dialog.h"
 
 #include <optional>
-#include <vector>
 
-#include "base/big_endian.h"
 #include "base/context.h"
-#include "device/scsi_commands.h"
 #include "ui/text_answers.h"
 
 namespace tarvo {
 
 namespace {
-
-constexpr int kCapacityAttempts = 10;
 
 // The rows of one adapter in the table: its header and the drives after it.
 struct AdapterRows {
@@ -65,20 +60,8 @@ void DeviceDialog::Ok() {
     MessageDialog(ctx_, kMsgSelectDrive);
     return;
   }
-  std::vector<std::uint8_t> reply(512);
-  for (int attempt = 1; ScsiReadCapacity(ctx_, ctx_.device.hostAdapterId, target, reply) != kSsComp; ++attempt)
-    if (attempt == kCapacityAttempts) FatalError(ctx_, ctx_.messages[kMsgDriveNotReady]);
-  std::uint32_t lastBlock = GetU32(reply, 0);
-  std::uint32_t blockLength = GetU32(reply, 4);
-  // Any other block length would make the sector entry points move the wrong
-  // number of bytes; the medium is then kept at the size it had.
-  if (IsSupportedSectorSize(blockLength)) {
-    ctx_.volume.sectorSize = static_cast<std::uint16_t>(blockLength);
-    ctx_.device.sectorEntry = blockLength == 1024 ? SectorEntryKind::k1024 : SectorEntryKind::k512;
-  }
-  // The last sector's number, one less than the count; the partition map
-  // read at the mount replaces it with the medium's block count.
-  if (lastBlock != 0) ctx_.volume.deviceSectors = LastSectorOf(lastBlock, blockLength);
+  if (!TakeMediumCapacity(ctx_, ctx_.device.hostAdapterId, target))
+    FatalError(ctx_, ctx_.messages[kMsgDriveNotReady]);
   Finish(1);
 }
 

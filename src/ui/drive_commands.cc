@@ -26,6 +26,7 @@ std::string TrimRight(std::string text) {
 void FormatCommand(Context& ctx) {
   NameDialog dialog("DLG_FORM", "Formatting", "", ctx.settings.formatName, kFormatNameMax);
   dialog.SetNotice("Caution !!!\nAll data will be destroyed.");
+  dialog.SetStakes(Stakes::kDestroys);
   ctx.ui->RunNameDialog(dialog);
   if (!dialog.result()) return;
   ctx.settings.formatName = *dialog.result();

@@ -3,7 +3,8 @@
 //   102 "&Format Macintosh volume": the "Formatting" dialog (DLG_FORM: the
 //       notice "Caution !!!" / "All data will be destroyed.", the name, at
 //       most 26 characters, offered as "Untitled" or the name of the last
-//       format of the run); the drive question; the capacity (the drive's,
+//       format of the run; the dialog destroys data: Stakes::kDestroys);
+//       the drive question; the capacity (the drive's,
 //       or the one chosen in "Data medium to format"); "Volume initializing
 //       running..." while the medium is formatted; then the new volume is
 //       opened and its root listed.

@@ -70,7 +70,9 @@ void DeleteSelectionCommand(Context& ctx) {
   ListingView& view = ctx.listing;
   const std::uint16_t n = CountSelected(view);
   if (n == 0) return;
-  if (n > 1 && ShowMessageBox(ctx, ctx.messages[kMsgDeleteSeveral], Buttons::kOkCancel) != Answer::kOk) return;
+  if (n > 1 && ShowMessageBox(ctx, ctx.messages[kMsgDeleteSeveral], Buttons::kOkCancel, Stakes::kDestroys) !=
+                   Answer::kOk)
+    return;
   if (!BeginUpdate(ctx)) return;
   for (std::uint16_t row = TakeFirstSelected(view); row != kNoRow; row = TakeFirstSelected(view)) {
     AdvanceWaitCursor(ctx);
@@ -98,6 +100,7 @@ int RenameSelectionCommand(Context& ctx) {
     const RenameStatus status = RenameEntries(ctx, oldName, ConvertString(*typed, AnsiToMac));
     if (status == RenameStatus::kDone) ++renamed;
     changed = changed || status == RenameStatus::kDone || status == RenameStatus::kFailed;
+    if (status == RenameStatus::kNoRoom) break;  // every other row would be refused alike
   }
   if (renamed > 0) DeselectAll(view);
   if (changed) FlushVolumeAndReport(ctx);

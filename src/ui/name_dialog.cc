@@ -17,7 +17,7 @@ void NameDialog::Cancel() {
 void NameDialog::ApplyAnswer(std::string_view answer) {
   if (NormalizeAnswer(answer) == "cancel") return Cancel();
   const std::size_t first = answer.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return Ok();
+  if (first == std::string_view::npos) return stakes_ == Stakes::kDestroys ? Cancel() : Ok();
   answer.remove_prefix(first);
   answer.remove_suffix(answer.size() - answer.find_last_not_of(" \t") - 1);
   if (answer.size() >= 2 && answer.front() == '"' && answer.back() == '"') answer = answer.substr(1, answer.size() - 2);

@@ -10,14 +10,17 @@
 // set.
 //
 // Typed answers (console and scripted double): the answer is the new name;
-// an empty answer confirms the name shown; "cancel" cancels. A name in
-// double quotes is taken literally without them, so a file can still be
-// called cancel.
+// an empty answer confirms the name shown, or cancels when the dialog
+// destroys data (DLG_FORM: only a typed name formats); "cancel" cancels. A
+// name in double quotes is taken literally without them, so a file can
+// still be called cancel.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "ui/user_interface.h"
 
 namespace tarvo {
 
@@ -30,6 +33,8 @@ class NameDialog {
   void SetText(std::string text) { text_ = std::move(text); }
   // A static text shown above the edit field; empty for none.
   void SetNotice(std::string notice) { notice_ = std::move(notice); }
+  // Whether OK erases data (the format's dialog).
+  void SetStakes(Stakes stakes) { stakes_ = stakes; }
   void Ok();
   void Cancel();
   void ApplyAnswer(std::string_view answer);
@@ -42,10 +47,12 @@ class NameDialog {
   const std::string& oldName() const { return oldName_; }  // empty: no "Old name" line
   const std::string& text() const { return text_; }
   const std::string& notice() const { return notice_; }
+  Stakes stakes() const { return stakes_; }
 
  private:
   std::string name_, title_, oldName_, text_, notice_;
   std::size_t maxLength_;
+  Stakes stakes_ = Stakes::kHarmless;
   bool closed_ = false;
   std::optional<std::string> result_;
 };

@@ -17,10 +17,10 @@ bool ScriptedUi::TakeEscapeKey() {
   return true;
 }
 
-void ScriptedUi::Present(std::string_view dialog, const std::string& text, bool again) {
+void ScriptedUi::Present(const Prompt& prompt, bool again) {
   if (again) return;
-  if (dialog == "box") boxes.push_back(text);
-  else dialogs.emplace_back(dialog);
+  if (prompt.dialog == "box") boxes.push_back(prompt.text);
+  else dialogs.emplace_back(prompt.dialog);
 }
 
 std::optional<std::string> ScriptedUi::ReadAnswer() {

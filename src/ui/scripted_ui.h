@@ -2,8 +2,9 @@
 //
 // It answers every question and dialog from a queue of typed answers (the
 // console's answer language, text_answers.h) and records everything shown.
-// When the queue runs dry a question gets its default button and a dialog
-// its default and then "cancel", so no script can hang.
+// When the queue runs dry a question gets its default button (Cancel or No
+// when it destroys data) and a dialog its default and then "cancel", so no
+// script can hang.
 #pragma once
 
 #include <deque>
@@ -49,7 +50,7 @@ class ScriptedUi : public TextUi {
   void ShowVolumeInfo(const VolumeInfo& info) override { volumeInfos.push_back(info); }
 
  protected:
-  void Present(std::string_view dialog, const std::string& text, bool again) override;
+  void Present(const Prompt& prompt, bool again) override;
   std::optional<std::string> ReadAnswer() override;
 };
 

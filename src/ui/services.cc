@@ -12,8 +12,8 @@ int MessageDialog(Context& ctx, const std::string& text) {
 
 int MessageDialog(Context& ctx, int entry) { return MessageDialog(ctx, ctx.messages[entry]); }
 
-Answer ShowMessageBox(Context& ctx, const std::string& text, Buttons buttons) {
-  return ctx.ui->ShowMessageBox(text, ctx.messages[kMsgCaption], buttons);
+Answer ShowMessageBox(Context& ctx, const std::string& text, Buttons buttons, Stakes stakes) {
+  return ctx.ui->ShowMessageBox(text, ctx.messages[kMsgCaption], buttons, stakes);
 }
 
 void FatalError(Context& ctx, const std::string& text, int exitCode) {

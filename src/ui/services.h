@@ -31,7 +31,8 @@ class FatalExit : public std::runtime_error {
 // a log is open, the log gains "#" + text. Returns the port's result.
 int MessageDialog(Context& ctx, const std::string& text);
 int MessageDialog(Context& ctx, int entry);
-Answer ShowMessageBox(Context& ctx, const std::string& text, Buttons buttons);
+// A question that erases or overwrites data says so with Stakes::kDestroys.
+Answer ShowMessageBox(Context& ctx, const std::string& text, Buttons buttons, Stakes stakes = Stakes::kHarmless);
 [[noreturn]] void FatalError(Context& ctx, const std::string& text, int exitCode = 1);
 
 // Status line. Left: nullopt empties it, "" keeps it, other text replaces

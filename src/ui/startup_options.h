@@ -11,8 +11,16 @@
 //   --scsi                    add the machine's real SCSI host adapters
 //   /A<h><t>  /L<name>  /R    drive, log file and reset mode; '-' may stand
 //                             for '/', and the letter may be in either case
-//   --yes, --verbose          answer every OK/Yes question with OK/Yes; show
-//                             status texts (console)
+//   --yes                     (console) answer every OK/Cancel, Yes/No and
+//                             Yes/No/Cancel question OK or Yes, and FORMAT's
+//                             "Formatting" dialog OK with the name it shows,
+//                             without reading standard input. Without it a
+//                             question that destroys data (a format, a folder
+//                             deleted with its contents, several items deleted,
+//                             a file replaced) goes ahead only on a typed
+//                             answer: an empty line or the end of input is
+//                             Cancel / No
+//   --verbose                 show status texts and dialogs (console)
 //   --check                   check the volume's consistency, print the
 //                             findings and end (console; exit 1 on findings)
 // Actions, run in order after start-up (console):

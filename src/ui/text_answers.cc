@@ -15,27 +15,75 @@ std::string NormalizeAnswer(std::string_view text) {
   return out;
 }
 
-std::optional<Answer> ParseBoxAnswer(std::string_view text, Buttons buttons) {
+std::optional<Answer> ParseBoxAnswer(std::string_view text, Buttons buttons, Stakes stakes) {
   std::string a = NormalizeAnswer(text);
+  if (a.empty()) return DefaultBoxAnswer(buttons, stakes);
   switch (buttons) {
     case Buttons::kOk:
-      if (a.empty() || a == "ok") return Answer::kOk;
+      if (a == "ok") return Answer::kOk;
       break;
     case Buttons::kOkCancel:
-      if (a.empty() || a == "ok" || a == "y" || a == "yes") return Answer::kOk;
+      if (a == "ok" || a == "y" || a == "yes") return Answer::kOk;
       if (a == "cancel" || a == "c" || a == "n" || a == "no") return Answer::kCancel;
       break;
     case Buttons::kYesNo:
-      if (a.empty() || a == "yes" || a == "y" || a == "ok") return Answer::kYes;
+      if (a == "yes" || a == "y" || a == "ok") return Answer::kYes;
       if (a == "no" || a == "n" || a == "cancel" || a == "c") return Answer::kNo;
       break;
     case Buttons::kYesNoCancel:
-      if (a.empty() || a == "yes" || a == "y" || a == "ok") return Answer::kYes;
+      if (a == "yes" || a == "y" || a == "ok") return Answer::kYes;
       if (a == "no" || a == "n") return Answer::kNo;
       if (a == "cancel" || a == "c") return Answer::kCancel;
       break;
   }
   return std::nullopt;
+}
+
+Answer DefaultBoxAnswer(Buttons buttons, Stakes stakes) {
+  const bool destroys = stakes == Stakes::kDestroys;
+  switch (buttons) {
+    case Buttons::kOk:
+      return Answer::kOk;
+    case Buttons::kOkCancel:
+      return destroys ? Answer::kCancel : Answer::kOk;
+    case Buttons::kYesNo:
+      return destroys ? Answer::kNo : Answer::kYes;
+    case Buttons::kYesNoCancel:
+      break;
+  }
+  return destroys ? Answer::kCancel : Answer::kYes;
+}
+
+std::string BoxChoices(Buttons buttons, Stakes stakes) {
+  std::string words;
+  switch (buttons) {
+    case Buttons::kOk:
+      return {};
+    case Buttons::kOkCancel:
+      words = "[ok/cancel]";
+      break;
+    case Buttons::kYesNo:
+      words = "[yes/no]";
+      break;
+    case Buttons::kYesNoCancel:
+      words = "[yes/no/cancel]";
+      break;
+  }
+  return words + " (empty: " + std::string(AnswerWord(DefaultBoxAnswer(buttons, stakes))) + ")";
+}
+
+std::string_view AnswerWord(Answer answer) {
+  switch (answer) {
+    case Answer::kOk:
+      return "ok";
+    case Answer::kCancel:
+      break;
+    case Answer::kYes:
+      return "yes";
+    case Answer::kNo:
+      return "no";
+  }
+  return "cancel";
 }
 
 std::optional<SameDriveChoice> ParseSameDriveAnswer(std::string_view text) {

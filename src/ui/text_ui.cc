@@ -19,38 +19,42 @@
 namespace tarvo {
 
 template <typename T, typename Parse>
-T TextUi::Ask(std::string_view dialog, const std::string& text, Parse parse) {
-  Present(dialog, text, false);
+T TextUi::Ask(const Prompt& prompt, Parse parse) {
+  Present(prompt, false);
   for (int tries = 0; tries < 3; ++tries) {
     std::optional<std::string> line = ReadAnswer();
     if (!line) break;
     if (std::optional<T> answer = parse(*line)) return *answer;
-    Present(dialog, text, true);
+    Present(prompt, true);
   }
   return *parse("");
 }
 
-Answer TextUi::ShowMessageBox(const std::string& text, const std::string&, Buttons buttons) {
-  return Ask<Answer>("box", text, [buttons](std::string_view a) { return ParseBoxAnswer(a, buttons); });
+Answer TextUi::ShowMessageBox(const std::string& text, const std::string&, Buttons buttons, Stakes stakes) {
+  return Ask<Answer>(Prompt{"box", text, BoxChoices(buttons, stakes), stakes},
+                     [buttons, stakes](std::string_view a) { return ParseBoxAnswer(a, buttons, stakes); });
 }
 
 SameDriveChoice TextUi::AskSameDrive() {
-  return Ask<SameDriveChoice>("DLG_SAME", "Drive to be used\nDo you want to\nuse the same drive ? [same/rescan/cancel]",
-                              ParseSameDriveAnswer);
+  return Ask<SameDriveChoice>(
+      Prompt{"DLG_SAME", "Drive to be used\nDo you want to\nuse the same drive ? [same/rescan/cancel]", "", {}},
+      ParseSameDriveAnswer);
 }
 
 CapacityAnswer TextUi::AskCapacity() {
-  return Ask<CapacityAnswer>("DLG_CAPA",
-                             "Data medium to format\nSyQuest Cartridges: 44 MB, 88 MB, 200 MB, 105 MB, 270 MB "
-                             "[size/cancel]",
+  return Ask<CapacityAnswer>(Prompt{"DLG_CAPA",
+                                    "Data medium to format\nSyQuest Cartridges: 44 MB, 88 MB, 200 MB, 105 MB, "
+                                    "270 MB [size/cancel]",
+                                    "",
+                                    {}},
                              ParseCapacityAnswer);
 }
 
 template <typename Dialog, typename Describe>
-void TextUi::RunDialog(std::string_view name, Dialog& dialog, Describe describe) {
+void TextUi::RunDialog(std::string_view name, Dialog& dialog, Describe describe, Stakes stakes) {
   bool defaulted = false;
   for (int round = 0; !dialog.closed() && round < 1000; ++round) {
-    Present(name, describe(dialog), round > 0);
+    Present(Prompt{name, describe(dialog), "", stakes}, round > 0);
     std::optional<std::string> line = ReadAnswer();
     if (line) dialog.ApplyAnswer(*line);
     else if (!defaulted) dialog.ApplyAnswer(""), defaulted = true;
@@ -58,7 +62,7 @@ void TextUi::RunDialog(std::string_view name, Dialog& dialog, Describe describe)
   }
 }
 
-void TextUi::ShowAbout() { Present("DLG_APROP", kTextProduct, false); }
+void TextUi::ShowAbout() { Present(Prompt{"DLG_APROP", kTextProduct, "", {}}, false); }
 
 void TextUi::RunDeviceDialog(DeviceDialog& dialog) { RunDialog("DLG_DEV", dialog, DescribeDeviceDialog); }
 
@@ -68,7 +72,9 @@ void TextUi::RunDestinationDialog(DestinationDialog& dialog) {
   RunDialog("DLG_DEST", dialog, DescribeDestinationDialog);
 }
 
-void TextUi::RunNameDialog(NameDialog& dialog) { RunDialog(dialog.name(), dialog, DescribeNameDialog); }
+void TextUi::RunNameDialog(NameDialog& dialog) {
+  RunDialog(dialog.name(), dialog, DescribeNameDialog, dialog.stakes());
+}
 
 void TextUi::RunNamingDialog(NamingDialog& dialog) { RunDialog("DLG_OPT", dialog, DescribeNamingDialog); }
 
@@ -165,6 +171,9 @@ std::string DescribeNameDialog(const NameDialog& dialog) {
   std::string text = dialog.title() + "\n";
   if (!dialog.notice().empty()) text += dialog.notice() + "\n";
   if (!dialog.oldName().empty()) text += "Old name: " + dialog.oldName() + "\n";
+  // Only a typed name goes ahead: the one shown must be typed too.
+  if (dialog.stakes() == Stakes::kDestroys)
+    return text + "Name: " + dialog.text() + "\n[new name/cancel] (empty: cancel)";
   return text + "[new name (empty: " + dialog.text() + ")/cancel]";
 }
 

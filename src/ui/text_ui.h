@@ -5,7 +5,8 @@
 // the language of text_answers.h. An answer that names no button is asked
 // again (at most three times) and then taken as the default. At the end of
 // input a dialog gets its default button once and "cancel" afterwards, so
-// no dialog can wait forever.
+// no dialog can wait forever. The default of a question or dialog that
+// destroys data (Stakes::kDestroys) is Cancel or No.
 #pragma once
 
 #include <optional>
@@ -18,7 +19,8 @@ namespace tarvo {
 
 class TextUi : public UserInterface {
  public:
-  Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) override;
+  Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons,
+                        Stakes stakes) override;
   void RunDeviceDialog(DeviceDialog& dialog) override;
   void RunPartitionDialog(PartitionDialog& dialog) override;
   SameDriveChoice AskSameDrive() override;
@@ -38,20 +40,26 @@ class TextUi : public UserInterface {
   void RunDumpView(DumpView& view) override;
 
  protected:
-  // Shows a question or a dialog: `dialog` is "box" or the dialog's name,
-  // `text` what it says; `again` is set when the same dialog is shown anew
-  // after an answer changed it.
-  virtual void Present(std::string_view dialog, const std::string& text, bool again) = 0;
+  // A question or a dialog to show.
+  struct Prompt {
+    std::string_view dialog;  // "box" or the dialog's name
+    std::string text;         // what it says; a dialog's text ends with its answers
+    std::string choices;      // a box's answers (BoxChoices); empty for a dialog
+    Stakes stakes = Stakes::kHarmless;
+  };
+  // Shows it; `again` is set when the same question or dialog is shown anew
+  // after an answer changed it or named nothing.
+  virtual void Present(const Prompt& prompt, bool again) = 0;
   // The next answer, or nullopt at the end of input.
   virtual std::optional<std::string> ReadAnswer() = 0;
 
  private:
   // Asks until `parse` accepts an answer; the default at the end of input.
   template <typename T, typename Parse>
-  T Ask(std::string_view dialog, const std::string& text, Parse parse);
+  T Ask(const Prompt& prompt, Parse parse);
   // Shows a dialog model and feeds it answers until it closes.
   template <typename Dialog, typename Describe>
-  void RunDialog(std::string_view name, Dialog& dialog, Describe describe);
+  void RunDialog(std::string_view name, Dialog& dialog, Describe describe, Stakes stakes = Stakes::kHarmless);
 };
 
 // The dialog as text: the drive table, the driver and the buttons.

@@ -33,6 +33,12 @@ class ScanParametersDialog;
 enum class Buttons { kOk, kOkCancel, kYesNo, kYesNoCancel };
 enum class Answer { kOk, kCancel, kYes, kNo };
 
+// What a question's OK or Yes does: kDestroys when it erases or overwrites
+// the user's data (a format, a folder deleted with its contents, several
+// items deleted at once, a file replaced). A front end that answers for an
+// absent user (a script at its end) gives such a question Cancel or No.
+enum class Stakes { kHarmless, kDestroys };
+
 // DLG_SAME, "Drive to be used".
 enum class SameDriveChoice { kUseSame, kRescan, kCancel };
 
@@ -51,7 +57,8 @@ class UserInterface {
   // The self-closing message box (five seconds). Returns 0 when the user
   // closed it, -1 when it closed by itself.
   virtual int MessageDialog(const std::string& text, const std::string& caption) = 0;
-  virtual Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons) = 0;
+  virtual Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons,
+                                Stakes stakes) = 0;
   // Draws the status line with its two texts (either may be empty).
   virtual void PaintStatusLine(const std::string& left, const std::string& right) = 0;
   virtual void PaintProgress(unsigned percent) = 0;

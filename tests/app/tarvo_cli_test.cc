@@ -86,5 +86,28 @@ TEST_F(TarvoCliTest, CheckPrintsTheFindingsAndFailsOnThem) {
   EXPECT_TRUE(TempIsEmpty());
 }
 
+// A medium with 1024-byte sectors (a driver descriptor that says so in
+// front of the bare volume) opens whether /A names the drive or the device
+// dialog chooses it: both read its sector size from the drive.
+TEST_F(TarvoCliTest, DriveNamedWithAOpensA1024ByteMedium) {
+  const std::string copy = temp_.Path("large.img");
+  std::filesystem::copy_file(volume_->image(), copy);
+  std::vector<std::uint8_t> image = testing::ReadWholeFile(copy);
+  image[0] = 'E', image[1] = 'R', image[2] = 0x04, image[3] = 0x00;
+  testing::WriteWholeFile(copy, image);
+  for (const std::vector<std::string>& pick : {std::vector<std::string>{"/A00"}, std::vector<std::string>{}}) {
+    std::vector<std::string> args{"--image", copy + ",ro,1024"};
+    args.insert(args.end(), pick.begin(), pick.end());
+    args.insert(args.end(), {"-c", "DIR"});
+    const testing::CliResult run = testing::RunTarvoCli(args, "", temp_.Path(""));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "") << ::testing::PrintToString(pick);
+    EXPECT_NE(run.out.find("Vol: Browse"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Caf\xc3\xa9"), std::string::npos);
+  }
+  std::filesystem::remove(copy);
+  EXPECT_TRUE(TempIsEmpty());
+}
+
 }  // namespace
 }  // namespace tarvo

@@ -96,6 +96,26 @@ TEST_F(DriveSelectionTest, StartupKeepsAGivenSyQuestDrive) {
   EXPECT_TRUE(ui.dialogs.empty());
 }
 
+// A drive named with /A is taken as the device dialog takes it: its
+// medium's sector size and size come from READ CAPACITY.
+TEST_F(DriveSelectionTest, StartupReadsTheGivenDrivesCapacity) {
+  AddDrive(0, 3, {.lastBlock = 131071, .blockLength = 1024});
+  ctx.device.hostAdapterId = 0;
+  ctx.volume.targetId = 3;
+  StartupDriveSelection(ctx);
+  EXPECT_EQ(ctx.volume.targetId, 3);
+  EXPECT_EQ(ctx.volume.sectorSize, 1024);
+  EXPECT_EQ(ctx.device.sectorEntry, SectorEntryKind::k1024);
+  EXPECT_EQ(ctx.volume.deviceSectors, 262143u);
+
+  // A drive that never answers it is not ready.
+  AddDrive(0, 4, {.capacityFailures = 1000});
+  ctx.volume.targetId = 4;
+  StartupDriveSelection(ctx);
+  EXPECT_EQ(ctx.volume.targetId, kNoDevice);
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Drive not ready or no floppy disk."});
+}
+
 TEST_F(DriveSelectionTest, StartupRefusesPairsThatAreNotUpperCaseSq) {
   const FakeDrive refused[] = {
       {.vendor = "SYQUEST", .product = "EZ135S"},  // the scan would take it

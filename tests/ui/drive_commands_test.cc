@@ -48,11 +48,24 @@ TEST(FormatCommandTest, FormatsTheSameDriveAndOpensTheNewVolume) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Creating disk management structures...|"), lines.end());
   EXPECT_TRUE(CheckVolume(m.ctx).clean());
 
-  // The name is offered again; an empty answer takes it.
+  // The name is offered again.
   EXPECT_EQ(m.ctx.settings.formatName, "My Cartridge  ");  // as typed
-  m.ui.answers = {"", "same"};
+}
+
+// The dialog destroys the medium's contents: only a typed name formats. An
+// empty answer or none at all cancels, as a console script at its end does.
+TEST(FormatCommandTest, OnlyATypedNameFormats) {
+  MediumContext m;
+  m.InsertBlank(44);
+  for (const std::deque<std::string>& answers : {std::deque<std::string>{}, std::deque<std::string>{"", "same"}}) {
+    m.ui.answers = answers;
+    DispatchCommand(m.ctx, kMenuFormat);
+    EXPECT_EQ(m.ui.dialogs.back(), "DLG_FORM");
+    EXPECT_FALSE(Written(m));
+  }
+  m.ui.answers = {"Typed", "same"};
   DispatchCommand(m.ctx, kMenuFormat);
-  EXPECT_EQ(VolumeName(m.ctx.volume), "My Cartridge");
+  EXPECT_EQ(VolumeName(m.ctx.volume), "Typed");
 }
 
 TEST(FormatCommandTest, CancelAnywhereLeavesTheMediumAlone) {
