@@ -107,7 +107,10 @@ bool TakeMediumCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target)
   }
   // The last sector's number, one less than the count; the partition map
   // read at the mount replaces it with the medium's block count.
-  if (lastBlock != 0) ctx.volume.deviceSectors = LastSectorOf(lastBlock, blockLength);
+  if (lastBlock != 0) {
+    ctx.volume.deviceSectors = LastSectorOf(lastBlock, blockLength);
+    ctx.volume.mediumSectors = ctx.volume.deviceSectors == std::numeric_limits<std::uint32_t>::max() ? 0 : ctx.volume.deviceSectors + 1;
+  }
   return true;
 }
 

@@ -51,7 +51,7 @@ std::int64_t ReadVolumeHeader(Context& ctx) {
 std::optional<std::uint32_t> AlternateMdbSector(const VolumeState& v) {
   if (v.volumeOrigin <= 0 || v.mdbSector < kMdbOffsetSectors) return std::nullopt;
   const std::int64_t blocksEnd = v.volumeOrigin + std::int64_t{GetU16(v.mdb, mdb::drNmAlBlks)} * v.sectorsPerBlock;
-  const std::int64_t device = v.deviceSectors;
+  const std::int64_t device = v.mediumSectors != 0 ? v.mediumSectors : v.deviceSectors;
   std::int64_t areaEnd = blocksEnd + kSectorsAfterBlocks;
   if (v.partitionSectors != 0) {
     areaEnd = std::int64_t{v.mdbSector} - kMdbOffsetSectors + v.partitionSectors;

@@ -45,6 +45,9 @@ struct VolumeState {
   std::uint16_t sectorSize = 512;     // physical sector size, 512 or 1024
   std::uint16_t transferSectors = 64;
   std::uint32_t deviceSectors = 0;
+  // The medium's 512-byte sectors as its capacity reported them (deviceSectors
+  // may hold the last sector's number instead); 0 when not asked.
+  std::uint32_t mediumSectors = 0;
   // Before the mount: first sector of the HFS partition; after it: first
   // sector of allocation block 0. 0 = no volume; negative = MS-DOS medium.
   std::int64_t volumeOrigin = 0;

@@ -115,12 +115,14 @@ TEST(AlternateVolumeHeader, EachOfTwoHfsPartitionsKeepsItsOwn) {
 
 TEST(AlternateVolumeHeader, ABareVolumeHasItAtTheImagesSecondToLastSector) {
   // With the drive named and with the drive dialog, which reports the
-  // medium's size.
+  // medium's size; the larger volume leaves sectors unused between its last
+  // allocation block and the alternate.
+  for (const int kilobytes : {1440, 40001})
   for (const bool pickDrive : {true, false}) {
-    SCOPED_TRACE(pickDrive ? "/A00" : "drive dialog");
+    SCOPED_TRACE(std::to_string(kilobytes) + (pickDrive ? "K, /A00" : "K, drive dialog"));
     ScratchDir dir;
     const std::string image = dir.Path("bare.img");
-    ASSERT_TRUE(MakeHfsVolume(dir.Path(""), image, "Bare", 1440));
+    ASSERT_TRUE(MakeHfsVolume(dir.Path(""), image, "Bare", kilobytes));
     MakeFolder(dir, image, pickDrive);
     const Bytes8 after = ReadWholeFile(image);
     ExpectAlternateIsPrimary(after, {0, after.size() / kSector});
