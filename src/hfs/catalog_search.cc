@@ -16,8 +16,8 @@ namespace {
 
 constexpr FoundRecord kDamaged{SearchStatus::kDamaged, {}};
 
-// A pattern descent treats '*' as a wildcard; an exact one compares the
-// whole name, since '*' is a legal character of Macintosh names.
+// A pattern descent treats '*' and '?' as wildcards; an exact one compares
+// the whole name, since both are legal characters of Macintosh names.
 enum class Descent { kPattern, kExact };
 
 SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId,
@@ -153,9 +153,9 @@ namespace {
 int DescentOrder(std::string_view pattern, const CatalogKeyView& key, std::uint32_t parentId, Descent descent) {
   if (key.parentId > parentId) return -1;
   if (key.parentId < parentId) return 1;
-  const bool exact = descent == Descent::kExact;
-  if (!exact && !pattern.empty() && pattern.front() == '*') return key.name.empty() ? 0 : -1;
-  const int order = CompareNames(exact ? pattern : WildcardPrefix(pattern), key.name);
+  // A pattern descends as its prefix before any wildcard, which sorts at or
+  // before every name it can match ("" before every name: to the thread).
+  const int order = CompareNames(descent == Descent::kExact ? pattern : WildcardPrefix(pattern), key.name);
   return (order > 0) - (order < 0);
 }
 
@@ -203,12 +203,13 @@ bool Wanted(std::uint8_t recordType, int wantedType) {
   return wantedType == recordType;
 }
 
-// Records are in name order: once a plain name's first character weighs
-// less than a record name's, no later record can match.
+// Records are in name order: once the first character of the pattern's
+// prefix (before any wildcard) weighs less than a record name's, no later
+// record can match.
 bool StopsBefore(std::string_view pattern, std::string_view name) {
-  return !HasWildcard(pattern) && !pattern.empty() && !name.empty() &&
-         NameWeight(static_cast<unsigned char>(pattern.front())) <
-             NameWeight(static_cast<unsigned char>(name.front()));
+  const std::string_view prefix = WildcardPrefix(pattern);
+  return !prefix.empty() && !name.empty() &&
+         NameWeight(static_cast<unsigned char>(prefix.front())) < NameWeight(static_cast<unsigned char>(name.front()));
 }
 
 // The leaf a remembered descent for the same question ended at, made the

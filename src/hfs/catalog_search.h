@@ -8,9 +8,11 @@
 //   3 the directory thread of the directory parentId (pattern "*").
 // File thread records are never found.
 //
-// A prefix pattern ("AB*") descends as the plain name "AB", which sorts
-// before every name carrying the prefix, so the walk starts at or before
-// the first match whatever characters follow the prefix.
+// A wildcard pattern descends as its prefix before the first '*' or '?'
+// ("AB" for "AB*" and "AB?x", "" for "*.bak"), which sorts before every
+// name carrying the prefix, so the walk starts at or before the first match
+// whatever characters follow the prefix; it stops once the names have
+// passed the prefix's first character.
 //
 // Every walk is bounded (tree_walk.h): a damaged tree gives kDamaged. The
 // last few descents are remembered (tree_memo.h): a descent whose index
@@ -44,7 +46,7 @@ FoundRecord NextLeafRecord(TreeWorkFile& catalog, TreeWalk& walk);
 // Where a record with the key (parentId, name) belongs: the leaf read into
 // the tree's node, and the index of the record it goes before
 // (kBehindLastRecord: after the last one). Sibling leaves are not visited.
-// The name is compared whole: '*' is an ordinary character of a name here.
+// The name is compared whole: '*' and '?' are ordinary characters here.
 struct InsertPosition {
   SearchStatus status = SearchStatus::kNotFound;
   std::uint32_t node = 0;

@@ -6,6 +6,7 @@
 #include "hfs/catalog_lookup.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
+#include "hfs/name_order.h"
 #include "hfs/work_file.h"
 
 namespace tarvo {
@@ -13,13 +14,14 @@ namespace tarvo {
 namespace {
 
 std::optional<CatalogRecord> FindRecord(Context& ctx, std::string_view pattern, int type, std::uint32_t parentId);
+std::optional<CatalogRecord> FindFolder(Context& ctx, std::string_view name, std::uint32_t parentId);
 std::string DisplayName(Context& ctx, std::uint32_t dirId, const std::string& name);
 void Log(Context& ctx, std::string_view line);
 
 }  // namespace
 
 std::optional<std::uint16_t> EnterDirectory(Context& ctx, std::uint32_t parentId, std::string_view name) {
-  const std::optional<CatalogRecord> dir = FindRecord(ctx, name, kWantDirectory, parentId);
+  const std::optional<CatalogRecord> dir = FindFolder(ctx, name, parentId);
   if (!dir) return std::nullopt;
   CurrentDirectory& current = ctx.volume.current;
   current.parentDirId = parentId;
@@ -30,7 +32,7 @@ std::optional<std::uint16_t> EnterDirectory(Context& ctx, std::uint32_t parentId
 
 std::optional<std::uint16_t> ChangeDirectory(Context& ctx, std::string_view name) {
   CurrentDirectory& current = ctx.volume.current;
-  const std::optional<CatalogRecord> dir = FindRecord(ctx, name, kWantDirectory, current.currentDirId);
+  const std::optional<CatalogRecord> dir = FindFolder(ctx, name, current.currentDirId);
   if (!dir) return std::nullopt;
   const std::uint32_t dirId = DirectoryId(*dir);
   const std::uint16_t valence = Valence(*dir);
@@ -106,6 +108,14 @@ namespace {
 std::optional<CatalogRecord> FindRecord(Context& ctx, std::string_view pattern, int type, std::uint32_t parentId) {
   const FoundRecord found = FindCatalogRecord(ctx.volume.catalog, pattern, type, parentId);
   return found ? ReadCatalogRecord(found.record) : std::nullopt;
+}
+
+// The folder of exactly that name, else the first one the name matches as
+// a pattern: a listed name may hold '*' or '?'.
+std::optional<CatalogRecord> FindFolder(Context& ctx, std::string_view name, std::uint32_t parentId) {
+  const std::optional<CatalogRecord> dir = FindNamedRecord(ctx.volume.catalog, parentId, TrimTrailingBlanks(name));
+  if (dir && dir->type == kDirectoryRecord) return dir;
+  return FindRecord(ctx, name, kWantDirectory, parentId);
 }
 
 std::string DisplayName(Context& ctx, std::uint32_t dirId, const std::string& name) {

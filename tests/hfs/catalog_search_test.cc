@@ -79,6 +79,27 @@ TEST(CatalogSearchTest, WalksTheLeafChainInKeyOrder) {
   EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Beta", "gamma", "", "inner"}));
 }
 
+// Patterns with text after the '*' or a '?' visit every name that carries
+// their prefix, across the leaves, and find only the names they match.
+TEST(CatalogSearchTest, WildcardsMatchTheWholeName) {
+  TestTree t({
+      BuildHeaderNode(1, 2, 2, 4),
+      BuildNode(kIndexNode, 2, 0, {IndexRecord(1, "Vol", 2), IndexRecord(2, "c.txt", 3)}),
+      BuildNode(kLeafNode, 1, 3,
+                {DirectoryRecord(1, "Vol", 2, 5), ThreadRecord(2, 1, "Vol"), FileRecord(2, "a.bak", 20),
+                 FileRecord(2, "Beta", 21)}),
+      BuildNode(kLeafNode, 1, 0, {FileRecord(2, "c.txt", 22), FileRecord(2, "d.bak", 23), FileRecord(2, "gamma", 24)}),
+  });
+  EXPECT_EQ(FoundName(FindCatalogRecord(t.tree, "*.bak", kWantEntry, 2)), "a.bak");
+  EXPECT_EQ(FoundName(FindCatalogRecord(t.tree, "*.TXT", kWantEntry, 2)), "c.txt");
+  EXPECT_EQ(FoundName(FindCatalogRecord(t.tree, "*a", kWantFile, 2)), "Beta");
+  EXPECT_EQ(FoundName(FindCatalogRecord(t.tree, "d*k", kWantEntry, 2)), "d.bak");
+  EXPECT_EQ(FoundName(FindCatalogRecord(t.tree, "g?mma", kWantEntry, 2)), "gamma");
+  EXPECT_EQ(FoundName(FindCatalogRecord(t.tree, "?.txt", kWantEntry, 2)), "c.txt");
+  EXPECT_EQ(FindCatalogRecord(t.tree, "*.doc", kWantEntry, 2).status, SearchStatus::kNotFound);
+  EXPECT_EQ(FindCatalogRecord(t.tree, "b?", kWantEntry, 2).status, SearchStatus::kNotFound);
+}
+
 TEST(CatalogSearchTest, InsertPositions) {
   TestTree t(SmallCatalog());
   InsertPosition p = FindInsertPosition(t.tree, "Able", 2);

@@ -5,32 +5,73 @@
 namespace tarvo {
 namespace {
 
-TEST(NameOrderTest, CaseAndAccentsFollowTheWeights) {
+TEST(NameOrderTest, CaseAndAccentsFollowTheMacintoshOrder) {
   EXPECT_EQ(CompareNames("abc", "ABC"), 0);
-  EXPECT_LT(CompareNames("A", "\x80"), 0);  // A-diaeresis after 'A'...
-  EXPECT_LT(CompareNames("\x80", "B"), 0);  // ...and before 'B'
-  EXPECT_LT(CompareNames("AB", "ABC"), 0);  // a prefix sorts first
+  EXPECT_EQ(CompareNames("\x80", "\x8A"), 0);        // A-diaeresis equals a-diaeresis...
+  EXPECT_LT(CompareNames("A", "\x80"), 0);           // ...and sorts after 'A'...
+  EXPECT_LT(CompareNames("\x80", "B"), 0);           // ...and before 'B'
+  EXPECT_LT(CompareNames("AB", "ABC"), 0);           // a prefix sorts first
   EXPECT_GT(CompareNames("b", "A"), 0);
-  EXPECT_EQ(CompareNames("[x]", "(x)"), 0);
-  EXPECT_LT(CompareNames("\\", " "), 0);     // backslash weighs 0
-  EXPECT_LT(CompareNames("z", "\xA0"), 0);   // dagger after the letters
-  EXPECT_EQ(NameWeight('`'), 0x0416);
-  EXPECT_EQ(NameWeight(0xFF), 0x0FF0);
+  EXPECT_LT(CompareNames("Stra\xA7" "e", "Strauss"), 0);  // sharp s between 's' and 't'
+  EXPECT_GT(CompareNames("[draft]", "Zebra"), 0);    // brackets after the letters...
+  EXPECT_NE(CompareNames("[x]", "(x)"), 0);          // ...not among the parentheses
+  EXPECT_GT(CompareNames("\\", "Z"), 0);
+  EXPECT_EQ(CompareNames("a\xCA" "b", "a b"), 0);    // the no-break space is a space
+  EXPECT_GT(CompareNames("\xE7lvaro", "Zoe"), 0);     // A-acute: a late capital, no 'A'
+  EXPECT_NE(CompareNames("\xE7", "\x87"), 0);         // nor the equal of a-acute
   EXPECT_EQ(ComparePrefix("ABX", "abY", 2), 0);
 }
 
-TEST(NameOrderTest, Wildcards) {
+TEST(NameOrderTest, PrefixWildcards) {
   EXPECT_EQ(MatchName("*", "anything"), 0);
-  EXPECT_EQ(MatchName("*xyz", "anything"), 0);  // a leading '*' matches all
   EXPECT_EQ(MatchName("AB*", "ABC"), 0);
   EXPECT_EQ(MatchName("AB*", "abd"), 0);
-  EXPECT_EQ(MatchName("AB*ignored", "ab"), 0);
+  EXPECT_EQ(MatchName("AB*", "ab"), 0);
   EXPECT_GT(MatchName("AB*", "A"), 0);  // shorter than the prefix
   EXPECT_LT(MatchName("AB*", "AC"), 0);
   EXPECT_EQ(MatchName("ABC", "abc "), 0);  // trailing blanks do not count
   EXPECT_EQ(MatchName("ABC  ", "abc"), 0);
   EXPECT_LT(MatchName("ABC", "abcd"), 0);
   EXPECT_GT(MatchName("B", "A"), 0);
+}
+
+TEST(NameOrderTest, TextAfterTheStarCounts) {
+  EXPECT_EQ(MatchName("*.bak", "Notes.bak"), 0);
+  EXPECT_EQ(MatchName("*.bak", "OLD.BAK"), 0);
+  EXPECT_EQ(MatchName("*.bak", ".bak"), 0);
+  EXPECT_EQ(MatchName("*.bak  ", "a.b.bak "), 0);
+  EXPECT_NE(MatchName("*.bak", "Notes"), 0);
+  EXPECT_NE(MatchName("*.bak", "Notes.bak.txt"), 0);
+  EXPECT_NE(MatchName("*xyz", "anything"), 0);
+
+  EXPECT_EQ(MatchName("a*z", "az"), 0);
+  EXPECT_EQ(MatchName("a*z", "Abc Z"), 0);
+  EXPECT_NE(MatchName("a*z", "\x8A" "z"), 0);     // accents count...
+  EXPECT_EQ(MatchName("\x80*z", "\x8A" "Z"), 0);  // ...and case does not
+  EXPECT_NE(MatchName("a*z", "a"), 0);
+  EXPECT_NE(MatchName("a*z", "abc"), 0);
+  EXPECT_NE(MatchName("a*z", "za"), 0);
+
+  // The sign comes from the prefix: a name that carries it but fails
+  // further on leaves later names to match.
+  EXPECT_GT(MatchName("a*z", "abc"), 0);
+  EXPECT_LT(MatchName("a*z", "Bz"), 0);
+  EXPECT_GT(MatchName("*.bak", "Notes"), 0);
+}
+
+TEST(NameOrderTest, QuestionMarkStandsForOneCharacter) {
+  EXPECT_TRUE(HasWildcard("a?c"));
+  EXPECT_EQ(WildcardPrefix("ab?d*"), "ab");
+  EXPECT_EQ(MatchName("a?c", "abc"), 0);
+  EXPECT_EQ(MatchName("a?c", "A?C"), 0);
+  EXPECT_NE(MatchName("a?c", "ac"), 0);
+  EXPECT_NE(MatchName("a?c", "abbc"), 0);
+  EXPECT_EQ(MatchName("??", "xy"), 0);
+  EXPECT_NE(MatchName("??", "x"), 0);
+  EXPECT_EQ(MatchName("?*.bak", "x.bak"), 0);
+  EXPECT_NE(MatchName("?*.bak", ".bak"), 0);
+  EXPECT_GT(MatchName("a?c", "abd"), 0);
+  EXPECT_LT(MatchName("b?", "c1"), 0);
 }
 
 }  // namespace
