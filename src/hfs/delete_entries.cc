@@ -21,7 +21,6 @@ namespace tarvo {
 
 namespace {
 
-bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b);
 bool ConfirmNonEmpty(Context& ctx);
 DeleteStatus DeleteLogged(Context& ctx, const std::string& name, std::uint8_t type);
 // Every entry of directory dirId, which the caller has made current.
@@ -44,7 +43,8 @@ DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern) {
     const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
     if (!record) return DeleteStatus::kFailed;
     const std::string name = record->key.name;
-    if (!wildcard && !SameNameIgnoringAsciiCase(pattern, name)) return status;
+    // The catalog's own equality: case and the characters it weighs alike.
+    if (!wildcard && CompareNames(pattern, TrimTrailingBlanks(name)) != 0) return status;
     if (record->type == kDirectoryRecord && Valence(*record) != 0 && !ConfirmNonEmpty(ctx)) {
       return DeleteStatus::kCancelled;
     }
@@ -115,13 +115,6 @@ DeleteStatus DeleteFile(Context& ctx, std::string_view name) {
 }
 
 namespace {
-
-bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  b = TrimTrailingBlanks(b);
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 bool ConfirmNonEmpty(Context& ctx) {
   return ctx.ui->ShowMessageBox(ctx.messages[kMsgDirectoryNotEmpty], ctx.messages[kMsgDeleteDirectory],
