@@ -158,7 +158,7 @@ int AskReplace(Context& ctx, std::string& macName, std::uint32_t count, bool& re
   const std::string text = ctx.messages[kMsgTheFile] + ConvertString(macName, MacToAnsi) +
                            ctx.messages[kMsgAlreadyExistsReplace];
   replace = false;
-  switch (ShowMessageBox(ctx, text, Buttons::kYesNoCancel)) {
+  switch (ShowMessageBox(ctx, text, Buttons::kYesNoCancel, Stakes::kDestroys)) {
     case Answer::kCancel:
       return kCopyCancelled;
     case Answer::kNo:
@@ -176,10 +176,10 @@ int AskReplace(Context& ctx, std::string& macName, std::uint32_t count, bool& re
 }
 
 std::string MacNameForPcName(std::string_view pcName) {
-  std::string dos = Utf8ToDos(pcName).substr(0, kMaxNameLength);
-  std::transform(dos.begin() + (dos.empty() ? 0 : 1), dos.end(), dos.begin() + (dos.empty() ? 0 : 1),
+  std::string ansi = Utf8ToAnsi(pcName).substr(0, kMaxNameLength);
+  std::transform(ansi.begin() + (ansi.empty() ? 0 : 1), ansi.end(), ansi.begin() + (ansi.empty() ? 0 : 1),
                  [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-  std::string mac = ConvertString(dos, DosToMac);
+  std::string mac = ConvertString(ansi, AnsiToMac);
   while (!mac.empty() && mac.back() == ' ') mac.pop_back();
   return mac.empty() ? "Untitled" : mac;
 }

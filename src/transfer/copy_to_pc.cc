@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/context.h"
+#include "hfs/catalog_lookup.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
 #include "hfs/name_order.h"
@@ -50,6 +51,8 @@ struct CopyWalk {
 };
 
 std::vector<CatalogItem> ItemsOf(Context& ctx, std::uint32_t parentId, std::string_view pattern, bool firstOnly);
+std::vector<CatalogItem> NamedItem(Context& ctx, std::uint32_t parentId, std::string_view name);
+int CopyItemsHere(Context& ctx, const std::vector<CatalogItem>& items);
 WalkResult CopyItems(Context& ctx, CopyWalk& walk, const fs::path& dir, const std::vector<CatalogItem>& items,
                      bool skipFolders);
 WalkResult CopyFolderToPc(Context& ctx, CopyWalk& walk, const fs::path& parentDir, const CatalogItem& folder);
@@ -81,14 +84,22 @@ void CopySelectionToPc(Context& ctx) {
   }
   AdvanceWaitCursor(ctx);
   for (std::uint16_t row = TakeFirstSelected(view); row != kNoRow; row = TakeFirstSelected(view)) {
-    if (CopyMatchingItems(ctx, view.rows[row].name) != 0) break;
+    // The row's own item: a listed name may hold '*' or '?'.
+    if (CopyItemsHere(ctx, NamedItem(ctx, ctx.volume.current.currentDirId, view.rows[row].name)) != 0) break;
   }
   SetStatus(ctx, "", std::nullopt);
 }
 
 int CopyMatchingItems(Context& ctx, std::string_view pattern) {
-  const bool wildcard = pattern.find('*') != std::string_view::npos;
-  const std::vector<CatalogItem> items = ItemsOf(ctx, ctx.volume.current.currentDirId, pattern, !wildcard);
+  const bool wildcard = HasWildcard(pattern);
+  return CopyItemsHere(ctx, ItemsOf(ctx, ctx.volume.current.currentDirId, pattern, !wildcard));
+}
+
+namespace {
+
+// The items into the PC current directory: 0 normally, 1 after an abort,
+// -1 when there are none.
+int CopyItemsHere(Context& ctx, const std::vector<CatalogItem>& items) {
   if (items.empty()) return -1;
   CopyWalk walk;
   walk.foldersSeen.insert(ctx.volume.current.currentDirId);
@@ -97,6 +108,8 @@ int CopyMatchingItems(Context& ctx, std::string_view pattern) {
   const bool filesOnly = (ctx.settings.modeFlags & kFilesOnly) != 0;
   return CopyItems(ctx, walk, error ? fs::path(".") : dir, items, filesOnly) == WalkResult::kAborted ? 1 : 0;
 }
+
+}  // namespace
 
 int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::string_view macName,
                  ConstBytes record) {
@@ -190,6 +203,12 @@ std::vector<CatalogItem> ItemsOf(Context& ctx, std::uint32_t parentId, std::stri
   return items;
 }
 
+std::vector<CatalogItem> NamedItem(Context& ctx, std::uint32_t parentId, std::string_view name) {
+  const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, name);
+  if (!record || (record->type != kDirectoryRecord && record->type != kFileRecord)) return {};
+  return {{record->key.name, record->type, {record->data.begin(), record->data.end()}}};
+}
+
 WalkResult CopyItems(Context& ctx, CopyWalk& walk, const fs::path& dir, const std::vector<CatalogItem>& items,
                      bool skipFolders) {
   for (const CatalogItem& item : items) {
@@ -271,7 +290,7 @@ bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, Const
     const ForkCopy copy = CopyForkToFile(ctx, extents, f, fileId, byteCount, forkType);
     if (copy.status == ForkCopyStatus::kPcFileError) return false;
     const std::uint32_t missing = byteCount - copy.copiedBytes;
-    unreadBytes += std::min<std::uint64_t>(std::uint64_t{copy.failedSectors} * 512, copy.copiedBytes) + missing;
+    unreadBytes += std::uint64_t{copy.lostBytes} + missing;
     static constexpr std::array<std::uint8_t, 4096> kZeros{};
     for (std::uint32_t left = missing; left > 0;) {
       const std::size_t n = std::min<std::size_t>(left, kZeros.size());
