@@ -51,12 +51,8 @@ CatalogEditStatus InsertCatalogRecord(Context& ctx, const CatalogKey& key, Const
     if (position.exists) return CatalogEditStatus::kExists;
   }
 
-  // Splits take their leaves before the old index is freed; the new index
-  // may then take back what the old one held.
-  const std::uint32_t index = IndexNodesNeeded(shape->IndexedLeaves() + kMostSplits);
-  const std::uint32_t releasable = ReleasableIndexNodes(tree, *shape);
-  const std::uint32_t needed = kMostSplits + (index > releasable ? index - releasable : 0);
-  if (!ReserveCatalogNodes(ctx, needed)) return CatalogEditStatus::kNoRoom;
+  const CatalogEditStatus room = ReserveInsertions(ctx, 1);
+  if (room != CatalogEditStatus::kDone) return room;
   if (empty) return StartTree(ctx, record);
 
   std::uint32_t n = position.node;
@@ -94,6 +90,19 @@ CatalogEditStatus InsertThreadRecord(Context& ctx, std::uint32_t dirId, std::uin
   PutU8(data, thdrec::thdCName, static_cast<std::uint8_t>(name.size()));
   std::copy(name.begin(), name.end(), data.begin() + thdrec::thdCName + 1);
   return InsertCatalogRecord(ctx, CatalogKey{6, dirId, ""}, data);
+}
+
+CatalogEditStatus ReserveInsertions(Context& ctx, std::uint32_t count) {
+  TreeWorkFile& tree = ctx.volume.catalog;
+  const CatalogShape* shape = tree.handle != nullptr ? SurveyCatalog(tree) : nullptr;
+  if (!shape) return CatalogEditStatus::kDamaged;
+  // Splits take their leaves before the old index is freed; the new index
+  // may then take back what the old one held.
+  const std::uint32_t leaves = kMostSplits * count;
+  const std::uint32_t index = IndexNodesNeeded(shape->IndexedLeaves() + leaves);
+  const std::uint32_t releasable = ReleasableIndexNodes(tree, *shape);
+  const std::uint32_t needed = leaves + (index > releasable ? index - releasable : 0);
+  return ReserveCatalogNodes(ctx, needed) ? CatalogEditStatus::kDone : CatalogEditStatus::kNoRoom;
 }
 
 namespace {

@@ -48,4 +48,13 @@ CatalogEditStatus InsertCatalogRecord(Context& ctx, const CatalogKey& key, Const
 CatalogEditStatus InsertThreadRecord(Context& ctx, std::uint32_t dirId, std::uint32_t parentId,
                                      std::string_view name);
 
+// Makes sure `count` insertions can follow without needing a node the
+// catalog cannot give: the leaves their splits may take and the index over
+// them are reserved, growing the catalog if needed. An edit that deletes
+// a record and inserts it again (a rename, a replace) calls this before
+// its first change, so that a catalog that cannot grow refuses the edit
+// with everything as it was. kNoRoom after "Error trying to extend
+// catalog."; kDamaged when the leaf chain cannot be walked.
+CatalogEditStatus ReserveInsertions(Context& ctx, std::uint32_t count);
+
 }  // namespace tarvo

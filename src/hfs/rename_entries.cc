@@ -8,6 +8,7 @@
 #include "hfs/catalog_delete.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/catalog_search.h"
+#include "hfs/file_thread.h"
 #include "hfs/name_order.h"
 #include "hfs/work_file.h"
 #include "transfer/charset.h"
@@ -33,6 +34,8 @@ RenameStatus RenameEntries(Context& ctx, std::string_view pattern, std::string_v
     const std::string name = RenamedName(pattern, newName, oldName);
     if (name.empty() || name == oldName) continue;
     const RenameStatus one = RenameOne(ctx, oldName, name);
+    // A catalog that cannot grow refuses every other rename the same way.
+    if (one == RenameStatus::kNoRoom) return one;
     if (one == RenameStatus::kFailed || status == RenameStatus::kNotFound) status = one;
   }
   return status;
@@ -55,6 +58,10 @@ CatalogEditStatus ReplaceRecordName(Context& ctx, std::uint32_t parentId, std::s
   const std::vector<std::uint8_t> data(record->data.begin(), record->data.begin() + static_cast<std::ptrdiff_t>(size));
   const std::string key = record->key.name;
 
+  // The record goes only once its insertion under the new key is sure of
+  // its nodes.
+  const CatalogEditStatus room = ReserveInsertions(ctx, 1);
+  if (room != CatalogEditStatus::kDone) return room;
   const CatalogEditStatus deleted = DeleteCatalogRecord(ctx, parentId, key);
   if (deleted != CatalogEditStatus::kDone) return deleted;
   const CatalogEditStatus inserted = InsertCatalogRecord(ctx, CatalogKey{0, parentId, std::string(newName)}, data);
@@ -66,11 +73,7 @@ bool SetThreadName(Context& ctx, std::uint32_t dirId, std::string_view name) {
   TreeWorkFile& catalog = ctx.volume.catalog;
   const FoundRecord found = FindCatalogRecord(catalog, "*", kWantThread, dirId);
   std::optional<CatalogRecord> thread = found ? ReadCatalogRecord(found.record) : std::nullopt;
-  if (!thread || name.size() > kMaxNameLength) return false;
-  Bytes data = thread->data;
-  std::fill(data.begin() + thdrec::thdCName, data.begin() + thdrec::kSize, 0);
-  PutU8(data, thdrec::thdCName, static_cast<std::uint8_t>(name.size()));
-  std::copy(name.begin(), name.end(), data.begin() + thdrec::thdCName + 1);
+  if (!thread || !PutThreadParentAndName(thread->data, ThreadParentId(*thread), name)) return false;
   return WriteNode(catalog, catalog.nodeNumber, catalog.node);
 }
 
@@ -107,12 +110,17 @@ RenameStatus RenameOne(Context& ctx, const std::string& oldName, const std::stri
   const std::optional<CatalogRecord> record = FindNamedRecord(catalog, dirId, oldName);
   if (!record) return RenameStatus::kFailed;
   const bool directory = record->type == kDirectoryRecord;
-  const std::uint32_t id = directory ? DirectoryId(*record) : 0;
+  const std::uint32_t id = directory ? DirectoryId(*record) : FileId(*record);
+  const CatalogEditStatus renamed = ReplaceRecordName(ctx, dirId, oldName, newName);
+  if (renamed == CatalogEditStatus::kNoRoom) return RenameStatus::kNoRoom;
+  if (renamed != CatalogEditStatus::kDone) return RenameStatus::kFailed;
   if (IsLogOpen(ctx.log)) {
     AppendLog(ctx.log, "*ren " + ConvertString(oldName, MacToAnsi) + "\t" + ConvertString(newName, MacToAnsi) + "\r\n");
   }
-  if (ReplaceRecordName(ctx, dirId, oldName, newName) != CatalogEditStatus::kDone) return RenameStatus::kFailed;
-  if (directory && !SetThreadName(ctx, id, newName)) return RenameStatus::kFailed;
+  if (directory ? !SetThreadName(ctx, id, newName)
+                : RewriteFileThread(ctx, id, dirId, newName) == FileThreadStatus::kFailed) {
+    return RenameStatus::kFailed;
+  }
   return RenameStatus::kDone;
 }
 

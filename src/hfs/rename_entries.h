@@ -14,11 +14,14 @@
 // is told and the others go on): no two entries ever share a name.
 //
 // A rename is a deletion and an insertion of the record under the new key
-// (bthNRecs unchanged); a directory's thread record takes the new name too.
-// Should the insertion fail (the catalog cannot grow), the record goes back
-// under its old name. Each rename is logged "*ren OLD\tNEW\r\n" with the
-// entry's own old name (not the pattern), in ANSI, so that the log can be
-// replayed. The caller flushes the volume.
+// (bthNRecs unchanged); the entry's thread record takes the new name too
+// (a directory's always, a file's when it has one: file_thread.h).
+// The nodes the insertion may need are reserved before the record is
+// deleted: a catalog that cannot grow refuses the rename ("Error trying to
+// extend catalog.") with the record and its name as they were, and is not
+// logged. Each rename is logged "*ren OLD\tNEW\r\n" with the entry's own
+// old name (not the pattern), in ANSI, so that the log can be replayed.
+// The caller flushes the volume.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +38,8 @@ enum class RenameStatus {
   kDone,       // at least one entry renamed, no failure
   kNotFound,   // nothing matched, or nothing needed a new name
   kCancelled,
-  kFailed,     // a name was taken, or the catalog refused a change
+  kFailed,     // a name was taken, or the catalog could not be walked
+  kNoRoom,     // the catalog could not grow: this entry and those after it kept their names
 };
 
 RenameStatus RenameEntries(Context& ctx, std::string_view pattern, std::string_view newName);

@@ -21,7 +21,6 @@ void StoreVolumeName(VolumeState& volume, const std::string& macName);
 
 bool RenameVolume(Context& ctx, std::string_view newName) {
   const std::string typed(newName.substr(0, mdb::kVolumeNameMax));
-  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*label " + typed + "\r\n");
   const std::string macName = ConvertString(typed, AnsiToMac);
   if (macName.empty()) return false;
   if (ctx.volume.catalog.handle == nullptr) ShortMount(ctx);
@@ -38,6 +37,7 @@ bool RenameVolume(Context& ctx, std::string_view newName) {
     ReplaceRecordName(ctx, kRootParentId, macName, oldName);
     return false;
   }
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*label " + typed + "\r\n");
   StoreVolumeName(volume, macName);
   if (volume.current.currentDirId == kRootDirId) volume.current.currentDirName = ctx.messages[kMsgRootName];
   ctx.settings.windowTitle = ctx.messages[kMsgProductName] + " : " + ConvertString(macName, MacToAnsi);

@@ -45,6 +45,9 @@ int EditAttributes(Context& ctx, std::string_view macName, const ProtectionProbe
   AttributesDialog dialog(ctx, macName, found->data, probe);
   ctx.ui->RunAttributesDialog(dialog);
   if (dialog.result() < 2) return 0;
+  // A new name is given by deleting and inserting the record: its nodes are
+  // made sure of before anything changes, or nothing does.
+  if (dialog.newName() && ReserveInsertions(ctx, 1) != CatalogEditStatus::kDone) return 0;
   // The dialog may have let anything happen meanwhile: the record is found
   // again before it is changed.
   found = FindFileRecord(ctx, macName);

@@ -40,6 +40,8 @@ std::optional<CatalogRecord> FindFileRecord(Context& ctx, std::string_view macNa
 // catalog record. 1 when the record was changed (the caller flushes and
 // relists), else 0. A new name typed in the dialog then renames the file
 // as the rename command does (a name already taken is refused and told).
+// A catalog that cannot grow for the new name refuses the whole change
+// ("Error trying to extend catalog."): 0, and nothing changed.
 int EditAttributes(Context& ctx, std::string_view macName, const ProtectionProbe& probe);
 
 // Exchanges the two forks' extent records and first block, logical and
