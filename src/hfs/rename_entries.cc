@@ -41,6 +41,12 @@ RenameStatus RenameEntries(Context& ctx, std::string_view pattern, std::string_v
   return status;
 }
 
+RenameStatus RenameEntry(Context& ctx, std::string_view oldName, std::string_view newName) {
+  newName = newName.substr(0, kMaxNameLength);
+  if (newName.empty() || newName == oldName) return RenameStatus::kNotFound;
+  return RenameOne(ctx, std::string(oldName), std::string(newName));
+}
+
 std::string RenamedName(std::string_view pattern, std::string_view newName, std::string_view oldName) {
   std::string name(newName);
   if (HasWildcard(newName)) {

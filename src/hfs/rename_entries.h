@@ -43,6 +43,9 @@ enum class RenameStatus {
 };
 
 RenameStatus RenameEntries(Context& ctx, std::string_view pattern, std::string_view newName);
+// Renames the one entry named exactly oldName: '*' and '?' are characters
+// of the names here (a selected row), never wildcards.
+RenameStatus RenameEntry(Context& ctx, std::string_view oldName, std::string_view newName);
 
 // The new name of an entry: newName, or with '*' in it, its text before
 // the '*' followed by the characters of the old name after the pattern's

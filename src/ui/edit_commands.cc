@@ -97,7 +97,7 @@ int RenameSelectionCommand(Context& ctx) {
     const std::string oldName = view.rows[row].name;
     const std::optional<std::string> typed = AskNewName(ctx, kMsgRenameItem, ConvertString(oldName, MacToAnsi));
     if (!typed) break;
-    const RenameStatus status = RenameEntries(ctx, oldName, ConvertString(*typed, AnsiToMac));
+    const RenameStatus status = RenameEntry(ctx, oldName, ConvertString(*typed, AnsiToMac));
     if (status == RenameStatus::kDone) ++renamed;
     changed = changed || status == RenameStatus::kDone || status == RenameStatus::kFailed;
     if (status == RenameStatus::kNoRoom) break;  // every other row would be refused alike

@@ -18,6 +18,8 @@
 #include "support/scratch_files.h"
 #include "transfer/copy_to_mac.h"
 #include "transfer/mac_folder.h"
+#include "ui/edit_commands.h"
+#include "ui/listing.h"
 
 namespace tarvo {
 namespace {
@@ -225,6 +227,23 @@ TEST_F(CatalogEditsTest, AVolumeHfsutilsFilledWithFragmentedFilesIsEditedAndRead
   ASSERT_TRUE(FlushVolume(ctx()).ok());
   EXPECT_TRUE(v_.HfsutilsWrite({"hcopy -r " + testing::ShellQuote(big) + " :again"}));
   EXPECT_EQ(v_.HfsutilsFile(":again").data, bigContent);
+}
+
+// A selected row is renamed by its own name, though '*' and '?' are in it.
+TEST_F(CatalogEditsTest, ASelectedRowIsRenamedByItsOwnName) {
+  File("Q!");
+  File("Q*");
+  LoadListing(ctx());
+  ListingView& view = ctx().listing;
+  for (std::uint16_t row = 0; row < view.count; ++row) {
+    if (view.rows[row].name == "Q*") SelectEntry(view, row);
+  }
+  v_.ui().answers = {"Renamed"};
+  EXPECT_EQ(RenameSelectionCommand(ctx()), 1);
+  EXPECT_TRUE(Has("Q!"));
+  EXPECT_TRUE(Has("Renamed"));
+  EXPECT_FALSE(Has("Q*"));
+  EXPECT_TRUE(v_.ui().boxes.empty());
 }
 
 }  // namespace
