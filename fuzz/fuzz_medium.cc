@@ -60,10 +60,7 @@ FuzzMedium::~FuzzMedium() {
 void FuzzMedium::RemovePcFiles() {
   std::error_code error;
   std::vector<std::filesystem::path> written;
-  for (const auto& entry : std::filesystem::directory_iterator(scratch_, error)) {
-    const std::string path = entry.path().string();
-    if (path != ctx.volume.catalog.path && path != ctx.volume.extents.path) written.push_back(entry.path());
-  }
+  for (const auto& entry : std::filesystem::directory_iterator(scratch_, error)) written.push_back(entry.path());
   for (const std::filesystem::path& path : written) std::filesystem::remove_all(path, error);
 }
 

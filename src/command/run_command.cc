@@ -2,6 +2,7 @@
 
 #include "base/context.h"
 #include "command/keywords.h"
+#include "device/write_claim.h"
 #include "base/utf8.h"
 #include "maintenance/drive_control.h"
 #include "maintenance/verify_medium.h"
@@ -36,6 +37,7 @@ void SwapCommand(Context& ctx, const std::string& name);
 }  // namespace
 
 void RunCommand(Context& ctx, const ParsedCommand& command) {
+  const ClaimSpan span(ctx);
   const bool withArgument = !command.first.empty();
   if (WritesToMedium(command.code) &&
       !MediumAcceptsWrites(ctx, TypedCommandChanges(command.code), RefusalNotice::kMessageDialog)) {

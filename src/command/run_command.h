@@ -31,7 +31,9 @@
 //   Codes 12 to 17 (RENAME, LABEL, DELETE, ERASE, MCOPY, MD, ATTRIB) first
 //            pass the write guard (write_guard.h), with the 1024-byte
 //            refusal in the self-closing message box; the menu commands
-//            they stand for are run directly, so the guard asks once.
+//            they stand for are run directly, so the guard asks once. The
+//            medium the guard claims is shared again when the command
+//            ends (ClaimSpan, write_claim.h).
 //   OPTIONS  the "Advanced copy options" dialog.
 //   ATTRIB   the write checks, then menu 115 (the attributes of the first
 //            selected row).

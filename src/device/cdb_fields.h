@@ -20,6 +20,8 @@ inline constexpr std::uint8_t kOpInquiry = 0x12;
 inline constexpr std::uint8_t kOpPreventAllow = 0x1E;
 inline constexpr std::uint8_t kOpReadCapacity = 0x25;
 inline constexpr std::uint8_t kOpVerify10 = 0x2F;
+inline constexpr std::uint8_t kOpSynchronizeCache10 = 0x35;
+inline constexpr std::uint8_t kSynchronizeImmediate = 0x02;  // IMMED, CDB byte 1
 
 // Additional sense codes the backends report.
 inline constexpr std::uint8_t kAscNotReady = 0x04;

@@ -27,6 +27,7 @@ struct DeviceState {
   bool resetBeforeTransfer = false;  // "Reset drive": a bus-device reset before every attempt
   SectorEntryKind sectorEntry = SectorEntryKind::k512;
   SectorUndo* undo = nullptr;  // an update that can be taken back is open (sector_undo.h)
+  bool mediumClaimed = false;  // a medium is held exclusive for this command's writes (write_claim.h)
 };
 
 }  // namespace tarvo

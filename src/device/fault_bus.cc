@@ -61,6 +61,7 @@ void FaultBus::Perform(Srb& srb) {
       break;
   }
   inner_.SendCommand(srb);
+  if (performed) performed(srb);
 }
 
 bool FaultBus::FailsAsChosenWrite(const Srb& srb) {

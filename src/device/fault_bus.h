@@ -14,9 +14,14 @@
 // and the same data) and are not counted, and fail as the first sending
 // did, so the fault is not hidden by them. Any other write ends the fault.
 // Every request is recorded as sent, before any fault or delay applies.
+// An exec request that reached the inner backend is shown to `performed`, if
+// set, once the backend returned: a test may look at the medium there,
+// or end the process, as a crash at that point would.
+// Claims and ShareMedia pass to the inner backend.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -45,10 +50,15 @@ class FaultBus : public ScsiManager {
   int resetCount = 0;
   // A copy of every request block at the time it was sent.
   std::vector<Srb> sent;
+  std::function<void(const Srb&)> performed;
 
   std::uint32_t GetSupportInfo() override { return inner_.GetSupportInfo(); }
   void SendCommand(Srb& srb) override;
   void Poll(Srb& srb) override;
+  MediumLockResult ClaimMedium(std::uint8_t haId, std::uint8_t target) override {
+    return inner_.ClaimMedium(haId, target);
+  }
+  void ShareMedia() override { inner_.ShareMedia(); }
 
  private:
   void Perform(Srb& srb);

@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "base/big_endian.h"
 #include "device/cdb_fields.h"
+#include "ui/messages.h"
 
 namespace tarvo {
 
@@ -20,6 +22,8 @@ namespace {
 constexpr char kManagerName[] = "Tarvo image bus";
 constexpr std::uint8_t kHaStatDataOverrun = 0x12;
 constexpr std::size_t kInquiryLength = 36;
+// How long an attach waits for another program's update to end.
+constexpr std::chrono::seconds kShareWait{10};
 
 struct CartridgeModel {
   int megabytes;
@@ -164,6 +168,11 @@ std::string ImageBus::Attach(const ImageSpec& image) {
     ::close(drive.fd);
     return "The image file " + name + failure;
   }
+  // Only the DiskCopy header was read before: the medium is read under the lock.
+  if (LockShared(drive.fd, kShareWait) == MediumLockResult::kInUse) {
+    ::close(drive.fd);
+    return kTextVolumeInUse;
+  }
   drive.blockCount = static_cast<std::uint32_t>(blocks);
   drive.sparse = static_cast<std::uint64_t>(info.st_blocks) * 512 < static_cast<std::uint64_t>(info.st_size);
   drives_.push_back(drive);
@@ -172,6 +181,17 @@ std::string ImageBus::Attach(const ImageSpec& image) {
 
 bool ImageBus::RemovalPrevented(std::uint8_t target) const {
   return target < drives_.size() && drives_[target].removalPrevented;
+}
+
+MediumLockResult ImageBus::ClaimMedium(std::uint8_t haId, std::uint8_t target) {
+  if (haId != 0 || target >= drives_.size() || drives_[target].writeProtected) return MediumLockResult::kHeld;
+  return LockExclusive(drives_[target].fd);
+}
+
+void ImageBus::ShareMedia() {
+  for (const Drive& drive : drives_) {
+    if (!drive.writeProtected) LockShared(drive.fd, std::chrono::milliseconds{0});
+  }
 }
 
 std::uint32_t ImageBus::GetSupportInfo() { return std::uint32_t{kSsComp} << 8 | 1; }
@@ -225,6 +245,7 @@ void ImageBus::Execute(Drive& drive, Srb& srb) {
     case kOpPreventAllow:
     case kOpReadCapacity:
     case kOpVerify10:
+    case kOpSynchronizeCache10:
       break;
     default:
       FailWithSense(srb, kSenseIllegalRequest, kAscInvalidOpcode);
@@ -248,6 +269,9 @@ void ImageBus::Execute(Drive& drive, Srb& srb) {
     case kOpVerify10:
       Verify10(drive, srb);
       return;
+    case kOpSynchronizeCache10:
+      SynchronizeCache(drive, srb);
+      return;
     case kOpPreventAllow:
       drive.removalPrevented = (srb.cdb[4] & 1) != 0;
       Complete(srb);
@@ -263,6 +287,7 @@ void ImageBus::Execute(Drive& drive, Srb& srb) {
 void ImageBus::Inquiry(const Drive& drive, Srb& srb) {
   const std::size_t length = std::min<std::size_t>(srb.cdb[4], srb.bufLen);
   if (!BufferHolds(srb, length)) return FailDataOverrun(srb);
+  if ((srb.cdb[1] & 0x01) != 0) return UnitSerialNumber(drive, srb, length);
   std::array<std::uint8_t, kInquiryLength> data{};
   data[0] = kDeviceTypeDirectAccess;
   data[1] = 0x80;  // removable medium
@@ -312,6 +337,39 @@ void ImageBus::ReadWrite6(Drive& drive, Srb& srb) {
     return Complete(srb);
   }
   FailWithSense(srb, kSenseMediumError, write ? kAscWriteError : kAscUnrecoveredReadError);
+}
+
+// Vital product data: the list of pages, and the unit serial number,
+// which names the image file by its device and inode.
+void ImageBus::UnitSerialNumber(const Drive& drive, Srb& srb, std::size_t length) {
+  constexpr int kSerialLength = 32;
+  std::array<std::uint8_t, 4 + kSerialLength + 1> data{};  // and the formatter's closing zero
+  data[0] = kDeviceTypeDirectAccess;
+  data[1] = srb.cdb[2];
+  if (srb.cdb[2] == 0x00) {
+    data[3] = 2;
+    data[5] = 0x80;
+  } else if (struct stat info {}; srb.cdb[2] == 0x80 && ::fstat(drive.fd, &info) == 0) {
+    const int n = std::snprintf(reinterpret_cast<char*>(data.data() + 4), data.size() - 4, "%016llX%016llX",
+                                static_cast<unsigned long long>(info.st_dev),
+                                static_cast<unsigned long long>(info.st_ino));
+    data[3] = static_cast<std::uint8_t>(std::clamp(n, 0, kSerialLength));
+  } else {
+    return FailWithSense(srb, kSenseIllegalRequest, kAscInvalidFieldInCdb);
+  }
+  std::fill_n(srb.buffer, length, 0);
+  std::copy_n(data.begin(), std::min<std::size_t>(length, 4 + data[3]), srb.buffer);
+  Complete(srb);
+}
+
+// What the image's writes left in the system's cache reaches its disk;
+// with IMMED its writing back is only started.
+void ImageBus::SynchronizeCache(const Drive& drive, Srb& srb) {
+  const bool start = (srb.cdb[1] & kSynchronizeImmediate) != 0;
+  if (start ? ::sync_file_range(drive.fd, 0, 0, SYNC_FILE_RANGE_WRITE) == 0 : ::fdatasync(drive.fd) == 0) {
+    return Complete(srb);
+  }
+  FailWithSense(srb, kSenseMediumError, kAscWriteError);
 }
 
 // The image cannot decay, so a range on the medium verifies.

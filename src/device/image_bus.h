@@ -4,9 +4,13 @@
 // direct-access drive with a removable cartridge at target 0, 1, 2, ... in
 // the order of attachment, at most 8. A drive answers INQUIRY as a SyQuest
 // drive whose model fits the image's capacity, READ CAPACITY, READ(6),
-// WRITE(6), VERIFY(10), PREVENT/ALLOW MEDIUM REMOVAL and TEST UNIT READY;
-// other operation codes fail with ILLEGAL REQUEST. Every command completes
-// at once.
+// WRITE(6), VERIFY(10), PREVENT/ALLOW MEDIUM REMOVAL, TEST UNIT READY and
+// SYNCHRONIZE CACHE (10), which flushes the image file to its disk
+// (fdatasync; with IMMED it starts that and answers at once); other
+// operation codes fail with ILLEGAL REQUEST. Every
+// command completes at once. The vital product data of INQUIRY has the
+// unit serial number page (0x80): the image file's device and inode in
+// hex, which name the medium (medium_identity.h).
 //
 // The medium is the image's whole blocks of `blockSize` bytes; trailing
 // bytes that do not fill a block (tag data of some images) are not part of
@@ -25,6 +29,13 @@
 // fails with ILLEGAL REQUEST (LBA out of range) and moves nothing; a buffer
 // shorter than the run fails with the adapter status "data overrun" and
 // moves nothing.
+//
+// Every attached image is locked shared for as long as it is attached
+// (medium_lock.h); while another program holds it exclusive, the attach
+// waits up to 10 seconds for that program's update to end, and is then
+// refused: "The volume is in use by another program.". A claim makes a
+// writable image exclusive; an image that refuses writes is never claimed,
+// and stays shared.
 #pragma once
 
 #include <cstdint>
@@ -76,6 +87,8 @@ class ImageBus : public ScsiManager {
 
   std::uint32_t GetSupportInfo() override;
   void SendCommand(Srb& srb) override;
+  MediumLockResult ClaimMedium(std::uint8_t haId, std::uint8_t target) override;
+  void ShareMedia() override;
 
  private:
   struct Drive {
@@ -98,6 +111,8 @@ class ImageBus : public ScsiManager {
   void ReadCapacity(const Drive& drive, Srb& srb);
   void ReadWrite6(Drive& drive, Srb& srb);
   void Verify10(const Drive& drive, Srb& srb);
+  void UnitSerialNumber(const Drive& drive, Srb& srb, std::size_t length);
+  void SynchronizeCache(const Drive& drive, Srb& srb);
 
   std::vector<Drive> drives_;
 };

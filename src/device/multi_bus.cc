@@ -52,6 +52,16 @@ void MultiBus::Poll(Srb& srb) {
   Finish(srb, route);
 }
 
+MediumLockResult MultiBus::ClaimMedium(std::uint8_t haId, std::uint8_t target) {
+  const Route route = RouteOf(haId);
+  if (route.backend == nullptr) return MediumLockResult::kHeld;
+  return route.backend->ClaimMedium(static_cast<std::uint8_t>(haId - route.firstAdapter), target);
+}
+
+void MultiBus::ShareMedia() {
+  for (ScsiManager* backend : backends_) backend->ShareMedia();
+}
+
 MultiBus::Route MultiBus::RouteOf(std::uint8_t haId) {
   Route found;
   unsigned first = 0;

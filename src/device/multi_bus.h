@@ -6,8 +6,9 @@
 // backend that owns its adapter number, translated to that backend's own
 // numbering and back when it completes; a host adapter inquiry reports the
 // total number of adapters of all backends. A backend whose support status
-// is not 1 contributes no adapters. The backends are not owned and must
-// outlive the bus.
+// is not 1 contributes no adapters. A claim goes to the backend of its
+// adapter, as a request does; ShareMedia to every backend. The backends are
+// not owned and must outlive the bus.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,8 @@ class MultiBus : public ScsiManager {
   std::uint32_t GetSupportInfo() override;
   void SendCommand(Srb& srb) override;
   void Poll(Srb& srb) override;
+  MediumLockResult ClaimMedium(std::uint8_t haId, std::uint8_t target) override;
+  void ShareMedia() override;
 
  private:
   struct Route {

@@ -6,6 +6,7 @@
 
 #include "base/big_endian.h"
 #include "base/context.h"
+#include "device/cdb_fields.h"
 #include "device/sector_io.h"
 
 namespace tarvo {
@@ -96,6 +97,20 @@ std::uint8_t ScsiInquiry(Context& ctx, std::uint8_t adapter, std::uint8_t target
   return SubmitAndWait(ctx, srb);
 }
 
+std::uint8_t ScsiInquiryPage(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t page,
+                             std::span<std::uint8_t, 255> buffer) {
+  std::fill(buffer.begin(), buffer.end(), 0);
+  Srb srb = ExecRequest(adapter, target, kSrbDirIn, 6);
+  srb.bufLen = static_cast<std::uint32_t>(buffer.size());
+  srb.buffer = buffer.data();
+  srb.senseLen = kSenseLength;
+  srb.cdb[0] = kOpInquiry;
+  srb.cdb[1] = 0x01;  // EVPD
+  srb.cdb[2] = page;
+  srb.cdb[4] = static_cast<std::uint8_t>(buffer.size());
+  return SubmitAndWait(ctx, srb);
+}
+
 std::uint8_t ScsiReadCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t> buffer) {
   if (buffer.size() < 512) return kSsErr;
   std::fill_n(buffer.begin(), 12, 0);
@@ -115,6 +130,16 @@ std::uint8_t ScsiVerify10(Context& ctx, std::uint8_t adapter, std::uint8_t targe
   PutU32(srb.cdb, 2, firstBlock);
   PutU16(srb.cdb, 7, blockCount);
   return SubmitAndWait(ctx, srb);
+}
+
+CacheSync ScsiSynchronizeCache10(Context& ctx, std::uint8_t adapter, std::uint8_t target, CacheSyncWait wait) {
+  Srb srb = ExecRequest(adapter, target, 0, 10);
+  srb.senseLen = kSenseLength;
+  srb.cdb[0] = kOpSynchronizeCache10;
+  if (wait == CacheSyncWait::kStart) srb.cdb[1] = kSynchronizeImmediate;
+  if (SubmitAndWait(ctx, srb) == kSsComp) return CacheSync::kSynced;
+  const bool illegal = srb.senseLen > 2 && (srb.sense[2] & 0x0F) == kSenseIllegalRequest;
+  return illegal ? CacheSync::kNoCache : CacheSync::kFailed;
 }
 
 std::uint8_t ScsiPreventAllow(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t prevent) {

@@ -28,10 +28,22 @@ std::uint8_t ResetDevice(Context& ctx, std::uint8_t adapter, std::uint8_t target
 // length is sectorCount x the medium's sector size.
 std::uint8_t ScsiReadWrite6(Context& ctx, SectorRequest& request);
 std::uint8_t ScsiInquiry(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t, 100> buffer);
+// INQUIRY of a vital product data page (EVPD), at most 255 bytes of it.
+// Zeroes the buffer first.
+std::uint8_t ScsiInquiryPage(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t page,
+                             std::span<std::uint8_t, 255> buffer);
 // Zeroes the first 12 bytes of the buffer (at least 512 bytes) first.
 std::uint8_t ScsiReadCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t> buffer);
 std::uint8_t ScsiVerify10(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint32_t firstBlock,
                           std::uint16_t blockCount);
+// SYNCHRONIZE CACHE (10) of the whole medium: what the drive holds in its
+// cache reaches the medium. kStart sets IMMED: the drive answers at once
+// and writes back meanwhile. A drive without the command (ILLEGAL REQUEST)
+// has no cache to write back.
+enum class CacheSync { kSynced, kNoCache, kFailed };
+enum class CacheSyncWait { kUntilWritten, kStart };
+CacheSync ScsiSynchronizeCache10(Context& ctx, std::uint8_t adapter, std::uint8_t target,
+                                 CacheSyncWait wait = CacheSyncWait::kUntilWritten);
 // Waits ShortPause before polling and again after the command completed.
 std::uint8_t ScsiPreventAllow(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t prevent);
 // A pause of 0.15 s.

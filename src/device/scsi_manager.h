@@ -7,10 +7,17 @@
 // (emulated cartridge drives over image files), Linux SG_IO for real drives,
 // a bus that joins several backends under consecutive adapter numbers, and
 // a fault-injecting wrapper for tests.
+//
+// Beside the requests, the port holds the drives' media locked between
+// programs (medium_lock.h): a backend holds every medium it serves shared,
+// exclusive between ClaimMedium and the next ShareMedia. A backend without
+// such locks grants every claim.
 #pragma once
 
 #include <array>
 #include <cstdint>
+
+#include "device/medium_lock.h"
 
 namespace tarvo {
 
@@ -67,6 +74,18 @@ class ScsiManager {
   virtual void SendCommand(Srb& srb) = 0;
   // Lets a pending request progress; called while `status` is pending.
   virtual void Poll(Srb& srb) { (void)srb; }
+
+  // Makes the drive's medium this program's alone, for writing: kInUse
+  // while another program uses it. A medium that refuses writes anyway (a
+  // read-only image) is granted and stays shared.
+  virtual MediumLockResult ClaimMedium(std::uint8_t haId, std::uint8_t target) {
+    (void)haId;
+    (void)target;
+    return MediumLockResult::kHeld;
+  }
+  // Every claimed medium goes back to shared: the update is over, and other
+  // programs may read it again.
+  virtual void ShareMedia() {}
 };
 
 // Sense keys and the fixed-format sense data that backends report.

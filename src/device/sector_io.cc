@@ -116,23 +116,44 @@ std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n) {
   }
 }
 
-// While an update that can be taken back is open, a write first keeps the
-// originals of its sectors, and a failed one marks the update failed; a
-// write of the bytes the medium already holds is not sent.
+// While an update is open (sector_undo.h), a write is staged and a read
+// sees what is staged.
 std::uint16_t SectorEntry(Context& ctx, SectorRequest& request) {
-  SectorUndo* undo = ctx.device.undo;
-  const bool kept = undo != nullptr && (request.command == kWriteSectors || request.command == kScsiWrite6);
-  if (kept) {
-    switch (KeepOriginals(ctx, *undo, request)) {
-      case KeepResult::kKept: break;
-      case KeepResult::kUnchanged: return 0;
-      case KeepResult::kRefused: undo->failed = true; return kSsErr;
-    }
-  }
-  const std::uint16_t status = ctx.device.sectorEntry == SectorEntryKind::k1024 ? SendSectorRequest1024(ctx, request)
-                                                                                : SendSectorRequest(ctx, request);
-  if (kept && status != 0) undo->failed = true;
+  SectorUndo* update = ctx.device.undo;
+  if (update == nullptr) return SendToMedium(ctx, request);
+  if (request.command == kWriteSectors || request.command == kScsiWrite6) return StageWrite(ctx, *update, request);
+  const SectorRequest asked = request;  // the entry points may change the request
+  const std::uint16_t status = SendToMedium(ctx, request);
+  if (status == 0) ShowStaged(*update, asked);
   return status;
+}
+
+std::uint16_t SendToMedium(Context& ctx, SectorRequest& request) {
+  return ctx.device.sectorEntry == SectorEntryKind::k1024 ? SendSectorRequest1024(ctx, request)
+                                                          : SendSectorRequest(ctx, request);
+}
+
+void ForEachSectorRun(const Context& ctx, std::span<const std::uint32_t> sectors,
+                      const std::function<void(std::size_t begin, std::size_t end)>& visit) {
+  const std::size_t most = std::max<std::size_t>(1, ctx.volume.transferSectors);
+  for (std::size_t begin = 0, end = 0; begin < sectors.size(); begin = end) {
+    end = begin + 1;
+    while (end < sectors.size() && end - begin < most && sectors[end] == sectors[begin] + (end - begin)) ++end;
+    visit(begin, end);
+  }
+}
+
+std::uint16_t TransferSectors(Context& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
+                              std::vector<std::uint8_t>& buffer) {
+  buffer.resize(std::max(buffer.size(), std::size_t{count} * 1024 + 512));
+  SectorRequest request;
+  request.command = command;
+  request.hostAdapter = ctx.device.hostAdapterId;
+  request.target = ctx.volume.targetId;
+  request.startSector = first;
+  request.sectorCount = count;
+  request.buffer = buffer;
+  return SendToMedium(ctx, request);
 }
 
 std::uint16_t SendSectorRequest(Context& ctx, SectorRequest& request) {

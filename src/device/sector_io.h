@@ -53,8 +53,21 @@ using UnreadableSectors = std::bitset<kMaxRequestSectors>;
 std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n);
 
 // 0 on success, otherwise the ASPI status of the last of 20 attempts.
-// Dispatches to the entry point that serves the medium.
+// Dispatches to the entry point that serves the medium; while an update
+// is open, through it (sector_undo.h).
 std::uint16_t SectorEntry(Context& ctx, SectorRequest& request);
+// The entry point that serves the medium, past any open update.
+std::uint16_t SendToMedium(Context& ctx, SectorRequest& request);
+// Splits an ascending list of sectors into runs of consecutive sectors, of
+// at most transferSectors each, and calls visit(begin, end) with the index
+// range of each run in the list, in order.
+void ForEachSectorRun(const Context& ctx, std::span<const std::uint32_t> sectors,
+                      const std::function<void(std::size_t begin, std::size_t end)>& visit);
+// Moves count sectors (1..256) from `first` on between the medium and the
+// first count * 512 bytes of the buffer with one request to SendToMedium;
+// the buffer grows to leave room for the 1024-byte entry point.
+std::uint16_t TransferSectors(Context& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
+                              std::vector<std::uint8_t>& buffer);
 std::uint16_t SendSectorRequest(Context& ctx, SectorRequest& request);
 std::uint16_t SendSectorRequest1024(Context& ctx, SectorRequest& request);
 

@@ -50,7 +50,7 @@ void SgBus::SendCommand(Srb& srb) {
     srb.status = kSsInvalidHa;
     return;
   }
-  SgTarget* target = FindTarget(srb);
+  SgTarget* target = FindTarget(srb.haId, srb.target, srb.lun);
   switch (srb.command) {
     case SrbCommand::kHaInquiry: {
       srb.haCount = static_cast<std::uint8_t>(hosts_.size());
@@ -80,10 +80,20 @@ void SgBus::SendCommand(Srb& srb) {
   srb.status = kSsNoDevice;
 }
 
-SgTarget* SgBus::FindTarget(const Srb& srb) {
-  if (srb.lun != 0) return nullptr;
-  for (SgTarget& target : hosts_[srb.haId].targets) {
-    if (target.target == srb.target) return &target;
+MediumLockResult SgBus::ClaimMedium(std::uint8_t haId, std::uint8_t target) {
+  const SgTarget* drive = haId < hosts_.size() ? FindTarget(haId, target, 0) : nullptr;
+  const int fd = drive != nullptr ? Descriptor(*drive) : -1;
+  return fd < 0 ? MediumLockResult::kHeld : layer_->Lock(fd, true);
+}
+
+void SgBus::ShareMedia() {
+  for (const auto& [path, fd] : open_) layer_->Lock(fd, false);
+}
+
+SgTarget* SgBus::FindTarget(std::uint8_t haId, std::uint8_t target, std::uint8_t lun) {
+  if (lun != 0) return nullptr;
+  for (SgTarget& drive : hosts_[haId].targets) {
+    if (drive.target == target) return &drive;
   }
   return nullptr;
 }
@@ -92,7 +102,10 @@ int SgBus::Descriptor(const SgTarget& target) {
   const auto known = open_.find(target.devicePath);
   if (known != open_.end() && known->second >= 0) return known->second;
   const int fd = layer_->Open(target.devicePath);
-  if (fd >= 0) open_[target.devicePath] = fd;
+  if (fd >= 0) {
+    open_[target.devicePath] = fd;
+    layer_->Lock(fd, false);
+  }
   return fd;
 }
 

@@ -19,6 +19,9 @@
 // bus-device reset is a SG_SCSI_RESET of the device, which Linux allows
 // the administrator only: for anyone else it completes with status 4,
 // which the callers do not examine.
+//
+// A node is held shared from its opening (a drive busy with another
+// program's update is still listed); ClaimMedium makes it exclusive.
 #pragma once
 
 #include <cstdint>
@@ -41,9 +44,11 @@ class SgBus : public ScsiManager {
 
   std::uint32_t GetSupportInfo() override;
   void SendCommand(Srb& srb) override;
+  MediumLockResult ClaimMedium(std::uint8_t haId, std::uint8_t target) override;
+  void ShareMedia() override;
 
  private:
-  SgTarget* FindTarget(const Srb& srb);
+  SgTarget* FindTarget(std::uint8_t haId, std::uint8_t target, std::uint8_t lun);
   int Descriptor(const SgTarget& target);
   void Execute(const SgTarget& target, Srb& srb);
   void DeviceType(SgTarget& target, Srb& srb);

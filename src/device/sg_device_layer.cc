@@ -21,6 +21,9 @@ class LinuxSgDeviceLayer : public SgDeviceLayer {
   int Open(const std::string& devicePath) override;
   int Ioctl(int fd, unsigned long request, void* argument) override { return ::ioctl(fd, request, argument); }
   void Close(int fd) override { ::close(fd); }
+  MediumLockResult Lock(int fd, bool exclusive) override {
+    return exclusive ? LockExclusive(fd) : LockShared(fd, std::chrono::milliseconds{0});
+  }
 };
 
 std::optional<std::uint8_t> ReadDeviceType(const std::filesystem::path& file);

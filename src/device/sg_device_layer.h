@@ -3,7 +3,8 @@
 //
 // The real layer reads sysfs: /sys/class/scsi_generic/sgN/device links to
 // a device named "h:c:t:l" (host, channel, target, LUN) whose `type` file
-// holds the peripheral device type; the node is /dev/sgN. Tests replace the
+// holds the peripheral device type; the node is /dev/sgN. An open node is
+// locked between programs as an image file is (medium_lock.h). Tests replace the
 // layer with a fake, so nothing above it touches the system.
 #pragma once
 
@@ -13,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "device/medium_lock.h"
 
 namespace tarvo {
 
@@ -37,6 +40,9 @@ class SgDeviceLayer {
   // As ioctl(2): 0 (or a positive value) on success, -1 on failure.
   virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;
   virtual void Close(int fd) = 0;
+  // The lock between programs on an open node: shared (never waiting) or
+  // exclusive.
+  virtual MediumLockResult Lock(int fd, bool exclusive) = 0;
 };
 
 std::unique_ptr<SgDeviceLayer> MakeLinuxSgDeviceLayer();

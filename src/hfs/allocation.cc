@@ -24,6 +24,11 @@ std::uint32_t FirstNotFullByte(const std::vector<std::uint8_t>& bitmap, std::uin
 // Sets or clears one bit; true when it changed.
 bool SetBlock(VolumeState& volume, std::uint32_t block, bool inUse);
 void AdjustFreeBlocks(VolumeState& volume, std::int64_t delta);
+// Where the held bitmap sectors lie on the medium, and their bytes.
+std::uint32_t HeldBitmapSector(const VolumeState& v) { return v.mdbSector + v.bitmapWindowStart + 1; }
+std::size_t HeldBitmapBytes(const VolumeState& v) {
+  return std::min(std::size_t{v.bitmapHeldSectors} * 512, v.bitmap.size() / 512 * 512);
+}
 
 }  // namespace
 
@@ -59,6 +64,15 @@ std::optional<BlockExtent> AllocateBlocks(Context& ctx, std::uint32_t count) {
   MarkBlocksInUse(ctx, *run);
   return run;
 }
+
+std::uint32_t CountAllocatableBlocks(const VolumeState& volume) {
+  const std::uint32_t limit = BlockLimit(volume);
+  std::uint32_t count = 0;
+  for (std::uint32_t b = kFirstAllocatableBlock; b < limit; ++b) count += Allocatable(volume, b) ? 1 : 0;
+  return count;
+}
+
+void AllowFreedBlocks(VolumeState& volume) { volume.bitmapOnMedium = volume.bitmap; }
 
 void MarkBlocksInUse(Context& ctx, BlockExtent extent) {
   VolumeState& v = ctx.volume;
@@ -102,11 +116,17 @@ void ReleaseBitmap(VolumeState& volume) {
 
 std::uint16_t WriteBitmap(Context& ctx) {
   VolumeState& v = ctx.volume;
-  const std::size_t bytes = std::min(std::size_t{v.bitmapHeldSectors} * 512, v.bitmap.size() / 512 * 512);
-  const std::uint16_t status =
-      WriteSectorRun(ctx, v.mdbSector + v.bitmapWindowStart + 1, ConstBytes(v.bitmap).first(bytes));
+  const std::uint16_t status = WriteSectorRun(ctx, HeldBitmapSector(v), ConstBytes(v.bitmap).first(HeldBitmapBytes(v)));
   if (status == 0) ReleaseBitmap(v);
   return status;
+}
+
+std::uint16_t WriteBitmapWithBlocksOnMedium(Context& ctx) {
+  const VolumeState& v = ctx.volume;
+  std::vector<std::uint8_t> both(HeldBitmapBytes(v));
+  if (const std::uint16_t status = ReadSectorRun(ctx, HeldBitmapSector(v), both)) return status;
+  for (std::size_t i = 0; i < both.size(); ++i) both[i] |= v.bitmap[i];
+  return WriteSectorRun(ctx, HeldBitmapSector(v), both);
 }
 
 namespace {

@@ -12,8 +12,9 @@
 // drNmAlBlks or beyond the bitmap held, nor a block freed since the bitmap
 // was loaded: until the flush writes the change, the catalog on the medium
 // may still point to it, and a flush that fails is taken back (flush.h), so
-// its data must stay. (A file replaced on a full volume therefore needs room
-// beside the old one until the next flush.)
+// its data must stay. Only an update that keeps what those blocks hold on
+// the medium until its flush (an undo scope, sector_undo.h) may let them be
+// handed out again (AllowFreedBlocks).
 #pragma once
 
 #include <cstdint>
@@ -47,6 +48,13 @@ std::optional<BlockExtent> FindFreeRun(const VolumeState& volume, std::uint32_t 
 // found: "Not enough space on the volume." and none; nothing is changed.
 std::optional<BlockExtent> AllocateBlocks(Context& ctx, std::uint32_t count);
 
+// The blocks FindFreeRun may hand out: free now and free on the medium.
+std::uint32_t CountAllocatableBlocks(const VolumeState& volume);
+
+// Lets the blocks freed since the bitmap was loaded be handed out: for the
+// caller that holds an undo scope open until the change is flushed.
+void AllowFreedBlocks(VolumeState& volume);
+
 // Marks the run in use; drFreeBks falls by the blocks that were free.
 // Blocks outside the allocatable range are left alone.
 void MarkBlocksInUse(Context& ctx, BlockExtent extent);
@@ -66,5 +74,11 @@ void ReleaseBitmap(VolumeState& volume);
 // buffer. Returns 0, or the status of a failed write; on failure the bitmap
 // stays loaded so that a later flush writes it again.
 std::uint16_t WriteBitmap(Context& ctx);
+
+// Writes the held bitmap sectors with every block also marked that the
+// bitmap on the medium marks: the blocks of the old volume and of the new
+// one, for a flush that writes the trees after it (flush.h). Returns 0, or
+// the status of a failed read or write; the bitmap stays loaded.
+std::uint16_t WriteBitmapWithBlocksOnMedium(Context& ctx);
 
 }  // namespace tarvo

@@ -34,6 +34,7 @@ enum class CatalogEditStatus {
   kNoRoom,    // the catalog could not grow; nothing changed
   kInvalid,   // a name longer than 31 characters, or data that fits no node
   kDamaged,   // the tree cannot be walked where the change goes; nothing changed
+  kNoId,      // no catalog ID is left for a new item (volume_counters.h); nothing changed
 };
 
 // Inserts the leaf record with the key (key.parentId, key.name) and the

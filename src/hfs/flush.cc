@@ -61,18 +61,28 @@ FlushStatus FlushVolume(Context& ctx) {
   if (v.catalog.handle != nullptr && RebuildCatalogIndex(ctx) != RebuildStatus::kDone) {
     status.notWritten |= kFlushIndex;
   }
-  UndoScope undo(ctx);
-  // After the first failure nothing more is written: what was written is
-  // taken back.
-  auto write = [&](FlushPart part, bool due, auto&& written) {
-    if (!due) return;
-    if (undo.failed() || !written()) status.notWritten |= part;
+  UndoScope update(ctx);
+  unsigned due = 0;
+  // After the first refusal nothing more is staged.
+  auto write = [&](FlushPart part, bool isDue, auto&& written) {
+    if (!isDue) return;
+    due |= part;
+    if (update.failed() || !written()) status.notWritten |= part;
   };
-  write(kFlushVolumeHeader, true, [&] { return WriteVolumeHeader(ctx) == 0; });
-  write(kFlushBitmap, !v.bitmap.empty(), [&] { return WriteBitmap(ctx) == 0; });
+  // The passes of the commit: a stop between any two writes leaves no
+  // block that the catalog on the medium uses marked free.
+  const bool bitmap = !v.bitmap.empty();
+  write(kFlushBitmap, bitmap, [&] { return WriteBitmapWithBlocksOnMedium(ctx) == 0; });
+  update.NextPass();
   write(kFlushExtentsTree, v.extents.handle != nullptr, [&] { return WriteBackTree(ctx, v.extents); });
   write(kFlushCatalogTree, v.catalog.handle != nullptr, [&] { return WriteBackTree(ctx, v.catalog); });
-  if ((status.notWritten & ~unsigned{kFlushIndex}) != 0 && undo.owner() && undo.Restore()) {
+  update.NextPass();
+  write(kFlushVolumeHeader, true, [&] { return WriteVolumeHeader(ctx) == 0; });
+  update.NextPass();
+  write(kFlushBitmap, bitmap, [&] { return WriteBitmap(ctx) == 0; });
+  constexpr unsigned kWrittenParts = ~unsigned{kFlushIndex};
+  if ((status.notWritten & kWrittenParts) == 0 && !update.Commit()) status.notWritten |= due;
+  if ((status.notWritten & kWrittenParts) != 0 && update.owner() && update.Restore()) {
     status.takenBack = true;
     ReloadFromMedium(ctx);
   }

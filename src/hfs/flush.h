@@ -4,22 +4,28 @@
 // "Updating disk managing structures on disc...", rebuilds the catalog
 // index, and writes the volume header (primary and alternate), the bitmap
 // when it is loaded, the extents tree when its work file is open, and the
-// catalog tree, in this order. The work files stay open and valid.
+// catalog tree. The work files stay open and valid.
 //
-// A flush is all or nothing (sector_undo.h): the original of every sector
-// it overwrites is kept, and when a write fails for good nothing more is
-// written and every original goes back. The medium is then as it was
-// before the operation, and the engine forgets the change: it takes the
-// header, the bitmap and the trees from the medium again (the current
-// folder stays current when it is still there). The result says so
-// (takenBack). Only when the originals cannot be put back either does the
-// result name the parts not written, so the caller can tell the user the
-// volume may need checking; the engine then keeps the change, for a later
-// flush to write.
+// A flush is one update (sector_undo.h): its writes are staged, journaled
+// on the PC and then made, so that a failed write, and a program stopped
+// part way, both leave the medium as it was before the operation. The
+// writes reach the medium in this order: the bitmap with the blocks of the
+// old volume marked as well as the new one's; the extents tree and the
+// catalog tree; the volume header; the bitmap as it is. So even where the
+// journal is lost, a stop at any point never leaves a block that the
+// catalog on the medium uses marked free.
 //
-// The order needs no care for a failure the flush sees: any prefix of its
-// writes can be taken back. A flush inside a format joins the format's
-// undo, which takes back the format as a whole.
+// When a write fails for good the update is taken back: every original
+// goes back, the medium is as it was before the operation, and the engine
+// forgets the change: it takes the header, the bitmap and the trees from
+// the medium again (the current folder stays current when it is still
+// there). The result says so (takenBack). Only when the originals cannot
+// be put back either does the result name the parts not written, so the
+// caller can tell the user the volume may need checking; the engine then
+// keeps the change, for a later flush to write.
+//
+// A flush inside a format or a replace joins that update and writes it
+// whole; the caller that holds the outer scope takes it back on failure.
 #pragma once
 
 #include <cstdint>

@@ -8,7 +8,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <string>
 #include <vector>
 
 #include "hfs/tree_memo.h"
@@ -46,7 +45,6 @@ struct TreeWorkFile {
   std::uint32_t fileSize = 0;     // catalog only; 0 for the extents tree
   std::FILE* handle = nullptr;    // nullptr: not open
   bool isCatalog = false;
-  std::string path;
   NodeCache cache;
 };
 

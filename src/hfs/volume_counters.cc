@@ -28,7 +28,13 @@ void CountFolders(VolumeState& volume, std::uint32_t parentId, int delta) {
   if (parentId == kRootDirId) Add16(volume, mdb::drNmRtDirs, delta);
 }
 
-std::uint32_t NextCatalogId(const VolumeState& volume) { return GetU32(volume.mdb, mdb::drNxtCNID); }
+bool IsNewCatalogId(std::uint32_t id) { return id >= kFirstUserCatalogId && id <= kLastNewCatalogId; }
+
+std::optional<std::uint32_t> NextCatalogId(const VolumeState& volume) {
+  const std::uint32_t id = GetU32(volume.mdb, mdb::drNxtCNID);
+  if (!IsNewCatalogId(id)) return std::nullopt;
+  return id;
+}
 
 void TakeCatalogId(VolumeState& volume) { Add32(volume, mdb::drNxtCNID, 1); }
 

@@ -48,7 +48,7 @@ bool WriteAt(int fd, ConstBytes bytes, off_t offset);
 
 }  // namespace
 
-std::FILE* MakeTempFile(Context& ctx, std::string& pathOut, std::string_view prefix, std::uint64_t byteCount) {
+std::FILE* MakeTempFile(Context& ctx, std::string_view prefix, std::uint64_t byteCount) {
   std::error_code error;
   const std::filesystem::path dir = std::filesystem::temp_directory_path(error);
   if (!error && !HasFreeSpace(dir, byteCount)) FatalError(ctx, ctx.messages[kMsgNoTempSpace]);
@@ -62,7 +62,7 @@ std::FILE* MakeTempFile(Context& ctx, std::string& pathOut, std::string_view pre
     }
     FatalError(ctx, kTextErrorOpeningFile + pattern);
   }
-  pathOut = pattern;
+  ::unlink(pattern.c_str());
   return file;
 }
 
@@ -72,7 +72,7 @@ int OpenCatalogWorkFile(Context& ctx) {
   TreeWorkFile& catalog = v.catalog;
   catalog.nodeNumber = 0;
   catalog.fileSize = TreeCopySize(v, mdb::drCTFlSize);
-  catalog.handle = MakeTempFile(ctx, catalog.path, "CAT", catalog.fileSize);
+  catalog.handle = MakeTempFile(ctx, "CAT", catalog.fileSize);
   SetStatus(ctx, ctx.messages[kMsgCopyingCatalog]);
   const ConstBytes extents = ConstBytes(v.mdb).subspan(mdb::drCTExtRec, 12);
   if (GetU16(extents, 2) == 0) FatalError(ctx, ctx.messages[kMsgErrorReadingData]);
@@ -89,7 +89,7 @@ void OpenExtentsWorkFile(Context& ctx) {
   CloseWorkFile(extents);
   SetStatus(ctx, ctx.messages[kMsgCopyingExtents]);
   const std::uint32_t size = TreeCopySize(v, mdb::drXTFlSize);
-  extents.handle = MakeTempFile(ctx, extents.path, "EXT", size);
+  extents.handle = MakeTempFile(ctx, "EXT", size);
   extents.fileSize = 0;
   CopyExtents(ctx, ConstBytes(v.mdb).subspan(mdb::drXTExtRec, 12), extents.handle, 0, size, kDataFork,
               Overflow::kNone);
@@ -99,13 +99,9 @@ void OpenExtentsWorkFile(Context& ctx) {
 }
 
 void CloseWorkFile(TreeWorkFile& tree) {
-  if (tree.handle != nullptr) {
-    std::fclose(tree.handle);
-    std::remove(tree.path.c_str());
-  }
+  if (tree.handle != nullptr) std::fclose(tree.handle);
   tree.handle = nullptr;
   tree.cache = NodeCache{};
-  tree.path.clear();
   tree.nodeNumber = 0;
   tree.recordIndex = 0;
 }
@@ -229,6 +225,18 @@ ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::
 
 ForkCopy CopyForkFromRecord(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t byteCount) {
   return CopyExtents(ctx, extents, file, 0, byteCount, kDataFork, Overflow::kNone);
+}
+
+std::uint32_t ForkBytesHeld(Context& ctx, ConstBytes extents, std::uint32_t fileId, std::uint32_t byteCount,
+                            std::uint8_t forkType) {
+  const std::uint64_t blockSize = ctx.volume.allocBlockSize;
+  std::uint64_t held = 0;
+  const ExtentRecordVisitor count = [&](const ExtentRecord& record, std::uint32_t) {
+    held += std::uint64_t{record.Blocks()} * blockSize;
+    return held >= byteCount ? ForkWalkStep::kStop : ForkWalkStep::kNext;
+  };
+  WalkForkExtents(extents, OverflowRecords(ctx, fileId, forkType), count);
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(held, byteCount));
 }
 
 namespace {

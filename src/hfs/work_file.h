@@ -3,10 +3,11 @@
 // whole fork to a PC file, which fills the work files and serves the copy
 // to the PC.
 //
-// Work files live in the system's temporary folder under the prefixes
-// "CAT" and "EXT" with unique names. The catalog is copied at every mount;
-// the extents tree on its first use. CloseWorkFiles closes and deletes both
-// (remount, shutdown).
+// Work files are made in the system's temporary folder under the prefixes
+// "CAT" and "EXT" with unique names, and their names are removed as soon as
+// they are open: no way out of the program, a kill or a crash included,
+// leaves one behind. The catalog is copied at every mount; the extents
+// tree on its first use. CloseWorkFiles closes both (remount, shutdown).
 //
 // Node reads and writes go through the tree's NodeCache: a node is read
 // from the file at its first use, with the other unread nodes of its page
@@ -37,11 +38,11 @@ inline constexpr std::uint32_t kExtentsFileId = 3;
 inline constexpr std::uint8_t kDataFork = 0x00;
 inline constexpr std::uint8_t kResourceFork = 0xFF;
 
-// An open, empty, uniquely named file in the temporary folder whose name
-// starts with prefix; pathOut receives its path. Not enough free space for
-// byteCount bytes, or a file that cannot be created, ends the run through
-// FatalError.
-std::FILE* MakeTempFile(Context& ctx, std::string& pathOut, std::string_view prefix, std::uint64_t byteCount);
+// An open, empty file made in the temporary folder under a unique name
+// that starts with prefix, and already removed from it. Not enough free
+// space for byteCount bytes, or a file that cannot be created, ends the run
+// through FatalError.
+std::FILE* MakeTempFile(Context& ctx, std::string_view prefix, std::uint64_t byteCount);
 
 // (Re)creates the catalog work file from the mounted volume; any open
 // extents work file is dropped so that it is copied again on first use.
@@ -55,7 +56,7 @@ int OpenCatalogWorkFile(Context& ctx);
 // catalog's, the copy takes drXTFlSize bytes, never more than lie between
 // the volume's start and the end of a medium of known size.
 void OpenExtentsWorkFile(Context& ctx);
-// Closes and deletes one work file, or both.
+// Closes one work file, or both.
 void CloseWorkFile(TreeWorkFile& tree);
 void CloseWorkFiles(Context& ctx);
 
@@ -119,5 +120,12 @@ ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::
 // on beyond them is copied to the end of the third extent and reported as
 // kExtentsMissing.
 ForkCopy CopyForkFromRecord(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t byteCount);
+
+// How many of the first byteCount bytes of a fork its extents hold, found
+// as CopyForkToFile finds them: byteCount, or less when the extents end
+// first. A damaged record may claim up to 4 GB; a copy takes no more than
+// this.
+std::uint32_t ForkBytesHeld(Context& ctx, ConstBytes extents, std::uint32_t fileId, std::uint32_t byteCount,
+                            std::uint8_t forkType);
 
 }  // namespace tarvo

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "hfs/catalog_record.h"
+#include "hfs/volume_counters.h"
 #include "hfs/volume_header.h"
 #include "hfs/volume_state.h"
 #include "hfs/work_file.h"
@@ -12,8 +13,6 @@
 namespace tarvo {
 
 namespace {
-
-constexpr std::uint32_t kFirstUserId = 16;
 
 struct Item {
   bool folder = false;
@@ -84,7 +83,7 @@ void ReadRecords(const std::vector<LeafRecord>& records, Catalog& catalog, std::
     if (!isRoot) ++(folder ? catalog.folders : catalog.files);
     if (parent == kRootDirId) ++(folder ? catalog.rootFolders : catalog.rootFiles);
     catalog.highestId = std::max(catalog.highestId, id);
-    if (!isRoot && id < kFirstUserId) {
+    if (!isRoot && id < kFirstUserCatalogId) {
       Report(findings, Problem::kIdReserved, {.id = id, .name = r->key.name});
     }
     if (const auto used = catalog.items.find(id); used != catalog.items.end()) {
@@ -181,6 +180,8 @@ void CheckHeaderCounters(const Catalog& catalog, ConstBytes mdb, std::vector<Fin
   const std::uint32_t nextId = GetU32(mdb, mdb::drNxtCNID);
   if (nextId <= catalog.highestId) {
     Report(findings, Problem::kNextIdTooLow, {.found = nextId, .expected = catalog.highestId});
+  } else if (!IsNewCatalogId(nextId)) {
+    Report(findings, Problem::kNextIdNotNew, {.found = nextId});
   }
 }
 

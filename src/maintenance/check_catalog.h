@@ -9,7 +9,8 @@
 // has one, and a file's thread, where present, names the file's folder and
 // name; no thread belongs to nothing. The volume header's drFilCnt,
 // drDirCnt (folders besides the root), drNmFls, drNmRtDirs and drNxtCNID
-// (above every ID in use) are checked against the records.
+// (above every ID in use, and an ID a new item may take) are checked
+// against the records.
 #pragma once
 
 #include <vector>

@@ -27,6 +27,8 @@ constexpr std::array kProblemTable = {
     Entry{Problem::kRootFolderCountWrong, kNone,
           "Volume header: drNmRtDirs is {found}, the root folder holds {expected} folders"},
     Entry{Problem::kNextIdTooLow, kVolumeHeader, "Volume header: drNxtCNID is {found}, but ID {expected} is in use"},
+    Entry{Problem::kNextIdNotNew, kVolumeHeader,
+          "Volume header: drNxtCNID is {found}, but new files and folders take IDs from 16 to 2147483646"},
     Entry{Problem::kFreeCountWrong, kNone,
           "Volume header: drFreeBks is {found}, the bitmap has {expected} free blocks"},
     Entry{Problem::kBitmapTooSmall, kAllocation,

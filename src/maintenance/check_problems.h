@@ -25,8 +25,9 @@
 //   - a file whose flags promise a thread record it lacks: only file ID
 //     references use the thread, and the edits rewrite or delete a file's
 //     thread only where they find it.
-// drNxtCNID too low concerns the volume header: the commands that take new
-// IDs (folders, files) all change it. B-tree findings concern the tree
+// A drNxtCNID too low, or one no new item may take (volume_counters.h),
+// concerns the volume header: the commands that take new IDs (folders,
+// files) all change it. B-tree findings concern the tree
 // they name; findings about a file's record or lengths concern the
 // catalog; orphan overflow records the extents tree. The bitmap counts
 // twice: what could make it hand out blocks in use, or blocks the medium
@@ -52,6 +53,7 @@ enum class Problem {
   kRootFileCountWrong,
   kRootFolderCountWrong,
   kNextIdTooLow,
+  kNextIdNotNew,
   kFreeCountWrong,
   kBitmapTooSmall,
   kBitmapUnreadable,

@@ -5,8 +5,10 @@
 #include <optional>
 
 #include "base/context.h"
+#include "device/interrupted_update.h"
 #include "device/sector_io.h"
 #include "device/sector_undo.h"
+#include "device/write_claim.h"
 #include "hfs/allocation.h"
 #include "hfs/flush.h"
 #include "hfs/flush_report.h"
@@ -45,6 +47,12 @@ int FormatVolume(Context& ctx, const std::string& name) {
     MessageDialog(ctx, kMsgUnknownMedium);
     return 0;
   }
+  const ClaimSpan span(ctx);
+  if (!ClaimSelectedMedium(ctx)) {
+    MessageDialog(ctx, kTextVolumeInUse);
+    return 0;
+  }
+  TakeBackInterruptedUpdate(ctx);
   std::optional<UndoScope> undo;
   if (std::uint64_t{layout.ClearedSectors()} * 512 + kUndoReserve <= kMostUndoBytes) undo.emplace(ctx);
   const auto failed = [&undo] { return undo && undo->failed(); };
@@ -71,7 +79,7 @@ int FormatVolume(Context& ctx, const std::string& name) {
     FlushVolumeAndReport(ctx);
     return 0;
   }
-  if (!failed()) FlushVolume(ctx);
+  if (!failed()) FlushVolume(ctx);  // joins the format's update and writes it
   return failed() ? TakeBack(ctx, *undo) : 0;
 }
 

@@ -14,17 +14,25 @@
 // is written, so the root ends with valence 4.
 //
 // A medium too small to hold a volume is refused with "Unable to identify
-// the magnetic medium." before anything is written.
+// the magnetic medium." before anything is written, and so is one that
+// another program uses, with "The volume is in use by another program.":
+// the drive formatted is claimed here (write_claim.h), since the format
+// command may choose another drive than the one its guard claimed. A claim
+// the format makes ends with it, unless the command it runs in holds one.
 //
-// A format is all or nothing (sector_undo.h): the original of every sector
-// it overwrites is kept in memory (the cleared sectors, 750 per allocation
+// An interrupted update the medium's journal tells of is taken back
+// first (interrupted_update.h). Then the format is one update
+// (sector_undo.h): what it writes is staged in memory, with the original
+// of every sector it changes (the cleared sectors, 750 per allocation
 // block unit, are most of it: 750 KB on a 44 MB cartridge, 3.4 MB on a
-// 270 MB one). When a write fails for good the format stops, writes every
-// original back and tells "Error writing to the medium: it was not
-// formatted." (or, when the originals cannot be put back either, "Error
-// writing to the medium: the format is incomplete."); the new volume is
-// not mounted, the work files are closed, and the caller opens what the
-// medium holds. A medium so large that its cleared sectors would not fit
+// 270 MB one; none where they hold zeros already), and reaches the medium
+// with the flush at its end, journaled, so that a program stopped part
+// way leaves the medium as it was. When a write fails for good, every
+// original goes back and the format tells "Error writing to the medium: it
+// was not formatted." (or, when the originals cannot be put back either,
+// "Error writing to the medium: the format is incomplete."); the new
+// volume is not mounted, the work files are closed, and the caller opens
+// what the medium holds. A medium so large that its cleared sectors would not fit
 // the undo's memory (above about 3 GB) is formatted as before, without
 // taking back: write failures are reported by the device layer and the
 // flush, and when the new volume cannot be mounted afterwards the format

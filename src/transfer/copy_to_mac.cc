@@ -8,14 +8,13 @@
 #include "base/utf8.h"
 #include "hfs/allocation.h"
 #include "hfs/catalog_lookup.h"
-#include "hfs/delete_entries.h"
 #include "hfs/flush_report.h"
 #include "hfs/navigation.h"
-#include "hfs/rename_entries.h"
 #include "transfer/charset.h"
 #include "transfer/mac_folder.h"
 #include "transfer/macbinary.h"
 #include "transfer/pc_file_system.h"
+#include "transfer/replace_file.h"
 #include "transfer/type_creator.h"
 #include "transfer/write_file.h"
 
@@ -37,8 +36,6 @@ int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const s
 std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::filesystem::path& directory);
 std::string NumberedName(const std::string& macName, std::uint32_t number);
 std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count);
-int ReplaceItem(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
-                const std::optional<std::string>& typeCreator, ForkChoice fork);
 bool Matches(std::string_view name, std::string_view pattern);
 void LogCd(Context& ctx, const std::string& macName);
 
@@ -146,7 +143,7 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
     result = AskReplace(ctx, macName, ctx.settings.copiedFileCount, replace);
   }
   if (result == 0 && replace) {
-    result = ReplaceItem(ctx, file, shownPcName, macName, tc, fork);
+    result = ReplaceWithPcFile(ctx, file, shownPcName, macName, tc, fork);
   } else if (result == 0) {
     result = WriteFileToVolume(ctx, file, shownPcName, macName, ctx.volume.current.currentDirId, tc, 0, fork);
   }
@@ -258,29 +255,6 @@ std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& mac
     if (MacItemType(ctx, numbered) == MacItem::kAbsent) return numbered;
   }
   return std::nullopt;
-}
-
-// The new file first, under a passing name; the old item goes only when
-// the new one is recorded, so a failed write loses nothing.
-int ReplaceItem(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
-                const std::optional<std::string>& typeCreator, ForkChoice fork) {
-  const std::uint32_t folder = ctx.volume.current.currentDirId;
-  const std::optional<std::string> passing = FreeNumberedName(ctx, macName, ctx.settings.copiedFileCount);
-  if (!passing) return -1;
-  const int written = WriteFileToVolume(ctx, file, pcName, *passing, folder, typeCreator, 0, fork);
-  if (written != 0) return written;
-  switch (DeleteItem(ctx, macName, true)) {
-    case DeleteStatus::kDone:
-    case DeleteStatus::kNotFound:
-      break;
-    case DeleteStatus::kCancelled:
-      DeleteItem(ctx, *passing, false);
-      return kCopyCancelled;
-    case DeleteStatus::kFailed:
-      DeleteItem(ctx, *passing, false);
-      return -1;
-  }
-  return ReplaceRecordName(ctx, folder, *passing, macName) == CatalogEditStatus::kDone ? 0 : -1;
 }
 
 std::string NumberedName(const std::string& macName, std::uint32_t number) {

@@ -3,9 +3,10 @@
 // argument, and the pieces they share.
 //
 // PC names come from the system in UTF-8. A file's Mac name is its PC name
-// in the DOS set (code page 437), cut to 31 characters, every character
-// after the first in lower case (README.TXT becomes Readme.txt), then
-// through DosToMac; names are shown and logged in ANSI. Patterns (UTF-8)
+// in ANSI, as a folder's is (so "Tips • Tricks™" keeps its bullet and
+// trade mark), cut to 31 characters, every character after the first in
+// lower case (README.TXT becomes Readme.txt), then through AnsiToMac;
+// names are shown and logged in ANSI. Patterns (UTF-8)
 // match PC names the DOS way: '*' any characters, '?' one, letter case not
 // counting, and a final ".*" also matching names without a dot ("*.*" is
 // every name).
@@ -29,13 +30,9 @@
 // does. Files copied before a failure stay on the volume.
 //
 // Existing names: "The file NAME already exists. OK to replace it?" (Yes /
-// No / Cancel). Yes replaces the existing item: the new file is written
-// beside it first, under a free numbered name, and only once it is
-// recorded does the existing item go (a folder that is not empty asks once
-// more) and the new file take its name; a file whose write fails leaves
-// the existing item as it was, and a Cancel to the second question
-// removes the new file again. (The log and the status line show the new
-// file under that passing name.) No gives the new file the name with
+// No / Cancel). Yes replaces the existing item (replace_file.h): the old
+// item goes only once the new file is written, even on a volume with room
+// for the new file alone. No gives the new file the name with
 // " (nnn)", nnn being copiedFileCount modulo 1000 (Letter becomes Letter
 // (007)), the name cut so that the whole stays within 31 characters; when
 // that name is taken too, the next free number is used. Nothing is ever

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <set>
 #include <vector>
 
@@ -31,7 +32,6 @@ constexpr std::uint32_t kNumberedNames = 32768;
 constexpr const char* kTextCannotCreateFolder = "Unable to create the directory ";
 constexpr const char* kTextFolderSkipped = ": the folder is not copied.";
 constexpr const char* kTextUnreadBytes = " bytes could not be read and were written as zeros.";
-constexpr const char* kTextErrorWritingFile = "Error writing file:";
 
 // An item of a Mac folder, copied out of the catalog node so that walking
 // a sub-folder cannot disturb it.
@@ -62,6 +62,9 @@ std::optional<Destination> OpenDestination(Context& ctx, const fs::path& dir, st
 std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std::string_view macName);
 bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
                   std::uint64_t& unreadBytes);
+std::uint32_t HoldForkLength(Context& ctx, Bytes record, std::uint8_t forkType);
+void ReportOverclaim(Context& ctx, std::string_view macName, std::uint8_t forkType, ConstBytes claimed,
+                     ConstBytes held);
 void Report(Context& ctx, const std::string& text);
 std::string Ansi(std::string_view macName) { return ConvertString(macName, MacToAnsi); }
 
@@ -115,8 +118,13 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
                  ConstBytes record) {
   const std::uint32_t dataLength = GetU32(record, filrec::filLgLen);
   const std::uint32_t resourceLength = GetU32(record, filrec::filRLgLen);
-  if (ctx.settings.outputPort == 0 && !EnoughPcSpace(space, dir, std::uint64_t{dataLength} + resourceLength)) {
-    MessageDialog(ctx, kMsgVolumeFull);
+  // A damaged record may claim a fork longer than its extents, up to 4 GB:
+  // the copy takes what the extents hold, under a record that says so.
+  std::vector<std::uint8_t> held(record.begin(), record.end());
+  const std::uint64_t heldBytes =
+      std::uint64_t{HoldForkLength(ctx, held, kDataFork)} + HoldForkLength(ctx, held, kResourceFork);
+  if (ctx.settings.outputPort == 0 && !EnoughPcSpace(space, dir, heldBytes)) {
+    MessageDialog(ctx, kTextPcDiskFull);
     return -1;
   }
   const std::uint16_t mode = ctx.settings.modeFlags;
@@ -130,16 +138,27 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
   std::optional<Destination> out = OpenDestination(ctx, dir, macName, record);
   if (!out) return 0;
   std::uint64_t unreadBytes = 0;
-  bool written = WriteContent(ctx, out->file, macName, record, unreadBytes);
-  if (written && ctx.settings.outputPort == 0) written = SetPcFileDate(out->file, GetU32(record, filrec::filMdDat));
-  written = std::fclose(out->file) == 0 && written;
+  bool written = WriteContent(ctx, out->file, macName, held, unreadBytes) &&
+                 (ctx.settings.outputPort != 0 || SetPcFileDate(out->file, GetU32(record, filrec::filMdDat)));
+  int writeError = written ? 0 : errno;
+  if (std::fclose(out->file) != 0 && written) {
+    written = false;
+    writeError = errno;
+  }
   if (!written) {
     // A partial file would pass for a copy: it goes.
     std::error_code error;
     if (!out->path.empty()) fs::remove(out->path, error);
-    MessageDialog(ctx, kTextErrorWritingFile + out->shownName);
-    return 0;
+    const std::string failure = kTextErrorWritingFile + out->shownName;
+    if (writeError != ENOSPC) {
+      MessageDialog(ctx, failure);
+      return 0;
+    }
+    MessageDialog(ctx, kTextPcDiskFull + (" " + failure));
+    return -1;
   }
+  if (mode & (kCopyMacBinary | kCopyResource)) ReportOverclaim(ctx, macName, kResourceFork, record, held);
+  if (!(mode & kCopyResource)) ReportOverclaim(ctx, macName, kDataFork, record, held);
   if (unreadBytes > 0) {
     Report(ctx, ctx.messages[kMsgTheFile] + Ansi(macName) + ": " + std::to_string(unreadBytes) + kTextUnreadBytes);
   }
@@ -233,12 +252,17 @@ WalkResult CopyFolderToPc(Context& ctx, CopyWalk& walk, const fs::path& parentDi
 
 std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, std::string_view macName) {
   const bool longNames = ctx.settings.longNamesAvailable;
-  const std::string pcName = PcFolderName(macName, longNames);
-  const fs::path dir = PcNameToPath(parentDir, pcName, !longNames);
+  std::string pcName = PcFolderName(macName, longNames);
+  fs::path dir = PcNameToPath(parentDir, pcName, !longNames);
   const std::string displayName = Ansi(macName.substr(std::min(macName.find_first_not_of(' '), macName.size())));
-  std::error_code error;
-  fs::create_directory(dir, error);
-  if (error || !fs::is_directory(dir, error)) {
+  PcDirectory made = MakePcDirectory(dir);
+  // A name taken by a file or a link is numbered, as a file's would be.
+  for (std::uint32_t n = 0; made == PcDirectory::kNameTaken && n < kNumberedNames; ++n) {
+    SetExtension(pcName, NumberedExtension(static_cast<std::uint16_t>(ctx.settings.copiedFileCount + n)));
+    dir = PcNameToPath(parentDir, pcName, !longNames);
+    made = MakePcDirectory(dir);
+  }
+  if (made != PcDirectory::kMade && made != PcDirectory::kExists) {
     MessageDialog(ctx, kTextCannotCreateFolder + pcName + kTextFolderSkipped);
     return std::nullopt;
   }
@@ -284,7 +308,9 @@ std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std
 bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
                   std::uint64_t& unreadBytes) {
   // The fork copy of the HFS engine; what it could not read becomes zeros,
-  // so the file keeps its length (and a MacBinary header stays true).
+  // so the file keeps its length (and a MacBinary header stays true). The
+  // record's lengths are what the extents held when they were measured; an
+  // extents node that cannot be read this time ends the walk sooner.
   const ForkCopier copyFork = [&ctx, &unreadBytes](ConstBytes extents, std::FILE* f, std::uint32_t fileId,
                                                    std::uint32_t byteCount, std::uint8_t forkType) {
     const ForkCopy copy = CopyForkToFile(ctx, extents, f, fileId, byteCount, forkType);
@@ -308,6 +334,31 @@ bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, Const
   }
   return copyFork(record.subspan(filrec::filExtRec, kExtentRecordSize), file, fileId,
                   GetU32(record, filrec::filLgLen), kDataFork);
+}
+
+// Cuts the record's logical length of the fork to what its extents hold;
+// returns that length.
+std::uint32_t HoldForkLength(Context& ctx, Bytes record, std::uint8_t forkType) {
+  const bool data = forkType == kDataFork;
+  const std::size_t lengthField = data ? filrec::filLgLen : filrec::filRLgLen;
+  const ConstBytes extents = ConstBytes(record).subspan(data ? filrec::filExtRec : filrec::filRExtRec,
+                                                         kExtentRecordSize);
+  const std::uint32_t held =
+      ForkBytesHeld(ctx, extents, GetU32(record, filrec::filFlNum), GetU32(record, lengthField), forkType);
+  PutU32(record, lengthField, held);
+  return held;
+}
+
+// Tells of a fork whose record claims more than its extents hold.
+void ReportOverclaim(Context& ctx, std::string_view macName, std::uint8_t forkType, ConstBytes claimed,
+                     ConstBytes held) {
+  const std::size_t lengthField = forkType == kDataFork ? filrec::filLgLen : filrec::filRLgLen;
+  const std::uint32_t claimedLength = GetU32(claimed, lengthField);
+  const std::uint32_t heldLength = GetU32(held, lengthField);
+  if (claimedLength == heldLength) return;
+  Report(ctx, ctx.messages[kMsgTheFile] + Ansi(macName) + ": its " + (forkType == kDataFork ? "data" : "resource") +
+                  " fork claims " + std::to_string(claimedLength) + " bytes, but its extents hold only " +
+                  std::to_string(heldLength) + "; the copy holds those.");
 }
 
 // A message that the log keeps even when the user closes it.

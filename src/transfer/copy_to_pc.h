@@ -13,9 +13,16 @@
 // a PC directory (an existing one is used) and is copied recursively; a
 // folder whose directory cannot be made is skipped with a message, its
 // contents with it; an empty folder still makes its directory and does not
-// end the copy. A file whose fork could not be read in full (unreadable
-// sectors, missing extents) is completed with zeros, and the user is told
-// how many bytes, in a message that also goes to an open log.
+// end the copy. Nothing is ever written through a symbolic link met in the
+// target: a file or folder whose name a link (or, for a folder, a file)
+// holds gets a numbered name instead.
+//
+// A copy holds what the fork's extents hold: a record that claims a longer
+// fork (up to 4 GB on a damaged volume) is copied, MacBinary header
+// included, with the length its extents give, and the user is told, in a
+// message that also goes to an open log. Sectors within the extents that
+// cannot be read become zeros, and the user is told how many bytes.
+// A PC disk without room says "Not enough space on the PC disk.".
 //
 // A confirmed Esc ends the whole copy. The PC current directory never
 // changes during a copy.
@@ -40,14 +47,14 @@ struct Context;
 void CopySelectionToPc(Context& ctx);
 
 // Every item of the current folder whose name matches the pattern (Mac
-// Roman; only the first match when it holds no '*'), folders included
+// Roman; only the first match when it holds no '*' or '?'), folders included
 // unless "files only" is set. 0 normally, 1 after an abort, -1 when no item
 // matches.
 int CopyMatchingItems(Context& ctx, std::string_view pattern);
 
 // One file (its catalog name and file record data, type byte first) into
 // the directory, or to the output port. 0 when copied or skipped, -1 when
-// the PC has not enough space (the space known so far is in `space`).
+// the PC disk has not enough space (the space known so far is in `space`).
 int CopyFileToPc(Context& ctx, PcFreeSpace& space, const std::filesystem::path& dir, std::string_view macName,
                  ConstBytes fileRecord);
 

@@ -46,11 +46,15 @@ MadeFolder MakeMacFolder(Context& ctx, std::string_view typedName) {
 CatalogEditStatus CreateFolderRecords(Context& ctx, std::string_view macName) {
   VolumeState& volume = ctx.volume;
   const std::uint32_t parentId = volume.current.currentDirId;
-  const std::uint32_t id = NextCatalogId(volume);
+  const std::optional<std::uint32_t> id = NextCatalogId(volume);
+  if (!id) {
+    MessageDialog(ctx, kTextNoCatalogId);
+    return CatalogEditStatus::kNoId;
+  }
   const CatalogKey key{0, parentId, std::string(macName)};
-  CatalogEditStatus status = InsertCatalogRecord(ctx, key, FolderRecord(id));
+  CatalogEditStatus status = InsertCatalogRecord(ctx, key, FolderRecord(*id));
   if (status != CatalogEditStatus::kDone) return status;
-  status = InsertThreadRecord(ctx, id, parentId, macName);
+  status = InsertThreadRecord(ctx, *id, parentId, macName);
   if (status != CatalogEditStatus::kDone) {
     DeleteCatalogRecord(ctx, parentId, macName);
     return status;

@@ -16,7 +16,8 @@
 // into the current folder, then takes the ID and counts the folder:
 // drDirCnt, drNmRtDirs in the root, the parent's valence (bthNRecs is kept
 // by the insertion). When the catalog refuses either record nothing is
-// left of the folder.
+// left of the folder. When drNxtCNID is no ID a new item may take
+// (volume_counters.h) nothing is made, after a message (kNoId).
 #pragma once
 
 #include <string>

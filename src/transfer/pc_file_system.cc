@@ -75,6 +75,14 @@ std::FILE* CreateNewPcFile(const std::filesystem::path& path, bool& exists) {
   return file;
 }
 
+PcDirectory MakePcDirectory(const std::filesystem::path& path) {
+  if (mkdir(path.c_str(), 0777) == 0) return PcDirectory::kMade;
+  if (errno != EEXIST) return PcDirectory::kFailed;
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0) return PcDirectory::kFailed;
+  return S_ISDIR(info.st_mode) ? PcDirectory::kExists : PcDirectory::kNameTaken;
+}
+
 std::FILE* OpenPcFileToRead(const std::filesystem::path& path) {
   std::FILE* file = std::fopen(path.c_str(), "rbe");
   if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);

@@ -49,9 +49,18 @@ inline constexpr std::uint64_t kPcSpaceRecheck = std::uint64_t{64} << 20;
 bool EnoughPcSpace(PcFreeSpace& space, const std::filesystem::path& dir, std::uint64_t byteCount);
 
 // A new file opened for writing; never an existing one. nullptr with
-// `exists` set when something of that name is there already. The stream
-// has no buffer of its own: copies write whole runs of sectors at a time.
+// `exists` set when something of that name is there already, a symbolic
+// link included (never written through, even when it leads nowhere). The
+// stream has no buffer of its own: copies write whole runs of sectors at a
+// time.
 std::FILE* CreateNewPcFile(const std::filesystem::path& path, bool& exists);
+
+// A directory made for a copy, or one of that name that is there already
+// and is a directory itself. Anything else of that name (a file, or a
+// symbolic link, even one to a directory: a copy never follows a link it
+// meets in its target) leaves the name taken.
+enum class PcDirectory { kMade, kExists, kNameTaken, kFailed };
+PcDirectory MakePcDirectory(const std::filesystem::path& path);
 
 // An existing file opened for reading, or nullptr. Like a new file, the
 // stream has no buffer of its own: copies read whole runs at a time.

@@ -147,7 +147,7 @@ void RescueFile(Context& ctx, const CatalogRecord& record, RescueFields& fields)
   fields.file = ConvertString(record.key.name, MacToAnsi);
   bool written = WriteRescuedContent(ctx, out->file, record);
   written = SetPcFileDate(out->file, ModificationDate(record)) && written;
-  if (std::fclose(out->file) != 0 || !written) MessageDialog(ctx, "Error writing file:" + out->shownName);
+  if (std::fclose(out->file) != 0 || !written) MessageDialog(ctx, kTextErrorWritingFile + out->shownName);
 }
 
 bool WriteRescuedContent(Context& ctx, std::FILE* file, const CatalogRecord& record) {

@@ -30,64 +30,38 @@ constexpr std::size_t kStatusNameMax = 25;
 
 std::uint32_t BlocksFor(const Context& ctx, std::uint64_t bytes);
 std::string StatusName(const std::string& pcName);
-void GiveBack(Context& ctx, ConstBytes fileRecord, std::uint32_t fileId);
-void TellFailure(Context& ctx, ForkWrite failure, const std::string& pcName, const std::string& macName);
 std::optional<BlockExtent> NextRun(Context& ctx, std::uint32_t remaining);
 std::size_t LengthField(std::uint8_t forkType) { return forkType == kDataFork ? filrec::filLgLen : filrec::filRLgLen; }
 std::size_t ExtentsField(std::uint8_t forkType) { return forkType == kDataFork ? filrec::filExtRec : filrec::filRExtRec; }
 
 }  // namespace
 
+std::optional<PcFileFacts> PcFileFactsOf(std::FILE* file) {
+  struct stat info{};
+  if (fstat(fileno(file), &info) != 0) return std::nullopt;
+  return PcFileFacts{static_cast<std::uint64_t>(info.st_size), info.st_mtime};
+}
+
 int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
                       std::uint32_t folderId, const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
                       ForkChoice forkChoice) {
-  struct stat info{};
-  if (fstat(fileno(file), &info) != 0) {
-    TellFailure(ctx, ForkWrite::kPcFileError, pcName, macName);
+  const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
+  if (!facts) {
+    TellForkWriteFailure(ctx, ForkWrite::kPcFileError, pcName, macName);
     return -1;
   }
-  const PcFileFacts facts{static_cast<std::uint64_t>(info.st_size), info.st_mtime};
-  return WriteStreamToVolume(ctx, file, facts, pcName, macName, folderId, typeCreator, flagByte, forkChoice);
+  return WriteStreamToVolume(ctx, file, *facts, pcName, macName, folderId, typeCreator, flagByte, forkChoice);
 }
 
 int WriteStreamToVolume(Context& ctx, std::FILE* file, const PcFileFacts& facts, const std::string& pcName,
                         const std::string& macName, std::uint32_t folderId,
                         const std::optional<std::string>& typeCreator, std::uint8_t flagByte, ForkChoice forkChoice) {
   VolumeState& volume = ctx.volume;
-  const std::uint32_t fileId = NextCatalogId(volume);
-  std::vector<std::uint8_t> record(filrec::kSize, 0);
-  PutU8(record, 0, kFileRecord);
-  PutU32(record, filrec::filFlNum, fileId);
-  PutU8(record, filrec::fdFlags, flagByte);
-
-  std::string name = macName;
-  std::uint64_t dataLength = 0, resourceLength = 0, resourceOffset = 0;
-  if (forkChoice == ForkChoice::kMacBinary) {
-    MacBinaryInfo header;
-    if (ReadMacBinaryHeader(file, header) != MacBinaryCheck::kAccepted) {
-      SetStatus(ctx, ctx.messages[kMsgNotMacBinary] + " " + pcName);
-      return -1;
-    }
-    if (name.empty()) name = header.name;
-    std::copy_n(header.type.begin(), 4, record.begin() + filrec::fdType);
-    std::copy_n(header.creator.begin(), 4, record.begin() + filrec::fdCreator);
-    PutU32(record, filrec::filCrDat, header.creationDate);
-    PutU32(record, filrec::filMdDat, header.modificationDate);
-    dataLength = header.dataLength;
-    resourceLength = header.resourceLength;
-    resourceOffset = header.resourceOffset;
-  } else {
-    const std::string tc = typeCreator.value_or("TEXT????") + std::string(8, ' ');
-    std::copy_n(tc.begin(), 8, record.begin() + filrec::fdType);
-    std::uint32_t created = PcTimeToMacDate(facts.modified);
-    created -= created % 60;
-    PutU32(record, filrec::filCrDat, created);
-    PutU32(record, filrec::filMdDat, created + 1);
-    (forkChoice == ForkChoice::kData ? dataLength : resourceLength) = facts.length;
-  }
-  name = name.substr(0, kMaxNameLength);
-  const std::string shownName = ConvertString(name, MacToAnsi);
-  if (name.empty() || FindNamedRecord(volume.catalog, folderId, name)) {
+  std::optional<NewFile> made =
+      DescribeNewFile(ctx, file, facts, pcName, macName, typeCreator, flagByte, forkChoice);
+  if (!made) return -1;
+  const std::string shownName = ConvertString(made->name, MacToAnsi);
+  if (made->name.empty() || FindNamedRecord(volume.catalog, folderId, made->name)) {
     MessageDialog(ctx, ctx.messages[kMsgTheFile] + shownName + " already exists.");
     return -1;
   }
@@ -95,53 +69,142 @@ int WriteStreamToVolume(Context& ctx, std::FILE* file, const PcFileFacts& facts,
     MessageDialog(ctx, ctx.messages[kMsgErrorReadingData]);
     return -1;
   }
-  if (dataLength > 0xFFFFFFFFu || resourceLength > 0xFFFFFFFFu ||
-      BlocksFor(ctx, dataLength) + BlocksFor(ctx, resourceLength) > GetU16(volume.mdb, mdb::drFreeBks)) {
+  if (NewFileBlocks(ctx, *made) > GetU16(volume.mdb, mdb::drFreeBks)) {
     MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
     return -1;
   }
 
   if (IsLogOpen(ctx.log)) AppendLog(ctx.log, pcName + "\t" + shownName + "\r\n");
+  if (WriteNewForks(ctx, file, *made, pcName) != ForkWrite::kDone) return -1;
+  return RecordNewFile(ctx, *made, folderId) == CatalogEditStatus::kDone ? 0 : -1;
+}
+
+std::optional<NewFile> DescribeNewFile(Context& ctx, std::FILE* file, const PcFileFacts& facts,
+                                       const std::string& pcName, const std::string& macName,
+                                       const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
+                                       ForkChoice forkChoice) {
+  NewFile made;
+  const std::optional<std::uint32_t> fileId = NextCatalogId(ctx.volume);
+  if (!fileId) {
+    MessageDialog(ctx, kTextNoCatalogId);
+    return std::nullopt;
+  }
+  made.fileId = *fileId;
+  std::vector<std::uint8_t>& record = made.record;
+  record.assign(filrec::kSize, 0);
+  PutU8(record, 0, kFileRecord);
+  PutU32(record, filrec::filFlNum, made.fileId);
+  PutU8(record, filrec::fdFlags, flagByte);
+
+  std::string name = macName;
+  if (forkChoice == ForkChoice::kMacBinary) {
+    MacBinaryInfo header;
+    if (ReadMacBinaryHeader(file, header) != MacBinaryCheck::kAccepted) {
+      MessageDialog(ctx, ctx.messages[kMsgNotMacBinary] + " " + pcName);
+      return std::nullopt;
+    }
+    if (name.empty()) name = header.name;
+    std::copy_n(header.type.begin(), 4, record.begin() + filrec::fdType);
+    std::copy_n(header.creator.begin(), 4, record.begin() + filrec::fdCreator);
+    PutU32(record, filrec::filCrDat, header.creationDate);
+    PutU32(record, filrec::filMdDat, header.modificationDate);
+    made.dataLength = header.dataLength;
+    made.resourceLength = header.resourceLength;
+    made.resourceOffset = header.resourceOffset;
+    made.macBinary = true;
+  } else {
+    const std::string tc = typeCreator.value_or("TEXT????") + std::string(8, ' ');
+    std::copy_n(tc.begin(), 8, record.begin() + filrec::fdType);
+    std::uint32_t created = PcTimeToMacDate(facts.modified);
+    created -= created % 60;
+    PutU32(record, filrec::filCrDat, created);
+    PutU32(record, filrec::filMdDat, created + 1);
+    (forkChoice == ForkChoice::kData ? made.dataLength : made.resourceLength) = facts.length;
+  }
+  made.name = name.substr(0, kMaxNameLength);
+  return made;
+}
+
+void TellForkWriteFailure(Context& ctx, ForkWrite failure, const std::string& pcName, const std::string& macName) {
+  switch (failure) {
+    case ForkWrite::kDone:
+      return;
+    case ForkWrite::kNoSpace:
+      MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
+      return;
+    case ForkWrite::kScattered:
+      MessageDialog(ctx, "The free space of the volume is too scattered for the file " + macName + ".");
+      return;
+    case ForkWrite::kPcFileError:
+      MessageDialog(ctx, "Error reading file: " + pcName);
+      return;
+    case ForkWrite::kMediumError:
+      MessageDialog(ctx, "Error writing to the volume: the file " + macName + " was not copied.");
+      return;
+  }
+}
+
+std::uint64_t NewFileBlocks(const Context& ctx, const NewFile& file) {
+  return std::uint64_t{BlocksFor(ctx, file.dataLength)} + BlocksFor(ctx, file.resourceLength);
+}
+
+ForkWrite WriteNewForks(Context& ctx, std::FILE* file, NewFile& made, const std::string& pcName,
+                        const MoreBlocks& more) {
+  const std::string shownName = ConvertString(made.name, MacToAnsi);
   SetStatus(ctx, FormatMessage(ctx.messages[kMsgCopyOf], StatusName(pcName), shownName));
   ForkWrite written = ForkWrite::kDone;
-  if (dataLength > 0) {
-    written = WriteFork(ctx, file, static_cast<std::uint32_t>(dataLength), fileId, kDataFork, record);
+  if (made.dataLength > 0xFFFFFFFFu || made.resourceLength > 0xFFFFFFFFu) written = ForkWrite::kNoSpace;
+  if (written == ForkWrite::kDone && made.dataLength > 0) {
+    written = WriteFork(ctx, file, static_cast<std::uint32_t>(made.dataLength), made.fileId, kDataFork, made.record,
+                        more);
   }
-  if (written == ForkWrite::kDone && resourceLength > 0) {
-    if (forkChoice == ForkChoice::kMacBinary && std::fseek(file, static_cast<long>(resourceOffset), SEEK_SET) != 0) {
+  if (written == ForkWrite::kDone && made.resourceLength > 0) {
+    if (made.macBinary && std::fseek(file, static_cast<long>(made.resourceOffset), SEEK_SET) != 0) {
       written = ForkWrite::kPcFileError;
     } else {
-      written = WriteFork(ctx, file, static_cast<std::uint32_t>(resourceLength), fileId, kResourceFork, record);
+      written = WriteFork(ctx, file, static_cast<std::uint32_t>(made.resourceLength), made.fileId, kResourceFork,
+                          made.record, more);
     }
   }
   if (written != ForkWrite::kDone) {
-    GiveBack(ctx, record, fileId);
-    TellFailure(ctx, written, pcName, shownName);
-    return -1;
+    GiveBackNewFile(ctx, made);
+    TellForkWriteFailure(ctx, written, pcName, shownName);
   }
-  if (InsertCatalogRecord(ctx, CatalogKey{0, folderId, name}, record) != CatalogEditStatus::kDone) {
-    GiveBack(ctx, record, fileId);
-    return -1;
+  return written;
+}
+
+CatalogEditStatus RecordNewFile(Context& ctx, const NewFile& made, std::uint32_t folderId) {
+  const CatalogEditStatus inserted = InsertCatalogRecord(ctx, CatalogKey{0, folderId, made.name}, made.record);
+  if (inserted != CatalogEditStatus::kDone) {
+    GiveBackNewFile(ctx, made);
+    return inserted;
   }
-  TakeCatalogId(volume);
-  CountFiles(volume, folderId, 1);
+  TakeCatalogId(ctx.volume);
+  CountFiles(ctx.volume, folderId, 1);
   AdjustFolderValence(ctx, folderId, 1);
-  return 0;
+  return inserted;
+}
+
+void GiveBackNewFile(Context& ctx, const NewFile& made) {
+  FreeExtentRecord(ctx, ConstBytes(made.record).subspan(filrec::filExtRec, kExtentRecordSize));
+  FreeExtentRecord(ctx, ConstBytes(made.record).subspan(filrec::filRExtRec, kExtentRecordSize));
+  ReleaseOverflowExtents(ctx, made.fileId);
 }
 
 ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std::uint32_t fileId,
-                    std::uint8_t forkType, Bytes fileRecord) {
+                    std::uint8_t forkType, Bytes fileRecord, const MoreBlocks& more) {
   const std::uint32_t blocks = BlocksFor(ctx, byteCount);
   PutU32(fileRecord, LengthField(forkType), byteCount);
   if (blocks == 0) return ForkWrite::kDone;
-  if (blocks > 0xFFFF || !EnsureBitmapLoaded(ctx) || blocks > GetU16(ctx.volume.mdb, mdb::drFreeBks)) {
+  if (blocks > 0xFFFF || !EnsureBitmapLoaded(ctx) || (!more && blocks > GetU16(ctx.volume.mdb, mdb::drFreeBks))) {
     return ForkWrite::kNoSpace;
   }
   PutU32(fileRecord, LengthField(forkType) + 4, blocks * ctx.volume.allocBlockSize);
 
   std::uint32_t done = 0;
   for (std::size_t run = 0; done < blocks; ++run) {
-    const std::optional<BlockExtent> extent = NextRun(ctx, blocks - done);
+    std::optional<BlockExtent> extent = NextRun(ctx, blocks - done);
+    if (!extent && more && more()) extent = NextRun(ctx, blocks - done);
     if (!extent) return ForkWrite::kNoSpace;
     MarkBlocksInUse(ctx, *extent);
     if (run < 3) {
@@ -178,30 +241,6 @@ std::string StatusName(const std::string& pcName) {
   return pcName.size() > kStatusNameMax ? pcName.substr(0, 23) + "..." : pcName;
 }
 
-void GiveBack(Context& ctx, ConstBytes fileRecord, std::uint32_t fileId) {
-  FreeExtentRecord(ctx, fileRecord.subspan(filrec::filExtRec, kExtentRecordSize));
-  FreeExtentRecord(ctx, fileRecord.subspan(filrec::filRExtRec, kExtentRecordSize));
-  ReleaseOverflowExtents(ctx, fileId);
-}
-
-void TellFailure(Context& ctx, ForkWrite failure, const std::string& pcName, const std::string& macName) {
-  switch (failure) {
-    case ForkWrite::kDone:
-      return;
-    case ForkWrite::kNoSpace:
-      MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
-      return;
-    case ForkWrite::kScattered:
-      MessageDialog(ctx, "The free space of the volume is too scattered for the file " + macName + ".");
-      return;
-    case ForkWrite::kPcFileError:
-      MessageDialog(ctx, "Error reading file: " + pcName);
-      return;
-    case ForkWrite::kMediumError:
-      MessageDialog(ctx, "Error writing to the volume: the file " + macName + " was not copied.");
-      return;
-  }
-}
 
 // The first free run that holds the rest, or else the first of 10 blocks
 // or more; on a volume whose free space lies only in shorter runs, the

@@ -8,10 +8,13 @@
 // the volume does: the tree of the samples' "files" folder as data forks
 // with the type and creator of their extensions, then the MacBinary files
 // of its "macbinary" folder unpacked (a file with a resource fork). The
-// image is built under a temporary name and checked (check_volume.h);
-// only a complete, sound image gets the final name, so an interrupted run
-// never leaves half a demo behind. Later runs use the image as it is, with
-// any changes made to it; deleting the file brings a fresh one.
+// image is built under a temporary name in the same folder and checked
+// (check_volume.h); only a complete, sound image, written to the disk,
+// gets the final name, so an interrupted run never leaves half a demo
+// behind: a failure, SIGINT, SIGTERM or SIGHUP removes the temporary, and
+// the temporary of a run killed otherwise is removed by the next run.
+// Later runs use the image as it is, with any changes made to it; deleting
+// the file brings a fresh one.
 //
 // The samples are looked for in the installed data folder beside the
 // program's own folder (../share/tarvo/demo from bin), in the source tree

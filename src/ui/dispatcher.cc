@@ -3,6 +3,7 @@
 #include "base/context.h"
 #include "command/command_dialog.h"
 #include "device/drive_selection.h"
+#include "device/write_claim.h"
 #include "maintenance/drive_control.h"
 #include "transfer/copy_to_pc.h"
 #include "transfer/dump_view.h"
@@ -34,6 +35,7 @@ bool BelowRoot(const Context& ctx);
 }  // namespace
 
 void DispatchCommand(Context& ctx, int id) {
+  const ClaimSpan span(ctx);
   ListingView& view = ctx.listing;
   const ListingMode mode = CurrentListingMode(ctx.settings.modeFlags);
   if (IsGuardedCommand(id) && !MediumAcceptsWrites(ctx, GuardedCommandChanges(id), RefusalNotice::kMessageBox)) return;

@@ -14,13 +14,15 @@
 // start-up.
 //
 // The commands that write to the medium (102, 103, 107, 111, 112, 113)
-// pass the write guard first (write_guard.h); the edits themselves are
-// edit_commands.h's and "Copy from PC to Mac" is mac_copy_dialog.h's; the
-// drive and medium commands (102, 135, 136, 137, 139) are drive_commands.h's.
-// 130 (the rescue) needs a drive, not a volume: with none selected the
-// drive is chosen first. 140 passes the write guard too. 129 is the typed
-// command line (command/command_dialog.h), 131 the log file dialog
-// (log_dialog.h); the menu's check mark then follows the open log.
+// pass the write guard first (write_guard.h), and the medium they claim
+// there is shared again when the command ends (ClaimSpan, write_claim.h);
+// the edits themselves are edit_commands.h's and "Copy from PC to Mac" is
+// mac_copy_dialog.h's; the drive and medium commands (102, 135, 136, 137,
+// 139) are drive_commands.h's. 130 (the rescue) needs a drive, not a
+// volume: with none selected the drive is chosen first. 140 passes the
+// write guard too. 129 is the typed command line
+// (command/command_dialog.h), 131 the log file dialog (log_dialog.h); the
+// menu's check mark then follows the open log.
 #pragma once
 
 namespace tarvo {

@@ -100,10 +100,35 @@ inline constexpr const char* kTextChangeNotMade = "Error writing to the volume: 
 inline constexpr const char* kTextNotFormatted = "Error writing to the medium: it was not formatted.";
 // A format failed and what it had written could not be put back.
 inline constexpr const char* kTextFormatIncomplete = "Error writing to the medium: the format is incomplete.";
+// The journal of an update (update_journal.h) could not be written on the
+// PC, so the update was not begun: "%s" says what failed.
+inline constexpr const char* kTextJournalNotWritten =
+    "The journal of this update could not be written (%s): the volume was not changed.";
+// An opening found the journal of an update a stopped program left
+// half-written, and put back what it had overwritten.
+inline constexpr const char* kTextUpdateTakenBack = "An interrupted update of this volume was taken back.";
+// The same, when the originals could not be written back: the journal
+// stays for the next opening.
+inline constexpr const char* kTextUpdateNotTakenBack =
+    "An interrupted update of this volume could not be taken back; the volume may need checking.";
 // A write command refused because the volume check found damage in what it
 // would change: "%s" is the first such finding, with how many more follow.
 inline constexpr const char* kTextWriteOnDamage =
     "The volume is damaged where this command would write: %s. Nothing was written; please copy your files to the PC.";
+
+// Another program holds the medium: a command that would write ends
+// without writing, and a start-up that would read waited for its update in
+// vain (medium_lock.h).
+inline constexpr const char* kTextVolumeInUse = "The volume is in use by another program.";
+
+// The PC's disk has no room for a file copied to it.
+inline constexpr const char* kTextPcDiskFull = "Not enough space on the PC disk.";
+// A file copied to the PC could not be written; its PC name follows.
+inline constexpr const char* kTextErrorWritingFile = "Error writing file: ";
+// drNxtCNID is no ID a new item may take (volume_counters.h): a new file
+// or folder is refused.
+inline constexpr const char* kTextNoCatalogId =
+    "The volume has no valid ID left for a new file or folder; nothing was created.";
 
 struct MessageTable {
   MessageTable();  // fills every entry with its start text

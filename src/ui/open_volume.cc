@@ -1,6 +1,7 @@
 #include "ui/open_volume.h"
 
 #include "base/context.h"
+#include "device/interrupted_update.h"
 #include "hfs/btree.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
@@ -20,6 +21,7 @@ std::int64_t OpenVolume(Context& ctx) {
   view.count = view.first = view.next = 0;
   SetStatus(ctx, ctx.messages[kMsgAnalyzing], kTextPleaseWait);
   AdvanceWaitCursor(ctx);
+  TakeBackInterruptedUpdate(ctx);
 
   PartitionList partitions;
   if (ReadPartitionMap(ctx, partitions) > 1) {

@@ -1,5 +1,6 @@
-// Opening the Macintosh volume on the selected drive: the partition map and
-// choice, the volume header, the catalog work file, the root folder and its
+// Opening the Macintosh volume on the selected drive: an interrupted
+// update taken back (interrupted_update.h), the partition map and choice,
+// the volume header, the catalog work file, the root folder and its
 // listing.
 #pragma once
 

@@ -1,6 +1,7 @@
 #include "ui/short_mount.h"
 
 #include "base/context.h"
+#include "device/interrupted_update.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
@@ -10,6 +11,7 @@
 namespace tarvo {
 
 void ShortMount(Context& ctx) {
+  TakeBackInterruptedUpdate(ctx);
   PartitionList partitions;
   if (ReadPartitionMap(ctx, partitions) > 1) {
     SelectPartition(ctx.volume, partitions, ChoosePartition(ctx, partitions));

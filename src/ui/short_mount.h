@@ -1,6 +1,7 @@
 // The short mount: opening the volume for an operation that runs before
-// the main window exists (the volume rename of the command line). The
-// partition is chosen as at the full mount, the volume header read and the
+// the main window exists (the volume rename of the command line). An
+// interrupted update is taken back (interrupted_update.h), the partition is
+// chosen as at the full mount, the volume header read and the
 // catalog copied into its work file; the root becomes current. No listing.
 //
 // A medium without a Macintosh volume ends the run after "This is not a

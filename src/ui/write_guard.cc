@@ -2,6 +2,7 @@
 
 #include "base/big_endian.h"
 #include "base/context.h"
+#include "device/write_claim.h"
 #include "hfs/volume_header.h"
 #include "maintenance/check_volume.h"
 #include "maintenance/write_protect.h"
@@ -51,6 +52,10 @@ bool WriteGuard(Context& ctx, const std::function<bool()>& mediumWriteProtected,
                 RefusalNotice notice) {
   if (ctx.volume.sectorSize == 1024) {
     Refuse(ctx, ctx.messages[kMsgWrite1024], notice);
+    return false;
+  }
+  if (ctx.volume.targetId != kNoDevice && !ClaimSelectedMedium(ctx)) {
+    Refuse(ctx, kTextVolumeInUse, notice);
     return false;
   }
   if (ctx.volume.targetId != kNoDevice && mediumWriteProtected && mediumWriteProtected()) {

@@ -2,10 +2,15 @@
 //
 //   1. A medium with 1024-byte sectors is refused: "Write functions are not
 //      yet validated for media with 1024 bytes/sector.".
-//   2. With a drive selected, a write-protected medium asks "Write-protected
+//   2. With a drive selected, its medium is claimed for this program's
+//      writes (write_claim.h): while another program uses it, the command
+//      is refused with "The volume is in use by another program." before
+//      anything is written, the probe's rewrite of sector 0 included. The
+//      claim lasts until the command's span ends (ClaimSpan).
+//   3. With a drive selected, a write-protected medium asks "Write-protected
 //      media." with OK and Cancel: OK lets the command go on (and fail in the
 //      device layer), Cancel refuses it.
-//   3. On a mounted volume, a command is refused when the volume check
+//   4. On a mounted volume, a command is refused when the volume check
 //      (check_volume.h) found damage in a structure the command changes:
 //      "The volume is damaged where this command would write: FINDING.
 //      Nothing was written; please copy your files to the PC." (the first

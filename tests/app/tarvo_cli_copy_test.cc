@@ -82,6 +82,23 @@ TEST_F(TarvoCliCopyTest, MenuCopyOfTheSelectionAsksTheTargetDirectory) {
   EXPECT_EQ(Read("Sub/b.txt"), kHi);
 }
 
+// COPY of a folder whose name a symbolic link holds in the target: the
+// link is not followed; the folder arrives beside it under a numbered name.
+TEST_F(TarvoCliCopyTest, AFolderCopyNeverFollowsALinkInTheTarget) {
+  fs::create_directory(out_.Path("outside"));
+  fs::create_directory_symlink("../outside", Pc("Sub"));
+  EXPECT_EQ(Run({"-c", "copy Sub"}, ""), 0);
+  EXPECT_TRUE(fs::is_empty(out_.Path("outside")));
+  std::vector<std::string> made;
+  for (const fs::directory_entry& entry : fs::directory_iterator(Pc(""))) {
+    if (!entry.is_symlink()) made.push_back(entry.path().filename().string());
+  }
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_EQ(fs::path(made[0]).stem(), "Sub");
+  EXPECT_EQ(Read(made[0] + "/b.txt"), kHi);
+  EXPECT_EQ(Read(made[0] + "/Inner Folder/a.txt"), kHi);
+}
+
 TEST_F(TarvoCliCopyTest, OutputPortGetsTheContent) {
   const std::string port = out_.Path("printer");
   EXPECT_EQ(Run({"--menu", "127", "-c", "copy top.txt"}, "lpt3\n", "TARVO_LPT3=" + port), 0);

@@ -124,6 +124,16 @@ TEST_F(TarvoCliEditTest, McopyCopiesAPcTreeThatHfsutilsReadsBack) {
   EXPECT_EQ(Image(), before);
 }
 
+// The refusal of a file that is no MacBinary file is shown without
+// --verbose, and nothing is written.
+TEST_F(TarvoCliEditTest, NotAMacBinaryFileIsShown) {
+  PcFile("PLAIN.TXT", Text("plain\n"));
+  const Bytes8 before = Image();
+  const CliResult run = Run({"-c", "mcopy /b PLAIN.TXT"});
+  EXPECT_EQ(run.err, "Tarvo: Not a MacBinary file. PLAIN.TXT\n");
+  EXPECT_EQ(Image(), before);
+}
+
 TEST_F(TarvoCliEditTest, MdRenameDeleteAndLabel) {
   PcFile("A1.TXT", Text("1"));
   PcFile("A2.TXT", Text("2"));

@@ -1,8 +1,14 @@
 // tarvo-cli formatting blank cartridge images, the drive's maintenance
 // commands, and the built-in demo cartridge, run from the outside.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "support/cli_process.h"
 #include "support/hfs_volume.h"
@@ -94,6 +100,50 @@ TEST(TarvoCliFormatTest, DemoCartridgeIsMadeOnceAndListed) {
   EXPECT_TRUE(Has(run.out, "Later"));
   EXPECT_TRUE(Has(run.out, "Volume check: no problems found."));
   EXPECT_EQ(std::filesystem::directory_iterator(dir.Path("cache/tarvo"))->path().filename(), "demo-cartridge.img");
+}
+
+// A demo build ended by SIGTERM leaves neither its temporary image nor a
+// final one. The temporary of a build killed outright (its process gone)
+// is removed by the next run, which makes the whole image.
+TEST(TarvoCliFormatTest, AnInterruptedDemoLeavesNoPartialImage) {
+  namespace fs = std::filesystem;
+  ScratchDir dir;
+  const fs::path cache = dir.Path("cache/tarvo");
+  const std::string part = "demo-cartridge.img.part";
+  CliRun demo;
+  demo.args = {"--demo", "-c", "DIR"};
+  demo.tempDir = dir.Path("");
+  demo.env = {"XDG_CACHE_HOME=" + dir.Path("cache"), "XDG_STATE_HOME=" + dir.Path("state")};
+  {
+    testing::CliSession session(demo);
+    // The temporary is named after the building process.
+    pid_t building = 0;
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+         building == 0 && std::chrono::steady_clock::now() < until;) {
+      std::error_code error;
+      for (fs::directory_iterator entry(cache, error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.rfind(part, 0) == 0) building = static_cast<pid_t>(std::stol(name.substr(part.size())));
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_NE(building, 0);
+    kill(building, SIGTERM);
+    const testing::CliResult ended = session.Finish();
+    EXPECT_EQ(ended.signal, SIGTERM) << ended.exitCode << " " << ended.err << ended.out;
+  }
+  EXPECT_TRUE(fs::is_empty(cache));
+
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  ASSERT_GT(gone, 0);
+  waitpid(gone, nullptr, 0);
+  testing::WriteWholeFile((cache / (part + std::to_string(gone))).string(), std::vector<std::uint8_t>{1, 2, 3});
+  const testing::CliResult run = RunTarvoCli(demo);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  std::vector<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(cache)) names.push_back(entry.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{"demo-cartridge.img"});
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ class TarvoCliFullCatalogTest : public ::testing::Test {
     ASSERT_GT(free, 1u);
     const std::string filler = scratch_.Path("filler.bin");
     testing::WriteWholeFile(filler, Bytes8(std::size_t{blockSize} * (free - 1), 0x3C));
-    ASSERT_TRUE(testing::RunHfsutils(scratch_.Path(""), image_, {"hcopy -r " + testing::ShellQuote(filler) + " :Filler"}));
+    ASSERT_TRUE(
+        testing::RunHfsutils(scratch_.Path(""), image_, {"hcopy -r " + testing::ShellQuote(filler) + " :Filler"}));
 
     for (int i = 0; i < kMostFiles; ++i) testing::WriteWholeFile(scratch_.Path("pc/E" + std::to_string(1000 + i)), {});
     const CliResult filled = Run({"-c", "mcopy *"});

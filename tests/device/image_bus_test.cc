@@ -4,9 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -338,6 +341,80 @@ TEST_F(ImageBusTest, FilesWeMayNotWriteAreWriteProtected) {
   EXPECT_EQ(Transfer(true, 0, 1, out), kSsErr);
   EXPECT_EQ(SenseKey(last), kSenseDataProtect);
   EXPECT_EQ(ReadWholeFile(path), image);
+}
+
+// Another program on the same image is another bus: its attach opens the
+// file anew.
+TEST_F(ImageBusTest, AClaimIsRefusedWhileAnotherProgramHasTheImage) {
+  const std::string path = MakeImage("shared.img", PatternedImage(64, 512));
+  AttachOk({path});
+  {
+    ImageBus reader;
+    ASSERT_EQ(reader.Attach({path, true}), "");
+    EXPECT_EQ(bus.ClaimMedium(0, 0), MediumLockResult::kInUse);
+    // A read-only image is never claimed: its writes are refused anyway.
+    EXPECT_EQ(reader.ClaimMedium(0, 0), MediumLockResult::kHeld);
+    EXPECT_EQ(bus.ClaimMedium(0, 0), MediumLockResult::kInUse);
+  }
+  EXPECT_EQ(bus.ClaimMedium(0, 0), MediumLockResult::kHeld);
+}
+
+TEST_F(ImageBusTest, AnAttachWaitsForAnotherProgramsUpdateToEnd) {
+  const std::string path = MakeImage("shared.img", PatternedImage(64, 512));
+  AttachOk({path});
+  ASSERT_EQ(bus.ClaimMedium(0, 0), MediumLockResult::kHeld);
+  const auto start = std::chrono::steady_clock::now();
+  std::thread update([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    bus.ShareMedia();
+  });
+  ImageBus reader;
+  EXPECT_EQ(reader.Attach({path}), "");
+  const auto waited = std::chrono::steady_clock::now() - start;
+  update.join();
+  EXPECT_GE(waited, std::chrono::milliseconds(300));
+  // The reader holds the image now: the writer's next claim is refused.
+  EXPECT_EQ(bus.ClaimMedium(0, 0), MediumLockResult::kInUse);
+}
+
+// SYNCHRONIZE CACHE (10), waited for or only started, completes; the unit
+// serial number names the image file by its device and inode.
+TEST_F(ImageBusTest, SynchronizesAndNamesTheImageFile) {
+  const std::string path = MakeImage("a.img", PatternedImage(8, 512));
+  AttachOk({path});
+  AttachOk({MakeImage("b.img", PatternedImage(8, 512)), true});
+  for (std::uint8_t target = 0; target < 2; ++target) {
+    for (std::uint8_t immediate : {0, 2}) {
+      Srb sync = ExecSrb(0, target, {0x35, immediate, 0, 0, 0, 0, 0, 0, 0, 0});
+      EXPECT_EQ(SendAndWait(bus, sync), kSsComp);
+    }
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  char serial[40];
+  std::snprintf(serial, sizeof serial, "%016llX%016llX", static_cast<unsigned long long>(info.st_dev),
+                static_cast<unsigned long long>(info.st_ino));
+  std::vector<std::uint8_t> page(255, 0xEE);
+  Srb vpd = ExecSrb(0, 0, {0x12, 0x01, 0x80, 0, 255, 0});
+  vpd.buffer = page.data();
+  vpd.bufLen = static_cast<std::uint32_t>(page.size());
+  ASSERT_EQ(SendAndWait(bus, vpd), kSsComp);
+  EXPECT_EQ(page[1], 0x80);
+  ASSERT_EQ(page[3], 32);
+  EXPECT_EQ(std::string(page.begin() + 4, page.begin() + 36), serial);
+  EXPECT_EQ(page[36], 0);  // the rest of the allocation length is zeros
+
+  Srb pages = ExecSrb(0, 0, {0x12, 0x01, 0x00, 0, 255, 0});
+  pages.buffer = page.data();
+  pages.bufLen = static_cast<std::uint32_t>(page.size());
+  ASSERT_EQ(SendAndWait(bus, pages), kSsComp);
+  const std::vector<std::uint8_t> listed(page.begin(), page.begin() + 6);
+  EXPECT_EQ(listed, (std::vector<std::uint8_t>{0, 0, 0, 2, 0, 0x80}));
+  Srb other = ExecSrb(0, 0, {0x12, 0x01, 0x83, 0, 255, 0});
+  other.buffer = page.data();
+  other.bufLen = static_cast<std::uint32_t>(page.size());
+  EXPECT_EQ(SendAndWait(bus, other), kSsErr);
+  EXPECT_EQ(SenseKey(other), kSenseIllegalRequest);
 }
 
 TEST_F(ImageBusTest, PresentsTheDataAreaOfADiskCopyImage) {

@@ -1,6 +1,11 @@
 #include "device/multi_bus.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -32,7 +37,14 @@ class StubBackend : public ScsiManager {
     srb.managerId[0] = static_cast<char>('A' + srb.haId);
     srb.status = kSsComp;
   }
+  MediumLockResult ClaimMedium(std::uint8_t haId, std::uint8_t target) override {
+    claims.emplace_back(haId, target);
+    return MediumLockResult::kInUse;
+  }
+  void ShareMedia() override { ++shares; }
   std::vector<std::uint8_t> seenHaIds;
+  std::vector<std::pair<std::uint8_t, std::uint8_t>> claims;
+  int shares = 0;
 
  private:
   std::uint8_t status_;
@@ -97,6 +109,24 @@ TEST_F(MultiBusTest, RoutesRequestsAndPendingPollsToTheirBackend) {
   EXPECT_EQ(type.haId, 1);
   EXPECT_EQ(hosts.seenHaIds, (std::vector<std::uint8_t>{0}));
   EXPECT_EQ(faults.sent.size(), 1u);
+}
+
+// A claim reaches the backend of its adapter, under that backend's own
+// number; ShareMedia reaches every backend.
+TEST_F(MultiBusTest, RoutesClaimsToTheirBackendAndSharingToAll) {
+  using namespace std::chrono_literals;
+  EXPECT_EQ(bus.ClaimMedium(2, 5), MediumLockResult::kInUse);
+  EXPECT_EQ(hosts.claims, (std::vector<std::pair<std::uint8_t, std::uint8_t>>{{1, 5}}));
+  EXPECT_TRUE(broken.claims.empty());
+
+  const int other = ::open(dir.Path("a.img").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(bus.ClaimMedium(0, 0), MediumLockResult::kHeld);
+  EXPECT_EQ(LockShared(other, 0ms), MediumLockResult::kInUse);
+  bus.ShareMedia();
+  EXPECT_EQ(LockShared(other, 0ms), MediumLockResult::kHeld);
+  EXPECT_EQ(hosts.shares, 1);
+  EXPECT_EQ(broken.shares, 1);
+  ::close(other);
 }
 
 }  // namespace

@@ -1,12 +1,20 @@
-// Taking back writes: originals kept once, nested scopes, and a restore
-// that the medium refuses.
+// Updates staged in memory and committed through the journal: what reaches
+// the medium and when, the journal that exists while it does, and taking
+// back a commit that the medium refuses.
 #include "device/sector_undo.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <stdexcept>
+
+#include "device/cdb_fields.h"
+#include "device/medium_identity.h"
 #include "device/sector_io.h"
+#include "device/update_journal.h"
 #include "hfs/sector_run.h"
 #include "support/medium_context.h"
+#include "support/scratch_files.h"
 
 namespace tarvo {
 namespace {
@@ -20,65 +28,220 @@ std::vector<std::uint8_t> Numbered(std::size_t sectors) {
   return bytes;
 }
 
-TEST(SectorUndoTest, RestoreWritesBackWhatEveryWriteOverwrote) {
+// The first block of every WRITE(6) and the synchronisations waited for,
+// in the order they were sent (a synchronisation as -1).
+std::vector<long> MediumWrites(const MediumContext& m) {
+  std::vector<long> writes;
+  for (const Srb& srb : m.faults->sent) {
+    if (srb.command != SrbCommand::kExecScsiCmd) continue;
+    if (srb.cdb[0] == kOpWrite6) writes.push_back(DecodeReadWrite6(srb).first);
+    if (srb.cdb[0] == kOpSynchronizeCache10 && (srb.cdb[1] & kSynchronizeImmediate) == 0) writes.push_back(-1);
+  }
+  return writes;
+}
+
+// An update starts the write-back of what was written before it.
+TEST(SectorUndoTest, AnUpdateStartsTheWriteBackOfWhatCameBefore) {
+  MediumContext m;
+  m.Insert(Numbered(20));
+  UndoScope update(m.ctx);
+  UndoScope inner(m.ctx);
+  int started = 0;
+  for (const Srb& srb : m.faults->sent) {
+    started += srb.cdb[0] == kOpSynchronizeCache10 && (srb.cdb[1] & kSynchronizeImmediate) != 0 ? 1 : 0;
+  }
+  EXPECT_EQ(started, 1);
+}
+
+std::filesystem::path JournalOf(MediumContext& m) { return JournalPath(MediumIdentity(m.ctx, 0, 0)); }
+
+TEST(SectorUndoTest, WritesReachTheMediumOnlyAtTheCommitAndReadsSeeThem) {
   MediumContext m;
   const std::string image = m.Insert(Numbered(200));
   const std::vector<std::uint8_t> before = ReadWholeFile(image);
-  const std::vector<std::uint8_t> x(3 * 512, 0xAA), y(130 * 512, 0xBB);
+  const std::vector<std::uint8_t> x(3 * 512, 0xAA);
+  std::vector<std::uint8_t> seen(5 * 512);
+  UndoScope update(m.ctx);
+  EXPECT_TRUE(update.owner());
+  ASSERT_EQ(WriteSectorRun(m.ctx, 10, x), 0);
+  EXPECT_EQ(ReadWholeFile(image), before);
+  EXPECT_EQ(MediumWrites(m), std::vector<long>{});
+  ASSERT_EQ(ReadSectorRun(m.ctx, 9, seen), 0);
+  EXPECT_EQ(seen[0], 10);  // sector 9, from the medium
+  EXPECT_EQ(seen[512], 0xAA);
+  EXPECT_EQ(seen[3 * 512], 0xAA);
+  EXPECT_EQ(seen[4 * 512], 14);
+
+  EXPECT_TRUE(update.Commit());
+  std::vector<std::uint8_t> after = before;
+  std::copy(x.begin(), x.end(), after.begin() + 10 * 512);
+  EXPECT_EQ(ReadWholeFile(image), after);
+  // One write, then one synchronisation; the journal is gone.
+  EXPECT_EQ(MediumWrites(m), (std::vector<long>{10, -1}));
+  EXPECT_FALSE(std::filesystem::exists(JournalOf(m)));
+}
+
+TEST(SectorUndoTest, TheJournalHoldsTheOriginalsBeforeTheFirstWrite) {
+  MediumContext m;
+  const std::string image = m.Insert(Numbered(200));
+  const std::filesystem::path journalPath = JournalOf(m);
+  UpdateJournal seen;
+  JournalRead read = JournalRead::kNone;
+  m.faults->performed = [&](const Srb& srb) {
+    if (srb.cdb[0] == kOpWrite6 && read == JournalRead::kNone) read = ReadJournal(journalPath, seen);
+  };
+  const std::vector<std::uint8_t> x(512, 0xAA), y(2 * 512, 0xBB);
+  UndoScope update(m.ctx);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 5, x), 0);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 7, y), 0);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 5, y), 0);  // sector 5 again, and 6
+  ASSERT_TRUE(update.Commit());
+
+  ASSERT_EQ(read, JournalRead::kRead);
+  EXPECT_EQ(seen.medium, MediumIdentity(m.ctx, 0, 0));
+  ASSERT_EQ(seen.sectors.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(seen.sectors[i].sector, 5 + i);
+    EXPECT_EQ(seen.sectors[i].original[0], 6 + i);
+    ASSERT_EQ(seen.sectors[i].versions.size(), 1u);  // sector 5 keeps its last content only
+    EXPECT_EQ(seen.sectors[i].versions[0], ContentHash(std::span(y).first(512)));
+  }
+}
+
+TEST(SectorUndoTest, PassesReachTheMediumInTheirOrder) {
+  MediumContext m;
+  m.Insert(Numbered(200));
+  const std::vector<std::uint8_t> x(512, 0xAA), y(512, 0xBB);
+  UndoScope update(m.ctx);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 50, x), 0);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 3, x), 0);
+  update.NextPass();
+  ASSERT_EQ(WriteSectorRun(m.ctx, 20, x), 0);
+  update.NextPass();
+  ASSERT_EQ(WriteSectorRun(m.ctx, 3, y), 0);  // a second content for sector 3
+  ASSERT_TRUE(update.Commit());
+  EXPECT_EQ(MediumWrites(m), (std::vector<long>{3, 50, 20, 3, -1}));
+  std::vector<std::uint8_t> now(512);
+  ASSERT_EQ(ReadSectorRun(m.ctx, 3, now), 0);
+  EXPECT_EQ(now, y);
+}
+
+TEST(SectorUndoTest, AWriteThatChangesNothingIsNeitherStagedNorSent) {
+  MediumContext m;
+  const std::string image = m.Insert(std::vector<std::uint8_t>(20 * 512, 0));
+  const std::vector<std::uint8_t> zeros(4 * 512, 0);
+  UndoScope update(m.ctx);
+  EXPECT_EQ(WriteSectorRun(m.ctx, 2, zeros), 0);
+  EXPECT_TRUE(m.ctx.device.undo->originals.empty());
+  EXPECT_TRUE(update.Commit());
+  EXPECT_EQ(MediumWrites(m), std::vector<long>{});  // no journal, no write, no synchronisation
+}
+
+TEST(SectorUndoTest, NestedScopesMakeOneUpdate) {
+  MediumContext m;
+  const std::string image = m.Insert(Numbered(200));
+  const std::vector<std::uint8_t> before = ReadWholeFile(image);
+  const std::vector<std::uint8_t> x(3 * 512, 0xAA);
   {
-    UndoScope undo(m.ctx);
-    EXPECT_TRUE(undo.owner());
-    EXPECT_EQ(WriteSectorRun(m.ctx, 10, x), 0);
+    UndoScope outer(m.ctx);
+    ASSERT_EQ(WriteSectorRun(m.ctx, 10, x), 0);
     {
-      UndoScope inner(m.ctx);  // joins the outer scope
+      UndoScope inner(m.ctx);
       EXPECT_FALSE(inner.owner());
       EXPECT_FALSE(inner.Restore());
-      EXPECT_EQ(WriteSectorRun(m.ctx, 11, y), 0);  // sectors 11 and 12 keep their first original
+      ASSERT_EQ(WriteSectorRun(m.ctx, 100, x), 0);
     }
-    m.faults->unwritableSectors = {141};
-    EXPECT_NE(WriteSectorRun(m.ctx, 140, x), 0);
-    EXPECT_TRUE(undo.failed());
-    m.faults->unwritableSectors.clear();
-    EXPECT_TRUE(undo.Restore());
+    ASSERT_EQ(WriteSectorRun(m.ctx, 150, x), 0);
+    EXPECT_TRUE(outer.Restore());  // drops the update: nothing was written
     EXPECT_EQ(m.ctx.device.undo, nullptr);
   }
   EXPECT_EQ(ReadWholeFile(image), before);
-}
-
-TEST(SectorUndoTest, AWriteThatChangesNothingIsNotSentNorKept) {
-  MediumContext m;
-  const std::string image = m.Insert(std::vector<std::uint8_t>(20 * 512, 0));
-  const std::vector<std::uint8_t> zeros(4 * 512, 0), x(512, 0xAA);
   {
-    UndoScope undo(m.ctx);
-    EXPECT_EQ(WriteSectorRun(m.ctx, 2, zeros), 0);
-    EXPECT_TRUE(m.ctx.device.undo->originals.empty());
-    EXPECT_EQ(m.faults->writesSeen, 0);  // nothing to change: not sent
-    EXPECT_EQ(WriteSectorRun(m.ctx, 3, x), 0);
-    EXPECT_EQ(m.ctx.device.undo->originals.size(), 1u);
-    EXPECT_TRUE(undo.Restore());
+    UndoScope outer(m.ctx);
+    ASSERT_EQ(WriteSectorRun(m.ctx, 10, x), 0);
+    UndoScope inner(m.ctx);
+    ASSERT_EQ(WriteSectorRun(m.ctx, 100, x), 0);
+    EXPECT_TRUE(inner.Commit());  // the whole update
   }
-  EXPECT_EQ(ReadWholeFile(image), std::vector<std::uint8_t>(20 * 512, 0));
+  EXPECT_EQ(MediumWrites(m), (std::vector<long>{10, 100, -1}));
 }
 
-TEST(SectorUndoTest, ARefusedRestoreCountsOnlyWhereTheMediumChanged) {
+TEST(SectorUndoTest, ACommitThatFailsPutsBackWhatItWrote) {
+  MediumContext m;
+  const std::string image = m.Insert(Numbered(400));
+  const std::vector<std::uint8_t> before = ReadWholeFile(image);
+  const std::vector<std::uint8_t> x(130 * 512, 0xAA);
+  {
+    UndoScope update(m.ctx);
+    ASSERT_EQ(WriteSectorRun(m.ctx, 10, x), 0);
+    ASSERT_EQ(WriteSectorRun(m.ctx, 300, std::span(x).first(512)), 0);
+    m.faults->unwritableSectors = {300};  // the last request
+    EXPECT_FALSE(update.Commit());
+    EXPECT_TRUE(update.failed());
+    m.faults->unwritableSectors.clear();
+    EXPECT_TRUE(update.Restore());
+  }
+  EXPECT_EQ(ReadWholeFile(image), before);
+  EXPECT_FALSE(std::filesystem::exists(JournalOf(m)));
+}
+
+// A medium that refuses the originals too keeps the journal, for the next
+// opening to take the update back.
+TEST(SectorUndoTest, ACommitThatCannotPutBackKeepsTheJournal) {
+  MediumContext m;
+  const std::string image = m.Insert(Numbered(200));
+  const std::vector<std::uint8_t> x(512, 0xAA);
+  UndoScope update(m.ctx);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 5, x), 0);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 9, x), 0);
+  m.faults->performed = [&](const Srb& srb) {
+    if (srb.cdb[0] == kOpWrite6) m.faults->failAllWrites = true;  // after the first write
+  };
+  EXPECT_FALSE(update.Commit());
+  EXPECT_FALSE(update.Restore());
+  EXPECT_EQ(ReadWholeFile(image)[5 * 512], 0xAA);
+  UpdateJournal journal;
+  ASSERT_EQ(ReadJournal(JournalOf(m), journal), JournalRead::kRead);
+  EXPECT_EQ(journal.sectors.size(), 2u);
+  RemoveJournal(JournalOf(m));
+}
+
+TEST(SectorUndoTest, AJournalThatCannotBeWrittenLeavesTheMediumAlone) {
   MediumContext m;
   const std::string image = m.Insert(Numbered(20));
+  const std::vector<std::uint8_t> before = ReadWholeFile(image);
+  testing::ScratchDir dir;
+  testing::WriteWholeFile(dir.Path("file"), std::vector<std::uint8_t>{1});
+  const std::string saved = std::getenv("XDG_STATE_HOME");
+  ::setenv("XDG_STATE_HOME", dir.Path("file").c_str(), 1);  // no folder can be made there
   const std::vector<std::uint8_t> x(512, 0xAA);
   {
-    UndoScope undo(m.ctx);
-    m.faults->failAllWrites = true;
-    EXPECT_NE(WriteSectorRun(m.ctx, 5, x), 0);
-    EXPECT_TRUE(undo.Restore());  // the failed write never reached the medium
+    UndoScope update(m.ctx);
+    ASSERT_EQ(WriteSectorRun(m.ctx, 5, x), 0);
+    EXPECT_FALSE(update.Commit());
+    EXPECT_TRUE(update.Restore());
   }
-  m.faults->failAllWrites = false;
-  {
-    UndoScope undo(m.ctx);
-    EXPECT_EQ(WriteSectorRun(m.ctx, 5, x), 0);
-    m.faults->failAllWrites = true;
-    EXPECT_FALSE(undo.Restore());
-  }
-  EXPECT_EQ(ReadWholeFile(image)[5 * 512], 0xAA);
+  ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
+  EXPECT_EQ(ReadWholeFile(image), before);
+  EXPECT_EQ(MediumWrites(m), std::vector<long>{});
+  ASSERT_EQ(m.ui.messages.size(), 1u);
+  EXPECT_NE(m.ui.messages[0].find("The journal of this update could not be written ("), std::string::npos);
+  EXPECT_NE(m.ui.messages[0].find("): the volume was not changed."), std::string::npos);
+}
+
+TEST(SectorUndoTest, AWriteBeyondTheMemoryBoundIsRefused) {
+  MediumContext m;
+  const std::size_t sectors = kMostUndoBytes / 512 + 1024;
+  m.Insert(Numbered(sectors));
+  const std::vector<std::uint8_t> x(64 * 512, 0xAA);
+  UndoScope update(m.ctx);
+  std::uint16_t status = 0;
+  for (std::uint32_t s = 0; s < sectors && status == 0; s += 64) status = WriteSectorRun(m.ctx, s, x);
+  EXPECT_NE(status, 0);
+  EXPECT_TRUE(update.failed());
+  EXPECT_FALSE(update.Commit());
+  EXPECT_TRUE(update.Restore());
+  EXPECT_EQ(MediumWrites(m), std::vector<long>{});
 }
 
 }  // namespace

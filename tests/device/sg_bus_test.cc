@@ -48,9 +48,17 @@ class FakeSgLayer : public SgDeviceLayer {
     return 0;
   }
   void Close(int fd) override { *closed += static_cast<int>(paths.erase(fd)); }
+  MediumLockResult Lock(int fd, bool exclusive) override {
+    EXPECT_TRUE(paths.count(fd)) << "lock on a descriptor that is not open";
+    if (exclusive && paths[fd] == usedElsewhere) return MediumLockResult::kInUse;
+    locks[paths[fd]] = exclusive ? 'X' : 'S';
+    return MediumLockResult::kHeld;
+  }
 
   std::vector<std::uint8_t> medium = std::vector<std::uint8_t>(100 * 512);
   std::string unopenable;
+  std::string usedElsewhere;             // another program holds this node
+  std::map<std::string, char> locks;     // node -> 'S' shared, 'X' exclusive
   bool ioctlFails = false;
   bool denyReset = false;
   std::uint16_t hostStatus = 0;
@@ -227,6 +235,16 @@ TEST_F(SgBusTest, TransportFailuresCompleteWithError) {
   fake->denyReset = true;
   EXPECT_EQ(SendAndWait(*bus, reset), kSsErr);
   EXPECT_EQ(fake->resets, 2);
+}
+
+TEST_F(SgBusTest, ADriveIsHeldSharedAndClaimedExclusiveForAnUpdate) {
+  EXPECT_EQ(bus->ClaimMedium(0, 0), MediumLockResult::kHeld);
+  EXPECT_EQ(fake->locks, (std::map<std::string, char>{{"/dev/sg0", 'X'}}));
+  EXPECT_EQ(bus->ClaimMedium(0, 7), MediumLockResult::kHeld);  // no such drive: nothing to hold
+  fake->usedElsewhere = "/dev/sg2";
+  EXPECT_EQ(bus->ClaimMedium(1, 1), MediumLockResult::kInUse);
+  bus->ShareMedia();
+  EXPECT_EQ(fake->locks, (std::map<std::string, char>{{"/dev/sg0", 'S'}, {"/dev/sg2", 'S'}}));
 }
 
 }  // namespace

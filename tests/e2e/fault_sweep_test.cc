@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "hfs/allocation.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_search.h"
 #include "hfs/catalog_record.h"
@@ -154,19 +155,22 @@ class FaultSweepTest : public ::testing::Test {
     delete dir_;
   }
 
+  // A new file in the root of the mounted volume.
+  static void WriteFile(Context& ctx, const std::string& name, std::size_t size, unsigned seed) {
+    const std::string pc = dir_->Path(name);
+    WriteWholeFile(pc, Pattern(size, seed));
+    std::FILE* file = std::fopen(pc.c_str(), "rb");
+    ASSERT_EQ(WriteFileToVolume(ctx, file, name, name, kRootDirId, "BINA????", 0, ForkChoice::kData), 0);
+    std::fclose(file);
+  }
+
   // Three files of 20 blocks, the middle one deleted and flushed, then one
   // of 30 blocks: first fit gives it the hole and 10 blocks after the third.
   static void MakeFragmentedFile(const std::string& image) {
     testing::MountedVolume volume(image, false);
     ASSERT_GT(volume.Mount(), 0);
     Context& ctx = volume.ctx;
-    auto write = [&](const std::string& name, std::size_t size, unsigned seed) {
-      const std::string pc = dir_->Path(name);
-      WriteWholeFile(pc, Pattern(size, seed));
-      std::FILE* file = std::fopen(pc.c_str(), "rb");
-      ASSERT_EQ(WriteFileToVolume(ctx, file, name, name, kRootDirId, "BINA????", 0, ForkChoice::kData), 0);
-      std::fclose(file);
-    };
+    auto write = [&](const std::string& name, std::size_t size, unsigned seed) { WriteFile(ctx, name, size, seed); };
     const std::size_t block = ctx.volume.allocBlockSize;
     write("Pad1", 20 * block, 5);
     write("Hole", 20 * block, 6);
@@ -338,6 +342,53 @@ TEST_F(FaultSweepTest, FormatOfASmallMedium) {
              after["2/" + file.name] = file.typeCreator + "|" + (data ? content : "") + "|" + (data ? "" : content);
            }
          }});
+}
+
+// The same volume with room for 8 blocks more, so that replacing Pad1 (20
+// blocks) by a file of 26 needs Pad1's own blocks: every write of the
+// replace and of its flush failing in turn leaves Pad1 whole.
+class FullVolumeFaultSweepTest : public FaultSweepTest {
+ protected:
+  static constexpr std::uint32_t kFreeLeft = 8;
+
+  static void SetUpTestSuite() {
+    FaultSweepTest::SetUpTestSuite();
+    const std::string image = dir_->Path("full.img");
+    WriteWholeFile(image, *base_);
+    {
+      testing::MountedVolume volume(image, false);
+      ASSERT_GT(volume.Mount(), 0);
+      Context& ctx = volume.ctx;
+      ASSERT_TRUE(EnsureBitmapLoaded(ctx));
+      blockSize_ = ctx.volume.allocBlockSize;
+      WriteFile(ctx, "Filler", std::size_t{blockSize_} * (CountAllocatableBlocks(ctx.volume) - kFreeLeft), 12);
+      ASSERT_TRUE(FlushVolume(ctx).ok());
+    }
+    *base_ = ReadWholeFile(image);
+  }
+
+  static std::uint32_t blockSize_;
+};
+
+std::uint32_t FullVolumeFaultSweepTest::blockSize_ = 0;
+
+TEST_F(FullVolumeFaultSweepTest, ReplaceOfAFileByOneLargerThanTheFreeSpace) {
+  const std::vector<std::uint8_t> content = Pattern(std::size_t{blockSize_} * 26 - 300, 13);
+  WriteWholeFile(dir_->Path("PAD1"), content);
+  const std::string pcDir = dir_->Path("");
+  Sweep(AllOrNothing(
+      "replace",
+      [pcDir](Context& ctx) {
+        static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("yes");
+        PcToMacRequest request;
+        request.source = PcToMacRequest::Source::kSelection;
+        request.pcDirectory = pcDir;
+        request.names = {"PAD1"};
+        CopyPcToMac(ctx, request);
+      },
+      [content](Snapshot& after) {
+        after["2/Pad1"] = "TEXT????|" + std::string(content.begin(), content.end()) + "|";
+      }));
 }
 
 }  // namespace

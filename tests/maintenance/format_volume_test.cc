@@ -126,6 +126,26 @@ TEST(FormatVolumeTest, TooSmallAMediumIsRefusedUntouched) {
   for (const Srb& srb : m.faults->sent) EXPECT_NE(srb.cdb[0], 0x0A);  // no WRITE(6)
 }
 
+// The format claims the drive it formats, whichever drive the command's
+// guard claimed: another program holding the image stops it untouched.
+TEST(FormatVolumeTest, AMediumAnotherProgramUsesIsRefusedUntouched) {
+  MediumContext m;
+  const std::string image = m.InsertBlank(44);
+  m.ctx.volume.deviceSectors = CartridgeSectors(44);
+  {
+    ImageBus other;
+    ASSERT_EQ(other.Attach({image, true}), "");
+    FormatVolume(m.ctx, "Busy");
+  }
+  EXPECT_EQ(m.ui.messages, std::vector<std::string>{"The volume is in use by another program."});
+  for (const Srb& srb : m.faults->sent) EXPECT_NE(srb.cdb[0], 0x0A);  // no WRITE(6)
+
+  // Its own claim ends with the format: another program may read then.
+  EXPECT_EQ(FormatVolume(m.ctx, "Mine"), 0);
+  ImageBus reader;
+  EXPECT_EQ(reader.Attach({image, true}), "");
+}
+
 // Every cartridge size: hfsutils mounts the HFS partition, sees the name,
 // the free space the header states and the four Desktop files, and takes a
 // file; Tarvo then reads that file and finds the volume sound.
@@ -147,6 +167,7 @@ TEST(FormatVolumeTest, HfsutilsReadsAndWritesEveryCartridgeSize) {
     for (const char* line : {"FNDR/ERIK", "BTFL/DMGR", "DTFL/DMGR", "Desktop DB", "Desktop DF", "Icon"}) {
       EXPECT_NE(listing.find(line), std::string::npos) << listing;
     }
+    m.Eject();
     ASSERT_TRUE(testing::RunHfsutils(home.Path(""), image,
                                      {"hmkdir :Folder", "hcopy -r " + testing::ShellQuote(pcFile) + " :Folder:Note"}));
 

@@ -6,8 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
+#include <functional>
 
 namespace tarvo::testing {
 
@@ -49,18 +49,16 @@ void CloseFd(int& fd) {
   _exit(127);
 }
 
-// Feeds the input and collects both outputs until they close or time runs out.
-bool Exchange(int inFd, int outFd, int errFd, const std::string& input, CliResult& result, Clock::time_point deadline) {
+// Feeds the input (closing the input when it is all written, at once when
+// there is none) and collects both outputs until they close or `enough`
+// says so. False when time ran out first.
+bool Exchange(int& inFd, int& outFd, int& errFd, const std::string& input, CliResult& result,
+              Clock::time_point deadline, const std::function<bool()>& enough) {
   std::size_t written = 0;
   if (input.empty()) CloseFd(inFd);
-  while (outFd >= 0 || errFd >= 0) {
+  while ((outFd >= 0 || errFd >= 0) && !enough()) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) {
-      CloseFd(inFd);
-      CloseFd(outFd);
-      CloseFd(errFd);
-      return false;
-    }
+    if (left <= 0) return false;
     pollfd fds[3] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}, {inFd, POLLOUT, 0}};
     if (poll(fds, 3, static_cast<int>(left)) < 0) continue;
     std::string* sinks[2] = {&result.out, &result.err};
@@ -78,7 +76,6 @@ bool Exchange(int inFd, int outFd, int errFd, const std::string& input, CliResul
       if (n <= 0 || written == input.size()) CloseFd(inFd);
     }
   }
-  CloseFd(inFd);
   return true;
 }
 
@@ -100,42 +97,88 @@ CliResult RunTarvoCli(const std::vector<std::string>& args, const std::string& i
   return RunTarvoCli(run);
 }
 
-CliResult RunTarvoCli(const CliRun& run) {
-  CliResult result;
+CliResult RunTarvoCli(const CliRun& run) { return CliSession(run).Finish(run.input); }
+
+CliSession::CliSession(const CliRun& run) : deadline_(Clock::now() + std::chrono::seconds(run.timeLimitSeconds)) {
   Pipe in, out, err;
-  if (!in.Open() || !out.Open() || !err.Open()) return result;
+  if (!in.Open() || !out.Open() || !err.Open()) return;
   // A child that stops reading its input must not kill the test with SIGPIPE.
   signal(SIGPIPE, SIG_IGN);
-  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(run.timeLimitSeconds);
-  const pid_t pid = fork();
-  if (pid == 0) ExecChild(run, in, out, err);
+  pid_ = fork();
+  if (pid_ == 0) ExecChild(run, in, out, err);
   CloseFd(in.read);
   CloseFd(out.write);
   CloseFd(err.write);
-  if (pid < 0) {
-    CloseFd(in.write);
-    CloseFd(out.read);
-    CloseFd(err.read);
-    return result;
+  in_ = in.write;
+  out_ = out.read;
+  err_ = err.read;
+  if (pid_ < 0) {
+    CloseFd(in_);
+    CloseFd(out_);
+    CloseFd(err_);
   }
+}
 
-  bool finished = Exchange(in.write, out.read, err.read, run.input, result, deadline);
+CliSession::~CliSession() {
+  CloseFd(in_);
+  CloseFd(out_);
+  CloseFd(err_);
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
+bool CliSession::Send(const std::string& text) {
+  for (std::size_t written = 0; written < text.size();) {
+    const ssize_t n = in_ < 0 ? -1 : write(in_, text.data() + written, text.size() - written);
+    if (n <= 0) return false;
+    written += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool CliSession::WaitForOutput(const std::string& text) {
+  int noInput = -1;
+  std::size_t at = std::string::npos;
+  const auto found = [&] { return (at = result_.out.find(text, matched_)) != std::string::npos; };
+  Exchange(noInput, out_, err_, "", result_, deadline_, found);
+  if (at == std::string::npos) return false;
+  matched_ = at + text.size();
+  return true;
+}
+
+bool CliSession::Running() const {
+  siginfo_t info{};
+  // WNOWAIT: the exit status stays to be collected by Finish.
+  return pid_ > 0 && waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == 0;
+}
+
+CliResult CliSession::Finish(const std::string& input) {
+  if (pid_ <= 0) return result_;
+  bool finished = Exchange(in_, out_, err_, input, result_, deadline_, [] { return false; });
+  CloseFd(in_);
+  CloseFd(out_);
+  CloseFd(err_);
   int status = 0;
   while (finished) {
-    const pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid) break;
-    if (Clock::now() >= deadline) finished = false;
+    const pid_t done = waitpid(pid_, &status, WNOHANG);
+    if (done == pid_) break;
+    if (Clock::now() >= deadline_) finished = false;
     else usleep(10000);
   }
   if (!finished) {
-    result.timedOut = true;
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return result;
+    result_.timedOut = true;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return result_;
   }
-  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  return result;
+  pid_ = -1;
+  if (WIFEXITED(status)) result_.exitCode = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result_.signal = WTERMSIG(status);
+  return result_;
 }
 
 }  // namespace tarvo::testing

@@ -3,6 +3,9 @@
 // and a time limit after which it is killed (a hang guard, not a timing).
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -32,5 +35,35 @@ struct CliRun {
 CliResult RunTarvoCli(const CliRun& run);
 CliResult RunTarvoCli(const std::vector<std::string>& args, const std::string& input = "",
                       const std::string& tempDir = "", int timeLimitSeconds = 20);
+
+// A tarvo-cli that keeps running beside the test: its standard input stays
+// open, so that it waits for its next typed command holding its drives,
+// until Finish. The run's time limit counts from the start; a session
+// still running when the object goes is killed.
+class CliSession {
+ public:
+  explicit CliSession(const CliRun& run);  // starts it; run.input is not sent
+  ~CliSession();
+  CliSession(const CliSession&) = delete;
+  CliSession& operator=(const CliSession&) = delete;
+
+  // Sends text to its standard input.
+  bool Send(const std::string& text);
+  // Collects its output until standard output holds `text` (from what was
+  // not matched before), or the time limit passes. True when it did.
+  bool WaitForOutput(const std::string& text);
+  // Whether it is still running.
+  bool Running() const;
+  // Sends `input`, closes its standard input, and collects its output
+  // until it ends or the time limit passes (then it is killed).
+  CliResult Finish(const std::string& input = "");
+
+ private:
+  pid_t pid_ = -1;
+  int in_ = -1, out_ = -1, err_ = -1;
+  std::chrono::steady_clock::time_point deadline_;
+  std::size_t matched_ = 0;  // standard output up to here was matched by WaitForOutput
+  CliResult result_;
+};
 
 }  // namespace tarvo::testing

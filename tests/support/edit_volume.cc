@@ -18,7 +18,11 @@ std::uint32_t Big32(const std::vector<std::uint8_t>& b, std::size_t at) {
 
 EditVolume::EditVolume(int kilobytes, const std::string& label) : image_(dir_.Path("volume.img")) {
   EXPECT_TRUE(MakeHfsVolume(dir_.Path(""), image_, label, kilobytes));
-  Remount();
+}
+
+MountedVolume& EditVolume::Mounted() {
+  if (!volume_) Remount();
+  return *volume_;
 }
 
 void EditVolume::Remount(bool readOnly) {
@@ -76,6 +80,7 @@ ExtractedFile EditVolume::HfsutilsFile(const std::string& macPath) {
 }
 
 bool EditVolume::HfsutilsWrite(const std::vector<std::string>& commands) {
+  volume_.reset();
   return RunHfsutils(dir_.Path(""), image_, commands);
 }
 

@@ -32,6 +32,9 @@ class MediumContext {
   std::string InsertBlank(int megabytes);
   // Puts an existing image in the drive, read-only.
   void InsertFile(const std::string& path, std::uint16_t blockSize = 512);
+  // Takes the medium out: the image stays, and this program no longer
+  // holds it (medium_lock.h), so that another may write it.
+  void Eject();
 
   struct Range {
     std::uint32_t first, count;  // in the drive's blocks

@@ -241,14 +241,35 @@ TEST_F(CopyToPcTest, RenamingOnTheFly) {
   EXPECT_EQ(ui().dialogs, (std::vector<std::string>{"DLG_NOMD", "DLG_NOMD", "DLG_NOMD"}));
 }
 
-TEST_F(CopyToPcTest, FolderThatCannotBeMadeIsSkipped) {
-  testing::WriteWholeFile((out_ / "Sub").string(), Data{'f'});
+// Names held in the target by symbolic links (one to a folder outside it,
+// one leading nowhere yet) or, for a folder, by a file: the copies take
+// numbered names and nothing is written where a link leads.
+TEST_F(CopyToPcTest, NothingGoesThroughALinkInTheTarget) {
+  const fs::path outside = scratch_.Path("outside");
+  fs::create_directory(outside);
+  fs::create_symlink(outside / "victim.txt", out_ / "Read me.txt");
+  fs::create_directory_symlink(outside, out_ / "Sub");
+  testing::WriteWholeFile((out_ / "Empty").string(), Data{'f'});
+  ctx().settings.copiedFileCount = 40;  // the file is number 41: "019"
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Copy("Empty"), 0);
   EXPECT_EQ(Copy("Sub"), 0);
-  ASSERT_EQ(ui().messages.size(), 1u);
-  EXPECT_NE(ui().messages[0].find("Sub"), std::string::npos);
-  int entries = 0;
-  for ([[maybe_unused]] const auto& e : fs::directory_iterator(out_)) ++entries;
-  EXPECT_EQ(entries, 1);
+  EXPECT_TRUE(fs::is_empty(outside));
+  EXPECT_TRUE(fs::is_symlink(out_ / "Read me.txt"));
+  EXPECT_EQ(Read("Read me.019"), kReadMeData);
+  EXPECT_EQ(Read("Sub.019/Inner/deep.txt"), kDeepData);
+  EXPECT_TRUE(fs::is_directory(out_ / "Empty.019"));
+  EXPECT_EQ(Read("Empty"), Data{'f'});
+  EXPECT_TRUE(ui().messages.empty());
+}
+
+// A PC disk that fills up says so, not that the Mac volume is full.
+TEST_F(CopyToPcTest, AFullPcDiskSaysSo) {
+  setenv("TARVO_LPT1", "/dev/full", 1);
+  ctx().settings.outputPort = 1;
+  EXPECT_EQ(Copy("Read me.txt"), 0);
+  unsetenv("TARVO_LPT1");
+  EXPECT_EQ(ui().messages, std::vector<std::string>{"Not enough space on the PC disk. Error writing file: LPT1"});
 }
 
 TEST_F(CopyToPcTest, PortsTakeTheContentWithoutNameOrDate) {
@@ -312,6 +333,31 @@ TEST_F(CopyToPcTest, UnreadableSectorsAreZerosAndReported) {
   CloseLog(ctx().log);
   EXPECT_EQ(Read("Read me.txt"), Data(6, 0));
   const std::string text = "The file Read me.txt: 6 bytes could not be read and were written as zeros.";
+  EXPECT_EQ(ui().messages, std::vector<std::string>{text});
+  const Data log = testing::ReadWholeFile(scratch_.Path("copy.log"));
+  EXPECT_NE(std::string(log.begin(), log.end()).find("#" + text + "\n"), std::string::npos);
+}
+
+// One unreadable sector of a run read with one request costs only its own
+// bytes within the fork's length, and the message counts exactly those.
+TEST_F(CopyToPcTest, AnUnreadableSectorCostsOnlyItsBytes) {
+  const FoundRecord found = FindCatalogRecord(ctx().volume.catalog, "Annual report 1996", kWantFile, kRootDirId);
+  ASSERT_TRUE(found);
+  const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
+  ASSERT_TRUE(record);
+  const ConstBytes extents = DataExtents(*record);
+  ASSERT_GE(GetU16(extents, 2) * ctx().volume.allocBlockSize, kReportData.size());  // one run
+  FaultBus faults(volume_->bus);
+  faults.unreadableSectors.insert(static_cast<std::uint32_t>(
+      ctx().volume.volumeOrigin + GetU16(extents, 0) * ctx().volume.sectorsPerBlock + 1));
+  ctx().scsi = &faults;
+  ASSERT_TRUE(OpenLogForCreate(ctx().log, scratch_.Path("copy.log")));
+  EXPECT_EQ(Copy("Annual report 1996"), 0);
+  CloseLog(ctx().log);
+  Data expected(kReportData.begin(), kReportData.begin() + 512);
+  expected.resize(kReportData.size(), 0);
+  EXPECT_EQ(Read("Annual report 1996.xls"), expected);
+  const std::string text = "The file Annual report 1996: 488 bytes could not be read and were written as zeros.";
   EXPECT_EQ(ui().messages, std::vector<std::string>{text});
   const Data log = testing::ReadWholeFile(scratch_.Path("copy.log"));
   EXPECT_NE(std::string(log.begin(), log.end()).find("#" + text + "\n"), std::string::npos);

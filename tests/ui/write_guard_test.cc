@@ -1,11 +1,19 @@
 #include "ui/write_guard.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+
 #include <gtest/gtest.h>
 
 #include "base/big_endian.h"
 #include "base/context.h"
+#include "device/medium_lock.h"
+#include "device/write_claim.h"
 #include "hfs/volume_header.h"
 #include "support/edit_volume.h"
+#include "support/fake_scsi_bus.h"
 #include "ui/menu_model.h"
 #include "ui/scripted_ui.h"
 
@@ -15,6 +23,7 @@ namespace {
 class WriteGuardTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ctx.scsi = &bus;
     ctx.ui = &ui;
     ctx.volume.targetId = 4;
   }
@@ -22,6 +31,7 @@ class WriteGuardTest : public ::testing::Test {
     return WriteGuard(ctx, [this] { ++probes; return writeProtected; }, kChangesFiles, notice);
   }
 
+  testing::FakeScsiBus bus;
   ScriptedUi ui;
   Context ctx;
   bool writeProtected = false;
@@ -129,6 +139,42 @@ TEST_F(WriteGuardDamageTest, CatalogChangesCountTheCatalogsGrowth) {
             "The volume is damaged where this command would write: Bitmap: a (and 1 more). Nothing was written; "
             "please copy your files to the PC.");
   EXPECT_EQ(volume.ui().messages.size(), 4u);
+}
+
+// Another program on the image: another bus, or a descriptor of its own.
+TEST_F(WriteGuardDamageTest, AMediumAnotherProgramUsesIsRefusedBeforeAnythingIsWritten) {
+  int probes = 0;
+  const auto probe = [&probes] {
+    ++probes;
+    return false;
+  };
+  {
+    ImageBus reader;
+    ASSERT_EQ(reader.Attach({volume.image(), true}), "");
+    EXPECT_FALSE(WriteGuard(ctx(), probe, kChangesFiles, RefusalNotice::kMessageDialog));
+    EXPECT_FALSE(WriteGuard(ctx(), probe, kChangesNothingChecked, RefusalNotice::kMessageBox));
+  }
+  EXPECT_EQ(probes, 0);  // not even the probe's rewrite of sector 0
+  EXPECT_FALSE(ctx().device.mediumClaimed);
+  const std::vector<std::string> told = {"The volume is in use by another program."};
+  EXPECT_EQ(volume.ui().messages, told);
+  EXPECT_EQ(volume.ui().boxes, told);
+  EXPECT_TRUE(WriteGuard(ctx(), probe, kChangesFiles, RefusalNotice::kMessageDialog));
+  EXPECT_EQ(probes, 1);
+}
+
+TEST_F(WriteGuardDamageTest, AClaimLastsUntilTheOutermostCommandEnds) {
+  using namespace std::chrono_literals;
+  const int other = ::open(volume.image().c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  {
+    const ClaimSpan typedCommand(ctx());
+    ASSERT_TRUE(Guard(kChangesFiles));
+    { const ClaimSpan menuCommand(ctx()); }  // run by the typed command
+    EXPECT_EQ(LockShared(other, 0ms), MediumLockResult::kInUse);
+  }
+  EXPECT_EQ(LockShared(other, 0ms), MediumLockResult::kHeld);
+  ::close(other);
 }
 
 TEST_F(WriteGuardDamageTest, MenuCommandsRefuseInAMessageBox) {

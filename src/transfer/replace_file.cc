@@ -1,0 +1,161 @@
+#include "transfer/replace_file.h"
+
+#include "base/context.h"
+#include "device/sector_undo.h"
+#include "hfs/allocation.h"
+#include "hfs/catalog_insert.h"
+#include "hfs/catalog_lookup.h"
+#include "hfs/delete_entries.h"
+#include "hfs/flush.h"
+#include "hfs/flush_report.h"
+#include "hfs/volume_header.h"
+#include "transfer/charset.h"
+#include "transfer/copy_to_mac.h"
+
+namespace tarvo {
+
+namespace {
+
+struct OldItem {
+  std::string name;  // as the catalog holds it
+  bool file = false;
+  std::uint32_t blocks = 0;  // a file's, both forks
+};
+
+// The item the new file replaces; a name no longer there counts as an
+// empty folder (nothing to give up, nothing to delete).
+OldItem FindOldItem(Context& ctx, const std::string& name);
+// Whether one update may hold the blocks of the old file the new one
+// overwrites, and all a flush writes besides.
+bool UndoHolds(const Context& ctx, std::uint64_t overwrittenBlocks);
+int Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
+            bool takeOldBlocks);
+// Takes the update back and the volume from the medium again; -1.
+int TakeBack(Context& ctx, UndoScope& undo, const OldItem& old);
+void LogReplaced(Context& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted);
+
+}  // namespace
+
+int ReplaceWithPcFile(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
+                      const std::optional<std::string>& typeCreator, ForkChoice forkChoice) {
+  VolumeState& volume = ctx.volume;
+  const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
+  if (!facts) {
+    TellForkWriteFailure(ctx, ForkWrite::kPcFileError, pcName, ConvertString(macName, MacToAnsi));
+    return -1;
+  }
+  std::optional<NewFile> made = DescribeNewFile(ctx, file, *facts, pcName, macName, typeCreator, 0, forkChoice);
+  if (!made) return -1;
+  if (!EnsureBitmapLoaded(ctx)) {
+    MessageDialog(ctx, ctx.messages[kMsgErrorReadingData]);
+    return -1;
+  }
+  const OldItem old = FindOldItem(ctx, made->name);
+  if (ReserveInsertions(ctx, 1) != CatalogEditStatus::kDone) return -1;
+
+  const std::uint64_t needed = NewFileBlocks(ctx, *made);
+  if (needed <= CountAllocatableBlocks(volume)) return Replace(ctx, file, *made, old, pcName, false);
+  if (ctx.device.undo != nullptr || needed > std::uint64_t{GetU16(volume.mdb, mdb::drFreeBks)} + old.blocks) {
+    MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
+    return -1;
+  }
+  // Blocks freed before and not yet flushed may be handed out once the
+  // flush has written their release; a failure later goes back to here.
+  if (!FlushVolumeAndReport(ctx)) return -1;
+  if (!EnsureBitmapLoaded(ctx)) {
+    MessageDialog(ctx, ctx.messages[kMsgErrorReadingData]);
+    return -1;
+  }
+  const std::uint32_t free = CountAllocatableBlocks(volume);
+  if (needed <= free) return Replace(ctx, file, *made, old, pcName, false);
+  if (!old.file || needed > std::uint64_t{free} + old.blocks || !UndoHolds(ctx, needed - free)) {
+    MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
+    return -1;
+  }
+  return Replace(ctx, file, *made, old, pcName, true);
+}
+
+namespace {
+
+OldItem FindOldItem(Context& ctx, const std::string& name) {
+  const std::optional<CatalogRecord> record =
+      FindNamedRecord(ctx.volume.catalog, ctx.volume.current.currentDirId, name);
+  OldItem old{record ? record->key.name : name};
+  if (!record || record->type != kFileRecord || ctx.volume.allocBlockSize == 0) return old;
+  old.file = true;
+  const std::uint64_t bytes = std::uint64_t{GetU32(record->data, filrec::filPyLen)} +
+                              GetU32(record->data, filrec::filRPyLen);
+  old.blocks = static_cast<std::uint32_t>(bytes / ctx.volume.allocBlockSize);
+  return old;
+}
+
+bool UndoHolds(const Context& ctx, std::uint64_t overwrittenBlocks) {
+  const VolumeState& v = ctx.volume;
+  const std::uint64_t metadata = (std::uint64_t{v.bitmapSectors} + 2) * 512 + GetU32(v.mdb, mdb::drXTFlSize) +
+                                 GetU32(v.mdb, mdb::drCTFlSize);
+  return overwrittenBlocks * v.allocBlockSize + metadata <= kMostUndoBytes;
+}
+
+int Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
+            bool takeOldBlocks) {
+  const std::uint32_t folder = ctx.volume.current.currentDirId;
+  std::optional<UndoScope> undo;
+  // Once the free blocks are used up: the old file goes (in the work files
+  // only) and its blocks are handed out within the update.
+  const MoreBlocks giveUpOldFile = [&ctx, &undo, &old] {
+    if (undo) return false;
+    undo.emplace(ctx);
+    if (DeleteFile(ctx, old.name) != DeleteStatus::kDone) return false;
+    AllowFreedBlocks(ctx.volume);
+    return true;
+  };
+  const ForkWrite written = WriteNewForks(ctx, file, made, pcName, takeOldBlocks ? giveUpOldFile : MoreBlocks{});
+  if (written != ForkWrite::kDone) return undo ? TakeBack(ctx, *undo, old) : -1;
+
+  if (!undo) {
+    switch (DeleteItem(ctx, old.name, true)) {
+      case DeleteStatus::kDone:
+      case DeleteStatus::kNotFound:
+        break;
+      case DeleteStatus::kCancelled:
+        GiveBackNewFile(ctx, made);
+        return kCopyCancelled;
+      case DeleteStatus::kFailed:
+        GiveBackNewFile(ctx, made);
+        return -1;
+    }
+  }
+  if (RecordNewFile(ctx, made, folder) != CatalogEditStatus::kDone) return undo ? TakeBack(ctx, *undo, old) : -1;
+  if (!undo) {
+    LogReplaced(ctx, pcName, made, nullptr);
+    return 0;
+  }
+  if (!FlushVolume(ctx).ok()) {
+    MessageDialog(ctx, kTextChangeNotMade);
+    return TakeBack(ctx, *undo, old);
+  }
+  LogReplaced(ctx, pcName, made, &old);
+  return 0;
+}
+
+int TakeBack(Context& ctx, UndoScope& undo, const OldItem& old) {
+  const bool restored = undo.Restore();
+  ReloadFromMedium(ctx);
+  if (!restored) {
+    MessageDialog(ctx, "The volume may need checking: the file " + ConvertString(old.name, MacToAnsi) +
+                           " could not be put back.");
+  }
+  return -1;
+}
+
+// The item deleted under the undo scope is logged here; one deleted
+// beside logged itself.
+void LogReplaced(Context& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted) {
+  if (!IsLogOpen(ctx.log)) return;
+  if (deleted != nullptr) AppendLog(ctx.log, "*del " + ConvertString(deleted->name, MacToAnsi) + "\r\n");
+  AppendLog(ctx.log, pcName + "\t" + ConvertString(made.name, MacToAnsi) + "\r\n");
+}
+
+}  // namespace
+
+}  // namespace tarvo

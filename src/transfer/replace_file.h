@@ -1,0 +1,48 @@
+// A PC file taking the place of an item of the current folder: what "Yes"
+// to "The file NAME already exists. OK to replace it?" does.
+//
+// Nothing is lost when the new file cannot be written: the old item goes
+// only once every block of the new one is on the volume, and a catalog
+// that cannot grow refuses the replace before anything changes ("Error
+// trying to extend catalog.").
+//
+// With room for the new file beside the old item, its forks go into free
+// blocks first; then the item is deleted (a folder that is not empty asks
+// "The directory is not empty." once more: Cancel gives the new blocks
+// back) and the new record takes the name.
+//
+// Without that room, when the item is a file whose blocks make up the
+// difference, the new file takes them too, last. The work done before is
+// flushed first; once the free blocks are used up the old file leaves the
+// catalog and its blocks are handed out within one update of the medium
+// (an undo scope, sector_undo.h) that ends with the change's flush. Any
+// failure from there on (a write to the medium, a PC file that cannot be
+// read, the flush) takes the update back, so the old blocks hold what they
+// held, and the engine takes the volume from the medium again: the old
+// file stays whole and the user is told. Where that cannot be promised (an
+// update already open, more than an update may hold), and where the volume
+// lacks room even without the old item, the replace is refused with "Not
+// enough space on the volume.".
+//
+// The log shows the replace once it is made: "*del NAME\r\n" (or "*rd
+// NAME\r\n" with the lines of the folder's contents), then
+// "PCNAME\tNAME\r\n" with the name the new file bears.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "transfer/write_file.h"
+
+namespace tarvo {
+
+struct Context;
+
+// Replaces the item macName (Mac Roman) of the current folder by the PC
+// file (pcName in ANSI, shown and logged). 0 when replaced, -1 after a
+// failure was told, kCopyCancelled (copy_to_mac.h) when the user cancelled.
+int ReplaceWithPcFile(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
+                      const std::optional<std::string>& typeCreator, ForkChoice forkChoice);
+
+}  // namespace tarvo

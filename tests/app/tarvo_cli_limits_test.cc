@@ -1,0 +1,155 @@
+// tarvo-cli on hfsutils volumes patched where a record or the volume header
+// claims more than there is: a file record claiming a 4,000,000,000-byte
+// fork, copied to the PC in data and MacBinary modes, and a next catalog ID
+// (drNxtCNID) at the top of its range, for the check and the commands that
+// create files and folders.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "base/big_endian.h"
+#include "hfs/volume_header.h"
+#include "support/cli_process.h"
+#include "support/hfs_volume.h"
+#include "support/scratch_files.h"
+#include "ui/messages.h"
+
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes8 = std::vector<std::uint8_t>;
+using testing::CliResult;
+
+constexpr std::size_t kMdb = 1024;
+// File record fields, from the record's type byte.
+constexpr std::size_t kDataLength = 26;
+constexpr std::size_t kDataPhysical = 30;
+
+int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// Where the data of the root's file record of `name` starts in the image:
+// the key (key length, reserved byte, parent ID 2, the name) followed,
+// from the next even offset, by data of record type 2. 0 when none.
+std::size_t RootFileRecord(const Bytes8& image, const std::string& name) {
+  Bytes8 key = {0, 0, 0, 0, 2, static_cast<std::uint8_t>(name.size())};
+  key.insert(key.end(), name.begin(), name.end());
+  for (auto at = std::search(image.begin() + 1, image.end(), key.begin(), key.end()); at != image.end();
+       at = std::search(at + 1, image.end(), key.begin(), key.end())) {
+    const std::size_t keyStart = static_cast<std::size_t>(at - image.begin()) - 1;
+    const std::size_t data = keyStart + ((image[keyStart] + 2u) & ~1u);
+    if (data < image.size() && image[data] == 2) return data;
+  }
+  return 0;
+}
+
+Bytes8 Pattern(std::size_t size) {
+  Bytes8 bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
+  return bytes;
+}
+
+class TarvoCliLimitsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    image_ = scratch_.Path("v.img");
+    ASSERT_TRUE(testing::MakeHfsVolume(scratch_.Path(""), image_, "Limits", 1024));
+    fs::create_directory(scratch_.Path("pc"));
+  }
+
+  CliResult Run(std::vector<std::string> args, const std::string& workDir, const std::string& suffix = "") {
+    testing::CliRun run;
+    run.args = {"--image", image_ + suffix, "/A00"};
+    run.args.insert(run.args.end(), args.begin(), args.end());
+    run.tempDir = scratch_.Path("");
+    run.workDir = workDir;
+    CliResult result = testing::RunTarvoCli(run);
+    EXPECT_TRUE(result.EndedCleanly()) << result.err;
+    return result;
+  }
+  Bytes8 Image() const { return testing::ReadWholeFile(image_); }
+  void SetNextId(std::uint32_t id) {
+    Bytes8 image = Image();
+    PutU32(image, kMdb + mdb::drNxtCNID, id);
+    testing::WriteWholeFile(image_, image);
+  }
+
+  testing::ScratchDir scratch_;
+  std::string image_;
+};
+
+// The PC file holds what the extents hold, and the user is told, with the
+// file's name; the other file of the volume is copied as it is.
+TEST_F(TarvoCliLimitsTest, AForkClaimedLongerThanItsExtentsIsCopiedAsTheyHoldIt) {
+  const Bytes8 content = Pattern(1000);
+  testing::WriteWholeFile(scratch_.Path("claims"), content);
+  testing::WriteWholeFile(scratch_.Path("sound"), Pattern(300));
+  ASSERT_TRUE(testing::RunHfsutils(scratch_.Path(""), image_,
+                                   {"hcopy -r " + testing::ShellQuote(scratch_.Path("claims")) + " :Claims",
+                                    "hcopy -r " + testing::ShellQuote(scratch_.Path("sound")) + " :Sound"}));
+  Bytes8 image = Image();
+  const std::size_t record = RootFileRecord(image, "Claims");
+  ASSERT_NE(record, 0u);
+  const std::uint32_t held = GetU32(image, record + kDataPhysical);
+  ASSERT_GE(held, content.size());
+  PutU32(image, record + kDataLength, 4000000000u);
+  testing::WriteWholeFile(image_, image);
+
+  const std::string told = "The file Claims: its data fork claims 4000000000 bytes, but its extents hold only " +
+                           std::to_string(held) + "; the copy holds those.";
+  for (const std::string mode : {"/d", "/b"}) {
+    SCOPED_TRACE(mode);
+    const std::string pc = scratch_.Path("pc" + mode.substr(1));
+    fs::create_directory(pc);
+    const CliResult run = Run({"-c", "copy " + mode + " *"}, pc, ",ro");
+    EXPECT_EQ(Count(run.err, told), 1) << run.err;
+    const bool macBinary = mode == "/b";
+    const std::size_t header = macBinary ? 128 : 0;
+    ASSERT_EQ(fs::file_size(pc + "/Claims.txt"), header + held);
+    const Bytes8 claims = testing::ReadWholeFile(pc + "/Claims.txt");
+    EXPECT_TRUE(std::equal(content.begin(), content.end(), claims.begin() + static_cast<std::ptrdiff_t>(header)));
+    if (macBinary) {
+      EXPECT_EQ(GetU32(claims, 83), held);  // the header's data fork length
+    }
+    EXPECT_EQ(testing::ReadWholeFile(pc + "/Sound.txt").size(), header + 300);
+  }
+}
+
+// drNxtCNID 0xFFFFFFFF: taking it would wrap the count to the reserved 0.
+// The check says so, and MD is refused before anything is written.
+TEST_F(TarvoCliLimitsTest, ANextIdAtTheTopIsReportedAndRefused) {
+  SetNextId(0xFFFFFFFF);
+  const CliResult check = Run({"--check"}, scratch_.Path("pc"));
+  EXPECT_EQ(check.exitCode, 1);
+  EXPECT_EQ(check.out,
+            "Volume header: drNxtCNID is 4294967295, but new files and folders take IDs from 16 to 2147483646\n");
+  const Bytes8 before = Image();
+  const CliResult md = Run({"-c", "md X"}, scratch_.Path("pc"));
+  EXPECT_NE(md.err.find("The volume is damaged where this command would write: Volume header: drNxtCNID is"),
+            std::string::npos)
+      << md.err;
+  EXPECT_TRUE(Image() == before) << "the refused MD changed the image";
+}
+
+// From 0x7FFFFFFE, the last ID that keeps the count a positive 32-bit
+// number: the first new folder takes it; the next folder and a file, in
+// the same run, are refused with a message. hfsutils, which compares IDs
+// as signed numbers, still reads the catalog.
+TEST_F(TarvoCliLimitsTest, TheLastIdIsNeverHandedOut) {
+  SetNextId(0x7FFFFFFE);
+  testing::WriteWholeFile(scratch_.Path("pc/A.TXT"), Bytes8{'a'});
+  const CliResult run = Run({"-c", "md First", "-c", "md Second", "-c", "mcopy A.TXT"}, scratch_.Path("pc"));
+  EXPECT_EQ(Count(run.err, kTextNoCatalogId), 2) << run.err;
+  EXPECT_EQ(testing::HfsutilsOutput(scratch_.Path(""), image_, "hls -1"), "First\n");
+  const CliResult check = Run({"--check"}, scratch_.Path("pc"), ",ro");
+  EXPECT_EQ(check.out,
+            "Volume header: drNxtCNID is 2147483647, but new files and folders take IDs from 16 to 2147483646\n");
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,401 @@
+// Programs stopped at every write: each command that changes a volume runs
+// in a child process (fork, the engine in-process) whose fault bus kills
+// it with SIGKILL right after the n-th write it sent reached the image, for
+// every n. The image is then opened again as the program opens it: the
+// journal takes the stopped update back, and the volume is byte for byte
+// as it was before that update or, when the update had made all its
+// writes, as after it; the check is clean and the journal gone.
+//
+// At each synchronisation (the end of an update) the child keeps a copy of
+// the image, so the volume expected is known with the dates that very run
+// wrote. A copy writes file content into free blocks before its update:
+// those blocks alone may differ from the volume before it.
+//
+// The image as the killed child left it is also checked as a program
+// without the journal would see it: no block its catalog uses is free.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "device/cdb_fields.h"
+#include "device/fault_bus.h"
+#include "device/medium_identity.h"
+#include "device/update_journal.h"
+#include "hfs/allocation.h"
+#include "hfs/catalog_lookup.h"
+#include "hfs/catalog_record.h"
+#include "hfs/flush.h"
+#include "hfs/volume_header.h"
+#include "maintenance/check_volume.h"
+#include "maintenance/format_volume.h"
+#include "support/hfs_volume.h"
+#include "support/scratch_files.h"
+#include "transfer/copy_to_mac.h"
+#include "transfer/write_file.h"
+#include "ui/edit_commands.h"
+#include "ui/open_volume.h"
+
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::MountedVolume;
+using testing::ReadWholeFile;
+using testing::ScratchDir;
+using testing::WriteWholeFile;
+
+constexpr int kVolumeKilobytes = 2048;
+constexpr std::size_t kManyFiles = 24;
+
+std::vector<std::uint8_t> Content(std::size_t size, unsigned seed) {
+  std::vector<std::uint8_t> bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 151 + seed * 13 + i / 499);
+  return bytes;
+}
+
+struct Operation {
+  std::string name;
+  std::function<void(Context&)> run;
+  std::function<void(Context&)> verify;  // the change, on the volume a run without a stop left
+  bool writesFreeBlocks = false;         // file content goes to free blocks before the update
+};
+
+std::optional<CatalogRecord> RootItem(Context& ctx, const std::string& name) {
+  return FindNamedRecord(ctx.volume.catalog, kRootDirId, name);
+}
+
+std::vector<std::string> Problems(Context& ctx) {
+  const CheckReport report = CheckVolume(ctx);
+  return report.clean() ? std::vector<std::string>{} : CheckReportLines(report);
+}
+
+// The sectors of the allocation blocks that the volume's bitmap marks free.
+std::vector<bool> FreeBlockSectors(const std::string& image) {
+  MountedVolume volume(image, true);
+  std::vector<bool> free(fs::file_size(image) / 512, false);
+  if (volume.Mount() <= 0 || !EnsureBitmapLoaded(volume.ctx)) return free;
+  const VolumeState& v = volume.ctx.volume;
+  for (std::uint32_t b = 0; b < GetU16(v.mdb, mdb::drNmAlBlks); ++b) {
+    if ((v.bitmap[b / 8] & (0x80 >> (b % 8))) != 0) continue;
+    for (std::uint32_t s = 0; s < v.sectorsPerBlock; ++s) {
+      const std::uint64_t sector =
+          static_cast<std::uint64_t>(v.volumeOrigin) + std::uint64_t{b} * v.sectorsPerBlock + s;
+      if (sector < free.size()) free[sector] = true;
+    }
+  }
+  return free;
+}
+
+// The first sector where the images differ outside the sectors skipped;
+// -1 when there is none.
+long FirstDifference(const std::vector<std::uint8_t>& got, const std::vector<std::uint8_t>& want,
+                     const std::vector<bool>& skipped) {
+  if (got.size() != want.size()) return 0;
+  for (std::size_t s = 0; s * 512 < got.size(); ++s) {
+    if (s < skipped.size() && skipped[s]) continue;
+    if (!std::equal(got.begin() + std::ptrdiff_t(s * 512), got.begin() + std::ptrdiff_t(s * 512 + 512),
+                    want.begin() + std::ptrdiff_t(s * 512))) {
+      return static_cast<long>(s);
+    }
+  }
+  return -1;
+}
+
+class KillSweepTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new ScratchDir;
+    const std::string image = dir_->Path("base.img");
+    fs::create_directories(dir_->Path("pc/Many"));
+    fs::create_directories(dir_->Path("pc/replace"));
+    fs::create_directories(dir_->Path("tmp"));
+    WriteWholeFile(dir_->Path("keep.txt"), Content(8000, 1));
+    for (int i = 0; i < 4; ++i) WriteWholeFile(dir_->Path("doc" + std::to_string(i)), Content(1500 + 700 * i, 2 + i));
+    WriteWholeFile(dir_->Path("pc/Big.bin"), Content(700 * 1024, 7));
+    for (std::size_t i = 0; i < kManyFiles; ++i) {
+      WriteWholeFile(dir_->Path("pc/Many/f" + std::to_string(i) + ".txt"), Content(1024 + 97 * i, 20 + unsigned(i)));
+    }
+    WriteWholeFile(dir_->Path("pc/replace/Keep.txt"), Content(3000, 9));
+    ASSERT_TRUE(testing::MakeHfsVolume(dir_->Path(""), image, "Sweep", kVolumeKilobytes));
+    std::vector<std::string> commands = {"hcopy -r " + testing::ShellQuote(dir_->Path("keep.txt")) + " :Keep.txt",
+                                         "hmkdir :Docs"};
+    for (int i = 0; i < 4; ++i) {
+      commands.push_back("hcopy -r " + testing::ShellQuote(dir_->Path("doc" + std::to_string(i))) + " :Docs:Doc" +
+                         std::to_string(i));
+    }
+    ASSERT_TRUE(testing::RunHfsutils(dir_->Path(""), image, commands));
+    base_ = new std::vector<std::uint8_t>(ReadWholeFile(image));
+  }
+  static void TearDownTestSuite() {
+    delete base_;
+    delete dir_;
+  }
+
+  void SetUp() override {
+    WriteWholeFile(Image(), *base_);
+    MountedVolume volume(Image(), true);
+    journal_ = JournalPath(MediumIdentity(volume.ctx, 0, 0));
+  }
+
+  static std::string Image() { return dir_->Path("medium.img"); }
+  static std::string Kept(const std::string& name) { return dir_->Path("run/" + name); }
+
+  // What a child left.
+  struct ChildRun {
+    bool killed = false;  // ended by the signal it raised
+    int writes = 0;               // without a stop: every write it sent
+    std::vector<int> updateEnds;  // the writes after which an update was synchronised
+  };
+
+  // The operation on the volume as it was before, in a child that raises
+  // the signal after its n-th write (0: never).
+  ChildRun RunChild(const Operation& op, int stopAfter, int signal = SIGKILL) {
+    WriteWholeFile(Image(), *start_);  // the same file: the medium keeps its name
+    fs::remove_all(dir_->Path("run"));
+    fs::create_directories(dir_->Path("run"));
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) ChildMain(op, stopAfter, signal);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ChildRun run;
+    run.killed = WIFSIGNALED(status) && WTERMSIG(status) == signal;
+    std::ifstream ends(Kept("ends"));
+    for (int end = 0; ends >> end;) run.updateEnds.push_back(end);
+    std::ifstream(Kept("writes")) >> run.writes;
+    return run;
+  }
+
+  [[noreturn]] static void ChildMain(const Operation& op, int stopAfter, int signal) {
+    ::setenv("TMPDIR", dir_->Path("tmp").c_str(), 1);
+    int code = 1;
+    {
+      MountedVolume volume(Image(), false);
+      FaultBus faults(volume.bus);
+      volume.ctx.scsi = &faults;
+      if (OpenVolume(volume.ctx) == 1) {
+        int writes = 0;
+        faults.performed = [&writes, stopAfter, signal](const Srb& srb) {
+          if (srb.cdb[0] == kOpWrite6 && ++writes == stopAfter) {
+            fs::copy_file(Image(), Kept("stopped.img"));
+            ::raise(signal);
+          }
+          if (srb.cdb[0] == kOpSynchronizeCache10 && (srb.cdb[1] & kSynchronizeImmediate) == 0) {
+            const std::string state = Kept("state" + std::to_string(writes) + ".img");
+            fs::copy_file(Image(), state, fs::copy_options::overwrite_existing);
+            std::ofstream(Kept("ends"), std::ios::app) << writes << "\n";
+          }
+        };
+        op.run(volume.ctx);
+        std::ofstream(Kept("writes")) << writes;
+        code = 0;
+      }
+    }
+    ::_exit(code);
+  }
+
+  // No block that the catalog of the image uses is marked free, as any
+  // program that ignores the journal would see it.
+  static void ExpectNoUsedBlockFree(const std::string& image) {
+    MountedVolume volume(image, true);
+    if (volume.Mount() <= 0) return;  // a header torn with the rest: nothing to use its blocks
+    for (const Finding& finding : CheckVolume(volume.ctx).findings) {
+      EXPECT_NE(finding.code, Problem::kBlocksUsedButFree) << finding.text;
+    }
+  }
+
+  void Sweep(const Operation& op) {
+    const ChildRun whole = RunChild(op, 0);
+    ASSERT_FALSE(whole.killed) << op.name;
+    ASSERT_GT(whole.writes, 0) << op.name;
+    ASSERT_FALSE(whole.updateEnds.empty()) << op.name;
+    {
+      MountedVolume volume(Image(), true);
+      ASSERT_EQ(OpenVolume(volume.ctx), 1) << op.name;
+      EXPECT_EQ(Problems(volume.ctx), std::vector<std::string>{}) << op.name;
+      op.verify(volume.ctx);
+    }
+    for (int n = 1; n <= whole.writes; ++n) {
+      SCOPED_TRACE(op.name + ", stopped after write " + std::to_string(n) + " of " + std::to_string(whole.writes));
+      const ChildRun run = RunChild(op, n);
+      ASSERT_TRUE(run.killed);
+      const bool complete = std::count(whole.updateEnds.begin(), whole.updateEnds.end(), n) > 0;
+      int lastEnd = 0;
+      for (const int end : whole.updateEnds) lastEnd = end < n ? end : lastEnd;
+      const bool journalLeft = fs::exists(journal_);
+      EXPECT_TRUE(journalLeft || !complete);
+      if (op.name != "format") ExpectNoUsedBlockFree(Kept("stopped.img"));
+
+      // What the volume must be: the update complete, or the one before it.
+      const std::string expected = complete       ? Kept("stopped.img")
+                                   : lastEnd == 0 ? dir_->Path("before.img")
+                                                  : Kept("state" + std::to_string(lastEnd) + ".img");
+      if (lastEnd == 0) WriteWholeFile(dir_->Path("before.img"), *start_);
+      const std::vector<bool> skipped =
+          op.writesFreeBlocks && !complete ? FreeBlockSectors(expected) : std::vector<bool>{};
+      {
+        MountedVolume volume(Image(), false);
+        ASSERT_EQ(OpenVolume(volume.ctx), 1);
+        const std::vector<std::string> told =
+            journalLeft && !complete ? std::vector<std::string>{kTextUpdateTakenBack} : std::vector<std::string>{};
+        EXPECT_EQ(volume.ui.messages, told);
+        EXPECT_EQ(Problems(volume.ctx), std::vector<std::string>{});
+      }
+      EXPECT_FALSE(fs::exists(journal_));
+      EXPECT_EQ(FirstDifference(ReadWholeFile(Image()), ReadWholeFile(expected), skipped), -1)
+          << (complete ? "as after the update" : "as before the update");
+    }
+  }
+
+  static ScratchDir* dir_;
+  static std::vector<std::uint8_t>* base_;
+  const std::vector<std::uint8_t>* start_ = base_;  // the volume each run begins with
+  fs::path journal_;
+};
+
+ScratchDir* KillSweepTest::dir_ = nullptr;
+std::vector<std::uint8_t>* KillSweepTest::base_ = nullptr;
+
+PcToMacRequest CopyRequest(PcToMacRequest::Source source, const std::string& folder, const std::string& name) {
+  PcToMacRequest request;
+  request.source = source;
+  request.pcDirectory = folder;
+  request.names = {name};
+  return request;
+}
+
+TEST_F(KillSweepTest, CopyOfABigFile) {
+  const PcToMacRequest request = CopyRequest(PcToMacRequest::Source::kSelection, dir_->Path("pc"), "Big.bin");
+  Sweep({"copy of a big file", [request](Context& ctx) { CopyPcToMac(ctx, request); },
+         [](Context& ctx) {
+           const std::optional<CatalogRecord> big = RootItem(ctx, "Big.bin");
+           ASSERT_TRUE(big);
+           EXPECT_EQ(DataLogicalLength(*big), 700u * 1024);
+         },
+         true});
+}
+
+TEST_F(KillSweepTest, CopyOfAFolderOfManyFiles) {
+  const PcToMacRequest request = CopyRequest(PcToMacRequest::Source::kDirectory, dir_->Path("pc"), "Many");
+  Sweep({"copy of a folder", [request](Context& ctx) { CopyPcToMac(ctx, request); },
+         [](Context& ctx) {
+           const std::optional<CatalogRecord> many = RootItem(ctx, "Many");
+           ASSERT_TRUE(many);
+           EXPECT_EQ(Valence(*many), kManyFiles);
+         },
+         true});
+}
+
+TEST_F(KillSweepTest, ReplacementOfAFile) {
+  const PcToMacRequest request = CopyRequest(PcToMacRequest::Source::kSelection, dir_->Path("pc/replace"), "Keep.txt");
+  Sweep({"replacement",
+         [request](Context& ctx) {
+           static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("yes");
+           CopyPcToMac(ctx, request);
+         },
+         [](Context& ctx) {
+           const std::optional<CatalogRecord> kept = RootItem(ctx, "Keep.txt");
+           ASSERT_TRUE(kept);
+           EXPECT_EQ(DataLogicalLength(*kept), 3000u);
+         },
+         true});
+}
+
+// On a volume with 8 blocks free, Keep.txt (16 blocks) gives way to a file
+// of 20: the new file takes the old one's blocks, within its update.
+TEST_F(KillSweepTest, ReplacementThatTakesTheOldFilesBlocks) {
+  std::vector<std::uint8_t> full = *base_;
+  WriteWholeFile(Image(), full);
+  {
+    MountedVolume volume(Image(), false);
+    ASSERT_EQ(OpenVolume(volume.ctx), 1);
+    Context& ctx = volume.ctx;
+    ASSERT_TRUE(EnsureBitmapLoaded(ctx));
+    ASSERT_EQ(ctx.volume.allocBlockSize, 512u);
+    WriteWholeFile(dir_->Path("filler"), Content(512 * (CountAllocatableBlocks(ctx.volume) - 8), 30));
+    std::FILE* filler = std::fopen(dir_->Path("filler").c_str(), "rb");
+    ASSERT_EQ(WriteFileToVolume(ctx, filler, "filler", "Filler", kRootDirId, "BINA????", 0, ForkChoice::kData), 0);
+    std::fclose(filler);
+    ASSERT_TRUE(FlushVolume(ctx).ok());
+  }
+  full = ReadWholeFile(Image());
+  start_ = &full;
+  fs::create_directories(dir_->Path("pc/larger"));
+  WriteWholeFile(dir_->Path("pc/larger/Keep.txt"), Content(20 * 512 - 100, 31));
+  const PcToMacRequest request = CopyRequest(PcToMacRequest::Source::kSelection, dir_->Path("pc/larger"), "Keep.txt");
+  Sweep({"replacement on a full volume",
+         [request](Context& ctx) {
+           static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("yes");
+           CopyPcToMac(ctx, request);
+         },
+         [](Context& ctx) {
+           const std::optional<CatalogRecord> kept = RootItem(ctx, "Keep.txt");
+           ASSERT_TRUE(kept);
+           EXPECT_EQ(DataLogicalLength(*kept), 20u * 512 - 100);
+         },
+         true});
+}
+
+TEST_F(KillSweepTest, DeleteOfAFolder) {
+  Sweep({"delete of a folder",
+         [](Context& ctx) {
+           static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("ok");
+           DeleteMatching(ctx, "Docs");
+         },
+         [](Context& ctx) { EXPECT_FALSE(RootItem(ctx, "Docs")); }});
+}
+
+TEST_F(KillSweepTest, Rename) {
+  Sweep({"rename", [](Context& ctx) { RenameMatching(ctx, "Keep.txt", "Kept.txt"); },
+         [](Context& ctx) {
+           EXPECT_TRUE(RootItem(ctx, "Kept.txt"));
+           EXPECT_FALSE(RootItem(ctx, "Keep.txt"));
+         }});
+}
+
+TEST_F(KillSweepTest, NewFolder) {
+  Sweep({"new folder", [](Context& ctx) { MakeFolder(ctx, "Fresh folder"); },
+         [](Context& ctx) { EXPECT_TRUE(RootItem(ctx, "Fresh folder")); }});
+}
+
+TEST_F(KillSweepTest, Label) {
+  Sweep({"label", [](Context& ctx) { LabelVolume(ctx, "Relabelled"); },
+         [](Context& ctx) { EXPECT_EQ(VolumeName(ctx.volume), "Relabelled"); }});
+}
+
+TEST_F(KillSweepTest, Format) {
+  Sweep({"format", [](Context& ctx) { FormatVolume(ctx, "Blank"); },
+         [](Context& ctx) {
+           EXPECT_EQ(VolumeName(ctx.volume), "Blank");
+           EXPECT_TRUE(RootItem(ctx, "Desktop DB"));
+         }});
+}
+
+// SIGTERM, SIGHUP and SIGINT in the middle of an update end the program
+// once the update is on the medium, with no journal left.
+TEST_F(KillSweepTest, StopSignalsWaitForTheUpdateToEnd) {
+  const Operation rename{"rename", [](Context& ctx) { RenameMatching(ctx, "Keep.txt", "Kept.txt"); }, {}};
+  const ChildRun whole = RunChild(rename, 0);
+  ASSERT_GT(whole.writes, 1);
+  ASSERT_FALSE(whole.updateEnds.empty());
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    SCOPED_TRACE(signal);
+    const ChildRun run = RunChild(rename, 1, signal);
+    EXPECT_TRUE(run.killed);
+    ASSERT_EQ(run.updateEnds, whole.updateEnds);
+    EXPECT_FALSE(fs::exists(journal_));
+    const std::string after = Kept("state" + std::to_string(whole.updateEnds.back()) + ".img");
+    EXPECT_EQ(ReadWholeFile(Image()), ReadWholeFile(after));
+  }
+}
+
+}  // namespace
+}  // namespace tarvo
