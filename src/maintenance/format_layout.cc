@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "base/big_endian.h"
-#include "device/drive_selection.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
 #include "hfs/volume_header.h"
@@ -23,6 +22,13 @@ constexpr std::uint32_t kHeaderMapNodes = header::kMapRecordSize * 8;
 // A map node's record leaves two bytes free before the two offset slots, as
 // other HFS implementations expect (they refuse a 494-byte map record).
 constexpr std::size_t kMapNodeRecordSize = kNodeSize - node::kFirstRecord - 4 - 2;
+constexpr std::uint32_t kMapNodeNodes = kMapNodeRecordSize * 8;
+// HFS counts allocation blocks in 16 bits.
+constexpr std::uint32_t kMostBlocks = 65535;
+// A tree file takes 1/kTreeShare of the volume, within these bounds.
+constexpr std::uint32_t kTreeShare = 128;
+constexpr std::uint32_t kMostTreeBlocks = 256;
+constexpr std::uint32_t kFewestTreeBlocks = 8;
 
 void PutName(Bytes out, std::size_t at, const std::string& name, std::size_t max);
 void PutPartitionEntry(SectorBytes& s, std::uint32_t start, std::uint32_t blocks, const char* name, const char* type,
@@ -30,20 +36,30 @@ void PutPartitionEntry(SectorBytes& s, std::uint32_t start, std::uint32_t blocks
 void PutOffsets(SectorBytes& s, std::initializer_list<std::uint16_t> offsets);
 std::string VolumeNameOf(const std::string& macName) { return macName.substr(0, mdb::kVolumeNameMax); }
 
+// Enough map nodes, right after the nodes in use, for the nodes beyond the
+// header's map.
+void AddMapNodes(TreeHeader& h) {
+  if (h.nodes <= kHeaderMapNodes) return;
+  h.mapNode = h.nodesInUse;
+  h.mapNodes = (h.nodes - kHeaderMapNodes + kMapNodeNodes - 1) / kMapNodeNodes;
+}
+
 }  // namespace
 
 FormatLayout LayoutForMedium(std::uint32_t deviceSectors) {
-  const FormatGeometry g = GeometryForCapacity(deviceSectors, kSectorBytes);
   FormatLayout layout;
   layout.deviceSectors = deviceSectors;
-  layout.sectorsPerBlock = g.allocFactor;
-  layout.allocBlockSize = g.allocBlockSize;
-  layout.bitmapSectors = g.bitmapSectors;
+  layout.sectorsPerBlock = deviceSectors / kMostBlocks + 1;
+  layout.allocBlockSize = layout.sectorsPerBlock * kSectorBytes;
+  layout.bitmapSectors = deviceSectors / layout.sectorsPerBlock / (kSectorBytes * 8) + 1;
   const std::int64_t volumeSectors =
-      std::int64_t{deviceSectors} - kHfsStart - g.bitmapSectors - kSectorsOutsideBlocks;
-  const std::int64_t blocks = volumeSectors / g.allocFactor;
-  // Too small to hold the two tree files and a free block: no volume.
-  if (blocks > kFirstFreeBlock) layout.allocBlocks = static_cast<std::uint16_t>(blocks);
+      std::int64_t{deviceSectors} - kHfsStart - layout.bitmapSectors - kSectorsOutsideBlocks;
+  const std::int64_t blocks = volumeSectors / layout.sectorsPerBlock;
+  const std::int64_t treeBlocks = std::min<std::int64_t>(kMostTreeBlocks, blocks / kTreeShare);
+  // Too small for tree files that hold more than a handful of files: no volume.
+  if (treeBlocks < kFewestTreeBlocks) return layout;
+  layout.treeBlocks = static_cast<std::uint32_t>(treeBlocks);
+  layout.allocBlocks = static_cast<std::uint16_t>(blocks);
   return layout;
 }
 
@@ -77,7 +93,8 @@ SectorBytes PartitionMapSector(const FormatLayout& layout, int entry) {
 
 SectorBytes VolumeHeaderSector(const FormatLayout& layout, const std::string& macName, std::uint32_t now) {
   SectorBytes s{};
-  const std::uint32_t treeBytes = kTreeFileBlocks * layout.allocBlockSize;
+  const std::uint32_t treeBytes = layout.treeBlocks * layout.allocBlockSize;
+  const auto treeBlocks = static_cast<std::uint16_t>(layout.treeBlocks);
   PutU16(s, mdb::drSigWord, kHfsSignature);
   PutU32(s, mdb::drCrDate, now);
   PutU32(s, mdb::drLsMod, now + 1);
@@ -87,22 +104,22 @@ SectorBytes VolumeHeaderSector(const FormatLayout& layout, const std::string& ma
   PutU32(s, mdb::drClpSiz, 4 * layout.allocBlockSize);
   PutU16(s, mdb::drAlBlSt, static_cast<std::uint16_t>(layout.ExtentsSector() - kHfsStart));
   PutU32(s, mdb::drNxtCNID, kFirstCatalogId);
-  PutU16(s, mdb::drFreeBks, static_cast<std::uint16_t>(layout.allocBlocks - kFirstFreeBlock));
+  PutU16(s, mdb::drFreeBks, static_cast<std::uint16_t>(layout.allocBlocks - layout.FirstFreeBlock()));
   PutName(s, mdb::drVN, VolumeNameOf(macName), mdb::kVolumeNameMax);
   PutU32(s, mdb::drVolBkUp, now + 2);
   PutU32(s, mdb::drXTClpSiz, treeBytes);
   PutU32(s, mdb::drCTClpSiz, treeBytes);
   PutU32(s, mdb::drXTFlSize, treeBytes);
-  PutU16(s, mdb::drXTExtRec + 2, kTreeFileBlocks);
+  PutU16(s, mdb::drXTExtRec + 2, treeBlocks);
   PutU32(s, mdb::drCTFlSize, treeBytes);
-  PutU16(s, mdb::drCTExtRec, kTreeFileBlocks);
-  PutU16(s, mdb::drCTExtRec + 2, kTreeFileBlocks);
+  PutU16(s, mdb::drCTExtRec, treeBlocks);
+  PutU16(s, mdb::drCTExtRec + 2, treeBlocks);
   return s;
 }
 
-SectorBytes FirstBitmapSector() {
+SectorBytes FirstBitmapSector(const FormatLayout& layout) {
   SectorBytes s{};
-  std::fill_n(s.begin(), kFirstFreeBlock / 8, 0xFF);
+  for (std::uint32_t b = 0; b < layout.FirstFreeBlock(); ++b) s[b / 8] |= 0x80 >> (b % 8);
   return s;
 }
 
@@ -119,7 +136,7 @@ SectorBytes TreeHeaderSector(const TreeHeader& h) {
   PutU16(s, header::bthNodeSize, kNodeSize);
   PutU16(s, header::bthMaxKeyLen, h.maxKeyLength);
   PutU32(s, header::bthNNodes, h.nodes);
-  const std::uint32_t used = h.nodesInUse + (h.mapNode != 0 ? 1 : 0);
+  const std::uint32_t used = h.nodesInUse + h.mapNodes;
   PutU32(s, header::bthFree, h.nodes - used);
   for (std::uint32_t n = 0; n < used && n < kHeaderMapNodes; ++n) s[header::kMapRecord + n / 8] |= 0x80 >> (n % 8);
   // Free space, map record, user record, header record.
@@ -132,7 +149,7 @@ TreeHeader ExtentsTreeHeader(const FormatLayout& layout) {
   h.maxKeyLength = kExtentsKeyLength;
   h.nodes = layout.TreeNodes();
   h.nodesInUse = 1;
-  if (h.nodes > kHeaderMapNodes) h.mapNode = 1;
+  AddMapNodes(h);
   return h;
 }
 
@@ -145,16 +162,16 @@ TreeHeader CatalogTreeHeader(const FormatLayout& layout) {
   h.maxKeyLength = kCatalogKeyLength;
   h.nodes = layout.TreeNodes();
   h.nodesInUse = 2;
-  if (h.nodes > kHeaderMapNodes) h.mapNode = 2;
+  AddMapNodes(h);
   return h;
 }
 
-SectorBytes MapNodeSector() {
+SectorBytes MapNodeSector(std::uint32_t next) {
   SectorBytes s{};
+  PutU32(s, node::ndFLink, next);
   PutU8(s, node::ndType, kMapNode);
   PutU16(s, node::ndNRecs, 1);
-  // Only the header's map holds nodes in use: the map node covers the nodes
-  // from 2048 on, all free.
+  // Only the header's map holds nodes in use.
   PutOffsets(s, {static_cast<std::uint16_t>(node::kFirstRecord + kMapNodeRecordSize), node::kFirstRecord});
   return s;
 }

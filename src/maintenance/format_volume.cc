@@ -33,6 +33,7 @@ constexpr std::uint64_t kUndoReserve = std::uint64_t{1} << 20;
 
 void WriteStructures(Context& ctx, const FormatLayout& layout, const std::string& macName);
 bool MountNewVolume(Context& ctx);
+void WriteMapNodes(Context& ctx, std::uint32_t treeSector, const TreeHeader& tree);
 void WriteDesktopFile(Context& ctx, DesktopFile& file);
 int TakeBack(Context& ctx, UndoScope& undo);
 void Write(Context& ctx, std::uint32_t sector, const SectorBytes& bytes) { WriteSectorRun(ctx, sector, bytes); }
@@ -96,19 +97,27 @@ void WriteStructures(Context& ctx, const FormatLayout& layout, const std::string
   const SectorBytes header = VolumeHeaderSector(layout, macName, now);
   Write(ctx, kFormatMdbSector, header);
   Write(ctx, layout.AlternateMdbSector(), header);
-  Write(ctx, kFormatBitmapSector, FirstBitmapSector());
+  Write(ctx, kFormatBitmapSector, FirstBitmapSector(layout));
   AdvanceWaitCursor(ctx);
 
   const TreeHeader extents = ExtentsTreeHeader(layout);
   Write(ctx, layout.ExtentsSector(), TreeHeaderSector(extents));
-  if (extents.mapNode != 0) Write(ctx, layout.ExtentsSector() + extents.mapNode, MapNodeSector());
+  WriteMapNodes(ctx, layout.ExtentsSector(), extents);
   const TreeHeader catalog = CatalogTreeHeader(layout);
   Write(ctx, layout.CatalogSector(), TreeHeaderSector(catalog));
   Write(ctx, layout.CatalogSector() + catalog.root, RootLeafSector(macName, now));
-  if (catalog.mapNode != 0) Write(ctx, layout.CatalogSector() + catalog.mapNode, MapNodeSector());
+  WriteMapNodes(ctx, layout.CatalogSector(), catalog);
   AdvanceWaitCursor(ctx);
 
   WriteSectorRun(ctx, kDriverStart, DriverImage(layout.deviceSectors));
+}
+
+// The tree's map nodes, each linked to the next (nodes are one sector each).
+void WriteMapNodes(Context& ctx, std::uint32_t treeSector, const TreeHeader& tree) {
+  for (std::uint32_t i = 0; i < tree.mapNodes; ++i) {
+    const std::uint32_t n = tree.mapNode + i;
+    Write(ctx, treeSector + n, MapNodeSector(i + 1 < tree.mapNodes ? n + 1 : 0));
+  }
 }
 
 // As a mount does: the partition, the header, the catalog, the root, the

@@ -3,10 +3,11 @@
 // The medium's size is `deviceSectors` (set by the capacity step before).
 // The format clears the first sectors, writes the driver descriptor, the
 // three-entry partition map, the HFS volume header and its alternate, the
-// bitmap, both tree files' header nodes and the catalog's root leaf, and
-// the driver (format_layout.h, driver_image.h); then it mounts the new
-// volume, writes the four Desktop files into the root (desktop_files.h)
-// and flushes. Afterwards the new volume is mounted with the root current.
+// bitmap, both tree files' header nodes (with the map nodes of a large
+// tree) and the catalog's root leaf, and the driver (format_layout.h,
+// driver_image.h); then it mounts the new volume, writes the four Desktop
+// files into the root (desktop_files.h) and flushes. Afterwards the new
+// volume is mounted with the root current.
 //
 // The name comes in Windows characters as typed and is turned into Mac
 // Roman, which ends it at a character the volume cannot hold (a ':' for
@@ -33,7 +34,7 @@
 // "Error writing to the medium: the format is incomplete."); the new
 // volume is not mounted, the work files are closed, and the caller opens
 // what the medium holds. A medium so large that its cleared sectors would not fit
-// the undo's memory (above about 3 GB) is formatted as before, without
+// the undo's memory (from about 1.9 GB on) is formatted as before, without
 // taking back: write failures are reported by the device layer and the
 // flush, and when the new volume cannot be mounted afterwards the format
 // stops there with "This is not a Macintosh volume." and no drive

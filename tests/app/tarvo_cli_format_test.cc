@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "support/cli_process.h"
@@ -52,6 +53,63 @@ TEST(TarvoCliFormatTest, BlankImageFormattedThroughTheMenu) {
   run = RunTarvoCli({"--image", image + ",ro", "/A00", "--check"}, "", dir.Path(""));
   EXPECT_EQ(run.out, "Volume check: no problems found.\n");
 }
+
+// Media of sizes no cartridge has, from a floppy to 2 GB, as sparse image
+// files: the new volume checks clean, and files go both ways between
+// tarvo-cli and hfsutils.
+class TarvoCliFormatSizeTest : public ::testing::TestWithParam<std::uintmax_t> {};
+
+TEST_P(TarvoCliFormatSizeTest, AnyMediumSizeMakesAVolumeBothSidesUse) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir.Path("pc"));
+  const std::string image = dir.Path("medium.img");
+  { std::ofstream{image}; }
+  std::filesystem::resize_file(image, GetParam());
+  std::vector<std::uint8_t> fromPc(70000);
+  for (std::size_t i = 0; i < fromPc.size(); ++i) fromPc[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+  testing::WriteWholeFile(dir.Path("pc/pcfile.bin"), fromPc);
+  const auto runCli = [&](std::vector<std::string> args) {
+    CliRun run;
+    run.args = {"--image", image, "/A00"};
+    run.args.insert(run.args.end(), args.begin(), args.end());
+    run.tempDir = dir.Path("");
+    run.workDir = dir.Path("pc");
+    return RunTarvoCli(run);
+  };
+  const auto expectClean = [&] {
+    const testing::CliResult check = runCli({"--check"});
+    EXPECT_EQ(check.exitCode, 0);
+    EXPECT_EQ(check.out, "Volume check: no problems found.\n");
+  };
+
+  testing::CliResult run = runCli({"--yes", "-c", "FORMAT", "-c", "MCOPY pcfile.bin"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  expectClean();
+
+  const std::string fromMac = dir.Path("pc/back.bin");
+  std::vector<std::uint8_t> fromHfsutils(9000, 'x');
+  fromHfsutils.front() = 'a';
+  testing::WriteWholeFile(dir.Path("hfsutils.bin"), fromHfsutils);
+  ASSERT_TRUE(testing::RunHfsutils(dir.Path(""), image,
+                                   {"hcopy -r :pcfile.bin " + testing::ShellQuote(fromMac), "hmkdir :Folder",
+                                    "hcopy -r " + testing::ShellQuote(dir.Path("hfsutils.bin")) + " :Other.bin"}));
+  EXPECT_EQ(testing::ReadWholeFile(fromMac), fromPc);
+  EXPECT_TRUE(Has(testing::HfsutilsOutput(dir.Path(""), image, "hvol"), "Untitled"));
+
+  run = runCli({"-c", "COPY Other.bin"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  expectClean();
+  EXPECT_EQ(testing::ReadWholeFile(dir.Path("pc/Other.bin")), fromHfsutils);
+  const std::string listing = testing::HfsutilsOutput(dir.Path(""), image, "hls -a");
+  for (const char* name : {"Desktop DB", "pcfile.bin", "Other.bin", "Folder"}) {
+    EXPECT_TRUE(Has(listing, name)) << listing;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, TarvoCliFormatSizeTest,
+                         ::testing::Values(std::uintmax_t{1440} << 10, std::uintmax_t{20} << 20,
+                                           std::uintmax_t{300} << 20, std::uintmax_t{1} << 30,
+                                           std::uintmax_t{2} << 30));
 
 TEST(TarvoCliFormatTest, TypedFormatAndTheDriveCommands) {
   ScratchDir dir;

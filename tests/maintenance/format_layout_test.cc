@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "device/drive_selection.h"
+#include "device/image_bus.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
 #include "hfs/node_map.h"
@@ -38,6 +40,17 @@ TEST(FormatLayoutTest, GeometryOfTheSmallestAndLargestCartridges) {
   EXPECT_EQ(large.bitmapSectors, 15u);
   // Too small for the two tree files: no volume.
   EXPECT_EQ(LayoutForMedium(1000).allocBlocks, 0u);
+
+  // Every cartridge keeps the geometry and the 256-block tree files it
+  // always had.
+  for (const int megabytes : {44, 88, 105, 200, 270}) {
+    const std::uint32_t sectors = CartridgeSectors(megabytes);
+    const FormatLayout l = LayoutForMedium(sectors);
+    const FormatGeometry g = GeometryForCapacity(sectors, 512);
+    EXPECT_EQ(l.sectorsPerBlock, g.allocFactor) << megabytes;
+    EXPECT_EQ(l.bitmapSectors, g.bitmapSectors) << megabytes;
+    EXPECT_EQ(l.treeBlocks, 256u) << megabytes;
+  }
 }
 
 TEST(FormatLayoutTest, SectorNumbersAndMapEntries) {
@@ -105,7 +118,7 @@ TEST(FormatLayoutTest, VolumeHeaderFields) {
   // The last block ends before the alternate header.
   EXPECT_LE(kHfsStart + 3 + l.bitmapSectors + std::uint32_t{l.allocBlocks} * 3, l.AlternateMdbSector());
 
-  const SectorBytes bitmap = FirstBitmapSector();
+  const SectorBytes bitmap = FirstBitmapSector(l);
   EXPECT_EQ(bitmap[63], 0xFF);
   EXPECT_EQ(bitmap[64], 0x00);
 }
@@ -133,22 +146,28 @@ TEST(FormatLayoutTest, TreeHeadersAndTheMapNodeOfLargeTrees) {
   EXPECT_EQ(GetU32(x, header::bthFree), 511u);
   EXPECT_EQ(x[header::kMapRecord], 0x80);
 
-  // 2304 nodes: the header maps 2048, a map node the rest.
-  const FormatLayout large = LayoutForMedium(524288);
-  for (const TreeHeader& t : {CatalogTreeHeader(large), ExtentsTreeHeader(large)}) {
-    std::vector<NodeBuffer> nodes(t.nodes, NodeBuffer{});
-    const SectorBytes header = TreeHeaderSector(t);
-    std::copy(header.begin(), header.end(), nodes[0].begin());
-    const SectorBytes map = MapNodeSector();
-    EXPECT_EQ(GetU16(map, 508), 506u);  // a 492-byte map record, two bytes free
-    std::copy(map.begin(), map.end(), nodes[t.mapNode].begin());
-    testing::TestTree tree(nodes, t.maxKeyLength == 37);
-    EXPECT_EQ(GetU32(tree.tree.header, node::ndFLink), t.mapNode);
-    EXPECT_GE(NodeMapReach(tree.tree), 2304u);
-    EXPECT_EQ(IsNodeInUse(tree.tree, t.mapNode), true);
-    EXPECT_EQ(IsNodeInUse(tree.tree, 2303), false);
-    EXPECT_EQ(CountFreeNodes(tree.tree), GetU32(tree.tree.header, header::bthFree));
+  // 2304 nodes on a 270 MB cartridge: the header maps 2048, one map node
+  // the rest; 8448 on 1 GB and 16640 on 2 GB: a chain of map nodes.
+  for (const std::uint32_t sectors : {524288u, 2097152u, 4194304u}) {
+    const FormatLayout large = LayoutForMedium(sectors);
+    for (const TreeHeader& t : {CatalogTreeHeader(large), ExtentsTreeHeader(large)}) {
+      std::vector<NodeBuffer> nodes(t.nodes, NodeBuffer{});
+      const SectorBytes header = TreeHeaderSector(t);
+      std::copy(header.begin(), header.end(), nodes[0].begin());
+      for (std::uint32_t n = t.mapNode; n < t.mapNode + t.mapNodes; ++n) {
+        const SectorBytes map = MapNodeSector(n + 1 < t.mapNode + t.mapNodes ? n + 1 : 0);
+        EXPECT_EQ(GetU16(map, 508), 506u);  // a 492-byte map record, two bytes free
+        std::copy(map.begin(), map.end(), nodes[n].begin());
+      }
+      testing::TestTree tree(nodes, t.maxKeyLength == 37);
+      EXPECT_EQ(GetU32(tree.tree.header, node::ndFLink), t.mapNode);
+      EXPECT_GE(NodeMapReach(tree.tree), t.nodes) << sectors;
+      for (std::uint32_t n = 0; n < t.mapNode + t.mapNodes; ++n) EXPECT_EQ(IsNodeInUse(tree.tree, n), true) << n;
+      EXPECT_EQ(IsNodeInUse(tree.tree, t.nodes - 1), false);
+      EXPECT_EQ(CountFreeNodes(tree.tree), GetU32(tree.tree.header, header::bthFree));
+    }
   }
+  EXPECT_EQ(CatalogTreeHeader(LayoutForMedium(524288)).mapNodes, 1u);
 }
 
 TEST(FormatLayoutTest, RootLeafHoldsTheRootFolderAndItsThread) {
