@@ -109,10 +109,12 @@ std::uint32_t CartridgeSectors(int megabytes) {
 }
 
 std::string CreateBlankImage(const std::string& path, int megabytes) {
-  const std::uint32_t sectors = CartridgeSectors(megabytes);
-  if (sectors == 0) {
-    return "Unknown cartridge size " + std::to_string(megabytes) + " MB (44, 88, 105, 200 or 270).";
+  if (megabytes < 1 || megabytes > kMostImageMegabytes) {
+    return "An image of " + std::to_string(megabytes) + " MB cannot be made (1 to " +
+           std::to_string(kMostImageMegabytes) + " MB).";
   }
+  const std::uint32_t cartridge = CartridgeSectors(megabytes);
+  const std::uint32_t sectors = cartridge != 0 ? cartridge : static_cast<std::uint32_t>(megabytes) * 2048;
   // O_EXCL: an existing file is refused, never truncated.
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {

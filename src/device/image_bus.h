@@ -66,9 +66,13 @@ std::optional<ImageSpec> ParseImageOption(std::string_view text, std::string& er
 // 0 for any other size.
 std::uint32_t CartridgeSectors(int megabytes);
 
-// Creates a zero-filled (sparse) image of a blank cartridge. Refuses an
-// existing file, which stays untouched, and an unknown size. Returns "" or
-// the reason for the failure.
+// The largest blank image made, in MB.
+inline constexpr int kMostImageMegabytes = 2048;
+
+// Creates a zero-filled (sparse) image: of a blank cartridge for the five
+// cartridge sizes, else of megabytes * 2048 sectors (1 to
+// kMostImageMegabytes). Refuses an existing file, which stays untouched,
+// and any other size. Returns "" or the reason for the failure.
 std::string CreateBlankImage(const std::string& path, int megabytes);
 
 class ImageBus : public ScsiManager {

@@ -61,7 +61,7 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
       int mb = 0;
       for (char c : digits) {
         if (!IsDigit(c) || mb > 10000) {
-          error = "--create: \"" + *size + "\" is not a cartridge size (44, 88, 105, 200 or 270)";
+          error = "--create: \"" + *size + "\" is not a size in MB (1 to 2048)";
           return std::nullopt;
         }
         mb = mb * 10 + (c - '0');
@@ -116,7 +116,8 @@ std::string UsageText(const std::string& program) {
          "       [-c LINE | --menu N | --select PATTERN]...\n"
          "  --image PATH      attach an image file as a cartridge drive (,ro write-protected;\n"
          "                    ,1024 a medium with 1024-byte sectors)\n"
-         "  --create SIZE PATH  create a blank 44, 88, 105, 200 or 270 MB cartridge image\n"
+         "  --create SIZE PATH  create a blank image of SIZE MB (1 to 2048; 44, 88, 105, 200\n"
+         "                      and 270 are the cartridges' own sizes)\n"
          "  --demo            attach the demo cartridge (made in ~/.cache/tarvo on first use)\n"
          "  --scsi            also offer the machine's real SCSI drives\n"
          "  /A<h><t>          use host adapter h, target t\n"

@@ -111,6 +111,22 @@ INSTANTIATE_TEST_SUITE_P(Sizes, TarvoCliFormatSizeTest,
                                            std::uintmax_t{300} << 20, std::uintmax_t{1} << 30,
                                            std::uintmax_t{2} << 30));
 
+TEST(TarvoCliFormatTest, CreateMakesAnImageOfAnySizeInMegabytes) {
+  ScratchDir dir;
+  const std::string image = dir.Path("twenty.img");
+  testing::CliResult run = RunTarvoCli({"--create", "20", image, "--yes", "-c", "FORMAT"}, "", dir.Path(""));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(std::filesystem::file_size(image), std::uintmax_t{20} << 20);
+  run = RunTarvoCli({"--image", image, "/A00", "--check"}, "", dir.Path(""));
+  EXPECT_EQ(run.out, "Volume check: no problems found.\n");
+  for (const char* size : {"0", "2049"}) {
+    const std::string refused = dir.Path(std::string("refused") + size + ".img");
+    run = RunTarvoCli({"--create", size, refused, "-c", "DIR"}, "", dir.Path(""));
+    EXPECT_TRUE(Has(run.err, "MB cannot be made (1 to 2048 MB).")) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(refused));
+  }
+}
+
 TEST(TarvoCliFormatTest, TypedFormatAndTheDriveCommands) {
   ScratchDir dir;
   const std::string image = dir.Path("blank.img");
