@@ -1,5 +1,4 @@
-// Catalog hot paths: the searches for a record, an insertion with the index
-// rebuild that follows it, and a rebuild of an unchanged tree.
+// Catalog hot paths: the searches for a record and an insertion.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -12,8 +11,6 @@
 #include "hfs/catalog_insert.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
-#include "hfs/catalog_shape.h"
-#include "hfs/index_rebuild.h"
 #include "support/hfs_nodes.h"
 #include "ui/scripted_ui.h"
 
@@ -31,8 +28,7 @@ std::string FileName(std::int64_t i) {
 }
 
 // A catalog work file of 2048 nodes holding `files` file records in one
-// folder, added the way a copy adds them (in name order, each insertion
-// followed by the index rebuild).
+// folder, added the way a copy adds them (in name order).
 struct Catalog {
   explicit Catalog(std::int64_t files) {
     NodeBuffer head = testing::BuildHeaderNode(0, 0, 0, kNodes);
@@ -92,9 +88,8 @@ void BM_LocateCatalogKey(benchmark::State& state) {
 }
 BENCHMARK(BM_LocateCatalogKey)->Arg(0)->Arg(1);
 
-// Insertions into a folder that already holds range(0) files: each adds one
-// record and rebuilds the index.
-void BM_InsertWithRebuild(benchmark::State& state) {
+// Insertions into a folder that already holds range(0) files.
+void BM_Insert(benchmark::State& state) {
   const std::int64_t start = state.range(0);
   std::unique_ptr<Catalog> catalog;
   std::int64_t next = 0;
@@ -108,20 +103,7 @@ void BM_InsertWithRebuild(benchmark::State& state) {
     catalog->Add(next++);
   }
 }
-BENCHMARK(BM_InsertWithRebuild)->Arg(0)->Arg(800);
-
-// A rebuild with nothing changed since the last one.
-void BM_RebuildUnchanged(benchmark::State& state) {
-  Catalog catalog(state.range(0));
-  for (auto _ : state) benchmark::DoNotOptimize(RebuildCatalogIndex(catalog.ctx));
-}
-BENCHMARK(BM_RebuildUnchanged)->Arg(1000);
-
-void BM_SurveyCatalog(benchmark::State& state) {
-  Catalog catalog(state.range(0));
-  for (auto _ : state) benchmark::DoNotOptimize(SurveyCatalog(catalog.ctx.volume.catalog));
-}
-BENCHMARK(BM_SurveyCatalog)->Arg(1000);
+BENCHMARK(BM_Insert)->Arg(0)->Arg(800);
 
 }  // namespace
 }  // namespace tarvo

@@ -171,8 +171,7 @@ void CopyCommand(Context& ctx, const ParsedCommand& command) {
 // before anything else.
 bool WritesToMedium(std::uint16_t code) { return code >= kCmdRename && code <= kCmdAttrib; }
 
-// DELETE alone writes the volume back as it is, which rebuilds the catalog
-// index: it counts as a deletion.
+// DELETE alone writes the volume back as it is: it counts as a deletion.
 unsigned TypedCommandChanges(std::uint16_t code) {
   switch (code) {
     case kCmdLabel: return kChangesVolumeName;

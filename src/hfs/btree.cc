@@ -57,7 +57,7 @@ std::optional<std::vector<OwnedRecord>> NodeRecords(ConstBytes n) {
   return records;
 }
 
-std::size_t PackedSize(const std::vector<OwnedRecord>& records) {
+std::size_t PackedSize(std::span<const OwnedRecord> records) {
   std::size_t size = node::kFirstRecord + 2 * (records.size() + 1);
   for (const OwnedRecord& r : records) size += (r.size() + 1) & ~std::size_t{1};
   return size;

@@ -96,7 +96,7 @@ using OwnedRecord = std::vector<std::uint8_t>;
 std::optional<std::vector<OwnedRecord>> NodeRecords(ConstBytes n);
 // Bytes the records take in a node: descriptor, records at even offsets,
 // and the offset table with its free-space slot.
-std::size_t PackedSize(const std::vector<OwnedRecord>& records);
+std::size_t PackedSize(std::span<const OwnedRecord> records);
 // Packs the records from offset 14 on, each at an even offset, and writes
 // the offset table and ndNRecs; the unused space is zeroed. False, with
 // the node unchanged, when they do not fit.

@@ -1,10 +1,10 @@
 // Deleting a record from the catalog tree work file.
 //
-// The record is removed from its leaf. A leaf left without records is
-// unlinked from the chain (its neighbours' links joined), cleared and
-// returned to the node map; bthFNode and bthLNode move to the neighbours
-// when it was the first or the last leaf. The index is then rebuilt
-// (index_rebuild.h).
+// The record is removed from its leaf, in place (tree_edit.h): a leaf left
+// without records is unlinked from the chain (its neighbours' links
+// joined), cleared and returned to the node map, bthFNode and bthLNode move
+// to the neighbours when it was the first or the last leaf, and the index
+// above it follows.
 //
 // Counters: bthNRecs is kept here (-1 per record). The MDB's file and
 // folder counts and the parent's valence stay with the caller, and so do

@@ -1,13 +1,10 @@
 // Inserting a record into the catalog tree work file.
 //
-// The record goes into its leaf in key order (parent ID, then name). A leaf
-// without room is split: the first half of its records (rounded up) stays,
-// the rest moves to a new leaf linked in after it, and the record goes to
-// the half where it belongs (at a boundary, to the end of the old leaf); a
-// half still too full is split once more. The index is then rebuilt
-// (index_rebuild.h).
+// The record goes into its leaf in key order (parent ID, then name); the
+// tree is kept in place (tree_edit.h): a full leaf is split, and the index
+// above it follows.
 //
-// Every node the insertion may need (two leaves and the whole new index) is
+// Every node the insertion may need (one per level and a new root) is
 // reserved before anything changes, growing the catalog if needed
 // (catalog_space.h). A catalog that cannot grow refuses the insertion after
 // "Error trying to extend catalog.", with the tree as it was: the caller
@@ -50,12 +47,12 @@ CatalogEditStatus InsertThreadRecord(Context& ctx, std::uint32_t dirId, std::uin
                                      std::string_view name);
 
 // Makes sure `count` insertions can follow without needing a node the
-// catalog cannot give: the leaves their splits may take and the index over
-// them are reserved, growing the catalog if needed. An edit that deletes
+// catalog cannot give: the nodes their splits may take, up to a new root
+// each, are reserved, growing the catalog if needed. An edit that deletes
 // a record and inserts it again (a rename, a replace) calls this before
 // its first change, so that a catalog that cannot grow refuses the edit
 // with everything as it was. kNoRoom after "Error trying to extend
-// catalog."; kDamaged when the leaf chain cannot be walked.
+// catalog."; kDamaged when the catalog work file is not open.
 CatalogEditStatus ReserveInsertions(Context& ctx, std::uint32_t count);
 
 }  // namespace tarvo

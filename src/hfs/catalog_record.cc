@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "hfs/btree.h"
+#include "hfs/name_order.h"
 
 namespace tarvo {
 
@@ -67,6 +68,24 @@ std::optional<std::uint32_t> IndexChild(ConstBytes record) {
   const std::optional<std::size_t> offset = RecordDataOffset(record);
   if (!offset || *offset + 4 > record.size()) return std::nullopt;
   return GetU32(record, *offset);
+}
+
+std::vector<std::uint8_t> CatalogKeyBytes(std::uint32_t parentId, std::string_view name) {
+  const std::size_t keyBytes = catkey::ckrCName + 1 + name.size();
+  std::vector<std::uint8_t> key((keyBytes + 1) & ~std::size_t{1}, 0);
+  PutU8(key, catkey::ckrKeyLen, static_cast<std::uint8_t>(keyBytes - 1));
+  PutU32(key, catkey::ckrParID, parentId);
+  PutU8(key, catkey::ckrCName, static_cast<std::uint8_t>(name.size()));
+  std::copy(name.begin(), name.end(), key.begin() + catkey::ckrCName + 1);
+  return key;
+}
+
+std::optional<int> CompareCatalogKeys(ConstBytes a, ConstBytes b) {
+  const std::optional<CatalogKeyView> x = ViewCatalogKey(a);
+  const std::optional<CatalogKeyView> y = ViewCatalogKey(b);
+  if (!x || !y) return std::nullopt;
+  if (x->parentId != y->parentId) return x->parentId < y->parentId ? -1 : 1;
+  return CompareNames(x->name, y->name);
 }
 
 std::uint16_t Valence(const CatalogRecord& r) { return GetU16(r.data, dirrec::dirVal); }

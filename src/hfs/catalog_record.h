@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/big_endian.h"
 
@@ -121,6 +122,13 @@ std::optional<CatalogKeyView> ViewCatalogKey(ConstBytes record);
 std::optional<CatalogRecord> ReadCatalogRecord(Bytes record);
 // The child node of an index record.
 std::optional<std::uint32_t> IndexChild(ConstBytes record);
+
+// The key (parentId, name) as a record starts with it (key length 6 + name
+// length), its length made even; the name must fit (kMaxNameLength).
+std::vector<std::uint8_t> CatalogKeyBytes(std::uint32_t parentId, std::string_view name);
+// The catalog's key order (parent ID, then CompareNames) between the keys
+// that start two records; none when either cannot be read.
+std::optional<int> CompareCatalogKeys(ConstBytes a, ConstBytes b);
 
 // Accessors of the record's data.
 std::uint16_t Valence(const CatalogRecord& r);             // directory

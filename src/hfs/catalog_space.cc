@@ -33,12 +33,6 @@ bool ReserveCatalogNodes(Context& ctx, std::uint32_t count) {
   return false;
 }
 
-std::optional<std::uint32_t> AllocateCatalogNode(Context& ctx) {
-  if (!ReserveCatalogNodes(ctx, 1)) return std::nullopt;
-  return AllocateNode(ctx.volume.catalog);
-}
-
-bool FreeNode(Context& ctx, std::uint32_t n) { return ReleaseNode(ctx.volume.catalog, n); }
 
 namespace {
 

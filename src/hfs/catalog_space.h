@@ -19,7 +19,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 namespace tarvo {
 
@@ -29,12 +28,5 @@ struct Context;
 // when needed. When it cannot: "Error trying to extend catalog." and false.
 // Resets bthFree to the node map's count of free nodes first.
 bool ReserveCatalogNodes(Context& ctx, std::uint32_t count);
-
-// A free node, from the map (growing the catalog when none is free); none
-// after the message of ReserveCatalogNodes.
-std::optional<std::uint32_t> AllocateCatalogNode(Context& ctx);
-
-// Returns catalog node n to the free pool (zeroed, map bit cleared).
-bool FreeNode(Context& ctx, std::uint32_t n);
 
 }  // namespace tarvo

@@ -1,6 +1,7 @@
 #include "hfs/extent_search.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "base/context.h"
 #include "hfs/btree.h"
@@ -18,6 +19,17 @@ std::optional<ExtentKey> ReadExtentKey(ConstBytes record) {
   key.fileId = GetU32(record, extkey::xkrFNum);
   key.startBlock = GetU16(record, extkey::xkrFABN);
   return key;
+}
+
+std::optional<int> CompareExtentKeys(ConstBytes a, ConstBytes b) {
+  const auto key = [](ConstBytes r) -> std::optional<std::tuple<std::uint32_t, std::uint8_t, std::uint16_t>> {
+    if (r.size() < extkey::kExtents || GetU8(r, extkey::xkrKeyLen) != extkey::kKeyLength) return std::nullopt;
+    return std::make_tuple(GetU32(r, extkey::xkrFNum), GetU8(r, extkey::xkrFkType), GetU16(r, extkey::xkrFABN));
+  };
+  const auto x = key(a);
+  const auto y = key(b);
+  if (!x || !y) return std::nullopt;
+  return *x < *y ? -1 : (*y < *x ? 1 : 0);
 }
 
 FoundRecord FindExtentRecord(Context& ctx, std::uint32_t fileId, std::uint16_t startBlock, std::uint8_t forkType) {

@@ -37,6 +37,11 @@ inline constexpr std::size_t kRecordSize = 20;
 // The key of an extents leaf record holding its whole 20 bytes.
 std::optional<ExtentKey> ReadExtentKey(ConstBytes record);
 
+// The extents tree's key order (file ID, fork type, start block, all
+// unsigned) between the 8-byte keys that start two records (leaf or index);
+// none when either is not such a key.
+std::optional<int> CompareExtentKeys(ConstBytes a, ConstBytes b);
+
 // The extent record (its 12 bytes) whose key is exactly (forkType, fileId,
 // startBlock). Opens the extents work file on first use. Every leaf along
 // the chain from bthFNode is scanned; the index is not used.

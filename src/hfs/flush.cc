@@ -9,7 +9,6 @@
 #include "hfs/catalog_record.h"
 #include "hfs/extent_record.h"
 #include "hfs/extent_search.h"
-#include "hfs/index_rebuild.h"
 #include "hfs/navigation.h"
 #include "hfs/sector_run.h"
 #include "hfs/volume_header.h"
@@ -58,9 +57,6 @@ FlushStatus FlushVolume(Context& ctx) {
   VolumeState& v = ctx.volume;
   FlushStatus status;
   SetStatus(ctx, ctx.messages[kMsgUpdatingDisk]);
-  if (v.catalog.handle != nullptr && RebuildCatalogIndex(ctx) != RebuildStatus::kDone) {
-    status.notWritten |= kFlushIndex;
-  }
   UndoScope update(ctx);
   unsigned due = 0;
   // After the first refusal nothing more is staged.
@@ -80,9 +76,8 @@ FlushStatus FlushVolume(Context& ctx) {
   write(kFlushVolumeHeader, true, [&] { return WriteVolumeHeader(ctx) == 0; });
   update.NextPass();
   write(kFlushBitmap, bitmap, [&] { return WriteBitmap(ctx) == 0; });
-  constexpr unsigned kWrittenParts = ~unsigned{kFlushIndex};
-  if ((status.notWritten & kWrittenParts) == 0 && !update.Commit()) status.notWritten |= due;
-  if ((status.notWritten & kWrittenParts) != 0 && update.owner() && update.Restore()) {
+  if (status.notWritten == 0 && !update.Commit()) status.notWritten |= due;
+  if (status.notWritten != 0 && update.owner() && update.Restore()) {
     status.takenBack = true;
     ReloadFromMedium(ctx);
   }

@@ -1,10 +1,9 @@
 // Writing the engine's changes back to the medium.
 //
 // FlushVolume ends every operation that changed the volume: it shows
-// "Updating disk managing structures on disc...", rebuilds the catalog
-// index, and writes the volume header (primary and alternate), the bitmap
-// when it is loaded, the extents tree when its work file is open, and the
-// catalog tree. The work files stay open and valid.
+// "Updating disk managing structures on disc...", and writes the volume
+// header (primary and alternate), the bitmap when it is loaded, the
+// extents tree when its work file is open, and the catalog tree. The work files stay open and valid.
 //
 // A flush is one update (sector_undo.h): its writes are staged, journaled
 // on the PC and then made, so that a failed write, and a program stopped
@@ -38,7 +37,6 @@ struct Context;
 
 // Parts of a flush, as bits of FlushStatus::notWritten.
 enum FlushPart : unsigned {
-  kFlushIndex = 1,         // the catalog index could not be rebuilt (the last one stays)
   kFlushVolumeHeader = 2,  // the MDB or its alternate copy
   kFlushBitmap = 4,
   kFlushExtentsTree = 8,

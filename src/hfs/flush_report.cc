@@ -19,8 +19,7 @@ bool FlushVolumeAndReport(Context& ctx) {
 }
 
 std::string DescribeUnwritten(const FlushStatus& status) {
-  static constexpr std::array<std::pair<unsigned, const char*>, 5> kParts{{
-      {kFlushIndex, "the catalog index"},
+  static constexpr std::array<std::pair<unsigned, const char*>, 4> kParts{{
       {kFlushVolumeHeader, "the volume header"},
       {kFlushBitmap, "the bitmap"},
       {kFlushExtentsTree, "the extents tree"},

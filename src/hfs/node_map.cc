@@ -25,7 +25,7 @@ struct MapSegment {
 std::vector<MapSegment> ReadMap(TreeWorkFile& tree);
 Bytes SegmentBytes(TreeWorkFile& tree, MapSegment& segment);
 bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n);
-bool Release(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t n, bool clear);
+bool Release(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t n);
 std::optional<std::uint32_t> TakeFreeNode(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t limit,
                                           std::uint32_t from);
 std::uint32_t NextClearBit(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n, std::uint32_t end);
@@ -68,39 +68,9 @@ std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree) {
   return TakeFreeNode(tree, map, AllocatableLimit(tree, map), 1);
 }
 
-// Successive first-fit takes: bits are only set in between, so each search
-// goes on behind the node the last one took.
-std::vector<std::uint32_t> AllocateNodes(TreeWorkFile& tree, std::size_t count) {
-  std::vector<MapSegment> map = ReadMap(tree);
-  const std::uint32_t limit = AllocatableLimit(tree, map);
-  std::vector<std::uint32_t> taken;
-  taken.reserve(count);
-  for (std::uint32_t from = 1; taken.size() < count;) {
-    const std::optional<std::uint32_t> n = TakeFreeNode(tree, map, limit, from);
-    if (!n) break;
-    taken.push_back(*n);
-    from = *n + 1;
-  }
-  return taken;
-}
-
 bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n) {
   std::vector<MapSegment> map = ReadMap(tree);
-  return Release(tree, map, n, true);
-}
-
-void ReleaseNodesKeepingBytes(TreeWorkFile& tree, std::span<const std::uint32_t> nodes) {
-  std::vector<MapSegment> map = ReadMap(tree);
-  for (const std::uint32_t n : nodes) Release(tree, map, n, false);
-}
-
-std::uint32_t CountNodesInUse(TreeWorkFile& tree, std::span<const std::uint32_t> nodes) {
-  std::vector<MapSegment> map = ReadMap(tree);
-  const auto inUse = [&](std::uint32_t n) {
-    MapSegment* segment = SegmentFor(map, n);
-    return segment != nullptr && BitOf(tree, *segment, n);
-  };
-  return static_cast<std::uint32_t>(std::count_if(nodes.begin(), nodes.end(), inUse));
+  return Release(tree, map, n);
 }
 
 void ClearNodeBitsFrom(TreeWorkFile& tree, std::uint32_t first) {
@@ -159,10 +129,10 @@ bool BitOf(TreeWorkFile& tree, MapSegment& segment, std::uint32_t n) {
   return (SegmentBytes(tree, segment)[segment.offset + bit / 8] & (0x80 >> (bit % 8))) != 0;
 }
 
-bool Release(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t n, bool clear) {
+bool Release(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t n) {
   MapSegment* segment = SegmentFor(map, n);
   if (n == 0 || n >= AllocatableLimit(tree, map) || segment == nullptr || !BitOf(tree, *segment, n)) return false;
-  if ((clear && !WriteNode(tree, n, NodeBuffer{})) || !SetBit(tree, *segment, n, false)) return false;
+  if (!WriteNode(tree, n, NodeBuffer{}) || !SetBit(tree, *segment, n, false)) return false;
   const std::uint32_t free = GetU32(tree.header, header::bthFree) + 1;
   PutU32(tree.header, header::bthFree, std::min(free, GetU32(tree.header, header::bthNNodes)));
   return true;

@@ -33,22 +33,12 @@ std::uint32_t CountFreeNodes(TreeWorkFile& tree);
 // Sets bthFree to CountFreeNodes; returns it.
 std::uint32_t SyncFreeNodeCount(TreeWorkFile& tree);
 
-// How many of the nodes have their bit set (one beyond the map's reach
-// counts as free).
-std::uint32_t CountNodesInUse(TreeWorkFile& tree, std::span<const std::uint32_t> nodes);
-
 // Takes the first free node from 1 upward: sets its bit, lowers bthFree.
 // None when no node is free (the tree is not grown here).
 std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree);
-// AllocateNode count times over, with one look at the map: the nodes taken,
-// in the order taken; fewer when the free nodes run out.
-std::vector<std::uint32_t> AllocateNodes(TreeWorkFile& tree, std::size_t count);
 // Returns node n to the free pool: zeroes the node, clears its bit, raises
 // bthFree. False when n is not a node in use or a write failed.
 bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n);
-// ReleaseNode for each node in turn, without zeroing them: for a caller
-// that clears or rewrites them itself before the tree is used again.
-void ReleaseNodesKeepingBytes(TreeWorkFile& tree, std::span<const std::uint32_t> nodes);
 
 // Clears the bits of the nodes from n on up to the map's reach (nodes a
 // tree gains when it grows must start free).

@@ -6,9 +6,10 @@
 // The extent joins the fork's last record when that record's extents end
 // exactly where the extent begins and the record ends at an empty
 // descriptor with no stray one after it (extent_record.h); otherwise a new
-// 20-byte record goes, in key order, into the leaf the key belongs to. The
-// tree is never split: a full leaf refuses the extent and nothing changes.
-// An empty tree gets its first leaf from the node map.
+// 20-byte record goes in key order into the tree, kept in place
+// (tree_edit.h): a full leaf is split. The extents tree does not grow: when
+// its free nodes cannot cover the splits an insertion may need, the extent
+// is refused and nothing changes.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,7 @@ struct Context;
 
 enum class OverflowStatus {
   kDone,
-  kNoRoom,   // the leaf is full, or the tree has no free node for a first leaf
+  kNoRoom,   // too few free nodes for the splits the record may need
   kDamaged,  // the tree cannot be walked, or the key is already there
 };
 

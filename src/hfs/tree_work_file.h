@@ -26,12 +26,7 @@ struct NodeCache {
   std::vector<std::vector<NodeBuffer>> pages;  // page p: nodes 64p .. 64p + 63, made on first use
   std::vector<std::uint8_t> state;            // per node: 0 not loaded, 1 as in the file, 2 changed
   std::vector<std::uint32_t> writes;          // per node: writes that changed it since the cache was set up
-  std::vector<NodeSummary> summaries;         // per node, made on first use (tree_memo.h)
-  std::vector<std::uint32_t> written;         // nodes but 0 written since the shape memo looked
-  bool writtenOverflow = false;                // too many to list: the shape is found anew
   DescentMemo descents;                        // the last descents from the root (tree_memo.h)
-  ShapeMemo shape;                             // the last catalog shape found (tree_memo.h)
-  IndexMemo index;                             // the last full index rebuild (tree_memo.h)
   std::uint32_t nodeCount = 0;                 // nodes of the file, with changed ones past its end
   bool ready = false;                          // set up for the open handle
   bool changed = false;                        // some node waits to be written

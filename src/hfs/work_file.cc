@@ -38,7 +38,6 @@ constexpr std::uint8_t kAsInFile = 1;
 constexpr std::uint8_t kChanged = 2;
 constexpr std::uint32_t kPageNodes = 64;
 constexpr std::uint32_t kSyncRunNodes = 64;
-constexpr std::size_t kMostListedWrites = 4096;
 
 const NodeBuffer* CachedNode(TreeWorkFile& tree, std::uint32_t n);
 void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer);
@@ -343,10 +342,6 @@ void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer) {
   NodeBuffer& node = PageOf(cache, n)[n % kPageNodes];
   if (cache.state[n] != kNotLoaded && std::equal(buffer.begin(), buffer.end(), node.begin())) return;
   ++cache.writes[n];
-  if (n != 0 && !cache.writtenOverflow) {
-    cache.writtenOverflow = cache.written.size() >= kMostListedWrites;
-    if (!cache.writtenOverflow) cache.written.push_back(n);
-  }
   std::copy(buffer.begin(), buffer.end(), node.begin());
   cache.state[n] = kChanged;
   cache.changed = true;

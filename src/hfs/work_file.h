@@ -69,16 +69,14 @@ std::uint32_t WorkFileNodeCount(const TreeWorkFile& tree);
 // with a zeroed node, when the work file is not open or does not hold node n.
 [[nodiscard]] bool ReadNode(TreeWorkFile& tree, std::uint32_t n);
 // Sets the node cache up for the open work file, from the file as it is
-// now. Every node access does it first; code that keeps references into
-// the cache (the shape memo, the node summaries) does it before taking
-// them.
+// now. Every node access does it first.
 void PrepareNodeCache(TreeWorkFile& tree);
 // Node n as the cache holds it, without making it the current node; none
 // when the file does not hold it. Valid until the next node access.
 const NodeBuffer* PeekNode(TreeWorkFile& tree, std::uint32_t n);
 // How often node n's bytes were changed by a write since the cache was set
-// up (a write of the bytes it holds does not count): a summary taken at
-// another count is out of date.
+// up (a write of the bytes it holds does not count): a descent remembered
+// at another count is out of date.
 inline std::uint32_t NodeWrites(const TreeWorkFile& tree, std::uint32_t n) {
   return n < tree.cache.writes.size() ? tree.cache.writes[n] : 0;
 }

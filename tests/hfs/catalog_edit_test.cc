@@ -1,6 +1,7 @@
-// The write side of the engine: catalog insertion and deletion, leaf splits,
-// the index rebuild, catalog growth, allocation and the flush, on hand-built
-// trees and on real volumes that hfsutils (run as a black box) reads back.
+// The write side of the engine: catalog insertion and deletion, node splits
+// and the index kept in place, catalog growth, allocation and the flush, on
+// hand-built trees and on real volumes that hfsutils (run as a black box)
+// reads back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,8 +18,10 @@
 #include "hfs/catalog_search.h"
 #include "hfs/extent_search.h"
 #include "hfs/flush.h"
-#include "hfs/index_rebuild.h"
+#include "hfs/name_order.h"
 #include "hfs/node_map.h"
+#include "hfs/overflow_extent.h"
+#include "hfs/tree_walk.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "device/sector_io.h"
@@ -53,10 +56,17 @@ Problems CheckWholeVolume(Context& ctx) {
 // --- Hand-built trees --------------------------------------------------------
 
 // A catalog of `total` nodes: the header, then the given nodes, then free
-// ones; the map marks the header and the given nodes in use.
+// ones; the map marks the header and the given nodes in use. Without other
+// figures the tree is the single leaf of node 1.
+struct TreeFigures {
+  std::uint32_t root = 1;
+  std::uint16_t depth = 1;
+  std::uint32_t lastLeaf = 1;
+};
 struct HandTree {
-  HandTree(std::vector<NodeBuffer> used, std::uint32_t total, std::uint32_t firstLeaf) {
-    NodeBuffer head = testing::BuildHeaderNode(0, firstLeaf, 0, total);
+  HandTree(std::vector<NodeBuffer> used, std::uint32_t total, TreeFigures figures = {}) {
+    NodeBuffer head = testing::BuildHeaderNode(figures.root, 1, figures.depth, total);
+    PutU32(head, header::bthLNode, figures.lastLeaf);
     for (std::uint32_t n = 0; n <= used.size(); ++n) head[header::kMapRecord + n / 8] |= 0x80 >> (n % 8);
     std::vector<NodeBuffer> nodes{head};
     nodes.insert(nodes.end(), used.begin(), used.end());
@@ -92,8 +102,7 @@ std::size_t RecordsIn(TreeWorkFile& tree, std::uint32_t n) {
 TEST(CatalogEditTest, AFullLeafOfSevenSplitsFourAndThree) {
   std::vector<testing::RecordBytes> threads;
   for (std::uint32_t id = 16; id < 23; ++id) threads.push_back(testing::ThreadRecord(id, 2, "d"));
-  HandTree t({testing::BuildNode(kLeafNode, 1, 0, threads)}, 16, 1);
-  ASSERT_EQ(RebuildCatalogIndex(t.ctx), RebuildStatus::kDone);
+  HandTree t({testing::BuildNode(kLeafNode, 1, 0, threads)}, 16);
 
   EXPECT_EQ(InsertCatalogRecord(t.ctx, CatalogKey{0, 19, "x"}, Data(kFileRecord, 102)), CatalogEditStatus::kDone);
   EXPECT_EQ(RecordsIn(t.tree(), 1), 5u);  // four threads, then the new record at the boundary
@@ -110,29 +119,32 @@ TEST(CatalogEditTest, AFullLeafOfSevenSplitsFourAndThree) {
   EXPECT_EQ(InsertCatalogRecord(t.ctx, CatalogKey{0, 19, "y"}, Data(kFileRecord, 70)), CatalogEditStatus::kInvalid);
 }
 
-TEST(CatalogEditTest, TwelveLeavesGiveTwoIndexNodesUnderARootAtLevelThree) {
-  std::vector<NodeBuffer> leaves;
+TEST(CatalogEditTest, AnEmptiedLeafTakesItsEmptiedIndexNodeAndTheSpareRootWithIt) {
+  // Twelve leaves under two index nodes (11 + 1 records) under a root.
+  std::vector<NodeBuffer> nodes;
+  std::vector<testing::RecordBytes> lower[2];
   for (std::uint32_t i = 1; i <= 12; ++i) {
     NodeBuffer leaf = testing::BuildNode(kLeafNode, 1, i < 12 ? i + 1 : 0, {testing::ThreadRecord(15 + i, 2, "d")});
     PutU32(leaf, node::ndBLink, i - 1);
-    leaves.push_back(leaf);
+    nodes.push_back(leaf);
+    lower[i / 12].push_back(testing::IndexRecord(15 + i, "", i));
   }
-  HandTree t(leaves, 40, 1);
+  nodes.push_back(testing::BuildNode(kIndexNode, 2, 14, lower[0]));
+  nodes.push_back(testing::BuildNode(kIndexNode, 2, 0, lower[1]));
+  PutU32(nodes.back(), node::ndBLink, 13);
+  nodes.push_back(testing::BuildNode(kIndexNode, 3, 0, {testing::IndexRecord(16, "", 13), testing::IndexRecord(27, "", 14)}));
+  HandTree t(nodes, 40, TreeFigures{15, 3, 12});
   PutU32(t.tree().header, header::bthNRecs, 12);
   SyncFreeNodeCount(t.tree());
-  ASSERT_EQ(RebuildCatalogIndex(t.ctx), RebuildStatus::kDone);
-  EXPECT_EQ(GetU16(t.tree().header, header::bthDepth), 3);
-  EXPECT_EQ(GetU32(t.tree().header, header::bthLNode), 12u);
-  EXPECT_EQ(GetU32(t.tree().header, header::bthFree), 40u - 16);  // header, 12 leaves, 3 index nodes
   EXPECT_EQ(CheckCatalogTree(t.tree()), Problems{});
 
   // The only record of the last leaf: the leaf goes, the index shrinks.
   EXPECT_EQ(DeleteCatalogRecord(t.ctx, 27, ""), CatalogEditStatus::kDone);
   EXPECT_EQ(GetU32(t.tree().header, header::bthLNode), 11u);
-  EXPECT_EQ(GetU32(t.tree().header, header::bthFree), 40u - 13);  // header, 11 leaves, the root
+  EXPECT_EQ(GetU32(t.tree().header, header::bthFree), 40u - 13);  // header, 11 leaves, their index node
   EXPECT_EQ(GetU16(t.tree().header, header::bthDepth), 2);
   EXPECT_EQ(CheckCatalogTree(t.tree()), Problems{});
-  // The index nodes the smaller index did not take again are cleared.
+  // The freed leaf and index nodes are cleared.
   for (std::uint32_t n = 1; n < 40; ++n) {
     if (IsNodeInUse(t.tree(), n).value_or(true)) continue;
     ASSERT_TRUE(ReadNode(t.tree(), n));
@@ -146,9 +158,8 @@ TEST(CatalogEditTest, TwelveLeavesGiveTwoIndexNodesUnderARootAtLevelThree) {
 }
 
 TEST(CatalogEditTest, NamesWithAStarAreKeyedWhole) {
-  HandTree t({testing::BuildNode(kLeafNode, 1, 0, {testing::ThreadRecord(16, 2, "d")})}, 64, 1);
+  HandTree t({testing::BuildNode(kLeafNode, 1, 0, {testing::ThreadRecord(16, 2, "d")})}, 64);
   PutU32(t.tree().header, header::bthNRecs, 1);
-  ASSERT_EQ(RebuildCatalogIndex(t.ctx), RebuildStatus::kDone);
   for (const char* name : {"b", "*", "a*z", "a", "*b", "ab", "c*"}) {
     for (int i = 0; i < 8; ++i) {
       const std::string n = std::string(name) + std::to_string(i);
@@ -271,7 +282,7 @@ class VolumeEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
     image_ = scratch_.Path("volume.img");
-    ASSERT_TRUE(testing::MakeHfsVolume(scratch_.Path(""), image_, "Edit Vol", 800));
+    ASSERT_TRUE(testing::MakeHfsVolume(scratch_.Path(""), image_, "Edit Vol", VolumeKilobytes()));
     Mount();
   }
   void Mount() {
@@ -280,6 +291,7 @@ class VolumeEditTest : public ::testing::Test {
     ASSERT_EQ(v_->attachError, "");
     ASSERT_GT(v_->Mount(), 0);
   }
+  virtual std::uint32_t VolumeKilobytes() const { return 800; }
   Context& ctx() { return v_->ctx; }
   void ExpectSound() {
     EXPECT_EQ(CheckWholeVolume(ctx()), Problems{});
@@ -485,7 +497,129 @@ TEST_F(VolumeEditTest, AFlushThatCannotWriteSaysWhat) {
   const FlushStatus status = FlushVolume(ctx());
   EXPECT_FALSE(status.ok());
   EXPECT_EQ(status.notWritten & (kFlushVolumeHeader | kFlushCatalogTree), kFlushVolumeHeader | kFlushCatalogTree);
-  EXPECT_EQ(status.notWritten & kFlushIndex, 0u);
+}
+
+// A 4 MB volume, for catalogs of thousands of records.
+class LargeVolumeEditTest : public VolumeEditTest {
+ protected:
+  std::uint32_t VolumeKilobytes() const override { return 4096; }
+};
+
+// Macintosh names of 1 to 31 characters, any byte but ':'.
+std::string RandomName(std::mt19937& random) {
+  std::string name(std::uniform_int_distribution<std::size_t>(1, kMaxNameLength)(random), '\0');
+  for (char& c : name) {
+    do c = static_cast<char>(random() % 256);
+    while (c == ':');
+  }
+  return name;
+}
+
+using Key = std::pair<std::uint32_t, std::string>;
+struct CatalogOrder {
+  bool operator()(const Key& a, const Key& b) const {
+    return a.first != b.first ? a.first < b.first : CompareNames(a.second, b.second) < 0;
+  }
+};
+
+// The named records (threads left out) of the given folders, walking the
+// leaf chain.
+std::vector<Key> LeafKeys(TreeWorkFile& tree, const std::vector<std::uint32_t>& folders) {
+  std::vector<Key> keys;
+  TreeWalk walk = StartWalk(tree);
+  for (std::uint32_t n = GetU32(tree.header, header::bthFNode); n != 0; n = NodeForwardLink(tree.node)) {
+    if (!WalkTo(tree, walk, n)) {
+      ADD_FAILURE() << "leaf chain broken at " << n;
+      break;
+    }
+    for (std::uint16_t i = 0; i < NodeRecordCount(tree.node); ++i) {
+      const std::optional<CatalogKey> key = ReadCatalogKey(*RecordAt(tree.node, i));
+      if (key && !key->name.empty() && std::count(folders.begin(), folders.end(), key->parentId) > 0) {
+        keys.emplace_back(key->parentId, key->name);
+      }
+    }
+  }
+  return keys;
+}
+
+TEST_F(LargeVolumeEditTest, RandomInsertionsAndDeletionsKeepASoundTreeInKeyOrder) {
+  Editor edit(ctx());
+  std::vector<std::uint32_t> folders(4);
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    ASSERT_EQ(edit.MakeFolder(kRootDirId, "Folder " + std::to_string(i), &folders[i]), CatalogEditStatus::kDone);
+  }
+  TreeWorkFile& tree = ctx().volume.catalog;
+  const std::uint32_t recordsBefore = GetU32(tree.header, header::bthNRecs);
+  const std::vector<std::uint8_t> data = Data(kFileRecord, filrec::kSize);
+  std::mt19937 random(17);
+  std::set<Key, CatalogOrder> model;
+  std::uint16_t deepest = 0;
+  // Three batches mostly add, three mostly take away, the last one all.
+  for (int batch = 0; batch < 7; ++batch) {
+    const int steps = batch < 6 ? 900 : static_cast<int>(model.size());
+    for (int step = 0; step < steps; ++step) {
+      const bool insert = batch < 6 && (model.empty() || static_cast<int>(random() % 10) < (batch < 3 ? 8 : 3));
+      if (insert) {
+        const Key key{folders[random() % folders.size()], RandomName(random)};
+        const bool added = model.insert(key).second;
+        ASSERT_EQ(InsertCatalogRecord(ctx(), CatalogKey{0, key.first, key.second}, data),
+                  added ? CatalogEditStatus::kDone : CatalogEditStatus::kExists);
+      } else {
+        const auto gone = std::next(model.begin(), static_cast<std::ptrdiff_t>(random() % model.size()));
+        ASSERT_EQ(DeleteCatalogRecord(ctx(), gone->first, gone->second), CatalogEditStatus::kDone);
+        model.erase(gone);
+      }
+    }
+    deepest = std::max(deepest, GetU16(tree.header, header::bthDepth));
+    ASSERT_EQ(CheckCatalogTree(tree), Problems{}) << "batch " << batch;
+    ASSERT_EQ(LeafKeys(tree, folders), std::vector<Key>(model.begin(), model.end())) << "batch " << batch;
+    for (const Key& key : model) ASSERT_TRUE(LocateCatalogKey(tree, key.second, key.first).exists);
+  }
+  EXPECT_GE(deepest, 4);
+  EXPECT_EQ(GetU32(tree.header, header::bthNRecs), recordsBefore);
+}
+
+TEST_F(LargeVolumeEditTest, HfsutilsListsACatalogOfThousandsOfFiles) {
+  Editor edit(ctx());
+  std::set<std::string> expected = HfsutilsListing();
+  for (int f = 0; f < 3; ++f) {
+    std::uint32_t folder = 0;
+    const std::string folderName = "Files " + std::to_string(f);
+    ASSERT_EQ(edit.MakeFolder(kRootDirId, folderName, &folder), CatalogEditStatus::kDone);
+    expected.insert(":" + folderName);
+    for (const std::string& name : Names(900, f)) {
+      ASSERT_EQ(edit.MakeFile(folder, name, {}), CatalogEditStatus::kDone) << name;
+      expected.insert(":" + folderName + ":" + name);
+    }
+  }
+  ExpectSound();
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_EQ(HfsutilsListing(), expected);
+}
+
+TEST_F(VolumeEditTest, TheExtentsTreeSplitsForForksOfManyExtents) {
+  // One fork of many one-block extents, none next to the one before it.
+  constexpr std::uint16_t kRecords = 60;
+  for (std::uint16_t i = 0; i < kRecords; ++i) {
+    for (int e = 0; e < 3; ++e) {
+      const std::uint16_t forkBlock = static_cast<std::uint16_t>(3 + 3 * i + e);
+      ASSERT_EQ(AddOverflowExtent(ctx(), BlockExtent{static_cast<std::uint16_t>(2 * forkBlock), 1}, 40, forkBlock,
+                                  kDataFork),
+                OverflowStatus::kDone)
+          << forkBlock;
+    }
+  }
+  TreeWorkFile& tree = ctx().volume.extents;
+  EXPECT_GE(GetU16(tree.header, header::bthDepth), 2);
+  EXPECT_EQ(GetU32(tree.header, header::bthNRecs), kRecords);
+  std::vector<Finding> findings;
+  CheckTree(tree, TreeKind::kExtents, findings);
+  EXPECT_TRUE(CheckReport{findings}.clean()) << CheckReportLines(CheckReport{findings}).front();
+  for (std::uint16_t i = 0; i < kRecords; ++i) {
+    const FoundRecord found = FindExtentRecord(ctx(), 40, static_cast<std::uint16_t>(3 + 3 * i), kDataFork);
+    ASSERT_TRUE(found) << i;
+    EXPECT_EQ(GetU16(found.record, 8), 2 * (3 + 3 * i + 2));  // the third extent of the record
+  }
 }
 
 }  // namespace
