@@ -87,7 +87,7 @@ TEST(ParseImageOption, TakesOnlyTrailingSuffixes) {
   }
 }
 
-TEST(CreateBlankImage, MakesEveryCartridgeSizeAndRefusesOthers) {
+TEST(CreateBlankImage, MakesEveryCartridgeSizeAndAnySizeInMegabytes) {
   ScratchDir dir;
   const std::pair<int, std::uint32_t> sizes[] = {
       {44, 86700}, {88, 173456}, {105, 215440}, {200, 390696}, {270, 524288}};
@@ -98,8 +98,10 @@ TEST(CreateBlankImage, MakesEveryCartridgeSizeAndRefusesOthers) {
     EXPECT_EQ(std::filesystem::file_size(path), std::uintmax_t{sectors} * 512);
   }
   EXPECT_EQ(CartridgeSectors(100), 0u);
-  EXPECT_NE(CreateBlankImage(dir.Path("odd.img"), 100), "");
-  EXPECT_FALSE(std::filesystem::exists(dir.Path("odd.img")));
+  ASSERT_EQ(CreateBlankImage(dir.Path("odd.img"), 100), "");
+  EXPECT_EQ(std::filesystem::file_size(dir.Path("odd.img")), std::uintmax_t{100} << 20);
+  EXPECT_NE(CreateBlankImage(dir.Path("huge.img"), kMostImageMegabytes + 1), "");
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("huge.img")));
 
   const std::string existing = dir.Path("keep.img");
   const std::vector<std::uint8_t> content{1, 2, 3};
