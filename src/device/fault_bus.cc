@@ -43,17 +43,15 @@ void FaultBus::Perform(Srb& srb) {
   }
   switch (srb.cdb[0]) {
     case kOpRead6:
-      if (TouchesAny(unreadableSectors, DecodeReadWrite6(srb))) {
-        return FailWithSense(srb, kSenseMediumError, kAscUnrecoveredReadError);
-      }
-      break;
+    case kOpRead10:
     case kOpVerify10:
-      if (TouchesAny(unreadableSectors, DecodeVerify10(srb))) {
+      if (TouchesAny(unreadableSectors, DecodeBlockRange(srb))) {
         return FailWithSense(srb, kSenseMediumError, kAscUnrecoveredReadError);
       }
       break;
     case kOpWrite6:
-      if (FailsAsChosenWrite(srb) || failAllWrites || TouchesAny(unwritableSectors, DecodeReadWrite6(srb))) {
+    case kOpWrite10:
+      if (FailsAsChosenWrite(srb) || failAllWrites || TouchesAny(unwritableSectors, DecodeBlockRange(srb))) {
         return FailWithSense(srb, kSenseMediumError, kAscWriteError);
       }
       break;
@@ -65,7 +63,7 @@ void FaultBus::Perform(Srb& srb) {
 }
 
 bool FaultBus::FailsAsChosenWrite(const Srb& srb) {
-  std::vector<std::uint8_t> request(srb.cdb.begin(), srb.cdb.begin() + 6);
+  std::vector<std::uint8_t> request(srb.cdb.begin(), srb.cdb.begin() + CdbLengthOf(srb.cdb[0]));
   if (srb.buffer != nullptr) request.insert(request.end(), srb.buffer, srb.buffer + srb.bufLen);
   if (!failedWrite_.empty() && request == failedWrite_) return true;  // a retry of the chosen write
   failedWrite_.clear();

@@ -4,12 +4,13 @@
 // them fail first. Block numbers are the CDB's, in the drive's own block
 // size, and apply to every target. A failed request completes with status
 // 4 and fixed-format sense data and transfers nothing:
-//   - a READ(6) or VERIFY(10) touching an unreadable block: MEDIUM ERROR
-//     (unrecovered read error);
+//   - a READ(6), READ(10) or VERIFY(10) touching an unreadable block:
+//     MEDIUM ERROR (unrecovered read error);
 //   - any exec request while the drive is not ready: NOT READY;
-//   - a WRITE(6) when all writes fail, touching an unwritable block, or
-//     being the n-th write chosen to fail: MEDIUM ERROR (write error).
-// A write is the n-th when it is the n-th distinct WRITE(6) seen: the
+//   - a WRITE(6) or WRITE(10) when all writes fail, touching an unwritable
+//     block, or being the n-th write chosen to fail: MEDIUM ERROR (write
+//     error).
+// A write is the n-th when it is the n-th distinct write seen: the
 // retries of the sector layer send the same request again (the same CDB
 // and the same data) and are not counted, and fail as the first sending
 // did, so the fault is not hidden by them. Any other write ends the fault.
@@ -42,7 +43,7 @@ class FaultBus : public ScsiManager {
   // The n-th distinct write fails (1 = the first); 0: none. A test runs
   // an operation fault-free first to learn from writesSeen how many there are.
   int failWriteNumber = 0;
-  // Distinct WRITE(6) requests seen.
+  // Distinct write requests seen.
   int writesSeen = 0;
   // Each request stays pending for this many calls of Poll, then runs.
   int pendingPolls = 0;

@@ -246,6 +246,8 @@ void ImageBus::Execute(Drive& drive, Srb& srb) {
     case kOpInquiry:
     case kOpPreventAllow:
     case kOpReadCapacity:
+    case kOpRead10:
+    case kOpWrite10:
     case kOpVerify10:
     case kOpSynchronizeCache10:
       break;
@@ -266,7 +268,9 @@ void ImageBus::Execute(Drive& drive, Srb& srb) {
       return;
     case kOpRead6:
     case kOpWrite6:
-      ReadWrite6(drive, srb);
+    case kOpRead10:
+    case kOpWrite10:
+      ReadWrite(drive, srb);
       return;
     case kOpVerify10:
       Verify10(drive, srb);
@@ -317,9 +321,9 @@ void ImageBus::ReadCapacity(const Drive& drive, Srb& srb) {
   Complete(srb);
 }
 
-void ImageBus::ReadWrite6(Drive& drive, Srb& srb) {
-  const bool write = srb.cdb[0] == kOpWrite6;
-  const BlockRange range = DecodeReadWrite6(srb);
+void ImageBus::ReadWrite(Drive& drive, Srb& srb) {
+  const bool write = IsWrite(srb);
+  const BlockRange range = DecodeBlockRange(srb);
   if (range.first >= drive.blockCount || range.count > drive.blockCount - range.first) {
     return FailWithSense(srb, kSenseIllegalRequest, kAscLbaOutOfRange);
   }
@@ -376,7 +380,7 @@ void ImageBus::SynchronizeCache(const Drive& drive, Srb& srb) {
 
 // The image cannot decay, so a range on the medium verifies.
 void ImageBus::Verify10(const Drive& drive, Srb& srb) {
-  const BlockRange range = DecodeVerify10(srb);
+  const BlockRange range = DecodeCdb10(srb);
   if (range.first >= drive.blockCount || range.count > drive.blockCount - range.first) {
     return FailWithSense(srb, kSenseIllegalRequest, kAscLbaOutOfRange);
   }

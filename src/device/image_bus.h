@@ -4,11 +4,11 @@
 // direct-access drive with a removable cartridge at target 0, 1, 2, ... in
 // the order of attachment, at most 8. A drive answers INQUIRY as a SyQuest
 // drive whose model fits the image's capacity, READ CAPACITY, READ(6),
-// WRITE(6), VERIFY(10), PREVENT/ALLOW MEDIUM REMOVAL, TEST UNIT READY and
-// SYNCHRONIZE CACHE (10), which flushes the image file to its disk
-// (fdatasync; with IMMED it starts that and answers at once); other
-// operation codes fail with ILLEGAL REQUEST. Every
-// command completes at once. The vital product data of INQUIRY has the
+// WRITE(6), READ(10), WRITE(10), VERIFY(10), PREVENT/ALLOW MEDIUM REMOVAL,
+// TEST UNIT READY and SYNCHRONIZE CACHE (10), which flushes the image file
+// to its disk (fdatasync; with IMMED it starts that and answers at once);
+// other operation codes fail with ILLEGAL REQUEST. Every command completes
+// at once. The vital product data of INQUIRY has the
 // unit serial number page (0x80): the image file's device and inode in
 // hex, which name the medium (medium_identity.h).
 //
@@ -19,9 +19,9 @@
 // attached read-only, or whose file we may not write, refuses every write
 // with DATA PROTECT and is opened read-only, so it is never modified.
 //
-// A READ(6)/WRITE(6) moves its whole run with one system call. A WRITE(6)
+// A READ/WRITE (6 or 10) moves its whole run with one system call. A write
 // of zeros over a hole of a sparse image is left out: the image reads back
-// the same zeros, and stays sparse; a READ(6) of 32 KB or more over a hole
+// the same zeros, and stays sparse; a read of 32 KB or more over a hole
 // of an image that was sparse when attached, or a shorter one inside a
 // hole already found, is answered with zeros without reading the file.
 // Where the holes are is asked of the file system once per hole: the
@@ -113,7 +113,7 @@ class ImageBus : public ScsiManager {
   void Execute(Drive& drive, Srb& srb);
   void Inquiry(const Drive& drive, Srb& srb);
   void ReadCapacity(const Drive& drive, Srb& srb);
-  void ReadWrite6(Drive& drive, Srb& srb);
+  void ReadWrite(Drive& drive, Srb& srb);
   void Verify10(const Drive& drive, Srb& srb);
   void UnitSerialNumber(const Drive& drive, Srb& srb, std::size_t length);
   void SynchronizeCache(const Drive& drive, Srb& srb);

@@ -70,21 +70,28 @@ std::uint8_t ResetDevice(Context& ctx, std::uint8_t adapter, std::uint8_t target
   return SubmitAndWait(ctx, srb);
 }
 
-std::uint8_t ScsiReadWrite6(Context& ctx, SectorRequest& request) {
-  bool read = request.command == kScsiRead6;
+std::uint8_t ScsiReadWrite(Context& ctx, SectorRequest& request) {
+  const bool read = request.command == kScsiRead6;
+  const bool short6 = std::uint64_t{request.startSector} + request.sectorCount <= kCdb6BlockLimit;
   Srb srb = ExecRequest(static_cast<std::uint8_t>(request.hostAdapter), static_cast<std::uint8_t>(request.target),
-                        read ? kSrbDirIn : kSrbDirOut, 6);
+                        read ? kSrbDirIn : kSrbDirOut, short6 ? 6 : 10);
   std::uint32_t length = std::uint32_t{request.sectorCount} * ctx.volume.sectorSize;
   // Never let the drive move more than the caller's buffer holds.
   if (length > request.buffer.size()) return kSsErr;
   srb.bufLen = length;
   srb.buffer = request.buffer.data();
   srb.senseLen = kSenseLength;
-  srb.cdb[0] = static_cast<std::uint8_t>(request.command & 0xFF);
-  srb.cdb[1] = static_cast<std::uint8_t>(request.startSector >> 16);
-  srb.cdb[2] = static_cast<std::uint8_t>(request.startSector >> 8);
-  srb.cdb[3] = static_cast<std::uint8_t>(request.startSector);
-  srb.cdb[4] = static_cast<std::uint8_t>(request.sectorCount);  // 256 is sent as 0
+  if (short6) {
+    srb.cdb[0] = read ? kOpRead6 : kOpWrite6;
+    srb.cdb[1] = static_cast<std::uint8_t>(request.startSector >> 16);
+    srb.cdb[2] = static_cast<std::uint8_t>(request.startSector >> 8);
+    srb.cdb[3] = static_cast<std::uint8_t>(request.startSector);
+    srb.cdb[4] = static_cast<std::uint8_t>(request.sectorCount);  // 256 is sent as 0
+  } else {
+    srb.cdb[0] = read ? kOpRead10 : kOpWrite10;
+    PutU32(srb.cdb, 2, request.startSector);
+    PutU16(srb.cdb, 7, request.sectorCount);
+  }
   return SubmitAndWait(ctx, srb);
 }
 

@@ -24,9 +24,11 @@ std::uint8_t HostAdapterInquiry(Context& ctx, std::uint8_t adapter, std::array<c
 // The peripheral device type, or 0xFFFF when there is no device.
 std::uint16_t GetDeviceType(Context& ctx, std::uint8_t adapter, std::uint8_t target);
 std::uint8_t ResetDevice(Context& ctx, std::uint8_t adapter, std::uint8_t target);
-// READ(6) when the request's command is 8, WRITE(6) otherwise; the buffer
-// length is sectorCount x the medium's sector size.
-std::uint8_t ScsiReadWrite6(Context& ctx, SectorRequest& request);
+// A read when the request's command is 8, a write otherwise; the buffer
+// length is sectorCount x the medium's sector size. READ(6)/WRITE(6) while
+// the whole run lies below sector 2^21, as older drives expect; from there
+// on READ(10)/WRITE(10), whose 32-bit address nothing truncates.
+std::uint8_t ScsiReadWrite(Context& ctx, SectorRequest& request);
 std::uint8_t ScsiInquiry(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t, 100> buffer);
 // INQUIRY of a vital product data page (EVPD), at most 255 bytes of it.
 // Zeroes the buffer first.

@@ -18,8 +18,20 @@ namespace tarvo {
 
 namespace {
 
-std::uint32_t BlockSector(const VolumeState& v, std::uint32_t block) {
-  return static_cast<std::uint32_t>(v.volumeOrigin + std::int64_t{block} * v.sectorsPerBlock);
+// One past the last sector number a SCSI command carries.
+constexpr std::uint64_t kSectorNumberEnd = std::uint64_t{1} << 32;
+
+// 64 bits wide, so that a block past the 32-bit sector numbers is seen
+// rather than wrapped.
+std::uint64_t BlockSector(const VolumeState& v, std::uint32_t block) {
+  return static_cast<std::uint64_t>(v.volumeOrigin) + std::uint64_t{block} * v.sectorsPerBlock;
+}
+
+// Every sector of a refused bulk transfer failed.
+TransferResult Unaddressable(std::uint64_t sectors) {
+  TransferResult result;
+  result.failedSectors = static_cast<std::uint32_t>(std::min<std::uint64_t>(sectors, UINT32_MAX));
+  return result;
 }
 
 void TurnIntoScsiCommand(SectorRequest& request) {
@@ -128,7 +140,14 @@ std::uint16_t SectorEntry(Context& ctx, SectorRequest& request) {
   return status;
 }
 
+bool RefusedPastSectorNumbers(Context& ctx, std::uint64_t first, std::uint64_t count) {
+  if (first + count <= kSectorNumberEnd) return false;
+  MessageDialog(ctx, kTextSectorPastAddresses);
+  return true;
+}
+
 std::uint16_t SendToMedium(Context& ctx, SectorRequest& request) {
+  if (RefusedPastSectorNumbers(ctx, request.startSector, request.sectorCount)) return kSsErr;
   return ctx.device.sectorEntry == SectorEntryKind::k1024 ? SendSectorRequest1024(ctx, request)
                                                           : SendSectorRequest(ctx, request);
 }
@@ -162,7 +181,7 @@ std::uint16_t SendSectorRequest(Context& ctx, SectorRequest& request) {
   std::uint8_t status = kSsErr;
   for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
     if (ctx.device.resetBeforeTransfer) ResetDevice(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
-    status = ScsiReadWrite6(ctx, request);
+    status = ScsiReadWrite(ctx, request);
     if (status == kSsComp) return 0;
   }
   return status;
@@ -236,9 +255,11 @@ UnreadableSectors ReadSectorRun(Context& ctx, std::uint32_t first, std::uint16_t
 }
 
 TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount) {
-  TransferResult result;
-  std::uint32_t sector = BlockSector(ctx.volume, firstBlock);
+  const std::uint64_t first = BlockSector(ctx.volume, firstBlock);
   const std::uint32_t total = static_cast<std::uint32_t>((std::uint64_t{byteCount} + 511) / 512);
+  if (RefusedPastSectorNumbers(ctx, first, total)) return Unaddressable(total);
+  TransferResult result;
+  auto sector = static_cast<std::uint32_t>(first);
   std::uint32_t remaining = total;
   const bool progress = ShowsProgress(ctx, remaining);
   std::vector<std::uint8_t> buffer = AllocZeroed(ctx, ChunkBytes(ctx, remaining));
@@ -280,9 +301,12 @@ TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t 
 
 TransferResult WriteBlocksFromSource(Context& ctx, const ChunkSource& source, std::uint32_t firstBlock,
                                      std::uint32_t blockCount) {
+  const std::uint64_t first = BlockSector(ctx.volume, firstBlock);
+  const std::uint64_t sectors = std::uint64_t{blockCount} * ctx.volume.sectorsPerBlock;
+  if (RefusedPastSectorNumbers(ctx, first, sectors)) return Unaddressable(sectors);
   TransferResult result;
-  std::uint32_t sector = BlockSector(ctx.volume, firstBlock);
-  const std::uint32_t total = blockCount * ctx.volume.sectorsPerBlock;
+  auto sector = static_cast<std::uint32_t>(first);
+  const auto total = static_cast<std::uint32_t>(sectors);
   std::uint32_t remaining = total;
   const bool progress = ShowsProgress(ctx, remaining);
   std::vector<std::uint8_t> buffer = AllocZeroed(ctx, ChunkBytes(ctx, remaining));

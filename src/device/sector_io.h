@@ -3,7 +3,11 @@
 //
 // Sector numbers count 512-byte logical sectors from the start of the
 // medium (see device_state.h). Allocation block b starts at sector
-// volumeOrigin + b * sectorsPerBlock.
+// volumeOrigin + b * sectorsPerBlock. Sector numbers are 32 bits wide: a
+// request or bulk transfer that would reach past sector 2^32 - 1 is refused
+// with "The volume reaches past the last sector a SCSI command can
+// address; ..." (kTextSectorPastAddresses) and moves nothing; no sector
+// number is ever wrapped.
 #pragma once
 
 #include <bitset>
@@ -24,7 +28,7 @@ inline constexpr std::uint16_t kScsiWrite6 = 10;
 inline constexpr int kTransferAttempts = 20;
 
 struct SectorRequest {
-  std::uint16_t command = kReadSectors;  // 2 read, 3 write; 8 READ(6), 10 WRITE(6)
+  std::uint16_t command = kReadSectors;  // 2 read, 3 write; 8 SCSI read, 10 SCSI write (scsi_commands.h)
   std::uint16_t hostAdapter = 0;         // overwritten with hostAdapterId
   std::uint16_t target = 0;
   std::uint32_t startSector = 0;
@@ -56,8 +60,12 @@ std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n);
 // Dispatches to the entry point that serves the medium; while an update
 // is open, through it (sector_undo.h).
 std::uint16_t SectorEntry(Context& ctx, SectorRequest& request);
-// The entry point that serves the medium, past any open update.
+// The entry point that serves the medium, past any open update; a request
+// past the 32-bit sector numbers fails with status 4.
 std::uint16_t SendToMedium(Context& ctx, SectorRequest& request);
+// Whether count sectors from `first` on reach past sector 2^32 - 1; if so
+// the user has been told, and the caller moves none of them.
+bool RefusedPastSectorNumbers(Context& ctx, std::uint64_t first, std::uint64_t count);
 // Splits an ascending list of sectors into runs of consecutive sectors, of
 // at most transferSectors each, and calls visit(begin, end) with the index
 // range of each run in the list, in order.
@@ -93,7 +101,8 @@ TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t 
 // read.
 using ChunkSource = std::function<std::size_t(std::span<std::uint8_t> chunk, bool& failed)>;
 // Writes blockCount allocation blocks from firstBlock on, taken from the
-// source.
+// source. Bulk transfers past the 32-bit sector numbers count all their
+// sectors as failed.
 TransferResult WriteBlocksFromSource(Context& ctx, const ChunkSource& source, std::uint32_t firstBlock,
                                      std::uint32_t blockCount);
 // Zeroes the sectors from 0 on in groups of 64 until n are covered.

@@ -190,7 +190,7 @@ bool SendsData(std::uint8_t opcode) {
     case 0x07:  // REASSIGN BLOCKS
     case kOpWrite6:
     case 0x15:  // MODE SELECT(6)
-    case 0x2A:  // WRITE(10)
+    case kOpWrite10:
     case 0x2E:  // WRITE AND VERIFY(10)
     case 0x3B:  // WRITE BUFFER
     case 0x55:  // MODE SELECT(10)

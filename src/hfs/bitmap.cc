@@ -1,5 +1,7 @@
 #include "hfs/bitmap.h"
 
+#include <algorithm>
+
 #include "base/context.h"
 #include "hfs/extent_record.h"
 #include "hfs/extent_search.h"
@@ -29,8 +31,13 @@ ForkSector ForkSectorToMedium(Context& ctx, std::uint32_t forkSector, ConstBytes
       const std::uint64_t length = extent.blockCount * perBlock;
       if (passed + length > forkSector) {
         const std::uint64_t rest = forkSector - passed;
-        found = ForkSector{static_cast<std::uint32_t>(ctx.volume.volumeOrigin + extent.startBlock * perBlock + rest),
-                           static_cast<std::uint32_t>(length - rest)};
+        const std::uint64_t origin = static_cast<std::uint64_t>(ctx.volume.volumeOrigin);
+        const std::uint64_t sector = origin + extent.startBlock * perBlock + rest;
+        // A sector no 32-bit number reaches stays "beyond", never wrapped.
+        if (sector <= UINT32_MAX) {
+          found = ForkSector{static_cast<std::uint32_t>(sector),
+                             static_cast<std::uint32_t>(std::min<std::uint64_t>(length - rest, UINT32_MAX))};
+        }
         return ForkWalkStep::kStop;
       }
       passed += length;

@@ -40,6 +40,10 @@ std::uint16_t ForEachChunk(Context& ctx, std::uint16_t command, std::uint32_t fi
 }  // namespace
 
 std::uint16_t ReadSectorRun(Context& ctx, std::uint32_t firstSector, Bytes data) {
+  if (RefusedPastSectorNumbers(ctx, firstSector, data.size() / kSector)) {
+    std::fill(data.begin(), data.end(), 0);
+    return kSsErr;
+  }
   return ForEachChunk(ctx, kReadSectors, firstSector, data.size(),
                       [&](SectorRequest& request, std::size_t offset, std::size_t length, Bytes scratch) {
                         std::fill(scratch.begin(), scratch.end(), 0);
@@ -51,6 +55,7 @@ std::uint16_t ReadSectorRun(Context& ctx, std::uint32_t firstSector, Bytes data)
 }
 
 std::uint16_t WriteSectorRun(Context& ctx, std::uint32_t firstSector, ConstBytes data) {
+  if (RefusedPastSectorNumbers(ctx, firstSector, data.size() / kSector)) return kSsErr;
   return ForEachChunk(ctx, kWriteSectors, firstSector, data.size(),
                       [&](SectorRequest& request, std::size_t offset, std::size_t length, Bytes scratch) {
                         std::copy_n(data.begin() + offset, length, scratch.begin());

@@ -3,7 +3,9 @@
 //
 // A run is moved in requests of at most `transferSectors` sectors through
 // SectorEntry, each with a scratch buffer large enough for the 1024-byte
-// entry point, so callers pass exactly the bytes they hold.
+// entry point, so callers pass exactly the bytes they hold. A run that
+// reaches past sector 2^32 - 1 is refused whole (sector_io.h): no number
+// wraps.
 #pragma once
 
 #include <cstdint>

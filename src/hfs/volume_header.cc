@@ -43,18 +43,38 @@ std::int64_t ReadVolumeHeader(Context& ctx) {
   const std::uint16_t firstBlockSector = GetU16(v.mdb, mdb::drAlBlSt);
   v.volumeOrigin = std::int64_t{v.mdbSector} + firstBlockSector - kMdbOffsetSectors;
   v.bitmapSectors = static_cast<std::uint16_t>(firstBlockSector - GetU16(v.mdb, mdb::drVBMSt));
-  v.allocBlockSize = GetU32(v.mdb, mdb::drAlBlkSiz) & 0xFFFF;
+  v.allocBlockSize = GetU32(v.mdb, mdb::drAlBlkSiz);
   v.sectorsPerBlock = v.allocBlockSize / kSector;
   return v.volumeOrigin;
 }
 
+std::int64_t BlocksEnd(const VolumeState& v) {
+  return v.volumeOrigin + std::int64_t{GetU16(v.mdb, mdb::drNmAlBlks)} * v.sectorsPerBlock;
+}
+
+std::int64_t PartitionEnd(const VolumeState& v) {
+  return std::int64_t{v.mdbSector} - kMdbOffsetSectors + v.partitionSectors;
+}
+
+VolumeFit FitOnMedium(const VolumeState& v) {
+  if (v.volumeOrigin <= 0) return VolumeFit::kInside;
+  const std::int64_t blocksEnd = BlocksEnd(v);
+  if (v.partitionSectors != 0 && blocksEnd > PartitionEnd(v)) return VolumeFit::kPastPartition;
+  // deviceSectors may be the last sector's number: only what lies past
+  // that and one more sector is surely off the medium.
+  const std::int64_t mediumEnd = v.mediumSectors != 0 ? std::int64_t{v.mediumSectors}
+                                 : v.deviceSectors != 0 ? std::int64_t{v.deviceSectors} + 1
+                                                        : INT64_MAX;
+  return blocksEnd > mediumEnd ? VolumeFit::kPastMedium : VolumeFit::kInside;
+}
+
 std::optional<std::uint32_t> AlternateMdbSector(const VolumeState& v) {
   if (v.volumeOrigin <= 0 || v.mdbSector < kMdbOffsetSectors) return std::nullopt;
-  const std::int64_t blocksEnd = v.volumeOrigin + std::int64_t{GetU16(v.mdb, mdb::drNmAlBlks)} * v.sectorsPerBlock;
+  const std::int64_t blocksEnd = BlocksEnd(v);
   const std::int64_t device = v.mediumSectors != 0 ? v.mediumSectors : v.deviceSectors;
   std::int64_t areaEnd = blocksEnd + kSectorsAfterBlocks;
   if (v.partitionSectors != 0) {
-    areaEnd = std::int64_t{v.mdbSector} - kMdbOffsetSectors + v.partitionSectors;
+    areaEnd = PartitionEnd(v);
   } else if (device >= areaEnd && device < areaEnd + v.sectorsPerBlock) {
     areaEnd = device;
   }
@@ -77,7 +97,7 @@ std::uint16_t WriteVolumeHeader(Context& ctx) {
 namespace {
 
 bool IsUsableHeader(ConstBytes m) {
-  const std::uint32_t blockSize = GetU32(m, mdb::drAlBlkSiz) & 0xFFFF;
+  const std::uint32_t blockSize = GetU32(m, mdb::drAlBlkSiz);
   const std::uint16_t firstCatalogBlocks = GetU16(m, mdb::drCTExtRec + 2);
   return GetU16(m, mdb::drSigWord) == kHfsSignature && firstCatalogBlocks != 0 && blockSize != 0 &&
          blockSize % kSector == 0 && GetU16(m, mdb::drAlBlSt) > GetU16(m, mdb::drVBMSt);

@@ -29,7 +29,7 @@ inline constexpr std::size_t drNmFls = 0x0C;      // u16 files in the root
 inline constexpr std::size_t drVBMSt = 0x0E;      // u16 first bitmap sector, volume-relative
 inline constexpr std::size_t drAllocPtr = 0x10;   // u16
 inline constexpr std::size_t drNmAlBlks = 0x12;   // u16
-inline constexpr std::size_t drAlBlkSiz = 0x14;   // u32 only the low 16 bits are used
+inline constexpr std::size_t drAlBlkSiz = 0x14;   // u32, all 32 bits (over 65535 on volumes past 4 GB)
 inline constexpr std::size_t drClpSiz = 0x18;     // u32
 inline constexpr std::size_t drAlBlSt = 0x1C;     // u16 first sector of block 0, volume-relative
 inline constexpr std::size_t drNxtCNID = 0x1E;    // u32
@@ -61,10 +61,24 @@ inline constexpr int kHeaderReadAttempts = 10;
 // this drops the write verdict of the volume mounted before.
 //
 // A header counts when it has the signature, a non-empty first catalog
-// extent, an allocation block size whose low 16 bits are a non-zero
-// multiple of 512, and a bitmap that ends before allocation block 0 starts:
-// anything else could not be addressed and is treated as no header.
+// extent, an allocation block size (all 32 bits of drAlBlkSiz) that is a
+// non-zero multiple of 512, and a bitmap that ends before allocation block
+// 0 starts: anything else could not be addressed and is treated as no
+// header.
 std::int64_t ReadVolumeHeader(Context& ctx);
+
+// The first sector past the mounted volume's allocation blocks, 64 bits
+// wide: a header may claim more than 32-bit sector numbers reach.
+std::int64_t BlocksEnd(const VolumeState& volume);
+// The first sector past the volume's partition; meaningful only when the
+// map bounds it (`partitionSectors` not 0).
+std::int64_t PartitionEnd(const VolumeState& volume);
+
+// Whether the allocation blocks of the mounted volume lie on its medium:
+// within its partition (when the map bounds it) and within the medium's
+// capacity (when known). No volume mounted counts as inside.
+enum class VolumeFit { kInside, kPastPartition, kPastMedium };
+VolumeFit FitOnMedium(const VolumeState& volume);
 
 // The sector of the alternate MDB: the second-to-last sector of the
 // volume's own area. That area is its partition when the map gives one

@@ -37,6 +37,8 @@ constexpr std::array kProblemTable = {
     Entry{Problem::kVolumePastMedium, kAllocation,
           "Volume header: the last allocation block, {found}, cannot be read; "
           "the medium may be shorter than the volume"},
+    Entry{Problem::kVolumePastPartition, kAllocation,
+          "Volume header: the allocation blocks end at sector {found}, past the end of the partition at {expected}"},
     Entry{Problem::kHeaderNodeType, kNamedTree, "{tree} tree: node 0 has type {found}, not that of a header node"},
     Entry{Problem::kNodeSizeWrong, kNamedTree, "{tree} tree: bthNodeSize is {found}, expected {expected}"},
     Entry{Problem::kMaxKeyLengthWrong, kNamedTree, "{tree} tree: bthMaxKeyLen is {found}, expected {expected}"},

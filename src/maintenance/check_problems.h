@@ -58,6 +58,7 @@ enum class Problem {
   kBitmapTooSmall,
   kBitmapUnreadable,
   kVolumePastMedium,
+  kVolumePastPartition,
   // B-tree header.
   kHeaderNodeType,
   kNodeSizeWrong,

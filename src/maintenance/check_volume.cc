@@ -55,13 +55,20 @@ std::optional<ConstBytes> CurrentBitmap(Context& ctx, std::vector<std::uint8_t>&
   return ConstBytes(buffer);
 }
 
-// The last sector of the last allocation block must be readable: a medium
-// (or image) shorter than its volume would let writes go past its end.
+// The allocation blocks must lie in the volume's partition, and the last
+// sector of the last one must be readable: a medium (or image) shorter
+// than its volume would let writes go past its end.
 void CheckVolumeEnd(Context& ctx, std::vector<Finding>& findings) {
   const VolumeState& volume = ctx.volume;
   const std::uint16_t blocks = GetU16(volume.mdb, mdb::drNmAlBlks);
   if (blocks == 0 || volume.sectorsPerBlock == 0) return;
-  const std::int64_t last = volume.volumeOrigin + std::int64_t{blocks} * volume.sectorsPerBlock - 1;
+  if (FitOnMedium(volume) == VolumeFit::kPastPartition) {
+    Report(findings, Problem::kVolumePastPartition,
+           {.found = static_cast<std::uint64_t>(BlocksEnd(volume)),
+            .expected = static_cast<std::uint64_t>(PartitionEnd(volume))});
+    return;
+  }
+  const std::int64_t last = BlocksEnd(volume) - 1;
   std::array<std::uint8_t, 512> sector{};
   if (last >= 0 && last <= UINT32_MAX && ReadSectorRun(ctx, static_cast<std::uint32_t>(last), sector) == 0) return;
   Report(findings, Problem::kVolumePastMedium, {.found = blocks - 1u});

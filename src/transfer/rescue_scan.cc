@@ -56,8 +56,10 @@ std::uint32_t ScanMedium(Context& ctx, RescueFields& fields) {
   // only where the user interface may look at them: before a node gives up
   // its files and at the end of each request (while a failing request is
   // read again sector by sector, none of its sectors has been examined).
-  for (std::uint32_t s = 0; s < end; s += chunk) {
+  // 64 bits: the step after the medium's last chunk must not wrap to 0.
+  for (std::uint64_t next = 0; next < end; next += chunk) {
     if (PollAbort(ctx)) break;
+    const auto s = static_cast<std::uint32_t>(next);
     const auto count = static_cast<std::uint16_t>(std::min<std::uint32_t>(chunk, end - s));
     const UnreadableSectors unreadable = ReadSectorRun(ctx, s, count, buffer);
     AdvanceWaitCursor(ctx);

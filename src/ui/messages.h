@@ -130,6 +130,19 @@ inline constexpr const char* kTextErrorWritingFile = "Error writing file: ";
 inline constexpr const char* kTextNoCatalogId =
     "The volume has no valid ID left for a new file or folder; nothing was created.";
 
+// A request reached past sector 4294967295, the last a SCSI command can
+// address (a volume header whose blocks lie that far): it was refused.
+inline constexpr const char* kTextSectorPastAddresses =
+    "The volume reaches past the last sector a SCSI command can address; nothing was read or written there.";
+
+// The volume header describes allocation blocks beyond the medium or the
+// partition that holds the volume: the opening lists what it can, and the
+// volume check reports the same.
+inline constexpr const char* kTextVolumePastMedium =
+    "The volume header describes a volume larger than its medium; the last blocks cannot be read or written.";
+inline constexpr const char* kTextVolumePastPartition =
+    "The volume header describes a volume larger than its partition; the blocks past it cannot be read or written.";
+
 struct MessageTable {
   MessageTable();  // fills every entry with its start text
   const std::string& operator[](int entry) const { return texts.at(entry); }

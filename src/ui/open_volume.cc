@@ -37,6 +37,8 @@ std::int64_t OpenVolume(Context& ctx) {
     return origin;
   }
 
+  if (const VolumeFit fit = FitOnMedium(ctx.volume); fit != VolumeFit::kInside)
+    MessageDialog(ctx, fit == VolumeFit::kPastMedium ? kTextVolumePastMedium : kTextVolumePastPartition);
   if (OpenCatalogWorkFile(ctx) < 0)
     MessageDialog(ctx, "The catalog is incomplete: an extent record is missing. Some files may not be listed.");
   else if (!CatalogHeaderIsSound(ctx.volume.catalog.header))

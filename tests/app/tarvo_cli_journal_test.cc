@@ -32,7 +32,7 @@ TEST(TarvoCliJournalTest, AnUpdateStoppedPartWayIsTakenBackAtStartUp) {
     volume.ctx.scsi = &faults;
     ASSERT_EQ(OpenVolume(volume.ctx), 1);
     faults.performed = [](const Srb& srb) {
-      if (srb.cdb[0] == kOpWrite6) throw Stopped{};  // after the first write of the update
+      if (IsWrite(srb)) throw Stopped{};  // after the first write of the update
     };
     EXPECT_THROW(MakeFolder(volume.ctx, "Half made"), Stopped);
   }

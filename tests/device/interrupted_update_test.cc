@@ -35,7 +35,7 @@ std::vector<std::uint8_t> Numbered(std::size_t sectors) {
 void StopUpdateAfterWrite(MediumContext& m, int n) {
   int writes = 0;
   m.faults->performed = [&writes, n](const Srb& srb) {
-    if (srb.cdb[0] == kOpWrite6 && ++writes == n) throw Stopped{};
+    if (IsWrite(srb) && ++writes == n) throw Stopped{};
   };
   const std::vector<std::uint8_t> x(100 * 512, 0xAA), y(30 * 512, 0xBB);
   UndoScope update(m.ctx);

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include <gtest/gtest.h>
 
 #include "base/big_endian.h"
 #include "base/context.h"
+#include "device/cdb_fields.h"
 #include "device/fault_bus.h"
 #include "device/image_bus.h"
 #include "device/scsi_commands.h"
@@ -36,6 +38,18 @@ class Drive : public ::testing::Test {
     for (std::uint32_t s = 0; s < sectors; ++s)
       for (std::uint32_t j = 0; j < 512; ++j) bytes[s * 512 + j] = Pattern(s, j);
     WriteWholeFile(image, bytes);
+    Select(blockSize, readOnly);
+  }
+
+  // A sparse image of `sectors` zeros: large media stay small on disk.
+  void AttachSparse(std::uint64_t sectors) {
+    image = scratch.Path("large.img");
+    WriteWholeFile(image, {});
+    std::filesystem::resize_file(image, sectors * 512);
+    Select(512, false);
+  }
+
+  void Select(std::uint16_t blockSize, bool readOnly) {
     ASSERT_EQ(images.Attach({image, readOnly, blockSize}), "");
     ctx.scsi = &bus;
     ctx.ui = &ui;
@@ -306,6 +320,73 @@ TEST_F(Drive, AWriteProtectedImageStaysByteIdentical) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(in.c_str(), "rb"), std::fclose);
   EXPECT_EQ(WriteBlocksFromFile(ctx, f.get(), 0, 64, 64 * 512).failedSectors, 64u);
   EXPECT_EQ(ReadWholeFile(image), before);
+}
+
+// Sectors at and past 2^21 travel in READ(10)/WRITE(10), which carry all
+// 32 bits; READ(6)/WRITE(6) would keep only 21 and land near sector 0.
+TEST_F(Drive, SectorsFrom2To21OnAreAddressedWithAllTheirBits) {
+  AttachSparse(kCdb6BlockLimit + 64);
+  const auto last = [this] {
+    Srb exec;
+    for (const Srb& srb : bus.sent)
+      if (srb.command == SrbCommand::kExecScsiCmd) exec = srb;
+    return exec;
+  };
+  const std::vector<std::uint8_t> below(512, 0x11);
+  ASSERT_EQ(Write(kCdb6BlockLimit - 1, below), 0);
+  EXPECT_EQ(last().cdbLen, 6);
+  EXPECT_EQ(last().cdb[0], kOpWrite6);
+
+  std::vector<std::uint8_t> across(3 * 512);
+  for (std::size_t i = 0; i < across.size(); ++i) across[i] = static_cast<std::uint8_t>(i / 512 + 0x21);
+  ASSERT_EQ(Write(kCdb6BlockLimit - 1, across), 0);
+  EXPECT_EQ(last().cdbLen, 10);
+  EXPECT_EQ(last().cdb[0], kOpWrite10);
+  EXPECT_EQ(GetU32(last().cdb, 2), kCdb6BlockLimit - 1);
+  EXPECT_EQ(GetU16(last().cdb, 7), 3);
+
+  const std::vector<std::uint8_t> far(512, 0x77);
+  ASSERT_EQ(Write(kCdb6BlockLimit + 5, far), 0);
+  EXPECT_EQ(Read(kCdb6BlockLimit + 5, 1), far);
+  EXPECT_EQ(last().cdb[0], kOpRead10);
+  EXPECT_EQ(Read(kCdb6BlockLimit - 1, 3), across);
+  EXPECT_EQ(ReadFileRange(image, (std::uint64_t{kCdb6BlockLimit} + 5) * 512, 512), far);
+  EXPECT_EQ(ReadFileRange(image, 0, 16 * 512), std::vector<std::uint8_t>(16 * 512, 0)) << "a write wrapped";
+
+  // A run that leaves the medium fails whole instead of wrapping.
+  std::uint16_t status = 0;
+  Read(kCdb6BlockLimit + 63, 2, &status);
+  EXPECT_NE(status, 0);
+
+  // The fault bus counts and fails 10-byte writes as it does 6-byte ones.
+  bus.writesSeen = 0;
+  bus.failWriteNumber = 1;
+  EXPECT_NE(Write(kCdb6BlockLimit + 8, std::vector<std::uint8_t>(1024, 1)), 0);
+  EXPECT_EQ(bus.writesSeen, 1);
+  bus.failWriteNumber = 0;
+  bus.unwritableSectors = {kCdb6BlockLimit + 9};
+  EXPECT_NE(Write(kCdb6BlockLimit + 8, std::vector<std::uint8_t>(1024, 1)), 0);
+}
+
+// Sector numbers past 32 bits are refused, with a message, and nothing
+// reaches the drive: no request, no bulk transfer.
+TEST_F(Drive, SectorsPast32BitsAreRefusedNotWrapped) {
+  Attach(200);
+  const std::size_t sentBefore = bus.sent.size();
+  std::uint16_t status = 0;
+  Read(0xFFFFFFFFu, 2, &status);
+  EXPECT_NE(status, 0);
+
+  ctx.volume.volumeOrigin = std::int64_t{0xFFFFFFFF} - 10;
+  ctx.volume.sectorsPerBlock = 4;
+  const std::string in = scratch.Path("in");
+  WriteWholeFile(in, std::vector<std::uint8_t>(8 * 512, 0x66));
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(in.c_str(), "rb"), std::fclose);
+  EXPECT_EQ(WriteBlocksFromFile(ctx, f.get(), 2, 2, 8 * 512).failedSectors, 8u);
+  EXPECT_EQ(bus.sent.size(), sentBefore);
+  ASSERT_FALSE(ui.messages.empty());
+  EXPECT_EQ(ui.messages.back(), kTextSectorPastAddresses);
+  EXPECT_EQ(ReadFileRange(image, 0, 512), Expected(0, 1));
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ std::vector<long> MediumWrites(const MediumContext& m) {
   std::vector<long> writes;
   for (const Srb& srb : m.faults->sent) {
     if (srb.command != SrbCommand::kExecScsiCmd) continue;
-    if (srb.cdb[0] == kOpWrite6) writes.push_back(DecodeReadWrite6(srb).first);
+    if (IsWrite(srb)) writes.push_back(DecodeBlockRange(srb).first);
     if (srb.cdb[0] == kOpSynchronizeCache10 && (srb.cdb[1] & kSynchronizeImmediate) == 0) writes.push_back(-1);
   }
   return writes;
@@ -88,7 +88,7 @@ TEST(SectorUndoTest, TheJournalHoldsTheOriginalsBeforeTheFirstWrite) {
   UpdateJournal seen;
   JournalRead read = JournalRead::kNone;
   m.faults->performed = [&](const Srb& srb) {
-    if (srb.cdb[0] == kOpWrite6 && read == JournalRead::kNone) read = ReadJournal(journalPath, seen);
+    if (IsWrite(srb) && read == JournalRead::kNone) read = ReadJournal(journalPath, seen);
   };
   const std::vector<std::uint8_t> x(512, 0xAA), y(2 * 512, 0xBB);
   UndoScope update(m.ctx);
@@ -195,7 +195,7 @@ TEST(SectorUndoTest, ACommitThatCannotPutBackKeepsTheJournal) {
   ASSERT_EQ(WriteSectorRun(m.ctx, 5, x), 0);
   ASSERT_EQ(WriteSectorRun(m.ctx, 9, x), 0);
   m.faults->performed = [&](const Srb& srb) {
-    if (srb.cdb[0] == kOpWrite6) m.faults->failAllWrites = true;  // after the first write
+    if (IsWrite(srb)) m.faults->failAllWrites = true;  // after the first write
   };
   EXPECT_FALSE(update.Commit());
   EXPECT_FALSE(update.Restore());

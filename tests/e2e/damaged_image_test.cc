@@ -93,6 +93,7 @@ void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
 
 const std::string kNotMac = "This is not a Macintosh volume.";
 const std::string kDamaged = "The catalog is damaged.";
+const std::string kPastMedium = kTextVolumePastMedium;
 
 const std::vector<Damage>& Damages() {
   static const std::vector<Damage> damages = {
@@ -216,7 +217,7 @@ const std::vector<Damage>& Damages() {
       {"TruncatedInCatalog", Base::kBare, [](Image& m) { m.bytes.resize(m.Node(m.FirstLeaf() + 1)); }, kDamaged},
       {"TruncatedInHeader", Base::kBare, [](Image& m) { m.bytes.resize(1500); }, kNotMac},
       {"TruncatedToNothing", Base::kBare, [](Image& m) { m.bytes.clear(); }, "too small"},
-      {"TruncatedInFileArea", Base::kBare, [](Image& m) { m.bytes.resize(m.bytes.size() / 2); }, ""},
+      {"TruncatedInFileArea", Base::kBare, [](Image& m) { m.bytes.resize(m.bytes.size() / 2); }, kPastMedium},
       {"TruncatedPartition", Base::kMapped, [](Image& m) { m.bytes.resize(m.Node(m.FirstLeaf())); }, kDamaged},
   };
   return damages;

@@ -184,7 +184,7 @@ class KillSweepTest : public ::testing::Test {
       if (OpenVolume(volume.ctx) == 1) {
         int writes = 0;
         faults.performed = [&writes, stopAfter, signal](const Srb& srb) {
-          if (srb.cdb[0] == kOpWrite6 && ++writes == stopAfter) {
+          if (IsWrite(srb) && ++writes == stopAfter) {
             fs::copy_file(Image(), Kept("stopped.img"));
             ::raise(signal);
           }

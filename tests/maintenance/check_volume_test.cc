@@ -20,6 +20,7 @@
 #include "support/hfs_nodes.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
+#include "volume/partition_map.h"
 
 namespace tarvo {
 namespace {
@@ -128,6 +129,30 @@ TEST_F(CheckVolumeTest, MediumShorterThanTheVolume) {
   const std::uint32_t last = GetU16(v.ctx.volume.mdb, mdb::drNmAlBlks) - 1u;
   EXPECT_EQ(Text(CheckVolume(v.ctx)), "Volume header: the last allocation block, " + Id(last) +
                                           ", cannot be read; the medium may be shorter than the volume\n");
+}
+
+// A partition map entry shorter than the volume it holds: the blocks past
+// the partition belong to whatever follows it.
+TEST(CheckVolumeGeometry, AVolumeLargerThanItsPartitionIsReported) {
+  ScratchDir scratch;
+  const std::string image = scratch.Path("mapped.img");
+  constexpr std::uint32_t kPartition = 4096;
+  ASSERT_TRUE(testing::MakeMappedHfsVolume(scratch.Path(""), image, "Mapped", kPartition));
+  std::vector<std::uint8_t> bytes = testing::ReadWholeFile(image);
+  PutU32(bytes, 3 * 512 + 12, kPartition / 2);  // pmPartBlkCnt of the HFS entry
+  WriteWholeFile(image, bytes);
+
+  MountedVolume v(image);
+  PartitionList partitions;
+  ASSERT_EQ(ReadPartitionMap(v.ctx, partitions), 1);
+  ASSERT_GT(v.Mount(), 0);
+  EXPECT_EQ(FitOnMedium(v.ctx.volume), VolumeFit::kPastPartition);
+  const VolumeState& volume = v.ctx.volume;
+  const std::uint64_t end = static_cast<std::uint64_t>(volume.volumeOrigin) +
+                            std::uint64_t{GetU16(volume.mdb, mdb::drNmAlBlks)} * volume.sectorsPerBlock;
+  EXPECT_EQ(Text(CheckVolume(v.ctx)), "Volume header: the allocation blocks end at sector " + std::to_string(end) +
+                                          ", past the end of the partition at " +
+                                          std::to_string(testing::kMappedPartitionStart + kPartition / 2) + "\n");
 }
 
 TEST(CheckRealVolumes, EveryRealVolumeIsClean) {

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "device/cdb_fields.h"
 #include "hfs/work_file.h"
 
 namespace tarvo::testing {
@@ -48,9 +49,9 @@ void MediumContext::Attach(const ImageSpec& image) {
 std::vector<MediumContext::Range> MediumContext::Reads() const {
   std::vector<Range> reads;
   for (const Srb& srb : faults->sent) {
-    if (srb.command != SrbCommand::kExecScsiCmd || srb.cdb[0] != 0x08) continue;
-    const std::uint32_t first = std::uint32_t{srb.cdb[1] & 0x1Fu} << 16 | std::uint32_t{srb.cdb[2]} << 8 | srb.cdb[3];
-    reads.push_back({first, srb.cdb[4] == 0 ? 256u : srb.cdb[4]});
+    if (srb.command != SrbCommand::kExecScsiCmd || !IsRead(srb)) continue;
+    const BlockRange range = DecodeBlockRange(srb);
+    reads.push_back({range.first, range.count});
   }
   return reads;
 }

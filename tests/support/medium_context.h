@@ -39,7 +39,7 @@ class MediumContext {
   struct Range {
     std::uint32_t first, count;  // in the drive's blocks
   };
-  // The READ(6) requests sent to the drive since the last Insert.
+  // The READ(6) and READ(10) requests sent to the drive since the last Insert.
   std::vector<Range> Reads() const;
 
   ScriptedUi ui;

@@ -1,0 +1,150 @@
+// tarvo-cli on volumes larger than cartridges, formatted by hfsutils on
+// sparse images (which stay sparse, so the tests stay small and fast):
+// sectors past 2^21 and allocation blocks over 65535 bytes, read back by
+// hfsutils byte for byte.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/big_endian.h"
+#include "hfs/volume_header.h"
+#include "support/cli_process.h"
+#include "support/hfs_volume.h"
+#include "support/scratch_files.h"
+#include "ui/messages.h"
+
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CliResult;
+using testing::ScratchDir;
+using testing::ShellQuote;
+using Bytes8 = std::vector<std::uint8_t>;
+
+constexpr std::uint64_t kGigabyte = std::uint64_t{1} << 30;
+
+Bytes8 Content(std::size_t size, std::uint8_t seed) {
+  Bytes8 bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 13 / 7 + seed + i / 4096);
+  return bytes;
+}
+
+// The first byte at or after `from` that holds data (not a hole), or -1.
+std::int64_t FirstDataFrom(const std::string& path, std::uint64_t from) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  const off_t at = ::lseek(fd, static_cast<off_t>(from), SEEK_DATA);
+  ::close(fd);
+  return at;
+}
+
+// The bytes the file takes on its disk.
+std::uint64_t DiskBytes(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_blocks) * 512 : UINT64_MAX;
+}
+
+class TarvoCliLargeVolumeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directory(scratch_.Path("pc")); }
+
+  // hformat on a sparse image of `kilobytes`.
+  void Format(int kilobytes) { ASSERT_TRUE(testing::MakeHfsVolume(Home(), image_, "Large", kilobytes)); }
+
+  CliResult Run(std::vector<std::string> args, const std::string& suffix = "") {
+    testing::CliRun run;
+    run.args = {"--image", image_ + suffix, "/A00"};
+    run.args.insert(run.args.end(), args.begin(), args.end());
+    run.tempDir = scratch_.Path("");
+    run.workDir = Pc("");
+    CliResult result = testing::RunTarvoCli(run);
+    EXPECT_TRUE(result.EndedCleanly()) << result.err;
+    return result;
+  }
+  void ExpectClean() {
+    const CliResult check = Run({"--check"}, ",ro");
+    EXPECT_EQ(check.exitCode, 0);
+    EXPECT_EQ(check.out, "Volume check: no problems found.\n");
+  }
+  // What hfsutils reads of the file `name` in the volume's root.
+  Bytes8 HfsutilsRead(const std::string& name) {
+    const std::string out = scratch_.Path("hfsutils.out");
+    EXPECT_TRUE(testing::RunHfsutils(Home(), image_, {"hcopy -r :" + ShellQuote(name) + " " + ShellQuote(out)}));
+    Bytes8 bytes = testing::ReadWholeFile(out);
+    fs::remove(out);
+    return bytes;
+  }
+  std::string Home() const { return scratch_.Path(""); }
+  std::string Pc(const std::string& name) const { return scratch_.Path("pc/" + name); }
+
+  ScratchDir scratch_;
+  std::string image_ = scratch_.Path("large.img");
+};
+
+// First fit puts the second file after the first, which fills more than a
+// gigabyte of zeros (a hole on the image): its sectors lie past 2^21.
+TEST_F(TarvoCliLargeVolumeTest, AFilePastTheFirstGigabyteIsWhereHfsutilsReadsIt) {
+  Format(2 * 1024 * 1024);
+  testing::WriteWholeFile(Pc("ZEROS.BIN"), {});
+  fs::resize_file(Pc("ZEROS.BIN"), kGigabyte + kGigabyte / 8);
+  const Bytes8 content = Content(300 * 1024 + 17, 5);
+  testing::WriteWholeFile(Pc("FAR.TXT"), content);
+
+  EXPECT_EQ(Run({"-c", "mcopy ZEROS.BIN", "-c", "mcopy FAR.TXT"}).err, "");
+
+  EXPECT_EQ(testing::HfsutilsOutput(Home(), image_, "hls -1"), "Far.txt\nZeros.bin\n");
+  EXPECT_EQ(HfsutilsRead("Far.txt"), content);
+  // The bytes lie past the first gigabyte, not near the volume's start
+  // where a 21-bit sector number would have put them; the first page with
+  // data there holds their start.
+  const std::int64_t far = FirstDataFrom(image_, kGigabyte);
+  ASSERT_GT(far, 0);
+  const Bytes8 there = testing::ReadFileRange(image_, static_cast<std::uint64_t>(far), content.size() + 4096);
+  EXPECT_NE(std::search(there.begin(), there.end(), content.begin(), content.end()), there.end());
+  EXPECT_LT(DiskBytes(image_), kGigabyte / 16) << "the image is no longer sparse";
+  ExpectClean();
+}
+
+// hformat gives a volume over 4 GB allocation blocks of more than 65535
+// bytes: all 32 bits of drAlBlkSiz count.
+TEST_F(TarvoCliLargeVolumeTest, AVolumeWithBlocksOver64KbOpensListsAndTakesAWrite) {
+  Format(5 * 1024 * 1024);
+  ASSERT_GT(GetU32(testing::ReadFileRange(image_, 1024 + mdb::drAlBlkSiz, 4), 0), 65535u);
+  const Bytes8 old = Content(200 * 1024 + 3, 9);
+  testing::WriteWholeFile(Pc("old.txt"), old);
+  ASSERT_TRUE(testing::RunHfsutils(Home(), image_, {"hcopy -r " + ShellQuote(Pc("old.txt")) + " :Old"}));
+  fs::remove(Pc("old.txt"));
+
+  const Bytes8 added = Content(150 * 1024 + 11, 1);
+  testing::WriteWholeFile(Pc("NEW.TXT"), added);
+  const CliResult run = Run({"-c", "copy Old", "-c", "mcopy NEW.TXT"});
+  EXPECT_EQ(run.err, "");
+
+  EXPECT_EQ(testing::ReadWholeFile(Pc("Old.txt")), old);
+  EXPECT_EQ(testing::HfsutilsOutput(Home(), image_, "hls -1"), "New.txt\nOld\n");
+  EXPECT_EQ(HfsutilsRead("New.txt"), added);
+  ExpectClean();
+}
+
+// An image cut short of its volume: the last allocation block lies past
+// the medium, which the opening and the check report, although a 21-bit
+// sector number of that block would name a sector the medium has.
+TEST_F(TarvoCliLargeVolumeTest, AVolumeLongerThanItsMediumIsReported) {
+  Format(2 * 1024 * 1024);
+  fs::resize_file(image_, kGigabyte + kGigabyte / 2);
+  const CliResult check = Run({"--check"}, ",ro");
+  EXPECT_NE(check.out.find("Volume header: the last allocation block, 65534, cannot be read"), std::string::npos)
+      << check.out;
+  EXPECT_NE((check.out + check.err).find(kTextVolumePastMedium), std::string::npos) << check.err;
+}
+
+}  // namespace
+}  // namespace tarvo
