@@ -45,11 +45,9 @@ bool GrowCatalog(Context& ctx) {
   const std::uint32_t oldBlocks = oldSize / blockSize;
   const std::uint32_t oldNodes = oldSize / kNodeSize;
   const std::uint32_t nodesPerBlock = blockSize / kNodeSize;
-  const std::uint32_t reach = NodeMapReach(tree);
-  if (reach <= oldNodes) return false;
 
-  const std::uint64_t wanted = std::min<std::uint64_t>(
-      {std::uint64_t{2} * oldBlocks, (reach - oldNodes) / nodesPerBlock, 0xFFFF, (UINT32_MAX - oldSize) / blockSize});
+  const std::uint64_t wanted =
+      std::min<std::uint64_t>({std::uint64_t{2} * oldBlocks, 0xFFFF, (UINT32_MAX - oldSize) / blockSize});
   if (wanted == 0 || !EnsureBitmapLoaded(ctx)) return false;
   const std::optional<BlockExtent> run = FindFreeRun(v, static_cast<std::uint32_t>(wanted));
   if (!run) return false;
@@ -63,7 +61,7 @@ bool GrowCatalog(Context& ctx) {
   tree.fileSize = newSize;
   PutU32(tree.header, header::bthNNodes, newSize / kNodeSize);
   ClearNodeBitsFrom(tree, oldNodes);
-  SyncFreeNodeCount(tree);
+  if (!ExtendNodeMap(tree)) return false;
   return WriteNode(tree, 0, tree.header);
 }
 

@@ -2,11 +2,11 @@
 // map (node_map.h), and the catalog file grown on the volume when too few
 // nodes are free.
 //
-// Growth asks for twice the catalog's size in blocks (the file triples),
-// capped at what the node map reaches: a catalog never grows beyond the
-// nodes its map describes (2048 under the header's map record alone). A
+// Growth asks for twice the catalog's size in blocks (the file triples). A
 // shorter free run of 10 blocks or more is taken as it is: the catalog
 // grows by exactly the blocks it got, so its size and extents always agree.
+// When the node map no longer reaches the catalog's end, map nodes are
+// added from the catalog's free nodes (ExtendNodeMap, node_map.h).
 // The new extent extends the last extent of drCTExtRec when it follows it
 // on the volume, else takes the next empty descriptor, else goes into the
 // extents tree as an overflow record of file 4.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 #include <vector>
 
 #include "hfs/btree.h"
@@ -11,6 +12,10 @@
 namespace tarvo {
 
 namespace {
+
+// The record of the map nodes made here leaves two bytes free before the
+// two offset slots, as other HFS implementations expect.
+constexpr std::size_t kMapNodeRecordSize = kNodeSize - node::kFirstRecord - 2 - 4;
 
 // A stretch of the map: the header's map record, or a map node's record
 // (held as a copy, written back when changed).
@@ -89,6 +94,38 @@ void ClearNodeBitsFrom(TreeWorkFile& tree, std::uint32_t first) {
     }
     if (changed && segment.mapNode != 0) WriteNode(tree, segment.mapNode, segment.copy);
   }
+}
+
+bool ExtendNodeMap(TreeWorkFile& tree) {
+  std::vector<MapSegment> map = ReadMap(tree);
+  const std::uint32_t nodes = std::min(GetU32(tree.header, header::bthNNodes), WorkFileNodeCount(tree));
+  // Each turn adds a map node, so the map's reach passes the tree's end
+  // after nodes / kMapNodeRecordSize / 8 turns at most.
+  while (Reach(map) < nodes) {
+    if (NodeForwardLink(SegmentBytes(tree, map.back())) != 0) return false;  // the chain goes on unread
+    const std::uint32_t reach = Reach(map);
+    const std::optional<std::uint32_t> free = TakeFreeNode(tree, map, AllocatableLimit(tree, map), 1);
+    MapSegment added;
+    added.mapNode = free.value_or(reach);
+    added.offset = node::kFirstRecord;
+    added.firstNode = reach;
+    added.bits = kMapNodeRecordSize * 8;
+    added.copy.assign(kNodeSize, 0);
+    PutU8(added.copy, node::ndType, kMapNode);
+    PackRecords(added.copy, {OwnedRecord(kMapNodeRecordSize, 0)});
+    const bool written =
+        free ? WriteNode(tree, added.mapNode, added.copy) : SetBit(tree, added, added.mapNode, true);
+    if (!written) return false;
+    // Linked in only once it is on file.
+    MapSegment& last = map.back();
+    PutU32(SegmentBytes(tree, last), node::ndFLink, added.mapNode);
+    if (!WriteNode(tree, last.mapNode, last.mapNode == 0 ? ConstBytes(tree.header) : ConstBytes(last.copy))) {
+      return false;
+    }
+    map.push_back(std::move(added));
+  }
+  SyncFreeNodeCount(tree);
+  return true;
 }
 
 namespace {

@@ -3,9 +3,9 @@
 //
 // The header node's map record covers nodes 0..2047. A larger tree goes on
 // in map nodes (ndType 2) chained from the header's ndFLink, each covering
-// as many nodes as its one record has bits; such trees, made by other
-// systems, are used in full. New map nodes are never created: a tree is
-// grown only as far as its map reaches (NodeMapReach).
+// as many nodes as its one record has bits (those other systems made are
+// used whatever their size; ours have 492 bytes, 3936 nodes). A tree grown
+// past its map's reach gets more map nodes (ExtendNodeMap).
 //
 // bthFree is kept equal to the number of clear bits among the nodes that
 // can be handed out (1 up to bthNNodes, the map's reach and the work file's
@@ -43,5 +43,13 @@ bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n);
 // Clears the bits of the nodes from n on up to the map's reach (nodes a
 // tree gains when it grows must start free).
 void ClearNodeBitsFrom(TreeWorkFile& tree, std::uint32_t n);
+
+// Adds map nodes at the end of the chain until the map reaches bthNNodes.
+// Each is one of the tree's free nodes (the first the map covers, else the
+// first beyond its reach, whose bit the new node holds itself), marked in
+// use; bthFree is synced. False, with the map as far as it got, when the
+// chain is damaged (the map ends before the chain does) or the work file
+// does not hold the node.
+bool ExtendNodeMap(TreeWorkFile& tree);
 
 }  // namespace tarvo

@@ -1,5 +1,5 @@
 // First-fit allocation and freeing in an in-memory bitmap, and the node map
-// of a tree whose map goes on in a map node.
+// of a tree whose map goes on in map nodes, and gains them as it grows.
 #include "hfs/allocation.h"
 
 #include <gtest/gtest.h>
@@ -129,6 +129,53 @@ TEST(NodeMapTest, MapNodesExtendTheHeadersMapRecord) {
   EXPECT_EQ(IsNodeInUse(t.tree, 2048), false);
   EXPECT_EQ(GetU32(t.tree.header, header::bthFree), 3000u - 2048);
   EXPECT_FALSE(IsNodeInUse(t.tree, 2048 + 492 * 8).has_value());
+}
+
+// A tree of `total` nodes whose header map marks every node it covers in
+// use but `free`.
+testing::TestTree FullHeaderMapTree(std::uint32_t total, std::vector<std::uint32_t> free = {}) {
+  NodeBuffer head = testing::BuildHeaderNode(0, 0, 0, total);
+  std::fill(head.begin() + header::kMapRecord, head.begin() + header::kMapRecord + header::kMapRecordSize, 0xFF);
+  for (std::uint32_t n : free) head[header::kMapRecord + n / 8] &= static_cast<std::uint8_t>(~(0x80 >> (n % 8)));
+  std::vector<NodeBuffer> nodes(total);
+  nodes[0] = head;
+  return testing::TestTree(nodes, false);
+}
+
+TEST(NodeMapTest, AGrownTreeGetsMapNodesFromItsOwnFreeNodes) {
+  // A free node the map covers becomes the first map node; the second
+  // comes from the nodes the first one covers.
+  testing::TestTree spare = FullHeaderMapTree(6000, {7});
+  ASSERT_TRUE(ExtendNodeMap(spare.tree));
+  EXPECT_EQ(NodeForwardLink(spare.tree.header), 7u);
+  EXPECT_EQ(NodeMapReach(spare.tree), 2048u + 2 * 3936);
+  EXPECT_EQ(IsNodeInUse(spare.tree, 7), true);
+  EXPECT_EQ(IsNodeInUse(spare.tree, 2048), true);
+  EXPECT_EQ(IsNodeInUse(spare.tree, 2049), false);
+  ASSERT_TRUE(ReadNode(spare.tree, 7));
+  EXPECT_EQ(NodeType(spare.tree.node), kMapNode);
+  EXPECT_EQ(NodeForwardLink(spare.tree.node), 2048u);
+  EXPECT_EQ(GetU32(spare.tree.header, header::bthFree), 6000u - 2048 - 1);
+  EXPECT_EQ(AllocateNode(spare.tree), 2049u);
+
+  // No node the map covers is free: the first one past it holds its own bit.
+  testing::TestTree full = FullHeaderMapTree(2100);
+  ASSERT_TRUE(ExtendNodeMap(full.tree));
+  EXPECT_EQ(NodeForwardLink(full.tree.header), 2048u);
+  EXPECT_EQ(IsNodeInUse(full.tree, 2048), true);
+  EXPECT_EQ(GetU32(full.tree.header, header::bthFree), 2100u - 2049);
+  ASSERT_TRUE(ExtendNodeMap(full.tree));  // nothing more to add
+  EXPECT_EQ(NodeMapReach(full.tree), 2048u + 3936);
+}
+
+TEST(NodeMapTest, AMapChainThatCannotBeReadIsNotExtended) {
+  testing::TestTree t = FullHeaderMapTree(2100);
+  PutU32(t.tree.header, node::ndFLink, 5);  // node 5 is no map node
+  EXPECT_FALSE(ExtendNodeMap(t.tree));
+  EXPECT_EQ(NodeForwardLink(t.tree.header), 5u);
+  EXPECT_EQ(IsNodeInUse(t.tree, 5), true);
+  ASSERT_TRUE(ReadNode(t.tree, 2048));
+  EXPECT_EQ(t.tree.node, NodeBuffer{});
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <set>
@@ -595,6 +596,93 @@ TEST_F(LargeVolumeEditTest, HfsutilsListsACatalogOfThousandsOfFiles) {
   ExpectSound();
   ASSERT_TRUE(FlushVolume(ctx()).ok());
   EXPECT_EQ(HfsutilsListing(), expected);
+}
+
+// Long names in ascending order: each leaf splits at its end and keeps two
+// file records, so a catalog fills with few files.
+std::string LongName(int i) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%06d", i);
+  std::string name = std::string("Empty ") + number + " ";
+  name.resize(kMaxNameLength, '.');
+  return name;
+}
+
+// Empty files into `folder` until the catalog refuses one, `most` are in
+// or `enough` says so; the names taken.
+std::vector<std::string> FillWithEmptyFiles(Editor& edit, std::uint32_t folder, int most,
+                                            const std::function<bool()>& enough = [] { return false; }) {
+  std::vector<std::string> names;
+  for (int i = 0; i < most && !enough(); ++i) {
+    const CatalogEditStatus status = edit.MakeFile(folder, LongName(i), {});
+    if (status != CatalogEditStatus::kDone) {
+      EXPECT_EQ(status, CatalogEditStatus::kNoRoom);
+      break;
+    }
+    names.push_back(LongName(i));
+  }
+  return names;
+}
+
+constexpr std::uint32_t kHeaderMapNodes = header::kMapRecordSize * 8;
+constexpr std::uint32_t kMapNodeNodes = 492 * 8;
+
+std::uint32_t NodesInUse(const TreeWorkFile& tree) {
+  return GetU32(tree.header, header::bthNNodes) - GetU32(tree.header, header::bthFree);
+}
+
+TEST_F(LargeVolumeEditTest, EmptyFilesFillTheVolumeWithACatalogPastTheHeadersMap) {
+  Editor edit(ctx());
+  std::uint32_t folder = 0;
+  ASSERT_EQ(edit.MakeFolder(kRootDirId, "Full", &folder), CatalogEditStatus::kDone);
+  // A 4 MB volume cannot hold a catalog for 30,000 such files.
+  const std::vector<std::string> names = FillWithEmptyFiles(edit, folder, 30000);
+  EXPECT_EQ(v_->ui.boxes.back(), "Error trying to extend catalog.");
+  TreeWorkFile& tree = ctx().volume.catalog;
+  EXPECT_GT(NodesInUse(tree), kHeaderMapNodes + kMapNodeNodes);  // nodes of a second map node in use
+  EXPECT_LT(CountAllocatableBlocks(ctx().volume), kMinimumPartialRun);  // the catalog took every run it could
+  ExpectSound();
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+
+  std::set<std::string> expected{":Full"};
+  for (const std::string& name : names) expected.insert(":Full:" + name);
+  EXPECT_EQ(HfsutilsListing(), expected);
+  Mount();
+  ExpectSound();
+}
+
+// A 136 MB volume: hformat gives its catalog 2120 nodes and a map node.
+class MappedCatalogEditTest : public VolumeEditTest {
+ protected:
+  std::uint32_t VolumeKilobytes() const override { return 136000; }
+};
+
+TEST_F(MappedCatalogEditTest, ACatalogWithMapNodesFromHfsutilsGrowsPastThem) {
+  TreeWorkFile& tree = ctx().volume.catalog;
+  const std::uint32_t firstMapNode = NodeForwardLink(tree.header);
+  ASSERT_NE(firstMapNode, 0u);
+  const std::uint32_t reach = NodeMapReach(tree);
+  ASSERT_GT(reach, GetU32(tree.header, header::bthNNodes));
+  Editor edit(ctx());
+  std::uint32_t folder = 0;
+  ASSERT_EQ(edit.MakeFolder(kRootDirId, "More", &folder), CatalogEditStatus::kDone);
+  const std::vector<std::string> names =
+      FillWithEmptyFiles(edit, folder, 30000, [&tree, reach] { return NodesInUse(tree) > reach; });
+  ASSERT_GT(NodesInUse(tree), reach);
+  EXPECT_EQ(NodeForwardLink(tree.header), firstMapNode);  // the new map node follows hfsutils' own
+  EXPECT_GE(NodeMapReach(tree), GetU32(tree.header, header::bthNNodes));
+  ExpectSound();
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  v_.reset();
+
+  // hfsutils lists every file and goes on writing to the volume.
+  std::string expected;
+  for (const std::string& name : names) expected += name + "\n";
+  EXPECT_EQ(testing::HfsutilsOutput(scratch_.Path(""), image_, "hls -1a :More"), expected);
+  ASSERT_TRUE(testing::RunHfsutils(scratch_.Path(""), image_, {"hmkdir :More:Later", "hmkdir :Later"}));
+  Mount();
+  ExpectSound();
+  EXPECT_TRUE(FindCatalogRecord(ctx().volume.catalog, "Later", kWantDirectory, folder));
 }
 
 TEST_F(VolumeEditTest, TheExtentsTreeSplitsForForksOfManyExtents) {
