@@ -52,6 +52,11 @@ inline constexpr std::size_t kMapRecord = 248;    // node map, bit n = node n in
 inline constexpr std::size_t kMapRecordSize = 256;  // covers nodes 0..2047
 }  // namespace header
 
+// The record of a map node (ndType 2) made here: the node's room less two
+// bytes free before the two offset slots, as other HFS implementations
+// expect (they refuse a 494-byte map record); 3936 nodes.
+inline constexpr std::size_t kMapNodeRecordSize = kNodeSize - node::kFirstRecord - 2 - 4;
+
 inline std::uint8_t NodeType(ConstBytes n) { return GetU8(n, node::ndType); }
 inline std::uint8_t NodeHeight(ConstBytes n) { return GetU8(n, node::ndNHeight); }
 inline std::uint16_t NodeRecordCount(ConstBytes n) { return GetU16(n, node::ndNRecs); }

@@ -13,10 +13,6 @@ namespace tarvo {
 
 namespace {
 
-// The record of the map nodes made here leaves two bytes free before the
-// two offset slots, as other HFS implementations expect.
-constexpr std::size_t kMapNodeRecordSize = kNodeSize - node::kFirstRecord - 2 - 4;
-
 // A stretch of the map: the header's map record, or a map node's record
 // (held as a copy, written back when changed).
 struct MapSegment {

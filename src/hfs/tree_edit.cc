@@ -32,6 +32,9 @@ struct Descent {
 };
 
 Descent Descend(TreeWorkFile& tree, const TreeKeys& keys, ConstBytes key);
+// Takes the last step of the descent's path back: the parent is read into
+// d.node and its records into d.records; none when it cannot be read.
+std::optional<PathStep> ClimbToParent(TreeWorkFile& tree, Descent& d);
 std::optional<std::uint32_t> ChildOf(ConstBytes record);
 std::optional<OwnedRecord> IndexRecordFor(const TreeKeys& keys, ConstBytes first, std::uint32_t child);
 std::optional<std::size_t> SplitPoint(const std::vector<OwnedRecord>& records, std::size_t inserted);
@@ -88,16 +91,11 @@ TreeEditStatus DeleteTreeRecord(TreeWorkFile& tree, const TreeKeys& keys, ConstB
       PutU16(tree.header, header::bthDepth, 0);
       return WriteNode(tree, 0, tree.header) ? TreeEditStatus::kDone : TreeEditStatus::kDamaged;
     }
-    const PathStep step = d.path.back();
-    d.path.pop_back();
-    std::optional<std::vector<OwnedRecord>> records;
-    if (!ReadNodeInto(tree, step.node, d.node) || !(records = NodeRecords(d.node)) || step.index >= records->size()) {
-      return TreeEditStatus::kDamaged;
-    }
-    d.records = std::move(*records);
-    d.records.erase(d.records.begin() + static_cast<std::ptrdiff_t>(step.index));
-    n = step.node;
-    removed = step.index;
+    const std::optional<PathStep> step = ClimbToParent(tree, d);
+    if (!step) return TreeEditStatus::kDamaged;
+    d.records.erase(d.records.begin() + static_cast<std::ptrdiff_t>(step->index));
+    n = step->node;
+    removed = step->index;
   }
 }
 
@@ -153,6 +151,17 @@ Descent Descend(TreeWorkFile& tree, const TreeKeys& keys, ConstBytes key) {
     n = *child;
   }
   return damaged();
+}
+
+std::optional<PathStep> ClimbToParent(TreeWorkFile& tree, Descent& d) {
+  const PathStep step = d.path.back();
+  d.path.pop_back();
+  std::optional<std::vector<OwnedRecord>> records;
+  if (!ReadNodeInto(tree, step.node, d.node) || !(records = NodeRecords(d.node)) || step.index >= records->size()) {
+    return std::nullopt;
+  }
+  d.records = std::move(*records);
+  return step;
 }
 
 std::optional<std::uint32_t> ChildOf(ConstBytes record) {
@@ -246,18 +255,13 @@ TreeEditStatus Place(TreeWorkFile& tree, const TreeKeys& keys, Descent& d) {
     const std::optional<OwnedRecord> rightIndex = IndexRecordFor(keys, right.front(), *added);
     if (!leftIndex || !rightIndex) return TreeEditStatus::kDamaged;
     if (d.path.empty()) return GrowRoot(tree, NodeHeight(d.node), {*leftIndex, *rightIndex});
-    const PathStep step = d.path.back();
-    d.path.pop_back();
-    std::optional<std::vector<OwnedRecord>> records;
-    if (!ReadNodeInto(tree, step.node, d.node) || !(records = NodeRecords(d.node)) || step.index >= records->size()) {
-      return TreeEditStatus::kDamaged;
-    }
-    d.records = std::move(*records);
-    if (firstChanged) d.records[step.index] = *leftIndex;
-    d.records.insert(d.records.begin() + static_cast<std::ptrdiff_t>(step.index + 1), *rightIndex);
-    firstChanged = firstChanged && step.index == 0;
-    inserted = step.index + 1;
-    n = step.node;
+    const std::optional<PathStep> step = ClimbToParent(tree, d);
+    if (!step) return TreeEditStatus::kDamaged;
+    if (firstChanged) d.records[step->index] = *leftIndex;
+    d.records.insert(d.records.begin() + static_cast<std::ptrdiff_t>(step->index + 1), *rightIndex);
+    firstChanged = firstChanged && step->index == 0;
+    inserted = step->index + 1;
+    n = step->node;
   }
 }
 

@@ -19,9 +19,6 @@ constexpr std::uint32_t kSectorsOutsideBlocks = 2 + 18;
 constexpr std::uint16_t kExtentsKeyLength = 7;
 constexpr std::uint16_t kCatalogKeyLength = 37;
 constexpr std::uint32_t kHeaderMapNodes = header::kMapRecordSize * 8;
-// A map node's record leaves two bytes free before the two offset slots, as
-// other HFS implementations expect (they refuse a 494-byte map record).
-constexpr std::size_t kMapNodeRecordSize = kNodeSize - node::kFirstRecord - 4 - 2;
 constexpr std::uint32_t kMapNodeNodes = kMapNodeRecordSize * 8;
 // HFS counts allocation blocks in 16 bits.
 constexpr std::uint32_t kMostBlocks = 65535;
