@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/wildcard.h"
+
 namespace tarvo {
 
 namespace {
@@ -58,32 +60,11 @@ std::string_view WildcardPrefix(std::string_view pattern) { return pattern.subst
 
 namespace {
 
-// '*' stands for any run of characters, '?' for one; the others match a
-// character of equal weight. The last '*' seen takes what does not fit.
+// Characters of equal weight match.
 bool Matches(std::string_view pattern, std::string_view name) {
-  constexpr std::size_t kNone = std::string_view::npos;
-  std::size_t p = 0;
-  std::size_t n = 0;
-  std::size_t star = kNone;
-  std::size_t resume = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      resume = n;
-    } else if (p < pattern.size() &&
-               (pattern[p] == '?' || NameWeight(static_cast<unsigned char>(pattern[p])) ==
-                                         NameWeight(static_cast<unsigned char>(name[n])))) {
-      ++p;
-      ++n;
-    } else if (star != kNone) {
-      p = star + 1;
-      n = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
+  return WildcardMatch(pattern, name, [](char a, char b) {
+    return NameWeight(static_cast<unsigned char>(a)) == NameWeight(static_cast<unsigned char>(b));
+  });
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "base/context.h"
 #include "base/utf8.h"
+#include "base/wildcard.h"
 #include "hfs/allocation.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/flush_report.h"
@@ -267,23 +268,7 @@ std::string NumberedName(const std::string& macName, std::uint32_t number) {
 // DOS names, letter case not counting.
 bool Matches(std::string_view name, std::string_view pattern) {
   auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-  // Iterative wildcard match: the last '*' seen absorbs what does not fit.
-  std::size_t n = 0, p = 0, star = std::string_view::npos, resume = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || upper(pattern[p]) == upper(name[n]))) {
-      ++n, ++p;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      resume = n;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      n = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
+  return WildcardMatch(pattern, name, [&upper](char a, char b) { return upper(a) == upper(b); });
 }
 
 void LogCd(Context& ctx, const std::string& macName) {
