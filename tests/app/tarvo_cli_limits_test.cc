@@ -10,9 +10,8 @@
 
 #include "base/big_endian.h"
 #include "hfs/volume_header.h"
-#include "support/cli_process.h"
+#include "support/cli_image.h"
 #include "support/hfs_volume.h"
-#include "support/scratch_files.h"
 #include "ui/messages.h"
 
 namespace tarvo {
@@ -26,12 +25,6 @@ constexpr std::size_t kMdb = 1024;
 // File record fields, from the record's type byte.
 constexpr std::size_t kDataLength = 26;
 constexpr std::size_t kDataPhysical = 30;
-
-int Count(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
 
 // Where the data of the root's file record of `name` starts in the image:
 // the key (key length, reserved byte, parent ID 2, the name) followed,
@@ -56,31 +49,16 @@ Bytes8 Pattern(std::size_t size) {
 
 class TarvoCliLimitsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    image_ = scratch_.Path("v.img");
-    ASSERT_TRUE(testing::MakeHfsVolume(scratch_.Path(""), image_, "Limits", 1024));
-    fs::create_directory(scratch_.Path("pc"));
-  }
-
-  CliResult Run(std::vector<std::string> args, const std::string& workDir, const std::string& suffix = "") {
-    testing::CliRun run;
-    run.args = {"--image", image_ + suffix, "/A00"};
-    run.args.insert(run.args.end(), args.begin(), args.end());
-    run.tempDir = scratch_.Path("");
-    run.workDir = workDir;
-    CliResult result = testing::RunTarvoCli(run);
-    EXPECT_TRUE(result.EndedCleanly()) << result.err;
-    return result;
-  }
-  Bytes8 Image() const { return testing::ReadWholeFile(image_); }
+  void SetUp() override { ASSERT_TRUE(testing::MakeHfsVolume(scratch_.Path(""), cli_.image, "Limits", 1024)); }
+  Bytes8 Image() const { return testing::ReadWholeFile(cli_.image); }
   void SetNextId(std::uint32_t id) {
     Bytes8 image = Image();
     PutU32(image, kMdb + mdb::drNxtCNID, id);
-    testing::WriteWholeFile(image_, image);
+    testing::WriteWholeFile(cli_.image, image);
   }
 
   testing::ScratchDir scratch_;
-  std::string image_;
+  testing::ImageCli cli_{scratch_, scratch_.Path("v.img")};
 };
 
 // The PC file holds what the extents hold, and the user is told, with the
@@ -89,7 +67,7 @@ TEST_F(TarvoCliLimitsTest, AForkClaimedLongerThanItsExtentsIsCopiedAsTheyHoldIt)
   const Bytes8 content = Pattern(1000);
   testing::WriteWholeFile(scratch_.Path("claims"), content);
   testing::WriteWholeFile(scratch_.Path("sound"), Pattern(300));
-  ASSERT_TRUE(testing::RunHfsutils(scratch_.Path(""), image_,
+  ASSERT_TRUE(testing::RunHfsutils(scratch_.Path(""), cli_.image,
                                    {"hcopy -r " + testing::ShellQuote(scratch_.Path("claims")) + " :Claims",
                                     "hcopy -r " + testing::ShellQuote(scratch_.Path("sound")) + " :Sound"}));
   Bytes8 image = Image();
@@ -98,7 +76,7 @@ TEST_F(TarvoCliLimitsTest, AForkClaimedLongerThanItsExtentsIsCopiedAsTheyHoldIt)
   const std::uint32_t held = GetU32(image, record + kDataPhysical);
   ASSERT_GE(held, content.size());
   PutU32(image, record + kDataLength, 4000000000u);
-  testing::WriteWholeFile(image_, image);
+  testing::WriteWholeFile(cli_.image, image);
 
   const std::string told = "The file Claims: its data fork claims 4000000000 bytes, but its extents hold only " +
                            std::to_string(held) + "; the copy holds those.";
@@ -106,8 +84,10 @@ TEST_F(TarvoCliLimitsTest, AForkClaimedLongerThanItsExtentsIsCopiedAsTheyHoldIt)
     SCOPED_TRACE(mode);
     const std::string pc = scratch_.Path("pc" + mode.substr(1));
     fs::create_directory(pc);
-    const CliResult run = Run({"-c", "copy " + mode + " *"}, pc, ",ro");
-    EXPECT_EQ(Count(run.err, told), 1) << run.err;
+    testing::ImageCli cli = cli_;
+    cli.workDir = pc;
+    const CliResult run = cli.Run({"-c", "copy " + mode + " *"}, "", ",ro");
+    EXPECT_EQ(testing::CountOf(run.err, told), 1) << run.err;
     const bool macBinary = mode == "/b";
     const std::size_t header = macBinary ? 128 : 0;
     ASSERT_EQ(fs::file_size(pc + "/Claims.txt"), header + held);
@@ -120,35 +100,32 @@ TEST_F(TarvoCliLimitsTest, AForkClaimedLongerThanItsExtentsIsCopiedAsTheyHoldIt)
   }
 }
 
-// drNxtCNID 0xFFFFFFFF: taking it would wrap the count to the reserved 0.
-// The check says so, and MD is refused before anything is written.
-TEST_F(TarvoCliLimitsTest, ANextIdAtTheTopIsReportedAndRefused) {
+// From 0x7FFFFFFE, the last ID that keeps the count a positive 32-bit
+// number: the first new folder takes it; the next folder and a file, in
+// the same run, are refused with a message. hfsutils, which compares IDs
+// as signed numbers, still reads the catalog. At 0xFFFFFFFF, which would
+// wrap the count to the reserved 0, MD is refused before anything is written.
+TEST_F(TarvoCliLimitsTest, TheLastIdIsNeverHandedOut) {
+  SetNextId(0x7FFFFFFE);
+  testing::WriteWholeFile(scratch_.Path("pc/A.TXT"), Bytes8{'a'});
+  const CliResult run = cli_.Run({"-c", "md First", "-c", "md Second", "-c", "mcopy A.TXT"});
+  EXPECT_EQ(testing::CountOf(run.err, kTextNoCatalogId), 2) << run.err;
+  EXPECT_EQ(testing::HfsutilsOutput(scratch_.Path(""), cli_.image, "hls -1"), "First\n");
+  CliResult check = cli_.Run({"--check"}, "", ",ro");
+  EXPECT_EQ(check.out,
+            "Volume header: drNxtCNID is 2147483647, but new files and folders take IDs from 16 to 2147483646\n");
+
   SetNextId(0xFFFFFFFF);
-  const CliResult check = Run({"--check"}, scratch_.Path("pc"));
+  check = cli_.Run({"--check"});
   EXPECT_EQ(check.exitCode, 1);
   EXPECT_EQ(check.out,
             "Volume header: drNxtCNID is 4294967295, but new files and folders take IDs from 16 to 2147483646\n");
   const Bytes8 before = Image();
-  const CliResult md = Run({"-c", "md X"}, scratch_.Path("pc"));
+  const CliResult md = cli_.Run({"-c", "md X"});
   EXPECT_NE(md.err.find("The volume is damaged where this command would write: Volume header: drNxtCNID is"),
             std::string::npos)
       << md.err;
   EXPECT_TRUE(Image() == before) << "the refused MD changed the image";
-}
-
-// From 0x7FFFFFFE, the last ID that keeps the count a positive 32-bit
-// number: the first new folder takes it; the next folder and a file, in
-// the same run, are refused with a message. hfsutils, which compares IDs
-// as signed numbers, still reads the catalog.
-TEST_F(TarvoCliLimitsTest, TheLastIdIsNeverHandedOut) {
-  SetNextId(0x7FFFFFFE);
-  testing::WriteWholeFile(scratch_.Path("pc/A.TXT"), Bytes8{'a'});
-  const CliResult run = Run({"-c", "md First", "-c", "md Second", "-c", "mcopy A.TXT"}, scratch_.Path("pc"));
-  EXPECT_EQ(Count(run.err, kTextNoCatalogId), 2) << run.err;
-  EXPECT_EQ(testing::HfsutilsOutput(scratch_.Path(""), image_, "hls -1"), "First\n");
-  const CliResult check = Run({"--check"}, scratch_.Path("pc"), ",ro");
-  EXPECT_EQ(check.out,
-            "Volume header: drNxtCNID is 2147483647, but new files and folders take IDs from 16 to 2147483646\n");
 }
 
 }  // namespace

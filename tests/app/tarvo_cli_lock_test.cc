@@ -8,15 +8,13 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
 
-#include "support/cli_process.h"
+#include "support/cli_image.h"
 #include "support/hfs_volume.h"
-#include "support/scratch_files.h"
 
 namespace tarvo {
 namespace {
@@ -28,12 +26,9 @@ using testing::CliSession;
 
 constexpr const char* kInUse = "Tarvo: The volume is in use by another program.";
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 class TarvoCliLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::create_directories(dir_.Path("pc"));
     ASSERT_TRUE(testing::MakeHfsVolume(dir_.Path(""), Image(), "Shared", 1024));
     ASSERT_TRUE(testing::RunHfsutils(dir_.Path(""), Image(), {"hmkdir :Kept"}));
   }
@@ -41,21 +36,9 @@ class TarvoCliLockTest : public ::testing::Test {
     if (heldFd_ >= 0) ::close(heldFd_);
   }
 
-  std::string Image() const { return dir_.Path("shared.img"); }
-  testing::CliRun Args(std::vector<std::string> args, int timeLimitSeconds = 20) {
-    testing::CliRun run;
-    run.args = {"--image", Image(), "/A00"};
-    run.args.insert(run.args.end(), args.begin(), args.end());
-    run.workDir = dir_.Path("pc");
-    run.tempDir = dir_.Path("pc");
-    run.timeLimitSeconds = timeLimitSeconds;
-    return run;
-  }
-  CliResult Run(std::vector<std::string> args) {
-    CliResult result = testing::RunTarvoCli(Args(std::move(args)));
-    EXPECT_TRUE(result.EndedCleanly()) << result.err;
-    return result;
-  }
+  std::string Image() const { return cli_.image; }
+  testing::CliRun Args(const std::vector<std::string>& args) { return cli_.Args(args); }
+  CliResult Run(const std::vector<std::string>& args) { return cli_.Run(args); }
   // A tarvo-cli waiting for its next typed command, with the volume mounted.
   std::unique_ptr<CliSession> Holder() {
     auto session = std::make_unique<CliSession>(Args({}));
@@ -78,24 +61,24 @@ class TarvoCliLockTest : public ::testing::Test {
   std::string Listing() { return testing::HfsutilsOutput(dir_.Path(""), Image(), "hls"); }
 
   testing::ScratchDir dir_;
+  testing::ImageCli cli_{dir_, dir_.Path("shared.img")};
   int heldFd_ = -1;
 };
 
 TEST_F(TarvoCliLockTest, AWriterBesideAReaderIsToldAndChangesNothing) {
   std::unique_ptr<CliSession> reader = Holder();
   const Bytes8 before = testing::ReadWholeFile(Image());
-  const CliResult typed = Run({"-c", "MD New"});
-  EXPECT_TRUE(Has(typed.err, kInUse)) << typed.err;
-  const CliResult menu = Run({"--select", "Kept", "--menu", "112"});
-  EXPECT_TRUE(Has(menu.err, kInUse)) << menu.err;
-  const CliResult format = Run({"--yes", "-c", "FORMAT"});
-  EXPECT_TRUE(Has(format.err, kInUse)) << format.err;
+  for (const std::vector<std::string>& write : {std::vector<std::string>{"-c", "MD New"},
+                                                 {"--select", "Kept", "--menu", "112"}, {"--yes", "-c", "FORMAT"}}) {
+    const CliResult refused = Run(write);
+    EXPECT_TRUE(testing::Contains(refused.err, kInUse)) << refused.err;
+  }
   EXPECT_EQ(testing::ReadWholeFile(Image()), before);
 
   const CliResult ended = reader->Finish();
   EXPECT_EQ(ended.exitCode, 0) << ended.err;
   Run({"-c", "MD New"});
-  EXPECT_TRUE(Has(Listing(), "New"));
+  EXPECT_TRUE(testing::Contains(Listing(), "New"));
 }
 
 // Between its commands a writer holds the volume shared again: a reader
@@ -115,11 +98,11 @@ TEST_F(TarvoCliLockTest, AWriterSharesItsVolumeBetweenCommands) {
   ASSERT_TRUE(writer->WaitForOutput("First"));
   EXPECT_EQ(reader->Finish().exitCode, 0);
   const CliResult ended = writer->Finish();
-  EXPECT_TRUE(Has(ended.err, kInUse)) << ended.err;
+  EXPECT_TRUE(testing::Contains(ended.err, kInUse)) << ended.err;
   EXPECT_EQ(ended.exitCode, 0);
   const std::string listing = Listing();
-  EXPECT_TRUE(Has(listing, "First")) << listing;
-  EXPECT_FALSE(Has(listing, "Second")) << listing;
+  EXPECT_TRUE(testing::Contains(listing, "First")) << listing;
+  EXPECT_FALSE(testing::Contains(listing, "Second")) << listing;
 }
 
 TEST_F(TarvoCliLockTest, AReadOnlyCheckWaitsForAnUpdateToEnd) {
@@ -136,10 +119,12 @@ TEST_F(TarvoCliLockTest, AReadOnlyCheckWaitsForAnUpdateToEnd) {
 TEST_F(TarvoCliLockTest, AReaderIsToldWhenTheUpdateDoesNotEnd) {
   HoldExclusive();
   const auto start = std::chrono::steady_clock::now();
-  const CliResult result = testing::RunTarvoCli(Args({"--check"}, 30));
+  testing::CliRun run = Args({"--check"});
+  run.timeLimitSeconds = 30;
+  const CliResult result = testing::RunTarvoCli(run);
   EXPECT_GE(std::chrono::steady_clock::now() - start, 10s);
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_TRUE(Has(result.err, "The volume is in use by another program.")) << result.err;
+  EXPECT_TRUE(testing::Contains(result.err, "The volume is in use by another program.")) << result.err;
 }
 
 }  // namespace

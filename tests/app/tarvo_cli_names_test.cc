@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "support/cli_process.h"
+#include "support/cli_image.h"
 #include "support/edit_volume.h"
 
 namespace tarvo {
@@ -20,16 +20,8 @@ Bytes8 Text(const std::string& text) { return Bytes8(text.begin(), text.end()); 
 
 class TarvoCliNamesTest : public ::testing::Test {
  protected:
-  void SetUp() override { fs::create_directories(Pc("")); }
-
-  CliResult Run(std::vector<std::string> args) {
-    testing::CliRun run;
-    run.args = {"--image", volume_.image(), "/A00"};
-    run.args.insert(run.args.end(), args.begin(), args.end());
-    run.tempDir = scratch_.Path("");
-    run.workDir = Pc("");
-    CliResult result = testing::RunTarvoCli(run);
-    EXPECT_TRUE(result.EndedCleanly()) << result.err;
+  CliResult Run(const std::vector<std::string>& args) {
+    CliResult result = cli_.Run(args);
     EXPECT_EQ(result.err, "");
     return result;
   }
@@ -45,6 +37,7 @@ class TarvoCliNamesTest : public ::testing::Test {
 
   testing::ScratchDir scratch_;
   testing::EditVolume volume_;
+  testing::ImageCli cli_{scratch_, volume_.image()};
 };
 
 // MD puts the letters after the first in lower case; nothing else changes

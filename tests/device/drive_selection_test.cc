@@ -96,8 +96,6 @@ TEST_F(DriveSelectionTest, StartupKeepsAGivenSyQuestDrive) {
   EXPECT_TRUE(ui.dialogs.empty());
 }
 
-// A drive named with /A is taken as the device dialog takes it: its
-// medium's sector size and size come from READ CAPACITY.
 TEST_F(DriveSelectionTest, StartupReadsTheGivenDrivesCapacity) {
   AddDrive(0, 3, {.lastBlock = 131071, .blockLength = 1024});
   ctx.device.hostAdapterId = 0;
@@ -108,7 +106,6 @@ TEST_F(DriveSelectionTest, StartupReadsTheGivenDrivesCapacity) {
   EXPECT_EQ(ctx.device.sectorEntry, SectorEntryKind::k1024);
   EXPECT_EQ(ctx.volume.deviceSectors, 262143u);
 
-  // A drive that never answers it is not ready.
   AddDrive(0, 4, {.capacityFailures = 1000});
   ctx.volume.targetId = 4;
   StartupDriveSelection(ctx);
@@ -145,23 +142,6 @@ TEST_F(DriveSelectionTest, StartupRefusesAPairWithoutTargetWithoutAsking) {
   EXPECT_EQ(bus.Count(SrbCommand::kExecScsiCmd), 0);
 }
 
-TEST_F(DriveSelectionTest, StartupWithoutPairRunsTheDialog) {
-  AddDrive(0, 6, {.lastBlock = 131071, .blockLength = 1024});
-  StartupDriveSelection(ctx);
-  EXPECT_EQ(ui.dialogs, std::vector<std::string>{"DLG_DEV"});
-  EXPECT_EQ(ctx.volume.targetId, 6);
-  EXPECT_EQ(ctx.volume.sectorSize, 1024);
-  EXPECT_EQ(ctx.device.sectorEntry, SectorEntryKind::k1024);  // matches the chosen medium
-}
-
-TEST_F(DriveSelectionTest, AskSameDriveMapsTheButtons) {
-  ui.answers = {"same", "rescan", "cancel"};
-  EXPECT_EQ(AskSameDrive(ctx), -1);
-  EXPECT_EQ(AskSameDrive(ctx), 1);
-  EXPECT_EQ(AskSameDrive(ctx), 0);
-  EXPECT_EQ(AskSameDrive(ctx), -1);  // the default button
-}
-
 TEST_F(DriveSelectionTest, ReadCapacityCheckedReportsTheLastSector) {
   AddDrive(0, 1, {.capacityFailures = 5, .lastBlock = 215439});
   EXPECT_EQ(ReadCapacityChecked(ctx, 0, 1), 215439u);
@@ -187,28 +167,10 @@ TEST_F(DriveSelectionTest, ReadCapacityCheckedResetsBeforeEveryAttemptAndGivesUp
   EXPECT_EQ(ui.statusLines, std::vector<std::string>{"Drive not ready or no floppy disk.|"});
 }
 
-TEST(FormatGeometryTest, BlockingFactorKeepsBelow65535Blocks) {
-  FormatGeometry small = GeometryForCapacity(86700, 512);
-  EXPECT_EQ(small.allocFactor, 2u);
-  EXPECT_EQ(small.allocBlockSize, 1024u);
-  EXPECT_EQ(small.bitmapSectors, 11u);
-
-  FormatGeometry large = GeometryForCapacity(524288, 512);
-  EXPECT_EQ(large.allocFactor, 9u);  // 524288 / 8 = 65536 is not below 65535
-  EXPECT_EQ(large.allocBlockSize, 4608u);
-  EXPECT_EQ(large.bitmapSectors, 15u);
-
-  EXPECT_EQ(GeometryForCapacity(131069, 512).allocFactor, 2u);  // 65534 blocks
-  EXPECT_EQ(GeometryForCapacity(131070, 512).allocFactor, 3u);  // 65535 blocks
-}
-
-TEST_F(DriveSelectionTest, FormatCapacityTakesTheDrivesAnswer) {
-  AddDrive(0, 0, {.lastBlock = 173455});
-  EXPECT_EQ(FormatCapacity(ctx, 0, 0), 173455u);
+TEST_F(DriveSelectionTest, FormatCapacityAsksOnlyWhenTheDriveDoesNotTell) {
+  AddDrive(0, 1, {.lastBlock = 173455});
+  EXPECT_EQ(FormatCapacity(ctx, 0, 1), 173455u);
   EXPECT_TRUE(ui.dialogs.empty());
-}
-
-TEST_F(DriveSelectionTest, FormatCapacityAsksWhenTheDriveDoesNotTell) {
   AddDrive(0, 0, {.capacityFailures = 1000});
   const std::pair<const char*, std::uint32_t> choices[] = {
       {"44", 86700}, {"88", 173456}, {"200", 390696}, {"105", 215440}, {"270 MB", 524288}};
@@ -217,7 +179,6 @@ TEST_F(DriveSelectionTest, FormatCapacityAsksWhenTheDriveDoesNotTell) {
     EXPECT_EQ(FormatCapacity(ctx, 0, 0), sectors) << answer;
     EXPECT_EQ(ctx.volume.deviceSectors, sectors);
   }
-  EXPECT_EQ(GeometryForCapacity(86700, 512).allocFactor, 2u);
 
   ctx.volume.deviceSectors = 1234;
   for (const char* answer : {"cancel", "ok"}) {

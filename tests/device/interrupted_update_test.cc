@@ -1,5 +1,3 @@
-// Taking back an update that was stopped part way: by the journal, only on
-// the medium it belongs to, and never an update that was complete.
 #include "device/interrupted_update.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +11,6 @@
 #include "hfs/sector_run.h"
 #include "support/medium_context.h"
 #include "support/scratch_files.h"
-#include "transfer/log_file.h"
 
 namespace tarvo {
 namespace {
@@ -48,47 +45,6 @@ void StopUpdateAfterWrite(MediumContext& m, int n) {
 
 std::filesystem::path JournalOf(MediumContext& m) { return JournalPath(MediumIdentity(m.ctx, 0, 0)); }
 
-TEST(InterruptedUpdateTest, AnUpdateStoppedPartWayIsTakenBack) {
-  for (int n = 1; n <= 2; ++n) {
-    MediumContext m;
-    const std::string image = m.Insert(Numbered(200));
-    const std::vector<std::uint8_t> before = ReadWholeFile(image);
-    testing::ScratchDir dir;
-    ASSERT_TRUE(OpenLogForCreate(m.ctx.log, dir.Path("tarvo.log")));
-    StopUpdateAfterWrite(m, n);
-    ASSERT_NE(ReadWholeFile(image), before);
-    ASSERT_TRUE(std::filesystem::exists(JournalOf(m)));
-
-    EXPECT_EQ(TakeBackInterruptedUpdate(m.ctx), InterruptedUpdate::kTakenBack);
-    EXPECT_EQ(ReadWholeFile(image), before);
-    EXPECT_FALSE(std::filesystem::exists(JournalOf(m)));
-    EXPECT_EQ(m.ui.messages, std::vector<std::string>{"An interrupted update of this volume was taken back."});
-    std::fclose(m.ctx.log.file);
-    m.ctx.log.file = nullptr;
-    const std::vector<std::uint8_t> log = ReadWholeFile(dir.Path("tarvo.log"));
-    const std::string line = "*journal " + JournalOf(m).string() + ": " + (n == 1 ? "64" : "100") +
-                             " sectors taken back\n";
-    EXPECT_EQ(std::string(log.begin(), log.end()), line);
-    EXPECT_EQ(TakeBackInterruptedUpdate(m.ctx), InterruptedUpdate::kNone);
-  }
-}
-
-// Stopped after its last write: the medium holds the whole update, and
-// only the journal goes.
-TEST(InterruptedUpdateTest, ACompleteUpdateStays) {
-  MediumContext m;
-  const std::string image = m.Insert(Numbered(200));
-  StopUpdateAfterWrite(m, 3);
-  const std::vector<std::uint8_t> after = ReadWholeFile(image);
-  EXPECT_EQ(after[139 * 512], 0xBB);
-  EXPECT_EQ(TakeBackInterruptedUpdate(m.ctx), InterruptedUpdate::kCompleted);
-  EXPECT_EQ(ReadWholeFile(image), after);
-  EXPECT_FALSE(std::filesystem::exists(JournalOf(m)));
-  EXPECT_EQ(m.ui.messages, std::vector<std::string>{});
-}
-
-// Cut short while it was written, the journal was never acted on: the
-// medium is left as it is, and so is the file.
 TEST(InterruptedUpdateTest, ATornJournalIsIgnored) {
   MediumContext m;
   const std::string image = m.Insert(Numbered(200));
@@ -128,7 +84,6 @@ TEST(InterruptedUpdateTest, AJournalOfAnotherMediumIsLeftAlone) {
   EXPECT_EQ(ReadWholeFile(imageA), before);
 }
 
-// A medium that refuses the originals keeps its journal, for the next try.
 TEST(InterruptedUpdateTest, AMediumThatRefusesTheOriginalsKeepsTheJournal) {
   MediumContext m;
   const std::string image = m.Insert(Numbered(200));

@@ -1,5 +1,3 @@
-// Names of media for their journals: an image keeps its name however it
-// is attached, and two images never share one.
 #include "device/medium_identity.h"
 
 #include <gtest/gtest.h>

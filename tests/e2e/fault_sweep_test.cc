@@ -1,7 +1,6 @@
-// Fault injection end to end: every write an operation issues is made to
-// fail in turn (the fault bus fails the n-th write and its retries), and
-// afterwards the volume is sound, every file that was on it is there with
-// the same bytes, and the outcome is the one the user was told.
+// Every write an operation issues is made to fail in turn (the n-th write
+// and its retries): afterwards the volume is sound, every file on it has the
+// same bytes, and the outcome is the one the user was told.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -37,8 +36,7 @@ using testing::ScratchDir;
 using testing::WriteWholeFile;
 using tarvo::ScriptedUi;
 
-// Every folder ("parent/name:") and file ("parent/name": type, creator and
-// both forks) of a volume.
+// Every folder ("parent/name:") and file ("parent/name": type, creator, forks).
 using Snapshot = std::map<std::string, std::string>;
 
 constexpr int kVolumeKilobytes = 800;  // 1600 sectors: room for a format of the smallest layout
@@ -82,7 +80,6 @@ Snapshot TakeSnapshot(Context& ctx) {
   return snapshot;
 }
 
-// The keys that differ, for the failure message.
 std::string Differences(const Snapshot& got, const Snapshot& want) {
   std::string text;
   for (const auto& [key, value] : got) {
@@ -95,7 +92,6 @@ std::string Differences(const Snapshot& got, const Snapshot& want) {
   return text;
 }
 
-// The image as a fresh mount sees it.
 struct Inspection {
   std::vector<std::string> problems;
   Snapshot snapshot;
@@ -116,16 +112,14 @@ Inspection Inspect(const std::string& image) {
   return seen;
 }
 
-// One operation of the sweep, run on a mounted volume.
 struct Operation {
   std::string name;
   std::function<void(Context&)> run;
-  // What the volume holds after a run whose messages are these, given what
-  // it held before and after the run without faults.
+  // What the volume holds after a run with these messages, given what it
+  // held before and after the run without faults.
   std::function<Snapshot(const Snapshot& before, const Snapshot& changed, const std::vector<std::string>& messages)>
       expected;
-  // The change, as the run without faults must make it.
-  std::function<void(Snapshot&)> change;
+  std::function<void(Snapshot&)> change;  // as the run without faults must make it
 };
 
 bool Mentions(const std::vector<std::string>& messages, const std::string& text) {
@@ -155,7 +149,6 @@ class FaultSweepTest : public ::testing::Test {
     delete dir_;
   }
 
-  // A new file in the root of the mounted volume.
   static void WriteFile(Context& ctx, const std::string& name, std::size_t size, unsigned seed) {
     const std::string pc = dir_->Path(name);
     WriteWholeFile(pc, Pattern(size, seed));
@@ -170,15 +163,19 @@ class FaultSweepTest : public ::testing::Test {
     testing::MountedVolume volume(image, false);
     ASSERT_GT(volume.Mount(), 0);
     Context& ctx = volume.ctx;
-    auto write = [&](const std::string& name, std::size_t size, unsigned seed) { WriteFile(ctx, name, size, seed); };
     const std::size_t block = ctx.volume.allocBlockSize;
-    write("Pad1", 20 * block, 5);
-    write("Hole", 20 * block, 6);
-    write("Pad2", 20 * block, 7);
+    WriteFile(ctx, "Pad1", 20 * block, 5);
+    WriteFile(ctx, "Hole", 20 * block, 6);
+    WriteFile(ctx, "Pad2", 20 * block, 7);
     ASSERT_EQ(DeleteItem(ctx, "Hole", false), DeleteStatus::kDone);
     ASSERT_TRUE(FlushVolume(ctx).ok());
-    write("Frag.bin", 30 * block, 8);
+    WriteFile(ctx, "Frag.bin", 30 * block, 8);
     ASSERT_TRUE(FlushVolume(ctx).ok());
+    const FoundRecord found = FindCatalogRecord(ctx.volume.catalog, "Frag.bin", kWantFile, kRootDirId);
+    ASSERT_TRUE(found);
+    const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
+    ASSERT_TRUE(record);
+    ASSERT_NE(GetU16(DataExtents(*record), 6), 0u);  // a second extent
   }
 
   struct Outcome {
@@ -188,8 +185,7 @@ class FaultSweepTest : public ::testing::Test {
     std::string image;
   };
 
-  // The operation on a fresh copy of the volume, failing the n-th write
-  // (0: none).
+  // The operation on a fresh copy of the volume, failing the n-th write (0: none).
   Outcome Run(MediumContext& m, const Operation& op, int failAt) {
     Outcome outcome;
     outcome.image = m.Insert(*base_);
@@ -256,21 +252,21 @@ Operation AllOrNothing(std::string name, std::function<void(Context&)> run, std:
           std::move(change)};
 }
 
-TEST_F(FaultSweepTest, TheFragmentedFileHasTwoExtents) {
-  const Snapshot before = Inspect(WriteBase()).snapshot;
-  EXPECT_TRUE(before.contains("2/Frag.bin"));
-  testing::MountedVolume volume(WriteBase(), true);
-  ASSERT_GT(volume.Mount(), 0);
-  const FoundRecord found = FindCatalogRecord(volume.ctx.volume.catalog, "Frag.bin", kWantFile, kRootDirId);
-  ASSERT_TRUE(found);
-  const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
-  ASSERT_TRUE(record);
-  EXPECT_NE(GetU16(DataExtents(*record), 6), 0u);  // a second extent
+// A copy of these PC files into the root, a replacement answered Yes.
+std::function<void(Context&)> CopyFiles(const std::string& pcDir, const std::vector<std::string>& names) {
+  return [pcDir, names](Context& ctx) {
+    static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("yes");
+    PcToMacRequest request;
+    request.source = PcToMacRequest::Source::kSelection;
+    request.pcDirectory = pcDir;
+    request.names = names;
+    CopyPcToMac(ctx, request);
+  };
 }
 
-// A file that replaces Pad1 (answered Yes), then two new ones: the first
-// would fit the blocks Pad1 leaves, which must keep its data until the
-// flush has written the change.
+// A file that replaces Pad1, then two new ones: the first would fit the
+// blocks Pad1 leaves, which must keep its data until the flush has written
+// the change.
 TEST_F(FaultSweepTest, CopyOntoTheVolume) {
   struct Copied {
     std::string pcName, macName;
@@ -281,17 +277,12 @@ TEST_F(FaultSweepTest, CopyOntoTheVolume) {
       {"NEW1.TXT", "New1.txt", Pattern(3000, 3)},
       {"NEW2.BIN", "New2.bin", Pattern(40000, 4)},
   };
-  for (const Copied& c : copies) WriteWholeFile(dir_->Path(c.pcName), c.content);
-  const std::string pcDir = dir_->Path("");
-  Sweep({"copy",
-         [pcDir, copies](Context& ctx) {
-           static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("yes");
-           PcToMacRequest request;
-           request.source = PcToMacRequest::Source::kSelection;
-           request.pcDirectory = pcDir;
-           for (const Copied& c : copies) request.names.push_back(c.pcName);
-           CopyPcToMac(ctx, request);
-         },
+  std::vector<std::string> names;
+  for (const Copied& c : copies) {
+    WriteWholeFile(dir_->Path(c.pcName), c.content);
+    names.push_back(c.pcName);
+  }
+  Sweep({"copy", CopyFiles(dir_->Path(""), names),
          // A file whose content could not be written is not recorded (a
          // file it was to replace stays), and the copy stops there.
          [copies](const Snapshot& before, const Snapshot& changed, const std::vector<std::string>& messages) {
@@ -310,25 +301,16 @@ TEST_F(FaultSweepTest, CopyOntoTheVolume) {
          }});
 }
 
-TEST_F(FaultSweepTest, DeleteOfAFragmentedFile) {
+TEST_F(FaultSweepTest, DeleteOfAFragmentedFileRenameMakeFolderAndFormat) {
   Sweep(AllOrNothing(
       "delete", [](Context& ctx) { DeleteMatching(ctx, "Frag.bin"); },
       [](Snapshot& after) { after.erase("2/Frag.bin"); }));
-}
-
-TEST_F(FaultSweepTest, RenameOfAFile) {
   Sweep(AllOrNothing(
       "rename", [](Context& ctx) { RenameMatching(ctx, "Keep.txt", "Kept.txt"); },
       [](Snapshot& after) { after["2/Kept.txt"] = after.extract("2/Keep.txt").mapped(); }));
-}
-
-TEST_F(FaultSweepTest, MakeFolder) {
   Sweep(AllOrNothing(
       "make folder", [](Context& ctx) { MakeFolder(ctx, "Fresh folder"); },
       [](Snapshot& after) { after["2/Fresh folder:"] = ""; }));
-}
-
-TEST_F(FaultSweepTest, FormatOfASmallMedium) {
   Sweep({"format", [](Context& ctx) { FormatVolume(ctx, "Blank"); },
          [](const Snapshot& before, const Snapshot& changed, const std::vector<std::string>& messages) {
            return Mentions(messages, kTextNotFormatted) ? before : changed;
@@ -349,8 +331,6 @@ TEST_F(FaultSweepTest, FormatOfASmallMedium) {
 // replace and of its flush failing in turn leaves Pad1 whole.
 class FullVolumeFaultSweepTest : public FaultSweepTest {
  protected:
-  static constexpr std::uint32_t kFreeLeft = 8;
-
   static void SetUpTestSuite() {
     FaultSweepTest::SetUpTestSuite();
     const std::string image = dir_->Path("full.img");
@@ -361,7 +341,7 @@ class FullVolumeFaultSweepTest : public FaultSweepTest {
       Context& ctx = volume.ctx;
       ASSERT_TRUE(EnsureBitmapLoaded(ctx));
       blockSize_ = ctx.volume.allocBlockSize;
-      WriteFile(ctx, "Filler", std::size_t{blockSize_} * (CountAllocatableBlocks(ctx.volume) - kFreeLeft), 12);
+      WriteFile(ctx, "Filler", std::size_t{blockSize_} * (CountAllocatableBlocks(ctx.volume) - 8), 12);
       ASSERT_TRUE(FlushVolume(ctx).ok());
     }
     *base_ = ReadWholeFile(image);
@@ -375,17 +355,8 @@ std::uint32_t FullVolumeFaultSweepTest::blockSize_ = 0;
 TEST_F(FullVolumeFaultSweepTest, ReplaceOfAFileByOneLargerThanTheFreeSpace) {
   const std::vector<std::uint8_t> content = Pattern(std::size_t{blockSize_} * 26 - 300, 13);
   WriteWholeFile(dir_->Path("PAD1"), content);
-  const std::string pcDir = dir_->Path("");
   Sweep(AllOrNothing(
-      "replace",
-      [pcDir](Context& ctx) {
-        static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("yes");
-        PcToMacRequest request;
-        request.source = PcToMacRequest::Source::kSelection;
-        request.pcDirectory = pcDir;
-        request.names = {"PAD1"};
-        CopyPcToMac(ctx, request);
-      },
+      "replace", CopyFiles(dir_->Path(""), {"PAD1"}),
       [content](Snapshot& after) {
         after["2/Pad1"] = "TEXT????|" + std::string(content.begin(), content.end()) + "|";
       }));

@@ -1,9 +1,7 @@
 // tarvo-cli against hfsutils: volumes built with hformat, hmkdir, hcopy and
-// hattrib are browsed with CD and DIR /A, and every listing must show what
-// `hls -laN` shows for the same folder: the same rows (hls sorts by byte
-// value, not in catalog order, so both sides are compared sorted by name),
-// names (Mac Roman, compared in UTF-8), folders with their valence, fork
-// lengths, type and creator.
+// hattrib are browsed with CD and DIR /A, and every listing shows what
+// `hls -laN` shows for the same folder (both sorted by name): names, folders
+// with their valence, fork lengths, type and creator.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -56,15 +54,13 @@ std::vector<HlsEntry> ParseHls(const std::string& out) {
   return entries;
 }
 
-// A step of a browse: the typed command that gets there (none for the
-// start) and the hfsutils path of the folder then listed.
+// The command typed (UTF-8; none for the start) and the hfsutils path (Mac
+// Roman) of the folder then listed.
 struct Step {
-  std::string command;  // UTF-8, as typed
-  std::string hfsPath;  // Mac Roman
+  std::string command, hfsPath;
 };
 
-// Runs every step's command followed by DIR /A in one tarvo-cli run and
-// compares each listing with hls on the same folder.
+// Every step's command, then DIR /A, in one tarvo-cli run.
 void ExpectListingsMatchHls(const std::string& home, const std::string& image, const std::vector<Step>& steps) {
   std::vector<std::string> args = {"--image", image + ",ro"};
   for (const Step& step : steps) {
@@ -103,93 +99,57 @@ void ExpectListingsMatchHls(const std::string& home, const std::string& image, c
   }
 }
 
-// The depth of the catalog B-tree of the volume that starts at byte `origin`.
-std::uint16_t CatalogDepth(const std::string& image, std::uint64_t origin) {
-  const std::vector<std::uint8_t> mdb = ReadFileRange(image, origin + 1024, 512);
-  const std::uint64_t catalog =
-      origin + std::uint64_t{GetU16(mdb, 0x1C)} * 512 + std::uint64_t{GetU16(mdb, 0x96)} * GetU32(mdb, 0x14);
+// The depth of the catalog B-tree of the bare volume.
+std::uint16_t CatalogDepth(const std::string& image) {
+  const std::vector<std::uint8_t> mdb = ReadFileRange(image, 1024, 512);
+  const std::uint64_t catalog = std::uint64_t{GetU16(mdb, 0x1C)} * 512 + std::uint64_t{GetU16(mdb, 0x96)} * GetU32(mdb, 0x14);
   return GetU16(ReadFileRange(image, catalog, 512), 14);
 }
 
 std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t fill) { return std::vector<std::uint8_t>(n, fill); }
 
-class HfsutilsListingTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    dir_ = new ScratchDir;
-    bareBuilt_ = BuildBare();
-    mappedBuilt_ = BuildMapped();
+// Writes a host file and returns its quoted path for an hcopy.
+std::string HostFile(const ScratchDir& dir, const std::string& name, const std::vector<std::uint8_t>& bytes) {
+  WriteWholeFile(dir.Path(name), bytes);
+  return ShellQuote(dir.Path(name));
+}
+
+// A bare 40 MB volume (1024-byte allocation blocks):
+//   :Docs:                  both forks, resource only, 10 MB, a Mac Roman name
+//   :Docs:Nested:Deeper:    empty
+//   :Many:                  40 files
+//   :\x86" "ber \xa7\xa9:      ("Über ß©") two files with Mac Roman names
+//   :Bulk:                  300 files and a folder: index nodes in the catalog
+TEST(HfsutilsListingTest, BareVolumeFoldersListAsHlsShowsThem) {
+  ScratchDir dir;
+  const std::string home = dir.Path(""), bare = dir.Path("bare.img");
+  ASSERT_TRUE(MakeHfsVolume(home, bare, "Bare Volume", 40 * 1024));
+  const std::string both = HostFile(dir, "both.bin", MacBinaryFile("x", "TEXT", "ttxt", Bytes(1000, 'd'), Bytes(300, 'r')));
+  const std::string rsrc = HostFile(dir, "rsrc.bin", MacBinaryFile("x", "APPL", "Tool", {}, Bytes(5000, 'r')));
+  const std::string big = HostFile(dir, "big", Bytes(10485760, 0));
+  const std::string small = HostFile(dir, "small", Bytes(17, 's'));
+  std::vector<std::string> commands = {
+      "hmkdir :Docs", "hmkdir :Docs:Nested", "hmkdir :Docs:Nested:Deeper", "hmkdir :Many",
+      "hmkdir " + ShellQuote(":\x86" "ber \xa7\xa9"), "hmkdir :Bulk", "hmkdir " + ShellQuote(":Bulk:zz Sub"),
+      "hcopy -m " + both + " " + ShellQuote(":Docs:Both Forks"), "hcopy -m " + rsrc + " :Docs:Resources",
+      "hcopy -r " + big + " :Docs:Big", "hattrib -t BINA -c 'hDmp' :Docs:Big",
+      "hcopy -r " + small + " " + ShellQuote(":Docs:Caf\x8e Menu"),
+      "hattrib -t 'ttro' -c 'ttxt' " + ShellQuote(":Docs:Caf\x8e Menu"),
+      "hcopy -r " + small + " :Docs:Nested:inner.txt",
+      "hcopy -m " + both + " " + ShellQuote(":\x86" "ber \xa7\xa9:Se\x96" "or\xaa"),
+      "hcopy -r " + small + " " + ShellQuote(":\x86" "ber \xa7\xa9:\x80 \xaf"),
+      "hcopy -r " + small + " " + ShellQuote(":Bulk:zz Sub:last one")};
+  std::string many = "hcopy -r", bulk = "hcopy -r";
+  for (int i = 0; i < 300; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Entry %03d", i);
+    (i < 40 ? many : bulk) += " " + HostFile(dir, name, Bytes(static_cast<std::size_t>(i), 'e'));
   }
-  static void TearDownTestSuite() { delete dir_; }
-
-  static std::string Home() { return dir_->Path(""); }
-  static std::string Bare() { return dir_->Path("bare.img"); }
-  static std::string Mapped() { return dir_->Path("mapped.img"); }
-
-  // Writes a host file and returns its quoted path for an hcopy.
-  static std::string HostFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    WriteWholeFile(dir_->Path(name), bytes);
-    return ShellQuote(dir_->Path(name));
-  }
-
-  // A bare 40 MB volume (1024-byte allocation blocks):
-  //   :Docs:                  both forks, resource only, 10 MB, a Mac Roman name
-  //   :Docs:Nested:Deeper:    empty
-  //   :Many:                  40 files
-  //   :\x86" "ber \xa7\xa9:      ("Über ß©") two files with Mac Roman names
-  //   :Bulk:                  300 files and a folder: index nodes in the catalog
-  static bool BuildBare() {
-    if (!MakeHfsVolume(Home(), Bare(), "Bare Volume", 40 * 1024)) return false;
-    const std::string both = HostFile("both.bin", MacBinaryFile("x", "TEXT", "ttxt", Bytes(1000, 'd'), Bytes(300, 'r')));
-    const std::string rsrc = HostFile("rsrc.bin", MacBinaryFile("x", "APPL", "Tool", {}, Bytes(5000, 'r')));
-    const std::string big = HostFile("big", Bytes(10485760, 0));
-    const std::string small = HostFile("small", Bytes(17, 's'));
-    std::vector<std::string> commands = {
-        "hmkdir :Docs", "hmkdir :Docs:Nested", "hmkdir :Docs:Nested:Deeper", "hmkdir :Many",
-        "hmkdir " + ShellQuote(":\x86" "ber \xa7\xa9"), "hmkdir :Bulk", "hmkdir " + ShellQuote(":Bulk:zz Sub"),
-        "hcopy -m " + both + " " + ShellQuote(":Docs:Both Forks"), "hcopy -m " + rsrc + " :Docs:Resources",
-        "hcopy -r " + big + " :Docs:Big", "hattrib -t BINA -c 'hDmp' :Docs:Big",
-        "hcopy -r " + small + " " + ShellQuote(":Docs:Caf\x8e Menu"),
-        "hattrib -t 'ttro' -c 'ttxt' " + ShellQuote(":Docs:Caf\x8e Menu"),
-        "hcopy -r " + small + " :Docs:Nested:inner.txt",
-        "hcopy -m " + both + " " + ShellQuote(":\x86" "ber \xa7\xa9:Se\x96" "or\xaa"),
-        "hcopy -r " + small + " " + ShellQuote(":\x86" "ber \xa7\xa9:\x80 \xaf"),
-        "hcopy -r " + small + " " + ShellQuote(":Bulk:zz Sub:last one")};
-    std::string many = "hcopy -r", bulk = "hcopy -r";
-    for (int i = 0; i < 300; ++i) {
-      char name[16];
-      std::snprintf(name, sizeof name, "Entry %03d", i);
-      (i < 40 ? many : bulk) += " " + HostFile(name, Bytes(static_cast<std::size_t>(i), 'e'));
-    }
-    commands.push_back(many + " :Many:");
-    commands.push_back(bulk + " :Bulk:");
-    return RunHfsutils(Home(), Bare(), commands);
-  }
-
-  // A 2 MB HFS partition at block 96 behind a driver descriptor and a map.
-  static bool BuildMapped() {
-    const std::string tool = HostFile("tool.bin", MacBinaryFile("x", "APPL", "TOOL", {}, Bytes(2000, 't')));
-    const std::string text = HostFile("text", Bytes(333, 'x'));
-    return MakeMappedHfsVolume(Home(), Mapped(), "Mapped", 4096) &&
-           RunHfsutils(Home(), Mapped(),
-                       {"hmkdir :Apps", "hmkdir :Apps:Empty", "hcopy -m " + tool + " :Apps:Tool",
-                        "hcopy -r " + text + " " + ShellQuote(":Read Me"), "hattrib -t TEXT -c ttxt " +
-                        ShellQuote(":Read Me")});
-  }
-
-  static ScratchDir* dir_;
-  static bool bareBuilt_;
-  static bool mappedBuilt_;
-};
-
-ScratchDir* HfsutilsListingTest::dir_ = nullptr;
-bool HfsutilsListingTest::bareBuilt_ = false;
-bool HfsutilsListingTest::mappedBuilt_ = false;
-
-TEST_F(HfsutilsListingTest, BareVolumeFoldersListAsHlsShowsThem) {
-  ASSERT_TRUE(bareBuilt_);
-  EXPECT_GE(CatalogDepth(Bare(), 0), 3);  // the Bulk folder spreads over index nodes
-  ExpectListingsMatchHls(Home(), Bare(),
+  commands.push_back(many + " :Many:");
+  commands.push_back(bulk + " :Bulk:");
+  ASSERT_TRUE(RunHfsutils(home, bare, commands));
+  EXPECT_GE(CatalogDepth(bare), 3);  // the Bulk folder spreads over index nodes
+  ExpectListingsMatchHls(home, bare,
                          {
                              {"", ":"},
                              {"CD Docs", ":Docs"},
@@ -208,14 +168,23 @@ TEST_F(HfsutilsListingTest, BareVolumeFoldersListAsHlsShowsThem) {
                          });
 }
 
-TEST_F(HfsutilsListingTest, PartitionBehindAppleMapListsAsHlsShowsIt) {
-  ASSERT_TRUE(mappedBuilt_);
-  ExpectListingsMatchHls(Home(), Mapped(),
+// A 2 MB HFS partition at block 96 behind a driver descriptor and a map.
+TEST(HfsutilsListingTest, PartitionBehindAppleMapListsAsHlsShowsIt) {
+  ScratchDir dir;
+  const std::string home = dir.Path(""), mapped = dir.Path("mapped.img");
+  const std::string tool = HostFile(dir, "tool.bin", MacBinaryFile("x", "APPL", "TOOL", {}, Bytes(2000, 't')));
+  const std::string text = HostFile(dir, "text", Bytes(333, 'x'));
+  ASSERT_TRUE(MakeMappedHfsVolume(home, mapped, "Mapped", 4096) &&
+              RunHfsutils(home, mapped,
+                          {"hmkdir :Apps", "hmkdir :Apps:Empty", "hcopy -m " + tool + " :Apps:Tool",
+                           "hcopy -r " + text + " " + ShellQuote(":Read Me"),
+                           "hattrib -t TEXT -c ttxt " + ShellQuote(":Read Me")}));
+  ExpectListingsMatchHls(home, mapped,
                          {{"", ":"}, {"CD Apps", ":Apps"}, {"CD Empty", ":Apps:Empty"}, {"CD ..", ":Apps"},
                           {"CD ..", ":"}});
   // The volume header is read 2 sectors into the partition, not at the
   // start of the medium.
-  const CliResult info = RunTarvoCli({"--image", Mapped() + ",ro", "-c", "INFO"});
+  const CliResult info = RunTarvoCli({"--image", mapped + ",ro", "-c", "INFO"});
   EXPECT_NE(info.out.find("MDB Offset: 98\n"), std::string::npos) << info.out;
 }
 

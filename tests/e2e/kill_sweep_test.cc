@@ -1,18 +1,12 @@
 // Programs stopped at every write: each command that changes a volume runs
-// in a child process (fork, the engine in-process) whose fault bus kills
-// it with SIGKILL right after the n-th write it sent reached the image, for
-// every n. The image is then opened again as the program opens it: the
-// journal takes the stopped update back, and the volume is byte for byte
-// as it was before that update or, when the update had made all its
-// writes, as after it; the check is clean and the journal gone.
-//
-// At each synchronisation (the end of an update) the child keeps a copy of
-// the image, so the volume expected is known with the dates that very run
-// wrote. A copy writes file content into free blocks before its update:
-// those blocks alone may differ from the volume before it.
-//
-// The image as the killed child left it is also checked as a program
-// without the journal would see it: no block its catalog uses is free.
+// in a forked child whose fault bus kills it right after the n-th write it
+// sent reached the image, for every n. Opened again as the program opens it,
+// the journal takes the stopped update back: the volume is byte for byte as
+// before that update or, when the update had made all its writes, as after
+// it; the check is clean and the journal gone. The child copies the image at
+// each synchronisation, so the volume expected has that run's dates. A copy
+// writes file content into free blocks first: those blocks alone may differ.
+// The stopped image, read without the journal, has no used block marked free.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,7 +46,6 @@ using testing::ReadWholeFile;
 using testing::ScratchDir;
 using testing::WriteWholeFile;
 
-constexpr int kVolumeKilobytes = 2048;
 constexpr std::size_t kManyFiles = 24;
 
 std::vector<std::uint8_t> Content(std::size_t size, unsigned seed) {
@@ -65,7 +58,7 @@ struct Operation {
   std::string name;
   std::function<void(Context&)> run;
   std::function<void(Context&)> verify;  // the change, on the volume a run without a stop left
-  bool writesFreeBlocks = false;         // file content goes to free blocks before the update
+  bool writesFreeBlocks = false;
 };
 
 std::optional<CatalogRecord> RootItem(Context& ctx, const std::string& name) {
@@ -86,27 +79,45 @@ std::vector<bool> FreeBlockSectors(const std::string& image) {
   for (std::uint32_t b = 0; b < GetU16(v.mdb, mdb::drNmAlBlks); ++b) {
     if ((v.bitmap[b / 8] & (0x80 >> (b % 8))) != 0) continue;
     for (std::uint32_t s = 0; s < v.sectorsPerBlock; ++s) {
-      const std::uint64_t sector =
-          static_cast<std::uint64_t>(v.volumeOrigin) + std::uint64_t{b} * v.sectorsPerBlock + s;
+      const std::uint64_t sector = std::uint64_t(v.volumeOrigin) + std::uint64_t{b} * v.sectorsPerBlock + s;
       if (sector < free.size()) free[sector] = true;
     }
   }
   return free;
 }
 
-// The first sector where the images differ outside the sectors skipped;
-// -1 when there is none.
+// The first sector where the images differ outside the sectors skipped; -1 when none.
 long FirstDifference(const std::vector<std::uint8_t>& got, const std::vector<std::uint8_t>& want,
                      const std::vector<bool>& skipped) {
   if (got.size() != want.size()) return 0;
   for (std::size_t s = 0; s * 512 < got.size(); ++s) {
     if (s < skipped.size() && skipped[s]) continue;
-    if (!std::equal(got.begin() + std::ptrdiff_t(s * 512), got.begin() + std::ptrdiff_t(s * 512 + 512),
-                    want.begin() + std::ptrdiff_t(s * 512))) {
-      return static_cast<long>(s);
-    }
+    const auto at = [s](const std::vector<std::uint8_t>& b) { return b.begin() + std::ptrdiff_t(s * 512); };
+    if (!std::equal(at(got), at(got) + 512, at(want))) return static_cast<long>(s);
   }
   return -1;
+}
+
+// A copy from the PC folder (a replacement answered Yes) that leaves an item
+// of the root of this data length (a folder: this valence).
+Operation Copy(const std::string& name, PcToMacRequest::Source source, const std::string& folder,
+               const std::string& item, std::uint32_t size, bool replace = false) {
+  PcToMacRequest request;
+  request.source = source;
+  request.pcDirectory = folder;
+  request.names = {item};
+  const bool isFolder = source == PcToMacRequest::Source::kDirectory;
+  return {name,
+          [request, replace](Context& ctx) {
+            if (replace) static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("yes");
+            CopyPcToMac(ctx, request);
+          },
+          [item, size, isFolder](Context& ctx) {
+            const std::optional<CatalogRecord> record = RootItem(ctx, item);
+            ASSERT_TRUE(record);
+            EXPECT_EQ(isFolder ? Valence(*record) : DataLogicalLength(*record), size);
+          },
+          true};
 }
 
 class KillSweepTest : public ::testing::Test {
@@ -114,22 +125,20 @@ class KillSweepTest : public ::testing::Test {
   static void SetUpTestSuite() {
     dir_ = new ScratchDir;
     const std::string image = dir_->Path("base.img");
-    fs::create_directories(dir_->Path("pc/Many"));
-    fs::create_directories(dir_->Path("pc/replace"));
-    fs::create_directories(dir_->Path("tmp"));
+    for (const char* folder : {"pc/Many", "pc/replace", "tmp"}) fs::create_directories(dir_->Path(folder));
     WriteWholeFile(dir_->Path("keep.txt"), Content(8000, 1));
-    for (int i = 0; i < 4; ++i) WriteWholeFile(dir_->Path("doc" + std::to_string(i)), Content(1500 + 700 * i, 2 + i));
     WriteWholeFile(dir_->Path("pc/Big.bin"), Content(700 * 1024, 7));
     for (std::size_t i = 0; i < kManyFiles; ++i) {
       WriteWholeFile(dir_->Path("pc/Many/f" + std::to_string(i) + ".txt"), Content(1024 + 97 * i, 20 + unsigned(i)));
     }
     WriteWholeFile(dir_->Path("pc/replace/Keep.txt"), Content(3000, 9));
-    ASSERT_TRUE(testing::MakeHfsVolume(dir_->Path(""), image, "Sweep", kVolumeKilobytes));
+    ASSERT_TRUE(testing::MakeHfsVolume(dir_->Path(""), image, "Sweep", 2048));
     std::vector<std::string> commands = {"hcopy -r " + testing::ShellQuote(dir_->Path("keep.txt")) + " :Keep.txt",
                                          "hmkdir :Docs"};
     for (int i = 0; i < 4; ++i) {
-      commands.push_back("hcopy -r " + testing::ShellQuote(dir_->Path("doc" + std::to_string(i))) + " :Docs:Doc" +
-                         std::to_string(i));
+      const std::string doc = dir_->Path("doc" + std::to_string(i));
+      WriteWholeFile(doc, Content(1500 + 700 * i, 2 + i));
+      commands.push_back("hcopy -r " + testing::ShellQuote(doc) + " :Docs:Doc" + std::to_string(i));
     }
     ASSERT_TRUE(testing::RunHfsutils(dir_->Path(""), image, commands));
     base_ = new std::vector<std::uint8_t>(ReadWholeFile(image));
@@ -148,15 +157,14 @@ class KillSweepTest : public ::testing::Test {
   static std::string Image() { return dir_->Path("medium.img"); }
   static std::string Kept(const std::string& name) { return dir_->Path("run/" + name); }
 
-  // What a child left.
   struct ChildRun {
-    bool killed = false;  // ended by the signal it raised
+    bool killed = false;          // ended by the signal it raised
     int writes = 0;               // without a stop: every write it sent
     std::vector<int> updateEnds;  // the writes after which an update was synchronised
   };
 
-  // The operation on the volume as it was before, in a child that raises
-  // the signal after its n-th write (0: never).
+  // The operation on the starting volume, in a child that raises the signal
+  // after its n-th write (0: never).
   ChildRun RunChild(const Operation& op, int stopAfter, int signal = SIGKILL) {
     WriteWholeFile(Image(), *start_);  // the same file: the medium keeps its name
     fs::remove_all(dir_->Path("run"));
@@ -189,8 +197,8 @@ class KillSweepTest : public ::testing::Test {
             ::raise(signal);
           }
           if (srb.cdb[0] == kOpSynchronizeCache10 && (srb.cdb[1] & kSynchronizeImmediate) == 0) {
-            const std::string state = Kept("state" + std::to_string(writes) + ".img");
-            fs::copy_file(Image(), state, fs::copy_options::overwrite_existing);
+            fs::copy_file(Image(), Kept("state" + std::to_string(writes) + ".img"),
+                          fs::copy_options::overwrite_existing);
             std::ofstream(Kept("ends"), std::ios::app) << writes << "\n";
           }
         };
@@ -202,8 +210,6 @@ class KillSweepTest : public ::testing::Test {
     ::_exit(code);
   }
 
-  // No block that the catalog of the image uses is marked free, as any
-  // program that ignores the journal would see it.
   static void ExpectNoUsedBlockFree(const std::string& image) {
     MountedVolume volume(image, true);
     if (volume.Mount() <= 0) return;  // a header torn with the rest: nothing to use its blocks
@@ -213,18 +219,19 @@ class KillSweepTest : public ::testing::Test {
   }
 
   void Sweep(const Operation& op) {
+    SCOPED_TRACE(op.name);
     const ChildRun whole = RunChild(op, 0);
-    ASSERT_FALSE(whole.killed) << op.name;
-    ASSERT_GT(whole.writes, 0) << op.name;
-    ASSERT_FALSE(whole.updateEnds.empty()) << op.name;
+    ASSERT_FALSE(whole.killed);
+    ASSERT_GT(whole.writes, 0);
+    ASSERT_FALSE(whole.updateEnds.empty());
     {
       MountedVolume volume(Image(), true);
-      ASSERT_EQ(OpenVolume(volume.ctx), 1) << op.name;
-      EXPECT_EQ(Problems(volume.ctx), std::vector<std::string>{}) << op.name;
+      ASSERT_EQ(OpenVolume(volume.ctx), 1);
+      EXPECT_EQ(Problems(volume.ctx), std::vector<std::string>{});
       op.verify(volume.ctx);
     }
     for (int n = 1; n <= whole.writes; ++n) {
-      SCOPED_TRACE(op.name + ", stopped after write " + std::to_string(n) + " of " + std::to_string(whole.writes));
+      SCOPED_TRACE("stopped after write " + std::to_string(n) + " of " + std::to_string(whole.writes));
       const ChildRun run = RunChild(op, n);
       ASSERT_TRUE(run.killed);
       const bool complete = std::count(whole.updateEnds.begin(), whole.updateEnds.end(), n) > 0;
@@ -234,7 +241,6 @@ class KillSweepTest : public ::testing::Test {
       EXPECT_TRUE(journalLeft || !complete);
       if (op.name != "format") ExpectNoUsedBlockFree(Kept("stopped.img"));
 
-      // What the volume must be: the update complete, or the one before it.
       const std::string expected = complete       ? Kept("stopped.img")
                                    : lastEnd == 0 ? dir_->Path("before.img")
                                                   : Kept("state" + std::to_string(lastEnd) + ".img");
@@ -264,56 +270,39 @@ class KillSweepTest : public ::testing::Test {
 ScratchDir* KillSweepTest::dir_ = nullptr;
 std::vector<std::uint8_t>* KillSweepTest::base_ = nullptr;
 
-PcToMacRequest CopyRequest(PcToMacRequest::Source source, const std::string& folder, const std::string& name) {
-  PcToMacRequest request;
-  request.source = source;
-  request.pcDirectory = folder;
-  request.names = {name};
-  return request;
-}
-
-TEST_F(KillSweepTest, CopyOfABigFile) {
-  const PcToMacRequest request = CopyRequest(PcToMacRequest::Source::kSelection, dir_->Path("pc"), "Big.bin");
-  Sweep({"copy of a big file", [request](Context& ctx) { CopyPcToMac(ctx, request); },
-         [](Context& ctx) {
-           const std::optional<CatalogRecord> big = RootItem(ctx, "Big.bin");
-           ASSERT_TRUE(big);
-           EXPECT_EQ(DataLogicalLength(*big), 700u * 1024);
-         },
-         true});
-}
-
-TEST_F(KillSweepTest, CopyOfAFolderOfManyFiles) {
-  const PcToMacRequest request = CopyRequest(PcToMacRequest::Source::kDirectory, dir_->Path("pc"), "Many");
-  Sweep({"copy of a folder", [request](Context& ctx) { CopyPcToMac(ctx, request); },
-         [](Context& ctx) {
-           const std::optional<CatalogRecord> many = RootItem(ctx, "Many");
-           ASSERT_TRUE(many);
-           EXPECT_EQ(Valence(*many), kManyFiles);
-         },
-         true});
-}
-
-TEST_F(KillSweepTest, ReplacementOfAFile) {
-  const PcToMacRequest request = CopyRequest(PcToMacRequest::Source::kSelection, dir_->Path("pc/replace"), "Keep.txt");
-  Sweep({"replacement",
-         [request](Context& ctx) {
-           static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("yes");
-           CopyPcToMac(ctx, request);
-         },
-         [](Context& ctx) {
-           const std::optional<CatalogRecord> kept = RootItem(ctx, "Keep.txt");
-           ASSERT_TRUE(kept);
-           EXPECT_EQ(DataLogicalLength(*kept), 3000u);
-         },
-         true});
+TEST_F(KillSweepTest, EveryOperation) {
+  using Source = PcToMacRequest::Source;
+  const std::vector<Operation> operations = {
+      Copy("copy of a big file", Source::kSelection, dir_->Path("pc"), "Big.bin", 700u * 1024),
+      Copy("copy of a folder", Source::kDirectory, dir_->Path("pc"), "Many", kManyFiles),
+      Copy("replacement", Source::kSelection, dir_->Path("pc/replace"), "Keep.txt", 3000u, true),
+      {"delete of a folder",
+       [](Context& ctx) {
+         static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("ok");
+         DeleteMatching(ctx, "Docs");
+       },
+       [](Context& ctx) { EXPECT_FALSE(RootItem(ctx, "Docs")); }},
+      {"rename", [](Context& ctx) { RenameMatching(ctx, "Keep.txt", "Kept.txt"); },
+       [](Context& ctx) {
+         EXPECT_TRUE(RootItem(ctx, "Kept.txt"));
+         EXPECT_FALSE(RootItem(ctx, "Keep.txt"));
+       }},
+      {"new folder", [](Context& ctx) { MakeFolder(ctx, "Fresh folder"); },
+       [](Context& ctx) { EXPECT_TRUE(RootItem(ctx, "Fresh folder")); }},
+      {"label", [](Context& ctx) { LabelVolume(ctx, "Relabelled"); },
+       [](Context& ctx) { EXPECT_EQ(VolumeName(ctx.volume), "Relabelled"); }},
+      {"format", [](Context& ctx) { FormatVolume(ctx, "Blank"); },
+       [](Context& ctx) {
+         EXPECT_EQ(VolumeName(ctx.volume), "Blank");
+         EXPECT_TRUE(RootItem(ctx, "Desktop DB"));
+       }},
+  };
+  for (const Operation& op : operations) Sweep(op);
 }
 
 // On a volume with 8 blocks free, Keep.txt (16 blocks) gives way to a file
 // of 20: the new file takes the old one's blocks, within its update.
 TEST_F(KillSweepTest, ReplacementThatTakesTheOldFilesBlocks) {
-  std::vector<std::uint8_t> full = *base_;
-  WriteWholeFile(Image(), full);
   {
     MountedVolume volume(Image(), false);
     ASSERT_EQ(OpenVolume(volume.ctx), 1);
@@ -326,57 +315,12 @@ TEST_F(KillSweepTest, ReplacementThatTakesTheOldFilesBlocks) {
     std::fclose(filler);
     ASSERT_TRUE(FlushVolume(ctx).ok());
   }
-  full = ReadWholeFile(Image());
+  const std::vector<std::uint8_t> full = ReadWholeFile(Image());
   start_ = &full;
   fs::create_directories(dir_->Path("pc/larger"));
   WriteWholeFile(dir_->Path("pc/larger/Keep.txt"), Content(20 * 512 - 100, 31));
-  const PcToMacRequest request = CopyRequest(PcToMacRequest::Source::kSelection, dir_->Path("pc/larger"), "Keep.txt");
-  Sweep({"replacement on a full volume",
-         [request](Context& ctx) {
-           static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("yes");
-           CopyPcToMac(ctx, request);
-         },
-         [](Context& ctx) {
-           const std::optional<CatalogRecord> kept = RootItem(ctx, "Keep.txt");
-           ASSERT_TRUE(kept);
-           EXPECT_EQ(DataLogicalLength(*kept), 20u * 512 - 100);
-         },
-         true});
-}
-
-TEST_F(KillSweepTest, DeleteOfAFolder) {
-  Sweep({"delete of a folder",
-         [](Context& ctx) {
-           static_cast<ScriptedUi*>(ctx.ui)->answers.push_back("ok");
-           DeleteMatching(ctx, "Docs");
-         },
-         [](Context& ctx) { EXPECT_FALSE(RootItem(ctx, "Docs")); }});
-}
-
-TEST_F(KillSweepTest, Rename) {
-  Sweep({"rename", [](Context& ctx) { RenameMatching(ctx, "Keep.txt", "Kept.txt"); },
-         [](Context& ctx) {
-           EXPECT_TRUE(RootItem(ctx, "Kept.txt"));
-           EXPECT_FALSE(RootItem(ctx, "Keep.txt"));
-         }});
-}
-
-TEST_F(KillSweepTest, NewFolder) {
-  Sweep({"new folder", [](Context& ctx) { MakeFolder(ctx, "Fresh folder"); },
-         [](Context& ctx) { EXPECT_TRUE(RootItem(ctx, "Fresh folder")); }});
-}
-
-TEST_F(KillSweepTest, Label) {
-  Sweep({"label", [](Context& ctx) { LabelVolume(ctx, "Relabelled"); },
-         [](Context& ctx) { EXPECT_EQ(VolumeName(ctx.volume), "Relabelled"); }});
-}
-
-TEST_F(KillSweepTest, Format) {
-  Sweep({"format", [](Context& ctx) { FormatVolume(ctx, "Blank"); },
-         [](Context& ctx) {
-           EXPECT_EQ(VolumeName(ctx.volume), "Blank");
-           EXPECT_TRUE(RootItem(ctx, "Desktop DB"));
-         }});
+  Sweep(Copy("replacement on a full volume", PcToMacRequest::Source::kSelection, dir_->Path("pc/larger"), "Keep.txt",
+             20u * 512 - 100, true));
 }
 
 // SIGTERM, SIGHUP and SIGINT in the middle of an update end the program

@@ -1,4 +1,4 @@
-// First-fit allocation and freeing in an in-memory bitmap, and the node map
+// Allocation at the end of a full volume and freeing in an in-memory bitmap, and the node map
 // of a tree whose map goes on in map nodes, and gains them as it grows.
 #include "hfs/allocation.h"
 
@@ -41,33 +41,6 @@ class AllocationTest : public ::testing::Test {
   Context ctx;
 };
 
-TEST_F(AllocationTest, FirstFitFromBlock40KeepsTheFreeCount) {
-  std::optional<BlockExtent> e = AllocateBlocks(ctx, 3);
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->startBlock, 40);
-  EXPECT_EQ(e->blockCount, 3);
-  EXPECT_TRUE(Used(40) && Used(42) && !Used(43));
-  EXPECT_EQ(FreeBlocks(), 1000 - 43);
-  e = AllocateBlocks(ctx, 2);
-  EXPECT_EQ(e->startBlock, 43);
-}
-
-TEST_F(AllocationTest, ShortRunsAreSkippedUnlessTheyFitOrHoldTenBlocks) {
-  // Free runs: 5 blocks at 40, 12 at 46, then the rest from 60.
-  MarkRaw(45, 1);
-  MarkRaw(58, 2);
-  std::optional<BlockExtent> e = AllocateBlocks(ctx, 100);
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->startBlock, 46);
-  EXPECT_EQ(e->blockCount, 12);  // partial: the caller asks again for 88
-  e = AllocateBlocks(ctx, 88);
-  EXPECT_EQ(e->startBlock, 60);
-  EXPECT_EQ(e->blockCount, 88);
-  e = AllocateBlocks(ctx, 5);  // an exact fit shorter than 10
-  EXPECT_EQ(e->startBlock, 40);
-  EXPECT_EQ(e->blockCount, 5);
-}
-
 TEST_F(AllocationTest, NeverBeyondTheVolumeAndAFullVolumeChangesNothing) {
   SetVolume(100);  // the bitmap sector would reach 4096 blocks
   MarkRaw(40, 50);
@@ -102,33 +75,6 @@ TEST_F(AllocationTest, FreeingClearsOnlyTheRecordsBlocksAndCountsThemOnce) {
   PutU16(record, 6, 500);
   EXPECT_EQ(FreeExtentRecord(ctx, record), 0u);
   EXPECT_EQ(FreeBlocks(), 1000 - 65);
-}
-
-// A tree of 3000 nodes: the header's map record covers 0..2047 (all in
-// use), map node 1 the rest.
-TEST(NodeMapTest, MapNodesExtendTheHeadersMapRecord) {
-  NodeBuffer head = testing::BuildHeaderNode(0, 0, 0, 3000);
-  PutU32(head, node::ndFLink, 1);
-  std::fill(head.begin() + header::kMapRecord, head.begin() + header::kMapRecord + header::kMapRecordSize, 0xFF);
-  NodeBuffer map = testing::BuildNode(kMapNode, 0, 0, {testing::RecordBytes(492)});
-  std::vector<NodeBuffer> nodes(3000);
-  nodes[0] = head;
-  nodes[1] = map;
-  testing::TestTree t(nodes, false);
-  EXPECT_EQ(NodeMapReach(t.tree), 2048u + 492 * 8);
-  EXPECT_EQ(SyncFreeNodeCount(t.tree), 3000u - 2048);
-
-  EXPECT_EQ(AllocateNode(t.tree), 2048u);
-  EXPECT_EQ(IsNodeInUse(t.tree, 2048), true);
-  ASSERT_TRUE(ReadNode(t.tree, 1));
-  EXPECT_EQ(t.tree.node[14], 0x80);  // the bit lives in the map node on file
-  EXPECT_EQ(GetU32(t.tree.header, header::bthFree), 3000u - 2049);
-
-  EXPECT_TRUE(ReleaseNode(t.tree, 2048));
-  EXPECT_FALSE(ReleaseNode(t.tree, 2048));  // not in use any more
-  EXPECT_EQ(IsNodeInUse(t.tree, 2048), false);
-  EXPECT_EQ(GetU32(t.tree.header, header::bthFree), 3000u - 2048);
-  EXPECT_FALSE(IsNodeInUse(t.tree, 2048 + 492 * 8).has_value());
 }
 
 // A tree of `total` nodes whose header map marks every node it covers in

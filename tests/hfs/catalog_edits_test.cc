@@ -182,53 +182,6 @@ TEST(RenameVolumeTest, WithoutAMountedVolumeTheShortMountRunsFirst) {
   }
 }
 
-TEST_F(CatalogEditsTest, AVolumeHfsutilsFilledWithFragmentedFilesIsEditedAndReadBack) {
-  // hfsutils fills the volume with small files and deletes every other
-  // one; the file it writes then lies in many holes, beyond its record's
-  // three extents.
-  const std::string small = v_.Path("small");
-  testing::WriteWholeFile(small, std::vector<std::uint8_t>(4096, 1));
-  const std::string big = v_.Path("big");
-  std::vector<std::uint8_t> bigContent(40000);
-  for (std::size_t i = 0; i < bigContent.size(); ++i) bigContent[i] = static_cast<std::uint8_t>(i % 251);
-  testing::WriteWholeFile(big, bigContent);
-  ASSERT_TRUE(v_.HfsutilsWrite({"hmkdir :dir",
-                                "for i in $(seq 100 400); do hcopy -r " + testing::ShellQuote(small) +
-                                    " :h$i || break; done; true",
-                                "for i in $(seq 100 2 400); do hdel :h$i 2>/dev/null; done; true",
-                                "hcopy -r " + testing::ShellQuote(big) + " :big"}));
-  v_.Remount();
-  EXPECT_EQ(v_.Problems(), Problems{});
-  OpenExtentsWorkFile(ctx());
-  EXPECT_GT(GetU32(ctx().volume.extents.header, header::bthNRecs), 0u);
-
-  EXPECT_EQ(DeleteEntries(ctx(), "h1*"), DeleteStatus::kDone);
-  EXPECT_EQ(RenameEntries(ctx(), "big", "Big file"), RenameStatus::kDone);
-  ASSERT_TRUE(ChangeDirectory(ctx(), "dir"));
-  File("NEW.TXT", 9000);
-  ASSERT_TRUE(ParentDirectory(ctx()));
-  EXPECT_EQ(v_.Problems(), Problems{});
-  ASSERT_TRUE(FlushVolume(ctx()).ok());
-  EXPECT_EQ(v_.HfsutilsFile(":Big file").data, bigContent);
-  EXPECT_EQ(v_.HfsutilsFile(":dir:New.txt").data, std::vector<std::uint8_t>(9000, 7));
-  const std::set<std::string> tree = v_.HfsutilsTree();
-  EXPECT_EQ(tree.count(":h111"), 0u);
-  EXPECT_EQ(tree.count(":h301"), 1u);
-  // Deleting the big file frees whatever it had in the extents tree.
-  const std::optional<CatalogRecord> bigRecord = FindNamedRecord(ctx().volume.catalog, kRootDirId, "Big file");
-  ASSERT_TRUE(bigRecord);
-  const std::uint32_t bigId = FileId(*bigRecord);
-  const Bytes first = DataExtents(*bigRecord);
-  const auto inRecord = static_cast<std::uint16_t>(GetU16(first, 2) + GetU16(first, 6) + GetU16(first, 10));
-  EXPECT_TRUE(FindExtentRecord(ctx(), bigId, inRecord, kDataFork));
-  EXPECT_EQ(DeleteEntries(ctx(), "Big file"), DeleteStatus::kDone);
-  EXPECT_FALSE(FindExtentRecord(ctx(), bigId, inRecord, kDataFork));
-  EXPECT_EQ(v_.Problems(), Problems{});
-  ASSERT_TRUE(FlushVolume(ctx()).ok());
-  EXPECT_TRUE(v_.HfsutilsWrite({"hcopy -r " + testing::ShellQuote(big) + " :again"}));
-  EXPECT_EQ(v_.HfsutilsFile(":again").data, bigContent);
-}
-
 // A selected row is renamed by its own name, though '*' and '?' are in it.
 TEST_F(CatalogEditsTest, ASelectedRowIsRenamedByItsOwnName) {
   File("Q!");

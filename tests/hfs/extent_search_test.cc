@@ -35,21 +35,6 @@ struct ExtentsFixture {
   Context ctx;
 };
 
-TEST(ExtentSearchTest, FindsExactKeysAlongTheLeafChain) {
-  ExtentsFixture f(ExtentsTree());
-  FoundRecord found = FindExtentRecord(f.ctx, 30, 3, 0x00);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(GetU16(found.record, 0), 50);
-  found = FindExtentRecord(f.ctx, 30, 3, 0xFF);  // a resource-fork record
-  ASSERT_TRUE(found);
-  EXPECT_EQ(GetU16(found.record, 0), 70);
-  found = FindExtentRecord(f.ctx, 30, 7, 0x00);  // in the second leaf
-  ASSERT_TRUE(found);
-  EXPECT_EQ(GetU16(found.record, 0), 90);
-  EXPECT_EQ(FindExtentRecord(f.ctx, 30, 4, 0x00).status, SearchStatus::kNotFound);
-  EXPECT_EQ(FindExtentRecord(f.ctx, 32, 0, 0x00).status, SearchStatus::kNotFound);
-}
-
 TEST(ExtentSearchTest, CyclicChainIsDamaged) {
   std::vector<NodeBuffer> nodes = ExtentsTree();
   PutU32(nodes[2], node::ndFLink, 1);

@@ -5,23 +5,6 @@
 namespace tarvo {
 namespace {
 
-TEST(NameOrderTest, CaseAndAccentsFollowTheMacintoshOrder) {
-  EXPECT_EQ(CompareNames("abc", "ABC"), 0);
-  EXPECT_EQ(CompareNames("\x80", "\x8A"), 0);        // A-diaeresis equals a-diaeresis...
-  EXPECT_LT(CompareNames("A", "\x80"), 0);           // ...and sorts after 'A'...
-  EXPECT_LT(CompareNames("\x80", "B"), 0);           // ...and before 'B'
-  EXPECT_LT(CompareNames("AB", "ABC"), 0);           // a prefix sorts first
-  EXPECT_GT(CompareNames("b", "A"), 0);
-  EXPECT_LT(CompareNames("Stra\xA7" "e", "Strauss"), 0);  // sharp s between 's' and 't'
-  EXPECT_GT(CompareNames("[draft]", "Zebra"), 0);    // brackets after the letters...
-  EXPECT_NE(CompareNames("[x]", "(x)"), 0);          // ...not among the parentheses
-  EXPECT_GT(CompareNames("\\", "Z"), 0);
-  EXPECT_EQ(CompareNames("a\xCA" "b", "a b"), 0);    // the no-break space is a space
-  EXPECT_GT(CompareNames("\xE7lvaro", "Zoe"), 0);     // A-acute: a late capital, no 'A'
-  EXPECT_NE(CompareNames("\xE7", "\x87"), 0);         // nor the equal of a-acute
-  EXPECT_EQ(ComparePrefix("ABX", "abY", 2), 0);
-}
-
 TEST(NameOrderTest, PrefixWildcards) {
   EXPECT_EQ(MatchName("*", "anything"), 0);
   EXPECT_EQ(MatchName("AB*", "ABC"), 0);

@@ -69,24 +69,6 @@ void MakeFolder(const ScratchDir& dir, const std::string& image, bool pickDrive 
   EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
 }
 
-TEST(AlternateVolumeHeader, AWriteKeepsToAPartitionBetweenOthers) {
-  ScratchDir dir;
-  const std::string image = dir.Path("mapped.img");
-  constexpr std::uint32_t kBlocks = 4096;
-  ASSERT_TRUE(MakeMappedHfsVolume(dir.Path(""), image, "Mapped", kBlocks));
-  const Area volume{kMappedPartitionStart, kBlocks};
-  const std::uint64_t end = volume.first + volume.count;
-  Scribble(image, {64, volume.first - 64});  // the driver partition
-  Scribble(image, {end, std::filesystem::file_size(image) / kSector - end});  // the free space after it
-  const Bytes8 before = ReadWholeFile(image);
-
-  MakeFolder(dir, image);
-  const Bytes8 after = ReadWholeFile(image);
-  ExpectSameOutside(before, after, volume);
-  ExpectAlternateIsPrimary(after, volume);
-  EXPECT_EQ(GetU32(SectorOf(after, volume.first + volume.count - 2), mdb::drDirCnt), 1u);
-}
-
 TEST(AlternateVolumeHeader, EachOfTwoHfsPartitionsKeepsItsOwn) {
   ScratchDir dir;
   const std::string image = dir.Path("two.img");
@@ -128,26 +110,6 @@ TEST(AlternateVolumeHeader, ABareVolumeHasItAtTheImagesSecondToLastSector) {
     ExpectAlternateIsPrimary(after, {0, after.size() / kSector});
     EXPECT_EQ(GetU32(SectorOf(after, after.size() / kSector - 2), mdb::drDirCnt), 1u);
   }
-}
-
-TEST(AlternateVolumeHeader, TagBytesAfterTheVolumeAreNotItsArea) {
-  ScratchDir dir;
-  const std::string image = dir.Path("tagtail.dsk");
-  std::filesystem::copy_file(TARVO_FIXTURES_DIR "/sys607-system-tools-tagtail.dsk", image);
-  std::filesystem::permissions(image, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
-  const Bytes8 before = ReadWholeFile(image);
-  const Area volume{0, 1600};  // 800K; 19,200 tag bytes follow
-  {
-    MountedVolume v(image, false);
-    ASSERT_GT(v.Mount(), 0);
-    PutU32(v.ctx.volume.mdb, mdb::drWrCnt, 0x12345678);
-    ASSERT_EQ(WriteVolumeHeader(v.ctx), 0);
-    EXPECT_EQ(AlternateMdbSector(v.ctx.volume), std::optional<std::uint32_t>(1598));
-  }
-  const Bytes8 after = ReadWholeFile(image);
-  ExpectSameOutside(before, after, volume);
-  ExpectAlternateIsPrimary(after, volume);
-  EXPECT_EQ(GetU32(SectorOf(after, 1598), mdb::drWrCnt), 0x12345678u);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Copying PC files and trees onto an hfsutils volume; hfsutils reads the
-// result back.
+// Copying PC files and trees onto an hfsutils volume, and replacing items
+// already there; hfsutils reads the result back.
 #include "transfer/copy_to_mac.h"
 
 #include <gtest/gtest.h>
@@ -7,16 +7,19 @@
 #include <filesystem>
 #include <utime.h>
 
+#include "hfs/allocation.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/delete_entries.h"
 #include "hfs/extent_search.h"
 #include "hfs/flush.h"
 #include "hfs/flush_report.h"
 #include "hfs/mac_date.h"
+#include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "support/edit_volume.h"
 #include "support/scratch_files.h"
+#include "transfer/log_file.h"
 #include "transfer/mac_folder.h"
 
 namespace tarvo {
@@ -34,6 +37,7 @@ std::vector<std::uint8_t> Pattern(std::size_t n, int seed) {
 class CopyToMacTest : public ::testing::Test {
  protected:
   CopyToMacTest() : pc_(v_.Path("pc")) { std::filesystem::create_directory(pc_); }
+  ~CopyToMacTest() override { CloseLog(ctx().log); }
   Context& ctx() { return v_.ctx(); }
   std::string Put(const std::string& relative, const std::vector<std::uint8_t>& bytes) {
     const std::filesystem::path path = pc_ / relative;
@@ -42,12 +46,37 @@ class CopyToMacTest : public ::testing::Test {
     return path.string();
   }
   int Copy(const std::string& pattern) { return CopyPcItems(ctx(), pc_, pattern, std::nullopt); }
+  int CopyNew(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    Put(name, bytes);
+    return Copy(name);
+  }
   std::optional<CatalogRecord> Entry(const std::string& name) {
     return FindNamedRecord(ctx().volume.catalog, ctx().volume.current.currentDirId, name);
   }
   std::uint16_t Free() { return GetU16(ctx().volume.mdb, mdb::drFreeBks); }
+  std::size_t Block() { return ctx().volume.allocBlockSize; }
+  std::uint32_t Allocatable() {
+    EXPECT_TRUE(EnsureBitmapLoaded(ctx()));
+    return CountAllocatableBlocks(ctx().volume);
+  }
+  std::uint32_t DataLength(const std::string& name) {
+    const std::optional<CatalogRecord> r = Entry(name);
+    return r ? DataLogicalLength(*r) : 0;
+  }
+  // What the log gained since the last call (the first call opens it).
+  std::string LogTail() {
+    if (!ctx().log.file) {
+      EXPECT_TRUE(OpenLogForCreate(ctx().log, v_.Path("copy.log")));
+    }
+    std::fflush(ctx().log.file);
+    const std::vector<std::uint8_t> bytes = testing::ReadWholeFile(v_.Path("copy.log"));
+    std::string text(bytes.begin() + static_cast<std::ptrdiff_t>(logSeen_), bytes.end());
+    logSeen_ = bytes.size();
+    return text;
+  }
 
   EditVolume v_;
+  std::size_t logSeen_ = 0;
   std::filesystem::path pc_;
 };
 
@@ -253,8 +282,7 @@ TEST(PcNamesTest, PatternsMatchTheDosWayAndNamesTurnIntoMacRoman) {
 }
 
 TEST_F(CopyToMacTest, MakeMacFolderRefusesATakenNameAndLogs) {
-  std::FILE* log = std::tmpfile();
-  ctx().log.file = log;
+  LogTail();
   const MadeFolder made = MakeMacFolder(ctx(), "PHOTOS");
   EXPECT_EQ(made.status, FolderStatus::kCreated);
   EXPECT_EQ(made.macName, "Photos");
@@ -262,13 +290,71 @@ TEST_F(CopyToMacTest, MakeMacFolderRefusesATakenNameAndLogs) {
   EXPECT_EQ(v_.ui().messages.back(), "A directory exists already with this name.");
   EXPECT_EQ(MakeMacFolder(ctx(), "").macName, "New folder");
   EXPECT_EQ(MacItemType(ctx(), "Photos  "), MacItem::kFolder);
-  std::rewind(log);
-  char text[64] = {};
-  std::fread(text, 1, sizeof text - 1, log);
-  EXPECT_EQ(std::string(text), "*md Photos\r\n*md New folder\r\n");
-  ctx().log.file = nullptr;
-  std::fclose(log);
+  EXPECT_EQ(LogTail(), "*md Photos\r\n*md New folder\r\n");
   EXPECT_EQ(v_.Problems(), Problems{});
+}
+
+// "Yes" to the replace question: the new file takes the old item's name.
+TEST_F(CopyToMacTest, WithRoomForBothTheOldItemGoesOnceTheNewFileIsWritten) {
+  ASSERT_EQ(CopyNew("README.TXT", Pattern(700, 1)), 0);
+  LogTail();
+  v_.ui().answers = {"yes"};
+  ASSERT_EQ(CopyNew("README.TXT", Pattern(1900, 2)), 0);
+  EXPECT_EQ(LogTail(), "*del Readme.txt\r\nREADME.TXT\tReadme.txt\r\n");
+  EXPECT_EQ(DataLength("Readme.txt"), 1900u);
+  EXPECT_EQ(v_.Problems(), Problems{});
+
+  // A folder that is not empty asks once more; Cancel keeps it, and the
+  // new file's blocks go back.
+  ASSERT_EQ(MakeMacFolder(ctx(), "Notes").status, FolderStatus::kCreated);
+  ASSERT_TRUE(ChangeDirectory(ctx(), "Notes"));
+  ASSERT_EQ(CopyNew("INNER.TXT", Pattern(10, 3)), 0);
+  ASSERT_TRUE(RootDirectory(ctx()));
+  const std::uint16_t free = Free();
+  LogTail();
+  v_.ui().answers = {"yes", "cancel"};
+  EXPECT_EQ(CopyNew("NOTES", Pattern(3000, 4)), kCopyCancelled);
+  EXPECT_EQ(v_.ui().boxes.back(), "The directory is not empty.");
+  EXPECT_EQ(MacItemType(ctx(), "Notes"), MacItem::kFolder);
+  EXPECT_EQ(Free(), free);
+  EXPECT_EQ(LogTail(), "");
+  EXPECT_EQ(v_.Problems(), Problems{});
+
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_EQ(v_.HfsutilsTree(), (std::set<std::string>{":Readme.txt", ":Notes:", ":Notes:Inner.txt"}));
+  EXPECT_EQ(v_.HfsutilsFile(":Readme.txt").data, Pattern(1900, 2));
+}
+
+TEST_F(CopyToMacTest, AFileLargerThanTheFreeSpaceTakesTheBlocksOfTheOneItReplaces) {
+  ASSERT_EQ(CopyNew("OLD.BIN", Pattern(20 * Block(), 1)), 0);
+  const std::vector<std::uint8_t> filler = Pattern((Allocatable() - 6) * Block(), 2);
+  ASSERT_EQ(CopyNew("FILLER.BIN", filler), 0);
+  ASSERT_EQ(Allocatable(), 6u);
+  const std::uint16_t free = Free();
+  LogTail();
+
+  // 24 blocks: only with the old file's 20.
+  const std::vector<std::uint8_t> larger = Pattern(24 * Block() - 100, 3);
+  v_.ui().answers = {"yes"};
+  ASSERT_EQ(CopyNew("OLD.BIN", larger), 0);
+  EXPECT_EQ(v_.ui().messages, std::vector<std::string>{});
+  EXPECT_EQ(LogTail(), "*del Old.bin\r\nOLD.BIN\tOld.bin\r\n");
+  EXPECT_EQ(DataLength("Old.bin"), larger.size());
+  EXPECT_EQ(Free(), free - 4);
+  EXPECT_EQ(v_.Problems(), Problems{});
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_EQ(v_.HfsutilsTree(), (std::set<std::string>{":Old.bin", ":Filler.bin"}));
+  EXPECT_EQ(v_.HfsutilsFile(":Old.bin").data, larger);
+
+  // Too large even without the old file: refused, the old file kept.
+  v_.ui().answers = {"yes"};
+  EXPECT_EQ(CopyNew("OLD.BIN", Pattern(27 * Block(), 4)), -1);
+  EXPECT_EQ(v_.ui().messages.back(), "Not enough space on the volume.");
+  EXPECT_EQ(DataLength("Old.bin"), larger.size());
+  EXPECT_EQ(v_.Problems(), Problems{});
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_EQ(v_.HfsutilsFile(":Old.bin").data, larger);
+  EXPECT_EQ(v_.HfsutilsFile(":Filler.bin").data, filler);
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ namespace tarvo {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::InDirectory;
 using testing::ScratchDir;
 using testing::ShellQuote;
 using Data = std::vector<std::uint8_t>;
@@ -42,16 +43,6 @@ const Data kReadMeRsrc = Pattern(300, 1);
 const Data kReportData = Pattern(1000, 2);
 const Data kNoDataRsrc = Pattern(10, 3);
 const Data kDeepData = Pattern(700, 4);
-
-// The process's current directory for the life of the object.
-class InDirectory {
- public:
-  explicit InDirectory(const fs::path& dir) : saved_(fs::current_path()) { fs::current_path(dir); }
-  ~InDirectory() { fs::current_path(saved_); }
-
- private:
-  fs::path saved_;
-};
 
 // The volume (1 MB, 512-byte blocks):
 //   Read me.txt          TEXT ttxt, both forks
@@ -129,7 +120,23 @@ class CopyToPcTest : public ::testing::Test {
     InDirectory in(out_);
     return CopyMatchingItems(ctx(), pattern);
   }
-  void Mode(std::uint16_t copyMode) { ctx().settings.modeFlags = copyMode; }
+  std::optional<CatalogRecord> Record(const std::string& name) {
+    const FoundRecord found = FindCatalogRecord(ctx().volume.catalog, name, kWantFile, kRootDirId);
+    return found ? ReadCatalogRecord(found.record) : std::nullopt;
+  }
+  // Copies NAME with SECTOR unreadable; the message is shown and logged.
+  void CopyWithUnreadable(const std::string& name, std::uint32_t sector, const std::string& message) {
+    FaultBus faults(volume_->bus);
+    faults.unreadableSectors.insert(static_cast<std::uint32_t>(ctx().volume.volumeOrigin + sector));
+    ctx().scsi = &faults;
+    ASSERT_TRUE(OpenLogForCreate(ctx().log, scratch_.Path("copy.log")));
+    EXPECT_EQ(Copy(name), 0);
+    CloseLog(ctx().log);
+    ctx().scsi = &volume_->bus;
+    EXPECT_EQ(ui().messages, std::vector<std::string>{message});
+    const Data log = testing::ReadWholeFile(scratch_.Path("copy.log"));
+    EXPECT_NE(std::string(log.begin(), log.end()).find("#" + message + "\n"), std::string::npos);
+  }
 
   static ScratchDir* dir_;
   static std::string image_;
@@ -154,9 +161,7 @@ TEST_F(CopyToPcTest, DataForksUnderLongNamesWithTheirDates) {
   EXPECT_EQ(Read("big.txt"), big_);
   // ... which the first extent record does not cover: the rest came
   // through the extents tree.
-  const FoundRecord found = FindCatalogRecord(ctx().volume.catalog, "big", kWantFile, kRootDirId);
-  ASSERT_TRUE(found);
-  const std::optional<CatalogRecord> big = ReadCatalogRecord(found.record);
+  const std::optional<CatalogRecord> big = Record("big");
   ASSERT_TRUE(big);
   const ConstBytes first = DataExtents(*big);
   const std::uint32_t covered = GetU16(first, 2) + GetU16(first, 6) + GetU16(first, 10);
@@ -200,7 +205,7 @@ TEST_F(CopyToPcTest, ShortNamesAndResourceForks) {
 }
 
 TEST_F(CopyToPcTest, MacBinaryReadsBackThroughOurReader) {
-  Mode(kCopyMacBinary);
+  ctx().settings.modeFlags = kCopyMacBinary;
   EXPECT_EQ(Copy("Read me.txt"), 0);
   const Data file = Read("Read me.txt");
   MacBinaryInfo info;
@@ -209,8 +214,15 @@ TEST_F(CopyToPcTest, MacBinaryReadsBackThroughOurReader) {
   EXPECT_EQ(info.type + info.creator, "TEXTttxt");
   ASSERT_EQ(info.dataLength, kReadMeData.size());
   ASSERT_EQ(info.resourceLength, kReadMeRsrc.size());
-  EXPECT_EQ(Data(file.begin() + 128, file.begin() + 128 + 6), kReadMeData);
-  EXPECT_EQ(Data(file.begin() + static_cast<long>(info.resourceOffset), file.end()), kReadMeRsrc);
+  const std::optional<CatalogRecord> record = Record("Read me.txt");
+  ASSERT_TRUE(record);
+  EXPECT_EQ(info.creationDate, CreationDate(*record));
+  EXPECT_EQ(info.modificationDate, ModificationDate(*record));
+  ASSERT_EQ(info.resourceOffset, 128u + 128u);
+  Data dataPart(128, 0);
+  std::copy(kReadMeData.begin(), kReadMeData.end(), dataPart.begin());
+  EXPECT_EQ(Data(file.begin() + 128, file.begin() + 256), dataPart);  // padded with zeros
+  EXPECT_EQ(Data(file.begin() + 256, file.end()), kReadMeRsrc);
   // The file without a data fork is copied too in this mode.
   EXPECT_EQ(Copy("No data"), 0);
   EXPECT_TRUE(ui().messages.empty());
@@ -319,48 +331,26 @@ TEST_F(CopyToPcTest, SelectionThroughTheMenuWithTheTargetDialog) {
   EXPECT_EQ(ui().dialogs, (std::vector<std::string>{"DLG_DEST", "DLG_NOUV"}));
 }
 
+// An unreadable sector's bytes become zeros; one of a run read with one
+// request costs only its own bytes within the fork's length, and the
+// message counts exactly those.
 TEST_F(CopyToPcTest, UnreadableSectorsAreZerosAndReported) {
-  const FoundRecord found = FindCatalogRecord(ctx().volume.catalog, "Read me.txt", kWantFile, kRootDirId);
-  ASSERT_TRUE(found);
-  const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
-  ASSERT_TRUE(record);
-  FaultBus faults(volume_->bus);
-  faults.unreadableSectors.insert(static_cast<std::uint32_t>(
-      ctx().volume.volumeOrigin + GetU16(DataExtents(*record), 0) * ctx().volume.sectorsPerBlock));
-  ctx().scsi = &faults;
-  ASSERT_TRUE(OpenLogForCreate(ctx().log, scratch_.Path("copy.log")));
-  EXPECT_EQ(Copy("Read me.txt"), 0);
-  CloseLog(ctx().log);
+  const std::optional<CatalogRecord> readMe = Record("Read me.txt");
+  ASSERT_TRUE(readMe);
+  CopyWithUnreadable("Read me.txt", GetU16(DataExtents(*readMe), 0) * ctx().volume.sectorsPerBlock,
+                     "The file Read me.txt: 6 bytes could not be read and were written as zeros.");
   EXPECT_EQ(Read("Read me.txt"), Data(6, 0));
-  const std::string text = "The file Read me.txt: 6 bytes could not be read and were written as zeros.";
-  EXPECT_EQ(ui().messages, std::vector<std::string>{text});
-  const Data log = testing::ReadWholeFile(scratch_.Path("copy.log"));
-  EXPECT_NE(std::string(log.begin(), log.end()).find("#" + text + "\n"), std::string::npos);
-}
 
-// One unreadable sector of a run read with one request costs only its own
-// bytes within the fork's length, and the message counts exactly those.
-TEST_F(CopyToPcTest, AnUnreadableSectorCostsOnlyItsBytes) {
-  const FoundRecord found = FindCatalogRecord(ctx().volume.catalog, "Annual report 1996", kWantFile, kRootDirId);
-  ASSERT_TRUE(found);
-  const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
-  ASSERT_TRUE(record);
-  const ConstBytes extents = DataExtents(*record);
+  ui().messages.clear();
+  const std::optional<CatalogRecord> report = Record("Annual report 1996");
+  ASSERT_TRUE(report);
+  const ConstBytes extents = DataExtents(*report);
   ASSERT_GE(GetU16(extents, 2) * ctx().volume.allocBlockSize, kReportData.size());  // one run
-  FaultBus faults(volume_->bus);
-  faults.unreadableSectors.insert(static_cast<std::uint32_t>(
-      ctx().volume.volumeOrigin + GetU16(extents, 0) * ctx().volume.sectorsPerBlock + 1));
-  ctx().scsi = &faults;
-  ASSERT_TRUE(OpenLogForCreate(ctx().log, scratch_.Path("copy.log")));
-  EXPECT_EQ(Copy("Annual report 1996"), 0);
-  CloseLog(ctx().log);
+  CopyWithUnreadable("Annual report 1996", GetU16(extents, 0) * ctx().volume.sectorsPerBlock + 1,
+                     "The file Annual report 1996: 488 bytes could not be read and were written as zeros.");
   Data expected(kReportData.begin(), kReportData.begin() + 512);
   expected.resize(kReportData.size(), 0);
   EXPECT_EQ(Read("Annual report 1996.xls"), expected);
-  const std::string text = "The file Annual report 1996: 488 bytes could not be read and were written as zeros.";
-  EXPECT_EQ(ui().messages, std::vector<std::string>{text});
-  const Data log = testing::ReadWholeFile(scratch_.Path("copy.log"));
-  EXPECT_NE(std::string(log.begin(), log.end()).find("#" + text + "\n"), std::string::npos);
 }
 
 TEST_F(CopyToPcTest, ConfirmedEscEndsTheCopy) {

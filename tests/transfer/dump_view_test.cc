@@ -1,6 +1,5 @@
-// The dump view: the line layout in both bases and three character sets,
-// and a view of an hfsutils volume's files (fork choice, scrolling, the
-// buffer window, the whole fork for a console).
+// The dump view of an hfsutils volume's files: fork choice, scrolling, the
+// buffer window, the whole fork for a console.
 #include "transfer/dump_view.h"
 
 #include <gtest/gtest.h>
@@ -16,22 +15,6 @@ namespace {
 
 using testing::ShellQuote;
 using Data = std::vector<std::uint8_t>;
-
-TEST(DumpLineTest, OffsetBytesAndCharactersInEachBaseAndSet) {
-  Data bytes(16, 0);
-  bytes[0] = 0x8E;
-  bytes[1] = 0x41;
-  bytes[15] = 0x7F;
-  EXPECT_EQ(DumpLine(4096, bytes, 16, DumpCharset::kMacintosh),
-            "00001000 8e 41 00 00 00 00 00 00  00 00 00 00 00 00 00 7f \xe9" "A             \x7f");
-  EXPECT_EQ(DumpLine(4096, bytes, 10, DumpCharset::kDos).substr(0, 9), "00004096 ");
-  EXPECT_EQ(DumpLine(4096, bytes, 10, DumpCharset::kDos).substr(58, 3), "\xc4" "A ");
-  EXPECT_EQ(DumpLine(4096, bytes, 10, DumpCharset::kAnsi).substr(58, 3), "\x8e" "A ");
-  EXPECT_EQ(DumpLine(0xFFFFFFF0u, bytes, 16, DumpCharset::kAnsi).substr(0, 8), "fffffff0");
-  EXPECT_EQ(LineRow(7), 7);
-  EXPECT_EQ(LineRow(8), 9);
-  EXPECT_EQ(LineRow(31), 34);
-}
 
 Data Pattern(std::size_t n) {
   Data d(n);

@@ -22,6 +22,9 @@ TEST_F(PcFileNameTest, ShortNamesOfTheKnownExamples) {
   // The first six characters of the set are not taken; 80 and above are.
   EXPECT_EQ(Short("a!#$%&'b", "TEXT????"), "AB.txt");
   EXPECT_EQ(Short("\x8A", "TEXT????"), "\x8E.txt");
+  EXPECT_EQ(PcFolderName("  My Folder", true), "My Folder");
+  EXPECT_EQ(PcFolderName("My old [tax] files", false), "MYOLDTAX");
+  EXPECT_EQ(PcFolderName("Caf\x8E", false), "CAFE");
 }
 
 TEST_F(PcFileNameTest, LongNamesKeepTheNameAndAddTheTypesExtension) {
@@ -46,31 +49,6 @@ TEST_F(PcFileNameTest, NamesNeverLeaveTheirDirectory) {
     EXPECT_EQ(Long(name, "????????").find('/'), std::string::npos) << name;
     EXPECT_NE(Long(name, "????????"), "..") << name;
   }
-}
-
-TEST_F(PcFileNameTest, FolderNames) {
-  EXPECT_EQ(PcFolderName("  My Folder", true), "My Folder");
-  EXPECT_EQ(PcFolderName("My old [tax] files", false), "MYOLDTAX");
-  EXPECT_EQ(PcFolderName("Caf\x8E", false), "CAFE");
-}
-
-TEST(SetExtension, ReplacesAShortExtensionOnly) {
-  std::string name = "LETTER.DOC";
-  SetExtension(name, "TXT");
-  EXPECT_EQ(name, "LETTER.txt");
-  name = "archive.html";
-  SetExtension(name, "001");
-  EXPECT_EQ(name, "archive.html.001");
-  name = "x.";
-  SetExtension(name, "Ab");
-  EXPECT_EQ(name, "x.ab");
-}
-
-TEST(NumberedExtension, BaseThirtyTwoOfTheCount) {
-  EXPECT_EQ(NumberedExtension(0), "000");
-  EXPECT_EQ(NumberedExtension(31), "00V");
-  EXPECT_EQ(NumberedExtension(32 * 32 + 33), "111");
-  EXPECT_EQ(NumberedExtension(32768 + 5), "005");
 }
 
 }  // namespace

@@ -71,8 +71,9 @@ class RescueScanTest : public ::testing::Test {
     Put(sector, testing::BuildNode(kLeafNode, 1, 0, records));
   }
   // Inserts the medium, one sector per allocation block from sector 0.
-  std::uint32_t Scan(std::uint16_t copyMode = kCopyData) {
+  std::uint32_t Scan(std::uint16_t copyMode = kCopyData, std::set<std::uint32_t> unreadable = {}) {
     m_.Insert(medium_);
+    m_.faults->unreadableSectors = unreadable;
     Context& ctx = m_.ctx;
     ctx.volume.deviceSectors = kSectors;
     ctx.volume.sectorsPerBlock = 1;
@@ -164,13 +165,7 @@ TEST_F(RescueScanTest, AFailingRequestIsReadAgainSectorBySector) {
   Put(40, Block(1));
   PutLeaf(100, {File("saved.d", {}, {})});
   PutLeaf(101, {File("lost.d", {}, {})});
-  m_.Insert(medium_);
-  m_.faults->unreadableSectors.insert(101);
-  Context& ctx = m_.ctx;
-  ctx.volume.deviceSectors = kSectors;
-  ctx.volume.sectorsPerBlock = 1;
-  ctx.volume.allocBlockSize = 512;
-  EXPECT_EQ(ScanMedium(ctx, fields_), 1u);
+  EXPECT_EQ(Scan(kCopyData, {101}), 1u);
   EXPECT_TRUE(fs::exists(pc_.Path("saved.d")));
   EXPECT_FALSE(fs::exists(pc_.Path("lost.d")));
   std::set<std::uint32_t> singles;

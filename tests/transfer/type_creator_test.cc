@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <string>
 
 #include "base/context.h"
 #include "support/scratch_files.h"
@@ -22,28 +21,6 @@ std::string Row(const TypeCreatorTable& t, int number) {
 int Merge(TypeCreatorTable& t, const std::string& text) {
   std::istringstream in(text);
   return MergeTypeCreatorLines(t, in);
-}
-
-TEST(TypeCreatorTable, BuiltInRowsAndLookups) {
-  TypeCreatorTable t;
-  EXPECT_EQ(Row(t, 22), "DIR|MV93MD93");
-  EXPECT_EQ(Row(t, 23), "   |        ");
-  EXPECT_EQ(Row(t, 37), "   |        ");
-  EXPECT_EQ(Row(t, 38), "RAG|R#      ");
-  EXPECT_EQ(Row(t, 40), "EXE|APPL????");
-
-  EXPECT_EQ(TypeCreatorForPcName(t, "letter.doc"), "WDBNMSWD");  // row 2 before row 18
-  EXPECT_EQ(TypeCreatorForPcName(t, "Sheet.Xls"), "XLS5XCEL");
-  EXPECT_EQ(TypeCreatorForPcName(t, "archive.html"), "TEXT????");
-  EXPECT_EQ(TypeCreatorForPcName(t, "README"), "TEXT????");
-  EXPECT_EQ(TypeCreatorForPcName(t, "notes.d/README"), "TEXT????");  // a folder's dot is no extension
-  EXPECT_EQ(TypeCreatorForPcName(t, "odd.   "), "TEXT????");         // free rows map nothing
-
-  EXPECT_EQ(ExtensionForTypeCreator(t, "W6BNMSWD"), "DOC");
-  EXPECT_EQ(ExtensionForTypeCreator(t, "XLS4ABCD"), "XLS");  // same type, row 14
-  EXPECT_EQ(ExtensionForTypeCreator(t, "WPxxABCD"), "WP4");  // same first two characters
-  EXPECT_EQ(ExtensionForTypeCreator(t, "ZZZZABCD"), "TXT");
-  EXPECT_EQ(ExtensionForTypeCreator(t, "    ABCD"), "TXT");  // never a free row's "   "
 }
 
 TEST(TypeCreatorFile, MergesLinesIntoRows) {

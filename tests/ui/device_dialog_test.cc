@@ -80,12 +80,6 @@ TEST_F(DeviceDialogTest, SelectDriveWithoutAnswerStaysOpenUntilCancelled) {
   EXPECT_EQ(ctx.volume.targetId, kNoDevice);
 }
 
-TEST_F(DeviceDialogTest, NoAdapterClosesAtOnce) {
-  EXPECT_EQ(SelectDrive(ctx), 255);
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"The program can't detect a kwown SCSI device."});
-  EXPECT_TRUE(ui.dialogs.empty());
-}
-
 TEST_F(DeviceDialogTest, OpensOnTheOnlyDriveOfALaterAdapter) {
   AddDrive(1, 5);
   DeviceDialog dialog(ctx);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "base/big_endian.h"
 #include "support/browse_volume.h"
 #include "ui/list_mouse.h"
 #include "ui/listing.h"
@@ -15,7 +14,6 @@ namespace {
 
 using testing::BrowseVolume;
 using testing::MountedVolume;
-using testing::ReadFileRange;
 
 constexpr int kWidth = 640;
 constexpr int kLine = 16;
@@ -85,16 +83,6 @@ TEST_F(DispatcherTest, FolderCommandsMoveAndRelist) {
   EXPECT_FALSE(ctx().menu.item(kMenuRoot).enabled);
 }
 
-TEST_F(DispatcherTest, RootAndParentDoNothingInTheRoot) {
-  SelectAll(listing());
-  const int repaints = v_->ui.repaints;
-  DispatchCommand(ctx(), kMenuRoot);
-  DispatchCommand(ctx(), kMenuParent);
-  EXPECT_EQ(v_->ui.repaints, repaints);
-  EXPECT_EQ(CountSelected(listing()), 4);  // not even deselected
-  EXPECT_EQ(ctx().volume.current.currentDirId, kRootDirId);
-}
-
 TEST_F(DispatcherTest, ChangeDirectoryNeedsASelectedFolder) {
   SelectEntry(listing(), static_cast<std::uint16_t>(RowNamed(ctx(), "Top.txt")));
   DispatchCommand(ctx(), kMenuChangeDirectory);
@@ -145,47 +133,6 @@ TEST_F(DispatcherTest, PagingThroughFortyRows) {
   EXPECT_TRUE(ctx().menu.item(kMenuNextScreen).enabled);
 }
 
-TEST_F(DispatcherTest, ListingModesSwitchOnlyWhenTheyChange) {
-  const int repaints = v_->ui.repaints;
-  DispatchCommand(ctx(), kMenuShortListing);  // already in force
-  EXPECT_EQ(v_->ui.repaints, repaints);
-  DispatchCommand(ctx(), kMenuSignatureListing);
-  EXPECT_EQ(CurrentListingMode(ctx().settings.modeFlags), ListingMode::kWithSignature);
-  EXPECT_TRUE(ctx().menu.item(kMenuSignatureListing).checked);
-  EXPECT_EQ(v_->ui.repaints, repaints + 1);
-  DispatchCommand(ctx(), kMenuShortListing);
-  EXPECT_EQ(CurrentListingMode(ctx().settings.modeFlags), ListingMode::kShort);
-  EXPECT_TRUE(ctx().menu.item(kMenuShortListing).checked);
-}
-
-TEST_F(DispatcherTest, VolumeInformationMatchesTheHeader) {
-  DispatchCommand(ctx(), kMenuVolumeInfo);
-  ASSERT_EQ(v_->ui.volumeInfos.size(), 1u);
-  const VolumeInfo& info = v_->ui.volumeInfos[0];
-  // The header as it lies in the image, 1024 bytes in.
-  const std::vector<std::uint8_t> h = ReadFileRange(volume_->image(), 1024, 512);
-  const std::uint64_t blockSize = GetU32(h, 0x14);
-  const std::uint64_t perBlock = blockSize / 512;
-  const std::uint64_t blocks = GetU16(h, 0x12);
-  const std::uint64_t allocStart = GetU16(h, 0x1C);
-  ASSERT_EQ(perBlock, 2u);
-  EXPECT_EQ(info.volumeSize, blocks * blockSize);
-  EXPECT_EQ(info.freeSpace, GetU16(h, 0x22) * blockSize);
-  EXPECT_EQ(info.fileCount, static_cast<std::uint32_t>(testing::kBrowseFiles));
-  EXPECT_EQ(info.folderCount, static_cast<std::uint32_t>(testing::kBrowseFolders));
-  EXPECT_EQ(info.nextFileId, GetU32(h, 0x1E));
-  EXPECT_EQ(info.mdbOffset, 2u);
-  EXPECT_EQ(info.partitions, 1u);
-  EXPECT_EQ(info.clusterSize, blockSize);
-  EXPECT_EQ(info.sectorCount, blocks * perBlock);
-  EXPECT_EQ(info.extentsOffset, GetU16(h, 0x86) * perBlock + allocStart);
-  EXPECT_EQ(info.catalogOffset, GetU16(h, 0x96) * perBlock + allocStart);
-  EXPECT_EQ(info.extentsSectors, GetU32(h, 0x82) / 512);
-  EXPECT_EQ(info.catalogSectors, GetU32(h, 0x92) / 512);
-  // The catalog really starts there: its header node says it is a header.
-  EXPECT_EQ(ReadFileRange(volume_->image(), info.catalogOffset * 512 + 8, 1)[0], 1);
-}
-
 TEST_F(DispatcherTest, SelectDriveReopensOrDropsTheVolume) {
   Enter("Sub");
   v_->ui.answers = {"cancel"};
@@ -213,19 +160,6 @@ TEST_F(DispatcherTest, SelectDriveReopensOrDropsTheVolume) {
   DispatchCommand(ctx(), kMenuVolumeInfo);
   EXPECT_EQ(listing().count, 0);
   EXPECT_TRUE(v_->ui.volumeInfos.empty());
-}
-
-TEST_F(DispatcherTest, HelpExitAndUnknownCommands) {
-  DispatchCommand(ctx(), kMenuHelpIndex);
-  EXPECT_EQ(v_->ui.helpTopics, std::vector<std::string>{""});
-  const int repaints = v_->ui.repaints;
-  for (int id : {0, 100, 134, 143})
-    DispatchCommand(ctx(), id);
-  EXPECT_EQ(v_->ui.repaints, repaints);
-  EXPECT_TRUE(v_->ui.dialogs.empty());
-  EXPECT_FALSE(ctx().settings.closeRequested);
-  DispatchCommand(ctx(), kMenuExit);
-  EXPECT_TRUE(ctx().settings.closeRequested);
 }
 
 TEST_F(DispatcherTest, MouseSelectsAndEntersFolders) {

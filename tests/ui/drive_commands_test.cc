@@ -52,22 +52,6 @@ TEST(FormatCommandTest, FormatsTheSameDriveAndOpensTheNewVolume) {
   EXPECT_EQ(m.ctx.settings.formatName, "My Cartridge  ");  // as typed
 }
 
-// The dialog destroys the medium's contents: only a typed name formats. An
-// empty answer or none at all cancels, as a console script at its end does.
-TEST(FormatCommandTest, OnlyATypedNameFormats) {
-  MediumContext m;
-  m.InsertBlank(44);
-  for (const std::deque<std::string>& answers : {std::deque<std::string>{}, std::deque<std::string>{"", "same"}}) {
-    m.ui.answers = answers;
-    DispatchCommand(m.ctx, kMenuFormat);
-    EXPECT_EQ(m.ui.dialogs.back(), "DLG_FORM");
-    EXPECT_FALSE(Written(m));
-  }
-  m.ui.answers = {"Typed", "same"};
-  DispatchCommand(m.ctx, kMenuFormat);
-  EXPECT_EQ(VolumeName(m.ctx.volume), "Typed");
-}
-
 TEST(FormatCommandTest, CancelAnywhereLeavesTheMediumAlone) {
   MediumContext m;
   m.InsertBlank(44);
@@ -92,17 +76,6 @@ TEST(FormatCommandTest, CancelAnywhereLeavesTheMediumAlone) {
   DispatchCommand(m.ctx, kMenuFormat);
   EXPECT_EQ(m.ui.dialogs.size(), dialogs);
   EXPECT_EQ(m.ui.boxes.back(), "Write functions are not yet validated for media with 1024 bytes/sector.");
-}
-
-TEST(FormatCommandTest, TypedFormatAsksForTheDriveWhenTheMediumIsBlank) {
-  MediumContext m;
-  m.InsertBlank(88);
-  m.ui.answers = {"Typed", "ok"};
-  ExecuteCommandLine(m.ctx, "FORMAT");
-  // The blank medium is no volume: the drive was dropped, DLG_DEV chose it again.
-  EXPECT_EQ(m.ui.dialogs, (std::vector<std::string>{"DLG_FORM", "DLG_DEV"}));
-  EXPECT_EQ(VolumeName(m.ctx.volume), "Typed");
-  EXPECT_EQ(m.ctx.listing.count, 4);
 }
 
 TEST(DriveCommandsTest, LockTwiceFromTheMenuAndFromTheCommandLine) {

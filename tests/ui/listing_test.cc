@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "hfs/mac_date.h"
 #include "ui/program_settings.h"
 
 namespace tarvo {
@@ -14,48 +13,6 @@ ListingView ViewOf(std::uint16_t count) {
   view.count = count;
   for (std::uint16_t i = 0; i < count; ++i) view.rows[i].kind = i % 3 == 0 ? kKindFolder : kKindFile;
   return view;
-}
-
-TEST(ListingTexts, LengthsAndValences) {
-  EXPECT_EQ(LengthText(0), "      0 ");
-  EXPECT_EQ(LengthText(9999999), "9999999 ");
-  EXPECT_EQ(LengthText(10485760), "  10240k");
-  EXPECT_EQ(LengthText(0xFFFFFFFF), "4194303k");
-  EXPECT_EQ(ValenceText(3), "     [3]");
-}
-
-TEST(ListingTexts, DatesAreMonthDayYearHoursMinutes) {
-  EXPECT_EQ(DateText(0), "01/01/04 00:00");  // the first Macintosh second
-  EXPECT_EQ(DateText(*FieldsToMacDate(DateFields{.day = 31, .month = 12, .year = 99, .hour = 23, .minute = 59,
-                                                 .second = 59})),
-            "12/31/99 23:59");
-  EXPECT_EQ(DateText(*FieldsToMacDate(DateFields{.day = 4, .month = 7, .year = 5, .hour = 9, .minute = 5})),
-            "07/04/05 09:05");  // 2005
-  EXPECT_EQ(DateText(0xFFFFFFFF), "02/06/40 06:28");
-}
-
-TEST(ListingPaging, ShortModeSplitsPagesAndHitsTwoColumns) {
-  ListingView view = ViewOf(37);
-  EXPECT_EQ(ShownRows(view, ListingMode::kShort), 36);
-  EXPECT_LT(view.next, view.count);  // "Next Screen" applies
-  NextScreen(view);
-  EXPECT_EQ(view.first, 36);
-  EXPECT_TRUE(view.backPagingEnabled);
-  EXPECT_EQ(ShownRows(view, ListingMode::kShort), 1);
-  const int half = 320, line = 16;
-  EXPECT_EQ(HitTest(view, ListingMode::kShort, true, 10, 72, half, line), 0);
-  EXPECT_EQ(HitTest(view, ListingMode::kShort, true, 400, 72, half, line), kNoRow);  // right half of last line
-  EXPECT_EQ(HitTest(view, ListingMode::kShort, true, 10, 71, half, line), kNoRow);
-  EXPECT_EQ(HitTest(view, ListingMode::kShort, false, 10, 72, half, line), kNoRow);
-  PrecedingScreen(view, ListingMode::kShort);
-  EXPECT_EQ(view.first, 0);
-  EXPECT_FALSE(view.backPagingEnabled);
-}
-
-TEST(ListingPaging, EmptyFolderHitsNothing) {
-  ListingView view = ViewOf(0);
-  EXPECT_EQ(ShownRows(view, ListingMode::kExtended), 0);
-  EXPECT_EQ(HitTest(view, ListingMode::kExtended, true, 10, 80, 320, 16), kNoRow);
 }
 
 TEST(ListingModes, SwitchingKeepsOrRoundsTheFirstRow) {
@@ -92,16 +49,6 @@ TEST(ListingSelection, TakeFirstSelectedVisitsEachSelectedRowOnce) {
   EXPECT_EQ(FindSelectedFolder(view, 0), 3);
   SelectEntry(view, 200);  // outside the rows: ignored
   EXPECT_EQ(CountSelected(view), 8);
-}
-
-TEST(ListingRows, GrowForLargeFoldersAndShrinkBack) {
-  ListingView view;
-  ResizeListing(view, 50);
-  EXPECT_EQ(view.capacity, 50);
-  EXPECT_EQ(view.rows.size(), 50u);
-  ResizeListing(view, 10);
-  EXPECT_EQ(view.capacity, kStartCapacity);
-  EXPECT_EQ(view.rows.size(), kStartCapacity);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "base/context.h"
+#include "support/scratch_files.h"
 #include "ui/dispatcher.h"
 #include "ui/menu_model.h"
 #include "ui/scripted_ui.h"
@@ -16,48 +17,15 @@ namespace fs = std::filesystem;
 
 class LogDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ctx.ui = &ui;
-    oldDir = fs::current_path();
-    dir = fs::temp_directory_path() / ("tarvo_logdlg_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-    fs::current_path(dir);
-  }
-  void TearDown() override {
-    CloseLog(ctx.log);
-    fs::current_path(oldDir);
-    fs::remove_all(dir);
-  }
+  LogDialogTest() { ctx.ui = &ui; }
+  ~LogDialogTest() override { CloseLog(ctx.log); }
 
   ScriptedUi ui;
   Context ctx;
-  fs::path dir, oldDir;
+  testing::ScratchDir scratch;
+  fs::path dir = scratch.Path("");
+  testing::InDirectory in{dir};
 };
-
-TEST_F(LogDialogTest, ButtonsFollowTheOpenLog) {
-  LogDialog dialog(ctx);
-  EXPECT_EQ(dialog.fieldText(), "tarvo.log");
-  EXPECT_TRUE(dialog.createEnabled());
-  EXPECT_TRUE(dialog.openEnabled());
-  EXPECT_FALSE(dialog.closeEnabled());
-
-  dialog.Create();
-  EXPECT_TRUE(IsLogOpen(ctx.log));
-  EXPECT_TRUE(fs::exists(dir / "tarvo.log"));
-  EXPECT_FALSE(dialog.createEnabled());
-  EXPECT_FALSE(dialog.openEnabled());
-  EXPECT_TRUE(dialog.closeEnabled());
-
-  dialog.CloseLogFile();
-  EXPECT_FALSE(IsLogOpen(ctx.log));
-  EXPECT_TRUE(dialog.createEnabled());
-  EXPECT_FALSE(dialog.closeEnabled());
-
-  dialog.Finish();
-  EXPECT_TRUE(dialog.closed());
-  EXPECT_EQ(dialog.result(), 0);
-}
 
 TEST_F(LogDialogTest, TheOkKeyStoresAtMostElevenCharacters) {
   LogDialog dialog(ctx);

@@ -1,10 +1,8 @@
-// DLG_RECUP and DLG_PARAM as models: the typed answers, the refusals of
-// "Volume Scanning Parameters", when Parameters is offered and the copy
-// mode put back after the dialog.
+// DLG_RECUP and DLG_PARAM as models: the refusals of "Volume Scanning
+// Parameters" and the copy mode put back after the dialog.
 #include <gtest/gtest.h>
 
 #include "base/context.h"
-#include "hfs/volume_header.h"
 #include "ui/menu_model.h"
 #include "ui/rescue_dialog.h"
 #include "ui/scan_parameters_dialog.h"
@@ -60,15 +58,6 @@ TEST_F(RescueDialogsTest, CopyModeButtonsLastAsLongAsTheDialog) {
   dialog.ApplyAnswer("data");
   EXPECT_EQ(dialog.copyMode(), kCopyData);
   EXPECT_EQ(ctx_.settings.modeFlags, kCopyData | kListExtended);
-}
-
-TEST_F(RescueDialogsTest, AMountedVolumesHeaderDisablesParameters) {
-  ctx_.volume.targetId = 0;
-  ctx_.volume.volumeOrigin = 40;
-  PutU16(ctx_.volume.mdb, mdb::drSigWord, kHfsSignature);
-  EXPECT_FALSE(RescueDialog(ctx_).parametersEnabled());
-  PutU16(ctx_.volume.mdb, mdb::drSigWord, 0);
-  EXPECT_TRUE(RescueDialog(ctx_).parametersEnabled());
 }
 
 }  // namespace

@@ -13,9 +13,7 @@ namespace {
 
 class Services : public ::testing::Test {
  protected:
-  Services() {
-    ctx.ui = &ui;
-  }
+  Services() { ctx.ui = &ui; }
   ScriptedUi ui;
   Context ctx;
 };
@@ -32,12 +30,6 @@ TEST_F(Services, AMessageClosedByItsTimerIsLoggedAndOneClosedByTheUserIsNot) {
   std::vector<std::uint8_t> bytes = testing::ReadWholeFile(path);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "#Write-protected media.\n");
   EXPECT_EQ(ui.messages.size(), 2u);
-}
-
-TEST_F(Services, FatalErrorShowsItsTextAndUnwinds) {
-  EXPECT_THROW(FatalError(ctx, kTextNoMemory), FatalExit);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0], "Not enough memory. Aborting.");
 }
 
 TEST_F(Services, StatusLineKeepsReplacesOrEmptiesEachText) {
@@ -59,14 +51,6 @@ TEST_F(Services, ProgressPercentages) {
   EXPECT_EQ(ProgressPercent(5, 0), 0u);  // no division by zero
   // Large transfers do not overflow the arithmetic.
   EXPECT_EQ(ProgressPercent(0, 0xFFFFFFFFul), 100u);
-}
-
-TEST_F(Services, WaitCursorCyclesThroughTwelveFrames) {
-  for (int i = 0; i < 13; ++i) AdvanceWaitCursor(ctx);
-  ASSERT_EQ(ui.waitFrames.size(), 13u);
-  EXPECT_EQ(ui.waitFrames[0], 1);
-  EXPECT_EQ(ui.waitFrames[11], 12);
-  EXPECT_EQ(ui.waitFrames[12], 1);
 }
 
 TEST_F(Services, OnlyEscAskedAndConfirmedAborts) {

@@ -6,9 +6,7 @@
 
 #include "support/browse_volume.h"
 #include "support/scratch_files.h"
-#include "ui/dispatcher.h"
 #include "ui/listing_text.h"
-#include "ui/menu_model.h"
 
 namespace tarvo {
 namespace {
@@ -71,13 +69,6 @@ TEST_F(StartVolume, AMediumWithoutAVolumeDropsTheDrive) {
   EXPECT_EQ(v.ui.statusLines.back(), "This is not a Macintosh volume.|");
   EXPECT_EQ(v.ctx.settings.windowTitle, "Tarvo");
   EXPECT_FALSE(HeaderLines(v.ctx));
-}
-
-TEST_F(StartVolume, AboutShowsItsDialog) {
-  MountedVolume v(volume_->image());
-  OpenVolumeAtStart(v.ctx);
-  DispatchCommand(v.ctx, kMenuAbout);
-  EXPECT_EQ(v.ui.dialogs, std::vector<std::string>{"DLG_APROP"});
 }
 
 }  // namespace
