@@ -82,37 +82,6 @@ TEST_F(DriveSelectionTest, StartupWithoutAdaptersEndsTheRun) {
   EXPECT_EQ(ui.messages.back(), "Error initializing the ASPI manager.");
 }
 
-TEST_F(DriveSelectionTest, StartupKeepsAGivenSyQuestDrive) {
-  AddDrive(0, 3, {.inquiryFailures = 1});  // status 4 is still an answer
-  ctx.device.hostAdapterId = 0;
-  ctx.volume.targetId = 3;
-  ctx.device.sectorEntry = SectorEntryKind::k1024;
-  StartupDriveSelection(ctx);
-  EXPECT_EQ(ctx.device.hostAdapterId, 0);
-  EXPECT_EQ(ctx.volume.targetId, 3);
-  EXPECT_EQ(ctx.device.sectorEntry, SectorEntryKind::k512);
-  EXPECT_EQ(ctx.volume.adapterKind, AdapterKind::kAspi);
-  EXPECT_TRUE(ui.messages.empty());
-  EXPECT_TRUE(ui.dialogs.empty());
-}
-
-TEST_F(DriveSelectionTest, StartupReadsTheGivenDrivesCapacity) {
-  AddDrive(0, 3, {.lastBlock = 131071, .blockLength = 1024});
-  ctx.device.hostAdapterId = 0;
-  ctx.volume.targetId = 3;
-  StartupDriveSelection(ctx);
-  EXPECT_EQ(ctx.volume.targetId, 3);
-  EXPECT_EQ(ctx.volume.sectorSize, 1024);
-  EXPECT_EQ(ctx.device.sectorEntry, SectorEntryKind::k1024);
-  EXPECT_EQ(ctx.volume.deviceSectors, 262143u);
-
-  AddDrive(0, 4, {.capacityFailures = 1000});
-  ctx.volume.targetId = 4;
-  StartupDriveSelection(ctx);
-  EXPECT_EQ(ctx.volume.targetId, kNoDevice);
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Drive not ready or no floppy disk."});
-}
-
 TEST_F(DriveSelectionTest, StartupRefusesPairsThatAreNotUpperCaseSq) {
   const FakeDrive refused[] = {
       {.vendor = "SYQUEST", .product = "EZ135S"},  // the scan would take it
@@ -131,30 +100,6 @@ TEST_F(DriveSelectionTest, StartupRefusesPairsThatAreNotUpperCaseSq) {
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Drive not ready or no floppy disk."});
     EXPECT_EQ(ctx.volume.adapterKind, AdapterKind::kAspi);
   }
-}
-
-TEST_F(DriveSelectionTest, StartupRefusesAPairWithoutTargetWithoutAsking) {
-  AddDrive(0, 0);
-  ctx.device.hostAdapterId = 0;  // "/A0": no target digit
-  StartupDriveSelection(ctx);
-  EXPECT_EQ(ctx.device.hostAdapterId, kNoDevice);
-  EXPECT_EQ(bus.Count(SrbCommand::kGetDeviceType), 0);
-  EXPECT_EQ(bus.Count(SrbCommand::kExecScsiCmd), 0);
-}
-
-TEST_F(DriveSelectionTest, ReadCapacityCheckedReportsTheLastSector) {
-  AddDrive(0, 1, {.capacityFailures = 5, .lastBlock = 215439});
-  EXPECT_EQ(ReadCapacityChecked(ctx, 0, 1), 215439u);
-  EXPECT_EQ(bus.Count(SrbCommand::kExecScsiCmd, kOpReadCapacity), 6);
-  EXPECT_EQ(bus.Count(SrbCommand::kBusDeviceReset), 0);
-
-  AddDrive(0, 2, {.lastBlock = 65535, .blockLength = 1024});
-  EXPECT_EQ(ReadCapacityChecked(ctx, 0, 2), 131071u);  // in 512-byte sectors
-  EXPECT_EQ(ctx.volume.sectorSize, 1024);
-
-  AddDrive(0, 3, {.lastBlock = 1000, .blockLength = 2048});
-  EXPECT_EQ(ReadCapacityChecked(ctx, 0, 3), 1000u);
-  EXPECT_EQ(ctx.volume.sectorSize, 1024);  // unchanged
 }
 
 TEST_F(DriveSelectionTest, ReadCapacityCheckedResetsBeforeEveryAttemptAndGivesUpAfterSix) {

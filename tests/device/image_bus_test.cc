@@ -118,81 +118,6 @@ TEST_F(ImageBusTest, ReportsCapacityOfWholeBlocks) {
   EXPECT_EQ(GetU32(reply, 4), 1024u);
 }
 
-TEST_F(ImageBusTest, ReadsAndWritesRunsAtAnyAddress) {
-  const std::string path = dir.Path("44.img");
-  ASSERT_EQ(CreateBlankImage(path, 44), "");
-  AttachOk({path});
-  // (block, count): a count of 256 travels as 0; 70000 needs CDB byte 1.
-  const std::pair<std::uint32_t, std::uint16_t> runs[] = {{0, 1}, {5, 3}, {1000, 256}, {70000, 64}, {86699, 1}};
-  for (const auto& [block, count] : runs) {
-    std::vector<std::uint8_t> out = PatternedImage(count, 512);
-    for (std::uint16_t i = 0; i < count; ++i) PutU32(out, i * 512u, block + i);
-    ASSERT_EQ(Transfer(true, block, count, out), kSsComp) << block;
-    EXPECT_EQ(last.cdb[4], static_cast<std::uint8_t>(count));
-  }
-  for (const auto& [block, count] : runs) {
-    std::vector<std::uint8_t> in(count * 512u);
-    ASSERT_EQ(Transfer(false, block, count, in), kSsComp) << block;
-    EXPECT_EQ(in, ReadFileRange(path, block * 512ull, in.size())) << block;
-    for (std::uint16_t i = 0; i < count; ++i) ASSERT_EQ(GetU32(in, i * 512u), block + i);
-  }
-}
-
-TEST_F(ImageBusTest, HolesOfASparseImageStayHolesAndReadAsZeros) {
-  const std::string path = dir.Path("sparse.img");
-  ASSERT_EQ(CreateBlankImage(path, 44), "");
-  AttachOk({path, false, 512});
-  std::vector<std::uint8_t> zeros(64 * 512, 0);
-  ASSERT_EQ(Transfer(true, 1000, 64, zeros), kSsComp);
-  struct stat info {};
-  ASSERT_EQ(::stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_blocks, 0);  // nothing was allocated for them
-  std::vector<std::uint8_t> data(2 * 512, 0x5A);
-  ASSERT_EQ(Transfer(true, 2000, 2, data), kSsComp);
-  std::vector<std::uint8_t> back(2 * 512);
-  ASSERT_EQ(Transfer(false, 2000, 2, back), kSsComp);
-  EXPECT_EQ(back, data);
-  std::vector<std::uint8_t> cleared(2 * 512, 0);
-  ASSERT_EQ(Transfer(true, 2000, 2, cleared), kSsComp);
-  ASSERT_EQ(Transfer(false, 2000, 2, back), kSsComp);
-  EXPECT_EQ(back, cleared);
-  std::vector<std::uint8_t> run(64 * 512, 0xEE);
-  ASSERT_EQ(Transfer(false, 1000, 64, run), kSsComp);
-  EXPECT_EQ(run, std::vector<std::uint8_t>(64 * 512, 0));
-  ASSERT_EQ(Transfer(true, 3010, 1, data), kSsComp);
-  std::fill(run.begin(), run.end(), 0xEE);
-  ASSERT_EQ(Transfer(false, 3000, 64, run), kSsComp);
-  EXPECT_EQ(run, ReadFileRange(path, 3000 * 512ull, run.size()));
-  EXPECT_EQ(run[10 * 512], 0x5A);
-}
-
-TEST_F(ImageBusTest, AHoleOnceSeenEndsWhereDataIsWrittenIntoIt) {
-  const std::string path = dir.Path("sparse.img");
-  ASSERT_EQ(CreateBlankImage(path, 44), "");
-  AttachOk({path, false, 512});
-  std::vector<std::uint8_t> run(64 * 512, 0xEE);
-  ASSERT_EQ(Transfer(false, 100, 64, run), kSsComp);  // the whole image is one hole
-  std::vector<std::uint8_t> data(512, 0x5A);
-  for (const std::uint32_t block : {100u, 5000u, 5100u}) {  // at the hole's start and inside it
-    ASSERT_EQ(Transfer(true, block, 1, data), kSsComp) << block;
-    std::fill(run.begin(), run.end(), 0xEE);
-    ASSERT_EQ(Transfer(false, block - (block == 100 ? 0 : 10), 64, run), kSsComp) << block;
-    EXPECT_EQ(run, ReadFileRange(path, (block - (block == 100 ? 0 : 10)) * 512ull, run.size())) << block;
-    EXPECT_EQ(run[(block == 100 ? 0 : 10) * 512], 0x5A) << block;
-    std::vector<std::uint8_t> one(512, 0xEE);  // a short read sees the write too
-    ASSERT_EQ(Transfer(false, block, 1, one), kSsComp) << block;
-    EXPECT_EQ(one, data) << block;
-    ASSERT_EQ(Transfer(false, block - 1, 1, one), kSsComp) << block;
-    EXPECT_EQ(one, ReadFileRange(path, (block - 1) * 512ull, 512)) << block;
-  }
-  // Zeros over data written into a hole seen are written, not left out.
-  ASSERT_EQ(Transfer(false, 6000, 64, run), kSsComp);
-  ASSERT_EQ(Transfer(true, 6100, 1, data), kSsComp);
-  std::vector<std::uint8_t> zeros(512, 0);
-  ASSERT_EQ(Transfer(true, 6100, 1, zeros), kSsComp);
-  EXPECT_EQ(ReadFileRange(path, 6100 * 512ull, 512), zeros);
-}
-
 TEST_F(ImageBusTest, RunsOffTheMediumFailAndMoveNothing) {
   const std::vector<std::uint8_t> image = PatternedImage(100, 512);
   const std::string path = MakeImage("a.img", image);
@@ -217,19 +142,6 @@ TEST_F(ImageBusTest, RunsOffTheMediumFailAndMoveNothing) {
   verify = Verify10Srb(0, 0, 90, 11);
   EXPECT_EQ(SendAndWait(bus, verify), kSsErr);
   EXPECT_EQ(SenseKey(verify), kSenseIllegalRequest);
-}
-
-TEST_F(ImageBusTest, ReadOnlyImagesStayByteIdentical) {
-  const std::vector<std::uint8_t> image = PatternedImage(16, 512);
-  const std::string path = MakeImage("a.img", image);
-  AttachOk({path, true});
-  std::vector<std::uint8_t> out(2 * 512, 0xFF);
-  ASSERT_EQ(Transfer(true, 3, 2, out), kSsErr);
-  EXPECT_EQ(SenseKey(last), kSenseDataProtect);
-  EXPECT_EQ(SenseCode(last), 0x27);
-  ASSERT_EQ(Transfer(false, 3, 2, out), kSsComp);
-  EXPECT_EQ(GetU32(out, 0), 3u);
-  EXPECT_EQ(ReadWholeFile(path), image);
 }
 
 TEST_F(ImageBusTest, FilesWeMayNotWriteAreWriteProtected) {

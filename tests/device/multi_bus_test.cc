@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "base/big_endian.h"
 #include "device/fault_bus.h"
 #include "device/image_bus.h"
 #include "support/scratch_files.h"
@@ -50,7 +49,6 @@ class MultiBusTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::vector<std::uint8_t> image(16 * 512);
-    PutU32(image, 3 * 512, 0xC0FFEE);
     WriteWholeFile(dir.Path("a.img"), image);
     ASSERT_EQ(images.Attach({dir.Path("a.img")}), "");
     bus.Add(faults);
@@ -85,25 +83,6 @@ TEST_F(MultiBusTest, NumbersAdaptersAcrossBackends) {
 
   MultiBus empty;
   EXPECT_NE(empty.GetSupportInfo() >> 8, kSsComp);
-}
-
-TEST_F(MultiBusTest, RoutesRequestsAndPendingPollsToTheirBackend) {
-  faults.pendingPolls = 2;
-  std::vector<std::uint8_t> buffer(512);
-  Srb read = ReadWrite6Srb(0, 0, false, 3, 1, buffer);
-  bus.SendCommand(read);
-  EXPECT_EQ(read.status, kSsPending);
-  bus.Poll(read);
-  bus.Poll(read);
-  EXPECT_EQ(read.status, kSsComp);
-  EXPECT_EQ(read.haId, 0);
-  EXPECT_EQ(GetU32(buffer, 0), 0xC0FFEEu);
-
-  Srb type = DeviceTypeSrb(1, 0);
-  EXPECT_EQ(SendAndWait(bus, type), kSsComp);
-  EXPECT_EQ(type.haId, 1);
-  EXPECT_EQ(hosts.seenHaIds, (std::vector<std::uint8_t>{0}));
-  EXPECT_EQ(faults.sent.size(), 1u);
 }
 
 TEST_F(MultiBusTest, RoutesClaimsToTheirBackendAndSharingToAll) {

@@ -1,12 +1,10 @@
 #include "device/sector_io.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include <gtest/gtest.h>
 
-#include "base/big_endian.h"
 #include "base/context.h"
 #include "device/fault_bus.h"
 #include "device/image_bus.h"
@@ -17,26 +15,20 @@ namespace tarvo {
 namespace {
 
 using testing::ReadFileRange;
-using testing::ReadWholeFile;
 using testing::ScratchDir;
 using testing::WriteWholeFile;
 
-// Byte j of 512-byte logical sector s.
 std::uint8_t Pattern(std::uint32_t s, std::uint32_t j) { return static_cast<std::uint8_t>(s * 7 + j / 3 + 1); }
 
 class Drive : public ::testing::Test {
  protected:
-  void Attach(std::uint32_t sectors, std::uint16_t blockSize = 512, bool readOnly = false) {
+  void Attach(std::uint32_t sectors, std::uint16_t blockSize = 512) {
     image = scratch.Path("cartridge.img");
     std::vector<std::uint8_t> bytes(std::size_t{sectors} * 512);
     for (std::uint32_t s = 0; s < sectors; ++s)
       for (std::uint32_t j = 0; j < 512; ++j) bytes[s * 512 + j] = Pattern(s, j);
     WriteWholeFile(image, bytes);
-    Select(blockSize, readOnly);
-  }
-
-  void Select(std::uint16_t blockSize, bool readOnly) {
-    ASSERT_EQ(images.Attach({image, readOnly, blockSize}), "");
+    ASSERT_EQ(images.Attach({image, false, blockSize}), "");
     ctx.scsi = &bus;
     ctx.ui = &ui;
     ctx.device.hostAdapterId = 0;
@@ -106,61 +98,6 @@ TEST_F(Drive, SectorsOf1024BytesAppearAsPairsOfLogicalSectors) {
   EXPECT_EQ(Read(40, 1), Expected(40, 1));
   EXPECT_EQ(Read(41, 3), twos);
   EXPECT_EQ(Read(44, 1), Expected(44, 1));
-}
-
-void RoundTrip(Context& ctx, ScratchDir& dir) {
-  ctx.volume.volumeOrigin = 3;  // an odd origin crosses physical sectors
-  ctx.volume.sectorsPerBlock = 2;
-  std::vector<std::uint8_t> content(150 * 1024 + 700);
-  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<std::uint8_t>(i * 31 + 5);
-  const std::string in = dir.Path("in"), out = dir.Path("out");
-  WriteWholeFile(in, content);
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> src(std::fopen(in.c_str(), "rb"), std::fclose);
-  // Only the bytes asked for are taken; the blocks hold zeros after them.
-  const std::size_t taken = content.size() - 300;
-  EXPECT_TRUE(WriteBlocksFromFile(ctx, src.get(), 5, 151, taken).ok());
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> dst(std::fopen(out.c_str(), "wb"), std::fclose);
-  EXPECT_TRUE(ReadBlocksToFile(ctx, dst.get(), 5, static_cast<std::uint32_t>(content.size())).ok());
-  dst.reset();
-  std::fill(content.begin() + static_cast<std::ptrdiff_t>(taken), content.end(), 0);
-  EXPECT_EQ(ReadWholeFile(out), content);
-}
-
-class BulkDrive : public Drive, public ::testing::WithParamInterface<std::uint16_t> {};
-
-TEST_P(BulkDrive, TransfersRoundTrip) {
-  Attach(2000, GetParam());
-  RoundTrip(ctx, scratch);
-  EXPECT_EQ(Read(12, 1), Expected(12, 1));
-}
-
-INSTANTIATE_TEST_SUITE_P(BlockSizes, BulkDrive, ::testing::Values(512, 1024));
-
-TEST_F(Drive, LongCopiesKeepTheStreamsOrderAndTheirZeros) {
-  Attach(1000);
-  ASSERT_EQ(Write(100, std::vector<std::uint8_t>(200 * 512, 0)), 0);
-  const std::string out = scratch.Path("out");
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(out.c_str(), "w+b"), std::fclose);
-  std::fputs("head", f.get());
-  EXPECT_TRUE(ReadBlocksToFile(ctx, f.get(), 50, 250 * 512 + 100).ok());  // data, zeros, data
-  std::fputs("mid", f.get());
-  EXPECT_TRUE(ReadBlocksToFile(ctx, f.get(), 100, 150 * 512).ok());  // zeros up to the end
-  std::fputs("tail", f.get());
-  f.reset();
-
-  std::vector<std::uint8_t> expected{'h', 'e', 'a', 'd'};
-  const auto append = [&expected](const std::vector<std::uint8_t>& bytes) {
-    expected.insert(expected.end(), bytes.begin(), bytes.end());
-  };
-  append(Expected(50, 50));
-  append(std::vector<std::uint8_t>(200 * 512, 0));
-  std::vector<std::uint8_t> last = Expected(300, 1);
-  last.resize(100);
-  append(last);
-  append({'m', 'i', 'd'});
-  append(std::vector<std::uint8_t>(150 * 512, 0));
-  append({'t', 'a', 'i', 'l'});
-  EXPECT_EQ(ReadWholeFile(out), expected);
 }
 
 TEST_F(Drive, SectorsPast32BitsAreRefusedNotWrapped) {

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "device/cdb_fields.h"
+#include "device/interrupted_update.h"
 #include "device/medium_identity.h"
-#include "device/sector_io.h"
 #include "device/update_journal.h"
 #include "hfs/sector_run.h"
 #include "support/medium_context.h"
@@ -17,6 +17,10 @@ namespace {
 
 using testing::MediumContext;
 using testing::ReadWholeFile;
+using testing::ScratchDir;
+using testing::WriteWholeFile;
+
+struct Stopped {};
 
 std::vector<std::uint8_t> Numbered(std::size_t sectors) {
   std::vector<std::uint8_t> bytes(sectors * 512);
@@ -24,8 +28,7 @@ std::vector<std::uint8_t> Numbered(std::size_t sectors) {
   return bytes;
 }
 
-// The first block of every WRITE(6) and the synchronisations waited for,
-// in the order they were sent (a synchronisation as -1).
+// The first block of every WRITE(6) and the synchronisations waited for (-1).
 std::vector<long> MediumWrites(const MediumContext& m) {
   std::vector<long> writes;
   for (const Srb& srb : m.faults->sent) {
@@ -38,51 +41,19 @@ std::vector<long> MediumWrites(const MediumContext& m) {
 
 std::filesystem::path JournalOf(MediumContext& m) { return JournalPath(MediumIdentity(m.ctx, 0, 0)); }
 
-TEST(SectorUndoTest, PassesReachTheMediumInTheirOrder) {
-  MediumContext m;
-  m.Insert(Numbered(200));
-  const std::vector<std::uint8_t> x(512, 0xAA), y(512, 0xBB);
+// An update of sectors 10..139 in two passes, stopped after its n-th write.
+void StopUpdateAfterWrite(MediumContext& m, int n) {
+  int writes = 0;
+  m.faults->performed = [&writes, n](const Srb& srb) {
+    if (IsWrite(srb) && ++writes == n) throw Stopped{};
+  };
+  const std::vector<std::uint8_t> x(100 * 512, 0xAA), y(30 * 512, 0xBB);
   UndoScope update(m.ctx);
-  ASSERT_EQ(WriteSectorRun(m.ctx, 50, x), 0);
-  ASSERT_EQ(WriteSectorRun(m.ctx, 3, x), 0);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 10, x), 0);
   update.NextPass();
-  ASSERT_EQ(WriteSectorRun(m.ctx, 20, x), 0);
-  update.NextPass();
-  ASSERT_EQ(WriteSectorRun(m.ctx, 3, y), 0);  // a second content for sector 3
-  ASSERT_TRUE(update.Commit());
-  EXPECT_EQ(MediumWrites(m), (std::vector<long>{3, 50, 20, 3, -1}));
-  std::vector<std::uint8_t> now(512);
-  ASSERT_EQ(ReadSectorRun(m.ctx, 3, now), 0);
-  EXPECT_EQ(now, y);
-}
-
-TEST(SectorUndoTest, NestedScopesMakeOneUpdate) {
-  MediumContext m;
-  const std::string image = m.Insert(Numbered(200));
-  const std::vector<std::uint8_t> before = ReadWholeFile(image);
-  const std::vector<std::uint8_t> x(3 * 512, 0xAA);
-  {
-    UndoScope outer(m.ctx);
-    ASSERT_EQ(WriteSectorRun(m.ctx, 10, x), 0);
-    {
-      UndoScope inner(m.ctx);
-      EXPECT_FALSE(inner.owner());
-      EXPECT_FALSE(inner.Restore());
-      ASSERT_EQ(WriteSectorRun(m.ctx, 100, x), 0);
-    }
-    ASSERT_EQ(WriteSectorRun(m.ctx, 150, x), 0);
-    EXPECT_TRUE(outer.Restore());  // drops the update: nothing was written
-    EXPECT_EQ(m.ctx.device.undo, nullptr);
-  }
-  EXPECT_EQ(ReadWholeFile(image), before);
-  {
-    UndoScope outer(m.ctx);
-    ASSERT_EQ(WriteSectorRun(m.ctx, 10, x), 0);
-    UndoScope inner(m.ctx);
-    ASSERT_EQ(WriteSectorRun(m.ctx, 100, x), 0);
-    EXPECT_TRUE(inner.Commit());  // the whole update
-  }
-  EXPECT_EQ(MediumWrites(m), (std::vector<long>{10, 100, -1}));
+  ASSERT_EQ(WriteSectorRun(m.ctx, 110, y), 0);
+  EXPECT_THROW(update.Commit(), Stopped);
+  m.faults->performed = nullptr;
 }
 
 TEST(SectorUndoTest, ACommitThatCannotPutBackKeepsTheJournal) {
@@ -93,7 +64,7 @@ TEST(SectorUndoTest, ACommitThatCannotPutBackKeepsTheJournal) {
   ASSERT_EQ(WriteSectorRun(m.ctx, 5, x), 0);
   ASSERT_EQ(WriteSectorRun(m.ctx, 9, x), 0);
   m.faults->performed = [&](const Srb& srb) {
-    if (IsWrite(srb)) m.faults->failAllWrites = true;  // after the first write
+    if (IsWrite(srb)) m.faults->failAllWrites = true;
   };
   EXPECT_FALSE(update.Commit());
   EXPECT_FALSE(update.Restore());
@@ -108,8 +79,8 @@ TEST(SectorUndoTest, AJournalThatCannotBeWrittenLeavesTheMediumAlone) {
   MediumContext m;
   const std::string image = m.Insert(Numbered(20));
   const std::vector<std::uint8_t> before = ReadWholeFile(image);
-  testing::ScratchDir dir;
-  testing::WriteWholeFile(dir.Path("file"), std::vector<std::uint8_t>{1});
+  ScratchDir dir;
+  WriteWholeFile(dir.Path("file"), std::vector<std::uint8_t>{1});
   const std::string saved = std::getenv("XDG_STATE_HOME");
   ::setenv("XDG_STATE_HOME", dir.Path("file").c_str(), 1);  // no folder can be made there
   const std::vector<std::uint8_t> x(512, 0xAA);
@@ -140,6 +111,82 @@ TEST(SectorUndoTest, AWriteBeyondTheMemoryBoundIsRefused) {
   EXPECT_FALSE(update.Commit());
   EXPECT_TRUE(update.Restore());
   EXPECT_EQ(MediumWrites(m), std::vector<long>{});
+}
+
+TEST(InterruptedUpdateTest, AJournalOfAnotherMediumIsLeftAlone) {
+  MediumContext a, b;
+  const std::string imageA = a.Insert(Numbered(200));
+  const std::string imageB = b.Insert(Numbered(200));
+  const std::vector<std::uint8_t> before = ReadWholeFile(imageA);
+  StopUpdateAfterWrite(a, 2);
+  ASSERT_NE(JournalOf(a), JournalOf(b));
+  EXPECT_EQ(TakeBackInterruptedUpdate(b.ctx), InterruptedUpdate::kNone);
+  EXPECT_EQ(ReadWholeFile(imageB), Numbered(200));
+
+  // The same name on a medium holding neither the originals nor the update.
+  const std::vector<std::uint8_t> stopped = ReadWholeFile(imageA);
+  std::vector<std::uint8_t> other = stopped;
+  other[20 * 512] = 0x55;
+  WriteWholeFile(imageA, other);
+  EXPECT_EQ(TakeBackInterruptedUpdate(a.ctx), InterruptedUpdate::kOtherMedium);
+  EXPECT_EQ(ReadWholeFile(imageA), other);
+  EXPECT_TRUE(std::filesystem::exists(JournalOf(a)));
+
+  WriteWholeFile(imageA, stopped);
+  EXPECT_EQ(TakeBackInterruptedUpdate(a.ctx), InterruptedUpdate::kTakenBack);
+  EXPECT_EQ(ReadWholeFile(imageA), before);
+}
+
+TEST(InterruptedUpdateTest, AMediumThatRefusesTheOriginalsKeepsTheJournal) {
+  MediumContext m;
+  const std::string image = m.Insert(Numbered(200));
+  const std::vector<std::uint8_t> before = ReadWholeFile(image);
+  StopUpdateAfterWrite(m, 2);
+  m.faults->failAllWrites = true;
+  EXPECT_EQ(TakeBackInterruptedUpdate(m.ctx), InterruptedUpdate::kNotTakenBack);
+  EXPECT_EQ(m.ui.messages, std::vector<std::string>{
+                               "An interrupted update of this volume could not be taken back; the volume may need "
+                               "checking."});
+  EXPECT_TRUE(std::filesystem::exists(JournalOf(m)));
+  m.faults->failAllWrites = false;
+  EXPECT_EQ(TakeBackInterruptedUpdate(m.ctx), InterruptedUpdate::kTakenBack);
+  EXPECT_EQ(ReadWholeFile(image), before);
+}
+
+// Cut anywhere, or with a byte changed anywhere, a journal is torn.
+TEST(UpdateJournalTest, AJournalCutShortOrDamagedIsTorn) {
+  UpdateJournal journal{"serial SyQuest SQ555 0123 86700x512", {}};
+  for (const auto& [sector, versions, fill] : {std::tuple{2u, std::vector<std::uint64_t>{11, 12}, 0x41},
+                                               std::tuple{900u, std::vector<std::uint64_t>{13}, 0x42},
+                                               std::tuple{901u, std::vector<std::uint64_t>{14, 15, 16}, 0}}) {
+    JournalSector& s = journal.sectors.emplace_back();
+    s.sector = sector;
+    s.versions = versions;
+    s.original.fill(static_cast<std::uint8_t>(fill));
+  }
+  ScratchDir dir;
+  const std::string path = dir.Path("j.journal");
+  ASSERT_EQ(WriteJournal(journal, path), "");
+  const std::vector<std::uint8_t> whole = ReadWholeFile(path);
+  const std::size_t listed = whole.size() - 2 * 512 - 8;  // two originals are held
+  const auto next = [listed, &whole](std::size_t at) {
+    return at < listed ? at + 1 : at + 37 < whole.size() ? at + 37 : at + 1;
+  };
+  UpdateJournal read;
+  for (std::size_t length = 0; length < whole.size(); length = next(length)) {
+    WriteWholeFile(path, std::span(whole).first(length));
+    ASSERT_EQ(ReadJournal(path, read), JournalRead::kTorn) << length;
+  }
+  for (std::size_t at = 0; at < whole.size(); at = next(at)) {
+    std::vector<std::uint8_t> damaged = whole;
+    damaged[at] ^= 0x10;
+    WriteWholeFile(path, damaged);
+    ASSERT_EQ(ReadJournal(path, read), JournalRead::kTorn) << at;
+  }
+  std::vector<std::uint8_t> longer = whole;
+  longer.push_back(0);
+  WriteWholeFile(path, longer);
+  EXPECT_EQ(ReadJournal(path, read), JournalRead::kTorn);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Allocation at the end of a full volume and freeing in an in-memory bitmap, and the node map
-// of a tree whose map goes on in map nodes, and gains them as it grows.
+// Allocation at the end of a full volume, and the node map of a tree that
+// gains map nodes as it grows.
 #include "hfs/allocation.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +19,7 @@ namespace {
 // with blocks 0..39 in use as a formatted volume's files would hold them.
 class AllocationTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ctx.ui = &ui;
-    SetVolume(1000);
-  }
+  void SetUp() override { ctx.ui = &ui; }
   void SetVolume(std::uint16_t blocks) {
     VolumeState& v = ctx.volume;
     v.bitmap.assign(2 * 512, 0);
@@ -60,23 +57,6 @@ TEST_F(AllocationTest, NeverBeyondTheVolumeAndAFullVolumeChangesNothing) {
   EXPECT_EQ(FreeBlocks(), 0);
 }
 
-TEST_F(AllocationTest, FreeingClearsOnlyTheRecordsBlocksAndCountsThemOnce) {
-  MarkRaw(40, 30);
-  PutU16(ctx.volume.mdb, mdb::drFreeBks, 1000 - 70);
-  std::array<std::uint8_t, 12> record{};
-  PutU16(record, 0, 45);
-  PutU16(record, 2, 5);
-  EXPECT_EQ(FreeExtentRecord(ctx, record), 5u);
-  EXPECT_TRUE(Used(44) && !Used(45) && !Used(49) && Used(50));
-  EXPECT_EQ(FreeBlocks(), 1000 - 65);
-  EXPECT_EQ(FreeExtentRecord(ctx, record), 0u);  // already free: no double count
-  EXPECT_EQ(FreeBlocks(), 1000 - 65);
-  PutU16(record, 4, 990);  // a damaged descriptor reaching past the volume
-  PutU16(record, 6, 500);
-  EXPECT_EQ(FreeExtentRecord(ctx, record), 0u);
-  EXPECT_EQ(FreeBlocks(), 1000 - 65);
-}
-
 // A tree of `total` nodes whose header map marks every node it covers in
 // use but `free`.
 testing::TestTree FullHeaderMapTree(std::uint32_t total, std::vector<std::uint32_t> free = {}) {
@@ -89,8 +69,6 @@ testing::TestTree FullHeaderMapTree(std::uint32_t total, std::vector<std::uint32
 }
 
 TEST(NodeMapTest, AGrownTreeGetsMapNodesFromItsOwnFreeNodes) {
-  // A free node the map covers becomes the first map node; the second
-  // comes from the nodes the first one covers.
   testing::TestTree spare = FullHeaderMapTree(6000, {7});
   ASSERT_TRUE(ExtendNodeMap(spare.tree));
   EXPECT_EQ(NodeForwardLink(spare.tree.header), 7u);

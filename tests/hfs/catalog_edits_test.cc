@@ -1,5 +1,5 @@
-// Deleting and renaming entries and the volume, on hfsutils volumes that
-// hfsutils reads back (and that hfsutils filled first).
+// Deleting and renaming entries and the volume: what they log, ask and
+// refuse, on hfsutils volumes that hfsutils reads back.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -58,23 +58,6 @@ class CatalogEditsTest : public ::testing::Test {
   std::FILE* log_ = nullptr;
 };
 
-TEST_F(CatalogEditsTest, DeletingWithAWildcardTakesEveryMatchAndOnlyThem) {
-  File("A1");
-  File("A2");
-  File("B");
-  File("Caf\xc3\xa9");  // Café
-  OpenLog();
-  EXPECT_EQ(DeleteEntries(ctx(), "A*"), DeleteStatus::kDone);
-  EXPECT_FALSE(Has("A1"));
-  EXPECT_FALSE(Has("A2"));
-  EXPECT_TRUE(Has("B"));
-  // Without a wildcard the name must be the same apart from ASCII case.
-  EXPECT_EQ(DeleteEntries(ctx(), "cafe"), DeleteStatus::kNotFound);
-  EXPECT_EQ(DeleteEntries(ctx(), "b"), DeleteStatus::kDone);
-  EXPECT_EQ(Logged(), "*del A1\r\n*del A2\r\n*del B\r\n");
-  EXPECT_EQ(v_.Problems(), Problems{});
-}
-
 TEST_F(CatalogEditsTest, ANonEmptyDirectoryAsksOnceThenGoesWithItsSubtree) {
   const std::uint16_t freeBefore = GetU16(ctx().volume.mdb, mdb::drFreeBks);
   Folder("Tree");
@@ -115,7 +98,6 @@ TEST_F(CatalogEditsTest, RenamingKeepsTheTailVisitsEachEntryOnceAndNeverDoublesA
   EXPECT_TRUE(Has("XY3"));
   EXPECT_TRUE(Has("XYdir"));
   EXPECT_EQ(Logged(), "*ren Ab12\tXY12\r\n*ren Ab3\tXY3\r\n*ren Abdir\tXYdir\r\n");  // copies are Ab...
-  // The directory's thread carries the new name: in and out again.
   ASSERT_TRUE(ChangeDirectory(ctx(), "XYdir"));
   EXPECT_EQ(ctx().volume.current.currentDirName, "XYdir ");
   ASSERT_TRUE(ParentDirectory(ctx()));
@@ -182,7 +164,6 @@ TEST(RenameVolumeTest, WithoutAMountedVolumeTheShortMountRunsFirst) {
   }
 }
 
-// A selected row is renamed by its own name, though '*' and '?' are in it.
 TEST_F(CatalogEditsTest, ASelectedRowIsRenamedByItsOwnName) {
   File("Q!");
   File("Q*");

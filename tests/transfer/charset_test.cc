@@ -29,38 +29,5 @@ TEST(ConvertString, NeverEndsANameEarly) {
   }
 }
 
-// The accented letters, where names mostly differ, agree with the standard
-// code pages.
-TEST(CharTables, AccentedLettersMatchTheCodePages) {
-  for (int c = 0x80; c <= 0x9F; ++c) {
-    EXPECT_EQ(MacRomanToUtf8(Byte(c)), AnsiToUtf8(Byte(MacToAnsi[c]))) << std::hex << c;
-    EXPECT_EQ(AnsiToMac[MacToAnsi[c]], c) << std::hex << c;
-  }
-  for (int c = 0x80; c <= 0x9A; ++c) {
-    EXPECT_EQ(DosToUtf8(Byte(c)), AnsiToUtf8(Byte(DosToAnsi[c]))) << std::hex << c;
-  }
-  for (int c = 0xE0; c <= 0xFF; ++c) {
-    if (AnsiToDos[c] >= 0x80) {
-      EXPECT_EQ(AnsiToUtf8(Byte(c)), DosToUtf8(Byte(AnsiToDos[c]))) << std::hex << c;
-    }
-  }
-}
-
-// Typed names make and find what the user sees: every Windows character
-// that Mac Roman has becomes that character, and is shown as itself, so a
-// name read on screen can be typed back.
-TEST(CharTables, WindowsAndMacCharactersMapToEachOther) {
-  for (int a = 0x80; a <= 0xFF; ++a) {
-    for (int m = 0x80; m <= 0xFF; ++m) {
-      if (AnsiToUtf8(Byte(a)) == MacRomanToUtf8(Byte(m))) {
-        EXPECT_EQ(AnsiToMac[a], m) << std::hex << a;
-        EXPECT_EQ(MacToAnsi[m], a) << std::hex << m;
-      }
-    }
-  }
-  EXPECT_EQ(AnsiToMac[0x80], 0xDB);  // the euro sign, where later systems put it
-  EXPECT_EQ(AnsiToMac[0xFE], 0);     // thorn has none; the bullet is 95's
-}
-
 }  // namespace
 }  // namespace tarvo

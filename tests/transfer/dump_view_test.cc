@@ -1,5 +1,3 @@
-// The dump view of an hfsutils volume's files: fork choice, scrolling, the
-// buffer window, the whole fork for a console.
 #include "transfer/dump_view.h"
 
 #include <gtest/gtest.h>
@@ -69,9 +67,7 @@ TEST_F(DumpViewTest, ScrollingMovesByLinesAndPagesWithinTheFork) {
   EXPECT_EQ(view.scrollUnit(), 128u);
   EXPECT_EQ(view.scrollRange(), 24u);
   ExpectScreenAt(view, 0);
-  view.LineDown();
-  view.LineDown();
-  view.LineDown();  // 384: the window still starts at a whole sector
+  for (int i = 0; i < 3; ++i) view.LineDown();  // 384: the window still starts at a whole sector
   ExpectScreenAt(view, 384);
   view.PageDown();
   ExpectScreenAt(view, 896);
@@ -90,9 +86,7 @@ TEST_F(DumpViewTest, ScrollingMovesByLinesAndPagesWithinTheFork) {
   ExpectScreenAt(view, 384);
   view.PageUp();  // less than a page above: no move
   EXPECT_EQ(view.position(), 384u);
-  view.LineUp();
-  view.LineUp();
-  view.LineUp();
+  for (int i = 0; i < 3; ++i) view.LineUp();
   EXPECT_EQ(view.position(), 0u);
   view.LineUp();
   EXPECT_EQ(view.position(), 0u);

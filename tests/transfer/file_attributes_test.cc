@@ -1,5 +1,3 @@
-// Attributes and fork swaps written to an hfsutils volume and read back by
-// hfsutils; the volume check runs after every write.
 #include "transfer/file_attributes.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +31,6 @@ class FileAttributesTest : public ::testing::Test {
     v_.Remount();
     LoadListing(v_.ctx());
   }
-  // A copy of the file's record data.
   Data Record(const std::string& name) {
     const std::optional<CatalogRecord> r = FindFileRecord(v_.ctx(), name);
     return r ? Data(r->data.begin(), r->data.end()) : Data{};
@@ -46,24 +43,7 @@ class FileAttributesTest : public ::testing::Test {
   testing::EditVolume v_;
 };
 
-TEST_F(FileAttributesTest, TypedYearsAndSignaturesAreWrittenAndReadBackByHfsutils) {
-  Select("Plain");
-  v_.ui().answers = {"type ABCD", "creator xy", "created 1 2 5 3 4", "modified 28 2 96 23 59", "write"};
-  DispatchCommand(v_.ctx(), kMenuAttributes);
-  EXPECT_EQ(v_.Problems(), std::vector<std::string>{});
-  const testing::ExtractedFile f = v_.HfsutilsFile(":Plain");
-  ASSERT_TRUE(f.found);
-  EXPECT_EQ(f.type, "ABCD");
-  EXPECT_EQ(f.creator, std::string("xy\0\0", 4));
-  EXPECT_EQ(f.data, kText);
-  EXPECT_EQ(f.created, *FieldsToMacDate({1, 2, 105, 3, 4, 0}));
-  EXPECT_EQ(f.modified, *FieldsToMacDate({28, 2, 96, 23, 59, 0}));
-  const DateFields created = MacDateToFields(f.created);
-  EXPECT_EQ(created.year + 1900, 2005);
-  EXPECT_EQ(MacDateToFields(f.modified).year + 1900, 1996);
-}
-
-TEST_F(FileAttributesTest, WriteWithoutChangesKeepsEveryByteAndANewNameRenames) {
+TEST_F(FileAttributesTest, WriteWithoutChangesKeepsEveryByte) {
   // Dates with seconds, which the dialog does not show.
   std::optional<CatalogRecord> r = FindFileRecord(v_.ctx(), "Both");
   ASSERT_TRUE(r);
@@ -76,17 +56,6 @@ TEST_F(FileAttributesTest, WriteWithoutChangesKeepsEveryByteAndANewNameRenames) 
   v_.ui().answers = {"write"};
   EXPECT_EQ(EditAttributes(v_.ctx(), "Both", nullptr), 1);
   EXPECT_EQ(Record("Both"), before);
-
-  Select("Both");
-  v_.ui().answers = {"name \"Both renamed\"", "write"};
-  DispatchCommand(v_.ctx(), kMenuAttributes);
-  EXPECT_EQ(v_.Problems(), std::vector<std::string>{});
-  v_.Remount();
-  EXPECT_TRUE(Record("Both").empty());
-  EXPECT_EQ(Record("Both renamed"), before);
-  const std::set<std::string> tree = v_.HfsutilsTree();
-  EXPECT_TRUE(tree.count(":Both renamed"));
-  EXPECT_FALSE(tree.count(":Both"));
 }
 
 TEST_F(FileAttributesTest, TheDialogRefusesNoDatesAndShowsTheExtents) {

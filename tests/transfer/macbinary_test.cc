@@ -92,13 +92,5 @@ TEST(MacBinaryRead, LongNameLengthStaysInsideTheNameField) {
   EXPECT_EQ(info.name, std::string(31, 'a'));
 }
 
-// The name goes into the catalog: no path separator, no control character.
-TEST(MacBinaryRead, NameHoldsNoColonOrControlCharacter) {
-  MacBinaryHeaderBytes h = MakeMacBinaryHeader(std::string("a:b\0\x1F" "c\x7F\xA5", 8), FileRecord(0, 0));
-  MacBinaryInfo info;
-  ASSERT_EQ(ParseMacBinaryHeader(h, 128, info), MacBinaryCheck::kAccepted);
-  EXPECT_EQ(info.name, "a_b__c\x7F\xA5");
-}
-
 }  // namespace
 }  // namespace tarvo

@@ -48,21 +48,5 @@ TEST(EnoughPcSpace, AsksAgainWhenLittleWouldRemainOrTheFolderChanges) {
   EXPECT_EQ(space.dir, dir);
 }
 
-TEST(CreateNewPcFile, CreatesAFileAndNeverOpensAnExistingOne) {
-  ScratchDir scratch;
-  const std::filesystem::path path = scratch.Path("new.txt");
-  bool exists = true;
-  std::FILE* file = CreateNewPcFile(path, exists);
-  ASSERT_NE(file, nullptr);
-  EXPECT_FALSE(exists);
-  EXPECT_GE(std::fputs("abc", file), 0);
-  EXPECT_EQ(std::fclose(file), 0);
-  EXPECT_EQ(CreateNewPcFile(path, exists), nullptr);
-  EXPECT_TRUE(exists);
-  EXPECT_EQ(std::filesystem::file_size(path), 3u);
-  EXPECT_EQ(CreateNewPcFile(scratch.Path("missing/x.txt"), exists), nullptr);
-  EXPECT_FALSE(exists);
-}
-
 }  // namespace
 }  // namespace tarvo

@@ -1,6 +1,3 @@
-// The rescue scan on hand-built media: which sectors count as catalog
-// leaves, which records are taken, which fork is copied in each copy mode,
-// the retry of failing requests sector by sector and the end of the medium.
 #include "transfer/rescue_scan.h"
 
 #include <sys/stat.h>
@@ -96,32 +93,6 @@ class RescueScanTest : public ::testing::Test {
   RescueFields fields_;
 };
 
-// Full leaves, as a Macintosh packs them, and leaves that start with a
-// thread (a folder's, or a file's) give every file they hold.
-TEST_F(RescueScanTest, EverySoundLeafGivesAllItsFilesWhereverThreadsStand) {
-  RecordBytes fileThread = testing::ThreadRecord(30, 16, "a.d");
-  fileThread[fileThread.size() - 46] = kFileThread;
-  const std::vector<RecordBytes> full = {testing::ThreadRecord(16, 2, "f"), fileThread,
-                                         File("a.d", {40, 1, 10}, {}, 30), testing::DirectoryRecord(16, "s", 40, 0),
-                                         File("b.d", {40, 1, 10}, {}, 31), testing::ThreadRecord(40, 16, "s")};
-  PutLeaf(100, full);
-  PutLeaf(110, {testing::ThreadRecord(16, 2, "d"), File("after.d", {40, 1, 10}, {})});
-  // Not leaves: an index node, a leaf of height 2, a leaf whose first
-  // record is not at offset 14.
-  Put(150, testing::BuildNode(kIndexNode, 1, 0, {File("x", {40, 1, 10}, {})}));
-  Put(151, testing::BuildNode(kLeafNode, 2, 0, {File("y", {40, 1, 10}, {})}));
-  NodeBuffer shifted = testing::BuildNode(kLeafNode, 1, 0, {File("z", {40, 1, 10}, {})});
-  PutU16(shifted, OffsetSlot(0), 16);
-  Put(152, shifted);
-  Put(40, Block(1));
-
-  EXPECT_EQ(Scan(), 3u);
-  EXPECT_EQ(PcFiles(), 3u);
-  for (const char* name : {"a.d", "b.d", "after.d"}) EXPECT_EQ(Pc(name), Head(Block(1), 10)) << name;
-  EXPECT_EQ(fields_.number, "3");
-  EXPECT_EQ(fields_.sector, "00255");
-}
-
 TEST_F(RescueScanTest, TheCopyModeChoosesTheFork) {
   Put(40, Block(1));
   Put(50, Block(2));
@@ -139,17 +110,6 @@ TEST_F(RescueScanTest, TheCopyModeChoosesTheFork) {
   Scan(kCopyResource);
   EXPECT_EQ(Pc("both.d"), Head(Block(2), 30));
 
-  ClearPc();
-  Scan(kCopyMacBinary);
-  const Data packed = Pc("both.d");
-  ASSERT_EQ(packed.size(), 128u + 128u + 30u);
-  MacBinaryInfo info2;
-  ASSERT_EQ(ParseMacBinaryHeader(ConstBytes(packed).first(128), packed.size(), info2), MacBinaryCheck::kAccepted);
-  EXPECT_EQ(info2.name, "both.d");
-  EXPECT_EQ(info2.dataLength, 20u);
-  EXPECT_EQ(info2.resourceLength, 30u);
-  EXPECT_EQ(info2.modificationDate, kMdDate);
-  EXPECT_EQ(Data(packed.begin() + 256, packed.end()), Head(Block(2), 30));
 }
 
 TEST_F(RescueScanTest, ANodeFoundTwiceIsWrittenTwiceUnderAUniqueName) {

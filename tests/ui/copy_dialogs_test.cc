@@ -1,6 +1,3 @@
-// The dialogs of the copy to the PC: the target directory on a scratch
-// directory, the naming mode and output port with their Cancel rules, and
-// the name prompt.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,20 +17,17 @@ namespace fs = std::filesystem;
 
 class CopyDialogsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
+  CopyDialogsTest() {
     ctx_.ui = &ui_;
-    saved_ = fs::current_path();
-    root_ = fs::canonical(scratch_.Path(""));
     fs::create_directories(root_ / "a" / "b");
     fs::create_directories(root_ / "c");
-    fs::current_path(root_);
   }
-  void TearDown() override { fs::current_path(saved_); }
 
   ScriptedUi ui_;
   Context ctx_;
   testing::ScratchDir scratch_;
-  fs::path saved_, root_;
+  fs::path root_ = fs::canonical(scratch_.Path(""));
+  testing::InDirectory in_{root_};
   HostPcDirectories pc_;
 };
 
@@ -45,33 +39,19 @@ TEST_F(CopyDialogsTest, TargetDirectoryNavigatesAndCreates) {
   dialog.ApplyAnswer("[b]");
   EXPECT_EQ(fs::current_path(), root_ / "a" / "b");
   dialog.ApplyAnswer("..");
-  dialog.ApplyAnswer("missing");  // not listed: nothing happens
+  dialog.ApplyAnswer("missing");
   EXPECT_EQ(dialog.path(), (root_ / "a").string());
   ui_.answers = {"cancel"};
   dialog.ApplyAnswer("new");  // "Create new", then Cancel: nothing made
   EXPECT_EQ(dialog.directories(), (std::vector<std::string>{"[..]", "[b]"}));
   ui_.answers = {".."};
-  dialog.ApplyAnswer("new");  // a name of dots only is made safe
+  dialog.ApplyAnswer("new");
   EXPECT_EQ(fs::current_path(), root_ / "a" / "__");
   EXPECT_FALSE(dialog.closed());
   dialog.ApplyAnswer("");
   EXPECT_TRUE(dialog.closed());
   EXPECT_EQ(dialog.result(), 1);
   EXPECT_EQ(ui_.dialogs, (std::vector<std::string>{"DLG_NOUV", "DLG_NOUV"}));
-}
-
-TEST_F(CopyDialogsTest, TargetDirectoryFromTheMenuSetsUseCurrentDirectory) {
-  ui_.answers = {"c", "ok"};
-  DispatchCommand(ctx_, 124);
-  EXPECT_TRUE(ctx_.settings.useCurrentDirectory);
-  EXPECT_EQ(fs::current_path(), root_ / "c");
-  ui_.answers = {"\\", "cancel"};  // navigation stays, the check goes
-  DispatchCommand(ctx_, 124);
-  EXPECT_FALSE(ctx_.settings.useCurrentDirectory);
-  EXPECT_EQ(fs::current_path(), fs::path("/"));
-  DispatchCommand(ctx_, 125);
-  EXPECT_TRUE(ctx_.settings.useCurrentDirectory);
-  EXPECT_TRUE(ctx_.menu.item(125).checked);
 }
 
 TEST_F(CopyDialogsTest, NamingCancelRestoresTheModeButNotThePort) {
@@ -82,32 +62,20 @@ TEST_F(CopyDialogsTest, NamingCancelRestoresTheModeButNotThePort) {
 
   NamingDialog naming(ctx_.settings);
   naming.Click(NamingMode::kShort);
-  EXPECT_EQ(ctx_.settings.namingMode, NamingMode::kShort);  // at once
+  EXPECT_EQ(ctx_.settings.namingMode, NamingMode::kShort);
   naming.Cancel();
   EXPECT_EQ(ctx_.settings.namingMode, NamingMode::kLong);
   EXPECT_EQ(ctx_.settings.outputPort, 2);
 
   PortDialog port(ctx_.settings);
   port.Click(5);
-  port.Cancel();  // the click stays
+  port.Cancel();
   EXPECT_EQ(ctx_.settings.outputPort, 5);
 
   ui_.answers = {"fly"};
   DispatchCommand(ctx_, 126);
   EXPECT_EQ(ctx_.settings.namingMode, NamingMode::kOnTheFly);
   EXPECT_EQ(ui_.dialogs, (std::vector<std::string>{"DLG_PORT", "DLG_OPT"}));
-}
-
-TEST_F(CopyDialogsTest, CopyModeItemsAreARadioGroup) {
-  ctx_.settings.modeFlags = kCopyData | kListExtended;
-  DispatchCommand(ctx_, 123);
-  EXPECT_EQ(ctx_.settings.modeFlags, kCopyMacBinary | kListExtended);
-  EXPECT_TRUE(ctx_.menu.item(123).checked);
-  DispatchCommand(ctx_, 122);
-  EXPECT_EQ(ctx_.settings.modeFlags, kCopyResource | kListExtended);
-  EXPECT_FALSE(ctx_.menu.item(123).checked);
-  DispatchCommand(ctx_, 121);
-  EXPECT_EQ(ctx_.settings.modeFlags, kCopyData | kListExtended);
 }
 
 TEST(NameDialog, AnswersNameConfirmOrCancel) {

@@ -1,5 +1,3 @@
-// The menu commands and the listing's mouse on a real volume built by
-// hfsutils, with the scripted user interface.
 #include "ui/dispatcher.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +23,6 @@ int RowNamed(const Context& ctx, const std::string& name) {
   return -1;
 }
 
-// Screen point of a listing row on the page shown, short listing.
 int LineY(int row) { return 72 + row / 2 * kLine + kLine / 2; }
 int ColumnX(int row) { return row % 2 == 0 ? 10 : kRightColumn; }
 
@@ -47,7 +44,6 @@ class DispatcherTest : public ::testing::Test {
   ListingView& listing() { return v_->ctx.listing; }
   const std::string& dirName() { return v_->ctx.volume.current.currentDirName; }
 
-  // Selects the row of that name and enters it with "Change Directory".
   void Enter(const std::string& name) {
     const int row = RowNamed(ctx(), name);
     ASSERT_GE(row, 0) << name;
@@ -56,53 +52,10 @@ class DispatcherTest : public ::testing::Test {
     ASSERT_EQ(dirName(), name + " ");
   }
 
-  static BrowseVolume* volume_;
-  static bool built_;
+  static inline BrowseVolume* volume_ = nullptr;
+  static inline bool built_ = false;
   std::unique_ptr<MountedVolume> v_;
 };
-
-BrowseVolume* DispatcherTest::volume_ = nullptr;
-bool DispatcherTest::built_ = false;
-
-TEST_F(DispatcherTest, FolderCommandsMoveAndRelist) {
-  EXPECT_FALSE(ctx().menu.item(kMenuParent).enabled);
-  Enter("Sub");
-  EXPECT_EQ(listing().count, 2);
-  EXPECT_GE(RowNamed(ctx(), "b.txt"), 0);
-  EXPECT_EQ(CountSelected(listing()), 0);
-  EXPECT_TRUE(ctx().menu.item(kMenuParent).enabled);
-  Enter("Inner Folder");
-  EXPECT_EQ(listing().count, 1);
-  DispatchCommand(ctx(), kMenuParent);
-  EXPECT_EQ(dirName(), "Sub ");
-  EXPECT_EQ(listing().count, 2);
-  Enter("Inner Folder");
-  DispatchCommand(ctx(), kMenuRoot);
-  EXPECT_EQ(dirName(), "Root  ");
-  EXPECT_EQ(listing().count, 4);
-  EXPECT_FALSE(ctx().menu.item(kMenuRoot).enabled);
-}
-
-TEST_F(DispatcherTest, ChangeDirectoryNeedsASelectedFolder) {
-  SelectEntry(listing(), static_cast<std::uint16_t>(RowNamed(ctx(), "Top.txt")));
-  DispatchCommand(ctx(), kMenuChangeDirectory);
-  EXPECT_EQ(dirName(), "Root  ");
-  EXPECT_EQ(ctx().services.statusLeft, ctx().messages[kMsgNoSelection]);
-}
-
-TEST_F(DispatcherTest, SelectionCommandsFollowTheMenuState) {
-  EXPECT_FALSE(ctx().menu.item(kMenuCopyToPc).enabled);
-  DispatchCommand(ctx(), kMenuSelectAll);
-  EXPECT_EQ(CountSelected(listing()), listing().count);
-  EXPECT_TRUE(ctx().menu.item(kMenuCopyToPc).enabled);
-  DeselectEntry(listing(), 0);
-  DispatchCommand(ctx(), kMenuInvertSelection);
-  EXPECT_EQ(CountSelected(listing()), 1);
-  EXPECT_TRUE(IsSelected(listing(), 0));
-  DispatchCommand(ctx(), kMenuDeselectAll);
-  EXPECT_EQ(CountSelected(listing()), 0);
-  EXPECT_FALSE(ctx().menu.item(kMenuCopyToPc).enabled);
-}
 
 TEST_F(DispatcherTest, PagingThroughFortyRows) {
   Enter("Many");
@@ -113,13 +66,12 @@ TEST_F(DispatcherTest, PagingThroughFortyRows) {
   EXPECT_EQ(listing().first, 36);
   EXPECT_FALSE(ctx().menu.item(kMenuNextScreen).enabled);
   EXPECT_TRUE(ctx().menu.item(kMenuPrecedingScreen).enabled);
-  DispatchCommand(ctx(), kMenuNextScreen);  // the last page: nothing further
+  DispatchCommand(ctx(), kMenuNextScreen);
   EXPECT_EQ(listing().first, 36);
   DispatchCommand(ctx(), kMenuPrecedingScreen);
   EXPECT_EQ(listing().first, 0);
   EXPECT_FALSE(ctx().menu.item(kMenuFirstScreen).enabled);
 
-  // Extended pages hold 18 rows.
   DispatchCommand(ctx(), kMenuExtendedListing);
   EXPECT_TRUE(ctx().menu.item(kMenuExtendedListing).checked);
   EXPECT_FALSE(ctx().menu.item(kMenuShortListing).checked);
@@ -143,8 +95,6 @@ TEST_F(DispatcherTest, SelectDriveReopensOrDropsTheVolume) {
   EXPECT_EQ(dirName(), "Root  ");
   EXPECT_EQ(listing().count, 4);
 
-  // A second drive without a Macintosh volume: the selection is dropped and
-  // the folder commands no longer walk the old catalog.
   testing::ScratchDir scratch;
   const std::string blank = scratch.Path("blank.img");
   testing::WriteWholeFile(blank, std::vector<std::uint8_t>(4 << 20));
@@ -165,14 +115,12 @@ TEST_F(DispatcherTest, SelectDriveReopensOrDropsTheVolume) {
 TEST_F(DispatcherTest, MouseSelectsAndEntersFolders) {
   Enter("Many");
   DispatchCommand(ctx(), kMenuNextScreen);
-  // The first row of the second page, then the right half of its line
-  // where no row is.
   OnListClick(ctx(), ColumnX(0), LineY(0), kWidth, kLine);
   EXPECT_TRUE(IsSelected(listing(), 36));
   EXPECT_TRUE(ctx().menu.item(kMenuCopyToPc).enabled);
   OnListClick(ctx(), ColumnX(0), LineY(0), kWidth, kLine);
   EXPECT_FALSE(IsSelected(listing(), 36));
-  OnListClick(ctx(), ColumnX(0), LineY(4), kWidth, kLine);  // below the last line
+  OnListClick(ctx(), ColumnX(0), LineY(4), kWidth, kLine);
   OnListClick(ctx(), ColumnX(0), 60, kWidth, kLine);
   EXPECT_EQ(CountSelected(listing()), 0);
 
@@ -181,7 +129,7 @@ TEST_F(DispatcherTest, MouseSelectsAndEntersFolders) {
   const int top = RowNamed(ctx(), "Top.txt");
   EXPECT_EQ(OnListRightClick(ctx(), ColumnX(sub), LineY(sub), kWidth, kLine), std::optional<std::uint16_t>(sub));
   EXPECT_TRUE(IsSelected(listing(), static_cast<std::uint16_t>(sub)));
-  OnListDoubleClick(ctx(), ColumnX(top), LineY(top), kWidth, kLine);  // a file: nothing
+  OnListDoubleClick(ctx(), ColumnX(top), LineY(top), kWidth, kLine);
   EXPECT_EQ(dirName(), "Root  ");
   OnListDoubleClick(ctx(), ColumnX(sub), LineY(sub), kWidth, kLine);
   EXPECT_EQ(dirName(), "Sub ");

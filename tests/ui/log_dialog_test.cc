@@ -35,7 +35,6 @@ TEST_F(LogDialogTest, TheOkKeyStoresAtMostElevenCharacters) {
   EXPECT_EQ(dialog.fieldText(), "averyveryve");
   EXPECT_FALSE(dialog.closed());
 
-  // Open takes the field as the OK key would, and appends.
   dialog.SetFieldText("b.log");
   dialog.Open();
   AppendLog(ctx.log, "x\n");
@@ -59,9 +58,6 @@ TEST_F(LogDialogTest, MenuCommandRunsTheDialogAndTheCheckMarkFollows) {
   EXPECT_TRUE(fs::exists(dir / "first.log"));
   EXPECT_TRUE(ctx.menu.item(kMenuLogFile).checked);
 
-  // Create does nothing while a log is open, but the name typed stays in
-  // the field: after Close, Open appends to it. The answers run dry with
-  // the default button (OK).
   AppendLog(ctx.log, "x\n");
   ui.answers = {"create other.log", "close", "open"};
   DispatchCommand(ctx, kMenuLogFile);

@@ -23,39 +23,6 @@ class PartitionMapTest : public ::testing::Test {
   PartitionList list;
 };
 
-TEST_F(PartitionMapTest, HfsPartitionsAreOfferedAndTheSelectedOneBoundsTheVolume) {
-  // A data area never reaches beyond its partition.
-  for (const auto& [dataArea, offered] : {std::pair{1900u, 1900u}, std::pair{2500u, 2000u}}) {
-    AppleMapImage image(4000);
-    image.Descriptor(4000)
-        .Entry(1, 3, 1, 3, "Apple", "Apple_partition_map")
-        .Entry(2, 3, 64, 1000, "Alpha", "Apple_HFS")
-        .Entry(3, 3, 1064, 2000, "Beta", "Apple_HFS", dataArea);
-    ASSERT_EQ(Read(image), 2);
-    EXPECT_EQ(m.ctx.volume.volumeOrigin, 64);
-    EXPECT_EQ(m.ctx.volume.deviceSectors, 4000u);
-    EXPECT_EQ(m.ctx.volume.partitionSectors, 1000u);
-    ASSERT_EQ(list.count, 2u);
-    EXPECT_EQ(list.entries[1].name, "Beta");
-    EXPECT_EQ(list.entries[1].start, 1064u);
-    EXPECT_EQ(list.entries[1].sectorCount, offered);
-  }
-  m.ui.answers = {"cancel"};
-  EXPECT_EQ(ChoosePartition(m.ctx, list), -1);
-  EXPECT_EQ(m.ctx.volume.volumeOrigin, 0);
-  EXPECT_EQ(m.ui.dialogs, std::vector<std::string>{"DLG_PART"});
-  m.ui.answers = {"1"};
-  EXPECT_EQ(ChoosePartition(m.ctx, list), 1);
-
-  const VolumeState& v = m.ctx.volume;
-  SelectPartition(m.ctx.volume, list, 1);
-  EXPECT_EQ(v.volumeOrigin, 1064);
-  EXPECT_EQ(v.partitionSectors, 2000u);
-  SelectPartition(m.ctx.volume, list, -1);
-  EXPECT_EQ(v.volumeOrigin, 0);
-  EXPECT_EQ(v.partitionSectors, 0u);
-}
-
 TEST_F(PartitionMapTest, HfsTypeIsANineCharacterCaseSensitivePrefix) {
   AppleMapImage image(400);
   image.Descriptor(400)
@@ -117,23 +84,6 @@ TEST_F(PartitionMapTest, OldMapDescriptorOnlyAndUnknownBlockOne) {
   EXPECT_EQ(m.ctx.volume.deviceSectors, 400u);
 }
 
-TEST_F(PartitionMapTest, ClaimedEntryCountIsBoundedByBufferAndMedium) {
-  AppleMapImage image(200);
-  image.Descriptor(200).Entry(1, 0xFFFFFFFF, 150, 10, "first", "Apple_HFS").Entry(70, 0, 160, 10, "far", "Apple_HFS");
-  ASSERT_EQ(Read(image), 1);  // block 70 lies beyond the 64 sectors read
-  EXPECT_EQ(list.entries[0].name, "first");
-
-  // The descriptor says 10 blocks: entries in blocks 10 and up are not on it,
-  // and partitions starting at or past block 10 are skipped.
-  AppleMapImage small(200);
-  small.Descriptor(10)
-      .Entry(1, 12, 5, 4, "inside", "Apple_HFS")
-      .Entry(2, 12, 10, 4, "past end", "Apple_HFS")
-      .Entry(11, 12, 6, 2, "beyond map", "Apple_HFS");
-  ASSERT_EQ(Read(small), 1);
-  EXPECT_EQ(list.entries[0].name, "inside");
-}
-
 TEST_F(PartitionMapTest, NamesAreBoundedAndTwelvePartitionsAreKept) {
   AppleMapImage image(400);
   image.Descriptor(400);
@@ -152,17 +102,6 @@ TEST_F(PartitionMapTest, BlocksOf1024BytesAreCountedIn512ByteSectors) {
   EXPECT_EQ(list.entries[0].start, 200u);
   EXPECT_EQ(list.entries[0].sectorCount, 1000u);
   EXPECT_EQ(m.ctx.volume.volumeOrigin, 200);
-}
-
-TEST_F(PartitionMapTest, OtherBlockSizesCountAsNoDescriptor) {
-  AppleMapImage image(400);
-  image.Descriptor(99, 2048).Header(2);
-  m.Insert(image.bytes);
-  m.ctx.volume.deviceSectors = 400;
-  EXPECT_EQ(ReadPartitionMap(m.ctx, list), kMapNoDescriptor);
-  EXPECT_EQ(m.ctx.volume.sectorSize, 512);
-  EXPECT_EQ(m.ctx.volume.deviceSectors, 400u);
-  EXPECT_EQ(m.ctx.volume.volumeOrigin, 0);  // the header is then looked for at byte 1024
 }
 
 }  // namespace
