@@ -122,7 +122,7 @@ class RunWriter {
 std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n) {
   if (n == 0) FatalError(ctx, kTextZeroAllocation);
   try {
-    return std::vector<std::uint8_t>(n, 0);
+    return std::vector<std::uint8_t>(n);  // value-initialised: zeros, set in one sweep
   } catch (const std::bad_alloc&) {
     FatalError(ctx, kTextNoMemory);
   }

@@ -1,6 +1,8 @@
 #include "hfs/btree.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace tarvo {
 
@@ -74,6 +76,41 @@ bool PackRecords(Bytes n, const std::vector<OwnedRecord>& records) {
   }
   PutU16(n, OffsetSlot(records.size()), static_cast<std::uint16_t>(offset));
   PutU16(n, node::ndNRecs, static_cast<std::uint16_t>(records.size()));
+  return true;
+}
+
+bool SpliceRecord(Bytes n, std::size_t index, bool replace, ConstBytes record) {
+  const std::optional<std::uint16_t> count = CheckedRecordCount(n);
+  if (!count || index > *count || (replace && index == *count) || (!replace && record.empty())) return false;
+  std::array<std::uint16_t, kMaxRecordsPerNode + 1> offsets{};
+  for (std::size_t i = 0; i <= *count; ++i) {
+    offsets[i] = GetU16(n, OffsetSlot(i));
+    const bool sound = i == 0 ? offsets[i] >= node::kFirstRecord && offsets[i] % 2 == 0 : offsets[i] > offsets[i - 1];
+    if (!sound) return false;
+  }
+  const std::size_t newCount = *count + (record.empty() ? 0 : 1) - (replace ? 1 : 0);
+  const std::size_t start = offsets[index];
+  const std::size_t oldEnd = replace ? offsets[index + 1] : start;
+  const std::size_t newSize = (record.size() + 1) & ~std::size_t{1};
+  const std::size_t freeStart = offsets[*count];
+  const std::size_t newFree = freeStart - (oldEnd - start) + newSize;
+  if (freeStart > OffsetSlot(*count) || newFree > OffsetSlot(newCount) || newCount > kMaxRecordsPerNode) {
+    return false;
+  }
+  const auto at = [&n](std::size_t offset) { return n.begin() + static_cast<std::ptrdiff_t>(offset); };
+  std::memmove(n.data() + start + newSize, n.data() + oldEnd, freeStart - oldEnd);
+  std::fill(at(start), at(start + newSize), 0);
+  std::copy(record.begin(), record.end(), at(start));
+  // The offset table, rebuilt from the end: records before the edit keep
+  // their offsets, those behind it move with their bytes.
+  const std::size_t behind = replace ? index + 1 : index;
+  const std::size_t shift = newSize - (oldEnd - start);  // wraps for a shrink; the sums below wrap back
+  std::size_t slot = 0;
+  for (std::size_t i = 0; i < index; ++i) PutU16(n, OffsetSlot(slot++), offsets[i]);
+  if (!record.empty()) PutU16(n, OffsetSlot(slot++), static_cast<std::uint16_t>(start));
+  for (std::size_t i = behind; i <= *count; ++i) PutU16(n, OffsetSlot(slot++), static_cast<std::uint16_t>(offsets[i] + shift));
+  std::fill(at(newFree), at(OffsetSlot(newCount)), 0);
+  PutU16(n, node::ndNRecs, static_cast<std::uint16_t>(newCount));
   return true;
 }
 

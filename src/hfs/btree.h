@@ -107,4 +107,13 @@ std::size_t PackedSize(std::span<const OwnedRecord> records);
 // the node unchanged, when they do not fit.
 bool PackRecords(Bytes n, const std::vector<OwnedRecord>& records);
 
+// Edits a node where it lies, moving only the records behind the edit:
+// puts `record` in as record `index` (replacing the one there when
+// `replace` is set, else before it), or with an empty `record` and
+// `replace` set removes record `index`. The node keeps its layout: the
+// same bytes PackRecords would give a packed node. False, with the node
+// unchanged, when the offsets are not sound (as NodeRecords asks) or the
+// result does not fit.
+bool SpliceRecord(Bytes n, std::size_t index, bool replace, ConstBytes record);
+
 }  // namespace tarvo

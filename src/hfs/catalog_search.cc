@@ -163,18 +163,29 @@ int DescentOrder(std::string_view pattern, const CatalogKeyView& key, std::uint3
 std::optional<std::uint32_t> ChooseChild(Bytes node, std::string_view pattern, std::uint32_t parentId,
                                          Descent descent) {
   const std::uint16_t count = NodeRecordCount(node);
-  std::optional<std::uint32_t> previous;
-  for (std::uint16_t i = 0; i < count; ++i) {
-    const std::optional<Bytes> raw = RecordAt(node, i);
+  if (count == 0) return std::nullopt;
+  // The first record whose key is not below (parentId, pattern), by
+  // halves: the keys of a node are in order.
+  std::size_t low = 0;
+  int order = 1;
+  for (std::size_t high = count; low < high;) {
+    const std::size_t middle = low + (high - low) / 2;
+    const std::optional<Bytes> raw = RecordAt(node, middle);
     const std::optional<CatalogKeyView> key = raw ? ViewCatalogKey(*raw) : std::nullopt;
-    const std::optional<std::uint32_t> child = raw ? IndexChild(*raw) : std::nullopt;
-    if (!key || !child) return std::nullopt;
-    const int order = DescentOrder(pattern, *key, parentId, descent);
-    if (order == 0) return child;
-    if (order < 0) return previous ? previous : child;
-    previous = child;
+    if (!key) return std::nullopt;
+    const int here = DescentOrder(pattern, *key, parentId, descent);
+    if (here > 0) {
+      low = middle + 1;
+    } else {
+      high = middle;
+      order = here;
+    }
   }
-  return previous;
+  // Its own child when the keys are equal, else the one before it; a key
+  // below them all goes to the first child.
+  const std::size_t chosen = order == 0 ? low : low > 0 ? low - 1 : 0;
+  const std::optional<Bytes> raw = RecordAt(node, chosen);
+  return raw ? IndexChild(*raw) : std::nullopt;
 }
 
 SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId,

@@ -26,7 +26,7 @@ bool RecordCatalogExtent(Context& ctx, BlockExtent extent, std::uint32_t forkBlo
 bool ReserveCatalogNodes(Context& ctx, std::uint32_t count) {
   TreeWorkFile& tree = ctx.volume.catalog;
   for (int attempt = 0; attempt <= kGrowthAttempts; ++attempt) {
-    if (SyncFreeNodeCount(tree) >= count) return true;
+    if (FreeNodeCount(tree) >= count) return true;
     if (attempt == kGrowthAttempts || !GrowCatalog(ctx)) break;
   }
   ShowMessageBox(ctx, ctx.messages[kMsgCannotExtendCatalog], Buttons::kOk);

@@ -21,34 +21,90 @@ namespace tarvo {
 
 namespace {
 
+// Entries deleted from one folder: its valence follows once, at the end
+// of a run of deletions, not after each one.
+struct Removed {
+  std::uint32_t entries = 0;
+};
+
 bool ConfirmNonEmpty(Context& ctx);
-DeleteStatus DeleteLogged(Context& ctx, const std::string& name, std::uint8_t type);
+DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, Removed& removed);
+DeleteStatus DeleteLogged(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
+DeleteStatus RemoveDirectory(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
+DeleteStatus RemoveFile(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
 // Every entry of directory dirId, which the caller has made current.
 DeleteStatus EmptyDirectory(Context& ctx, std::uint32_t dirId);
+void AdjustValence(Context& ctx, std::uint32_t dirId, const Removed& removed);
 std::uint64_t LoopBound(Context& ctx);
 void Log(Context& ctx, std::string_view verb, std::string_view macName);
 
 }  // namespace
 
 DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern) {
-  pattern = TrimTrailingBlanks(pattern);
+  const std::uint32_t parentId = ctx.volume.current.currentDirId;
+  Removed removed;
+  const DeleteStatus status = DeleteMatches(ctx, TrimTrailingBlanks(pattern), removed);
+  AdjustValence(ctx, parentId, removed);
+  return status;
+}
+
+DeleteStatus DeleteItem(Context& ctx, std::string_view name, bool confirm) {
+  const std::uint32_t parentId = ctx.volume.current.currentDirId;
+  const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, name);
+  if (!record) return DeleteStatus::kNotFound;
+  if (record->type == kDirectoryRecord && Valence(*record) != 0 && confirm && !ConfirmNonEmpty(ctx)) {
+    return DeleteStatus::kCancelled;
+  }
+  Removed removed;
+  const DeleteStatus status = DeleteLogged(ctx, *record, parentId, removed);
+  AdjustValence(ctx, parentId, removed);
+  return status;
+}
+
+DeleteStatus DeleteDirectory(Context& ctx, std::string_view name) {
+  const std::uint32_t parentId = ctx.volume.current.currentDirId;
+  const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, name);
+  if (!record || record->type != kDirectoryRecord) return DeleteStatus::kNotFound;
+  Removed removed;
+  const DeleteStatus status = RemoveDirectory(ctx, *record, parentId, removed);
+  AdjustValence(ctx, parentId, removed);
+  return status;
+}
+
+DeleteStatus DeleteFile(Context& ctx, std::string_view name) {
+  const std::uint32_t parentId = ctx.volume.current.currentDirId;
+  const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, name);
+  if (!record || record->type != kFileRecord) return DeleteStatus::kNotFound;
+  Removed removed;
+  const DeleteStatus status = RemoveFile(ctx, *record, parentId, removed);
+  AdjustValence(ctx, parentId, removed);
+  return status;
+}
+
+namespace {
+
+bool ConfirmNonEmpty(Context& ctx) {
+  return ctx.ui->ShowMessageBox(ctx.messages[kMsgDirectoryNotEmpty], ctx.messages[kMsgDeleteDirectory],
+                                Buttons::kOkCancel, Stakes::kDestroys) != Answer::kCancel;
+}
+
+DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, Removed& removed) {
+  const std::uint32_t parentId = ctx.volume.current.currentDirId;
   const bool wildcard = HasWildcard(pattern);
   DeleteStatus status = DeleteStatus::kNotFound;
   // Each round deletes the first match, so the next round finds the next.
   const std::uint64_t rounds = LoopBound(ctx);
   for (std::uint64_t round = 0; round < rounds; ++round) {
-    const FoundRecord found =
-        FindCatalogRecord(ctx.volume.catalog, pattern, kWantEntry, ctx.volume.current.currentDirId);
+    const FoundRecord found = FindCatalogRecord(ctx.volume.catalog, pattern, kWantEntry, parentId);
     if (!found) return status;
     const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
     if (!record) return DeleteStatus::kFailed;
-    const std::string name = record->key.name;
     // The catalog's own equality: case and the characters it weighs alike.
-    if (!wildcard && CompareNames(pattern, TrimTrailingBlanks(name)) != 0) return status;
+    if (!wildcard && CompareNames(pattern, TrimTrailingBlanks(record->key.name)) != 0) return status;
     if (record->type == kDirectoryRecord && Valence(*record) != 0 && !ConfirmNonEmpty(ctx)) {
       return DeleteStatus::kCancelled;
     }
-    const DeleteStatus one = DeleteLogged(ctx, name, record->type);
+    const DeleteStatus one = DeleteLogged(ctx, *record, parentId, removed);
     if (one != DeleteStatus::kDone) return one;
     status = DeleteStatus::kDone;
     if (!wildcard) return status;
@@ -56,25 +112,19 @@ DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern) {
   return status;
 }
 
-DeleteStatus DeleteItem(Context& ctx, std::string_view name, bool confirm) {
-  const std::optional<CatalogRecord> record =
-      FindNamedRecord(ctx.volume.catalog, ctx.volume.current.currentDirId, name);
-  if (!record) return DeleteStatus::kNotFound;
-  const std::uint8_t type = record->type;
-  const std::string key = record->key.name;
-  if (type == kDirectoryRecord && Valence(*record) != 0 && confirm && !ConfirmNonEmpty(ctx)) {
-    return DeleteStatus::kCancelled;
+DeleteStatus DeleteLogged(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed) {
+  if (record.type == kDirectoryRecord) {
+    Log(ctx, "*rd ", record.key.name);
+    return RemoveDirectory(ctx, record, parentId, removed);
   }
-  return DeleteLogged(ctx, key, type);
+  Log(ctx, "*del ", record.key.name);
+  return record.type == kFileRecord ? RemoveFile(ctx, record, parentId, removed) : DeleteStatus::kNotFound;
 }
 
-DeleteStatus DeleteDirectory(Context& ctx, std::string_view name) {
+DeleteStatus RemoveDirectory(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed) {
   VolumeState& volume = ctx.volume;
-  const std::uint32_t parentId = volume.current.currentDirId;
-  const std::optional<CatalogRecord> record = FindNamedRecord(volume.catalog, parentId, name);
-  if (!record || record->type != kDirectoryRecord) return DeleteStatus::kNotFound;
-  const std::uint32_t dirId = DirectoryId(*record);
-  const std::string key = record->key.name;
+  const std::uint32_t dirId = DirectoryId(record);
+  const std::string key = record.key.name;
 
   const FoundRecord first = FindCatalogRecord(volume.catalog, "*", kWantEntry, dirId);
   if (first.status == SearchStatus::kDamaged) return DeleteStatus::kFailed;
@@ -87,60 +137,47 @@ DeleteStatus DeleteDirectory(Context& ctx, std::string_view name) {
   }
   if (DeleteCatalogRecord(ctx, parentId, key) != CatalogEditStatus::kDone) return DeleteStatus::kFailed;
   DeleteCatalogRecord(ctx, dirId, "");  // its thread
-  AdjustFolderValence(ctx, parentId, -1);
+  ++removed.entries;
   CountFolders(volume, parentId, -1);
   return DeleteStatus::kDone;
 }
 
-DeleteStatus DeleteFile(Context& ctx, std::string_view name) {
-  VolumeState& volume = ctx.volume;
-  const std::uint32_t parentId = volume.current.currentDirId;
-  const std::optional<CatalogRecord> record = FindNamedRecord(volume.catalog, parentId, name);
-  if (!record || record->type != kFileRecord) return DeleteStatus::kNotFound;
-  const std::uint32_t fileId = FileId(*record);
-  const std::string key = record->key.name;
+DeleteStatus RemoveFile(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed) {
+  const std::uint32_t fileId = FileId(record);
   std::array<std::uint8_t, 2 * kExtentRecordSize> extents{};
-  std::copy_n(DataExtents(*record).begin(), kExtentRecordSize, extents.begin());
-  std::copy_n(ResourceExtents(*record).begin(), kExtentRecordSize, extents.begin() + kExtentRecordSize);
+  std::copy_n(DataExtents(record).begin(), kExtentRecordSize, extents.begin());
+  std::copy_n(ResourceExtents(record).begin(), kExtentRecordSize, extents.begin() + kExtentRecordSize);
 
   if (!EnsureBitmapLoaded(ctx)) return DeleteStatus::kFailed;
-  if (DeleteCatalogRecord(ctx, parentId, key) != CatalogEditStatus::kDone) return DeleteStatus::kFailed;
+  if (DeleteCatalogRecord(ctx, parentId, record.key.name) != CatalogEditStatus::kDone) return DeleteStatus::kFailed;
+  ++removed.entries;
   const bool threadGone = DeleteFileThread(ctx, fileId) != FileThreadStatus::kFailed;
   FreeExtentRecord(ctx, ConstBytes(extents).first(kExtentRecordSize));
   FreeExtentRecord(ctx, ConstBytes(extents).last(kExtentRecordSize));
   const bool released = ReleaseOverflowExtents(ctx, fileId);
-  AdjustFolderValence(ctx, parentId, -1);
-  CountFiles(volume, parentId, -1);
+  CountFiles(ctx.volume, parentId, -1);
   return released && threadGone ? DeleteStatus::kDone : DeleteStatus::kFailed;
 }
 
-namespace {
-
-bool ConfirmNonEmpty(Context& ctx) {
-  return ctx.ui->ShowMessageBox(ctx.messages[kMsgDirectoryNotEmpty], ctx.messages[kMsgDeleteDirectory],
-                                Buttons::kOkCancel, Stakes::kDestroys) != Answer::kCancel;
-}
-
-DeleteStatus DeleteLogged(Context& ctx, const std::string& name, std::uint8_t type) {
-  if (type == kDirectoryRecord) {
-    Log(ctx, "*rd ", name);
-    return DeleteDirectory(ctx, name);
-  }
-  Log(ctx, "*del ", name);
-  return DeleteFile(ctx, name);
-}
-
 DeleteStatus EmptyDirectory(Context& ctx, std::uint32_t dirId) {
+  Removed removed;
+  DeleteStatus status = DeleteStatus::kFailed;
   const std::uint64_t rounds = LoopBound(ctx);
   for (std::uint64_t round = 0; round < rounds; ++round) {
     const FoundRecord found = FindCatalogRecord(ctx.volume.catalog, "*", kWantEntry, dirId);
-    if (found.status == SearchStatus::kNotFound) return DeleteStatus::kDone;
+    if (found.status == SearchStatus::kNotFound) {
+      status = DeleteStatus::kDone;
+      break;
+    }
     const std::optional<CatalogRecord> record = found ? ReadCatalogRecord(found.record) : std::nullopt;
-    if (!record) return DeleteStatus::kFailed;
-    const std::string name = record->key.name;
-    if (DeleteLogged(ctx, name, record->type) != DeleteStatus::kDone) return DeleteStatus::kFailed;
+    if (!record || DeleteLogged(ctx, *record, dirId, removed) != DeleteStatus::kDone) break;
   }
-  return DeleteStatus::kFailed;
+  AdjustValence(ctx, dirId, removed);
+  return status;
+}
+
+void AdjustValence(Context& ctx, std::uint32_t dirId, const Removed& removed) {
+  if (removed.entries != 0) AdjustFolderValence(ctx, dirId, -static_cast<int>(removed.entries));
 }
 
 // No procedure deletes more entries than the catalog holds records.

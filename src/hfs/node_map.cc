@@ -61,7 +61,12 @@ std::uint32_t CountFreeNodes(TreeWorkFile& tree) {
 std::uint32_t SyncFreeNodeCount(TreeWorkFile& tree) {
   const std::uint32_t free = CountFreeNodes(tree);
   PutU32(tree.header, header::bthFree, free);
+  tree.freeCounted = true;
   return free;
+}
+
+std::uint32_t FreeNodeCount(TreeWorkFile& tree) {
+  return tree.freeCounted ? GetU32(tree.header, header::bthFree) : SyncFreeNodeCount(tree);
 }
 
 std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree) {

@@ -32,6 +32,9 @@ std::optional<bool> IsNodeInUse(TreeWorkFile& tree, std::uint32_t n);
 std::uint32_t CountFreeNodes(TreeWorkFile& tree);
 // Sets bthFree to CountFreeNodes; returns it.
 std::uint32_t SyncFreeNodeCount(TreeWorkFile& tree);
+// bthFree, counted once from the map after the header is read (another
+// writer may have left it wrong), then kept by the edits here.
+std::uint32_t FreeNodeCount(TreeWorkFile& tree);
 
 // Takes the first free node from 1 upward: sets its bit, lowers bthFree.
 // None when no node is free (the tree is not grown here).

@@ -25,7 +25,7 @@ OverflowStatus AddOverflowExtent(Context& ctx, BlockExtent extent, std::uint32_t
   TreeWorkFile& tree = ctx.volume.extents;
   if (tree.handle == nullptr) OpenExtentsWorkFile(ctx);
   RepairTreeHeader(tree);
-  SyncFreeNodeCount(tree);
+  FreeNodeCount(tree);
   const ExtentKey key{extkey::kKeyLength, forkType, fileId, startBlock};
   const OwnedRecord record = NewRecord(extent, key);
   const TreeKeys keys{CompareExtentKeys, extkey::kKeyLength};

@@ -26,15 +26,16 @@ struct Descent {
   std::vector<PathStep> path;  // from the root down
   std::uint32_t leaf = 0;
   NodeBuffer node{};  // the leaf
-  std::vector<OwnedRecord> records;
+  std::vector<OwnedRecord> records;  // its records, once a split needs them (LoadRecords)
   std::size_t index = 0;  // the first record whose key is not below the one sought
   bool exists = false;
 };
 
 Descent Descend(TreeWorkFile& tree, const TreeKeys& keys, ConstBytes key);
 // Takes the last step of the descent's path back: the parent is read into
-// d.node and its records into d.records; none when it cannot be read.
+// d.node; none when it cannot be read or lacks the record followed.
 std::optional<PathStep> ClimbToParent(TreeWorkFile& tree, Descent& d);
+bool LoadRecords(Descent& d);
 std::optional<std::uint32_t> ChildOf(ConstBytes record);
 std::optional<OwnedRecord> IndexRecordFor(const TreeKeys& keys, ConstBytes first, std::uint32_t child);
 std::optional<std::size_t> SplitPoint(const std::vector<OwnedRecord>& records, std::size_t inserted);
@@ -42,7 +43,7 @@ TreeEditStatus StartTree(TreeWorkFile& tree, const OwnedRecord& record);
 TreeEditStatus Place(TreeWorkFile& tree, const TreeKeys& keys, Descent& d);
 TreeEditStatus GrowRoot(TreeWorkFile& tree, std::uint8_t height, const std::vector<OwnedRecord>& records);
 TreeEditStatus UpdateKeysAbove(TreeWorkFile& tree, const TreeKeys& keys, const std::vector<PathStep>& path,
-                               OwnedRecord first);
+                               ConstBytes first);
 bool Unlink(TreeWorkFile& tree, std::uint32_t n, const NodeBuffer& node);
 bool SetLink(TreeWorkFile& tree, std::uint32_t n, std::size_t field, std::uint32_t value);
 TreeEditStatus ShrinkRoot(TreeWorkFile& tree);
@@ -64,8 +65,14 @@ TreeEditStatus InsertTreeRecord(TreeWorkFile& tree, const TreeKeys& keys, const 
   if (d.status != TreeEditStatus::kDone) return d.status;
   if (d.exists) return TreeEditStatus::kExists;
   if (!reserve(InsertionNodes(tree))) return TreeEditStatus::kNoRoom;
-  d.records.insert(d.records.begin() + static_cast<std::ptrdiff_t>(d.index), record);
   AddLeafRecords(tree.header, 1);
+  // Most insertions fit their leaf: only a split needs the records apart.
+  if (SpliceRecord(d.node, d.index, false, record)) {
+    if (!WriteNode(tree, d.leaf, d.node)) return TreeEditStatus::kDamaged;
+    return d.index == 0 ? UpdateKeysAbove(tree, keys, d.path, record) : TreeEditStatus::kDone;
+  }
+  if (!LoadRecords(d)) return TreeEditStatus::kDamaged;
+  d.records.insert(d.records.begin() + static_cast<std::ptrdiff_t>(d.index), record);
   return Place(tree, keys, d);
 }
 
@@ -73,16 +80,17 @@ TreeEditStatus DeleteTreeRecord(TreeWorkFile& tree, const TreeKeys& keys, ConstB
   Descent d = Descend(tree, keys, key);
   if (d.status != TreeEditStatus::kDone) return d.status;
   if (!d.exists) return TreeEditStatus::kNotFound;
-  d.records.erase(d.records.begin() + static_cast<std::ptrdiff_t>(d.index));
   AddLeafRecords(tree.header, -1);
   std::uint32_t n = d.leaf;
   std::size_t removed = d.index;
   // Each turn goes one level up; the path bounds the walk.
   for (;;) {
-    if (!d.records.empty()) {
-      if (!PackRecords(d.node, d.records) || !WriteNode(tree, n, d.node)) return TreeEditStatus::kDamaged;
+    if (NodeRecordCount(d.node) > 1) {
+      if (!SpliceRecord(d.node, removed, true, {}) || !WriteNode(tree, n, d.node)) return TreeEditStatus::kDamaged;
+      const std::optional<Bytes> first = RecordAt(d.node, 0);
+      if (!first) return TreeEditStatus::kDamaged;
       const TreeEditStatus above =
-          removed == 0 ? UpdateKeysAbove(tree, keys, d.path, d.records.front()) : TreeEditStatus::kDone;
+          removed == 0 ? UpdateKeysAbove(tree, keys, d.path, *first) : TreeEditStatus::kDone;
       return above == TreeEditStatus::kDone ? ShrinkRoot(tree) : above;
     }
     if (!Unlink(tree, n, d.node)) return TreeEditStatus::kDamaged;
@@ -93,7 +101,6 @@ TreeEditStatus DeleteTreeRecord(TreeWorkFile& tree, const TreeKeys& keys, ConstB
     }
     const std::optional<PathStep> step = ClimbToParent(tree, d);
     if (!step) return TreeEditStatus::kDamaged;
-    d.records.erase(d.records.begin() + static_cast<std::ptrdiff_t>(step->index));
     n = step->node;
     removed = step->index;
   }
@@ -119,33 +126,39 @@ Descent Descend(TreeWorkFile& tree, const TreeKeys& keys, ConstBytes key) {
   };
   std::uint8_t parentHeight = 0;
   for (std::size_t level = 0; level < kMostDepth; ++level) {
-    std::optional<std::vector<OwnedRecord>> records;
-    if (!ReadNodeInto(tree, n, d.node) || !(records = NodeRecords(d.node))) return damaged();
+    std::optional<std::uint16_t> count;
+    if (!ReadNodeInto(tree, n, d.node) || !(count = CheckedRecordCount(d.node))) return damaged();
     const std::uint8_t height = NodeHeight(d.node);
     if (level > 0 && height + 1 != parentHeight) return damaged();
     parentHeight = height;
+    // The first record whose key is not below the one sought, by halves:
+    // the keys of a node are in order.
     std::size_t i = 0;
     bool equal = false;
-    for (; i < records->size(); ++i) {
-      const std::optional<int> order = keys.order((*records)[i], key);
+    for (std::size_t end = *count; i < end;) {
+      const std::size_t middle = i + (end - i) / 2;
+      const std::optional<Bytes> record = RecordAt(d.node, middle);
+      const std::optional<int> order = record ? keys.order(*record, key) : std::nullopt;
       if (!order) return damaged();
-      if (*order >= 0) {
+      if (*order < 0) {
+        i = middle + 1;
+      } else {
+        end = middle;
         equal = *order == 0;
-        break;
       }
     }
     if (NodeType(d.node) == kLeafNode && height == 1) {
       d.leaf = n;
-      d.records = std::move(*records);
       d.index = i;
       d.exists = equal;
       return d;
     }
-    if (NodeType(d.node) != kIndexNode || height < 2 || records->empty()) return damaged();
+    if (NodeType(d.node) != kIndexNode || height < 2 || *count == 0) return damaged();
     // The child whose first key is the greatest not above the key; a key
     // below them all goes to the first child.
     const std::size_t chosen = equal || i == 0 ? i : i - 1;
-    const std::optional<std::uint32_t> child = ChildOf((*records)[chosen]);
+    const std::optional<Bytes> record = RecordAt(d.node, chosen);
+    const std::optional<std::uint32_t> child = record ? ChildOf(*record) : std::nullopt;
     if (!child) return damaged();
     d.path.push_back(PathStep{n, chosen});
     n = *child;
@@ -156,12 +169,15 @@ Descent Descend(TreeWorkFile& tree, const TreeKeys& keys, ConstBytes key) {
 std::optional<PathStep> ClimbToParent(TreeWorkFile& tree, Descent& d) {
   const PathStep step = d.path.back();
   d.path.pop_back();
-  std::optional<std::vector<OwnedRecord>> records;
-  if (!ReadNodeInto(tree, step.node, d.node) || !(records = NodeRecords(d.node)) || step.index >= records->size()) {
-    return std::nullopt;
-  }
-  d.records = std::move(*records);
+  if (!ReadNodeInto(tree, step.node, d.node) || !RecordAt(d.node, step.index)) return std::nullopt;
   return step;
+}
+
+bool LoadRecords(Descent& d) {
+  std::optional<std::vector<OwnedRecord>> records = NodeRecords(d.node);
+  if (!records) return false;
+  d.records = std::move(*records);
+  return true;
 }
 
 std::optional<std::uint32_t> ChildOf(ConstBytes record) {
@@ -256,7 +272,7 @@ TreeEditStatus Place(TreeWorkFile& tree, const TreeKeys& keys, Descent& d) {
     if (!leftIndex || !rightIndex) return TreeEditStatus::kDamaged;
     if (d.path.empty()) return GrowRoot(tree, NodeHeight(d.node), {*leftIndex, *rightIndex});
     const std::optional<PathStep> step = ClimbToParent(tree, d);
-    if (!step) return TreeEditStatus::kDamaged;
+    if (!step || !LoadRecords(d)) return TreeEditStatus::kDamaged;
     if (firstChanged) d.records[step->index] = *leftIndex;
     d.records.insert(d.records.begin() + static_cast<std::ptrdiff_t>(step->index + 1), *rightIndex);
     firstChanged = firstChanged && step->index == 0;
@@ -280,19 +296,17 @@ TreeEditStatus GrowRoot(TreeWorkFile& tree, std::uint8_t height, const std::vect
 // A node below the path's end has the new first record `first`: the index
 // records above it take its key, as far up as it is a first key.
 TreeEditStatus UpdateKeysAbove(TreeWorkFile& tree, const TreeKeys& keys, const std::vector<PathStep>& path,
-                               OwnedRecord first) {
+                               ConstBytes first) {
+  std::optional<OwnedRecord> record;
   for (std::size_t i = path.size(); i-- > 0;) {
     const PathStep& step = path[i];
     NodeBuffer node{};
-    std::optional<std::vector<OwnedRecord>> records;
-    if (!ReadNodeInto(tree, step.node, node) || !(records = NodeRecords(node)) || step.index >= records->size()) {
+    const std::optional<Bytes> old = ReadNodeInto(tree, step.node, node) ? RecordAt(node, step.index) : std::nullopt;
+    const std::optional<std::uint32_t> child = old ? ChildOf(*old) : std::nullopt;
+    record = child ? IndexRecordFor(keys, first, *child) : std::nullopt;
+    if (!record || !SpliceRecord(node, step.index, true, *record) || !WriteNode(tree, step.node, node)) {
       return TreeEditStatus::kDamaged;
     }
-    const std::optional<std::uint32_t> child = ChildOf((*records)[step.index]);
-    const std::optional<OwnedRecord> record = child ? IndexRecordFor(keys, first, *child) : std::nullopt;
-    if (!record) return TreeEditStatus::kDamaged;
-    (*records)[step.index] = *record;
-    if (!PackRecords(node, *records) || !WriteNode(tree, step.node, node)) return TreeEditStatus::kDamaged;
     if (step.index != 0) break;
     first = *record;
   }

@@ -40,6 +40,9 @@ struct TreeWorkFile {
   std::uint32_t fileSize = 0;     // catalog only; 0 for the extents tree
   std::FILE* handle = nullptr;    // nullptr: not open
   bool isCatalog = false;
+  // bthFree has been counted from the map since the header was read; the
+  // map's own edits keep it right from then on (node_map.h).
+  bool freeCounted = false;
   NodeCache cache;
 };
 

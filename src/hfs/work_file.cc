@@ -101,6 +101,7 @@ void CloseWorkFile(TreeWorkFile& tree) {
   if (tree.handle != nullptr) std::fclose(tree.handle);
   tree.handle = nullptr;
   tree.cache = NodeCache{};
+  tree.freeCounted = false;
   tree.nodeNumber = 0;
   tree.recordIndex = 0;
 }
@@ -292,6 +293,7 @@ bool HasFreeSpace(const std::filesystem::path& dir, std::uint64_t byteCount) {
 bool ReadHeaderNode(TreeWorkFile& tree) {
   if (!ReadNode(tree, 0)) return false;
   tree.header = tree.node;
+  tree.freeCounted = false;
   return true;
 }
 
