@@ -1,9 +1,10 @@
 # The installation, checked from the outside: `cmake --install` into a
 # scratch prefix must give the programs, the help file, the demo samples,
-# the desktop entry and the icon, and the installed tarvo-cli must make and
-# list the demo cartridge from its own data folder.
-# Without the desktop program (WITH_GUI off) only tarvo-cli and the demo
-# samples are expected.
+# the desktop entry, the icon, the manual pages and the bash completion,
+# and the installed tarvo-cli must make and list the demo cartridge from
+# its own data folder.
+# Without the desktop program (WITH_GUI off) only tarvo-cli with its manual
+# page and completion, and the demo samples are expected.
 #   cmake -DBUILD_DIR=... -DSCRATCH=... -DWITH_GUI=ON|OFF -P install_check.cmake
 file(REMOVE_RECURSE ${SCRATCH})
 set(prefix ${SCRATCH}/prefix)
@@ -13,10 +14,11 @@ if(rc)
   message(FATAL_ERROR "cmake --install failed: ${err}")
 endif()
 
-set(expected bin/tarvo-cli share/tarvo/demo)
+set(expected bin/tarvo-cli share/tarvo/demo share/man/man1/tarvo-cli.1
+    share/bash-completion/completions/tarvo-cli)
 if(WITH_GUI)
   list(APPEND expected bin/tarvo share/tarvo/help/tarvo.html share/applications/tarvo.desktop
-       share/icons/hicolor/scalable/apps/tarvo.svg)
+       share/icons/hicolor/scalable/apps/tarvo.svg share/man/man1/tarvo.1)
 endif()
 foreach(path ${expected})
   if(NOT EXISTS ${prefix}/${path})

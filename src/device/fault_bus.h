@@ -60,6 +60,9 @@ class FaultBus : public ScsiManager {
     return inner_.ClaimMedium(haId, target);
   }
   void ShareMedia() override { inner_.ShareMedia(); }
+  std::string WriteRefusal(std::uint8_t haId, std::uint8_t target) override {
+    return inner_.WriteRefusal(haId, target);
+  }
 
  private:
   void Perform(Srb& srb);

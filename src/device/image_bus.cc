@@ -1,7 +1,10 @@
 #include "device/image_bus.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +16,7 @@
 
 #include "base/big_endian.h"
 #include "device/cdb_fields.h"
+#include "device/system_mounts.h"
 #include "ui/messages.h"
 
 namespace tarvo {
@@ -43,8 +47,18 @@ struct MediumArea {
   bool diskCopy = false;
 };
 
+// What the system tells of a block device: its size in bytes, its logical
+// sector size and whether it refuses writes; `error` when it would not.
+struct DeviceMedium {
+  std::uint64_t bytes = 0;
+  int sectorSize = 0;
+  bool readOnly = false;
+  int error = 0;
+};
+
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 MediumArea LocateMedium(int fd, std::uint64_t fileSize);
+DeviceMedium QueryDevice(int fd);
 const CartridgeModel& NearestModel(std::uint64_t mediumBytes);
 bool AllDigits(std::string_view text);
 bool MayNotWrite(int error) { return error == EACCES || error == EPERM || error == EROFS; }
@@ -142,20 +156,37 @@ std::string ImageBus::Attach(const ImageSpec& image) {
     return "Cannot open the image file " + name + ": " + std::strerror(errno) + ".";
   }
   if (S_ISDIR(info.st_mode)) return name + " is a directory, not an image file.";
-  if (!S_ISREG(info.st_mode)) return name + " is not a regular file.";
+  const bool device = S_ISBLK(info.st_mode);
+  if (!device && !S_ISREG(info.st_mode)) return name + " is neither an image file nor a block device.";
+  const std::string kind = device ? "device " : "image file ";
 
   Drive drive;
+  drive.path = image.path;
   drive.blockSize = image.blockSize;
+  if (device) drive.blockDevice = info.st_rdev;
   drive.fd = ::open(image.path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (drive.fd < 0) return "Cannot read the image file " + name + ": " + std::strerror(errno) + ".";
-  const MediumArea area = LocateMedium(drive.fd, static_cast<std::uint64_t>(info.st_size));
+  if (drive.fd < 0) return "Cannot read the " + kind + name + ": " + std::strerror(errno) + ".";
+  MediumArea area;
+  std::string failure;
+  if (device) {
+    const DeviceMedium medium = QueryDevice(drive.fd);
+    area.length = medium.bytes;
+    drive.writeProtected = medium.readOnly;
+    if (medium.error != 0) {
+      failure = " does not tell its size: " + std::string(std::strerror(medium.error)) + ".";
+    } else if (medium.sectorSize != 512 && medium.sectorSize != image.blockSize) {
+      failure = " has " + std::to_string(medium.sectorSize) +
+                "-byte sectors; a cartridge has 512-byte sectors (or 1024-byte ones, attached with \",1024\").";
+    }
+  } else {
+    area = LocateMedium(drive.fd, static_cast<std::uint64_t>(info.st_size));
+  }
   drive.dataOffset = area.offset;
-  drive.writeProtected = image.readOnly || area.diskCopy;
+  drive.writeProtected = drive.writeProtected || image.readOnly || area.diskCopy;
   const std::uint64_t blocks = area.length / image.blockSize;
-  const char* failure = nullptr;
-  if (blocks == 0) failure = " is too small: it does not hold one whole block.";
-  if (blocks > UINT32_MAX) failure = " is too large for a SCSI drive.";
-  if (failure == nullptr && !drive.writeProtected) {
+  if (failure.empty() && blocks == 0) failure = " is too small: it does not hold one whole block.";
+  if (failure.empty() && blocks > UINT32_MAX) failure = " is too large for a SCSI drive.";
+  if (failure.empty() && !drive.writeProtected) {
     const int writable = ::open(image.path.c_str(), O_RDWR | O_CLOEXEC);
     if (writable >= 0) {
       ::close(drive.fd);
@@ -166,9 +197,9 @@ std::string ImageBus::Attach(const ImageSpec& image) {
       drive.writeProtected = true;
     }
   }
-  if (failure != nullptr) {
+  if (!failure.empty()) {
     ::close(drive.fd);
-    return "The image file " + name + failure;
+    return "The " + kind + name + failure;
   }
   // Only the DiskCopy header was read before: the medium is read under the lock.
   if (LockShared(drive.fd, kShareWait) == MediumLockResult::kInUse) {
@@ -176,7 +207,7 @@ std::string ImageBus::Attach(const ImageSpec& image) {
     return kTextVolumeInUse;
   }
   drive.blockCount = static_cast<std::uint32_t>(blocks);
-  drive.sparse = static_cast<std::uint64_t>(info.st_blocks) * 512 < static_cast<std::uint64_t>(info.st_size);
+  drive.sparse = !device && static_cast<std::uint64_t>(info.st_blocks) * 512 < static_cast<std::uint64_t>(info.st_size);
   drives_.push_back(drive);
   return "";
 }
@@ -188,6 +219,14 @@ bool ImageBus::RemovalPrevented(std::uint8_t target) const {
 MediumLockResult ImageBus::ClaimMedium(std::uint8_t haId, std::uint8_t target) {
   if (haId != 0 || target >= drives_.size() || drives_[target].writeProtected) return MediumLockResult::kHeld;
   return LockExclusive(drives_[target].fd);
+}
+
+std::string ImageBus::WriteRefusal(std::uint8_t haId, std::uint8_t target) {
+  if (haId != 0 || target >= drives_.size() || !drives_[target].blockDevice) return "";
+  const std::optional<SystemMount> mount = SystemMountOf(*drives_[target].blockDevice);
+  if (!mount) return "";
+  return "The device " + Quoted(drives_[target].path) + " is mounted by the system (" + mount->source + " on " +
+         mount->mountPoint + "); unmount it first.";
 }
 
 void ImageBus::ShareMedia() {
@@ -346,7 +385,8 @@ void ImageBus::ReadWrite(Drive& drive, Srb& srb) {
 }
 
 // Vital product data: the list of pages, and the unit serial number,
-// which names the image file by its device and inode.
+// which names the image file by its device and inode, a block device by
+// its number.
 void ImageBus::UnitSerialNumber(const Drive& drive, Srb& srb, std::size_t length) {
   constexpr int kSerialLength = 32;
   std::array<std::uint8_t, 4 + kSerialLength + 1> data{};  // and the formatter's closing zero
@@ -355,6 +395,10 @@ void ImageBus::UnitSerialNumber(const Drive& drive, Srb& srb, std::size_t length
   if (srb.cdb[2] == 0x00) {
     data[3] = 2;
     data[5] = 0x80;
+  } else if (srb.cdb[2] == 0x80 && drive.blockDevice) {
+    const int n = std::snprintf(reinterpret_cast<char*>(data.data() + 4), data.size() - 4, "blockdev %u:%u",
+                                major(*drive.blockDevice), minor(*drive.blockDevice));
+    data[3] = static_cast<std::uint8_t>(std::clamp(n, 0, kSerialLength));
   } else if (struct stat info {}; srb.cdb[2] == 0x80 && ::fstat(drive.fd, &info) == 0) {
     const int n = std::snprintf(reinterpret_cast<char*>(data.data() + 4), data.size() - 4, "%016llX%016llX",
                                 static_cast<unsigned long long>(info.st_dev),
@@ -404,6 +448,17 @@ MediumArea LocateMedium(int fd, std::uint64_t fileSize) {
     }
   }
   return {0, fileSize, false};
+}
+
+DeviceMedium QueryDevice(int fd) {
+  DeviceMedium medium;
+  int readOnly = 0;
+  if (::ioctl(fd, BLKGETSIZE64, &medium.bytes) != 0 || ::ioctl(fd, BLKSSZGET, &medium.sectorSize) != 0 ||
+      ::ioctl(fd, BLKROGET, &readOnly) != 0) {
+    medium.error = errno;
+  }
+  medium.readOnly = readOnly != 0;
+  return medium;
 }
 
 const CartridgeModel& NearestModel(std::uint64_t mediumBytes) {

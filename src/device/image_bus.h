@@ -1,4 +1,6 @@
-// The image bus: SyQuest cartridge drives emulated over image files.
+// The image bus: SyQuest cartridge drives emulated over image files and
+// block devices (the memory card of a SCSI emulator in a card reader, a
+// loop device).
 //
 // The bus is host adapter 0 ("Tarvo image bus"). Each attached image is a
 // direct-access drive with a removable cartridge at target 0, 1, 2, ... in
@@ -10,7 +12,9 @@
 // other operation codes fail with ILLEGAL REQUEST. Every command completes
 // at once. The vital product data of INQUIRY has the
 // unit serial number page (0x80): the image file's device and inode in
-// hex, which name the medium (medium_identity.h).
+// hex, or "blockdev" and a block device's number (major:minor), which
+// name the medium (medium_identity.h). A device node's own inode would
+// not do: the system makes the node anew when the device comes back.
 //
 // The medium is the image's whole blocks of `blockSize` bytes; trailing
 // bytes that do not fill a block (tag data of some images) are not part of
@@ -18,6 +22,14 @@
 // protected because a write would invalidate its checksums. An image
 // attached read-only, or whose file we may not write, refuses every write
 // with DATA PROTECT and is opened read-only, so it is never modified.
+//
+// A block device is the medium as a whole: its size is the system's, and
+// it must have 512-byte sectors (or the 1024-byte sectors of the drive it
+// is attached as). A device the system holds read-only (a card's lock
+// switch, a read-only loop device) is write protected like a file we may
+// not write. While the system has a file system of the device, or of a
+// partition of it, mounted, WriteRefusal names it, and nothing may be
+// written to it; reading stays allowed.
 //
 // A READ/WRITE (6 or 10) moves its whole run with one system call. A write
 // of zeros over a hole of a sparse image is left out: the image reads back
@@ -37,6 +49,8 @@
 // writable image exclusive; an image that refuses writes is never claimed,
 // and stays shared.
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstdint>
 #include <optional>
@@ -82,8 +96,9 @@ class ImageBus : public ScsiManager {
   ImageBus(const ImageBus&) = delete;
   ImageBus& operator=(const ImageBus&) = delete;
 
-  // Attaches the image as the next target. Returns "" or the reason it
-  // cannot be used (missing, unreadable, a directory, too small, too many).
+  // Attaches the image file or block device as the next target. Returns ""
+  // or the reason it cannot be used (missing, unreadable, a directory,
+  // another kind of file, too small, sectors of another size, too many).
   std::string Attach(const ImageSpec& image);
   std::size_t DriveCount() const { return drives_.size(); }
   // Whether the last PREVENT/ALLOW MEDIUM REMOVAL sent to the drive prevented it.
@@ -93,10 +108,13 @@ class ImageBus : public ScsiManager {
   void SendCommand(Srb& srb) override;
   MediumLockResult ClaimMedium(std::uint8_t haId, std::uint8_t target) override;
   void ShareMedia() override;
+  std::string WriteRefusal(std::uint8_t haId, std::uint8_t target) override;
 
  private:
   struct Drive {
     int fd = -1;
+    std::string path;
+    std::optional<dev_t> blockDevice;  // the device's number, for a block device
     std::uint64_t dataOffset = 0;  // where the medium starts in the file
     std::uint32_t blockCount = 0;
     std::uint16_t blockSize = 512;

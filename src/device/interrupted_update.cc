@@ -57,7 +57,7 @@ InterruptedUpdate TakeBackInterruptedUpdate(Context& ctx) {
     return Outcome(ctx, path, InterruptedUpdate::kCompleted, "the update was complete");
   }
   const ClaimSpan span(ctx);
-  if (!ClaimSelectedMedium(ctx) || !WriteOriginals(ctx, journal, states)) {
+  if (!ClaimSelectedMedium(ctx).empty() || !WriteOriginals(ctx, journal, states)) {
     MessageDialog(ctx, kTextUpdateNotTakenBack);
     return Outcome(ctx, path, InterruptedUpdate::kNotTakenBack, "could not be taken back");
   }

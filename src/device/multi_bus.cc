@@ -58,6 +58,12 @@ MediumLockResult MultiBus::ClaimMedium(std::uint8_t haId, std::uint8_t target) {
   return route.backend->ClaimMedium(static_cast<std::uint8_t>(haId - route.firstAdapter), target);
 }
 
+std::string MultiBus::WriteRefusal(std::uint8_t haId, std::uint8_t target) {
+  const Route route = RouteOf(haId);
+  if (route.backend == nullptr) return "";
+  return route.backend->WriteRefusal(static_cast<std::uint8_t>(haId - route.firstAdapter), target);
+}
+
 void MultiBus::ShareMedia() {
   for (ScsiManager* backend : backends_) backend->ShareMedia();
 }

@@ -6,8 +6,9 @@
 // backend that owns its adapter number, translated to that backend's own
 // numbering and back when it completes; a host adapter inquiry reports the
 // total number of adapters of all backends. A backend whose support status
-// is not 1 contributes no adapters. A claim goes to the backend of its
-// adapter, as a request does; ShareMedia to every backend. The backends are
+// is not 1 contributes no adapters. A claim and the question of a write
+// refusal go to the backend of its adapter, as a request does; ShareMedia
+// to every backend. The backends are
 // not owned and must outlive the bus.
 #pragma once
 
@@ -29,6 +30,7 @@ class MultiBus : public ScsiManager {
   void Poll(Srb& srb) override;
   MediumLockResult ClaimMedium(std::uint8_t haId, std::uint8_t target) override;
   void ShareMedia() override;
+  std::string WriteRefusal(std::uint8_t haId, std::uint8_t target) override;
 
  private:
   struct Route {

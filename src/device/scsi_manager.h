@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "device/medium_lock.h"
 
@@ -86,6 +87,13 @@ class ScsiManager {
   // Every claimed medium goes back to shared: the update is over, and other
   // programs may read it again.
   virtual void ShareMedia() {}
+  // Why nobody may write the drive's medium now, whatever the locks say (a
+  // block device the system has mounted), or "".
+  virtual std::string WriteRefusal(std::uint8_t haId, std::uint8_t target) {
+    (void)haId;
+    (void)target;
+    return "";
+  }
 };
 
 // Sense keys and the fixed-format sense data that backends report.

@@ -1,13 +1,16 @@
 #include "device/write_claim.h"
 
 #include "base/context.h"
+#include "ui/messages.h"
 
 namespace tarvo {
 
-bool ClaimSelectedMedium(Context& ctx) {
-  if (ctx.scsi->ClaimMedium(ctx.device.hostAdapterId, ctx.volume.targetId) == MediumLockResult::kInUse) return false;
+std::string ClaimSelectedMedium(Context& ctx) {
+  const std::uint8_t adapter = ctx.device.hostAdapterId;
+  if (std::string refusal = ctx.scsi->WriteRefusal(adapter, ctx.volume.targetId); !refusal.empty()) return refusal;
+  if (ctx.scsi->ClaimMedium(adapter, ctx.volume.targetId) == MediumLockResult::kInUse) return kTextVolumeInUse;
   ctx.device.mediumClaimed = true;
-  return true;
+  return "";
 }
 
 void ShareClaimedMedia(Context& ctx) {

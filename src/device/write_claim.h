@@ -4,14 +4,17 @@
 // (ClaimSpan), or until ShareClaimedMedia.
 #pragma once
 
+#include <string>
+
 namespace tarvo {
 
 struct Context;
 
-// Claims the medium of the selected drive (hostAdapterId, targetId). True:
-// this program may write it; false: another program uses it, and nothing
-// may be written.
-bool ClaimSelectedMedium(Context& ctx);
+// Claims the medium of the selected drive (hostAdapterId, targetId).
+// Returns "" when this program may write it, else why nothing may be
+// written: the drive's own refusal (a device the system has mounted), or
+// "The volume is in use by another program.".
+std::string ClaimSelectedMedium(Context& ctx);
 
 // Ends every claim: the media are shared again.
 void ShareClaimedMedia(Context& ctx);

@@ -49,8 +49,8 @@ int FormatVolume(Context& ctx, const std::string& name) {
     return 0;
   }
   const ClaimSpan span(ctx);
-  if (!ClaimSelectedMedium(ctx)) {
-    MessageDialog(ctx, kTextVolumeInUse);
+  if (const std::string refusal = ClaimSelectedMedium(ctx); !refusal.empty()) {
+    MessageDialog(ctx, refusal);
     return 0;
   }
   TakeBackInterruptedUpdate(ctx);

@@ -1,6 +1,7 @@
 // The start-up options that both front ends share.
 //
-//   --image PATH[,ro][,1024]  attach an image file as the next cartridge drive
+//   --image PATH[,ro][,1024]  attach an image file or a block device as the
+//                             next cartridge drive
 //                             (repeatable; ro = write-protected, 1024 = a
 //                             medium with 1024-byte sectors)
 //   --create SIZE PATH        create a blank 44/88/105/200/270 MB cartridge

@@ -54,9 +54,11 @@ bool WriteGuard(Context& ctx, const std::function<bool()>& mediumWriteProtected,
     Refuse(ctx, ctx.messages[kMsgWrite1024], notice);
     return false;
   }
-  if (ctx.volume.targetId != kNoDevice && !ClaimSelectedMedium(ctx)) {
-    Refuse(ctx, kTextVolumeInUse, notice);
-    return false;
+  if (ctx.volume.targetId != kNoDevice) {
+    if (const std::string refusal = ClaimSelectedMedium(ctx); !refusal.empty()) {
+      Refuse(ctx, refusal, notice);
+      return false;
+    }
   }
   if (ctx.volume.targetId != kNoDevice && mediumWriteProtected && mediumWriteProtected()) {
     if (ShowMessageBox(ctx, ctx.messages[kMsgWriteProtected], Buttons::kOkCancel) != Answer::kOk) return false;

@@ -4,7 +4,8 @@
 //      yet validated for media with 1024 bytes/sector.".
 //   2. With a drive selected, its medium is claimed for this program's
 //      writes (write_claim.h): while another program uses it, the command
-//      is refused with "The volume is in use by another program." before
+//      is refused with "The volume is in use by another program." (or the
+//      drive's own reason, such as a device the system has mounted) before
 //      anything is written, the probe's rewrite of sector 0 included. The
 //      claim lasts until the command's span ends (ClaimSpan).
 //   3. With a drive selected, a write-protected medium asks "Write-protected

@@ -1,6 +1,7 @@
 #include "device/image_bus.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "base/big_endian.h"
+#include "support/loop_device.h"
 #include "support/scratch_files.h"
 #include "support/srb_builders.h"
 
@@ -44,6 +46,16 @@ class ImageBusTest : public ::testing::Test {
                         std::uint8_t target = 0) {
     last = ReadWrite6Srb(0, target, write, block, count, buffer);
     return SendAndWait(bus, last);
+  }
+
+  // The unit serial number the drive reports, which names its medium.
+  std::string SerialNumber(std::uint8_t target) {
+    std::vector<std::uint8_t> page(255);
+    Srb inquiry = InquirySrb(0, target, page);
+    inquiry.cdb[1] = 1;
+    inquiry.cdb[2] = 0x80;
+    EXPECT_EQ(SendAndWait(bus, inquiry), kSsComp);
+    return std::string(page.begin() + 4, page.begin() + 4 + page[3]);
   }
 
   ScratchDir dir;
@@ -164,6 +176,63 @@ TEST_F(ImageBusTest, AWritableDiskCopyImageIsWriteProtected) {
   EXPECT_EQ(Transfer(true, 2, 1, block), kSsErr);
   EXPECT_EQ(SenseKey(last), kSenseDataProtect);
   EXPECT_EQ(ReadWholeFile(path), copy);
+}
+
+// A loop device stands for the memory card of a SCSI emulator in a reader.
+TEST_F(ImageBusTest, ABlockDeviceIsTheWholeMediumNamedByItsNumber) {
+  const std::string image = MakeImage("card.img", PatternedImage(2048, 512));
+  const LoopDevice loop(image);
+  if (loop.path.empty()) GTEST_SKIP() << loop.skipReason;
+  AttachOk({loop.path});
+  const std::vector<std::uint8_t> capacity = Capacity(0);
+  EXPECT_EQ(GetU32(capacity, 0), 2047u);
+  EXPECT_EQ(GetU32(capacity, 4), 512u);
+  std::vector<std::uint8_t> block(512);
+  ASSERT_EQ(Transfer(false, 2000, 1, block), kSsComp);
+  EXPECT_EQ(GetU32(block, 0), 2000u);
+  std::fill(block.begin(), block.end(), 0);  // zeros too reach a device: it has no holes
+  ASSERT_EQ(Transfer(true, 5, 1, block), kSsComp);
+  Srb synchronize = ExecSrb(0, 0, {0x35, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  ASSERT_EQ(SendAndWait(bus, synchronize), kSsComp);
+  EXPECT_EQ(ReadFileRange(image, 5 * 512, 512), block);
+
+  // The system makes a device's node anew each time the card comes back:
+  // the medium keeps its name under another node of the same device.
+  struct statvfs folder {};
+  if (::statvfs(dir.Path("").c_str(), &folder) == 0 && (folder.f_flag & ST_NODEV) != 0) {
+    GTEST_SKIP() << "the temporary folder allows no device nodes";
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(loop.path.c_str(), &info), 0);
+  const std::string node = dir.Path("card-node");
+  ASSERT_EQ(::mknod(node.c_str(), S_IFBLK | 0600, info.st_rdev), 0);
+  AttachOk({node});
+  EXPECT_EQ(SerialNumber(0), SerialNumber(1));
+  AttachOk({image});
+  EXPECT_NE(SerialNumber(2), SerialNumber(0));
+}
+
+TEST_F(ImageBusTest, ADeviceTheSystemHoldsReadOnlyIsWriteProtected) {
+  const std::vector<std::uint8_t> content = PatternedImage(64, 512);
+  const std::string image = MakeImage("locked.img", content);
+  const LoopDevice loop(image, "-r");
+  if (loop.path.empty()) GTEST_SKIP() << loop.skipReason;
+  AttachOk({loop.path});
+  std::vector<std::uint8_t> block(512, 0x5A);
+  EXPECT_EQ(Transfer(true, 1, 1, block), kSsErr);
+  EXPECT_EQ(SenseKey(last), kSenseDataProtect);
+  EXPECT_EQ(bus.ClaimMedium(0, 0), MediumLockResult::kHeld);
+  EXPECT_EQ(bus.WriteRefusal(0, 0), "");  // nothing mounts a device just made
+  EXPECT_EQ(ReadWholeFile(image), content);
+}
+
+TEST_F(ImageBusTest, ADeviceOfOtherSectorsIsRefused) {
+  const LoopDevice loop(MakeImage("big-sectors.img", PatternedImage(2048, 512)), "--sector-size 4096");
+  if (loop.path.empty()) GTEST_SKIP() << loop.skipReason;
+  const std::string error = bus.Attach({loop.path});
+  EXPECT_NE(error.find("4096-byte sectors"), std::string::npos) << error;
+  EXPECT_EQ(bus.DriveCount(), 0u);
+  EXPECT_NE(bus.Attach({"/dev/null"}).find("neither an image file nor a block device"), std::string::npos);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "base/big_endian.h"
+#include "device/fault_bus.h"
 #include "device/medium_lock.h"
 #include "device/write_claim.h"
 #include "hfs/volume_header.h"
@@ -67,6 +68,24 @@ TEST_F(WriteGuardTest, AClaimLastsUntilTheOutermostCommandEnds) {
   }
   EXPECT_EQ(LockShared(other, 0ms), MediumLockResult::kHeld);
   ::close(other);
+}
+
+// A drive whose device the system has mounted refuses every write.
+class MountedDeviceBus : public FaultBus {
+ public:
+  using FaultBus::FaultBus;
+  std::string WriteRefusal(std::uint8_t, std::uint8_t) override { return "The device is mounted."; }
+};
+
+TEST_F(WriteGuardTest, ADriveThatRefusesWritesIsNeitherClaimedNorWritten) {
+  ScsiManager* const images = ctx().scsi;
+  MountedDeviceBus bus(*images);
+  ctx().scsi = &bus;
+  EXPECT_FALSE(WriteGuard(ctx(), DriveWriteProtection(ctx()), kChangesFiles, RefusalNotice::kMessageDialog));
+  ctx().scsi = images;
+  EXPECT_EQ(volume.ui().messages, std::vector<std::string>{"The device is mounted."});
+  EXPECT_FALSE(ctx().device.mediumClaimed);
+  EXPECT_TRUE(bus.sent.empty());  // not even the write-protection probe
 }
 
 TEST_F(WriteGuardTest, MenuCommandsRefuseInAMessageBox) {
