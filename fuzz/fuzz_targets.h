@@ -23,6 +23,8 @@ int FuzzVolume(const std::uint8_t* data, std::size_t size);
 int FuzzRescueNode(const std::uint8_t* data, std::size_t size);
 // One MacBinary header against a file size.
 int FuzzMacBinary(const std::uint8_t* data, std::size_t size);
+// A BinHex text decoded.
+int FuzzBinHex(const std::uint8_t* data, std::size_t size);
 // A TVCREAT.DAT text merged into the table, then looked up.
 int FuzzTypeCreator(const std::uint8_t* data, std::size_t size);
 // Start-up arguments, separated by NUL bytes.

@@ -55,7 +55,7 @@ ParsedCommand ParseCommand(std::string_view line, std::uint16_t& modeFlags) {
 namespace {
 
 void SetCopyMode(std::uint16_t mode, std::uint16_t& flags) {
-  flags = static_cast<std::uint16_t>((flags & ~(kCopyData | kCopyResource | kCopyMacBinary)) | mode);
+  flags = static_cast<std::uint16_t>((flags & ~kCopyModeBits) | mode);
 }
 
 void SetListingBits(std::uint16_t bits, std::uint16_t& flags) {
@@ -69,6 +69,7 @@ void ApplyOption(char letter, std::uint16_t& flags) {
     case 'S': case 's': SetListingBits(0, flags); break;
     case 'B': case 'b': SetCopyMode(kCopyMacBinary, flags); break;
     case 'D': case 'd': SetCopyMode(kCopyData, flags); break;
+    case 'H': case 'h': SetCopyMode(kCopyBinHex, flags); break;
     case 'R': case 'r': SetCopyMode(kCopyResource, flags); break;
     case 'F': case 'f': flags |= kFilesOnly; break;
     default: break;  // Q and unknown letters are accepted without effect

@@ -19,6 +19,7 @@
 #include "ui/mac_copy_dialog.h"
 #include "ui/write_guard.h"
 #include "ui/menu_model.h"
+#include "ui/menu_state.h"
 #include "ui/open_volume.h"
 
 namespace tarvo {
@@ -156,9 +157,7 @@ void SetResetMode(Context& ctx, const std::string& argument) {
 void CopyCommand(Context& ctx, const ParsedCommand& command) {
   if (command.first.empty()) {
     const std::uint16_t flags = ctx.settings.modeFlags;
-    DispatchCommand(ctx, (flags & kCopyMacBinary) ? kMenuBinaryCopy
-                         : (flags & kCopyResource) ? kMenuResourcesCopy
-                                                   : kMenuNormalCopy);
+    DispatchCommand(ctx, CheckedCopyItem(flags));
     DispatchCommand(ctx, kMenuCopyToPc);
   } else if (VolumeOpen(ctx)) {
     CopyMatchingItems(ctx, ConvertString(TrimRight(command.first), AnsiToMac));

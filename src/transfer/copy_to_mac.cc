@@ -10,7 +10,9 @@
 #include "hfs/allocation.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/flush_report.h"
+#include "hfs/mac_date.h"
 #include "hfs/navigation.h"
+#include "transfer/binhex.h"
 #include "transfer/charset.h"
 #include "transfer/mac_folder.h"
 #include "transfer/macbinary.h"
@@ -37,6 +39,7 @@ int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const s
 std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::filesystem::path& directory);
 std::string NumberedName(const std::string& macName, std::uint32_t number);
 std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count);
+std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::string& shownPcName);
 bool Matches(std::string_view name, std::string_view pattern);
 void LogCd(Context& ctx, const std::string& macName);
 
@@ -119,7 +122,7 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
   const std::uint16_t mode = ctx.settings.modeFlags;
   ForkChoice fork = ForkChoice::kData;
   std::optional<std::string> tc;
-  if ((mode & kCopyMacBinary) != 0) {
+  if ((mode & (kCopyMacBinary | kCopyBinHex)) != 0) {
     fork = ForkChoice::kMacBinary;
   } else {
     if ((mode & kCopyResource) != 0) fork = ForkChoice::kResource;
@@ -130,6 +133,13 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
   if (file == nullptr) {
     MessageDialog(ctx, std::string(kTextErrorOpeningFile) + " " + shownPcName);
     return -1;
+  }
+  if ((mode & kCopyBinHex) != 0) {
+    // Unpacked into a MacBinary file, which goes on as one.
+    std::FILE* unpacked = UnpackBinHex(ctx, file, shownPcName);
+    std::fclose(file);
+    if (unpacked == nullptr) return -1;
+    file = unpacked;
   }
   std::string macName = MacNameForPcName(pcName);
   if (fork == ForkChoice::kMacBinary) {
@@ -263,6 +273,22 @@ std::string NumberedName(const std::string& macName, std::uint32_t number) {
   const char suffix[] = {' ', '(', static_cast<char>('0' + n / 100), static_cast<char>('0' + n / 10 % 10),
                          static_cast<char>('0' + n % 10), ')'};
   return macName.substr(0, kMaxNameLength - kSuffixLength) + std::string(suffix, kSuffixLength);
+}
+
+// The decoded BinHex file as a MacBinary file dated as the PC file; none,
+// after a message, when the file is no sound BinHex file.
+std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::string& shownPcName) {
+  const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
+  BinHexFile decoded;
+  const BinHexCheck check = facts ? ReadBinHex(file, decoded) : BinHexCheck::kTruncated;
+  if (check != BinHexCheck::kDecoded) {
+    MessageDialog(ctx, ctx.messages[kMsgTheFile] + shownPcName + " was not copied: " +
+                           std::string(BinHexProblem(check)) + ".");
+    return nullptr;
+  }
+  std::FILE* unpacked = BinHexAsMacBinary(decoded, PcTimeToMacDate(facts->modified));
+  if (unpacked == nullptr) MessageDialog(ctx, "Error reading file: " + shownPcName);
+  return unpacked;
 }
 
 // DOS names, letter case not counting.

@@ -18,7 +18,9 @@
 //
 // CopyMode (the settings' flags): MacBinary unpacks each file (type and
 // creator from its header, and its name: the replace prompt asks about
-// the name the file will really get); Resource puts the content into the
+// the name the file will really get); BinHex does the same with a BinHex
+// file, dated as the PC file, and refuses one whose CRCs do not match or
+// that is cut short ("The file NAME was not copied: ..."); Resource puts the content into the
 // resource fork; otherwise the data fork, with the type and creator of
 // the extension (type_creator.h). filesOnly skips PC directories at the
 // top level of a walk.

@@ -12,6 +12,7 @@
 #include "hfs/catalog_search.h"
 #include "hfs/name_order.h"
 #include "hfs/work_file.h"
+#include "transfer/binhex.h"
 #include "transfer/charset.h"
 #include "transfer/macbinary.h"
 #include "transfer/pc_file_name.h"
@@ -128,7 +129,8 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
     return -1;
   }
   const std::uint16_t mode = ctx.settings.modeFlags;
-  if (!(mode & kCopyMacBinary)) {
+  const bool bothForks = (mode & (kCopyMacBinary | kCopyBinHex)) != 0;
+  if (!bothForks) {
     const bool resource = (mode & kCopyResource) != 0;
     if ((resource ? resourceLength : dataLength) == 0) {
       MessageDialog(ctx, FormatMessage(ctx.messages[resource ? kMsgNoResourceFork : kMsgNoDataFork], Ansi(macName)));
@@ -157,7 +159,7 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
     MessageDialog(ctx, kTextPcDiskFull + (" " + failure));
     return -1;
   }
-  if (mode & (kCopyMacBinary | kCopyResource)) ReportOverclaim(ctx, macName, kResourceFork, record, held);
+  if (bothForks || (mode & kCopyResource)) ReportOverclaim(ctx, macName, kResourceFork, record, held);
   if (!(mode & kCopyResource)) ReportOverclaim(ctx, macName, kDataFork, record, held);
   if (unreadBytes > 0) {
     Report(ctx, ctx.messages[kMsgTheFile] + Ansi(macName) + ": " + std::to_string(unreadBytes) + kTextUnreadBytes);
@@ -179,6 +181,9 @@ std::optional<PcFileDestination> MakePcFileName(Context& ctx, const fs::path& di
   for (std::size_t i = 0; i < 8; ++i) typeCreator[i] = static_cast<char>(GetU8(record, filrec::fdType + i));
   std::string name = shortNames ? ShortPcFileName(macName, typeCreator, ctx.typeCreators)
                                 : LongPcFileName(macName, typeCreator, ctx.typeCreators);
+  // A packed copy is no file of its type: its extension tells the packing.
+  if (ctx.settings.modeFlags & kCopyMacBinary) SetExtension(name, "bin");
+  if (ctx.settings.modeFlags & kCopyBinHex) SetExtension(name, "hqx");
   // A name taken already is numbered from the copy count on; never truncated.
   bool exists = false;
   Destination out;
@@ -328,6 +333,7 @@ bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, Const
   const std::uint16_t mode = ctx.settings.modeFlags;
   const std::uint32_t fileId = GetU32(record, filrec::filFlNum);
   if (mode & kCopyMacBinary) return WriteMacBinary(file, macName, record, copyFork);
+  if (mode & kCopyBinHex) return WriteBinHex(file, macName, record, copyFork);
   if (mode & kCopyResource) {
     return copyFork(record.subspan(filrec::filRExtRec, kExtentRecordSize), file, fileId,
                     GetU32(record, filrec::filRLgLen), kResourceFork);

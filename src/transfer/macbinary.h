@@ -1,30 +1,35 @@
-// MacBinary (first version, no CRC): a Macintosh file packed into one PC
-// file as a 128-byte header, the data fork, zeros up to the next multiple
-// of 128 and the resource fork.
+// MacBinary: a Macintosh file packed into one PC file as a 128-byte
+// header, the data fork and the resource fork, each fork padded with zeros
+// to a multiple of 128 bytes.
 //
-// Header layout (big-endian):
-//   0  1  0                            83  4  data fork logical length
-//   1  1  name length (1 to 31)        87  4  resource fork logical length
-//   2 63  name (Mac Roman), then zeros 91  4  creation date
-//  65  4  file type                    95  4  modification date
-//  69  4  creator                      99 29  0
-//  73  2  Finder flags
-//  75  4  Finder location
-//  79  4  0
-// The resource fork starts at 128 + the data fork length rounded up to a
-// multiple of 128. When the resource fork is empty the data fork ends the
-// file and no padding follows it.
+// Written as MacBinary II, which MacBinary I readers take as well
+// (big-endian; bytes not listed are 0):
+//   1  1  name length (1 to 31)        83  4  data fork logical length
+//   2 63  name (Mac Roman), then zeros 87  4  resource fork logical length
+//  65  4  file type                    91  4  creation date
+//  69  4  creator                      95  4  modification date
+//  73  1  Finder flags, high byte     101  1  Finder flags, low byte
+//  75  4  Finder location             122  1  version, 129
+//                                     123  1  version needed to read, 129
+//                                     124  2  CRC-16 of bytes 0 to 123
+// Byte 74 and byte 82 stay zero: MacBinary I readers check them.
+//
+// Read as MacBinary I, II or III. Every header has byte 0 and byte 74 zero
+// and a name length of 1 to 63. A header whose CRC matches is II or III
+// (III marks itself with 'mBIN' at 102): both Finder flag bytes count, and
+// a secondary header (its length at 120) is skipped before the data fork.
+// Without a matching CRC it is MacBinary I: byte 82 must be zero, and
+// only the high byte of the Finder flags is known.
 //
 // Names: the written name is the catalog name without its leading spaces
 // (a name of spaces only is kept whole), at most 31 characters. A header
 // that claims a longer name is read with the name cut to its first 31
-// characters; the name is never read beyond them, so it stays inside the
-// 63-byte field whatever the length byte says. A name read goes into the
-// catalog, so ':' and control characters in it become '_' (CleanMacName).
+// characters. A name read goes into the catalog, so ':' and control
+// characters in it become '_' (CleanMacName).
 //
-// Reading refuses a header whose byte 0 is not 0 or byte 1 is 0, and also
-// one whose forks, as its lengths place them, would end past the end of the
-// PC file: copying such a file would fill the forks with whatever follows.
+// Reading also refuses a header whose forks, as its lengths place them,
+// would end past the end of the PC file: copying such a file would fill
+// the forks with whatever follows. The last fork need not be padded.
 #pragma once
 
 #include <array>
@@ -58,30 +63,32 @@ using ForkCopier = std::function<bool(ConstBytes extents, std::FILE* file, std::
 // the file's date and closes it.
 bool WriteMacBinary(std::FILE* file, std::string_view macName, ConstBytes fileRecord, const ForkCopier& copyFork);
 
-// The fields of a header that are restored on the volume. The data fork
-// starts at offset 128.
+// The fields of a header that are restored on the volume, and where the
+// forks start.
 struct MacBinaryInfo {
   std::string name;     // Mac Roman, 1 to 31 characters, no ':' or control character
   std::string type;     // 4 characters
   std::string creator;  // 4 characters
+  std::uint16_t finderFlags = 0;  // MacBinary I: the high byte only
   std::uint32_t dataLength = 0;
   std::uint32_t resourceLength = 0;
   std::uint32_t creationDate = 0;
   std::uint32_t modificationDate = 0;
+  std::uint64_t dataOffset = kMacBinaryHeaderSize;
   std::uint64_t resourceOffset = kMacBinaryHeaderSize;
 };
 
 enum class MacBinaryCheck {
   kAccepted,
-  kNotMacBinary,  // too short for a header, byte 0 not 0 or byte 1 equal to 0
+  kNotMacBinary,  // too short for a header, or a header of no MacBinary version
   kForksPastEnd,  // the forks would end past the end of the file
 };
 
 // Checks a header against the size of the file that holds it and, when it
 // is accepted, fills info.
 MacBinaryCheck ParseMacBinaryHeader(ConstBytes header, std::uint64_t fileSize, MacBinaryInfo& info);
-// Reads and checks the header at the start of an open PC file; the file is
-// left positioned at the data fork (offset 128).
+// Reads and checks the header at the start of an open PC file; an accepted
+// file is left positioned at its data fork (dataOffset).
 MacBinaryCheck ReadMacBinaryHeader(std::FILE* file, MacBinaryInfo& info);
 
 }  // namespace tarvo

@@ -27,6 +27,9 @@ namespace tarvo {
 namespace {
 
 constexpr std::size_t kStatusNameMax = 25;
+// Finder flags an unpacked file takes over: all but "on the desk" (bit 0)
+// and "inited" (bit 8), which speak of the Macintosh the file came from.
+constexpr std::uint16_t kKeptFinderFlags = 0xFEFE;
 
 std::uint32_t BlocksFor(const Context& ctx, std::uint64_t bytes);
 std::string StatusName(const std::string& pcName);
@@ -106,6 +109,7 @@ std::optional<NewFile> DescribeNewFile(Context& ctx, std::FILE* file, const PcFi
     if (name.empty()) name = header.name;
     std::copy_n(header.type.begin(), 4, record.begin() + filrec::fdType);
     std::copy_n(header.creator.begin(), 4, record.begin() + filrec::fdCreator);
+    PutU16(record, filrec::fdFlags, GetU16(record, filrec::fdFlags) | (header.finderFlags & kKeptFinderFlags));
     PutU32(record, filrec::filCrDat, header.creationDate);
     PutU32(record, filrec::filMdDat, header.modificationDate);
     made.dataLength = header.dataLength;

@@ -20,7 +20,8 @@
 // Plain copies get the type and creator given, and the PC file's
 // modification time (local wall-clock, seconds dropped) as creation date,
 // one second later as modification date. MacBinary copies take type,
-// creator, both lengths and both dates from the header.
+// creator, Finder flags (not "on the desk" nor "inited"), both lengths and
+// both dates from the header.
 //
 // Afterwards drNxtCNID, drFilCnt, drNmFls (root) and the folder's valence
 // count the file; the log gains "PCNAME\tMACNAME\r\n" and the status line

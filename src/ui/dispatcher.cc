@@ -123,6 +123,9 @@ void DispatchCommand(Context& ctx, int id) {
     case kMenuBinaryCopy:
       SetCopyMode(ctx, kCopyMacBinary);
       break;
+    case kMenuBinHexCopy:
+      SetCopyMode(ctx, kCopyBinHex);
+      break;
     case kMenuDestination:
       ctx.settings.useCurrentDirectory = ChooseTargetDirectory(ctx, kMenuDestination) == 1;
       break;
@@ -191,7 +194,7 @@ void SelectDriveCommand(Context& ctx) {
 
 void SetCopyMode(Context& ctx, std::uint16_t mode) {
   std::uint16_t& flags = ctx.settings.modeFlags;
-  flags = static_cast<std::uint16_t>((flags & ~(kCopyData | kCopyResource | kCopyMacBinary)) | mode);
+  flags = static_cast<std::uint16_t>((flags & ~kCopyModeBits) | mode);
 }
 
 void EnterSelectedFolder(Context& ctx) {

@@ -49,6 +49,7 @@ enum MenuCommand : int {
   kMenuLogFile = 131,
   kMenuHelpIndex = 132,
   kMenuAbout = 133,
+  kMenuBinHexCopy = 134,
   kMenuVerify = 135,
   kMenuLock = 136,
   kMenuReset = 137,

@@ -8,7 +8,6 @@ namespace tarvo {
 namespace {
 
 bool IsSelectionItem(int id);
-int CheckedCopyItem(std::uint16_t flags);
 int CheckedListingItem(std::uint16_t flags);
 ItemState& At(MenuState& state, int id) { return state.items.at(static_cast<std::size_t>(id - kFirstMenuCommand)); }
 
@@ -74,6 +73,13 @@ bool PopupItemEnabled(int id, bool rowIsFolder) {
   return !(rowIsFolder && (id == kMenuDump || id == kMenuAttributes));
 }
 
+int CheckedCopyItem(std::uint16_t flags) {
+  if (flags & kCopyBinHex) return kMenuBinHexCopy;
+  if (flags & kCopyMacBinary) return kMenuBinaryCopy;
+  if (flags & kCopyResource) return kMenuResourcesCopy;
+  return kMenuNormalCopy;
+}
+
 namespace {
 
 bool IsSelectionItem(int id) {
@@ -84,12 +90,6 @@ bool IsSelectionItem(int id) {
     default:
       return false;
   }
-}
-
-int CheckedCopyItem(std::uint16_t flags) {
-  if (flags & kCopyMacBinary) return kMenuBinaryCopy;
-  if (flags & kCopyResource) return kMenuResourcesCopy;
-  return kMenuNormalCopy;
 }
 
 int CheckedListingItem(std::uint16_t flags) {

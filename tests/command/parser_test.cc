@@ -22,6 +22,8 @@ TEST_F(ParseCommandTest, OptionsChangeTheModeWord) {
   EXPECT_TRUE(copy.first.empty());
   EXPECT_EQ(flags, kCopyMacBinary);
 
+  Parse("mcopy /h");
+  EXPECT_EQ(flags, kCopyBinHex);
   Parse("copy -r");
   EXPECT_EQ(flags, kCopyResource);
   Parse("copy /d /f");

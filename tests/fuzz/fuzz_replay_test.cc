@@ -24,7 +24,7 @@ const Target kTargets[] = {
     {"partition_map_fuzz", FuzzPartitionMap},     {"volume_fuzz", FuzzVolume},
     {"rescue_node_fuzz", FuzzRescueNode},         {"macbinary_fuzz", FuzzMacBinary},
     {"type_creator_fuzz", FuzzTypeCreator},       {"startup_options_fuzz", FuzzStartupOptions},
-    {"command_parser_fuzz", FuzzCommandParser},
+    {"command_parser_fuzz", FuzzCommandParser},   {"binhex_fuzz", FuzzBinHex},
 };
 
 class FuzzReplay : public ::testing::TestWithParam<Target> {};

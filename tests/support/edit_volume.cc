@@ -68,6 +68,7 @@ ExtractedFile EditVolume::HfsutilsFile(const std::string& macPath) {
   file.found = true;
   file.type.assign(bin.begin() + 65, bin.begin() + 69);
   file.creator.assign(bin.begin() + 69, bin.begin() + 73);
+  file.finderFlags = static_cast<std::uint16_t>(bin[73] << 8 | bin[101]);
   const std::uint32_t dataLength = Big32(bin, 83), rsrcLength = Big32(bin, 87);
   file.created = Big32(bin, 91);
   file.modified = Big32(bin, 95);

@@ -18,6 +18,7 @@ namespace tarvo::testing {
 struct ExtractedFile {
   bool found = false;
   std::string type, creator;
+  std::uint16_t finderFlags = 0;
   std::vector<std::uint8_t> data, rsrc;
   std::uint32_t created = 0, modified = 0;
 };

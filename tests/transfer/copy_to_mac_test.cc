@@ -11,7 +11,9 @@
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "support/edit_volume.h"
+#include "support/hfs_volume.h"
 #include "support/scratch_files.h"
+#include "transfer/binhex.h"
 #include "transfer/log_file.h"
 #include "transfer/mac_folder.h"
 
@@ -19,6 +21,7 @@ namespace tarvo {
 namespace {
 
 using testing::EditVolume;
+using testing::ShellQuote;
 using Problems = std::vector<std::string>;
 
 std::vector<std::uint8_t> Pattern(std::size_t n, int seed) {
@@ -133,6 +136,54 @@ TEST_F(CopyToMacTest, CancelOnAFolderThatIsNotEmptyKeepsItAndGivesTheBlocksBack)
   EXPECT_EQ(v_.Problems(), Problems{});
   ASSERT_TRUE(FlushVolume(ctx()).ok());
   EXPECT_EQ(v_.HfsutilsTree(), (std::set<std::string>{":Notes:", ":Notes:Inner.txt"}));
+}
+
+// Files hfsutils packed from a volume (hcopy -m, hcopy -b) arrive as they
+// left: both forks, type, creator, Finder flags and, from MacBinary, dates.
+TEST_F(CopyToMacTest, FilesPackedByHfsutilsArriveWhole) {
+  const std::vector<std::uint8_t> data = Pattern(3000, 5), rsrc = Pattern(700, 6);
+  const std::string source = ShellQuote(
+      Put("source.bin", testing::MacBinaryFile("Src", "APPL", "TRVO", data, rsrc, 0xB0000001, 0xB0000002)));
+  ASSERT_TRUE(v_.HfsutilsWrite({"hcopy -m " + source + " :Mb", "hcopy -m " + source + " :Hx", "hattrib +i :Mb",
+                                "hattrib +i :Hx", "hcopy -m :Mb " + ShellQuote((pc_ / "mb.bin").string()),
+                                "hcopy -b :Hx " + ShellQuote((pc_ / "hx.hqx").string()), "hdel :Mb :Hx"}));
+  ctx().settings.modeFlags = kCopyMacBinary;
+  ASSERT_EQ(Copy("mb.bin"), 0);
+  ctx().settings.modeFlags = kCopyBinHex;
+  ASSERT_EQ(Copy("hx.hqx"), 0);
+  EXPECT_EQ(v_.Problems(), Problems{});
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  for (const char* name : {":Mb", ":Hx"}) {
+    const testing::ExtractedFile got = v_.HfsutilsFile(name);
+    EXPECT_EQ(got.data, data) << name;
+    EXPECT_EQ(got.rsrc, rsrc) << name;
+    EXPECT_EQ(got.type + got.creator, "APPLTRVO") << name;
+    EXPECT_EQ(got.finderFlags, 0x4000) << name;  // invisible
+  }
+  EXPECT_EQ(v_.HfsutilsFile(":Mb").created, 0xB0000001u);
+  EXPECT_EQ(v_.HfsutilsFile(":Mb").modified, 0xB0000002u);
+}
+
+TEST_F(CopyToMacTest, ADamagedOrCutBinHexFileIsRefusedWithNothingWritten) {
+  BinHexFile file;
+  file.name = "Hx";
+  file.type = "TEXT";
+  file.creator = "ttxt";
+  file.dataFork = Pattern(3000, 7);
+  const std::string text = EncodeBinHex(file);
+  std::string flipped = text;
+  flipped[text.size() / 2] = flipped[text.size() / 2] == 'a' ? 'b' : 'a';
+  Put("flipped.hqx", {flipped.begin(), flipped.end()});
+  Put("cut.hqx", {text.begin(), text.begin() + static_cast<std::ptrdiff_t>(text.size() / 2)});
+  ctx().settings.modeFlags = kCopyBinHex;
+  const std::uint16_t free = Free();
+  EXPECT_EQ(Copy("flipped.hqx"), -1);
+  EXPECT_EQ(v_.ui().messages.back(), "The file flipped.hqx was not copied: the CRC of its data fork is wrong.");
+  EXPECT_EQ(Copy("cut.hqx"), -1);
+  EXPECT_EQ(v_.ui().messages.back(), "The file cut.hqx was not copied: it is cut short.");
+  EXPECT_FALSE(Entry("Hx"));
+  EXPECT_EQ(Free(), free);
+  EXPECT_EQ(v_.Problems(), Problems{});
 }
 
 TEST_F(CopyToMacTest, AReplacementTooLargeEvenWithTheOldFilesBlocksIsRefusedAndTheOldFileKept) {

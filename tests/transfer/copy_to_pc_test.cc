@@ -12,10 +12,12 @@
 #include "device/fault_bus.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
+#include "support/edit_volume.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
 #include "ui/dispatcher.h"
 #include "ui/listing.h"
+#include "ui/menu_model.h"
 
 namespace tarvo {
 namespace {
@@ -35,6 +37,8 @@ Data Pattern(std::size_t n, int seed) {
 const Data kReadMeData = {'h', 'e', 'l', 'l', 'o', '\n'};
 const Data kReportData = Pattern(1000, 2);
 const Data kDeepData = Pattern(700, 4);
+const Data kPackedData = Pattern(3000, 5);
+const Data kPackedRsrc = Pattern(700, 6);
 
 class CopyToPcTest : public ::testing::Test {
  protected:
@@ -56,10 +60,13 @@ class CopyToPcTest : public ::testing::Test {
     const std::string report = put("report.bin", testing::MacBinaryFile("Annual report 1996", "XLS5", "XCEL",
                                                                          kReportData, {}));
     const std::string deep = put("deep", kDeepData);
+    const std::string packed = put("packed.bin", testing::MacBinaryFile("Packed", "APPL", "TRVO", kPackedData,
+                                                                         kPackedRsrc));
     return testing::RunHfsutils(dir_->Path(""), image_,
                                 {"hcopy -m " + readMe + " ':Read me.txt'", "hcopy -m " + report + " ':Annual report 1996'",
                                  "hmkdir :Sub", "hmkdir :Sub:Inner", "hmkdir :Empty",
-                                 "hcopy -r " + deep + " :Sub:Inner:deep"});
+                                 "hcopy -r " + deep + " :Sub:Inner:deep", "hcopy -m " + packed + " :Packed",
+                                 "hattrib +i :Packed"});
   }
 
   void SetUp() override {
@@ -232,6 +239,28 @@ TEST_F(CopyToPcTest, UnreadableSectorsAreZerosAndReported) {
   Data expected(kReportData.begin(), kReportData.begin() + 512);
   expected.resize(kReportData.size(), 0);
   EXPECT_EQ(Read("Annual report 1996.xls"), expected);
+}
+
+// hfsutils unpacks what Tarvo packs, in the mode of the Options menu, onto
+// a new volume: both forks, type, creator and Finder flags (hcopy -b sets
+// no flags, whatever the file holds).
+TEST_F(CopyToPcTest, PackedCopiesAreReadByHfsutils) {
+  for (const auto& [item, name, option, flags] : {std::tuple{kMenuBinaryCopy, "Packed.bin", "-m", 0x4000},
+                                                  std::tuple{kMenuBinHexCopy, "Packed.hqx", "-b", 0}}) {
+    DispatchCommand(ctx(), item);
+    EXPECT_TRUE(ctx().menu.item(item).checked);
+    ASSERT_EQ(Copy("Packed"), 0);
+    testing::EditVolume target;
+    ASSERT_TRUE(target.HfsutilsWrite({std::string("hcopy ") + option + " " + ShellQuote((out_ / name).string()) +
+                                      " :Got"}));
+    const testing::ExtractedFile got = target.HfsutilsFile(":Got");
+    EXPECT_EQ(got.data, kPackedData) << name;
+    EXPECT_EQ(got.rsrc, kPackedRsrc) << name;
+    EXPECT_EQ(got.type + got.creator, "APPLTRVO") << name;
+    EXPECT_EQ(got.finderFlags, flags) << name;
+  }
+  EXPECT_EQ(Read("Packed.bin").size() % 128, 0u);  // the last fork is padded too
+  EXPECT_TRUE(ui().messages.empty());
 }
 
 TEST_F(CopyToPcTest, ConfirmedEscEndsTheCopy) {

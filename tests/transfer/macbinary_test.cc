@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "transfer/crc16.h"
+
 #include <cstdio>
 #include <stdexcept>
 #include <vector>
@@ -72,9 +74,11 @@ TEST(MacBinaryRead, RefusesBadHeaders) {
   auto badFirst = h;
   badFirst[0] = 1;
   EXPECT_EQ(ParseMacBinaryHeader(badFirst, 522, info), MacBinaryCheck::kNotMacBinary);
-  auto noName = h;
-  noName[1] = 0;
-  EXPECT_EQ(ParseMacBinaryHeader(noName, 522, info), MacBinaryCheck::kNotMacBinary);
+  for (const auto& [offset, value] : {std::pair{1, 0}, {1, 64}, {74, 1}}) {
+    auto bad = h;
+    bad[offset] = static_cast<std::uint8_t>(value);
+    EXPECT_EQ(ParseMacBinaryHeader(bad, 522, info), MacBinaryCheck::kNotMacBinary) << offset;
+  }
 
   std::FILE* tiny = std::tmpfile();
   std::fputs("short", tiny);
@@ -82,9 +86,39 @@ TEST(MacBinaryRead, RefusesBadHeaders) {
   std::fclose(tiny);
 }
 
+// MacBinary II and III headers prove themselves by their CRC and carry
+// both bytes of the Finder flags; III may add a secondary header before
+// the data fork. Without the CRC a header is read as MacBinary I.
+TEST(MacBinaryRead, VersionsAreToldApartByTheirCrc) {
+  auto record = FileRecord(300, 10);
+  PutU16(record, 12, 0x4321);
+  MacBinaryHeaderBytes h = MakeMacBinaryHeader("Name", record);
+  MacBinaryInfo info;
+  ASSERT_EQ(ParseMacBinaryHeader(h, 522, info), MacBinaryCheck::kAccepted);
+  EXPECT_EQ(info.finderFlags, 0x4321);
+
+  auto third = h;
+  for (int i = 0; i < 4; ++i) third[102 + i] = static_cast<std::uint8_t>("mBIN"[i]);
+  third[122] = 130;
+  third[121] = 20;  // a secondary header of 20 bytes, padded to 128
+  PutU16(third, 124, Crc16(ConstBytes(third).first(124)));
+  ASSERT_EQ(ParseMacBinaryHeader(third, 650, info), MacBinaryCheck::kAccepted);
+  EXPECT_EQ(info.dataOffset, 256u);
+  EXPECT_EQ(info.resourceOffset, 640u);
+  EXPECT_EQ(ParseMacBinaryHeader(third, 649, info), MacBinaryCheck::kForksPastEnd);
+
+  auto first = h;
+  first[125] ^= 1;
+  ASSERT_EQ(ParseMacBinaryHeader(first, 522, info), MacBinaryCheck::kAccepted);
+  EXPECT_EQ(info.finderFlags, 0x4300);
+  EXPECT_EQ(info.dataOffset, 128u);
+  first[82] = 1;
+  EXPECT_EQ(ParseMacBinaryHeader(first, 522, info), MacBinaryCheck::kNotMacBinary);
+}
+
 TEST(MacBinaryRead, LongNameLengthStaysInsideTheNameField) {
   MacBinaryHeaderBytes h{};
-  h[1] = 255;
+  h[1] = 63;
   for (int i = 2; i < 65; ++i) h[i] = 'a';
   h[33] = 'z';  // character 32
   MacBinaryInfo info;

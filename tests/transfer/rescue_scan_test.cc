@@ -222,7 +222,7 @@ TEST_F(RescueScanTest, ARecordClaimingAForkLongerThanTheMediumIsSkipped) {
                 File("whole.d", {40, 1, kSectors * 512}, {})});
   EXPECT_EQ(Scan(kCopyMacBinary), 1u);
   EXPECT_EQ(PcFiles(), 1u);
-  EXPECT_EQ(Pc("whole.d").size(), 128u + kSectors * 512);
+  EXPECT_EQ(Pc("whole.bin").size(), 128u + kSectors * 512);
 }
 
 }  // namespace
