@@ -4,27 +4,35 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/ansi_extension.h"
+
 namespace tarvo {
 
 namespace {
 
-// Codes 00..7F are ASCII in every set; a set is its upper half.
+// Codes 00..7F are ASCII in the tables below, which give the upper half;
+// a whole set adds the lower half (the window text's differs).
 using UpperHalf = std::array<char16_t, 128>;
+using CharSet = std::array<char16_t, 256>;
 
 extern const UpperHalf kWindows1252;
 extern const UpperHalf kCodePage437;
 extern const UpperHalf kMacRoman;
 
-std::string ToUtf8(std::string_view text, const UpperHalf& set);
-std::string FromUtf8(std::string_view utf8, const UpperHalf& set);
+const CharSet& WindowText();
+const CharSet& CodePage437();
+const CharSet& MacRoman();
+std::string ToUtf8(std::string_view text, const CharSet& set);
+std::string FromUtf8(std::string_view utf8, const CharSet& set);
 
 }  // namespace
 
-std::string AnsiToUtf8(std::string_view ansi) { return ToUtf8(ansi, kWindows1252); }
-std::string Utf8ToAnsi(std::string_view utf8) { return FromUtf8(utf8, kWindows1252); }
-std::string DosToUtf8(std::string_view dos) { return ToUtf8(dos, kCodePage437); }
-std::string Utf8ToDos(std::string_view utf8) { return FromUtf8(utf8, kCodePage437); }
-std::string MacRomanToUtf8(std::string_view mac) { return ToUtf8(mac, kMacRoman); }
+std::string AnsiToUtf8(std::string_view ansi) { return ToUtf8(ansi, WindowText()); }
+std::string Utf8ToAnsi(std::string_view utf8) { return FromUtf8(utf8, WindowText()); }
+std::string DosToUtf8(std::string_view dos) { return ToUtf8(dos, CodePage437()); }
+std::string Utf8ToDos(std::string_view utf8) { return FromUtf8(utf8, CodePage437()); }
+std::string MacRomanToUtf8(std::string_view mac) { return ToUtf8(mac, MacRoman()); }
+std::string Utf8ToMacRoman(std::string_view utf8) { return FromUtf8(utf8, MacRoman()); }
 
 namespace {
 
@@ -73,29 +81,91 @@ std::optional<char32_t> DecodeUtf8(std::string_view s, std::size_t& pos) {
   return cp;
 }
 
-std::string ToUtf8(std::string_view text, const UpperHalf& set) {
+CharSet WithAscii(const UpperHalf& upper) {
+  CharSet set{};
+  for (std::size_t c = 0; c < 0x80; ++c) set[c] = static_cast<char16_t>(c);
+  for (std::size_t c = 0; c < 0x80; ++c) set[0x80 + c] = upper[c];
+  return set;
+}
+
+const CharSet& WindowText() {
+  static const CharSet set = [] {
+    CharSet s = WithAscii(kWindows1252);
+    for (const AnsiExtension& e : kAnsiExtension) s[e.ansi] = kMacRoman[e.mac - 0x80];
+    return s;
+  }();
+  return set;
+}
+
+const CharSet& CodePage437() {
+  static const CharSet set = WithAscii(kCodePage437);
+  return set;
+}
+
+const CharSet& MacRoman() {
+  static const CharSet set = WithAscii(kMacRoman);
+  return set;
+}
+
+std::string ToUtf8(std::string_view text, const CharSet& set) {
   std::string out;
   out.reserve(text.size() * 2);
-  for (char c : text) {
-    auto b = static_cast<std::uint8_t>(c);
-    AppendUtf8(out, b < 0x80 ? char32_t{b} : char32_t{set[b - 0x80]});
-  }
+  for (char c : text) AppendUtf8(out, set[static_cast<std::uint8_t>(c)]);
   return out;
 }
 
-std::string FromUtf8(std::string_view utf8, const UpperHalf& set) {
+// The letters Mac Roman holds precomposed, by combining mark: a base
+// letter followed by the mark is the composed letter at the same index.
+struct Composition {
+  char32_t mark;
+  std::u32string_view bases, composed;
+};
+constexpr Composition kCompositions[] = {
+    {0x0300, U"AEIOUaeiou", U"\u00C0\u00C8\u00CC\u00D2\u00D9\u00E0\u00E8\u00EC\u00F2\u00F9"},
+    {0x0301, U"AEIOUaeiou", U"\u00C1\u00C9\u00CD\u00D3\u00DA\u00E1\u00E9\u00ED\u00F3\u00FA"},
+    {0x0302, U"AEIOUaeiou", U"\u00C2\u00CA\u00CE\u00D4\u00DB\u00E2\u00EA\u00EE\u00F4\u00FB"},
+    {0x0303, U"ANOano", U"\u00C3\u00D1\u00D5\u00E3\u00F1\u00F5"},
+    {0x0308, U"AEIOUYaeiouy", U"\u00C4\u00CB\u00CF\u00D6\u00DC\u0178\u00E4\u00EB\u00EF\u00F6\u00FC\u00FF"},
+    {0x030A, U"Aa", U"\u00C5\u00E5"},
+    {0x0327, U"Cc", U"\u00C7\u00E7"},
+};
+
+std::optional<char32_t> Compose(char32_t base, char32_t mark) {
+  for (const Composition& c : kCompositions) {
+    const std::size_t i = c.bases.find(base);
+    if (c.mark == mark && i != std::u32string_view::npos) return c.composed[i];
+  }
+  return std::nullopt;
+}
+
+// The currency sign stands for the euro sign in a set that has only the
+// euro: Mac Roman DB was the one, then the other.
+constexpr char32_t kCurrencySign = 0x00A4, kEuroSign = 0x20AC;
+
+char FromCodePoint(std::optional<char32_t> cp, const CharSet& set) {
+  if (!cp) return kNoCounterpart;
+  if (*cp < 0x80 && set[*cp] == *cp) return static_cast<char>(*cp);
+  for (char32_t wanted : {*cp, *cp == kCurrencySign ? kEuroSign : *cp}) {
+    for (std::size_t i = 0; i < set.size(); ++i)
+      if (set[i] == wanted) return static_cast<char>(i);
+  }
+  return kNoCounterpart;
+}
+
+std::string FromUtf8(std::string_view utf8, const CharSet& set) {
   std::string out;
   out.reserve(utf8.size());
+  std::optional<char32_t> last;  // the code point `out` ends with
   for (std::size_t pos = 0; pos < utf8.size();) {
-    std::optional<char32_t> cp = DecodeUtf8(utf8, pos);
-    char c = kNoCounterpart;
-    if (cp && *cp < 0x80) {
-      c = static_cast<char>(*cp);
-    } else if (cp) {
-      for (std::size_t i = 0; i < set.size(); ++i)
-        if (set[i] == *cp) c = static_cast<char>(0x80 + i);
+    const std::optional<char32_t> cp = DecodeUtf8(utf8, pos);
+    const std::optional<char32_t> composed = cp && last ? Compose(*last, *cp) : std::nullopt;
+    if (composed) {
+      out.back() = FromCodePoint(composed, set);
+      last = composed;
+      continue;
     }
-    out.push_back(c);
+    out.push_back(FromCodePoint(cp, set));
+    last = cp;
   }
   return out;
 }
@@ -128,7 +198,7 @@ const UpperHalf kMacRoman = {
     0x2020, 0x00B0, 0x00A2, 0x00A3, 0x00A7, 0x2022, 0x00B6, 0x00DF, 0x00AE, 0x00A9, 0x2122, 0x00B4, 0x00A8, 0x2260, 0x00C6, 0x00D8,  // Ax
     0x221E, 0x00B1, 0x2264, 0x2265, 0x00A5, 0x00B5, 0x2202, 0x2211, 0x220F, 0x03C0, 0x222B, 0x00AA, 0x00BA, 0x03A9, 0x00E6, 0x00F8,  // Bx
     0x00BF, 0x00A1, 0x00AC, 0x221A, 0x0192, 0x2248, 0x2206, 0x00AB, 0x00BB, 0x2026, 0x00A0, 0x00C0, 0x00C3, 0x00D5, 0x0152, 0x0153,  // Cx
-    0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x25CA, 0x00FF, 0x0178, 0x2044, 0x00A4, 0x2039, 0x203A, 0xFB01, 0xFB02,  // Dx
+    0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x25CA, 0x00FF, 0x0178, 0x2044, 0x20AC, 0x2039, 0x203A, 0xFB01, 0xFB02,  // Dx
     0x2021, 0x00B7, 0x201A, 0x201E, 0x2030, 0x00C2, 0x00CA, 0x00C1, 0x00CB, 0x00C8, 0x00CD, 0x00CE, 0x00CF, 0x00CC, 0x00D3, 0x00D4,  // Ex
     0xF8FF, 0x00D2, 0x00DA, 0x00DB, 0x00D9, 0x0131, 0x02C6, 0x02DC, 0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,  // Fx
 };

@@ -1,23 +1,26 @@
 // The three 8-bit character sets of the program and the five fixed tables
 // between them.
 //
-// Macintosh names and text are Mac Roman; the windows show Windows "ANSI"
-// (code page 1252) text; names on the PC file system are DOS (code page 437)
-// text. Each table has 256 entries indexed by the unsigned source code; an
-// entry 0 means the character has no counterpart. Between Mac Roman and
-// ANSI every character that both sets have maps to itself, so a name shown
-// can be typed back; Mac DB, the currency sign of the era and the euro sign
-// of later systems, takes both.
+// Macintosh names and text are Mac Roman; the windows show "ANSI" text,
+// Windows-1252 with the characters of Mac Roman it lacks in control codes
+// (base/ansi_extension.h); names on the PC file system are DOS (code page
+// 437) text. Each table has 256 entries indexed by the unsigned source
+// code; an entry 0 means the character has no counterpart. Between Mac
+// Roman and ANSI every other character of Mac Roman maps to itself, so a
+// name shown can be typed back; Mac DB, the currency sign of the era and the
+// euro sign of later systems, is shown as the euro and typed as either.
 //
 //   MacToShortName  Mac Roman -> upper-case DOS characters for 8.3 names
-//   MacToAnsi       Mac Roman -> ANSI, unmatched characters become '_'; every
-//                   Mac name shown on screen, long PC names, log lines
-//   AnsiToMac       ANSI -> Mac Roman; every typed name meant for the volume,
-//                   and the Mac name of a PC file or folder
+//   MacToAnsi       Mac Roman -> ANSI, Mac's control characters and '\'
+//                   become '_'; every Mac name shown on screen, log lines
+//   AnsiToMac       ANSI -> Mac Roman; every typed name meant for the volume
 //   AnsiToDos       ANSI -> DOS; names typed in the PC -> Mac copy dialog
 //   DosToAnsi       DOS -> ANSI; PC names shown on screen
 //
-// UTF-8 exists only at the system's edge (base/utf8.h).
+// Long PC names do not pass through ANSI: they are made from the Mac Roman
+// name and read back into it directly (base/utf8.h), which holds more than
+// the window text can (the Mac's control characters). UTF-8 exists only at
+// the system's edge.
 #pragma once
 
 #include <array>
@@ -39,8 +42,13 @@ extern const CharTable DosToAnsi;
 // name keeps its length and is never cut at a character without counterpart.
 std::string ConvertString(std::string_view source, const CharTable& table);
 
+// A Mac Roman name in capitals only, as DOS names were, with every letter
+// after the first in lower case (README.TXT becomes Readme.txt, CAFÉ Café);
+// a name holding any lower-case letter comes back as it is (ReadMe.TXT).
+std::string CapitalsToLowerCase(std::string_view macName);
+
 // A Mac Roman name as the catalog may hold it: ':' (the path separator) and
-// the control characters 00..1F become '_', as they do in AnsiToMac.
+// the control characters 00..1F become '_'.
 std::string CleanMacName(std::string_view macName);
 
 }  // namespace tarvo

@@ -184,10 +184,8 @@ int AskReplace(Context& ctx, std::string& macName, std::uint32_t count, bool& re
 }
 
 std::string MacNameForPcName(std::string_view pcName) {
-  std::string ansi = Utf8ToAnsi(pcName).substr(0, kMaxNameLength);
-  std::transform(ansi.begin() + (ansi.empty() ? 0 : 1), ansi.end(), ansi.begin() + (ansi.empty() ? 0 : 1),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-  std::string mac = ConvertString(ansi, AnsiToMac);
+  std::string mac = CapitalsToLowerCase(Utf8ToMacRoman(pcName).substr(0, kMaxNameLength));
+  std::replace(mac.begin(), mac.end(), ':', '_');
   while (!mac.empty() && mac.back() == ' ') mac.pop_back();
   return mac.empty() ? "Untitled" : mac;
 }
@@ -206,7 +204,7 @@ int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const s
                  const std::optional<std::string>& typeCreator, int depth) {
   if (depth > kMaxFolderDepth) return 0;
   const std::uint32_t savedId = ctx.volume.current.currentDirId;
-  const MadeFolder made = MakeMacFolder(ctx, Utf8ToAnsi(name));
+  const MadeFolder made = MakeMacFolder(ctx, MacNameForPcName(name));
   if (made.status == FolderStatus::kFailed) return -1;
   const std::optional<CatalogRecord> folder = FindNamedRecord(ctx.volume.catalog, savedId, made.macName);
   if (!folder || folder->type != kDirectoryRecord) return 0;  // a file bears the name: the folder is skipped

@@ -3,10 +3,11 @@
 // argument, and the pieces they share.
 //
 // PC names come from the system in UTF-8. A file's Mac name is its PC name
-// in ANSI, as a folder's is (so "Tips • Tricks™" keeps its bullet and
-// trade mark), cut to 31 characters, every character after the first in
-// lower case (README.TXT becomes Readme.txt), then through AnsiToMac;
-// names are shown and logged in ANSI. Patterns (UTF-8)
+// in Mac Roman, as a folder's is (base/utf8.h: every Mac Roman character,
+// composed or decomposed; '_' for what Mac Roman lacks), cut to 31
+// characters, ':' (the Mac's path separator) as '_', and in mixed case
+// when it came in capitals only (README.TXT becomes Readme.txt, ReadMe.TXT
+// stays); names are shown and logged in ANSI. Patterns (UTF-8)
 // match PC names the DOS way: '*' any characters, '?' one, letter case not
 // counting, and a final ".*" also matching names without a dot ("*.*" is
 // every name).

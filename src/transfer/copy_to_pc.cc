@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/context.h"
+#include "base/utf8.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
@@ -194,7 +195,7 @@ std::optional<PcFileDestination> MakePcFileName(Context& ctx, const fs::path& di
     out.path = PcNameToPath(dir, name, shortNames);
     out.file = CreateNewPcFile(out.path, exists);
   }
-  out.shownName = shortNames ? ConvertString(name, DosToAnsi) : name;
+  out.shownName = ShownPcName(name, shortNames);
   if (out.file == nullptr) {
     if (exists) {
       MessageDialog(ctx, out.shownName + ctx.messages[kMsgAlreadyExistsAbort]);
@@ -204,7 +205,7 @@ std::optional<PcFileDestination> MakePcFileName(Context& ctx, const fs::path& di
   }
   std::string trimmed(TrimTrailingBlanks(macName.substr(std::min(macName.find_first_not_of(' '), macName.size()))));
   const std::string ansiName = Ansi(trimmed);
-  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, ansiName + "\t" + name + "\r\n");
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, ansiName + "\t" + (shortNames ? name : out.shownName) + "\r\n");
   SetStatus(ctx, "", FormatMessage(ctx.messages[kMsgCopyOf], ansiName, out.shownName));
   return out;
 }
@@ -268,11 +269,12 @@ std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, st
     made = MakePcDirectory(dir);
   }
   if (made != PcDirectory::kMade && made != PcDirectory::kExists) {
-    MessageDialog(ctx, kTextCannotCreateFolder + pcName + kTextFolderSkipped);
+    MessageDialog(ctx, kTextCannotCreateFolder + ShownPcName(pcName, !longNames) + kTextFolderSkipped);
     return std::nullopt;
   }
   if (IsLogOpen(ctx.log)) {
-    AppendLog(ctx.log, FormatMessage(ctx.messages[kMsgCopyingDirectory], displayName, pcName) + "\r\n");
+    AppendLog(ctx.log, FormatMessage(ctx.messages[kMsgCopyingDirectory], displayName,
+                                     longNames ? ShownPcName(pcName, false) : pcName) + "\r\n");
   }
   return dir;
 }
@@ -296,7 +298,7 @@ std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std
   const std::size_t cut = typed->find_last_of("/\\:");
   const std::string name = SafePcName(typed->substr(cut == std::string::npos ? 0 : cut + 1));
   bool exists = false;
-  Destination out{nullptr, PcNameToPath(dir, name, false), name};
+  Destination out{nullptr, PcNameToPath(dir, AnsiToUtf8(name), false), name};
   out.file = CreateNewPcFile(out.path, exists);
   if (out.file == nullptr) {
     if (exists) {

@@ -187,7 +187,9 @@ std::uint8_t ShownCharacter(std::uint8_t byte, DumpCharset charset) {
     case DumpCharset::kDos: return DosToAnsi[byte];
     case DumpCharset::kAnsi: break;
   }
-  return byte;
+  // The window text's control codes stand for Mac characters (≠, π, ...):
+  // a control byte shows blank.
+  return byte < 0x20 ? 0 : byte;
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "transfer/log_file.h"
 
+#include <algorithm>
+#include <string>
+
+#include "base/ansi_extension.h"
 #include "base/context.h"
 
 namespace tarvo {
@@ -12,7 +16,11 @@ bool OpenLog(LogFile& log, const std::string& name, const char* mode);
 
 void AppendLog(LogFile& log, std::string_view text) {
   if (log.file == nullptr) return;
-  std::fwrite(text.data(), 1, text.size(), log.file);
+  // The log is Windows text: the window text's codes for the characters
+  // Windows lacks would be control bytes there.
+  std::string line(text);
+  for (const AnsiExtension& e : kAnsiExtension) std::replace(line.begin(), line.end(), static_cast<char>(e.ansi), '_');
+  std::fwrite(line.data(), 1, line.size(), log.file);
   std::fflush(log.file);
 }
 

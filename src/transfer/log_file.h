@@ -1,6 +1,7 @@
 // The log file: copies, volume changes and folder moves, one line each.
 // Lines are written byte for byte (binary mode): some end with "\n", others
-// with "\r\n".
+// with "\r\n". The log is Windows-1252 text: a Mac character that 1252
+// lacks (base/ansi_extension.h) is written as '_'.
 //
 // The log name is entry kMsgLogFileName of the context's message table
 // (default "tarvo.log"). The log dialog stores at most 11 characters there;
@@ -24,7 +25,7 @@ struct LogFile {
 
 inline bool IsLogOpen(const LogFile& log) { return log.file != nullptr; }
 
-// Appends the text as it stands when a log is open.
+// Appends the text when a log is open.
 void AppendLog(LogFile& log, std::string_view text);
 
 // Open the named file as the log, closing any log open before. False when the

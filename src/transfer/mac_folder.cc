@@ -1,6 +1,5 @@
 #include "transfer/mac_folder.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "base/context.h"
@@ -27,18 +26,15 @@ MacItem MacItemType(Context& ctx, std::string_view macName) {
   return record->type == kDirectoryRecord ? MacItem::kFolder : MacItem::kFile;
 }
 
-MadeFolder MakeMacFolder(Context& ctx, std::string_view typedName) {
-  std::string name(typedName.substr(0, kMaxNameLength));
-  std::transform(name.begin() + (name.empty() ? 0 : 1), name.end(), name.begin() + (name.empty() ? 0 : 1),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-  MadeFolder made{FolderStatus::kFailed, ConvertString(name, AnsiToMac)};
-  if (made.macName.empty()) name = made.macName = ctx.messages[kMsgNewFolder];
+MadeFolder MakeMacFolder(Context& ctx, std::string_view macName) {
+  MadeFolder made{FolderStatus::kFailed, std::string(macName.substr(0, kMaxNameLength))};
+  if (made.macName.empty()) made.macName = ctx.messages[kMsgNewFolder];
   if (MacItemType(ctx, made.macName) != MacItem::kAbsent) {
     MessageDialog(ctx, ctx.messages[kMsgDirectoryExists]);
     made.status = FolderStatus::kExists;
     return made;
   }
-  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*md " + name + "\r\n");
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*md " + ConvertString(made.macName, MacToAnsi) + "\r\n");
   if (CreateFolderRecords(ctx, made.macName) == CatalogEditStatus::kDone) made.status = FolderStatus::kCreated;
   return made;
 }

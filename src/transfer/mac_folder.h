@@ -1,12 +1,10 @@
 // New folders on the volume, and the existence test of a name in the
 // current folder.
 //
-// MakeMacFolder takes a name as the user typed it (ANSI): an empty name
-// becomes "New folder"; otherwise every character after the first is
-// turned to lower case (ASCII letters: NEWDIR becomes Newdir, as PC names
-// come in capitals), the name is cut to 31 characters and turned into Mac
-// Roman (where AnsiToMac has no counterpart the name ends; a name left
-// empty becomes "New folder"). When the current folder already holds a
+// MakeMacFolder takes the Mac Roman name (a typed name goes through
+// AnsiToMac and CapitalsToLowerCase first, a PC name through
+// MacNameForPcName): cut to 31 characters, an empty name becomes "New
+// folder". When the current folder already holds a
 // file or folder of that name: "A directory exists already with this
 // name." and nothing is created. Otherwise the log gains "*md NAME\r\n"
 // and the records are made.
@@ -41,7 +39,7 @@ struct MadeFolder {
   std::string macName;  // the name the folder has or would have
 };
 
-MadeFolder MakeMacFolder(Context& ctx, std::string_view typedName);
+MadeFolder MakeMacFolder(Context& ctx, std::string_view macName);
 CatalogEditStatus CreateFolderRecords(Context& ctx, std::string_view macName);
 
 }  // namespace tarvo

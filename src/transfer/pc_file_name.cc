@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::string_view kShortNameCharacters =
     "()-0123456789@ABCDEFGHIJKLMNOPQRSTUVWXYZ\\^_`abcdefghijklmnopqrstuvwxyz{}~";
-constexpr std::string_view kRemovedFromLongNames = "/\\|:<>*\"";
 
 std::string_view Trim(std::string_view name);
 // The index of the dot that begins the name's extension, if it has one.
@@ -36,10 +35,7 @@ std::string NumberedExtension(std::uint16_t count) {
 
 std::string LongPcFileName(std::string_view macName, std::string_view typeCreator, const TypeCreatorTable& table) {
   macName = Trim(macName);
-  std::string out;
-  for (char c : ConvertString(macName, MacToAnsi)) {
-    if (kRemovedFromLongNames.find(c) == std::string_view::npos) out += c;
-  }
+  std::string out = MacRomanToUtf8(macName);
   if (!ExtensionDot(macName)) SetExtension(out, ExtensionForTypeCreator(table, typeCreator));
   return SafePcName(out);
 }
@@ -71,7 +67,7 @@ std::string PcFolderName(std::string_view macName, bool longNames) {
   macName.remove_prefix(std::min(macName.find_first_not_of(' '), macName.size()));
   std::string out;
   if (longNames) {
-    out = ConvertString(macName, MacToAnsi);
+    out = MacRomanToUtf8(macName);
   } else {
     for (char c : macName) {
       char d = static_cast<char>(MacToShortName[static_cast<std::uint8_t>(c)]);
@@ -86,12 +82,17 @@ std::string PcFolderName(std::string_view macName, bool longNames) {
 std::string SafePcName(std::string name) {
   if (name.empty()) return "_";
   std::replace(name.begin(), name.end(), '/', '_');
+  std::replace(name.begin(), name.end(), '\0', '_');
   if (name.find_first_not_of('.') == std::string::npos) std::fill(name.begin(), name.end(), '_');
   return name;
 }
 
 std::filesystem::path PcNameToPath(const std::filesystem::path& dir, std::string_view name, bool shortName) {
-  return dir / (shortName ? DosToUtf8(name) : AnsiToUtf8(name));
+  return dir / (shortName ? DosToUtf8(name) : std::string(name));
+}
+
+std::string ShownPcName(std::string_view name, bool shortName) {
+  return shortName ? ConvertString(name, DosToAnsi) : Utf8ToAnsi(name);
 }
 
 namespace {

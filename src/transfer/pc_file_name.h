@@ -1,24 +1,24 @@
 // The PC names of Macintosh files and folders copied to the PC.
 //
-// Names are built in the 8-bit sets: a long name is Windows ("ANSI") text,
-// a short 8.3 name DOS (code page 437) text; PcNameToPath turns either into
-// the host's UTF-8 path component.
+// A long name is the host's UTF-8, made straight from the Mac Roman name
+// (base/utf8.h), so that every Mac name survives the trip to a Linux folder
+// and back; a short 8.3 name is DOS (code page 437) text, which
+// PcNameToPath turns into the host's UTF-8 path component. ShownPcName
+// gives either as the windows show it (ANSI).
 //
 // Short names take, from the Mac name, only the characters whose short-name
 // table entry is one of
 //   ()-0123456789@ABCDEFGHIJKLMNOPQRSTUVWXYZ\^_`abcdefghijklmnopqrstuvwxyz{}~
 // or a code of 80 or above: up to 8 characters, a dot and up to 3 more,
 // then the extension (the Mac name's own, else the one the type/creator
-// table gives). Long names are the Mac name in Windows characters without
-// / \ | : < > * and ", with the table's extension added when the Mac name
-// has none. A Mac name has an extension when its last dot is followed by 1
-// to 3 characters.
+// table gives). Long names are the whole Mac name, with the table's
+// extension added when the Mac name has none. A Mac name has an extension
+// when its last dot is followed by 1 to 3 characters.
 //
-// A name must never leave the directory it is made in: every name gets '_'
-// in place of each '/' left in it (a folder's long name, an extension taken
-// from the Mac name), a name made only of dots gets '_' in place of each
-// dot, and an empty one is "_". Folders' short names keep only letters and
-// digits, at most 8.
+// A name must never leave the directory it is made in, and a Linux name
+// holds neither '/' nor NUL: every name gets '_' in place of each of them,
+// a name made only of dots gets '_' in place of each dot, and an empty one
+// is "_". Folders' short names keep only letters and digits, at most 8.
 #pragma once
 
 #include <cstdint>
@@ -44,12 +44,14 @@ std::string ShortPcFileName(std::string_view macName, std::string_view typeCreat
 // The directory name of a Mac folder (leading blanks do not count).
 std::string PcFolderName(std::string_view macName, bool longNames);
 
-// The name with '_' for every '/', and for every dot when it holds nothing
-// but dots; "_" when it is empty.
+// The name with '_' for every '/' and NUL, and for every dot when it holds
+// nothing but dots; "_" when it is empty.
 std::string SafePcName(std::string name);
 
-// The host path of a name in a directory: a long name read as Windows
-// text, a short one as DOS text.
+// The host path of a name in a directory: a long name as it is (UTF-8), a
+// short one read as DOS text.
 std::filesystem::path PcNameToPath(const std::filesystem::path& dir, std::string_view name, bool shortName);
+// The name as the windows show it (ANSI).
+std::string ShownPcName(std::string_view name, bool shortName);
 
 }  // namespace tarvo

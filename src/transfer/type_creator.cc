@@ -32,6 +32,18 @@ constexpr BuiltInRow kLastRows[] = {{"RAG", "R#      "}, {"COM", "APPL????"}, {"
 // Rows 23 to 37 lie between the two groups and start free.
 static_assert(std::size(kBuiltInRows) == 22 && std::size(kLastRows) == 3 && kTypeCreatorRows == 40);
 
+// The types of later years, after the table: the user file overrides them.
+// A type's first row has the extension of three characters, which short
+// names can take.
+constexpr BuiltInRow kModernRows[] = {
+    {"JPG", "JPEGogle"}, {"JPEG", "JPEGogle"}, {"JPE", "JPEGogle"}, {"GIF", "GIFfogle"},
+    {"PNG", "PNGfogle"}, {"BMP", "BMPpogle"}, {"TIFF", "TIFF????"}, {"PDF", "PDF CARO"},
+    {"ZIP", "ZIP SITx"}, {"SIT", "SIT!SIT5"}, {"PSD", "8BPS8BIM"},
+    {"HTM", "TEXTMOSS"}, {"HTML", "TEXTMOSS"}, {"RTF", "RTF MSWD"}, {"MP3", "MPG3TVOD"},
+    {"MOV", "MooVTVOD"}, {"QT", "MooVTVOD"}, {"MPG", "MPEGTVOD"}, {"MPEG", "MPEGTVOD"},
+    {"WAV", "WAVETVOD"}, {"AIF", "AIFFTVOD"}, {"AIFF", "AIFFTVOD"}, {"MID", "MidiTVOD"},
+};
+
 std::string_view ExtensionOf(const TypeCreatorRow& row) { return {row.extension.data(), row.extension.size()}; }
 std::string_view TypeCreatorOf(const TypeCreatorRow& row) { return {row.typeCreator.data(), row.typeCreator.size()}; }
 bool IsFree(const TypeCreatorRow& row) { return ExtensionOf(row) == kFreeExtension; }
@@ -124,6 +136,9 @@ std::string TypeCreatorForPcName(const TypeCreatorTable& table, std::string_view
   for (const auto& row : table.rows) {
     if (!IsFree(row) && ExtensionOf(row) == extension) return std::string(TypeCreatorOf(row));
   }
+  for (const BuiltInRow& row : kModernRows) {
+    if (row.extension == extension) return std::string(row.typeCreator);
+  }
   return std::string(TypeCreatorOf(fallback));
 }
 
@@ -131,9 +146,12 @@ std::string ExtensionForTypeCreator(const TypeCreatorTable& table, std::string_v
   // Whole signature, then type, then the type's first two characters.
   for (std::size_t width : {std::size_t{8}, std::size_t{4}, std::size_t{2}}) {
     if (typeCreator.size() < width) continue;
+    const std::string_view wanted = typeCreator.substr(0, width);
     for (const auto& row : table.rows) {
-      if (!IsFree(row) && TypeCreatorOf(row).substr(0, width) == typeCreator.substr(0, width))
-        return std::string(ExtensionOf(row));
+      if (!IsFree(row) && TypeCreatorOf(row).substr(0, width) == wanted) return std::string(ExtensionOf(row));
+    }
+    for (const BuiltInRow& row : kModernRows) {
+      if (row.typeCreator.substr(0, width) == wanted) return std::string(row.extension);
     }
   }
   return std::string(ExtensionOf(table.rows[0]));

@@ -7,6 +7,12 @@
 // mapping: neither lookup ever answers with one, so a Mac file of type
 // "    " never gets the extension "   ".
 //
+// After the 40 rows come built-in rows for the types of later years (JPEG,
+// GIF, PNG, TIFF, PDF, ZIP, StuffIt, Photoshop, HTML, MP3, QuickTime, WAV,
+// AIFF and others), whose extensions may have 4 characters (JPEG, HTML);
+// both lookups read them after the table's rows, so the user file
+// overrides them.
+//
 // TVCREAT.DAT is merged once per run. The first readable regular file found
 // wins, looked up under the names TVCREAT.DAT and then tvcreat.dat in
 //   1. the current directory,
@@ -71,13 +77,14 @@ int MergeTypeCreatorLines(TypeCreatorTable& table, std::istream& in);
 
 // The 8-character type-and-creator for a PC file name, from the extension
 // after the name's last dot (compared in upper case); "TEXT????" when the
-// name has no extension, one longer than 3 characters, or one no row holds.
+// name has no extension or one no row holds.
 std::string TypeCreatorForPcName(const TypeCreatorTable& table, std::string_view pcName);
 
-// The 3-character extension (upper case, as the table holds it) for a type
-// and creator of 8 characters: the first row holding the same 8
-// characters, else the first with the same type, else the first whose type
-// begins with the same 2 characters, else "TXT".
+// The extension (upper case, as the table holds it) for a type and creator
+// of 8 characters: the first row holding the same 8 characters, else the
+// first with the same type, else the first whose type begins with the same
+// 2 characters, else "TXT". A type of later years first found in the rows
+// after the table gets 3 characters (JPG), as short names need.
 std::string ExtensionForTypeCreator(const TypeCreatorTable& table, std::string_view typeCreator);
 
 }  // namespace tarvo

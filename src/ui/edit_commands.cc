@@ -62,7 +62,8 @@ void MakeFolderCommand(Context& ctx) {
 
 void MakeFolder(Context& ctx, std::string_view typedName) {
   if (!BeginUpdate(ctx)) return;
-  if (MakeMacFolder(ctx, typedName).status == FolderStatus::kCreated) FlushVolumeAndReport(ctx);
+  const std::string macName = CapitalsToLowerCase(ConvertString(typedName, AnsiToMac));
+  if (MakeMacFolder(ctx, macName).status == FolderStatus::kCreated) FlushVolumeAndReport(ctx);
   LoadListing(ctx);
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "support/cli_image.h"
 #include "support/edit_volume.h"
@@ -40,22 +41,28 @@ class TarvoCliNamesTest : public ::testing::Test {
   testing::ImageCli cli_{scratch_, volume_.image()};
 };
 
-// MD puts the letters after the first in lower case; nothing else changes
-// but ':' and control characters, which become '_', as do the Windows
-// characters Mac Roman lacks (Š, ½).
+// MD keeps the name's case unless it is all capitals (NEWDIR becomes
+// Newdir); nothing else changes but ':' and control characters, which
+// become '_', as do the Windows characters Mac Roman lacks (Š, ½).
 TEST_F(TarvoCliNamesTest, TypedFolderNamesKeepEveryCharacter) {
   Run({"-c", "md \"Tips • tricks\"", "-c", "md \"Price € ‰ † ‡ ƒ\"", "-c", "md \"“Quote” ‘a’ – — … ™\"",
-       "-c", "md \"Œuvre œ ‹› ˆ˜ Ÿ · nbsp\u00a0x\"", "-c", "md \"a:b\x01" "c Š ½\""});
+       "-c", "md \"Œuvre œ ‹› ˆ˜ Ÿ · nbsp\u00a0x\"", "-c", "md \"a:b\x01" "c Š ½\"", "-c", "md \"π≠∞ ﬁ\uF8FF ı˚\"",
+       "-c", "md \"My Photos\"", "-c", "md NEWDIR"});
   ExpectClean();
   EXPECT_EQ(volume_.HfsutilsTree(),
             (std::set<std::string>{":Tips \xA5 tricks:", ":Price \xDB \xE4 \xA0 \xE0 \xC4:",
-                                   ":\xD2quote\xD3 \xD4" "a\xD5 \xD0 \xD1 \xC9 \xAA:",
-                                   ":\xCEuvre \xCF \xDC\xDD \xF6\xF7 \xD9 \xE1 nbsp\xCAx:", ":a_b_c _ _:"}));
+                                   ":\xD2Quote\xD3 \xD4" "a\xD5 \xD0 \xD1 \xC9 \xAA:",
+                                   ":\xCEuvre \xCF \xDC\xDD \xF6\xF7 \xD9 \xE1 nbsp\xCAx:", ":a_b_c _ _:",
+                                   ":\xB9\xAD\xB0 \xDE\xF0 \xF5\xFB:", ":My Photos:", ":Newdir:"}));
   // Shown as typed, and found by the name shown.
-  EXPECT_NE(Run({"-c", "dir"}).out.find("Tips • tricks"), std::string::npos);
-  Run({"-c", "rename \"Tips • tricks\" \"Tips – tricks\"", "-c", "delete \"“Quote” ‘a’ – — … ™\""});
+  const std::string listed = Run({"-c", "dir"}).out;
+  EXPECT_NE(listed.find("Tips • tricks"), std::string::npos);
+  EXPECT_NE(listed.find("π≠∞ ﬁ\uF8FF ı˚"), std::string::npos);
+  Run({"-c", "rename \"Tips • tricks\" \"Tips – tricks\"", "-c", "delete \"“Quote” ‘a’ – — … ™\"",
+       "-c", "rename \"π≠∞ ﬁ\uF8FF ı˚\" \"∆ ≈\""});
   EXPECT_TRUE(volume_.HfsutilsTree().contains(":Tips \xD0 tricks:"));
-  EXPECT_FALSE(volume_.HfsutilsTree().contains(":\xD2quote\xD3 \xD4" "a\xD5 \xD0 \xD1 \xC9 \xAA:"));
+  EXPECT_TRUE(volume_.HfsutilsTree().contains(":\xC6 \xC5:"));
+  EXPECT_FALSE(volume_.HfsutilsTree().contains(":\xD2Quote\xD3 \xD4" "a\xD5 \xD0 \xD1 \xC9 \xAA:"));
 }
 
 TEST_F(TarvoCliNamesTest, ATrademarkNameIsNotTheNameWithoutIt) {
@@ -81,13 +88,62 @@ TEST_F(TarvoCliNamesTest, PcAndMacBinaryNamesArriveWholeAndClean) {
                                                                 Text("odd\n"), {}));
   Run({"-c", "mcopy *.txt", "-c", "mcopy /b odd.bin"});
   ExpectClean();
-  EXPECT_EQ(volume_.HfsutilsTree(), (std::set<std::string>{":Tips \xA5 tricks\xAA.txt", ":a_b__c\x7F\xA5"}));
+  EXPECT_EQ(volume_.HfsutilsTree(), (std::set<std::string>{":Tips \xA5 Tricks\xAA.TXT", ":a_b__c\x7F\xA5"}));
   EXPECT_EQ(volume_.HfsutilsFile(":a_b__c\x7F\xA5").data, Text("odd\n"));
 
   // Back to the PC under the same name.
   fs::remove(Pc("Tips • Tricks™.TXT"));
-  Run({"-c", "copy \"Tips • tricks™.txt\""});
-  EXPECT_EQ(testing::ReadWholeFile(Pc("Tips • tricks™.txt")), Text("tips\n"));
+  Run({"-c", "copy \"Tips • Tricks™.TXT\""});
+  EXPECT_EQ(testing::ReadWholeFile(Pc("Tips • Tricks™.TXT")), Text("tips\n"));
+}
+
+// Every Mac Roman character but '/' (which a Linux name cannot hold) and
+// ':' (which a Mac name cannot) goes out in a PC name and comes back the
+// same; the PC names are the characters' Unicode (NFC).
+TEST_F(TarvoCliNamesTest, EveryMacCharacterMakesTheTripThroughAPcFolder) {
+  std::vector<std::string> names = {"Pi \xB9 \xF0 \xDE \xDB \x8E.dat"};
+  std::string chunk;
+  for (int c = 1; c < 256; ++c) {
+    if (c != '/' && c != ':') chunk += static_cast<char>(c);
+    if (chunk.size() == 25 || (c == 255 && !chunk.empty())) {
+      names.push_back("n" + std::string(1, static_cast<char>('a' + names.size())) + chunk + ".dat");
+      chunk.clear();
+    }
+  }
+  const std::string source = scratch_.Path("source");
+  testing::WriteWholeFile(source, Text("x"));
+  std::vector<std::string> commands;
+  for (const std::string& name : names) commands.push_back("hcopy -r " + source + " " + testing::ShellQuote(":" + name));
+  ASSERT_TRUE(volume_.HfsutilsWrite(commands));
+  fs::remove(source);
+
+  Run({"-c", "copy *", "-c", "md back", "-c", "cd back", "-c", "mcopy *.*"});
+  EXPECT_TRUE(fs::exists(Pc("Pi π \uF8FF ﬁ € é.dat")));
+  ExpectClean();
+  auto listed = [this](const std::string& folder) {
+    // Escaped, so that a line feed in a name cannot split it.
+    std::istringstream out(testing::HfsutilsOutput(scratch_.Path(""), volume_.image(), "hls -1b " + folder));
+    std::set<std::string> lines;
+    for (std::string line; std::getline(out, line);) lines.insert(line);
+    return lines;
+  };
+  std::set<std::string> original = listed(":");
+  EXPECT_EQ(original.erase("back"), 1u);
+  EXPECT_EQ(original.size(), names.size());
+  EXPECT_EQ(listed(":back"), original);
+}
+
+// Names as macOS writes them (decomposed accents) arrive composed; names
+// in mixed case keep it, names in capitals only are put in mixed case.
+TEST_F(TarvoCliNamesTest, DecomposedAndMixedCaseNamesArriveAsWritten) {
+  fs::create_directory(Pc("MyProject"));
+  for (const char* name : {"Cafe\u0301 A\u030Ar.txt", "README.TXT", "MyProject/ReadMe.TXT"}) {
+    testing::WriteWholeFile(Pc(name), Text("x"));
+  }
+  Run({"-c", "mcopy *.*"});
+  ExpectClean();
+  EXPECT_EQ(volume_.HfsutilsTree(), (std::set<std::string>{":Caf\x8E \x81r.txt", ":Readme.txt", ":MyProject:",
+                                                           ":MyProject:ReadMe.TXT"}));
 }
 
 }  // namespace

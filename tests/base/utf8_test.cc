@@ -14,6 +14,16 @@ std::string AllBytes() {
 TEST(Utf8, EightBitSetsRoundTrip) {
   EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(AllBytes())), AllBytes());
   EXPECT_EQ(Utf8ToDos(DosToUtf8(AllBytes())), AllBytes());
+  EXPECT_EQ(Utf8ToMacRoman(MacRomanToUtf8(AllBytes())), AllBytes());
+}
+
+// macOS writes names decomposed: a letter and its combining accent.
+TEST(Utf8, DecomposedLettersAreReadComposed) {
+  EXPECT_EQ(Utf8ToMacRoman("Cafe\u0301 A\u030Angstro\u0308m n\u0303 Y\u0308 C\u0327"),
+            "Caf\x8E \x81ngstr\x9Am \x96 \xD9 \x82");
+  EXPECT_EQ(Utf8ToMacRoman("e\u0301\u0301 x\u0301"), "\x8E_ x_");  // nothing left to compose with
+  EXPECT_EQ(Utf8ToAnsi("e\u0301"), "\xE9");
+  EXPECT_EQ(Utf8ToMacRoman("\u00A4\u20AC\u4E2D"), "\xDB\xDB_");
 }
 
 TEST(Utf8, KnownCharacters) {
@@ -25,12 +35,14 @@ TEST(Utf8, KnownCharacters) {
   EXPECT_EQ(MacRomanToUtf8("\x8A"), "\u00E4");  // a-umlaut
   EXPECT_EQ(MacRomanToUtf8("\xA5"), "\u2022");  // bullet
   EXPECT_EQ(MacRomanToUtf8("\xF0"), "\uF8FF");
+  EXPECT_EQ(MacRomanToUtf8("\xDB"), "\u20AC");
   EXPECT_EQ(Utf8ToAnsi("\u20AC 5"), "\x80 5");
   EXPECT_EQ(Utf8ToDos("\u00FC"), "\x81");
 }
 
 TEST(Utf8, UnmappableAndMalformedBecomeUnderscore) {
   EXPECT_EQ(Utf8ToAnsi("a\u4E2Db"), "a_b");             // no counterpart
+  EXPECT_EQ(Utf8ToAnsi("\x01"), "_");                   // the window text's code for another character
   EXPECT_EQ(Utf8ToDos("\u20AC"), "_");
   EXPECT_EQ(Utf8ToAnsi("\U0001F600"), "_");             // one character, one '_'
   EXPECT_EQ(Utf8ToAnsi("a\xFF" "b"), "a_b");            // invalid byte

@@ -108,7 +108,7 @@ const ImageFacts kImages[] = {
        {{"SIZES", kDir, "", "[9]"},
         {"Empty Folder", kDir, "", "[0]"},
         {"Finder.Data", "145", "0", "p\u2026..pdos"},  // type byte C9: the ellipsis
-        {"HardPressed.FXT", "15096", "0", "p_.."}}},
+        {"HardPressed.FXT", "15096", "0", "p∂.."}}},
       // Type 70 06 20 00: 'p', a control byte, a blank, a zero byte.
       {{"SIZES"},
        9,

@@ -112,9 +112,10 @@ TEST(PcNamesTest, PatternsMatchTheDosWayAndNamesTurnIntoMacRoman) {
   EXPECT_FALSE(MatchesPcPattern("a12.doc", "A?.DOC"));
   EXPECT_FALSE(MatchesPcPattern("notes.txt", "*.DOC"));
   EXPECT_EQ(MacNameForPcName("README.TXT"), "Readme.txt");
-  EXPECT_EQ(MacNameForPcName("CAF\xc3\x89.TXT"), "Caf\x83.txt");  // É: ANSI C9, Mac 83
+  EXPECT_EQ(MacNameForPcName("ReadMe.TXT"), "ReadMe.TXT");
+  EXPECT_EQ(MacNameForPcName("CAF\xc3\x89.TXT"), "Caf\x8E.txt");  // É, Mac 83, lowered to é
   EXPECT_EQ(MacNameForPcName(std::string(40, 'X')), "X" + std::string(30, 'x'));
-  EXPECT_EQ(MacNameForPcName("A:\x01" "B\xe2\x80\xa2"), "A__b\xA5");  // bullet
+  EXPECT_EQ(MacNameForPcName("A:\x01" "B\xe2\x80\xa2\xcf\x80\xe4\xb8\xad"), "A_\x01" "b\xA5\xB9_");  // bullet, pi
   EXPECT_EQ(MacNameForPcName("  "), "Untitled");
 }
 

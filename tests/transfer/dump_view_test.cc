@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/edit_volume.h"
 #include "transfer/file_attributes.h"
 #include "ui/dispatcher.h"
@@ -115,6 +117,11 @@ TEST_F(DumpViewTest, ForksAndEdgeCases) {
   EXPECT_EQ(rsrc.fork(), DumpFork::kResource);
   EXPECT_EQ(LineBytes(rsrc.ScreenLines()[0]), Data(Pattern(16)));
   EXPECT_FALSE(DumpView(v_.ctx(), "Nobody").found());
+
+  // Control bytes of the Windows view never reach the window, where their
+  // codes stand for Mac characters.
+  const std::string line = DumpLine(0, Data{0x01, 0x08, 0x41, 0x1C}, 16, DumpCharset::kAnsi);
+  EXPECT_EQ(std::count_if(line.begin(), line.end(), [](char c) { return c > 0 && c < 0x20; }), 0);
 }
 
 TEST_F(DumpViewTest, TheMenuCommandShowsTheWholeForkAndFileParameterWritesNothing) {

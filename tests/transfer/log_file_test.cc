@@ -6,6 +6,7 @@
 
 #include "base/context.h"
 #include "support/scratch_files.h"
+#include "transfer/charset.h"
 
 namespace tarvo {
 namespace {
@@ -72,8 +73,9 @@ TEST_F(LogFileTest, CreateTruncatesAndAppendKeeps) {
   AppendLog(ctx.log, "+");
   ASSERT_TRUE(OpenLogForCreate(ctx.log, path));  // closes the first
   AppendLog(ctx.log, "new\r\n");
+  AppendLog(ctx.log, ConvertString("\x8E \xB9", MacToAnsi) + "\tx\r\n");  // é, and π that Windows lacks
   CloseLog(ctx.log);
-  EXPECT_EQ(Read(path), "new\r\n");
+  EXPECT_EQ(Read(path), "new\r\n\xE9 _\tx\r\n");
   EXPECT_FALSE(OpenLogForCreate(ctx.log, ""));
 }
 

@@ -31,8 +31,9 @@ TEST_F(PcFileNameTest, LongNamesKeepTheNameAndAddTheTypesExtension) {
   EXPECT_EQ(Long("Notes.", "TEXT????"), "Notes.txt");
   EXPECT_EQ(Long("Report.draft", "TEXT????"), "Report.draft.txt");
   EXPECT_EQ(Long("  Letter.doc ", "W6BNMSWD"), "Letter.doc");
-  EXPECT_EQ(Long("a/b:c*d?\"<>|", "W6BNMSWD"), "abcd?.doc");
-  EXPECT_EQ(Long("Caf\x8E", "TEXQ????"), "Caf\xE9.txt");
+  EXPECT_EQ(Long("a/b\\c*d?\"<>|\x01", "W6BNMSWD"), "a_b\\c*d?\"<>|\x01.doc");
+  EXPECT_EQ(Long("Caf\x8E \xB9\xF0", "TEXQ????"), "Caf\u00E9 \u03C0\uF8FF.txt");
+  EXPECT_EQ(PcFolderName("\xDE\xDF", true), "\uFB01\uFB02");
 }
 
 TEST_F(PcFileNameTest, NamesNeverLeaveTheirDirectory) {
@@ -40,6 +41,7 @@ TEST_F(PcFileNameTest, NamesNeverLeaveTheirDirectory) {
   EXPECT_EQ(SafePcName("."), "_");
   EXPECT_EQ(SafePcName(""), "_");
   EXPECT_EQ(SafePcName("a/b"), "a_b");
+  EXPECT_EQ(SafePcName(std::string("a\0b", 3)), "a_b");
   EXPECT_EQ(SafePcName(".x"), ".x");
   EXPECT_EQ(PcFolderName("..", true), "__");
   EXPECT_EQ(PcFolderName("a/..", true), "a_..");
