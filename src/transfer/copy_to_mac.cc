@@ -126,11 +126,14 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
     tc = typeCreator ? typeCreator : TypeCreatorForPcName(ctx.typeCreators, Utf8ToDos(pcName));
   }
 
+  CopyTally& tally = ctx.settings.copies;
   std::FILE* file = OpenPcFileToRead(pcPath);
   if (file == nullptr) {
     MessageDialog(ctx, std::string(kTextErrorOpeningFile) + " " + shownPcName);
+    ++tally.failed;
     return -1;
   }
+  const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
   std::string macName = MacNameForPcName(pcName);
   if (fork == ForkChoice::kMacBinary) {
     // The name the file will really get is the header's.
@@ -149,6 +152,14 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
     result = WriteFileToVolume(ctx, file, shownPcName, macName, ctx.volume.current.currentDirId, tc, 0, fork);
   }
   std::fclose(file);
+  if (result == 0) {
+    ++tally.files;
+    tally.bytes += facts ? facts->length : 0;
+  } else if (result == kCopyCancelled) {
+    ++tally.skipped;
+  } else {
+    ++tally.failed;
+  }
   return result;
 }
 
