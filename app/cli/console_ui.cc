@@ -1,35 +1,22 @@
 #include "console_ui.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
-
-#include <atomic>
-#include <csignal>
 
 #include "base/utf8.h"
 #include "command/keywords.h"
+#include "ui/device_dialog.h"
 #include "ui/name_dialog.h"
 #include "ui/text_answers.h"
 #include "ui/volume_info.h"
 
 namespace tarvo {
 
-namespace {
-
-// Set by Ctrl-C; read by the abort poll. A signal handler can reach nothing
-// but a flag of its own.
-std::atomic<bool> gInterrupted{false};
-
-void OnInterrupt(int) { gInterrupted = true; }
-
-}  // namespace
-
 ConsoleUi::ConsoleUi(std::FILE* in, std::FILE* err, bool yes, bool verbose)
-    : in_(in), err_(err), yes_(yes), verbose_(verbose),
-      inTerminal_(isatty(fileno(in)) != 0), errTerminal_(isatty(fileno(err)) != 0) {
-  std::signal(SIGINT, OnInterrupt);
-}
+    : input_(fileno(in)), err_(err), yes_(yes), verbose_(verbose),
+      inTerminal_(isatty(fileno(in)) != 0), errTerminal_(isatty(fileno(err)) != 0) {}
 
-ConsoleUi::~ConsoleUi() { std::signal(SIGINT, SIG_DFL); }
+ConsoleUi::~ConsoleUi() = default;
 
 void ConsoleUi::Write(const std::string& ansiText) {
   std::string text = AnsiToUtf8(ansiText);
@@ -39,6 +26,7 @@ void ConsoleUi::Write(const std::string& ansiText) {
 int ConsoleUi::MessageDialog(const std::string& text, const std::string&) {
   EndProgressLine();
   Write("Tarvo: " + text + "\n");
+  if (inCommand_) outcome_ = CommandsOutcome::kFailed;
   // Nobody closes a console message: it counts as closed by its timer, so
   // an open log records it.
   return -1;
@@ -46,14 +34,34 @@ int ConsoleUi::MessageDialog(const std::string& text, const std::string&) {
 
 Answer ConsoleUi::ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons,
                                  Stakes stakes) {
+  Answer answer;
   if (yes_ && buttons != Buttons::kOk) {
-    const Answer answer = DefaultBoxAnswer(buttons, Stakes::kHarmless);  // OK or Yes
+    answer = DefaultBoxAnswer(buttons, Stakes::kHarmless);  // OK or Yes
     EndProgressLine();
     Write("Tarvo: " + text + " " + BoxChoices(buttons, stakes) + " " + std::string(AnswerWord(answer)) +
           " (--yes)\n");
-    return answer;
+  } else {
+    answer = TextUi::ShowMessageBox(text, caption, buttons, stakes);
   }
-  return TextUi::ShowMessageBox(text, caption, buttons, stakes);
+  // A box with OK alone tells of a failure; Cancel refuses; after a taken
+  // Esc the question is the abort poll's, and Yes aborts.
+  const bool aborted = escapeTaken_ && answer == Answer::kYes;
+  escapeTaken_ = false;
+  if (inCommand_ && (buttons == Buttons::kOk || answer == Answer::kCancel || aborted))
+    outcome_ = CommandsOutcome::kFailed;
+  return answer;
+}
+
+void ConsoleUi::RunDeviceDialog(DeviceDialog& dialog) {
+  if (!inTerminal_ || dialog.driveCount() == 1) {
+    for (std::uint8_t target = 0; target < dialog.rows().size(); ++target) {
+      if (!dialog.rows()[target].enabled) continue;
+      dialog.ClickTarget(target);
+      dialog.Ok();
+      return;
+    }
+  }
+  TextUi::RunDeviceDialog(dialog);
 }
 
 void ConsoleUi::RunNameDialog(NameDialog& dialog) {
@@ -67,6 +75,7 @@ void ConsoleUi::RunNameDialog(NameDialog& dialog) {
 }
 
 void ConsoleUi::PaintStatusLine(const std::string& left, const std::string& right) {
+  activity_ = left.empty() ? right : right.empty() ? left : left + "  " + right;
   if (!verbose_) return;
   std::string line = right.empty() ? left : left + "  " + right;
   if (line.empty() || line == lastStatus_) return;
@@ -79,7 +88,14 @@ void ConsoleUi::PaintProgress(unsigned percent) {
   if (!errTerminal_) return;
   std::string bar(percent / 5, '#');
   bar.resize(20, ' ');
-  std::fprintf(err_, "\r[%s] %02u%%", bar.c_str(), percent);
+  std::string line = "[" + bar + "] " + std::to_string(percent) + "%";
+  if (!activity_.empty()) line += " " + activity_;
+  // One line that fits the terminal, or the next paint cannot overwrite it
+  // (the texts are in the Windows character set: a byte is a column).
+  winsize size{};
+  const std::size_t columns = ioctl(fileno(err_), TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col : 80;
+  if (line.size() >= columns) line.resize(columns - 1);
+  Write("\r" + line + "\033[K");
   std::fflush(err_);
   progressShown_ = true;
 }
@@ -90,7 +106,10 @@ void ConsoleUi::EndProgressLine() {
   progressShown_ = false;
 }
 
-bool ConsoleUi::TakeEscapeKey() { return gInterrupted.exchange(false); }
+bool ConsoleUi::TakeEscapeKey() {
+  escapeTaken_ = LineInput::TakeInterrupt();
+  return escapeTaken_;
+}
 
 void ConsoleUi::Beep() {
   if (errTerminal_) std::fputc('\a', err_);
@@ -128,24 +147,32 @@ void ConsoleUi::Present(const Prompt& prompt, bool again) {
 }
 
 std::optional<std::string> ConsoleUi::ReadAnswer() {
-  std::string line;
-  for (int c = std::fgetc(in_); c != '\n'; c = std::fgetc(in_)) {
-    if (c == EOF) {
-      if (line.empty()) return std::nullopt;
-      break;
-    }
-    line.push_back(static_cast<char>(c));
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return Utf8ToAnsi(line);
+  const InputLine line = input_.Read(false);
+  if (line.kind != InputLine::kLine) return std::nullopt;
+  return Utf8ToAnsi(line.text);
 }
 
-std::optional<std::string> ConsoleUi::ReadCommandLine(const std::string& prompt) {
+InputLine ConsoleUi::ReadCommandLine(const std::string& prompt) {
+  EndProgressLine();
   if (inTerminal_) {
     Write(prompt);
     std::fflush(err_);
   }
-  return ReadAnswer();
+  InputLine line = input_.Read(true);
+  if (line.kind == InputLine::kLine) line.text = Utf8ToAnsi(line.text);
+  else if (line.kind == InputLine::kInterrupted && inTerminal_) Write("\n");  // the shell's prompt starts afresh
+  return line;
+}
+
+void ConsoleUi::EndCommand() {
+  inCommand_ = false;
+  LineInput::TakeInterrupt();
+  escapeTaken_ = false;
+}
+
+void ConsoleUi::Report(const std::string& text) {
+  EndProgressLine();
+  Write(text + "\n");
 }
 
 }  // namespace tarvo

@@ -14,14 +14,28 @@
 // OK with the name it shows, without reading the input; the question and
 // the answer taken are shown. Ctrl-C stands for the Esc key: a long
 // operation then asks whether to abort.
+//
+// The drive question is not asked when one drive is attached or standard
+// input is no terminal: the first drive is taken, and the input is left
+// to the typed commands. The progress line names what the operation is
+// doing and is cleared before anything else is written.
+//
+// The console keeps what the commands came to: every message the program
+// shows while a command runs tells of a failure or a refusal, and so do a
+// question answered Cancel and an operation aborted. Messages of the
+// start-up (a volume that cannot be opened, an interrupted update taken
+// back) only inform: the commands that need the volume fail on their own.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
+#include "line_input.h"
 #include "ui/text_ui.h"
 
 namespace tarvo {
+
+enum class CommandsOutcome { kDone, kFailed };
 
 class ConsoleUi : public TextUi {
  public:
@@ -32,6 +46,7 @@ class ConsoleUi : public TextUi {
   Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons,
                         Stakes stakes) override;
   void RunNameDialog(NameDialog& dialog) override;
+  void RunDeviceDialog(DeviceDialog& dialog) override;
   void PaintStatusLine(const std::string& left, const std::string& right) override;
   void PaintProgress(unsigned percent) override;
   void ShowWaitFrame(int) override {}
@@ -43,10 +58,23 @@ class ConsoleUi : public TextUi {
   // The volume's figures, one "Label: value" line each, on standard output.
   void ShowVolumeInfo(const VolumeInfo& info) override;
 
-  // Reads one line of standard input (a typed command), prompting on a
-  // terminal; nullopt at the end of input.
-  std::optional<std::string> ReadCommandLine(const std::string& prompt);
-  bool interactive() const { return inTerminal_; }
+  // Reads one typed command, prompting on a terminal; a Ctrl-C ends the
+  // wait.
+  InputLine ReadCommandLine(const std::string& prompt);
+  // A command begins: what is shown from now on counts for the outcome.
+  void BeginCommand() { inCommand_ = true; }
+  // A command has ended: a Ctrl-C that came during it is not kept for the
+  // next one.
+  void EndCommand();
+  // A failure that no message told (a command's own result).
+  void NoteFailure() { outcome_ = CommandsOutcome::kFailed; }
+  CommandsOutcome outcome() const { return outcome_; }
+  // A line on standard error after the progress line was cleared: a
+  // command's result or what the run made.
+  void Report(const std::string& text);
+  // Whether a command that went well is summed up: on a terminal or with
+  // --verbose, not in a quiet script.
+  bool summarizes() const { return errTerminal_ || verbose_; }
 
  protected:
   void Present(const Prompt& prompt, bool again) override;
@@ -56,7 +84,7 @@ class ConsoleUi : public TextUi {
   void EndProgressLine();
   void Write(const std::string& ansiText);
 
-  std::FILE* in_;
+  LineInput input_;
   std::FILE* err_;
   bool yes_;
   bool verbose_;
@@ -64,6 +92,10 @@ class ConsoleUi : public TextUi {
   bool errTerminal_;
   bool progressShown_ = false;
   std::string lastStatus_;
+  std::string activity_;       // the status line's texts, for the progress line
+  bool escapeTaken_ = false;   // the abort poll's question comes next
+  bool inCommand_ = false;
+  CommandsOutcome outcome_ = CommandsOutcome::kDone;
 };
 
 }  // namespace tarvo

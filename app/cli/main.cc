@@ -7,6 +7,12 @@
 // ends the run at once: a console has no exit dialog to confirm it.
 // --check prints the volume check's findings first and makes the exit code
 // 1 when there are any.
+//
+// The exit code tells a script how the run went: 0 when every command did
+// what it was asked, 1 when one failed or was refused, 2 for start-up
+// options that mean nothing, 130 (as a shell gives) when Ctrl-C ended it
+// at the prompt.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -27,58 +33,94 @@ namespace {
 
 using namespace tarvo;
 
-void OpenStartVolume(Context& ctx);
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitBadOptions = 2;
+constexpr int kExitInterrupted = 128 + SIGINT;
+
+constexpr const char* kMoreUsage =
+    "  --version         print the program's version\n"
+    "Exit status: 0 when every command did what it was asked; 1 when one failed, was\n"
+    "refused or aborted (a name that matches nothing, an unknown command, not enough\n"
+    "space, a write refused or failed, problems found by --check); 2 for wrong\n"
+    "start-up options; 130 when Ctrl-C ended it between commands or at the Tarvo>\n"
+    "prompt.\n";
+
+void OpenStartVolume(Context& ctx, const DriveBus& bus);
 int PrintVolumeCheck(Context& ctx);
-void RunAction(Context& ctx, const StartupAction& action);
-void ReadCommands(Context& ctx, ConsoleUi& ui);
+void RunAction(Context& ctx, ConsoleUi& ui, const StartupAction& action);
+void RunLine(Context& ctx, ConsoleUi& ui, std::string_view line);
+void BeginCommand(Context& ctx, ConsoleUi& ui);
+void EndCommand(Context& ctx, ConsoleUi& ui);
+bool ReadCommands(Context& ctx, ConsoleUi& ui);
 
 int Run(const std::vector<std::string>& args) {
   std::string error;
   std::optional<StartupOptions> options = ParseStartupOptions(args, error);
   if (!options) {
-    std::fprintf(stderr, "tarvo-cli: %s\n%s", error.c_str(), UsageText("tarvo-cli").c_str());
-    return 1;
+    std::fprintf(stderr, "tarvo-cli: %s\nTry 'tarvo-cli --help' for the options.\n", error.c_str());
+    return kExitBadOptions;
   }
   if (options->help) {
-    std::fputs(UsageText("tarvo-cli").c_str(), stdout);
-    return 0;
+    std::fputs((UsageText("tarvo-cli") + kMoreUsage).c_str(), stdout);
+    return kExitDone;
+  }
+  if (options->version) {
+    std::puts("tarvo-cli " TARVO_VERSION);
+    return kExitDone;
   }
   DriveBus bus;
   if (error = bus.Assemble(*options); !error.empty()) {
     std::fprintf(stderr, "tarvo-cli: %s\n", error.c_str());
-    return 1;
+    return kExitFailed;
+  }
+  for (const StartupOptions::Create& create : options->creates) {
+    std::fprintf(stderr, "tarvo-cli: made %s, a blank %d MB cartridge image; FORMAT makes a Macintosh volume on it.\n",
+                 create.path.c_str(), create.megabytes);
   }
   ConsoleUi ui(stdin, stderr, options->yes, options->verbose);
   Context ctx;
   ctx.scsi = &bus.manager();
   ctx.ui = &ui;
-  int exitCode = 0;
+  int exitCode = kExitDone;
+  bool interrupted = false;
   try {
     InitSettings(ctx, *options);
-    OpenStartVolume(ctx);
-    if (options->check) exitCode = PrintVolumeCheck(ctx);
+    OpenStartVolume(ctx, bus);
+    if (options->check && PrintVolumeCheck(ctx) != 0) ui.NoteFailure();
     for (const StartupAction& action : options->actions) {
       if (ctx.settings.closeRequested) break;
-      RunAction(ctx, action);
+      // A Ctrl-C between commands ends the run, as at the prompt.
+      if (LineInput::TakeInterrupt()) {
+        interrupted = true;
+        break;
+      }
+      RunAction(ctx, ui, action);
     }
-    if (options->actions.empty() && !options->check) ReadCommands(ctx, ui);
+    if (options->actions.empty() && !options->check) interrupted = ReadCommands(ctx, ui);
   } catch (const FatalExit& e) {
     exitCode = e.exitCode;
   }
   try {
     Shutdown(ctx);
   } catch (const FatalExit&) {
-    exitCode = 1;
+    exitCode = kExitFailed;
   }
+  if (interrupted) return kExitInterrupted;
+  if (exitCode == kExitDone && ui.outcome() == CommandsOutcome::kFailed) exitCode = kExitFailed;
   return exitCode;
 }
 
-void OpenStartVolume(Context& ctx) {
+// A drive without a volume is told here and fails the commands that need
+// one. An image --create has just made holds none yet, as the user knows:
+// nothing is said then.
+void OpenStartVolume(Context& ctx, const DriveBus& bus) {
   if (ctx.volume.targetId == kNoDevice) {
     SetStatus(ctx, ctx.messages[kMsgSelectDriveInMenu]);
   } else {
+    const bool blank = bus.MadeBlank(ctx.device.hostAdapterId, ctx.volume.targetId);
     const std::int64_t result = OpenVolume(ctx);
-    if (result == 0) MessageDialog(ctx, kMsgNotMacVolume);
+    if (result == 0 && !blank) MessageDialog(ctx, kMsgNotMacVolume);
     else if (result < 0) MessageDialog(ctx, kMsgMsDosVolume);
   }
   ApplyMenuState(ctx);
@@ -95,10 +137,11 @@ int PrintVolumeCheck(Context& ctx) {
   return report.clean() ? 0 : 1;
 }
 
-void RunAction(Context& ctx, const StartupAction& action) {
+void RunAction(Context& ctx, ConsoleUi& ui, const StartupAction& action) {
+  BeginCommand(ctx, ui);
   switch (action.kind) {
     case StartupAction::kCommand:
-      ExecuteCommandLine(ctx, Utf8ToAnsi(action.text));
+      RunLine(ctx, ui, Utf8ToAnsi(action.text));
       break;
     case StartupAction::kMenu:
       DispatchCommand(ctx, std::stoi(action.text));
@@ -108,14 +151,42 @@ void RunAction(Context& ctx, const StartupAction& action) {
       ApplyMenuState(ctx);
       break;
   }
+  EndCommand(ctx, ui);
 }
 
-void ReadCommands(Context& ctx, ConsoleUi& ui) {
-  while (!ctx.settings.closeRequested) {
-    std::optional<std::string> line = ui.ReadCommandLine("Tarvo> ");
-    if (!line) break;
-    ExecuteCommandLine(ctx, *line);
+void RunLine(Context& ctx, ConsoleUi& ui, std::string_view line) {
+  const CommandReport report = ExecuteCommandLine(ctx, line);
+  if (!report.verdict.empty()) ui.Report("Tarvo: " + report.verdict);
+  if (report.failed) ui.NoteFailure();
+}
+
+void BeginCommand(Context& ctx, ConsoleUi& ui) {
+  ctx.settings.copies = {};
+  ui.BeginCommand();
+}
+
+// A command that copied ends with what its copies came to.
+void EndCommand(Context& ctx, ConsoleUi& ui) {
+  const CopyTally& copies = ctx.settings.copies;
+  if (!copies.empty() && ui.summarizes()) {
+    ui.Report("Tarvo: " + std::to_string(copies.files) + (copies.files == 1 ? " file" : " files") + " copied, " +
+              std::to_string(copies.bytes) + " bytes; " + std::to_string(copies.skipped) + " skipped, " +
+              std::to_string(copies.failed) + " failed.");
   }
+  ui.EndCommand();
+}
+
+// True when a Ctrl-C at the prompt ended the reading.
+bool ReadCommands(Context& ctx, ConsoleUi& ui) {
+  while (!ctx.settings.closeRequested) {
+    const InputLine line = ui.ReadCommandLine("Tarvo> ");
+    if (line.kind == InputLine::kInterrupted) return true;
+    if (line.kind == InputLine::kEnd) break;
+    BeginCommand(ctx, ui);
+    RunLine(ctx, ui, line.text);
+    EndCommand(ctx, ui);
+  }
+  return false;
 }
 
 }  // namespace

@@ -29,6 +29,8 @@ namespace {
 std::string TrimRight(std::string text);
 void SetResetMode(Context& ctx, const std::string& argument);
 void CopyCommand(Context& ctx, const ParsedCommand& command);
+void ReportNoMatch(Context& ctx, const std::string& typedName);
+CommandReport VerifyCommand(Context& ctx);
 bool WritesToMedium(std::uint16_t code);
 unsigned TypedCommandChanges(std::uint16_t code);
 void RenameCommand(Context& ctx, const ParsedCommand& command);
@@ -37,20 +39,22 @@ void SwapCommand(Context& ctx, const std::string& name);
 
 }  // namespace
 
-void RunCommand(Context& ctx, const ParsedCommand& command) {
+CommandReport RunCommand(Context& ctx, const ParsedCommand& command) {
   const ClaimSpan span(ctx);
   const bool withArgument = !command.first.empty();
   if (WritesToMedium(command.code) &&
       !MediumAcceptsWrites(ctx, TypedCommandChanges(command.code), RefusalNotice::kMessageDialog)) {
-    return;
+    return {};
   }
+  CommandReport report;
   switch (command.code) {
     case kCmdCopy:
       CopyCommand(ctx, command);
       break;
     case kCmdCd:
-      if (withArgument) EnterFolder(ctx, ConvertString(TrimRight(command.first), AnsiToMac));
-      else DispatchCommand(ctx, kMenuChangeDirectory);
+      if (!withArgument) DispatchCommand(ctx, kMenuChangeDirectory);
+      else if (!VolumeOpen(ctx)) MessageDialog(ctx, kMsgSelectDriveInMenu);
+      else if (!EnterFolder(ctx, ConvertString(TrimRight(command.first), AnsiToMac))) ReportNoMatch(ctx, command.first);
       break;
     case kCmdCdParent:
       GoToParentFolder(ctx);
@@ -61,7 +65,11 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
     case kCmdDir:
       // The options have set the listing mode already; the menu's check
       // marks follow it when the menu state is recomputed below.
-      if (VolumeOpen(ctx)) LoadListing(ctx, command.first);
+      if (!VolumeOpen(ctx)) {
+        MessageDialog(ctx, kMsgSelectDriveInMenu);
+        break;
+      }
+      LoadListing(ctx, command.first);
       ctx.ui->ShowListing(ListingLines(ctx));
       break;
     case kCmdHelp:
@@ -81,7 +89,7 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
       DispatchCommand(ctx, kMenuFormat);
       break;
     case kCmdVerify:
-      if (ctx.volume.targetId != kNoDevice) VerifyMedium(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
+      if (ctx.volume.targetId != kNoDevice) report = VerifyCommand(ctx);
       break;
     case kCmdLock:
       LockMedium(ctx);
@@ -103,7 +111,7 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
       else RenameVolumeCommand(ctx);
       break;
     case kCmdDelete:
-      DeleteMatching(ctx, command.first);
+      if (DeleteMatching(ctx, command.first) == DeleteStatus::kNotFound) ReportNoMatch(ctx, command.first);
       break;
     case kCmdMcopy:
       McopyCommand(ctx, command.first);
@@ -123,18 +131,26 @@ void RunCommand(Context& ctx, const ParsedCommand& command) {
     default:
       // TYPE, CLS, NEXT and REP do nothing; the others need operations this
       // program does not have.
-      return;
+      return report;
   }
   ApplyMenuState(ctx);
   ctx.ui->Repaint();
+  return report;
 }
 
-void ExecuteCommandLine(Context& ctx, std::string_view line) {
-  if (line.empty()) return;
+CommandReport ExecuteCommandLine(Context& ctx, std::string_view line) {
+  if (line.empty()) return {};
   const ParsedCommand command = ParseCommand(line, ctx.settings.modeFlags);
-  if (command.code == kCmdNone) return;
-  RunCommand(ctx, command);
+  if (command.code == kCmdNone) {
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return {};
+    const std::string_view rest = line.substr(start);
+    MessageDialog(ctx, kTextUnknownCommand + std::string(rest.substr(0, rest.find_first_of(" \t"))));
+    return {};
+  }
+  CommandReport report = RunCommand(ctx, command);
   SetStatus(ctx, std::nullopt);
+  return report;
 }
 
 namespace {
@@ -160,10 +176,27 @@ void CopyCommand(Context& ctx, const ParsedCommand& command) {
     DispatchCommand(ctx, CheckedCopyItem(flags));
     DispatchCommand(ctx, kMenuCopyToPc);
   } else if (VolumeOpen(ctx)) {
-    CopyMatchingItems(ctx, ConvertString(TrimRight(command.first), AnsiToMac));
+    if (CopyMatchingItems(ctx, ConvertString(TrimRight(command.first), AnsiToMac)) < 0)
+      ReportNoMatch(ctx, command.first);
   } else {
     MessageDialog(ctx, kMsgSelectDriveInMenu);
   }
+}
+
+void ReportNoMatch(Context& ctx, const std::string& typedName) {
+  MessageDialog(ctx, kTextNoSuchItem + TrimRight(typedName));
+}
+
+// The verdict names the blocks in the drive's own block size.
+CommandReport VerifyCommand(Context& ctx) {
+  const VerifyResult result = VerifyMedium(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
+  CommandReport report;
+  report.failed = result.failedGroups > 0 || result.stopped;
+  report.verdict = (result.stopped ? "Verification stopped after " : "Verification complete: ") +
+                   std::to_string(result.blocks) + " blocks, " +
+                   (result.failedGroups == 0 ? std::string("no errors.")
+                                             : std::to_string(result.failedGroups) + " groups with errors.");
+  return report;
 }
 
 // RENAME, LABEL, DELETE / ERASE, MCOPY, MD and ATTRIB check the medium

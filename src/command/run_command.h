@@ -6,11 +6,13 @@
 //
 //   CD name  enters the folder (trailing blanks dropped, Windows characters
 //            turned into Macintosh ones); CD .. the parent; CD \ the root;
-//            each relists the folder. Without a mounted volume they do
-//            nothing.
+//            each relists the folder. Without a mounted volume CD .. and
+//            CD \ do nothing, CD name says "Select drive in the 'Mac
+//            Drive' menu".
 //   DIR      relists the folder, only the names matching the first argument
 //            when one is given, in the listing mode the options left, and
-//            shows the listing.
+//            shows the listing; without a mounted volume it says "Select
+//            drive in the 'Mac Drive' menu".
 //   COPY pattern  copies the matching items of the current folder to the
 //            PC current directory or the output port (trailing blanks
 //            dropped, Windows characters turned into Macintosh ones);
@@ -45,14 +47,18 @@
 //   MODE R, R+ / R-  switches the reset before every transfer on / off.
 //   LOCK, UNLOCK     prevent / allow medium removal on the selected drive;
 //                    the menu's "Lock volume" item keeps its state.
-//   VERIFY   verifies the selected drive's medium, without a dialog.
+//   VERIFY   verifies the selected drive's medium, without a dialog, and
+//            gives its verdict.
 //   FORMAT   opens the volume on the selected drive anew (a drive without
 //            one is dropped), then runs the menu's format.
 //   TYPE, CLS, NEXT, REP do nothing.
 // Commands whose operation the program does not have yet are ignored.
 // Afterwards the menu state is recomputed and the window repainted.
+// CD, COPY, DELETE and ERASE with a name that matches nothing say so
+// ("No such file or folder: NAME").
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "command/parser.h"
@@ -61,11 +67,18 @@ namespace tarvo {
 
 struct Context;
 
-void RunCommand(Context& ctx, const ParsedCommand& command);
+// What a command came to, beyond the messages it showed.
+struct CommandReport {
+  bool failed = false;  // a failure that no message told (VERIFY's bad blocks)
+  std::string verdict;  // a one-line result to show (VERIFY's), or empty
+};
+
+CommandReport RunCommand(Context& ctx, const ParsedCommand& command);
 
 // One typed line (Windows character set), as the command dialog's Execute
 // runs it: parsed with the run's mode flags, run when a keyword matched,
-// then the status line cleared. An empty line does nothing.
-void ExecuteCommandLine(Context& ctx, std::string_view line);
+// then the status line cleared. An empty line does nothing; a line whose
+// word is no keyword shows "Unknown command: WORD".
+CommandReport ExecuteCommandLine(Context& ctx, std::string_view line);
 
 }  // namespace tarvo

@@ -283,6 +283,8 @@ TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t fir
     sector += count;
     byteCount -= static_cast<std::uint32_t>(n);
   }
+  // The bar is drawn before each run: once more, full, when all were read.
+  if (progress && remaining == 0) ShowProgress(ctx, 0, total);
   if (!output.Finish()) result.fileError = true;
   return result;
 }
@@ -330,6 +332,7 @@ TransferResult WriteBlocksFromSource(Context& ctx, const ChunkSource& source, st
     remaining -= count;
     sector += count;
   }
+  if (progress) ShowProgress(ctx, 0, total);  // the bar full, as for a read
   SetStatus(ctx, std::nullopt);
   return result;
 }

@@ -88,6 +88,8 @@ UnreadableSectors ReadSectorRun(Context& ctx, std::uint32_t first, std::uint16_t
 // Copies byteCount bytes of the volume from allocation block firstBlock to
 // the PC file at its current position, in runs read by ReadSectorRun; a
 // run that loses sectors sounds the beep.
+// A transfer of more than five runs shows the progress bar before each run
+// and, the whole transfer done, full; so does WriteBlocksFromSource.
 TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount);
 // Writes blockCount allocation blocks from firstBlock on: the next
 // byteCount bytes of the PC file (from its current position; never more

@@ -9,22 +9,32 @@
 
 namespace tarvo {
 
-void VerifyMedium(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+VerifyResult VerifyMedium(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
   std::vector<std::uint8_t> reply(512);
   const std::uint32_t last = ScsiReadCapacity(ctx, adapter, target, reply) == kSsComp ? GetU32(reply, 0) : 0;
+  VerifyResult result;
   std::uint32_t block = 1;
   for (std::uint32_t remaining = last; remaining > 0;) {
     const std::uint32_t count = std::min(kVerifyGroupBlocks, remaining);
-    if (PollAbort(ctx)) return;
+    if (PollAbort(ctx)) {
+      result.stopped = true;
+      return result;
+    }
+    result.blocks += count;
     if (ScsiVerify10(ctx, adapter, target, block, static_cast<std::uint16_t>(count)) == kSsErr) {
+      ++result.failedGroups;
       const std::string question = FormatMessage(ctx.messages[kMsgBlockError], std::to_string(count),
                                                  std::to_string(block));
-      if (ShowMessageBox(ctx, question, Buttons::kYesNoCancel) != Answer::kYes) return;
+      if (ShowMessageBox(ctx, question, Buttons::kYesNoCancel) != Answer::kYes) {
+        result.stopped = remaining > count;
+        return result;
+      }
     }
     remaining -= count;
     block += count;
     ShowProgress(ctx, remaining, last);
   }
+  return result;
 }
 
 }  // namespace tarvo

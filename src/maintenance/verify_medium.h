@@ -17,6 +17,15 @@ struct Context;
 
 inline constexpr std::uint32_t kVerifyGroupBlocks = 4096;
 
-void VerifyMedium(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+// What a verification came to: the blocks verified (those of groups with
+// an error included), the groups that completed with an error, and whether
+// it ended before the last block (an abort, or No or Cancel to an error).
+struct VerifyResult {
+  std::uint32_t blocks = 0;
+  std::uint32_t failedGroups = 0;
+  bool stopped = false;
+};
+
+VerifyResult VerifyMedium(Context& ctx, std::uint8_t adapter, std::uint8_t target);
 
 }  // namespace tarvo

@@ -129,16 +129,22 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
     tc = typeCreator ? typeCreator : TypeCreatorForPcName(ctx.typeCreators, Utf8ToDos(pcName));
   }
 
+  CopyTally& tally = ctx.settings.copies;
   std::FILE* file = OpenPcFileToRead(pcPath);
   if (file == nullptr) {
     MessageDialog(ctx, std::string(kTextErrorOpeningFile) + " " + shownPcName);
+    ++tally.failed;
     return -1;
   }
+  const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
   if ((mode & kCopyBinHex) != 0) {
     // Unpacked into a MacBinary file, which goes on as one.
     std::FILE* unpacked = UnpackBinHex(ctx, file, shownPcName);
     std::fclose(file);
-    if (unpacked == nullptr) return -1;
+    if (unpacked == nullptr) {
+      ++tally.failed;
+      return -1;
+    }
     file = unpacked;
   }
   std::string macName = MacNameForPcName(pcName);
@@ -159,6 +165,14 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
     result = WriteFileToVolume(ctx, file, shownPcName, macName, ctx.volume.current.currentDirId, tc, 0, fork);
   }
   std::fclose(file);
+  if (result == 0) {
+    ++tally.files;
+    tally.bytes += facts ? facts->length : 0;
+  } else if (result == kCopyCancelled) {
+    ++tally.skipped;
+  } else {
+    ++tally.failed;
+  }
   return result;
 }
 

@@ -125,8 +125,10 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
   std::vector<std::uint8_t> held(record.begin(), record.end());
   const std::uint64_t heldBytes =
       std::uint64_t{HoldForkLength(ctx, held, kDataFork)} + HoldForkLength(ctx, held, kResourceFork);
+  CopyTally& tally = ctx.settings.copies;
   if (ctx.settings.outputPort == 0 && !EnoughPcSpace(space, dir, heldBytes)) {
     MessageDialog(ctx, kTextPcDiskFull);
+    ++tally.failed;
     return -1;
   }
   const std::uint16_t mode = ctx.settings.modeFlags;
@@ -135,14 +137,19 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
     const bool resource = (mode & kCopyResource) != 0;
     if ((resource ? resourceLength : dataLength) == 0) {
       MessageDialog(ctx, FormatMessage(ctx.messages[resource ? kMsgNoResourceFork : kMsgNoDataFork], Ansi(macName)));
+      ++tally.skipped;
       return 0;
     }
   }
   std::optional<Destination> out = OpenDestination(ctx, dir, macName, record);
-  if (!out) return 0;
+  if (!out) {
+    ++tally.skipped;
+    return 0;
+  }
   std::uint64_t unreadBytes = 0;
   bool written = WriteContent(ctx, out->file, macName, held, unreadBytes) &&
                  (ctx.settings.outputPort != 0 || SetPcFileDate(out->file, GetU32(record, filrec::filMdDat)));
+  const long size = std::ftell(out->file);  // a port tells none
   int writeError = written ? 0 : errno;
   if (std::fclose(out->file) != 0 && written) {
     written = false;
@@ -153,6 +160,7 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
     std::error_code error;
     if (!out->path.empty()) fs::remove(out->path, error);
     const std::string failure = kTextErrorWritingFile + out->shownName;
+    ++tally.failed;
     if (writeError != ENOSPC) {
       MessageDialog(ctx, failure);
       return 0;
@@ -160,6 +168,8 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
     MessageDialog(ctx, kTextPcDiskFull + (" " + failure));
     return -1;
   }
+  ++tally.files;
+  if (size > 0) tally.bytes += static_cast<std::uint64_t>(size);
   if (bothForks || (mode & kCopyResource)) ReportOverclaim(ctx, macName, kResourceFork, record, held);
   if (!(mode & kCopyResource)) ReportOverclaim(ctx, macName, kDataFork, record, held);
   if (unreadBytes > 0) {

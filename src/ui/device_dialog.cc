@@ -25,7 +25,9 @@ void DeviceDialog::Open() {
   ctx_.volume.targetId = kNoDevice;
   ctx_.device.hostAdapterId = 0;
   nextEnabled_ = precedingEnabled_ = false;
-  adapterCount_ = ScanBus(ctx_, table_) >> 8;
+  const std::uint16_t found = ScanBus(ctx_, table_);
+  adapterCount_ = found >> 8;
+  driveCount_ = found & 0xFF;
   if (adapterCount_ == 0) {
     MessageDialog(ctx_, kMsgNoScsiDevice);
     Finish(kEndOfTable);

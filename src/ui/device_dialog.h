@@ -54,6 +54,7 @@ class DeviceDialog {
   int result() const { return result_; }  // 1 chosen, 0 cancelled, 255 no device
   const std::array<Row, 8>& rows() const { return rows_; }
   const std::string& driverName() const { return driverName_; }
+  std::size_t driveCount() const { return driveCount_; }  // on every adapter
   bool nextEnabled() const { return nextEnabled_; }
   bool precedingEnabled() const { return precedingEnabled_; }
   std::uint8_t shownAdapter() const;
@@ -66,6 +67,7 @@ class DeviceDialog {
   Context& ctx_;
   DeviceTable table_{};
   int adapterCount_ = 0;
+  std::size_t driveCount_ = 0;
   std::array<Row, 8> rows_{};
   std::string driverName_;
   bool nextEnabled_ = false;

@@ -20,9 +20,12 @@ class DriveBus {
   // ones in the order given. Returns "" or what went wrong.
   std::string Assemble(const StartupOptions& options);
   ScsiManager& manager() { return multi_; }
+  // The drive holds an image --create has just made (blank, not formatted).
+  bool MadeBlank(std::uint8_t adapter, std::uint8_t target) const;
 
  private:
   ImageBus images_;
+  std::size_t firstMade_ = 0, madeCount_ = 0;  // targets on the image bus
   std::unique_ptr<SgBus> sg_;
   MultiBus multi_;
 };

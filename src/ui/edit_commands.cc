@@ -82,11 +82,13 @@ void DeleteSelectionCommand(Context& ctx) {
   FinishUpdate(ctx);
 }
 
-void DeleteMatching(Context& ctx, std::string_view typedPattern) {
-  if (!BeginUpdate(ctx)) return;
+DeleteStatus DeleteMatching(Context& ctx, std::string_view typedPattern) {
+  if (!BeginUpdate(ctx)) return DeleteStatus::kFailed;
   const std::string pattern = TrimRight(typedPattern);
-  if (!pattern.empty()) DeleteEntries(ctx, ConvertString(pattern, AnsiToMac));
+  const DeleteStatus status =
+      pattern.empty() ? DeleteStatus::kDone : DeleteEntries(ctx, ConvertString(pattern, AnsiToMac));
   FinishUpdate(ctx);
+  return status;
 }
 
 int RenameSelectionCommand(Context& ctx) {

@@ -13,6 +13,8 @@
 
 #include <string_view>
 
+#include "hfs/delete_entries.h"
+
 namespace tarvo {
 
 struct Context;
@@ -39,8 +41,9 @@ void MakeFolder(Context& ctx, std::string_view typedName);
 void DeleteSelectionCommand(Context& ctx);
 // DELETE / ERASE pattern: every matching item of the current folder
 // (trailing blanks of the pattern dropped); alone, the folder is written
-// back and relisted.
-void DeleteMatching(Context& ctx, std::string_view typedPattern);
+// back and relisted (kDone). kFailed when there is no volume or its bitmap
+// cannot be read (the message is shown).
+DeleteStatus DeleteMatching(Context& ctx, std::string_view typedPattern);
 
 // Menu 113: DLG_REN titled "Rename file or folder" for each selected row,
 // showing its name; Cancel ends the loop (the rows not reached stay

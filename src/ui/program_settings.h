@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "transfer/copy_tally.h"
+
 namespace tarvo {
 
 // The flags word shared by the copy mode and the listing mode.
@@ -30,6 +32,7 @@ struct ProgramSettings {
   // Files handled by copies in either direction since the start (wraps);
   // it numbers the names that would clash with an existing file.
   std::uint16_t copiedFileCount = 0;
+  CopyTally copies;  // since the front end last cleared it
   bool mediumLocked = false;
   // The name typed in the last "Formatting" dialog of the run, offered again.
   std::string formatName = "Untitled";

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ui/menu_model.h"
+
 namespace tarvo {
 
 namespace {
@@ -83,6 +85,8 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
       options.check = true;
     } else if (a == "--help" || a == "-h" || a == "-?") {
       options.help = true;
+    } else if (a == "--version") {
+      options.version = true;
     } else if (a == "-c") {
       const std::string* v = value("a command line");
       if (!v) return std::nullopt;
@@ -90,8 +94,10 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
     } else if (a == "--menu") {
       const std::string* v = value("a menu command number");
       if (!v) return std::nullopt;
-      if (v->empty() || v->size() > 3 || !std::all_of(v->begin(), v->end(), IsDigit)) {
-        error = "--menu: \"" + *v + "\" is not a menu command number";
+      if (v->empty() || v->size() > 3 || !std::all_of(v->begin(), v->end(), IsDigit) ||
+          std::stoi(*v) < kFirstMenuCommand || std::stoi(*v) > kLastMenuCommand) {
+        error = "--menu: \"" + *v + "\" is not a menu command number (" + std::to_string(kFirstMenuCommand) +
+                " to " + std::to_string(kLastMenuCommand) + ")";
         return std::nullopt;
       }
       options.actions.push_back({StartupAction::kMenu, *v});

@@ -22,6 +22,7 @@
 //                             answer: an empty line or the end of input is
 //                             Cancel / No
 //   --verbose                 show status texts and dialogs (console)
+//   --version                 print the program's version (console)
 //   --check                   check the volume's consistency, print the
 //                             findings and end (console; exit 1 on findings)
 // Actions, run in order after start-up (console):
@@ -53,6 +54,7 @@ struct StartupOptions {
   bool yes = false;
   bool verbose = false;
   bool help = false;
+  bool version = false;  // --version
   bool check = false;
   // /A: the adapter and target digits, each only when given.
   bool adapterOption = false;

@@ -29,7 +29,7 @@ TEST(TarvoCliFormatTest, BlankImageFormattedThroughTheMenu) {
   ScratchDir dir;
   const std::string image = dir.Path("blank.img");
   testing::CliResult run =
-      RunTarvoCli({"--create", "105", image, "--menu", "102", "-c", "DIR /E"}, "\nArchive 105\n\n", dir.Path(""));
+      RunTarvoCli({"--create", "105", image, "--menu", "102", "-c", "DIR /E"}, "Archive 105\n\n", dir.Path(""));
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(Contains(run.out, "Vol: Archive 105")) << run.out;
   for (const char* name : {"Desktop ", "Desktop DB", "Desktop DF", "Icon"}) EXPECT_TRUE(Contains(run.out, name)) << name;

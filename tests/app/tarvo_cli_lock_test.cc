@@ -99,7 +99,7 @@ TEST_F(TarvoCliLockTest, AWriterSharesItsVolumeBetweenCommands) {
   EXPECT_EQ(reader->Finish().exitCode, 0);
   const CliResult ended = writer->Finish();
   EXPECT_TRUE(testing::Contains(ended.err, kInUse)) << ended.err;
-  EXPECT_EQ(ended.exitCode, 0);
+  EXPECT_EQ(ended.exitCode, 1);  // MD Second was refused
   const std::string listing = Listing();
   EXPECT_TRUE(testing::Contains(listing, "First")) << listing;
   EXPECT_FALSE(testing::Contains(listing, "Second")) << listing;

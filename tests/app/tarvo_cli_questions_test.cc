@@ -74,7 +74,7 @@ TEST_F(TarvoCliQuestionsTest, SeveralItemsAndAReplacedFileGoOnlyOnATypedAnswerOr
 TEST(TarvoCliFormatQuestionTest, FormatNeedsATypedNameOrYes) {
   testing::ScratchDir dir;
   const std::string image = dir.Path("cartridge.img");
-  CliResult run = testing::RunTarvoCli({"--create", "44", image, "-c", "F", "-c", "DIR"}, "\nFirst\n\n", dir.Path(""));
+  CliResult run = testing::RunTarvoCli({"--create", "44", image, "-c", "F", "-c", "DIR"}, "First\n\n", dir.Path(""));
   EXPECT_TRUE(Contains(run.out, "Vol: First")) << run.out << run.err;
   const Bytes8 formatted = testing::ReadWholeFile(image);
   for (const std::string input : {"", "\n"}) {

@@ -87,6 +87,8 @@ bool CliResult::EndedCleanly() const {
   return !timedOut && signal == 0 && (exitCode == 0 || exitCode == 1) && !sanitizerReport;
 }
 
+std::string TarvoCliPath() { return TARVO_CLI_PATH; }
+
 CliResult RunTarvoCli(const std::vector<std::string>& args, const std::string& input, const std::string& tempDir,
                       int timeLimitSeconds) {
   CliRun run;
@@ -138,14 +140,22 @@ bool CliSession::Send(const std::string& text) {
   return true;
 }
 
-bool CliSession::WaitForOutput(const std::string& text) {
+bool CliSession::WaitForOutput(const std::string& text) { return WaitFor(&CliResult::out, matched_, text); }
+
+bool CliSession::WaitForError(const std::string& text) { return WaitFor(&CliResult::err, errMatched_, text); }
+
+bool CliSession::WaitFor(std::string CliResult::*stream, std::size_t& matched, const std::string& text) {
   int noInput = -1;
   std::size_t at = std::string::npos;
-  const auto found = [&] { return (at = result_.out.find(text, matched_)) != std::string::npos; };
+  const auto found = [&] { return (at = (result_.*stream).find(text, matched)) != std::string::npos; };
   Exchange(noInput, out_, err_, "", result_, deadline_, found);
   if (at == std::string::npos) return false;
-  matched_ = at + text.size();
+  matched = at + text.size();
   return true;
+}
+
+void CliSession::Signal(int signal) {
+  if (pid_ > 0) kill(pid_, signal);
 }
 
 bool CliSession::Running() const {

@@ -31,6 +31,9 @@ struct CliRun {
   int timeLimitSeconds = 20;
 };
 
+// The tarvo-cli binary under test, for a shell to run.
+std::string TarvoCliPath();
+
 // Runs TARVO_CLI_PATH as the run says.
 CliResult RunTarvoCli(const CliRun& run);
 CliResult RunTarvoCli(const std::vector<std::string>& args, const std::string& input = "",
@@ -52,6 +55,10 @@ class CliSession {
   // Collects its output until standard output holds `text` (from what was
   // not matched before), or the time limit passes. True when it did.
   bool WaitForOutput(const std::string& text);
+  // The same for standard error.
+  bool WaitForError(const std::string& text);
+  // Sends it the signal (SIGINT: Ctrl-C).
+  void Signal(int signal);
   // Whether it is still running.
   bool Running() const;
   // Sends `input`, closes its standard input, and collects its output
@@ -62,7 +69,11 @@ class CliSession {
   pid_t pid_ = -1;
   int in_ = -1, out_ = -1, err_ = -1;
   std::chrono::steady_clock::time_point deadline_;
-  std::size_t matched_ = 0;  // standard output up to here was matched by WaitForOutput
+  // Collects output until `stream` holds `text` after `matched`.
+  bool WaitFor(std::string CliResult::*stream, std::size_t& matched, const std::string& text);
+
+  std::size_t matched_ = 0;     // standard output up to here was matched by WaitForOutput
+  std::size_t errMatched_ = 0;  // standard error, by WaitForError
   CliResult result_;
 };
 
