@@ -24,6 +24,7 @@ const CharSet& CodePage437();
 const CharSet& MacRoman();
 std::string ToUtf8(std::string_view text, const CharSet& set);
 std::string FromUtf8(std::string_view utf8, const CharSet& set);
+std::optional<char32_t> DecodeUtf8(std::string_view s, std::size_t& pos);
 
 }  // namespace
 
@@ -33,6 +34,13 @@ std::string DosToUtf8(std::string_view dos) { return ToUtf8(dos, CodePage437());
 std::string Utf8ToDos(std::string_view utf8) { return FromUtf8(utf8, CodePage437()); }
 std::string MacRomanToUtf8(std::string_view mac) { return ToUtf8(mac, MacRoman()); }
 std::string Utf8ToMacRoman(std::string_view utf8) { return FromUtf8(utf8, MacRoman()); }
+
+bool IsUtf8(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    if (!DecodeUtf8(text, pos)) return false;
+  }
+  return true;
+}
 
 namespace {
 

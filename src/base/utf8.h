@@ -32,5 +32,7 @@ std::string DosToUtf8(std::string_view dos);
 std::string Utf8ToDos(std::string_view utf8);
 std::string MacRomanToUtf8(std::string_view mac);
 std::string Utf8ToMacRoman(std::string_view utf8);
+// Whether the text is well-formed UTF-8 throughout.
+bool IsUtf8(std::string_view text);
 
 }  // namespace tarvo

@@ -71,6 +71,7 @@ void ApplyOption(char letter, std::uint16_t& flags) {
     case 'D': case 'd': SetCopyMode(kCopyData, flags); break;
     case 'H': case 'h': SetCopyMode(kCopyBinHex, flags); break;
     case 'R': case 'r': SetCopyMode(kCopyResource, flags); break;
+    case 'T': case 't': SetCopyMode(kCopyText, flags); break;
     case 'F': case 'f': flags |= kFilesOnly; break;
     default: break;  // Q and unknown letters are accepted without effect
   }

@@ -1,5 +1,7 @@
 #include "transfer/copy_to_mac.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <system_error>
@@ -18,6 +20,7 @@
 #include "transfer/macbinary.h"
 #include "transfer/pc_file_system.h"
 #include "transfer/replace_file.h"
+#include "transfer/text_conversion.h"
 #include "transfer/type_creator.h"
 #include "transfer/write_file.h"
 
@@ -40,6 +43,7 @@ std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::fil
 std::string NumberedName(const std::string& macName, std::uint32_t number);
 std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count);
 std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::string& shownPcName);
+PcText ConvertPcText(std::FILE* file, std::FILE*& converted);
 bool Matches(std::string_view name, std::string_view pattern);
 void LogCd(Context& ctx, const std::string& macName);
 
@@ -146,6 +150,16 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
       return -1;
     }
     file = unpacked;
+  }
+  if ((mode & kCopyText) != 0 && tc && tc->starts_with("TEXT")) {
+    std::FILE* converted = nullptr;
+    const PcText text = ConvertPcText(file, converted);
+    if (text != PcText::kNotText) std::fclose(file);
+    if (text == PcText::kFailed) {
+      MessageDialog(ctx, "Error reading file: " + shownPcName);
+      return -1;
+    }
+    if (text == PcText::kConverted) file = converted;
   }
   std::string macName = MacNameForPcName(pcName);
   if (fork == ForkChoice::kMacBinary) {
@@ -301,6 +315,26 @@ std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::string& shownP
   std::FILE* unpacked = BinHexAsMacBinary(decoded, PcTimeToMacDate(facts->modified));
   if (unpacked == nullptr) MessageDialog(ctx, "Error reading file: " + shownPcName);
   return unpacked;
+}
+
+// The PC file as Mac text in a temporary file dated as the PC file, which
+// then goes on as the PC file; `converted` stays none unless it was.
+PcText ConvertPcText(std::FILE* file, std::FILE*& converted) {
+  struct stat info{};
+  std::FILE* out = std::tmpfile();
+  PcText text = out == nullptr || fstat(fileno(file), &info) != 0 ? PcText::kFailed : PcTextToMacText(file, out);
+  const timespec times[2] = {{0, UTIME_OMIT}, info.st_mtim};
+  if (text == PcText::kConverted && (std::fflush(out) != 0 || futimens(fileno(out), times) != 0)) {
+    text = PcText::kFailed;
+  }
+  if (text == PcText::kConverted) {
+    std::rewind(out);
+    converted = out;
+    return text;
+  }
+  if (out != nullptr) std::fclose(out);
+  std::rewind(file);
+  return text;
 }
 
 // DOS names, letter case not counting.

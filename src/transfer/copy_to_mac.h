@@ -21,7 +21,9 @@
 // creator from its header, and its name: the replace prompt asks about
 // the name the file will really get); BinHex does the same with a BinHex
 // file, dated as the PC file, and refuses one whose CRCs do not match or
-// that is cut short ("The file NAME was not copied: ..."); Resource puts the content into the
+// that is cut short ("The file NAME was not copied: ..."); Text converts a
+// file whose extension gives type TEXT, when it is UTF-8 text, into Mac
+// text (text_conversion.h), dated as the PC file; Resource puts the content into the
 // resource fork; otherwise the data fork, with the type and creator of
 // the extension (type_creator.h). filesOnly skips PC directories at the
 // top level of a walk.

@@ -18,6 +18,7 @@
 #include "transfer/macbinary.h"
 #include "transfer/pc_file_name.h"
 #include "transfer/pc_file_system.h"
+#include "transfer/text_conversion.h"
 #include "ui/destination_dialog.h"
 #include "ui/folder_navigation.h"
 #include "ui/menu_model.h"
@@ -350,8 +351,18 @@ bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, Const
     return copyFork(record.subspan(filrec::filRExtRec, kExtentRecordSize), file, fileId,
                     GetU32(record, filrec::filRLgLen), kResourceFork);
   }
-  return copyFork(record.subspan(filrec::filExtRec, kExtentRecordSize), file, fileId,
-                  GetU32(record, filrec::filLgLen), kDataFork);
+  const ConstBytes dataExtents = record.subspan(filrec::filExtRec, kExtentRecordSize);
+  const ConstBytes type = record.subspan(filrec::fdType, 4);
+  if ((mode & kCopyText) && std::string(type.begin(), type.end()) == "TEXT") {
+    // The fork copy writes a file, which the conversion then reads.
+    std::FILE* fork = std::tmpfile();
+    const bool copied = fork != nullptr &&
+                        copyFork(dataExtents, fork, fileId, GetU32(record, filrec::filLgLen), kDataFork) &&
+                        std::fflush(fork) == 0 && MacTextToPcText(fork, file);
+    if (fork != nullptr) std::fclose(fork);
+    return copied;
+  }
+  return copyFork(dataExtents, file, fileId, GetU32(record, filrec::filLgLen), kDataFork);
 }
 
 // Cuts the record's logical length of the fork to what its extents hold;

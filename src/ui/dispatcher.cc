@@ -126,6 +126,9 @@ void DispatchCommand(Context& ctx, int id) {
     case kMenuBinHexCopy:
       SetCopyMode(ctx, kCopyBinHex);
       break;
+    case kMenuTextCopy:
+      SetCopyMode(ctx, kCopyText);
+      break;
     case kMenuDestination:
       ctx.settings.useCurrentDirectory = ChooseTargetDirectory(ctx, kMenuDestination) == 1;
       break;

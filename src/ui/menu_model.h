@@ -58,10 +58,11 @@ enum MenuCommand : int {
   kMenuSwapForks = 140,
   kMenuPrecedingScreen = 141,
   kMenuShortListing = 142,
+  kMenuTextCopy = 145,
 };
 
 inline constexpr int kFirstMenuCommand = 101;
-inline constexpr int kLastMenuCommand = 142;
+inline constexpr int kLastMenuCommand = 145;
 
 // One menu entry; id 0 is a separator.
 struct MenuItem {

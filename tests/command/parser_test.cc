@@ -26,6 +26,8 @@ TEST_F(ParseCommandTest, OptionsChangeTheModeWord) {
   EXPECT_EQ(flags, kCopyBinHex);
   Parse("copy -r");
   EXPECT_EQ(flags, kCopyResource);
+  Parse("copy /t");
+  EXPECT_EQ(flags, kCopyText);
   Parse("copy /d /f");
   EXPECT_EQ(flags, kCopyData | kFilesOnly);
 

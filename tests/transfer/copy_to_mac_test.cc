@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "base/utf8.h"
 #include "hfs/allocation.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/flush.h"
@@ -14,8 +15,10 @@
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
 #include "transfer/binhex.h"
+#include "transfer/copy_to_pc.h"
 #include "transfer/log_file.h"
 #include "transfer/mac_folder.h"
+#include "ui/dispatcher.h"
 
 namespace tarvo {
 namespace {
@@ -163,6 +166,39 @@ TEST_F(CopyToMacTest, FilesPackedByHfsutilsArriveWhole) {
   }
   EXPECT_EQ(v_.HfsutilsFile(":Mb").created, 0xB0000001u);
   EXPECT_EQ(v_.HfsutilsFile(":Mb").modified, 0xB0000002u);
+}
+
+// hcopy -t converts line ends as Tarvo's text mode does, but the characters
+// to and from Latin-1: its output, in UTF-8, is Tarvo's. A Mac text goes
+// out and comes back as it was, as hcopy -t brings the same text in; a
+// file that is not UTF-8 text comes in as it is.
+TEST_F(CopyToMacTest, TextCopiesAgreeWithHfsutilsAndLeaveOtherFilesAlone) {
+  const std::string macText = "Caf\x8E cr\x8Fme br\x9Bl\x8E" "e\rNa\x96ve \x8D" "a \x9A" "ber\r\rend\r";
+  const std::string mac = ShellQuote(Put("mac", {macText.begin(), macText.end()}));
+  const std::string latin = ShellQuote((pc_ / "latin.txt").string());
+  ASSERT_TRUE(v_.HfsutilsWrite({"hcopy -r " + mac + " :Mac", "hattrib -t TEXT :Mac", "hcopy -t :Mac " + latin,
+                                "hcopy -t " + latin + " :Hfs"}));
+  const std::vector<std::uint8_t> latinBytes = testing::ReadWholeFile((pc_ / "latin.txt").string());
+  std::filesystem::create_directory(pc_ / "out");
+  DispatchCommand(ctx(), kMenuTextCopy);
+  EXPECT_TRUE(ctx().menu.item(kMenuTextCopy).checked);
+  {
+    testing::InDirectory in(pc_ / "out");
+    ASSERT_EQ(CopyMatchingItems(ctx(), "Mac"), 0);
+  }
+  const std::vector<std::uint8_t> out = testing::ReadWholeFile((pc_ / "out" / "Mac.txt").string());
+  EXPECT_EQ(std::string(out.begin(), out.end()), AnsiToUtf8(std::string(latinBytes.begin(), latinBytes.end())));
+
+  const std::vector<std::uint8_t> binary = {'a', '\r', '\n', 0xFF, 0, 'b', '\n'};
+  Put("out/binary.txt", binary);
+  ASSERT_EQ(CopyPcItems(ctx(), pc_ / "out", "*", std::nullopt), 0);
+  EXPECT_EQ(v_.Problems(), Problems{});
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  const testing::ExtractedFile back = v_.HfsutilsFile(":Mac.txt");
+  EXPECT_EQ(std::string(back.data.begin(), back.data.end()), macText);
+  EXPECT_EQ(back.data, v_.HfsutilsFile(":Hfs").data);
+  EXPECT_EQ(back.type, "TEXT");
+  EXPECT_EQ(v_.HfsutilsFile(":binary.txt").data, binary);
 }
 
 TEST_F(CopyToMacTest, ADamagedOrCutBinHexFileIsRefusedWithNothingWritten) {
