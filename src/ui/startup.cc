@@ -44,6 +44,9 @@ void InitSettings(Context& ctx, const StartupOptions& options) {
   }
   if (options.logName) OpenLogFromStartOption(ctx, *options.logName);
   if (options.reset) ctx.device.resetBeforeTransfer = true;
+  if (options.copyMode) {
+    ctx.settings.modeFlags = static_cast<std::uint16_t>((ctx.settings.modeFlags & ~kCopyModeBits) | *options.copyMode);
+  }
   ctx.volume.transferSectors = 64;
   ctx.volume.sectorSize = 512;
   StartupDriveSelection(ctx);

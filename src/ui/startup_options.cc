@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "ui/menu_model.h"
+#include "ui/program_settings.h"
 
 namespace tarvo {
 
@@ -34,6 +35,21 @@ void ApplyLetterOption(const std::string& token, StartupOptions& options) {
     default:
       break;
   }
+}
+
+struct CopyModeName {
+  const char* name;
+  std::uint16_t bit;
+};
+constexpr CopyModeName kCopyModeNames[] = {
+    {"data", kCopyData},     {"resource", kCopyResource}, {"macbinary", kCopyMacBinary},
+    {"binhex", kCopyBinHex}, {"text", kCopyText},
+};
+
+std::string CopyModeList() {
+  std::string list;
+  for (const CopyModeName& m : kCopyModeNames) list += (list.empty() ? "" : ", ") + std::string(m.name);
+  return list;
 }
 
 }  // namespace
@@ -83,6 +99,16 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
       options.verbose = true;
     } else if (a == "--check") {
       options.check = true;
+    } else if (a == "--mode") {
+      const std::string* v = value("a copy mode");
+      if (!v) return std::nullopt;
+      const auto* mode = std::find_if(std::begin(kCopyModeNames), std::end(kCopyModeNames),
+                                      [v](const CopyModeName& m) { return *v == m.name; });
+      if (mode == std::end(kCopyModeNames)) {
+        error = "--mode: \"" + *v + "\" is not a copy mode (" + CopyModeList() + ")";
+        return std::nullopt;
+      }
+      options.copyMode = mode->bit;
     } else if (a == "--help" || a == "-h" || a == "-?") {
       options.help = true;
     } else if (a == "--version") {
@@ -118,7 +144,7 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
 std::string UsageText(const std::string& program) {
   return "usage: " + program +
          " [--image PATH[,ro][,1024]]... [--create SIZE PATH] [--demo] [--scsi]\n"
-         "       [/A<h><t>] [/L<name>] [/R] [--yes] [--verbose] [--check]\n"
+         "       [/A<h><t>] [/L<name>] [/R] [--yes] [--verbose] [--check] [--mode NAME]\n"
          "       [-c LINE | --menu N | --select PATTERN]...\n"
          "  --image PATH      attach an image file or a block device as a cartridge drive\n"
          "                    (,ro write-protected; ,1024 a medium with 1024-byte sectors)\n"
@@ -137,6 +163,7 @@ std::string UsageText(const std::string& program) {
          "                    \"Formatting\", a name) is typed\n"
          "  --verbose         show status texts and dialogs on standard error\n"
          "  --check           check the volume's consistency and print what is wrong\n"
+         "  --mode NAME       copy mode of the run: " + CopyModeList() + "\n"
          "  -c LINE           run a typed command (DIR, CD, COPY, ...)\n"
          "  --menu N          run menu command N\n"
          "  --select PATTERN  select the listed items whose names match PATTERN\n";

@@ -22,6 +22,10 @@
 //                             answer: an empty line or the end of input is
 //                             Cancel / No
 //   --verbose                 show status texts and dialogs (console)
+//   --mode NAME               the copy mode of the run: data, resource,
+//                             macbinary, binhex or text (the Options menu's
+//                             choice, which a typed command's option still
+//                             overrides for that command)
 //   --version                 print the program's version (console)
 //   --check                   check the volume's consistency, print the
 //                             findings and end (console; exit 1 on findings)
@@ -31,6 +35,7 @@
 //   --select PATTERN select the rows whose names match PATTERN
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,6 +61,7 @@ struct StartupOptions {
   bool help = false;
   bool version = false;  // --version
   bool check = false;
+  std::optional<std::uint16_t> copyMode;  // --mode: one of the copy-mode bits
   // /A: the adapter and target digits, each only when given.
   bool adapterOption = false;
   std::optional<int> hostAdapter;
