@@ -1,7 +1,9 @@
 // Copying files and folders of the current Macintosh folder to the PC: into
 // the PC current directory as the data fork, the resource fork, a
-// MacBinary file (named .bin) or a BinHex file (named .hqx), as the copy
-// mode says, or straight to an output port.
+// MacBinary file (named .bin), a BinHex file (named .hqx), an AppleSingle
+// file (named .as) or AppleDouble (the data fork named as a data copy is,
+// the rest in "._" and that name beside it), as the copy mode says, or
+// straight to an output port (AppleDouble: the data fork only).
 //
 // Each file is named by the naming mode: long or short names (built as
 // pc_file_name.h says, then logged "ANSI name\tPC name\r\n" and shown as

@@ -58,10 +58,12 @@ enum MenuCommand : int {
   kMenuSwapForks = 140,
   kMenuPrecedingScreen = 141,
   kMenuShortListing = 142,
+  kMenuAppleSingleCopy = 143,
+  kMenuAppleDoubleCopy = 144,
 };
 
 inline constexpr int kFirstMenuCommand = 101;
-inline constexpr int kLastMenuCommand = 142;
+inline constexpr int kLastMenuCommand = 144;
 
 // One menu entry; id 0 is a separator.
 struct MenuItem {
