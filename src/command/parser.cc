@@ -70,6 +70,8 @@ void ApplyOption(char letter, std::uint16_t& flags) {
     case 'B': case 'b': SetCopyMode(kCopyMacBinary, flags); break;
     case 'D': case 'd': SetCopyMode(kCopyData, flags); break;
     case 'H': case 'h': SetCopyMode(kCopyBinHex, flags); break;
+    case 'N': case 'n': SetCopyMode(kCopyAppleSingle, flags); break;
+    case 'O': case 'o': SetCopyMode(kCopyAppleDouble, flags); break;
     case 'R': case 'r': SetCopyMode(kCopyResource, flags); break;
     case 'T': case 't': SetCopyMode(kCopyText, flags); break;
     case 'F': case 'f': flags |= kFilesOnly; break;

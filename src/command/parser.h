@@ -8,9 +8,9 @@
 //   - "-" or "/" followed by a letter is an option; both characters are
 //     consumed and whatever follows is scanned next ("-ab" is option A, then
 //     the argument "b"). A: listing with signature (extended and signature
-//     bits on); E: extended listing; S: short listing; B, D, H, R, T:
-//     MacBinary, data-fork, BinHex, resource-fork or text copy mode (each
-//     clears the others);
+//     bits on); E: extended listing; S: short listing; B, D, H, R, T, N, O:
+//     MacBinary, data-fork, BinHex, resource-fork, text, AppleSingle or
+//     AppleDouble copy mode (each clears the others);
 //     F: files only; Q and other letters: no effect;
 //   - a double quote starts an argument that runs to the next double quote
 //     (consumed) or to the end of the line;

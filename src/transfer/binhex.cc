@@ -26,7 +26,6 @@ void PutCrc(std::vector<std::uint8_t>& out, ConstBytes bytes);
 std::vector<std::uint8_t> RunLengthEncode(ConstBytes bytes);
 std::string SixBitEncode(ConstBytes bytes);
 BinHexCheck SixBitDecode(std::string_view text, std::vector<std::uint8_t>& bytes);
-std::vector<std::uint8_t> ReadFromStart(std::FILE* file);
 
 // The run-length decoding of the six-bit decoded stream, a byte at a time.
 class RunLengthReader {
@@ -155,7 +154,7 @@ bool WriteBinHex(std::FILE* file, std::string_view macName, ConstBytes fileRecor
   return std::fwrite(text.data(), 1, text.size(), file) == text.size();
 }
 
-std::FILE* BinHexAsMacBinary(const BinHexFile& file, std::uint32_t date) {
+std::FILE* BinHexAsMacBinary(const BinHexFile& file, std::uint32_t created, std::uint32_t modified) {
   std::array<std::uint8_t, filrec::kSize> record{};
   PutU8(record, 0, kFileRecord);
   for (std::size_t i = 0; i < 4; ++i) {
@@ -165,8 +164,8 @@ std::FILE* BinHexAsMacBinary(const BinHexFile& file, std::uint32_t date) {
   PutU16(record, filrec::fdFlags, file.finderFlags);
   PutU32(record, filrec::filLgLen, static_cast<std::uint32_t>(file.dataFork.size()));
   PutU32(record, filrec::filRLgLen, static_cast<std::uint32_t>(file.resourceFork.size()));
-  PutU32(record, filrec::filCrDat, date);
-  PutU32(record, filrec::filMdDat, date);
+  PutU32(record, filrec::filCrDat, created);
+  PutU32(record, filrec::filMdDat, modified);
   std::FILE* out = std::tmpfile();
   if (out == nullptr) return nullptr;
   const ForkCopier copyFork = [&file](ConstBytes, std::FILE* to, std::uint32_t, std::uint32_t, std::uint8_t forkType) {
@@ -179,6 +178,16 @@ std::FILE* BinHexAsMacBinary(const BinHexFile& file, std::uint32_t date) {
   }
   std::rewind(out);
   return out;
+}
+
+std::vector<std::uint8_t> ReadFromStart(std::FILE* file) {
+  std::vector<std::uint8_t> bytes;
+  std::rewind(file);
+  std::array<std::uint8_t, 65536> chunk{};
+  for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), file)) > 0;) {
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
+  }
+  return bytes;
 }
 
 namespace {
@@ -238,16 +247,6 @@ BinHexCheck SixBitDecode(std::string_view text, std::vector<std::uint8_t>& bytes
     }
   }
   return BinHexCheck::kDecoded;
-}
-
-std::vector<std::uint8_t> ReadFromStart(std::FILE* file) {
-  std::vector<std::uint8_t> bytes;
-  std::rewind(file);
-  std::array<std::uint8_t, 65536> chunk{};
-  for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), file)) > 0;) {
-    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
-  }
-  return bytes;
 }
 
 bool RunLengthReader::Read(std::size_t count, std::vector<std::uint8_t>& out) {

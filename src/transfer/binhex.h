@@ -63,8 +63,11 @@ std::string_view BinHexProblem(BinHexCheck check);
 bool WriteBinHex(std::FILE* file, std::string_view macName, ConstBytes fileRecord, const ForkCopier& copyFork);
 
 // A decoded file as a MacBinary file in an anonymous temporary file, with
-// `date` as creation and modification date, positioned at its start; null
+// those creation and modification dates, positioned at its start; null
 // when the system cannot make or fill one.
-std::FILE* BinHexAsMacBinary(const BinHexFile& file, std::uint32_t date);
+std::FILE* BinHexAsMacBinary(const BinHexFile& file, std::uint32_t created, std::uint32_t modified);
+
+// The whole of an open PC file, read from its start.
+std::vector<std::uint8_t> ReadFromStart(std::FILE* file);
 
 }  // namespace tarvo

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <system_error>
 
@@ -14,10 +15,12 @@
 #include "hfs/flush_report.h"
 #include "hfs/mac_date.h"
 #include "hfs/navigation.h"
+#include "transfer/apple_single.h"
 #include "transfer/binhex.h"
 #include "transfer/charset.h"
 #include "transfer/mac_folder.h"
 #include "transfer/macbinary.h"
+#include "transfer/pc_file_name.h"
 #include "transfer/pc_file_system.h"
 #include "transfer/replace_file.h"
 #include "transfer/text_conversion.h"
@@ -30,10 +33,20 @@ namespace {
 
 constexpr int kMaxFolderDepth = 64;
 constexpr std::size_t kSuffixLength = 6;  // " (nnn)"
+constexpr std::string_view kMacOsxFolder = "__MACOSX";
+constexpr std::string_view kAppleDoublePrefix = "._";
 
 struct PcEntry {
   std::string name;  // UTF-8
   bool directory = false;
+};
+
+// A PC file as it goes onto the volume: as it is, or unpacked into a
+// MacBinary file; or not at all (the user was told why).
+struct AppleUnpack {
+  enum class Kind { kPlain, kMacBinary, kRefused };
+  Kind kind = Kind::kPlain;
+  std::FILE* macBinary = nullptr;
 };
 
 int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
@@ -44,6 +57,11 @@ std::string NumberedName(const std::string& macName, std::uint32_t number);
 std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count);
 std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::string& shownPcName);
 PcText ConvertPcText(std::FILE* file, std::FILE*& converted);
+AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const std::filesystem::path& pcPath,
+                        const std::string& shownPcName);
+std::optional<std::filesystem::path> AppleDoublePartner(const std::filesystem::path& pcPath);
+bool HoldsPartnersOnly(const std::vector<PcEntry>& entries, const PcEntry& entry);
+void RefuseCopy(Context& ctx, const std::string& shownPcName, std::string_view problem);
 bool Matches(std::string_view name, std::string_view pattern);
 void LogCd(Context& ctx, const std::string& macName);
 
@@ -100,7 +118,7 @@ int CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::str
   const std::optional<std::vector<PcEntry>> entries = ListPcDirectory(ctx, pcDirectory);
   if (!entries) return -1;
   for (const PcEntry& entry : *entries) {
-    if (!MatchesPcPattern(entry.name, pattern)) continue;
+    if (!MatchesPcPattern(entry.name, pattern) || HoldsPartnersOnly(*entries, entry)) continue;
     if (PollAbort(ctx)) return 1;
     int result = 0;
     if (entry.directory) {
@@ -141,7 +159,17 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
     return -1;
   }
   const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
-  if ((mode & kCopyBinHex) != 0) {
+  const AppleUnpack apple = UnpackApple(ctx, file, pcPath, shownPcName);
+  if (apple.kind != AppleUnpack::Kind::kPlain) std::fclose(file);
+  if (apple.kind == AppleUnpack::Kind::kRefused) {
+    ++tally.failed;
+    return -1;
+  }
+  if (apple.kind == AppleUnpack::Kind::kMacBinary) {
+    file = apple.macBinary;
+    fork = ForkChoice::kMacBinary;
+    tc.reset();
+  } else if ((mode & kCopyBinHex) != 0) {
     // Unpacked into a MacBinary file, which goes on as one.
     std::FILE* unpacked = UnpackBinHex(ctx, file, shownPcName);
     std::fclose(file);
@@ -247,6 +275,7 @@ int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const s
       result = 1;
       break;
     }
+    if (HoldsPartnersOnly(*entries, entry)) continue;
     if (entry.directory) {
       if (entry.name.starts_with('.')) continue;
       result = CopyFolderAt(ctx, here, entry.name, typeCreator, depth + 1);
@@ -308,11 +337,10 @@ std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::string& shownP
   BinHexFile decoded;
   const BinHexCheck check = facts ? ReadBinHex(file, decoded) : BinHexCheck::kTruncated;
   if (check != BinHexCheck::kDecoded) {
-    MessageDialog(ctx, ctx.messages[kMsgTheFile] + shownPcName + " was not copied: " +
-                           std::string(BinHexProblem(check)) + ".");
+    RefuseCopy(ctx, shownPcName, BinHexProblem(check));
     return nullptr;
   }
-  std::FILE* unpacked = BinHexAsMacBinary(decoded, PcTimeToMacDate(facts->modified));
+  std::FILE* unpacked = BinHexAsMacBinary(decoded, PcTimeToMacDate(facts->modified), PcTimeToMacDate(facts->modified));
   if (unpacked == nullptr) MessageDialog(ctx, "Error reading file: " + shownPcName);
   return unpacked;
 }
@@ -335,6 +363,100 @@ PcText ConvertPcText(std::FILE* file, std::FILE*& converted) {
   if (out != nullptr) std::fclose(out);
   std::rewind(file);
   return text;
+}
+
+// An AppleSingle file, or a file with its AppleDouble partner, as a
+// MacBinary file. A damaged partner leaves the file plain.
+AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const std::filesystem::path& pcPath,
+                        const std::string& shownPcName) {
+  std::array<std::uint8_t, 32> start{};
+  const std::size_t startLength = std::fread(start.data(), 1, start.size(), file);
+  std::rewind(file);
+  const bool single = HasAppleMagic(ConstBytes(start).first(startLength), AppleFileKind::kSingle);
+  const std::optional<std::filesystem::path> partner = single ? std::nullopt : AppleDoublePartner(pcPath);
+  if (!single && !partner) return {};
+
+  std::filesystem::path pcName = pcPath.filename();
+  AppleFile apple;
+  if (single) {
+    const AppleFileCheck check = ParseAppleFile(ReadFromStart(file), AppleFileKind::kSingle, apple);
+    if (check != AppleFileCheck::kRead) {
+      RefuseCopy(ctx, shownPcName, AppleFileProblem(check));
+      return {AppleUnpack::Kind::kRefused};
+    }
+    if (pcName.extension() == ".as") pcName = pcName.stem();
+  } else {
+    std::FILE* partnerFile = OpenPcFileToRead(*partner);
+    const AppleFileCheck check = partnerFile == nullptr
+                                     ? AppleFileCheck::kBadMagic
+                                     : ParseAppleFile(ReadFromStart(partnerFile), AppleFileKind::kDouble, apple);
+    if (partnerFile != nullptr) std::fclose(partnerFile);
+    if (check != AppleFileCheck::kRead) {
+      MessageDialog(ctx, ctx.messages[kMsgTheFile] + shownPcName + ": its AppleDouble file " +
+                             Utf8ToAnsi(partner->filename().string()) + " is not used, as " +
+                             std::string(AppleFileProblem(check)) + "; the data fork alone is copied.");
+      std::rewind(file);
+      return {};
+    }
+    apple.contents.dataFork = ReadFromStart(file);
+  }
+  BinHexFile& contents = apple.contents;
+  if (!apple.hasFinderInfo) {
+    const std::string tc = TypeCreatorForPcName(ctx.typeCreators, Utf8ToDos(pcName.string()));
+    contents.type = tc.substr(0, 4);
+    contents.creator = tc.substr(4, 4);
+  }
+  // A pair keeps the Mac name it holds only while the PC name is the one
+  // that name gives: a file renamed on the PC comes back as renamed.
+  if (!single && LongPcFileName(contents.name, contents.type + contents.creator, ctx.typeCreators) != pcName) {
+    contents.name.clear();
+  }
+  if (contents.name.empty()) contents.name = MacNameForPcName(pcName.string());
+  const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
+  const std::uint32_t pcDate = facts ? PcTimeToMacDate(facts->modified) : MacNow();
+  std::FILE* unpacked =
+      BinHexAsMacBinary(contents, apple.created.value_or(pcDate), apple.modified.value_or(pcDate));
+  if (unpacked == nullptr) {
+    MessageDialog(ctx, "Error reading file: " + shownPcName);
+    return {AppleUnpack::Kind::kRefused};
+  }
+  return {AppleUnpack::Kind::kMacBinary, unpacked};
+}
+
+// The "._" file of a PC file: beside it, or in the "__MACOSX" folder of a
+// directory above it, at the same place below that folder (zip archives
+// made on macOS hold them so).
+std::optional<std::filesystem::path> AppleDoublePartner(const std::filesystem::path& pcPath) {
+  std::error_code error;
+  const std::filesystem::path file = std::filesystem::absolute(pcPath, error);
+  if (error) return std::nullopt;
+  const std::string partnerName = std::string(kAppleDoublePrefix) + file.filename().string();
+  std::filesystem::path dir = file.parent_path();
+  if (std::filesystem::is_regular_file(dir / partnerName, error)) return dir / partnerName;
+  std::filesystem::path below;  // from dir down to the file's directory
+  for (int depth = 0; depth < kMaxFolderDepth; ++depth) {
+    const std::filesystem::path candidate = dir / kMacOsxFolder / below / partnerName;
+    if (std::filesystem::is_regular_file(candidate, error)) return candidate;
+    if (!dir.has_relative_path()) break;
+    below = dir.filename() / below;
+    dir = dir.parent_path();
+  }
+  return std::nullopt;
+}
+
+// The "__MACOSX" folder, and a "._" file whose partner is listed: they
+// travel with the files they belong to.
+bool HoldsPartnersOnly(const std::vector<PcEntry>& entries, const PcEntry& entry) {
+  if (entry.directory) return entry.name == kMacOsxFolder;
+  if (!entry.name.starts_with(kAppleDoublePrefix)) return false;
+  const std::string_view partner = std::string_view(entry.name).substr(kAppleDoublePrefix.size());
+  return std::any_of(entries.begin(), entries.end(),
+                     [partner](const PcEntry& e) { return !e.directory && e.name == partner; });
+}
+
+// "The file NAME was not copied: PROBLEM."
+void RefuseCopy(Context& ctx, const std::string& shownPcName, std::string_view problem) {
+  MessageDialog(ctx, ctx.messages[kMsgTheFile] + shownPcName + " was not copied: " + std::string(problem) + ".");
 }
 
 // DOS names, letter case not counting.

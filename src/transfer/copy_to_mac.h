@@ -28,6 +28,15 @@
 // the extension (type_creator.h). filesOnly skips PC directories at the
 // top level of a walk.
 //
+// Whatever the mode, an AppleSingle file, and a file with its AppleDouble
+// "._" partner (beside it, or in a "__MACOSX" folder above it at the same
+// place below), are unpacked as MacBinary files are: both forks, name
+// (AppleSingle), type, creator, Finder flags and dates (the PC file's
+// when none are held). A damaged AppleSingle file is refused as a damaged
+// BinHex file is; with a damaged partner the plain file is copied alone,
+// after a message. A "._" file whose partner is listed beside it, and
+// "__MACOSX" folders, are not copied themselves.
+//
 // Results: 0 done (copied or skipped), -1 a failure (the message was
 // shown), 1 the user aborted with Esc, kCopyCancelled the user answered
 // Cancel to the replace prompt. At the top level any non-zero result ends

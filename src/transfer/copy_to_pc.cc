@@ -13,6 +13,7 @@
 #include "hfs/catalog_search.h"
 #include "hfs/name_order.h"
 #include "hfs/work_file.h"
+#include "transfer/apple_single.h"
 #include "transfer/binhex.h"
 #include "transfer/charset.h"
 #include "transfer/macbinary.h"
@@ -63,8 +64,11 @@ std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, st
 std::optional<Destination> OpenDestination(Context& ctx, const fs::path& dir, std::string_view macName,
                                            ConstBytes record);
 std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std::string_view macName);
+ForkCopier ForkCopierFor(Context& ctx, std::uint64_t& unreadBytes);
 bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
                   std::uint64_t& unreadBytes);
+bool WriteAppleDoublePartner(Context& ctx, const fs::path& plain, std::string_view macName, ConstBytes record,
+                             std::uint64_t& unreadBytes);
 std::uint32_t HoldForkLength(Context& ctx, Bytes record, std::uint8_t forkType);
 void ReportOverclaim(Context& ctx, std::string_view macName, std::uint8_t forkType, ConstBytes claimed,
                      ConstBytes held);
@@ -133,7 +137,7 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
     return -1;
   }
   const std::uint16_t mode = ctx.settings.modeFlags;
-  const bool bothForks = (mode & (kCopyMacBinary | kCopyBinHex)) != 0;
+  const bool bothForks = (mode & (kCopyMacBinary | kCopyBinHex | kCopyAppleSingle | kCopyAppleDouble)) != 0;
   if (!bothForks) {
     const bool resource = (mode & kCopyResource) != 0;
     if ((resource ? resourceLength : dataLength) == 0) {
@@ -171,6 +175,10 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
   }
   ++tally.files;
   if (size > 0) tally.bytes += static_cast<std::uint64_t>(size);
+  if ((mode & kCopyAppleDouble) && !out->path.empty() &&
+      !WriteAppleDoublePartner(ctx, out->path, macName, held, unreadBytes)) {
+    MessageDialog(ctx, kTextErrorWritingFile + ("._" + out->shownName));
+  }
   if (bothForks || (mode & kCopyResource)) ReportOverclaim(ctx, macName, kResourceFork, record, held);
   if (!(mode & kCopyResource)) ReportOverclaim(ctx, macName, kDataFork, record, held);
   if (unreadBytes > 0) {
@@ -196,6 +204,7 @@ std::optional<PcFileDestination> MakePcFileName(Context& ctx, const fs::path& di
   // A packed copy is no file of its type: its extension tells the packing.
   if (ctx.settings.modeFlags & kCopyMacBinary) SetExtension(name, "bin");
   if (ctx.settings.modeFlags & kCopyBinHex) SetExtension(name, "hqx");
+  if (ctx.settings.modeFlags & kCopyAppleSingle) SetExtension(name, "as");
   // A name taken already is numbered from the copy count on; never truncated.
   bool exists = false;
   Destination out;
@@ -323,14 +332,13 @@ std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std
   return out;
 }
 
-bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
-                  std::uint64_t& unreadBytes) {
-  // The fork copy of the HFS engine; what it could not read becomes zeros,
-  // so the file keeps its length (and a MacBinary header stays true). The
-  // record's lengths are what the extents held when they were measured; an
-  // extents node that cannot be read this time ends the walk sooner.
-  const ForkCopier copyFork = [&ctx, &unreadBytes](ConstBytes extents, std::FILE* f, std::uint32_t fileId,
-                                                   std::uint32_t byteCount, std::uint8_t forkType) {
+// The fork copy of the HFS engine; what it could not read becomes zeros,
+// so the file keeps its length (and a MacBinary header stays true). The
+// record's lengths are what the extents held when they were measured; an
+// extents node that cannot be read this time ends the walk sooner.
+ForkCopier ForkCopierFor(Context& ctx, std::uint64_t& unreadBytes) {
+  return [&ctx, &unreadBytes](ConstBytes extents, std::FILE* f, std::uint32_t fileId, std::uint32_t byteCount,
+                              std::uint8_t forkType) {
     const ForkCopy copy = CopyForkToFile(ctx, extents, f, fileId, byteCount, forkType);
     if (copy.status == ForkCopyStatus::kPcFileError) return false;
     const std::uint32_t missing = byteCount - copy.copiedBytes;
@@ -343,10 +351,16 @@ bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, Const
     }
     return true;
   };
+}
+
+bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
+                  std::uint64_t& unreadBytes) {
+  const ForkCopier copyFork = ForkCopierFor(ctx, unreadBytes);
   const std::uint16_t mode = ctx.settings.modeFlags;
   const std::uint32_t fileId = GetU32(record, filrec::filFlNum);
   if (mode & kCopyMacBinary) return WriteMacBinary(file, macName, record, copyFork);
   if (mode & kCopyBinHex) return WriteBinHex(file, macName, record, copyFork);
+  if (mode & kCopyAppleSingle) return WriteAppleFile(file, AppleFileKind::kSingle, macName, record, copyFork);
   if (mode & kCopyResource) {
     return copyFork(record.subspan(filrec::filRExtRec, kExtentRecordSize), file, fileId,
                     GetU32(record, filrec::filRLgLen), kResourceFork);
@@ -363,6 +377,25 @@ bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, Const
     return copied;
   }
   return copyFork(dataExtents, file, fileId, GetU32(record, filrec::filLgLen), kDataFork);
+}
+
+// The "._" file beside the plain copy of AppleDouble. One there already
+// belonged to no file, the plain name being new: it is replaced.
+bool WriteAppleDoublePartner(Context& ctx, const fs::path& plain, std::string_view macName, ConstBytes record,
+                             std::uint64_t& unreadBytes) {
+  const fs::path path = plain.parent_path() / ("._" + plain.filename().string());
+  bool exists = false;
+  std::error_code error;
+  std::FILE* file = CreateNewPcFile(path, exists);
+  if (file == nullptr && exists && !fs::is_directory(fs::symlink_status(path, error)) && fs::remove(path, error)) {
+    file = CreateNewPcFile(path, exists);
+  }
+  if (file == nullptr) return false;
+  bool written = WriteAppleFile(file, AppleFileKind::kDouble, macName, record, ForkCopierFor(ctx, unreadBytes)) &&
+                 SetPcFileDate(file, GetU32(record, filrec::filMdDat));
+  if (std::fclose(file) != 0) written = false;
+  if (!written) fs::remove(path, error);
+  return written;
 }
 
 // Cuts the record's logical length of the fork to what its extents hold;

@@ -1,8 +1,11 @@
 // Copying files and folders of the current Macintosh folder to the PC: into
 // the PC current directory as the data fork, the resource fork, a
-// MacBinary file (named .bin) or a BinHex file (named .hqx), as the copy
-// mode says, or straight to an output port. Text mode copies the data fork
-// of a TEXT file as UTF-8 text (text_conversion.h), any other as data.
+// MacBinary file (named .bin), a BinHex file (named .hqx), an AppleSingle
+// file (named .as) or AppleDouble (the data fork named as a data copy is,
+// the rest in "._" and that name beside it), as the copy mode says, or
+// straight to an output port (AppleDouble: the data fork only). Text mode
+// copies the data fork of a TEXT file as UTF-8 text (text_conversion.h),
+// any other as data.
 //
 // Each file is named by the naming mode: long or short names (built as
 // pc_file_name.h says, then logged "ANSI name\tPC name\r\n" and shown as

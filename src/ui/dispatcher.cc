@@ -129,6 +129,12 @@ void DispatchCommand(Context& ctx, int id) {
     case kMenuTextCopy:
       SetCopyMode(ctx, kCopyText);
       break;
+    case kMenuAppleSingleCopy:
+      SetCopyMode(ctx, kCopyAppleSingle);
+      break;
+    case kMenuAppleDoubleCopy:
+      SetCopyMode(ctx, kCopyAppleDouble);
+      break;
     case kMenuDestination:
       ctx.settings.useCurrentDirectory = ChooseTargetDirectory(ctx, kMenuDestination) == 1;
       break;

@@ -54,6 +54,8 @@ constexpr std::array kOptionsMenu{
     MenuItem{kMenuResourcesCopy, "&Resources Copy\tAlt+R"},
     MenuItem{kMenuBinaryCopy, "&Binary Copy\tAlt+B"},
     MenuItem{kMenuBinHexCopy, "Bin&Hex Copy"},
+    MenuItem{kMenuAppleSingleCopy, "Apple&Single Copy"},
+    MenuItem{kMenuAppleDoubleCopy, "AppleD&ouble Copy"},
     MenuItem{kMenuTextCopy, "&Text Copy"},
     kSeparator,
     MenuItem{kMenuSwapForks, "Swap file forks"},
@@ -185,6 +187,8 @@ constexpr std::array kHelpTexts{
     HelpText{139, "Brute force search of the volume header (for some reformatted media)."},
     HelpText{140, "Swap the resources fork and the data fork of the Macintosh file."},
     HelpText{142, "Narrow (short) listing with name and data length"},
+    HelpText{143, "AppleSingle copy (.as file holding name, Finder info, dates and both forks)."},
+    HelpText{144, "AppleDouble copy (data fork as the file, Finder info, dates and resources in ._name beside it)."},
     HelpText{145, "Text copy (TEXT files as UTF-8 with LF line ends, and back)."},
 };
 

@@ -58,6 +58,8 @@ enum MenuCommand : int {
   kMenuSwapForks = 140,
   kMenuPrecedingScreen = 141,
   kMenuShortListing = 142,
+  kMenuAppleSingleCopy = 143,
+  kMenuAppleDoubleCopy = 144,
   kMenuTextCopy = 145,
 };
 

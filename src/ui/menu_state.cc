@@ -76,6 +76,8 @@ bool PopupItemEnabled(int id, bool rowIsFolder) {
 int CheckedCopyItem(std::uint16_t flags) {
   if (flags & kCopyBinHex) return kMenuBinHexCopy;
   if (flags & kCopyText) return kMenuTextCopy;
+  if (flags & kCopyAppleSingle) return kMenuAppleSingleCopy;
+  if (flags & kCopyAppleDouble) return kMenuAppleDoubleCopy;
   if (flags & kCopyMacBinary) return kMenuBinaryCopy;
   if (flags & kCopyResource) return kMenuResourcesCopy;
   return kMenuNormalCopy;

@@ -13,8 +13,8 @@
 //     row;
 //   - 119 needs rows after the page shown; 141 and 120 follow the listing's
 //     back-paging flag;
-//   - check marks: 121/122/123/134/145 the copy mode (BinHex before text
-//     before MacBinary before resource before data), 142/128/138 the listing mode (signature bit before
+//   - check marks: 121/122/123/134/143/144/145 the copy mode (BinHex, text,
+//     AppleSingle, AppleDouble, MacBinary, resource, data: the first set), 142/128/138 the listing mode (signature bit before
 //     extended bit), 125 the current-directory target, 131 an open log,
 //     137 the reset mode; 136 reads "Unlock volume" while the medium is
 //     locked, "Lock volume" otherwise.

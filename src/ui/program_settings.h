@@ -14,10 +14,13 @@ inline constexpr std::uint16_t kCopyData = 0x1;
 inline constexpr std::uint16_t kCopyResource = 0x2;
 inline constexpr std::uint16_t kCopyMacBinary = 0x4;
 inline constexpr std::uint16_t kCopyBinHex = 0x8;
+inline constexpr std::uint16_t kCopyAppleSingle = 0x10;
+inline constexpr std::uint16_t kCopyAppleDouble = 0x20;
 // Files of type TEXT as UTF-8 text with LF line ends, others as kCopyData.
 inline constexpr std::uint16_t kCopyText = 0x40;
 // The copy-mode bits; exactly one of them is set.
-inline constexpr std::uint16_t kCopyModeBits = kCopyData | kCopyResource | kCopyMacBinary | kCopyBinHex | kCopyText;
+inline constexpr std::uint16_t kCopyModeBits =
+    kCopyData | kCopyResource | kCopyMacBinary | kCopyBinHex | kCopyAppleSingle | kCopyAppleDouble | kCopyText;
 inline constexpr std::uint16_t kCopyDirectory = 0x80;
 inline constexpr std::uint16_t kFilesOnly = 0x100;
 inline constexpr std::uint16_t kListExtended = 0x200;

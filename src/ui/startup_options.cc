@@ -43,7 +43,8 @@ struct CopyModeName {
 };
 constexpr CopyModeName kCopyModeNames[] = {
     {"data", kCopyData},     {"resource", kCopyResource}, {"macbinary", kCopyMacBinary},
-    {"binhex", kCopyBinHex}, {"text", kCopyText},
+    {"binhex", kCopyBinHex}, {"text", kCopyText},         {"applesingle", kCopyAppleSingle},
+    {"appledouble", kCopyAppleDouble},
 };
 
 std::string CopyModeList() {

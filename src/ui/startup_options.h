@@ -23,7 +23,8 @@
 //                             Cancel / No
 //   --verbose                 show status texts and dialogs (console)
 //   --mode NAME               the copy mode of the run: data, resource,
-//                             macbinary, binhex or text (the Options menu's
+//                             macbinary, binhex, text, applesingle or
+//                             appledouble (the Options menu's
 //                             choice, which a typed command's option still
 //                             overrides for that command)
 //   --version                 print the program's version (console)

@@ -24,6 +24,10 @@ TEST_F(ParseCommandTest, OptionsChangeTheModeWord) {
 
   Parse("mcopy /h");
   EXPECT_EQ(flags, kCopyBinHex);
+  Parse("copy /n");
+  EXPECT_EQ(flags, kCopyAppleSingle);
+  Parse("mcopy -O");
+  EXPECT_EQ(flags, kCopyAppleDouble);
   Parse("copy -r");
   EXPECT_EQ(flags, kCopyResource);
   Parse("copy /t");

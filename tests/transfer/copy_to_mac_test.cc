@@ -8,12 +8,14 @@
 #include "hfs/allocation.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/flush.h"
+#include "hfs/mac_date.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "support/edit_volume.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
+#include "transfer/copy_to_pc.h"
 #include "transfer/binhex.h"
 #include "transfer/copy_to_pc.h"
 #include "transfer/log_file.h"
@@ -220,6 +222,146 @@ TEST_F(CopyToMacTest, ADamagedOrCutBinHexFileIsRefusedWithNothingWritten) {
   EXPECT_EQ(v_.ui().messages.back(), "The file cut.hqx was not copied: it is cut short.");
   EXPECT_FALSE(Entry("Hx"));
   EXPECT_EQ(Free(), free);
+  EXPECT_EQ(v_.Problems(), Problems{});
+}
+
+// A file with both forks goes out as AppleSingle and as AppleDouble and
+// comes back in from each whole; the "._" file comes back as no file.
+TEST_F(CopyToMacTest, AppleSingleAndAppleDoubleCopiesComeBackWhole) {
+  const std::vector<std::uint8_t> data = Pattern(3000, 5), rsrc = Pattern(700, 6);
+  const std::string source =
+      Put("both.bin", testing::MacBinaryFile("Both", "APPL", "TRVO", data, rsrc, 0xB0000001, 0xB0000002));
+  ASSERT_TRUE(v_.HfsutilsWrite({"hcopy -m " + ShellQuote(source) + " :Both", "hattrib +i :Both"}));
+  std::filesystem::remove(source);
+  for (const std::uint16_t mode : {kCopyAppleSingle, kCopyAppleDouble}) {
+    const std::string folder = mode == kCopyAppleSingle ? "Single" : "Double";
+    const std::filesystem::path out = pc_ / folder;
+    std::filesystem::create_directory(out);
+    ctx().settings.modeFlags = mode;
+    {
+      testing::InDirectory in(out);
+      ASSERT_EQ(CopyMatchingItems(ctx(), "Both"), 0);
+    }
+    ctx().settings.modeFlags = kCopyData;
+    ASSERT_EQ(Copy(folder), 0);
+  }
+  EXPECT_EQ(testing::ReadWholeFile((pc_ / "Double" / "Both.com").string()), data);
+  const std::vector<std::uint8_t> partner = testing::ReadWholeFile((pc_ / "Double" / "._Both.com").string());
+  ASSERT_GE(partner.size(), 26u);
+  EXPECT_EQ(GetU32(partner, 0), 0x00051607u);
+  EXPECT_EQ(std::string(partner.begin() + 8, partner.begin() + 24), "Mac OS X        ");
+  EXPECT_EQ(v_.Problems(), Problems{});
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_EQ(v_.HfsutilsTree(), (std::set<std::string>{":Both*", ":Double:", ":Double:Both*", ":Single:",
+                                                      ":Single:Both*"}));
+  for (const char* name : {":Single:Both", ":Double:Both"}) {
+    const testing::ExtractedFile got = v_.HfsutilsFile(name);
+    EXPECT_EQ(got.data, data) << name;
+    EXPECT_EQ(got.rsrc, rsrc) << name;
+    EXPECT_EQ(got.type + got.creator, "APPLTRVO") << name;
+    EXPECT_EQ(got.finderFlags, 0x4000) << name;
+    EXPECT_EQ(got.created, 0xB0000001u) << name;
+    EXPECT_EQ(got.modified, 0xB0000002u) << name;
+  }
+}
+
+// An AppleSingle or AppleDouble file laid out as RFC 1740 gives it:
+// magic, version 2, filler, entry count, descriptors (id, offset, length),
+// then the entries in order.
+std::vector<std::uint8_t> AppleFileBytes(std::uint32_t magic,
+                                         const std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>>& entries) {
+  std::vector<std::uint8_t> bytes(26 + 12 * entries.size());
+  PutU32(bytes, 0, magic);
+  PutU32(bytes, 4, 0x00020000);
+  PutU16(bytes, 24, static_cast<std::uint16_t>(entries.size()));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    PutU32(bytes, 26 + 12 * i, entries[i].first);
+    PutU32(bytes, 30 + 12 * i, static_cast<std::uint32_t>(bytes.size()));
+    PutU32(bytes, 34 + 12 * i, static_cast<std::uint32_t>(entries[i].second.size()));
+    bytes.insert(bytes.end(), entries[i].second.begin(), entries[i].second.end());
+  }
+  return bytes;
+}
+
+std::vector<std::uint8_t> FinderInfo(const std::string& typeCreator, std::uint16_t flags) {
+  std::vector<std::uint8_t> info(typeCreator.begin(), typeCreator.end());
+  info.resize(32);
+  PutU16(info, 8, flags);
+  return info;
+}
+
+std::vector<std::uint8_t> Dates(std::uint32_t created, std::uint32_t modified) {
+  std::vector<std::uint8_t> dates(16);
+  PutU32(dates, 0, created);
+  PutU32(dates, 4, modified);
+  PutU32(dates, 8, 0x80000000);
+  PutU32(dates, 12, 0x80000000);
+  return dates;
+}
+
+// Files as macOS and other tools write them: an AppleSingle file, a file
+// with its "._" partner beside it, and one whose partner a zip archive put
+// in "__MACOSX"; the partners and that folder are not copied themselves.
+TEST_F(CopyToMacTest, AppleSingleFilesAndAppleDoublePairsArriveWhole) {
+  const std::vector<std::uint8_t> data = Pattern(2000, 8), rsrc = Pattern(500, 9);
+  const std::string name = "Sing\xA5";  // Mac Roman bullet
+  Put("single.as", AppleFileBytes(0x00051600, {{3, {name.begin(), name.end()}},
+                                               {9, FinderInfo("APPLTRVO", 0x4400)},
+                                               {8, Dates(0x10000000, 0x10000100)},
+                                               {2, rsrc},
+                                               {1, data}}));
+  Put("pair.dat", data);
+  Put("._pair.dat", AppleFileBytes(0x00051607, {{9, FinderInfo("TEXTttxt", 0x2000)}, {2, rsrc}}));
+  Put("Zip/Sub/notes", data);
+  Put("Zip/__MACOSX/Sub/._notes", AppleFileBytes(0x00051607, {{9, FinderInfo("PDF CARO", 0)}}));
+  ASSERT_EQ(Copy("*"), 0);
+  EXPECT_EQ(v_.ui().messages, std::vector<std::string>{});
+  EXPECT_EQ(v_.Problems(), Problems{});
+  ASSERT_TRUE(FlushVolume(ctx()).ok());
+  EXPECT_EQ(v_.HfsutilsTree(), (std::set<std::string>{":Sing\xA5*", ":pair.dat", ":Zip:", ":Zip:Sub:",
+                                                      ":Zip:Sub:notes"}));
+  const testing::ExtractedFile single = v_.HfsutilsFile(":Sing\xA5");
+  EXPECT_EQ(single.data, data);
+  EXPECT_EQ(single.rsrc, rsrc);
+  EXPECT_EQ(single.type + single.creator, "APPLTRVO");
+  EXPECT_EQ(single.finderFlags, 0x4400);
+  EXPECT_EQ(single.created, PcTimeToMacDate(946684800 + 0x10000000));
+  EXPECT_EQ(single.modified, PcTimeToMacDate(946684800 + 0x10000100));
+  const testing::ExtractedFile pair = v_.HfsutilsFile(":pair.dat");
+  EXPECT_EQ(pair.data, data);
+  EXPECT_EQ(pair.rsrc, rsrc);
+  EXPECT_EQ(pair.type + pair.creator, "TEXTttxt");
+  EXPECT_EQ(pair.finderFlags, 0x2000);
+  const testing::ExtractedFile notes = v_.HfsutilsFile(":Zip:Sub:notes");
+  EXPECT_EQ(notes.data, data);
+  EXPECT_EQ(notes.type + notes.creator, "PDF CARO");
+}
+
+// A damaged AppleSingle file is refused; beside a damaged partner the
+// plain file comes in alone, and the user is told.
+TEST_F(CopyToMacTest, DamagedAppleSingleAndAppleDoubleFiles) {
+  std::vector<std::uint8_t> bad = AppleFileBytes(0x00051600, {{1, Pattern(100, 1)}});
+  bad.resize(bad.size() - 1);
+  Put("bad.as", bad);
+  const std::uint16_t free = Free();
+  EXPECT_EQ(Copy("bad.as"), -1);
+  EXPECT_EQ(v_.ui().messages.back(), "The file bad.as was not copied: its entries run past its end.");
+  std::vector<std::uint8_t> many = AppleFileBytes(0x00051600, {});
+  PutU16(many, 24, 0xFFFF);
+  Put("many.as", many);
+  EXPECT_EQ(Copy("many.as"), -1);
+  EXPECT_EQ(v_.ui().messages.back(), "The file many.as was not copied: it claims too many entries.");
+  EXPECT_EQ(Free(), free);
+
+  Put("plain.txt", Pattern(300, 2));
+  Put("._plain.txt", std::vector<std::uint8_t>(40, 7));
+  ASSERT_EQ(Copy("*.txt"), 0);
+  EXPECT_EQ(v_.ui().messages.back(),
+            "The file plain.txt: its AppleDouble file ._plain.txt is not used, as it is no AppleSingle or AppleDouble "
+            "file; the data fork alone is copied.");
+  ASSERT_TRUE(Entry("plain.txt"));
+  EXPECT_EQ(DataLogicalLength(*Entry("plain.txt")), 300u);
+  EXPECT_FALSE(Entry("._plain.txt"));
   EXPECT_EQ(v_.Problems(), Problems{});
 }
 

@@ -1,0 +1,64 @@
+// AppleSingle and AppleDouble, version 2 (RFC 1740): a Macintosh file as
+// one PC file holding entries, or as its plain data fork with a "._name"
+// file beside it holding the rest.
+//
+// Big-endian: magic (4: 0x00051600 AppleSingle, 0x00051607 AppleDouble),
+// version (4: 0x00020000), filler (16: zeros, or "Mac OS X        " as
+// macOS writes AppleDouble), entry count (2), then per entry its id,
+// offset and length (4 each). Entries used:
+//   1 data fork   2 resource fork   3 real name (Mac Roman)
+//   8 dates: creation, modification, backup, access, signed seconds since
+//     2000-01-01 GMT (0x80000000 unknown)
+//   9 Finder info: FInfo (type, creator, flags, location, folder) then FXInfo
+// Written: AppleSingle holds 3, 8, 9, 2 and 1; AppleDouble 3, 8, 9 and 2.
+//
+// Reading takes version 1 as well and any other entry ids, and refuses a
+// file with another magic, more than kMaxAppleEntries entries, or an entry
+// that runs past its end.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
+#include "base/big_endian.h"
+#include "transfer/binhex.h"
+#include "transfer/macbinary.h"
+
+namespace tarvo {
+
+inline constexpr std::size_t kMaxAppleEntries = 64;
+
+enum class AppleFileKind { kSingle, kDouble };
+
+// What an AppleSingle or AppleDouble file holds.
+struct AppleFile {
+  BinHexFile contents;  // name empty when the file holds none
+  bool hasFinderInfo = false;
+  std::optional<std::uint32_t> created;   // Macintosh dates
+  std::optional<std::uint32_t> modified;
+};
+
+enum class AppleFileCheck {
+  kRead,
+  kBadMagic,        // not of the kind asked for, or too short for a header
+  kTooManyEntries,
+  kEntryPastEnd,
+};
+
+// Whether the bytes start as a file of that kind.
+bool HasAppleMagic(ConstBytes bytes, AppleFileKind kind);
+// The entries of a whole file; `file` is filled only when kRead.
+AppleFileCheck ParseAppleFile(ConstBytes bytes, AppleFileKind kind, AppleFile& file);
+// Why a file was refused, for the user ("" for kRead).
+std::string_view AppleFileProblem(AppleFileCheck check);
+
+// Writes a file of the catalog (its key's name and its file record's data,
+// 102 bytes) to the open PC file: as AppleSingle, or as the "._" file of
+// AppleDouble, forks taken through copyFork. False when a fork copy or a
+// write fails.
+bool WriteAppleFile(std::FILE* file, AppleFileKind kind, std::string_view macName, ConstBytes fileRecord,
+                    const ForkCopier& copyFork);
+
+}  // namespace tarvo
