@@ -66,6 +66,7 @@ TEST_F(TarvoCliScriptTest, ExitStatusTellsWhetherEveryCommandDidWhatItWasAsked) 
       {{"--frob"}, "", 2, "unknown option --frob"},
       {{"--menu", "999"}, "", 2, "999"},
       {{"-c"}, "", 2, "-c needs"},
+      {{"--mode", "zip"}, "", 2, "--mode: \"zip\" is not a copy mode"},
   };
   for (const Case& c : cases) {
     const CliResult run = testing::RunTarvoCli(cli_.Args(c.args, "", c.suffix));
@@ -93,6 +94,13 @@ TEST_F(TarvoCliScriptTest, ResultsAreToldOnStandardError) {
             "tarvo-cli: made " + made + ", a blank 44 MB cartridge image; FORMAT makes a Macintosh volume on it.\n");
   run = testing::RunTarvoCli({"--version"});
   EXPECT_EQ(run.out.rfind("tarvo-cli ", 0), 0u) << run.out;
+}
+
+// --mode sets the copy mode of the whole run, as the Options menu does.
+TEST_F(TarvoCliScriptTest, ModeOptionChoosesTheCopyModeOfTheRun) {
+  const CliResult run = cli_.Run({"--mode", "binhex", "-c", "copy a.txt"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(cli_.workDir + "/a.hqx"));
 }
 
 TEST_F(TarvoCliScriptTest, CommandsComeThroughAPipeWithOneDriveAndNoDriveOption) {

@@ -51,7 +51,7 @@ TEST(TarvoCliCompletion, OffersOptionsCommandWordsMenuNumbersAndImages) {
   EXPECT_EQ(Complete({"tarvo-cli", "--image", "a.img", "-c", ""}), keywords);
   EXPECT_EQ(Complete({"tarvo-cli", "-c", "mc"}), Words{"MCOPY"});
   EXPECT_EQ(Complete({"tarvo-cli", "--menu", "13"}),
-            (Words{"130", "131", "132", "133", "135", "136", "137", "138", "139"}));
+            (Words{"130", "131", "132", "133", "134", "135", "136", "137", "138", "139"}));
 
   testing::ScratchDir dir;
   testing::WriteWholeFile(dir.Path("card.img"), std::vector<std::uint8_t>{0});
