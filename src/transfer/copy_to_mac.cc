@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <set>
 #include <system_error>
 
 #include "base/context.h"
@@ -57,9 +58,21 @@ std::string NumberedName(const std::string& macName, std::uint32_t number);
 std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count);
 std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::string& shownPcName);
 PcText ConvertPcText(std::FILE* file, std::FILE*& converted);
-AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const std::filesystem::path& pcPath,
-                        const std::string& shownPcName);
-std::optional<std::filesystem::path> AppleDoublePartner(const std::filesystem::path& pcPath);
+// Where the "._" partners of a PC directory's files may stand: beside them,
+// or in the "__MACOSX" folder of a directory above, at the same place below
+// it (zip archives made on macOS hold them so). Looked for once a directory.
+struct PartnerPlaces {
+  std::filesystem::path beside;
+  std::optional<std::filesystem::path> mirror;
+  // The "._" files beside, when the directory's listing is at hand.
+  std::optional<std::set<std::string>> besideNames;
+};
+PartnerPlaces FindPartnerPlaces(const std::filesystem::path& directory, const std::vector<PcEntry>* listing);
+int CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std::filesystem::path& pcPath,
+                 const std::optional<std::string>& typeCreator);
+AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const PartnerPlaces& places,
+                        const std::filesystem::path& pcPath, const std::string& shownPcName);
+std::optional<std::filesystem::path> AppleDoublePartner(const PartnerPlaces& places, const std::string& fileName);
 bool HoldsPartnersOnly(const std::vector<PcEntry>& entries, const PcEntry& entry);
 void RefuseCopy(Context& ctx, const std::string& shownPcName, std::string_view problem);
 bool Matches(std::string_view name, std::string_view pattern);
@@ -117,6 +130,7 @@ int CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::str
                 const std::optional<std::string>& typeCreator) {
   const std::optional<std::vector<PcEntry>> entries = ListPcDirectory(ctx, pcDirectory);
   if (!entries) return -1;
+  const PartnerPlaces places = FindPartnerPlaces(pcDirectory, &*entries);
   for (const PcEntry& entry : *entries) {
     if (!MatchesPcPattern(entry.name, pattern) || HoldsPartnersOnly(*entries, entry)) continue;
     if (PollAbort(ctx)) return 1;
@@ -126,7 +140,7 @@ int CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::str
       result = CopyFolderAt(ctx, pcDirectory, entry.name, typeCreator, 1);
     } else {
       ++ctx.settings.copiedFileCount;
-      result = CopyPcFile(ctx, pcDirectory / entry.name, typeCreator);
+      result = CopyPcFileAt(ctx, places, pcDirectory / entry.name, typeCreator);
     }
     if (result != 0) return result;
   }
@@ -139,6 +153,13 @@ int CopyPcFolder(Context& ctx, const std::filesystem::path& pcDirectory, const s
 }
 
 int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::optional<std::string>& typeCreator) {
+  return CopyPcFileAt(ctx, FindPartnerPlaces(pcPath.parent_path(), nullptr), pcPath, typeCreator);
+}
+
+namespace {
+
+int CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std::filesystem::path& pcPath,
+                 const std::optional<std::string>& typeCreator) {
   const std::string pcName = pcPath.filename().string();
   const std::string shownPcName = Utf8ToAnsi(pcName);
   const std::uint16_t mode = ctx.settings.modeFlags;
@@ -159,7 +180,7 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
     return -1;
   }
   const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
-  const AppleUnpack apple = UnpackApple(ctx, file, pcPath, shownPcName);
+  const AppleUnpack apple = UnpackApple(ctx, file, places, pcPath, shownPcName);
   if (apple.kind != AppleUnpack::Kind::kPlain) std::fclose(file);
   if (apple.kind == AppleUnpack::Kind::kRefused) {
     ++tally.failed;
@@ -218,6 +239,8 @@ int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::opt
   return result;
 }
 
+}  // namespace
+
 int AskReplace(Context& ctx, std::string& macName, std::uint32_t count, bool& replace) {
   const std::string text = ctx.messages[kMsgTheFile] + ConvertString(macName, MacToAnsi) +
                            ctx.messages[kMsgAlreadyExistsReplace];
@@ -270,6 +293,7 @@ int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const s
   const std::filesystem::path here = pcDirectory / name;
   int result = 0;
   const std::optional<std::vector<PcEntry>> entries = ListPcDirectory(ctx, here);
+  const PartnerPlaces places = FindPartnerPlaces(here, entries ? &*entries : nullptr);
   for (const PcEntry& entry : entries.value_or(std::vector<PcEntry>{})) {
     if (PollAbort(ctx)) {
       result = 1;
@@ -282,7 +306,7 @@ int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const s
       if (result != 0) break;
     } else {
       ++ctx.settings.copiedFileCount;
-      CopyPcFile(ctx, here / entry.name, typeCreator);
+      CopyPcFileAt(ctx, places, here / entry.name, typeCreator);
     }
   }
   EnterDirectoryById(ctx, savedId);
@@ -367,13 +391,13 @@ PcText ConvertPcText(std::FILE* file, std::FILE*& converted) {
 
 // An AppleSingle file, or a file with its AppleDouble partner, as a
 // MacBinary file. A damaged partner leaves the file plain.
-AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const std::filesystem::path& pcPath,
-                        const std::string& shownPcName) {
+AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const PartnerPlaces& places,
+                        const std::filesystem::path& pcPath, const std::string& shownPcName) {
   std::array<std::uint8_t, 32> start{};
   const std::size_t startLength = std::fread(start.data(), 1, start.size(), file);
   std::rewind(file);
   const bool single = HasAppleMagic(ConstBytes(start).first(startLength), AppleFileKind::kSingle);
-  const std::optional<std::filesystem::path> partner = single ? std::nullopt : AppleDoublePartner(pcPath);
+  const std::optional<std::filesystem::path> partner = single ? std::nullopt : AppleDoublePartner(places, pcPath.filename().string());
   if (!single && !partner) return {};
 
   std::filesystem::path pcName = pcPath.filename();
@@ -426,20 +450,40 @@ AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const std::filesystem::pa
 // The "._" file of a PC file: beside it, or in the "__MACOSX" folder of a
 // directory above it, at the same place below that folder (zip archives
 // made on macOS hold them so).
-std::optional<std::filesystem::path> AppleDoublePartner(const std::filesystem::path& pcPath) {
+PartnerPlaces FindPartnerPlaces(const std::filesystem::path& directory, const std::vector<PcEntry>* listing) {
   std::error_code error;
-  const std::filesystem::path file = std::filesystem::absolute(pcPath, error);
-  if (error) return std::nullopt;
-  const std::string partnerName = std::string(kAppleDoublePrefix) + file.filename().string();
-  std::filesystem::path dir = file.parent_path();
-  if (std::filesystem::is_regular_file(dir / partnerName, error)) return dir / partnerName;
-  std::filesystem::path below;  // from dir down to the file's directory
+  PartnerPlaces places{std::filesystem::absolute(directory, error), std::nullopt, std::nullopt};
+  if (error) return places;
+  if (listing != nullptr) {
+    places.besideNames.emplace();
+    for (const PcEntry& entry : *listing) {
+      if (!entry.directory && entry.name.starts_with(kAppleDoublePrefix)) places.besideNames->insert(entry.name);
+    }
+  }
+  std::filesystem::path dir = places.beside;
+  std::filesystem::path below;  // from dir down to the directory
   for (int depth = 0; depth < kMaxFolderDepth; ++depth) {
-    const std::filesystem::path candidate = dir / kMacOsxFolder / below / partnerName;
-    if (std::filesystem::is_regular_file(candidate, error)) return candidate;
+    const std::filesystem::path mirror = dir / kMacOsxFolder / below;
+    if (std::filesystem::is_directory(mirror, error)) {
+      places.mirror = mirror;
+      break;
+    }
     if (!dir.has_relative_path()) break;
     below = dir.filename() / below;
     dir = dir.parent_path();
+  }
+  return places;
+}
+
+std::optional<std::filesystem::path> AppleDoublePartner(const PartnerPlaces& places, const std::string& fileName) {
+  const std::string partnerName = std::string(kAppleDoublePrefix) + fileName;
+  std::error_code error;
+  const bool maybeBeside = !places.besideNames || places.besideNames->contains(partnerName);
+  if (maybeBeside && std::filesystem::is_regular_file(places.beside / partnerName, error)) {
+    return places.beside / partnerName;
+  }
+  if (places.mirror && std::filesystem::is_regular_file(*places.mirror / partnerName, error)) {
+    return *places.mirror / partnerName;
   }
   return std::nullopt;
 }
