@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "base/context.h"
@@ -27,7 +28,14 @@ struct Removed {
   std::uint32_t entries = 0;
 };
 
+using Removal = DeleteStatus (*)(Context& ctx, const CatalogRecord& record, std::uint32_t parentId,
+                                 Removed& removed);
+
 bool ConfirmNonEmpty(Context& ctx);
+// The entry `name` of the current directory (of type onlyType, when given)
+// goes by the removal; a non-empty directory asks first when confirm.
+DeleteStatus DeleteNamed(Context& ctx, std::string_view name, std::optional<std::uint8_t> onlyType, Removal removal,
+                         bool confirm);
 DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, Removed& removed);
 DeleteStatus DeleteLogged(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
 DeleteStatus RemoveDirectory(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
@@ -49,39 +57,32 @@ DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern) {
 }
 
 DeleteStatus DeleteItem(Context& ctx, std::string_view name, bool confirm) {
-  const std::uint32_t parentId = ctx.volume.current.currentDirId;
-  const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, name);
-  if (!record) return DeleteStatus::kNotFound;
-  if (record->type == kDirectoryRecord && Valence(*record) != 0 && confirm && !ConfirmNonEmpty(ctx)) {
-    return DeleteStatus::kCancelled;
-  }
-  Removed removed;
-  const DeleteStatus status = DeleteLogged(ctx, *record, parentId, removed);
-  AdjustValence(ctx, parentId, removed);
-  return status;
+  return DeleteNamed(ctx, name, std::nullopt, DeleteLogged, confirm);
 }
 
 DeleteStatus DeleteDirectory(Context& ctx, std::string_view name) {
-  const std::uint32_t parentId = ctx.volume.current.currentDirId;
-  const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, name);
-  if (!record || record->type != kDirectoryRecord) return DeleteStatus::kNotFound;
-  Removed removed;
-  const DeleteStatus status = RemoveDirectory(ctx, *record, parentId, removed);
-  AdjustValence(ctx, parentId, removed);
-  return status;
+  return DeleteNamed(ctx, name, kDirectoryRecord, RemoveDirectory, false);
 }
 
 DeleteStatus DeleteFile(Context& ctx, std::string_view name) {
-  const std::uint32_t parentId = ctx.volume.current.currentDirId;
-  const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, name);
-  if (!record || record->type != kFileRecord) return DeleteStatus::kNotFound;
-  Removed removed;
-  const DeleteStatus status = RemoveFile(ctx, *record, parentId, removed);
-  AdjustValence(ctx, parentId, removed);
-  return status;
+  return DeleteNamed(ctx, name, kFileRecord, RemoveFile, false);
 }
 
 namespace {
+
+DeleteStatus DeleteNamed(Context& ctx, std::string_view name, std::optional<std::uint8_t> onlyType, Removal removal,
+                         bool confirm) {
+  const std::uint32_t parentId = ctx.volume.current.currentDirId;
+  const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, name);
+  if (!record || (onlyType && record->type != *onlyType)) return DeleteStatus::kNotFound;
+  if (confirm && record->type == kDirectoryRecord && Valence(*record) != 0 && !ConfirmNonEmpty(ctx)) {
+    return DeleteStatus::kCancelled;
+  }
+  Removed removed;
+  const DeleteStatus status = removal(ctx, *record, parentId, removed);
+  AdjustValence(ctx, parentId, removed);
+  return status;
+}
 
 bool ConfirmNonEmpty(Context& ctx) {
   return ctx.ui->ShowMessageBox(ctx.messages[kMsgDirectoryNotEmpty], ctx.messages[kMsgDeleteDirectory],
