@@ -46,10 +46,14 @@ bool GrowCatalog(Context& ctx) {
   const std::uint32_t oldNodes = oldSize / kNodeSize;
   const std::uint32_t nodesPerBlock = blockSize / kNodeSize;
 
-  const std::uint64_t wanted =
-      std::min<std::uint64_t>({std::uint64_t{2} * oldBlocks, 0xFFFF, (UINT32_MAX - oldSize) / blockSize});
+  // A quarter more, and at least a clump: doubling would leave up to half of
+  // a small volume to a catalog that never fills it. Near the end the last
+  // free blocks serve, one run at a time.
+  const std::uint64_t step = std::max<std::uint64_t>({oldBlocks / 4, GetU32(v.mdb, mdb::drCTClpSiz) / blockSize, 1});
+  const std::uint64_t wanted = std::min<std::uint64_t>({step, 0xFFFF, (UINT32_MAX - oldSize) / blockSize});
   if (wanted == 0 || !EnsureBitmapLoaded(ctx)) return false;
-  const std::optional<BlockExtent> run = FindFreeRun(v, static_cast<std::uint32_t>(wanted));
+  std::optional<BlockExtent> run = FindFreeRun(v, static_cast<std::uint32_t>(wanted));
+  if (!run) run = FindFreeRun(v, 1);
   if (!run) return false;
 
   // The nodes exist in the work file before anything refers to them.

@@ -197,16 +197,20 @@ std::optional<OwnedRecord> IndexRecordFor(const TreeKeys& keys, ConstBytes first
   return record;
 }
 
-// Where a node's records (its old ones and the new one at `inserted`) part:
-// the first half of the old ones, rounded up, stays with the new one when
-// it goes at or before their end; failing that, where the larger half is
-// smallest. None when no parting fits two nodes.
+// Where a node's records (its old ones and the new one at `inserted`) part.
+// A record added behind a node's last one starts the new node alone: names
+// copied in their order keep coming there, and the half-full nodes an even
+// split leaves behind them would double the tree. Otherwise the first half of
+// the old ones, rounded up, stays with the new one when it goes at or before
+// their end; failing that, where the larger half is smallest. None when no
+// parting fits two nodes.
 std::optional<std::size_t> SplitPoint(const std::vector<OwnedRecord>& records, std::size_t inserted) {
   const std::span<const OwnedRecord> all(records);
   const auto fits = [&all](std::size_t at) {
     return at > 0 && at < all.size() && PackedSize(all.first(at)) <= kNodeSize &&
            PackedSize(all.subspan(at)) <= kNodeSize;
   };
+  if (inserted + 1 == all.size() && fits(inserted)) return inserted;
   const std::size_t kept = records.size() / 2;  // of the old records, rounded up
   const std::size_t byCount = inserted <= kept ? kept + 1 : kept;
   if (fits(byCount)) return byCount;

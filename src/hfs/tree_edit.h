@@ -4,8 +4,9 @@
 // the tree is deep.
 //
 // Insertion puts the record into its leaf in key order. A node without
-// room is split in two: the first half of its old records (rounded up)
-// stays, the rest moves to a new node linked in after it at its level, and
+// room is split in two. A record that goes behind all of the node's starts
+// the new node alone (records added in key order then fill their nodes).
+// Otherwise the first half of its old records (rounded up) stays, the rest moves to a new node linked in after it at its level, and
 // the new record goes to the half where it belongs (at the boundary, to the
 // first); when that half cannot hold it, the records are parted where both
 // halves come out most even. The new node's index record goes into the

@@ -82,6 +82,48 @@ INSTANTIATE_TEST_SUITE_P(Sizes, TarvoCliFormatSizeTest,
                                            std::uintmax_t{300} << 20, std::uintmax_t{1} << 30,
                                            std::uintmax_t{2} << 30));
 
+// A volume takes small files until its last block: the catalog grows as
+// they come, the copy stops with the volume full and says so, the volume
+// checks clean, and hfsutils finds every file Tarvo stored.
+TEST(TarvoCliFormatTest, SmallFilesFillAVolumeToItsLastBlock) {
+  ScratchDir dir;
+  const testing::ImageCli cli(dir, dir.Path("floppy.img"));
+  { std::ofstream{cli.image}; }
+  std::filesystem::resize_file(cli.image, std::uintmax_t{1440} << 10);
+  const std::vector<std::uint8_t> oneByte{'x'};
+  for (int folder = 1; folder <= 3; ++folder) {
+    const std::string pcFolder = dir.Path("pc/D" + std::to_string(folder));
+    std::filesystem::create_directories(pcFolder);
+    for (int i = 0; i < 1000; ++i) testing::WriteWholeFile(pcFolder + "/f" + std::to_string(i), oneByte);
+  }
+  testing::CliResult run = cli.Run({"--yes", "-c", "FORMAT", "-c", "MCOPY *"});
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_TRUE(Contains(run.err, "Not enough space on the volume.")) << run.err;
+  cli.ExpectClean();
+
+  run = cli.Run({"-c", "INFO"});
+  const auto field = [&run](const std::string& name) {
+    const std::size_t at = run.out.find(name + ": ");
+    return at == std::string::npos ? -1L : std::stol(run.out.substr(at + name.size() + 2));
+  };
+  // Only the few nodes a split may need stay free; the files take the rest.
+  // hfsutils stores 2070 such files on the whole 1440 KB (2850 blocks).
+  EXPECT_GE(field("Free space"), 0) << run.out;
+  EXPECT_LE(field("Free space"), 4 * 512) << run.out;
+  const long files = field("Number of files");
+  EXPECT_GT(files, 1800) << run.out;
+  const std::string listing = testing::HfsutilsOutput(dir.Path(""), cli.image, "hls -aR");
+  long listed = 0;
+  for (std::size_t line = 0; line < listing.size();) {
+    const std::size_t end = std::min(listing.find('\n', line), listing.size());
+    const std::string_view text(listing.data() + line, end - line);
+    const bool folder = text.size() == 2 && text.front() == 'D';
+    if (!text.empty() && text.front() != ':' && !folder) ++listed;
+    line = end + 1;
+  }
+  EXPECT_EQ(listed, files);
+}
+
 TEST(TarvoCliFormatTest, CreateMakesAnImageOfAnySizeInMegabytes) {
   ScratchDir dir;
   const std::string image = dir.Path("twenty.img");
