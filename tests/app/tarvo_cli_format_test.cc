@@ -82,37 +82,22 @@ INSTANTIATE_TEST_SUITE_P(Sizes, TarvoCliFormatSizeTest,
                                            std::uintmax_t{300} << 20, std::uintmax_t{1} << 30,
                                            std::uintmax_t{2} << 30));
 
-// A volume takes small files until its last block: the catalog grows as
-// they come, the copy stops with the volume full and says so, the volume
-// checks clean, and hfsutils finds every file Tarvo stored.
-TEST(TarvoCliFormatTest, SmallFilesFillAVolumeToItsLastBlock) {
-  ScratchDir dir;
-  const testing::ImageCli cli(dir, dir.Path("floppy.img"));
-  { std::ofstream{cli.image}; }
-  std::filesystem::resize_file(cli.image, std::uintmax_t{1440} << 10);
-  const std::vector<std::uint8_t> oneByte{'x'};
-  for (int folder = 1; folder <= 3; ++folder) {
+// PC folders D1..Dn below pc/, each of `count` small files holding their
+// own names.
+void MakePcFolders(ScratchDir& dir, int folders, int count) {
+  for (int folder = 1; folder <= folders; ++folder) {
     const std::string pcFolder = dir.Path("pc/D" + std::to_string(folder));
     std::filesystem::create_directories(pcFolder);
-    for (int i = 0; i < 1000; ++i) testing::WriteWholeFile(pcFolder + "/f" + std::to_string(i), oneByte);
+    for (int i = 0; i < count; ++i) {
+      const std::string name = "f" + std::to_string(i);
+      testing::WriteWholeFile(pcFolder + "/" + name, std::vector<std::uint8_t>(name.begin(), name.end()));
+    }
   }
-  testing::CliResult run = cli.Run({"--yes", "-c", "FORMAT", "-c", "MCOPY *"});
-  EXPECT_EQ(run.exitCode, 1) << run.err;
-  EXPECT_TRUE(Contains(run.err, "Not enough space on the volume.")) << run.err;
-  cli.ExpectClean();
+}
 
-  run = cli.Run({"-c", "INFO"});
-  const auto field = [&run](const std::string& name) {
-    const std::size_t at = run.out.find(name + ": ");
-    return at == std::string::npos ? -1L : std::stol(run.out.substr(at + name.size() + 2));
-  };
-  // Only the few nodes a split may need stay free; the files take the rest.
-  // hfsutils stores 2070 such files on the whole 1440 KB (2850 blocks).
-  EXPECT_GE(field("Free space"), 0) << run.out;
-  EXPECT_LE(field("Free space"), 4 * 512) << run.out;
-  const long files = field("Number of files");
-  EXPECT_GT(files, 1800) << run.out;
-  const std::string listing = testing::HfsutilsOutput(dir.Path(""), cli.image, "hls -aR");
+// The files hfsutils lists on the image, the folders D1..D9 left out.
+long HfsutilsFileCount(ScratchDir& dir, const std::string& image) {
+  const std::string listing = testing::HfsutilsOutput(dir.Path(""), image, "hls -aR");
   long listed = 0;
   for (std::size_t line = 0; line < listing.size();) {
     const std::size_t end = std::min(listing.find('\n', line), listing.size());
@@ -121,7 +106,56 @@ TEST(TarvoCliFormatTest, SmallFilesFillAVolumeToItsLastBlock) {
     if (!text.empty() && text.front() != ':' && !folder) ++listed;
     line = end + 1;
   }
-  EXPECT_EQ(listed, files);
+  return listed;
+}
+
+// A field of INFO's output; -1 when it is missing.
+long InfoField(const std::string& info, const std::string& name) {
+  const std::size_t at = info.find(name + ": ");
+  return at == std::string::npos ? -1L : std::stol(info.substr(at + name.size() + 2));
+}
+
+// A volume takes small files until its last block: the catalog grows as
+// they come, the copy stops with the volume full and says so, the volume
+// checks clean, and hfsutils finds every file Tarvo stored.
+TEST(TarvoCliFormatTest, SmallFilesFillAVolumeToItsLastBlock) {
+  ScratchDir dir;
+  const testing::ImageCli cli(dir, dir.Path("floppy.img"));
+  { std::ofstream{cli.image}; }
+  std::filesystem::resize_file(cli.image, std::uintmax_t{1440} << 10);
+  MakePcFolders(dir, 3, 1000);
+  testing::CliResult run = cli.Run({"--yes", "-c", "FORMAT", "-c", "MCOPY *"});
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_TRUE(Contains(run.err, "Not enough space on the volume.")) << run.err;
+  cli.ExpectClean();
+
+  const std::string info = cli.Run({"-c", "INFO"}).out;
+  // Only the few nodes a split may need stay free; the files take the rest.
+  // hfsutils stores 2070 such files on the whole 1440 KB (2850 blocks).
+  EXPECT_GE(InfoField(info, "Free space"), 0) << info;
+  EXPECT_LE(InfoField(info, "Free space"), 4 * 512) << info;
+  EXPECT_GT(InfoField(info, "Number of files"), 1800) << info;
+  EXPECT_EQ(HfsutilsFileCount(dir, cli.image), InfoField(info, "Number of files"));
+}
+
+// A catalog of 20,000 files, its trees grown past their node maps' first
+// reach, reads right in hfsutils, contents included.
+TEST(TarvoCliFormatTest, TwentyThousandFilesReadRightInHfsutils) {
+  ScratchDir dir;
+  const testing::ImageCli cli(dir, dir.Path("big.img"));
+  { std::ofstream{cli.image}; }
+  std::filesystem::resize_file(cli.image, std::uintmax_t{120} << 20);
+  MakePcFolders(dir, 4, 5000);
+  const testing::CliResult run = cli.Run({"--yes", "-c", "FORMAT", "-c", "MCOPY *"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  cli.ExpectClean();
+  const std::string info = cli.Run({"-c", "INFO"}).out;
+  EXPECT_GE(InfoField(info, "Number of files"), 20000) << info;
+  EXPECT_EQ(HfsutilsFileCount(dir, cli.image), InfoField(info, "Number of files"));
+  for (const char* path : {":D1:f0", ":D2:f2500", ":D4:f4999"}) {
+    const std::string name = std::string(path).substr(std::string(path).rfind(':') + 1);
+    EXPECT_EQ(testing::HfsutilsOutput(dir.Path(""), cli.image, std::string("hcopy -r ") + path + " -"), name);
+  }
 }
 
 TEST(TarvoCliFormatTest, CreateMakesAnImageOfAnySizeInMegabytes) {
