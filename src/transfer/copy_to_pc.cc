@@ -205,13 +205,19 @@ std::optional<PcFileDestination> MakePcFileName(Context& ctx, const fs::path& di
   if (ctx.settings.modeFlags & kCopyMacBinary) SetExtension(name, "bin");
   if (ctx.settings.modeFlags & kCopyBinHex) SetExtension(name, "hqx");
   if (ctx.settings.modeFlags & kCopyAppleSingle) SetExtension(name, "as");
-  // A name taken already is numbered from the copy count on; never truncated.
+  // A name taken already is numbered: a long one "NAME (n).ext", a short
+  // one by its extension from the copy count on; never truncated.
   bool exists = false;
   Destination out;
   out.path = PcNameToPath(dir, name, shortNames);
   out.file = CreateNewPcFile(out.path, exists);
+  const std::string taken = name;
   for (std::uint32_t n = 0; out.file == nullptr && exists && n < kNumberedNames; ++n) {
-    SetExtension(name, NumberedExtension(static_cast<std::uint16_t>(ctx.settings.copiedFileCount + n)));
+    if (shortNames) {
+      SetExtension(name, NumberedExtension(static_cast<std::uint16_t>(ctx.settings.copiedFileCount + n)));
+    } else {
+      name = NumberedLongName(taken, n + 1);
+    }
     out.path = PcNameToPath(dir, name, shortNames);
     out.file = CreateNewPcFile(out.path, exists);
   }
@@ -283,8 +289,13 @@ std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, st
   const std::string displayName = Ansi(macName.substr(std::min(macName.find_first_not_of(' '), macName.size())));
   PcDirectory made = MakePcDirectory(dir);
   // A name taken by a file or a link is numbered, as a file's would be.
+  const std::string taken = pcName;
   for (std::uint32_t n = 0; made == PcDirectory::kNameTaken && n < kNumberedNames; ++n) {
-    SetExtension(pcName, NumberedExtension(static_cast<std::uint16_t>(ctx.settings.copiedFileCount + n)));
+    if (longNames) {
+      pcName = NumberedLongName(taken, n + 1);
+    } else {
+      SetExtension(pcName, NumberedExtension(static_cast<std::uint16_t>(ctx.settings.copiedFileCount + n)));
+    }
     dir = PcNameToPath(parentDir, pcName, !longNames);
     made = MakePcDirectory(dir);
   }

@@ -10,9 +10,11 @@
 // Each file is named by the naming mode: long or short names (built as
 // pc_file_name.h says, then logged "ANSI name\tPC name\r\n" and shown as
 // "Copy of "%s" to "%s"" on the status line), or renamed on the fly in
-// DLG_NOMD. An existing PC file is never overwritten: in long and short
-// modes the name takes the numbered extension of the copy count and, when
-// that exists too, the next free number; renaming on the fly skips the file
+// DLG_NOMD. An existing PC file is never overwritten: a long name becomes
+// "NAME (1).ext", "NAME (2).ext" and so on, the first that is free, as file
+// managers number copies; a short name takes the numbered extension of the
+// copy count and, when that exists too, the next free number; renaming on
+// the fly skips the file
 // with "... already exists. Aborting the copy...". The PC file gets the Mac
 // modification date as its local time, seconds included. A folder becomes
 // a PC directory (an existing one is used) and is copied recursively; a

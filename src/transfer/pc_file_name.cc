@@ -33,6 +33,12 @@ std::string NumberedExtension(std::uint16_t count) {
   return {kDigits[(count >> 10) & 31], kDigits[(count >> 5) & 31], kDigits[count & 31]};
 }
 
+std::string NumberedLongName(std::string_view name, std::uint32_t n) {
+  const std::size_t dot = name.rfind('.');
+  const std::size_t at = dot == std::string_view::npos || dot == 0 ? name.size() : dot;
+  return std::string(name.substr(0, at)) + " (" + std::to_string(n) + ")" + std::string(name.substr(at));
+}
+
 std::string LongPcFileName(std::string_view macName, std::string_view typeCreator, const TypeCreatorTable& table) {
   macName = Trim(macName);
   std::string out = MacRomanToUtf8(macName);

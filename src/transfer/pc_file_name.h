@@ -36,6 +36,10 @@ void SetExtension(std::string& name, std::string_view ext);
 // The unique extension for a count: three base-32 digits of count modulo
 // 32768, most significant first ("0".."9", "A".."V").
 std::string NumberedExtension(std::uint16_t count);
+// The long name of the n-th copy beside one of that name: " (n)" before its
+// extension (after the last dot that does not start the name), as file
+// managers number copies: "READ ME (1).txt".
+std::string NumberedLongName(std::string_view name, std::uint32_t n);
 
 // The name of a Mac file (Mac Roman; leading and trailing blanks do not
 // count) of the given 8-character type and creator.
