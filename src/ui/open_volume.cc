@@ -19,6 +19,8 @@ bool CatalogHeaderIsSound(ConstBytes header);
 std::int64_t OpenVolume(Context& ctx) {
   ListingView& view = ctx.listing;
   view.count = view.first = view.next = 0;
+  // The title names the volume shown, none while no volume is found.
+  ctx.settings.windowTitle = ctx.messages[kMsgProductName];
   SetStatus(ctx, ctx.messages[kMsgAnalyzing], kTextPleaseWait);
   AdvanceWaitCursor(ctx);
   TakeBackInterruptedUpdate(ctx);

@@ -224,6 +224,20 @@ class MainWindowTest : public QObject {
     }
   }
 
+  void titleForgetsAVolumeNoLongerShown() {
+    testing::ScratchDir dir;
+    const std::string blank = dir.Path("blank.img");
+    testing::WriteWholeFile(blank, std::vector<std::uint8_t>(1 << 20));
+    Start({"--image", blank, "/A00"});
+    QCOMPARE(window().windowTitle(), QString("Tarvo : Browse"));
+    WhenDialogOpens("DLG_DEV", [](QWidget* d) {
+      ClickId(d, 301);
+      ClickId(d, 101);
+    });
+    window().RunCommand(kMenuSelectDrive);
+    QCOMPARE(window().windowTitle(), QString("Tarvo"));
+  }
+
   void startsOnTheDemoCartridge() {
     testing::ScratchDir dir;
     qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(dir.Path("cache")));
