@@ -56,7 +56,8 @@ int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const s
 std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::filesystem::path& directory);
 std::string NumberedName(const std::string& macName, std::uint32_t number);
 std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count);
-std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::string& shownPcName);
+std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
+                        const std::string& shownPcName);
 PcText ConvertPcText(std::FILE* file, std::FILE*& converted);
 // Where the "._" partners of a PC directory's files may stand: beside them,
 // or in the "__MACOSX" folder of a directory above, at the same place below
@@ -70,8 +71,9 @@ struct PartnerPlaces {
 PartnerPlaces FindPartnerPlaces(const std::filesystem::path& directory, const std::vector<PcEntry>* listing);
 int CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std::filesystem::path& pcPath,
                  const std::optional<std::string>& typeCreator);
-AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const PartnerPlaces& places,
-                        const std::filesystem::path& pcPath, const std::string& shownPcName);
+AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
+                        const PartnerPlaces& places, const std::filesystem::path& pcPath,
+                        const std::string& shownPcName);
 std::optional<std::filesystem::path> AppleDoublePartner(const PartnerPlaces& places, const std::string& fileName);
 bool HoldsPartnersOnly(const std::vector<PcEntry>& entries, const PcEntry& entry);
 void RefuseCopy(Context& ctx, const std::string& shownPcName, std::string_view problem);
@@ -180,7 +182,7 @@ int CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std::filesyste
     return -1;
   }
   const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
-  const AppleUnpack apple = UnpackApple(ctx, file, places, pcPath, shownPcName);
+  const AppleUnpack apple = UnpackApple(ctx, file, facts, places, pcPath, shownPcName);
   if (apple.kind != AppleUnpack::Kind::kPlain) std::fclose(file);
   if (apple.kind == AppleUnpack::Kind::kRefused) {
     ++tally.failed;
@@ -192,7 +194,7 @@ int CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std::filesyste
     tc.reset();
   } else if ((mode & kCopyBinHex) != 0) {
     // Unpacked into a MacBinary file, which goes on as one.
-    std::FILE* unpacked = UnpackBinHex(ctx, file, shownPcName);
+    std::FILE* unpacked = UnpackBinHex(ctx, file, facts, shownPcName);
     std::fclose(file);
     if (unpacked == nullptr) {
       ++tally.failed;
@@ -205,7 +207,8 @@ int CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std::filesyste
     const PcText text = ConvertPcText(file, converted);
     if (text != PcText::kNotText) std::fclose(file);
     if (text == PcText::kFailed) {
-      MessageDialog(ctx, "Error reading file: " + shownPcName);
+      MessageDialog(ctx, kTextErrorReadingFile + shownPcName);
+      ++tally.failed;
       return -1;
     }
     if (text == PcText::kConverted) file = converted;
@@ -356,8 +359,8 @@ std::string NumberedName(const std::string& macName, std::uint32_t number) {
 
 // The decoded BinHex file as a MacBinary file dated as the PC file; none,
 // after a message, when the file is no sound BinHex file.
-std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::string& shownPcName) {
-  const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
+std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
+                        const std::string& shownPcName) {
   BinHexFile decoded;
   const BinHexCheck check = facts ? ReadBinHex(file, decoded) : BinHexCheck::kTruncated;
   if (check != BinHexCheck::kDecoded) {
@@ -365,7 +368,7 @@ std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::string& shownP
     return nullptr;
   }
   std::FILE* unpacked = BinHexAsMacBinary(decoded, PcTimeToMacDate(facts->modified), PcTimeToMacDate(facts->modified));
-  if (unpacked == nullptr) MessageDialog(ctx, "Error reading file: " + shownPcName);
+  if (unpacked == nullptr) MessageDialog(ctx, kTextErrorReadingFile + shownPcName);
   return unpacked;
 }
 
@@ -391,8 +394,9 @@ PcText ConvertPcText(std::FILE* file, std::FILE*& converted) {
 
 // An AppleSingle file, or a file with its AppleDouble partner, as a
 // MacBinary file. A damaged partner leaves the file plain.
-AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const PartnerPlaces& places,
-                        const std::filesystem::path& pcPath, const std::string& shownPcName) {
+AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
+                        const PartnerPlaces& places, const std::filesystem::path& pcPath,
+                        const std::string& shownPcName) {
   std::array<std::uint8_t, 32> start{};
   const std::size_t startLength = std::fread(start.data(), 1, start.size(), file);
   std::rewind(file);
@@ -436,20 +440,16 @@ AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const PartnerPlaces& plac
     contents.name.clear();
   }
   if (contents.name.empty()) contents.name = MacNameForPcName(pcName.string());
-  const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
   const std::uint32_t pcDate = facts ? PcTimeToMacDate(facts->modified) : MacNow();
   std::FILE* unpacked =
       BinHexAsMacBinary(contents, apple.created.value_or(pcDate), apple.modified.value_or(pcDate));
   if (unpacked == nullptr) {
-    MessageDialog(ctx, "Error reading file: " + shownPcName);
+    MessageDialog(ctx, kTextErrorReadingFile + shownPcName);
     return {AppleUnpack::Kind::kRefused};
   }
   return {AppleUnpack::Kind::kMacBinary, unpacked};
 }
 
-// The "._" file of a PC file: beside it, or in the "__MACOSX" folder of a
-// directory above it, at the same place below that folder (zip archives
-// made on macOS hold them so).
 PartnerPlaces FindPartnerPlaces(const std::filesystem::path& directory, const std::vector<PcEntry>* listing) {
   std::error_code error;
   PartnerPlaces places{std::filesystem::absolute(directory, error), std::nullopt, std::nullopt};

@@ -140,7 +140,7 @@ void TellForkWriteFailure(Context& ctx, ForkWrite failure, const std::string& pc
       MessageDialog(ctx, "The free space of the volume is too scattered for the file " + macName + ".");
       return;
     case ForkWrite::kPcFileError:
-      MessageDialog(ctx, "Error reading file: " + pcName);
+      MessageDialog(ctx, kTextErrorReadingFile + pcName);
       return;
     case ForkWrite::kMediumError:
       MessageDialog(ctx, "Error writing to the volume: the file " + macName + " was not copied.");

@@ -129,6 +129,7 @@ inline constexpr const char* kTextVolumeInUse = "The volume is in use by another
 inline constexpr const char* kTextPcDiskFull = "Not enough space on the PC disk.";
 // A file copied to the PC could not be written; its PC name follows.
 inline constexpr const char* kTextErrorWritingFile = "Error writing file: ";
+inline constexpr const char* kTextErrorReadingFile = "Error reading file: ";
 // drNxtCNID is no ID a new item may take (volume_counters.h): a new file
 // or folder is refused.
 inline constexpr const char* kTextNoCatalogId =
