@@ -29,6 +29,8 @@
 namespace tarvo {
 
 inline constexpr std::size_t kMaxAppleEntries = 64;
+// An AppleDouble file is named as its plain file with this before the name.
+inline constexpr std::string_view kAppleDoublePrefix = "._";
 
 enum class AppleFileKind { kSingle, kDouble };
 

@@ -35,7 +35,6 @@ namespace {
 constexpr int kMaxFolderDepth = 64;
 constexpr std::size_t kSuffixLength = 6;  // " (nnn)"
 constexpr std::string_view kMacOsxFolder = "__MACOSX";
-constexpr std::string_view kAppleDoublePrefix = "._";
 
 struct PcEntry {
   std::string name;  // UTF-8

@@ -177,7 +177,7 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
   if (size > 0) tally.bytes += static_cast<std::uint64_t>(size);
   if ((mode & kCopyAppleDouble) && !out->path.empty() &&
       !WriteAppleDoublePartner(ctx, out->path, macName, held, unreadBytes)) {
-    MessageDialog(ctx, kTextErrorWritingFile + ("._" + out->shownName));
+    MessageDialog(ctx, kTextErrorWritingFile + (std::string(kAppleDoublePrefix) + out->shownName));
   }
   if (bothForks || (mode & kCopyResource)) ReportOverclaim(ctx, macName, kResourceFork, record, held);
   if (!(mode & kCopyResource)) ReportOverclaim(ctx, macName, kDataFork, record, held);
@@ -394,7 +394,7 @@ bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, Const
 // belonged to no file, the plain name being new: it is replaced.
 bool WriteAppleDoublePartner(Context& ctx, const fs::path& plain, std::string_view macName, ConstBytes record,
                              std::uint64_t& unreadBytes) {
-  const fs::path path = plain.parent_path() / ("._" + plain.filename().string());
+  const fs::path path = plain.parent_path() / (std::string(kAppleDoublePrefix) + plain.filename().string());
   bool exists = false;
   std::error_code error;
   std::FILE* file = CreateNewPcFile(path, exists);
