@@ -1,5 +1,4 @@
-// tarvo-cli on a block device: a loop device over an hfsutils volume stands
-// for the memory card of a SCSI emulator in a card reader.
+// tarvo-cli on a loop device over an hfsutils volume.
 #include <gtest/gtest.h>
 
 #include "support/cli_image.h"

@@ -1,7 +1,4 @@
-// tarvo-cli on a volume whose files have thread records, as Macintoshes
-// make them: DELETE, RENAME and a new name in the attributes dialog leave
-// a volume that checks clean and takes later writes, and hfsutils reads
-// every file.
+// tarvo-cli on a volume whose files have thread records.
 #include <gtest/gtest.h>
 
 #include "support/cli_image.h"
@@ -19,7 +16,6 @@ TEST(TarvoCliFileThreadTest, DeleteRenameAndANewNameInTheDialogKeepTheVolumeSoun
   testing::ScratchDir scratch;
   testing::EditVolume volume(2048, "Threads");
   const testing::ImageCli cli(scratch, volume.image());
-  // One (both forks), Two, Three and Box:Inner, each with a thread record.
   const std::string one = scratch.Path("one.bin");
   testing::WriteWholeFile(one, testing::MacBinaryFile("One", "TEXT", "ttxt", Content("One"), Data(900, 0x5A)));
   std::vector<std::string> commands{"hmkdir :Box", "hcopy -m " + testing::ShellQuote(one) + " :One"};

@@ -1,8 +1,4 @@
-// tarvo-cli on a volume whose catalog cannot grow any more (filled with
-// files until "Error trying to extend catalog.", no free run left for the
-// catalog): RENAME, LABEL and a new name in the attributes dialog are
-// refused with that message and leave the image as it was, and nothing
-// done later finds a record missing.
+// A catalog that cannot grow: renames, LABEL and ATTRIB refused, nothing lost.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,8 +19,6 @@ constexpr const char* kCannotExtend = "Error trying to extend catalog.";
 
 class TarvoCliFullCatalogTest : public ::testing::Test {
  protected:
-  // A file takes all the free blocks but one, then empty files fill the
-  // catalog until one more is refused.
   void SetUp() override {
     ASSERT_TRUE(testing::MakeHfsVolume(scratch_.Path(""), cli_.image, "Full", 800));
     const Bytes8 image = Image();
@@ -42,7 +36,6 @@ class TarvoCliFullCatalogTest : public ::testing::Test {
     ASSERT_GT(entries_.size(), 10u);
   }
 
-  // The command is refused once, with the message, and changes nothing.
   void ExpectRefused(const std::vector<std::string>& args, const std::string& input = "") {
     const Bytes8 before = Image();
     const testing::CliResult run = cli_.Run(args, input);
@@ -51,7 +44,6 @@ class TarvoCliFullCatalogTest : public ::testing::Test {
     EXPECT_EQ(Entries(), entries_);
   }
   Bytes8 Image() const { return testing::ReadWholeFile(cli_.image); }
-  // The root's entries as hfsutils lists them, read from a copy.
   std::set<std::string> Entries() {
     const std::string copy = scratch_.Path("copy.img");
     std::filesystem::copy_file(cli_.image, copy, std::filesystem::copy_options::overwrite_existing);
@@ -75,7 +67,6 @@ TEST_F(TarvoCliFullCatalogTest, RenamesLabelsAndTheAttributesDialogAreRefusedWit
   ExpectRefused({"--select", "E1001", "-c", "attrib"}, "name Renamed\ntype ABCD\nwrite\n");
   ExpectRefused({"-c", "label Other"});
   cli_.ExpectClean();
-  // A later change of the same run finds the root and names it as before.
   const testing::CliResult deleted = cli_.Run({"-c", "label Other", "-c", "delete E1000", "-c", "dir"});
   EXPECT_EQ(deleted.err, "Tarvo: " + std::string(kCannotExtend) + "\n");
   EXPECT_NE(deleted.out.find("Vol: Full"), std::string::npos) << deleted.out;

@@ -1,7 +1,4 @@
-// tarvo-cli on volumes larger than cartridges, formatted by hfsutils on
-// sparse images (which stay sparse, so the tests stay small and fast):
-// sectors past 2^21 and allocation blocks over 65535 bytes, read back by
-// hfsutils byte for byte.
+// tarvo-cli on sparse volumes past cartridge sizes, read back by hfsutils.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -36,7 +33,6 @@ Bytes8 Content(std::size_t size, std::uint8_t seed) {
   return bytes;
 }
 
-// The first byte at or after `from` that holds data (not a hole), or -1.
 std::int64_t FirstDataFrom(const std::string& path, std::uint64_t from) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return -1;
@@ -45,7 +41,6 @@ std::int64_t FirstDataFrom(const std::string& path, std::uint64_t from) {
   return at;
 }
 
-// The bytes the file takes on its disk.
 std::uint64_t DiskBytes(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_blocks) * 512 : UINT64_MAX;
@@ -53,12 +48,10 @@ std::uint64_t DiskBytes(const std::string& path) {
 
 class TarvoCliLargeVolumeTest : public ::testing::Test {
  protected:
-  // hformat on a sparse image of `kilobytes`.
   void Format(int kilobytes) { ASSERT_TRUE(testing::MakeHfsVolume(Home(), image_, "Large", kilobytes)); }
   CliResult Run(const std::vector<std::string>& args, const std::string& suffix = "") {
     return cli_.Run(args, "", suffix);
   }
-  // What hfsutils reads of the file `name` in the volume's root.
   Bytes8 HfsutilsRead(const std::string& name) {
     const std::string out = scratch_.Path("hfsutils.out");
     EXPECT_TRUE(testing::RunHfsutils(Home(), image_, {"hcopy -r :" + ShellQuote(name) + " " + ShellQuote(out)}));
@@ -74,8 +67,7 @@ class TarvoCliLargeVolumeTest : public ::testing::Test {
   testing::ImageCli cli_{scratch_, image_};
 };
 
-// First fit puts the second file after the first, which fills more than a
-// gigabyte of zeros (a hole on the image): its sectors lie past 2^21.
+// A file past a gigabyte of zeros: its sectors lie past 2^21.
 TEST_F(TarvoCliLargeVolumeTest, AFilePastTheFirstGigabyteIsWhereHfsutilsReadsIt) {
   Format(2 * 1024 * 1024);
   testing::WriteWholeFile(Pc("ZEROS.BIN"), {});
@@ -87,8 +79,6 @@ TEST_F(TarvoCliLargeVolumeTest, AFilePastTheFirstGigabyteIsWhereHfsutilsReadsIt)
 
   EXPECT_EQ(testing::HfsutilsOutput(Home(), image_, "hls -1"), "Far.txt\nZeros.bin\n");
   EXPECT_EQ(HfsutilsRead("Far.txt"), content);
-  // The bytes lie past the first gigabyte, where a 21-bit sector number
-  // would not have put them.
   const std::int64_t far = FirstDataFrom(image_, kGigabyte);
   ASSERT_GT(far, 0);
   const Bytes8 there = testing::ReadFileRange(image_, static_cast<std::uint64_t>(far), content.size() + 4096);
@@ -97,8 +87,7 @@ TEST_F(TarvoCliLargeVolumeTest, AFilePastTheFirstGigabyteIsWhereHfsutilsReadsIt)
   cli_.ExpectClean();
 }
 
-// hformat gives a volume over 4 GB allocation blocks of more than 65535
-// bytes: all 32 bits of drAlBlkSiz count.
+// Over 4 GB: allocation blocks over 65535 bytes.
 TEST_F(TarvoCliLargeVolumeTest, AVolumeWithBlocksOver64KbOpensListsAndTakesAWrite) {
   Format(5 * 1024 * 1024);
   ASSERT_GT(GetU32(testing::ReadFileRange(image_, 1024 + mdb::drAlBlkSiz, 4), 0), 65535u);
@@ -118,9 +107,7 @@ TEST_F(TarvoCliLargeVolumeTest, AVolumeWithBlocksOver64KbOpensListsAndTakesAWrit
   cli_.ExpectClean();
 }
 
-// An image cut short of its volume: the last allocation block lies past
-// the medium, which the opening and the check report, although a 21-bit
-// sector number of that block would name a sector the medium has.
+// The last allocation block lies past a medium cut short.
 TEST_F(TarvoCliLargeVolumeTest, AVolumeLongerThanItsMediumIsReported) {
   Format(2 * 1024 * 1024);
   fs::resize_file(image_, kGigabyte + kGigabyte / 2);

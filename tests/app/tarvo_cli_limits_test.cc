@@ -1,8 +1,4 @@
-// tarvo-cli on hfsutils volumes patched where a record or the volume header
-// claims more than there is: a file record claiming a 4,000,000,000-byte
-// fork, copied to the PC in data and MacBinary modes, and a next catalog ID
-// (drNxtCNID) at the top of its range, for the check and the commands that
-// create files and folders.
+// tarvo-cli on volumes claiming more than there is: forks and drNxtCNID.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,13 +18,10 @@ using Bytes8 = std::vector<std::uint8_t>;
 using testing::CliResult;
 
 constexpr std::size_t kMdb = 1024;
-// File record fields, from the record's type byte.
 constexpr std::size_t kDataLength = 26;
 constexpr std::size_t kDataPhysical = 30;
 
-// Where the data of the root's file record of `name` starts in the image:
-// the key (key length, reserved byte, parent ID 2, the name) followed,
-// from the next even offset, by data of record type 2. 0 when none.
+// The data of the root's file record of `name` in the image; 0 when none.
 std::size_t RootFileRecord(const Bytes8& image, const std::string& name) {
   Bytes8 key = {0, 0, 0, 0, 2, static_cast<std::uint8_t>(name.size())};
   key.insert(key.end(), name.begin(), name.end());
@@ -61,8 +54,6 @@ class TarvoCliLimitsTest : public ::testing::Test {
   testing::ImageCli cli_{scratch_, scratch_.Path("v.img")};
 };
 
-// The PC file holds what the extents hold, and the user is told, with the
-// file's name; the other file of the volume is copied as it is.
 TEST_F(TarvoCliLimitsTest, AForkClaimedLongerThanItsExtentsIsCopiedAsTheyHoldIt) {
   const Bytes8 content = Pattern(1000);
   testing::WriteWholeFile(scratch_.Path("claims"), content);
@@ -102,11 +93,7 @@ TEST_F(TarvoCliLimitsTest, AForkClaimedLongerThanItsExtentsIsCopiedAsTheyHoldIt)
   }
 }
 
-// From 0x7FFFFFFE, the last ID that keeps the count a positive 32-bit
-// number: the first new folder takes it; the next folder and a file, in
-// the same run, are refused with a message. hfsutils, which compares IDs
-// as signed numbers, still reads the catalog. At 0xFFFFFFFF, which would
-// wrap the count to the reserved 0, MD is refused before anything is written.
+// From 0x7FFFFFFE one folder takes the last ID; at 0xFFFFFFFF MD is refused.
 TEST_F(TarvoCliLimitsTest, TheLastIdIsNeverHandedOut) {
   SetNextId(0x7FFFFFFE);
   testing::WriteWholeFile(scratch_.Path("pc/A.TXT"), Bytes8{'a'});

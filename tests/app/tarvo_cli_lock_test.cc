@@ -1,9 +1,4 @@
-// Two programs on one image: tarvo-cli beside another tarvo-cli that waits
-// for its typed commands with the volume mounted, or beside a lock the test
-// takes as another program in its update would (an open file description
-// lock over the whole image). A writer beside a reader is told and changes
-// nothing; a reader beside a writer's update waits for it to end, or is
-// told when it does not.
+// tarvo-cli beside another tarvo-cli or an exclusive lock on the image.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -39,14 +34,12 @@ class TarvoCliLockTest : public ::testing::Test {
   std::string Image() const { return cli_.image; }
   testing::CliRun Args(const std::vector<std::string>& args) { return cli_.Args(args); }
   CliResult Run(const std::vector<std::string>& args) { return cli_.Run(args); }
-  // A tarvo-cli waiting for its next typed command, with the volume mounted.
   std::unique_ptr<CliSession> Holder() {
     auto session = std::make_unique<CliSession>(Args({}));
     EXPECT_TRUE(session->Send("DIR\n"));
     EXPECT_TRUE(session->WaitForOutput("Kept"));
     return session;
   }
-  // The image held exclusive, as by another program in its update.
   void HoldExclusive() {
     heldFd_ = ::open(Image().c_str(), O_RDWR | O_CLOEXEC);
     struct flock lock {};
@@ -81,8 +74,6 @@ TEST_F(TarvoCliLockTest, AWriterBesideAReaderIsToldAndChangesNothing) {
   EXPECT_TRUE(testing::Contains(Listing(), "New"));
 }
 
-// Between its commands a writer holds the volume shared again: a reader
-// goes ahead at once, and then the writer is told in its turn.
 TEST_F(TarvoCliLockTest, AWriterSharesItsVolumeBetweenCommands) {
   std::unique_ptr<CliSession> writer = Holder();
   ASSERT_TRUE(writer->Send("MD First\nDIR\n"));

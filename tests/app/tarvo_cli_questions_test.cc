@@ -1,8 +1,4 @@
-// tarvo-cli's questions that destroy data: the format, a folder that is
-// not empty, several items deleted at once, a file replaced. Without a
-// typed answer (standard input empty, or an empty line) they keep the data;
-// a typed answer or --yes lets them go ahead; the question and its answers
-// are always shown on standard error.
+// Questions that destroy data keep it without a typed answer or --yes.
 #include <gtest/gtest.h>
 
 #include "support/cli_image.h"
@@ -19,7 +15,6 @@ Bytes8 Text(const std::string& text) { return Bytes8(text.begin(), text.end()); 
 
 class TarvoCliQuestionsTest : public ::testing::Test {
  protected:
-  // A folder that is not empty and a file beside it.
   void SetUp() override {
     ASSERT_TRUE(testing::MakeHfsVolume(dir_.Path(""), cli_.image, "Work", 1024));
     const std::string note = testing::ShellQuote(dir_.Path("pc/NOTE.TXT"));
@@ -69,8 +64,6 @@ TEST_F(TarvoCliQuestionsTest, SeveralItemsAndAReplacedFileGoOnlyOnATypedAnswerOr
   EXPECT_EQ(Listing(), "");
 }
 
-// The format destroys the whole medium: a name typed in "Formatting"
-// formats, so does --yes (with the name shown); nothing else does.
 TEST(TarvoCliFormatQuestionTest, FormatNeedsATypedNameOrYes) {
   testing::ScratchDir dir;
   const std::string image = dir.Path("cartridge.img");

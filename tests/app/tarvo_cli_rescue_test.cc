@@ -1,28 +1,16 @@
-// tarvo-cli rescuing (--menu 130) a volume whose catalog index is gone,
-// and the volumes Macintoshes wrote.
+// tarvo-cli rescuing (--menu 130) the volumes Macintoshes wrote.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <set>
 
 #include "support/cli_image.h"
-#include "support/rescue_volume.h"
 
 namespace tarvo {
 namespace {
 
 namespace fs = std::filesystem;
 using Data = std::vector<std::uint8_t>;
-
-TEST(TarvoCliRescueTest, TheMenuRescuesAVolumeWhoseCatalogIndexIsGone) {
-  testing::RescueVolume volume;
-  ASSERT_TRUE(volume.Build());
-  testing::ScratchDir dir;
-  const testing::ImageCli cli(dir, dir.Path("damaged.img"));
-  ASSERT_GT(volume.Damage(cli.image), 0);
-  EXPECT_EQ(cli.Run({"--menu", "130"}, "", ",ro").exitCode, 0);
-  volume.ExpectEveryFileIn(cli.workDir);
-}
 
 // The bytes of every file below the directory, each as often as it is there.
 std::multiset<Data> FilesUnder(const std::string& dir) {
@@ -33,11 +21,9 @@ std::multiset<Data> FilesUnder(const std::string& dir) {
   return files;
 }
 
-// Volumes written by Macintoshes: full leaves, leaves that start with a
-// thread, files in several folders. Rescued as MacBinary files, they are
-// the MacBinary files a normal copy of the whole volume makes, every one.
+// Full leaves, leaves that start with a thread, nested folders: the rescue
+// gives every MacBinary file a normal copy of the volume makes.
 TEST(TarvoCliRescueTest, EveryFileOfARealVolumeComesBackWhole) {
-  // Each image with the number of files its volume header counts.
   const std::pair<std::string, std::size_t> images[] = {
       {"apm-prodos-hfs-cp2.iso", 1},     {"sys75-disk-tools-1440k.dsk", 7}, {"ara-installer-disk1-dc42.image", 31},
       {"excel30-folder-nested.img", 59}, {"gsos-simple-800k.dsk", 13},      {"sys607-system-tools-tagtail.dsk", 11}};

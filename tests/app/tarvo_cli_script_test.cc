@@ -1,6 +1,4 @@
-// tarvo-cli in shell scripts: the exit status for each kind of failure,
-// commands piped in without a drive option, standard input left to the
-// shell, and Ctrl-C at the prompt and during a copy.
+// tarvo-cli in shell scripts: exit status, pipes, Ctrl-C.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -32,8 +30,6 @@ class TarvoCliScriptTest : public ::testing::Test {
   }
   std::string Listing() const { return cli_.Run({"-c", "dir"}, "", ",ro").out; }
 
-  // Sends Ctrl-C until the session ends (one that comes as a command ends
-  // is not kept, so the first may be spent), then collects what it did.
   static CliResult InterruptUntilEnded(CliSession& session) {
     for (int tries = 0; tries < 50 && session.Running(); ++tries) {
       session.Signal(SIGINT);
@@ -78,8 +74,6 @@ TEST_F(TarvoCliScriptTest, ExitStatusTellsWhetherEveryCommandDidWhatItWasAsked) 
   cli_.ExpectClean();
 }
 
-// VERIFY and --create end with one line on standard error, and so do
-// copies when the user watches (a terminal, or --verbose).
 TEST_F(TarvoCliScriptTest, ResultsAreToldOnStandardError) {
   CliResult run = cli_.Run({"-c", "copy a.txt", "-c", "verify"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
@@ -96,24 +90,12 @@ TEST_F(TarvoCliScriptTest, ResultsAreToldOnStandardError) {
   EXPECT_EQ(run.out.rfind("tarvo-cli ", 0), 0u) << run.out;
 }
 
-// --mode sets the copy mode of the whole run, as the Options menu does.
 TEST_F(TarvoCliScriptTest, ModeOptionChoosesTheCopyModeOfTheRun) {
   const CliResult run = cli_.Run({"--mode", "binhex", "-c", "copy a.txt"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(std::filesystem::exists(cli_.workDir + "/a.hqx"));
 }
 
-TEST_F(TarvoCliScriptTest, CommandsComeThroughAPipeWithOneDriveAndNoDriveOption) {
-  cli_.pickDrive = false;
-  const CliResult run = cli_.Run({}, "dir\ninfo\n");
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(Contains(run.out, "Vol: Script")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "Number of folders: 1\n"));
-  EXPECT_EQ(run.err, "");
-}
-
-// A shell loop reads its list from the same standard input: every image
-// in it is listed.
 TEST_F(TarvoCliScriptTest, AShellLoopOverImagesListsEachOne) {
   const std::string loop = "cd " + testing::ShellQuote(cli_.workDir) + " && TMPDIR=" +
                            testing::ShellQuote(cli_.tempDir) + " && export TMPDIR && printf '%s\\n' " +
@@ -140,8 +122,6 @@ TEST_F(TarvoCliScriptTest, CtrlCAtThePromptEndsTheRunAsAShellWould) {
   cli_.ExpectClean();
 }
 
-// The copy stops at its question about a.txt; Ctrl-C comes while it
-// waits. The next item is where the copy asks whether to abort.
 TEST_F(TarvoCliScriptTest, CtrlCDuringACopyAsksToAbortIt) {
   CliSession session(cli_.Args({}));
   ASSERT_TRUE(session.Send("mcopy *\n"));
@@ -158,7 +138,6 @@ TEST_F(TarvoCliScriptTest, CtrlCDuringACopyAsksToAbortIt) {
   cli_.ExpectClean();
 }
 
-// A Ctrl-C that the copy did not poll for is not kept for the next one.
 TEST_F(TarvoCliScriptTest, CtrlCIsNotKeptForTheNextCommand) {
   CliSession session(cli_.Args({}));
   ASSERT_TRUE(session.Send("mcopy a.txt\n"));

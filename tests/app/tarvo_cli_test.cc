@@ -1,20 +1,18 @@
-// tarvo-cli from the outside: start-up actions and typed commands on a
-// volume built by hfsutils, its output, exit code and work files.
+// tarvo-cli's start-up actions, typed commands, the copy options dialog, and a
+// 1024-byte medium opened by /A.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <vector>
 
 #include "support/browse_volume.h"
-#include "support/cli_process.h"
+#include "support/cli_image.h"
 
 namespace tarvo {
 namespace {
 
 using testing::ScratchDir;
 
-// Runs tarvo-cli on the image (write-protected, drive 0 chosen by /A00)
-// with the arguments and standard input, its temporary folder in `temp`.
 testing::CliResult RunCli(const std::string& image, std::vector<std::string> args, const std::string& input,
                           const std::string& temp) {
   args.insert(args.begin(), {"--image", image + ",ro", "/A00"});
@@ -47,7 +45,7 @@ TEST_F(TarvoCliTest, ActionsRunInOrderAndStopAtExit) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_NE(run.out.find("Dir: Sub "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Inner Folder"), std::string::npos);
-  EXPECT_EQ(run.out.find("Dir: Root"), std::string::npos);  // nothing ran after Exit
+  EXPECT_EQ(run.out.find("Dir: Root"), std::string::npos);
   EXPECT_TRUE(TempIsEmpty());
 }
 
@@ -61,8 +59,6 @@ TEST_F(TarvoCliTest, TypedCommandsUntilQuit) {
   EXPECT_TRUE(TempIsEmpty());
 }
 
-// A medium with 1024-byte sectors opens whether /A names the drive or the
-// device dialog chooses it.
 TEST_F(TarvoCliTest, DriveNamedWithAOpensA1024ByteMedium) {
   const std::string copy = temp_.Path("large.img");
   std::vector<std::uint8_t> image = testing::ReadWholeFile(volume_->image());
@@ -80,6 +76,19 @@ TEST_F(TarvoCliTest, DriveNamedWithAOpensA1024ByteMedium) {
   }
   std::filesystem::remove(copy);
   EXPECT_TRUE(TempIsEmpty());
+}
+
+TEST_F(TarvoCliTest, ModeOptionsAndTheNamingDialog) {
+  using Bytes8 = std::vector<std::uint8_t>;
+  const Bytes8 kHi = {'h', 'i', '\n'};
+  const testing::ImageCli cli(temp_, volume_->image());
+  EXPECT_EQ(cli.Run({"-c", "copy /b Top.txt"}, "", ",ro").exitCode, 0);
+  const Bytes8 packed = testing::ReadWholeFile(temp_.Path("pc/Top.bin"));
+  ASSERT_EQ(packed.size(), 256u);  // the fork padded to 128 bytes
+  EXPECT_EQ(Bytes8(packed.begin() + 128, packed.begin() + 131), kHi);
+  EXPECT_EQ(cli.Run({}, "options\nshort\ncopy /d sub\n", ",ro").exitCode, 0);
+  // Folder names follow the file system, file names the naming mode.
+  EXPECT_EQ(testing::ReadWholeFile(temp_.Path("pc/Sub/Inner Folder/A.txt")), kHi);
 }
 
 }  // namespace

@@ -17,15 +17,6 @@ TEST(Utf8, EightBitSetsRoundTrip) {
   EXPECT_EQ(Utf8ToMacRoman(MacRomanToUtf8(AllBytes())), AllBytes());
 }
 
-// macOS writes names decomposed: a letter and its combining accent.
-TEST(Utf8, DecomposedLettersAreReadComposed) {
-  EXPECT_EQ(Utf8ToMacRoman("Cafe\u0301 A\u030Angstro\u0308m n\u0303 Y\u0308 C\u0327"),
-            "Caf\x8E \x81ngstr\x9Am \x96 \xD9 \x82");
-  EXPECT_EQ(Utf8ToMacRoman("e\u0301\u0301 x\u0301"), "\x8E_ x_");  // nothing left to compose with
-  EXPECT_EQ(Utf8ToAnsi("e\u0301"), "\xE9");
-  EXPECT_EQ(Utf8ToMacRoman("\u00A4\u20AC\u4E2D"), "\xDB\xDB_");
-}
-
 TEST(Utf8, KnownCharacters) {
   EXPECT_EQ(AnsiToUtf8("\x80"), "\u20AC");  // euro
   EXPECT_EQ(AnsiToUtf8("\x81"), "\u0081");  // undefined in 1252, kept as the C1 control

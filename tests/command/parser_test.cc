@@ -22,18 +22,13 @@ TEST_F(ParseCommandTest, OptionsChangeTheModeWord) {
   EXPECT_TRUE(copy.first.empty());
   EXPECT_EQ(flags, kCopyMacBinary);
 
-  Parse("mcopy /h");
-  EXPECT_EQ(flags, kCopyBinHex);
-  Parse("copy /n");
-  EXPECT_EQ(flags, kCopyAppleSingle);
-  Parse("mcopy -O");
-  EXPECT_EQ(flags, kCopyAppleDouble);
-  Parse("copy -r");
-  EXPECT_EQ(flags, kCopyResource);
-  Parse("copy /t");
-  EXPECT_EQ(flags, kCopyText);
-  Parse("copy /d /f");
-  EXPECT_EQ(flags, kCopyData | kFilesOnly);
+  const std::pair<const char*, std::uint16_t> modes[] = {
+      {"mcopy /h", kCopyBinHex},   {"copy /n", kCopyAppleSingle}, {"mcopy -O", kCopyAppleDouble},
+      {"copy -r", kCopyResource}, {"copy /t", kCopyText},         {"copy /d /f", kCopyData | kFilesOnly}};
+  for (const auto& [line, mode] : modes) {
+    Parse(line);
+    EXPECT_EQ(flags, mode) << line;
+  }
 
   Parse("DIR /E");
   EXPECT_EQ(flags & (kListExtended | kListSignature), kListExtended);

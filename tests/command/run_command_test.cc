@@ -28,7 +28,6 @@ class RunCommandTest : public ::testing::Test {
   }
 
   void Type(const std::string& line) { ExecuteCommandLine(v_->ctx, line); }
-  const std::string& dirName() { return v_->ctx.volume.current.currentDirName; }
 
   static BrowseVolume* volume_;
   static bool built_;
@@ -37,30 +36,6 @@ class RunCommandTest : public ::testing::Test {
 
 BrowseVolume* RunCommandTest::volume_ = nullptr;
 bool RunCommandTest::built_ = false;
-
-TEST_F(RunCommandTest, CdGoesDownUpAndToTheRoot) {
-  Type("cd sub");
-  EXPECT_EQ(dirName(), "Sub ");
-  EXPECT_EQ(v_->ctx.listing.count, 2);
-  Type("CD \"Inner Folder\"");
-  EXPECT_EQ(dirName(), "Inner Folder ");
-  EXPECT_EQ(v_->ctx.listing.count, 1);
-  Type("cd..");
-  EXPECT_EQ(dirName(), "Sub ");
-  Type("cd Inner");  // no such folder: nothing moves
-  EXPECT_EQ(dirName(), "Sub ");
-  Type("cd \"Inner Folder\"");
-  Type("cd\\");
-  EXPECT_EQ(dirName(), "Root  ");
-  EXPECT_EQ(v_->ctx.listing.count, 4);
-  EXPECT_FALSE(v_->ctx.menu.item(kMenuRoot).enabled);
-  // Trailing blanks go; typed Windows characters become Macintosh ones.
-  Type("CD \"Sub   \"");
-  EXPECT_EQ(dirName(), "Sub ");
-  Type("CD ..");
-  Type("cd caf\xe9");
-  EXPECT_EQ(dirName(), "Caf\x8e ");
-}
 
 TEST_F(RunCommandTest, MenuCommandsAndSimpleSettings) {
   Type("?");

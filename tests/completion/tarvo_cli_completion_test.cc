@@ -1,5 +1,4 @@
-// The bash completion of tarvo-cli, called as bash calls it (COMP_WORDS,
-// COMP_CWORD), without the bash-completion package.
+// The bash completion of tarvo-cli, called as bash calls it.
 #include <array>
 #include <cstdio>
 #include <set>
@@ -19,7 +18,6 @@ namespace {
 
 using Words = std::set<std::string>;
 
-// What the completion offers for the last of `words` (tarvo-cli first).
 Words Complete(const std::vector<std::string>& words) {
   std::string script = "source " + testing::ShellQuote(std::string(TARVO_SOURCE_DIR) + "/completion/tarvo-cli") +
                        "; COMP_WORDS=(";

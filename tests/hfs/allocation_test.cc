@@ -1,61 +1,17 @@
-// Allocation at the end of a full volume, and the node map of a tree that
-// gains map nodes as it grows.
-#include "hfs/allocation.h"
-
+// The node map of a tree that gains map nodes as it grows, and an extents
+// lookup whose leaf chain loops.
 #include <gtest/gtest.h>
 
 #include "base/context.h"
 #include "hfs/btree.h"
+#include "hfs/extent_search.h"
 #include "hfs/node_map.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "support/hfs_nodes.h"
-#include "ui/scripted_ui.h"
 
 namespace tarvo {
 namespace {
-
-// A volume of `blocks` allocation blocks whose bitmap (one sector) is held,
-// with blocks 0..39 in use as a formatted volume's files would hold them.
-class AllocationTest : public ::testing::Test {
- protected:
-  void SetUp() override { ctx.ui = &ui; }
-  void SetVolume(std::uint16_t blocks) {
-    VolumeState& v = ctx.volume;
-    v.bitmap.assign(2 * 512, 0);
-    v.bitmapHeldSectors = 1;
-    PutU16(v.mdb, mdb::drNmAlBlks, blocks);
-    PutU16(v.mdb, mdb::drFreeBks, static_cast<std::uint16_t>(blocks - 40));
-    MarkRaw(0, 40);
-  }
-  void MarkRaw(std::uint32_t start, std::uint32_t count) {
-    for (std::uint32_t b = start; b < start + count; ++b) ctx.volume.bitmap[b / 8] |= 0x80 >> (b % 8);
-  }
-  bool Used(std::uint32_t b) const { return (ctx.volume.bitmap[b / 8] & (0x80 >> (b % 8))) != 0; }
-  std::uint16_t FreeBlocks() const { return GetU16(ctx.volume.mdb, mdb::drFreeBks); }
-
-  ScriptedUi ui;
-  Context ctx;
-};
-
-TEST_F(AllocationTest, NeverBeyondTheVolumeAndAFullVolumeChangesNothing) {
-  SetVolume(100);  // the bitmap sector would reach 4096 blocks
-  MarkRaw(40, 50);
-  PutU16(ctx.volume.mdb, mdb::drFreeBks, 10);
-  std::optional<BlockExtent> e = AllocateBlocks(ctx, 20);
-  ASSERT_TRUE(e);  // the last 10 blocks, as a partial run at the volume's end
-  EXPECT_EQ(e->startBlock, 90);
-  EXPECT_EQ(e->blockCount, 10);
-  EXPECT_FALSE(Used(100));
-  EXPECT_EQ(FreeBlocks(), 0);
-
-  const std::vector<std::uint8_t> before = ctx.volume.bitmap;
-  EXPECT_FALSE(AllocateBlocks(ctx, 1));
-  ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0], "Not enough space on the volume.");
-  EXPECT_EQ(ctx.volume.bitmap, before);
-  EXPECT_EQ(FreeBlocks(), 0);
-}
 
 // A tree of `total` nodes whose header map marks every node it covers in
 // use but `free`.
@@ -100,6 +56,22 @@ TEST(NodeMapTest, AMapChainThatCannotBeReadIsNotExtended) {
   EXPECT_EQ(IsNodeInUse(t.tree, 5), true);
   ASSERT_TRUE(ReadNode(t.tree, 2048));
   EXPECT_EQ(t.tree.node, NodeBuffer{});
+}
+
+TEST(ExtentSearchTest, CyclicChainIsDamaged) {
+  testing::TestTree tree({testing::BuildHeaderNode(1, 1, 1, 3, 7),
+                          testing::BuildNode(kLeafNode, 1, 2,
+                                             {testing::ExtentRecord(0x00, 30, 3, 50, 4),
+                                              testing::ExtentRecord(0xFF, 30, 3, 70, 1)}),
+                          testing::BuildNode(kLeafNode, 1, 1,
+                                             {testing::ExtentRecord(0x00, 30, 7, 90, 2),
+                                              testing::ExtentRecord(0x00, 31, 0, 5, 5)})},
+                         false);
+  Context ctx;
+  ctx.volume.extents = tree.tree;  // shares the file; the TestTree closes it
+  ctx.volume.sectorsPerBlock = 2;
+  ctx.volume.volumeOrigin = 100;
+  EXPECT_EQ(FindExtentRecord(ctx, 99, 0, 0x00).status, SearchStatus::kDamaged);
 }
 
 }  // namespace

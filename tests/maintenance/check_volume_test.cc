@@ -19,6 +19,10 @@
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
 #include "volume/partition_map.h"
+#include "maintenance/check_catalog.h"
+#include "hfs/catalog_delete.h"
+#include "support/edit_volume.h"
+#include "support/file_threads.h"
 
 namespace tarvo {
 namespace {
@@ -245,6 +249,33 @@ TEST_F(CheckVolumeTest, OverflowExtentsOfNoFork) {
                          Id(extents.nodeNumber) + " record " + Id(last) +
                          ": the extents of file ID 9999, data fork from fork block " + Id(GetU16(record, 6)) +
                          " are not part of the fork\n" + lost);
+}
+
+using Problems = std::vector<std::string>;
+
+TEST(CheckCatalogTest, FileThreadsMustMatchTheirFlaggedFile) {
+  testing::EditVolume v;
+  testing::WriteWholeFile(v.Path("a"), std::vector<std::uint8_t>{'a'});
+  ASSERT_TRUE(v.HfsutilsWrite({"hcopy -r " + testing::ShellQuote(v.Path("a")) + " :A"}));
+  v.Remount();
+  const std::uint32_t id = testing::AddFileThread(v.ctx(), "A");
+  ASSERT_NE(id, 0u);
+  EXPECT_EQ(v.Problems(), Problems{});
+
+  TreeWorkFile& catalog = v.ctx().volume.catalog;
+  const KeyPosition at = LocateCatalogKey(catalog, "", id);
+  ASSERT_TRUE(at.exists);
+  const CatalogRecord thread = *ReadCatalogRecord(*RecordAt(catalog.node, at.index));
+  PutU32(thread.data, thdrec::thdParID, 99);
+  PutU8(thread.data, thdrec::thdCName + 1, 'X');
+  ASSERT_TRUE(WriteNode(catalog, at.node, catalog.node));
+  const std::string file = "\"A\" (ID " + std::to_string(id) + ")";
+  EXPECT_EQ(v.Problems(), (Problems{"Catalog: the thread of " + file + " gives parent 99, the record lies in 2",
+                                    "Catalog: the thread of " + file + " gives the name \"X\""}));
+
+  ASSERT_EQ(DeleteCatalogRecord(v.ctx(), id, ""), CatalogEditStatus::kDone);
+  EXPECT_EQ(v.Problems(),
+            Problems{"Catalog: file " + file + " has no thread record, though its flags say it has one"});
 }
 
 }  // namespace

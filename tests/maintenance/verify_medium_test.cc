@@ -1,9 +1,10 @@
-// Verification of the medium in groups of 4096 blocks.
+// Verification of the medium in groups of 4096 blocks, and a format refused.
 #include "maintenance/verify_medium.h"
 
 #include <gtest/gtest.h>
 
 #include "base/big_endian.h"
+#include "maintenance/format_volume.h"
 #include "support/medium_context.h"
 
 namespace tarvo {
@@ -71,6 +72,15 @@ TEST(VerifyMediumTest, NoCapacityOrAnAbortVerifiesNothing) {
   m.ui.answers = {"yes"};  // "Do you really want to abort?"
   VerifyMedium(m.ctx, 0, 0);
   EXPECT_TRUE(VerifyCommands(m).empty());
+}
+
+TEST(FormatVolumeTest, TooSmallAMediumIsRefusedUntouched) {
+  testing::MediumContext m;
+  m.Insert(std::vector<std::uint8_t>(512 * 800, 0xAA));
+  m.ctx.volume.deviceSectors = 800;
+  FormatVolume(m.ctx, "Tiny");
+  EXPECT_EQ(m.ui.messages, std::vector<std::string>{"Unable to identify the magnetic medium."});
+  for (const Srb& srb : m.faults->sent) EXPECT_NE(srb.cdb[0], 0x0A);  // no WRITE(6)
 }
 
 }  // namespace

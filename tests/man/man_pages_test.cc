@@ -1,5 +1,4 @@
-// The manual pages: groff formats them without a warning, and tarvo-cli's
-// page names every option of its --help and every typed command word.
+// The manual pages format cleanly and name every option and command word.
 #include <unistd.h>
 
 #include <array>
@@ -19,7 +18,6 @@ namespace {
 
 std::string PagePath(const std::string& name) { return std::string(TARVO_SOURCE_DIR) + "/man/" + name; }
 
-// What groff says while it formats the page (the page itself is dropped).
 std::string GroffWarnings(const std::string& page) {
   const std::string command = "groff -man -Tutf8 -ww " + testing::ShellQuote(page) + " 2>&1 >/dev/null";
   FILE* pipe = ::popen(command.c_str(), "r");
@@ -31,7 +29,6 @@ std::string GroffWarnings(const std::string& page) {
   return status == 0 ? said : said + "(groff failed)";
 }
 
-// The page's source with roff's escaped hyphens plain.
 std::string PageText(const std::string& name) {
   const std::vector<std::uint8_t> bytes = testing::ReadWholeFile(PagePath(name));
   std::string text(bytes.begin(), bytes.end());
@@ -47,7 +44,6 @@ TEST(ManPages, FormatWithoutWarnings) {
 TEST(ManPages, TheConsolePageNamesEveryOptionAndCommandWord) {
   const std::string text = PageText("tarvo-cli.1");
   for (const std::string& option : testing::HelpLongOptions()) {
-    // An entry of the list of options: a tag line under .TP.
     EXPECT_TRUE(std::regex_search(text, std::regex("\\.TP\n\\.B[IR]? " + option + "[ \n]"))) << option;
   }
   const std::string commands = text.substr(text.find(".SH TYPED COMMANDS"));

@@ -39,8 +39,6 @@ TEST(BinHexTest, DecodesWhatItEncodesAfterLeadingText) {
   EXPECT_EQ(back.resourceFork, sample.resourceFork);
 }
 
-// Each part's CRC guards it; a text cut short or not BinHex at all is
-// refused, and the file handed in is left as it was.
 TEST(BinHexTest, DamagedTextsAreRefused) {
   const std::string text = EncodeBinHex(Sample());
   const std::size_t start = text.find(':') + 1;

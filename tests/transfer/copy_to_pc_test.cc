@@ -23,9 +23,7 @@ namespace tarvo {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::InDirectory;
-using testing::ScratchDir;
-using testing::ShellQuote;
+using namespace testing;
 using Data = std::vector<std::uint8_t>;
 
 Data Pattern(std::size_t n, int seed) {
@@ -44,34 +42,28 @@ class CopyToPcTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new ScratchDir;
-    built_ = Build();
+    image_ = dir_->Path("v.img");
+    auto put = [](const std::string& name, const Data& bytes) {
+      WriteWholeFile(dir_->Path(name), bytes);
+      return ShellQuote(dir_->Path(name));
+    };
+    built_ = MakeHfsVolume(dir_->Path(""), image_, "Copies", 1024) &&
+             RunHfsutils(dir_->Path(""), image_,
+                         {"hcopy -m " + put("readme.bin", MacBinaryFile("Read me.txt", "TEXT", "ttxt", kReadMeData,
+                                                                         Pattern(300, 1))) + " ':Read me.txt'",
+                          "hcopy -m " + put("report.bin", MacBinaryFile("Annual report 1996", "XLS5", "XCEL",
+                                                                         kReportData, {})) + " ':Annual report 1996'",
+                          "hmkdir :Sub", "hmkdir :Sub:Inner", "hmkdir :Empty",
+                          "hcopy -r " + put("deep", kDeepData) + " :Sub:Inner:deep",
+                          "hcopy -m " + put("packed.bin", MacBinaryFile("Packed", "APPL", "TRVO", kPackedData,
+                                                                         kPackedRsrc)) + " :Packed",
+                          "hattrib +i :Packed"});
   }
   static void TearDownTestSuite() { delete dir_; }
 
-  static bool Build() {
-    image_ = dir_->Path("v.img");
-    if (!testing::MakeHfsVolume(dir_->Path(""), image_, "Copies", 1024)) return false;
-    auto put = [](const std::string& name, const Data& bytes) {
-      testing::WriteWholeFile(dir_->Path(name), bytes);
-      return ShellQuote(dir_->Path(name));
-    };
-    const std::string readMe = put("readme.bin", testing::MacBinaryFile("Read me.txt", "TEXT", "ttxt", kReadMeData,
-                                                                         Pattern(300, 1)));
-    const std::string report = put("report.bin", testing::MacBinaryFile("Annual report 1996", "XLS5", "XCEL",
-                                                                         kReportData, {}));
-    const std::string deep = put("deep", kDeepData);
-    const std::string packed = put("packed.bin", testing::MacBinaryFile("Packed", "APPL", "TRVO", kPackedData,
-                                                                         kPackedRsrc));
-    return testing::RunHfsutils(dir_->Path(""), image_,
-                                {"hcopy -m " + readMe + " ':Read me.txt'", "hcopy -m " + report + " ':Annual report 1996'",
-                                 "hmkdir :Sub", "hmkdir :Sub:Inner", "hmkdir :Empty",
-                                 "hcopy -r " + deep + " :Sub:Inner:deep", "hcopy -m " + packed + " :Packed",
-                                 "hattrib +i :Packed"});
-  }
-
   void SetUp() override {
     ASSERT_TRUE(built_);
-    volume_ = std::make_unique<testing::MountedVolume>(image_);
+    volume_ = std::make_unique<MountedVolume>(image_);
     ASSERT_GT(volume_->Mount(), 0);
     ctx().settings.namingMode = NamingMode::kLong;
     ctx().settings.longNamesAvailable = true;
@@ -81,7 +73,7 @@ class CopyToPcTest : public ::testing::Test {
 
   Context& ctx() { return volume_->ctx; }
   ScriptedUi& ui() { return volume_->ui; }
-  Data Read(const std::string& name) { return testing::ReadWholeFile((out_ / name).string()); }
+  Data Read(const std::string& name) { return ReadWholeFile((out_ / name).string()); }
   int Copy(const std::string& pattern) {
     InDirectory in(out_);
     return CopyMatchingItems(ctx(), pattern);
@@ -90,7 +82,6 @@ class CopyToPcTest : public ::testing::Test {
     const FoundRecord found = FindCatalogRecord(ctx().volume.catalog, name, kWantFile, kRootDirId);
     return found ? ReadCatalogRecord(found.record) : std::nullopt;
   }
-  // Copies NAME with SECTOR unreadable; the message is shown and logged.
   void CopyWithUnreadable(const std::string& name, std::uint32_t sector, const std::string& message) {
     FaultBus faults(volume_->bus);
     faults.unreadableSectors.insert(static_cast<std::uint32_t>(ctx().volume.volumeOrigin + sector));
@@ -100,25 +91,21 @@ class CopyToPcTest : public ::testing::Test {
     CloseLog(ctx().log);
     ctx().scsi = &volume_->bus;
     EXPECT_EQ(ui().messages, std::vector<std::string>{message});
-    const Data log = testing::ReadWholeFile(scratch_.Path("copy.log"));
+    const Data log = ReadWholeFile(scratch_.Path("copy.log"));
     EXPECT_NE(std::string(log.begin(), log.end()).find("#" + message + "\n"), std::string::npos);
   }
 
-  static ScratchDir* dir_;
-  static std::string image_;
-  static bool built_;
-  std::unique_ptr<testing::MountedVolume> volume_;
+  static inline ScratchDir* dir_ = nullptr;
+  static inline std::string image_;
+  static inline bool built_ = false;
+  std::unique_ptr<MountedVolume> volume_;
   ScratchDir scratch_;
   fs::path out_;
 };
 
-ScratchDir* CopyToPcTest::dir_ = nullptr;
-std::string CopyToPcTest::image_;
-bool CopyToPcTest::built_ = false;
-
 TEST_F(CopyToPcTest, ClashingNamesAreNumberedAndNothingIsOverwritten) {
   EXPECT_EQ(Copy("Read me.txt"), 0);
-  testing::WriteWholeFile((out_ / "Read me (1).txt").string(), Data{'k', 'e', 'e', 'p'});
+  WriteWholeFile((out_ / "Read me (1).txt").string(), Data{'k', 'e', 'e', 'p'});
   EXPECT_EQ(Copy("Read me.txt"), 0);
   EXPECT_EQ(Copy("Read me.txt"), 0);
   EXPECT_EQ(Read("Read me.txt"), kReadMeData);
@@ -133,22 +120,19 @@ TEST_F(CopyToPcTest, RenamingOnTheFly) {
   EXPECT_EQ(Copy("Read me.txt"), 0);
   EXPECT_EQ(Read("escaped.bin"), kReadMeData);
   EXPECT_EQ(Copy("Read me.txt"), 0);  // cancelled
-  testing::WriteWholeFile((out_ / "escaped.bin").string(), Data{'x'});
+  WriteWholeFile((out_ / "escaped.bin").string(), Data{'x'});
   EXPECT_EQ(Copy("Read me.txt"), 0);
   EXPECT_EQ(Read("escaped.bin"), Data{'x'});
   EXPECT_EQ(ui().messages, std::vector<std::string>{"escaped.bin already exists. Aborting the copy..."});
   EXPECT_EQ(ui().dialogs, (std::vector<std::string>{"DLG_NOMD", "DLG_NOMD", "DLG_NOMD"}));
 }
 
-// Names held in the target by symbolic links (one to a folder outside it,
-// one leading nowhere yet) or, for a folder, by a file: the copies take
-// numbered names ("NAME (n).ext") and nothing is written where a link leads.
 TEST_F(CopyToPcTest, NothingGoesThroughALinkInTheTarget) {
   const fs::path outside = scratch_.Path("outside");
   fs::create_directory(outside);
   fs::create_symlink(outside / "victim.txt", out_ / "Read me.txt");
   fs::create_directory_symlink(outside, out_ / "Sub");
-  testing::WriteWholeFile((out_ / "Empty").string(), Data{'f'});
+  WriteWholeFile((out_ / "Empty").string(), Data{'f'});
   EXPECT_EQ(Copy("Read me.txt"), 0);
   EXPECT_EQ(Copy("Empty"), 0);
   EXPECT_EQ(Copy("Sub"), 0);
@@ -161,7 +145,6 @@ TEST_F(CopyToPcTest, NothingGoesThroughALinkInTheTarget) {
   EXPECT_TRUE(ui().messages.empty());
 }
 
-// A PC disk that fills up says so, not that the Mac volume is full.
 TEST_F(CopyToPcTest, AFullPcDiskSaysSo) {
   setenv("TARVO_LPT1", "/dev/full", 1);
   ctx().settings.outputPort = 1;
@@ -178,7 +161,7 @@ TEST_F(CopyToPcTest, PortsTakeTheContentWithoutNameOrDate) {
   EXPECT_EQ(Copy("Read me.txt"), 0);
   Data twice = kReadMeData;
   twice.insert(twice.end(), kReadMeData.begin(), kReadMeData.end());
-  EXPECT_EQ(testing::ReadWholeFile(port), twice);
+  EXPECT_EQ(ReadWholeFile(port), twice);
   EXPECT_TRUE(fs::is_empty(out_));
 
   const std::string fifo = scratch_.Path("com1");
@@ -210,16 +193,13 @@ TEST_F(CopyToPcTest, SelectionThroughTheMenuWithTheTargetDialog) {
   EXPECT_EQ(Read("Made/Read me.txt"), kReadMeData);
   EXPECT_EQ(Read("Made/Sub/Inner/deep.txt"), kDeepData);
   EXPECT_EQ(CountSelected(ctx().listing), 0);
-  const Data log = testing::ReadWholeFile(scratch_.Path("copy.log"));
+  const Data log = ReadWholeFile(scratch_.Path("copy.log"));
   const std::string text(log.begin(), log.end());
   EXPECT_EQ(text.rfind("Mac->PC\nRead me.txt\tRead me.txt\r\nCopying directory \"Sub\" to \"Sub\"\r\n", 0), 0u)
       << text;
   EXPECT_EQ(ui().dialogs, (std::vector<std::string>{"DLG_DEST", "DLG_NOUV"}));
 }
 
-// An unreadable sector's bytes become zeros; one of a run read with one
-// request costs only its own bytes within the fork's length, and the
-// message counts exactly those.
 TEST_F(CopyToPcTest, UnreadableSectorsAreZerosAndReported) {
   const std::optional<CatalogRecord> readMe = Record("Read me.txt");
   ASSERT_TRUE(readMe);
@@ -239,19 +219,17 @@ TEST_F(CopyToPcTest, UnreadableSectorsAreZerosAndReported) {
   EXPECT_EQ(Read("Annual report 1996.xls"), expected);
 }
 
-// hfsutils unpacks what Tarvo packs, in the mode of the Options menu, onto
-// a new volume: both forks, type, creator and Finder flags (hcopy -b sets
-// no flags, whatever the file holds).
+// hcopy -b sets no Finder flags, whatever the file holds.
 TEST_F(CopyToPcTest, PackedCopiesAreReadByHfsutils) {
   for (const auto& [item, name, option, flags] : {std::tuple{kMenuBinaryCopy, "Packed.bin", "-m", 0x4000},
                                                   std::tuple{kMenuBinHexCopy, "Packed.hqx", "-b", 0}}) {
     DispatchCommand(ctx(), item);
     EXPECT_TRUE(ctx().menu.item(item).checked);
     ASSERT_EQ(Copy("Packed"), 0);
-    testing::EditVolume target;
+    EditVolume target;
     ASSERT_TRUE(target.HfsutilsWrite({std::string("hcopy ") + option + " " + ShellQuote((out_ / name).string()) +
                                       " :Got"}));
-    const testing::ExtractedFile got = target.HfsutilsFile(":Got");
+    const ExtractedFile got = target.HfsutilsFile(":Got");
     EXPECT_EQ(got.data, kPackedData) << name;
     EXPECT_EQ(got.rsrc, kPackedRsrc) << name;
     EXPECT_EQ(got.type + got.creator, "APPLTRVO") << name;
@@ -259,13 +237,6 @@ TEST_F(CopyToPcTest, PackedCopiesAreReadByHfsutils) {
   }
   EXPECT_EQ(Read("Packed.bin").size() % 128, 0u);  // the last fork is padded too
   EXPECT_TRUE(ui().messages.empty());
-}
-
-TEST_F(CopyToPcTest, ConfirmedEscEndsTheCopy) {
-  ui().pendingEscapes = 1;
-  ui().answers = {"yes"};
-  EXPECT_EQ(Copy("*"), 1);
-  EXPECT_TRUE(fs::is_empty(out_));
 }
 
 }  // namespace

@@ -37,7 +37,6 @@ class DumpViewTest : public ::testing::Test {
     v_.Remount();
     ASSERT_EQ(v_.ctx().volume.allocBlockSize, 512u);
   }
-  // The bytes a screen line shows, read back from its hexadecimal column.
   static Data LineBytes(const std::string& line) {
     Data bytes;
     for (std::size_t i = 0; i < 16; ++i) bytes.push_back(std::stoi(line.substr(9 + 3 * i + (i >= 8), 2), nullptr, 16));
@@ -118,8 +117,6 @@ TEST_F(DumpViewTest, ForksAndEdgeCases) {
   EXPECT_EQ(LineBytes(rsrc.ScreenLines()[0]), Data(Pattern(16)));
   EXPECT_FALSE(DumpView(v_.ctx(), "Nobody").found());
 
-  // Control bytes of the Windows view never reach the window, where their
-  // codes stand for Mac characters.
   const std::string line = DumpLine(0, Data{0x01, 0x08, 0x41, 0x1C}, 16, DumpCharset::kAnsi);
   EXPECT_EQ(std::count_if(line.begin(), line.end(), [](char c) { return c > 0 && c < 0x20; }), 0);
 }

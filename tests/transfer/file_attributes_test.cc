@@ -44,7 +44,6 @@ class FileAttributesTest : public ::testing::Test {
 };
 
 TEST_F(FileAttributesTest, WriteWithoutChangesKeepsEveryByte) {
-  // Dates with seconds, which the dialog does not show.
   std::optional<CatalogRecord> r = FindFileRecord(v_.ctx(), "Both");
   ASSERT_TRUE(r);
   PutU32(r->data, filrec::filCrDat, 3000000007u);
@@ -101,7 +100,6 @@ TEST_F(FileAttributesTest, AnEmptyResourceForkSwapsIntoAnEmptyDataFork) {
 }
 
 TEST_F(FileAttributesTest, OverflowExtentsBlockTheSwap) {
-  // The physical lengths claim one block more than the three extents hold.
   const std::uint32_t block = v_.ctx().volume.allocBlockSize;
   std::optional<CatalogRecord> r = FindFileRecord(v_.ctx(), "Both");
   ASSERT_TRUE(r);
@@ -117,8 +115,6 @@ TEST_F(FileAttributesTest, OverflowExtentsBlockTheSwap) {
   EXPECT_EQ(SwapForks(v_.ctx(), "Plain"), kSwapDataOverflow);
   EXPECT_EQ(Record("Both"), before);
 
-  // The lengths were spoiled by hand, not by damage found at the mount: the
-  // guard keeps the verdict of the sound volume.
   v_.ctx().volume.writeVerdict = WriteVerdict{};
   Select("Plain");
   DispatchCommand(v_.ctx(), kMenuSwapForks);

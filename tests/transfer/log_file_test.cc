@@ -51,8 +51,6 @@ TEST_F(LogFileTest, StartOptionAppendsStampsToAnExistingLog) {
   EXPECT_EQ(Read(path), "earlier\r\n>1998/3/7 -  9:05:04\n*cd Photos\r\n*cd..\n<1998/12/31 - 23:59:00\n");
 }
 
-// An empty name keeps the stored one; a name far longer than the dialog
-// allows is kept whole; a file that cannot be made leaves no log.
 TEST_F(LogFileTest, StartOptionNameForms) {
   OpenLogFromStartOption(ctx, dir.Path("missing/dir/x.log"));
   EXPECT_FALSE(IsLogOpen(ctx.log));

@@ -11,7 +11,6 @@
 namespace tarvo {
 namespace {
 
-// A file record with recognisable fields and the given fork lengths.
 std::vector<std::uint8_t> FileRecord(std::uint32_t dataLength, std::uint32_t resourceLength) {
   std::vector<std::uint8_t> r(102, 0);
   r[0] = 2;
@@ -28,7 +27,6 @@ std::vector<std::uint8_t> FileRecord(std::uint32_t dataLength, std::uint32_t res
   return r;
 }
 
-// Counts the fork copies; each fails.
 struct FakeForks {
   int calls = 0;
   ForkCopier Copier() {
@@ -86,9 +84,6 @@ TEST(MacBinaryRead, RefusesBadHeaders) {
   std::fclose(tiny);
 }
 
-// MacBinary II and III headers prove themselves by their CRC and carry
-// both bytes of the Finder flags; III may add a secondary header before
-// the data fork. Without the CRC a header is read as MacBinary I.
 TEST(MacBinaryRead, VersionsAreToldApartByTheirCrc) {
   auto record = FileRecord(300, 10);
   PutU16(record, 12, 0x4321);

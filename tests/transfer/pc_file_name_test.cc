@@ -27,15 +27,6 @@ TEST_F(PcFileNameTest, ShortNamesOfTheKnownExamples) {
   EXPECT_EQ(PcFolderName("Caf\x8E", false), "CAFE");
 }
 
-TEST_F(PcFileNameTest, LongNamesKeepTheNameAndAddTheTypesExtension) {
-  EXPECT_EQ(Long("Notes.", "TEXT????"), "Notes.txt");
-  EXPECT_EQ(Long("Report.draft", "TEXT????"), "Report.draft.txt");
-  EXPECT_EQ(Long("  Letter.doc ", "W6BNMSWD"), "Letter.doc");
-  EXPECT_EQ(Long("a/b\\c*d?\"<>|\x01", "W6BNMSWD"), "a_b\\c*d?\"<>|\x01.doc");
-  EXPECT_EQ(Long("Caf\x8E \xB9\xF0", "TEXQ????"), "Caf\u00E9 \u03C0\uF8FF.txt");
-  EXPECT_EQ(PcFolderName("\xDE\xDF", true), "\uFB01\uFB02");
-}
-
 TEST_F(PcFileNameTest, NamesNeverLeaveTheirDirectory) {
   EXPECT_EQ(SafePcName(".."), "__");
   EXPECT_EQ(SafePcName("."), "_");

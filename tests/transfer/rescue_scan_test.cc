@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "base/context.h"
@@ -67,7 +68,6 @@ class RescueScanTest : public ::testing::Test {
   void PutLeaf(std::uint32_t sector, const std::vector<RecordBytes>& records) {
     Put(sector, testing::BuildNode(kLeafNode, 1, 0, records));
   }
-  // Inserts the medium, one sector per allocation block from sector 0.
   std::uint32_t Scan(std::uint16_t copyMode = kCopyData, std::set<std::uint32_t> unreadable = {}) {
     m_.Insert(medium_);
     m_.faults->unreadableSectors = unreadable;
@@ -109,16 +109,6 @@ TEST_F(RescueScanTest, TheCopyModeChoosesTheFork) {
   ClearPc();
   Scan(kCopyResource);
   EXPECT_EQ(Pc("both.d"), Head(Block(2), 30));
-
-}
-
-TEST_F(RescueScanTest, ANodeFoundTwiceIsWrittenTwiceUnderAUniqueName) {
-  Put(40, Block(1));
-  PutLeaf(100, {File("twice.d", {40, 1, 10}, {})});
-  PutLeaf(200, {File("twice.d", {40, 1, 10}, {})});
-  EXPECT_EQ(Scan(), 2u);
-  EXPECT_EQ(PcFiles(), 2u);
-  EXPECT_TRUE(fs::exists(pc_.Path("twice.d")));
 }
 
 TEST_F(RescueScanTest, AFailingRequestIsReadAgainSectorBySector) {
@@ -133,7 +123,6 @@ TEST_F(RescueScanTest, AFailingRequestIsReadAgainSectorBySector) {
     if (r.count == 1) singles.insert(r.first);
     EXPECT_LE(r.first + r.count, kSectors);
   }
-  // The failing request 64..127 only, every one of its sectors.
   EXPECT_EQ(singles.size(), 64u);
   EXPECT_EQ(*singles.begin(), 64u);
   EXPECT_TRUE(m_.ui.messages.empty());
@@ -171,8 +160,6 @@ TEST_F(RescueScanTest, AForkBeyondItsThreeExtentsIsCutAndLogged) {
             std::string::npos);
 }
 
-// A sector is taken for a leaf only when all of it makes sense: one wrong
-// offset, key or record means it is something else, and gives nothing.
 TEST_F(RescueScanTest, ALeafWithAnythingThatMakesNoSenseGivesNothing) {
   Put(40, Block(1));
   const auto leaf = [](const std::string& name) {
@@ -180,32 +167,25 @@ TEST_F(RescueScanTest, ALeafWithAnythingThatMakesNoSenseGivesNothing) {
                               {File(name + "1.d", {40, 1, 10}, {}), File(name + "2.d", {40, 1, 10}, {}),
                                testing::DirectoryRecord(2, name, 50, 0)});
   };
+  const std::vector<std::pair<std::string, std::function<void(NodeBuffer&)>>> damages = {
+      {"beyond", [](NodeBuffer& n) { PutU16(n, OffsetSlot(1), 600); }},
+      {"odd", [](NodeBuffer& n) { PutU16(n, OffsetSlot(1), GetU16(n, OffsetSlot(1)) + 1); }},
+      {"backwards", [](NodeBuffer& n) { PutU16(n, OffsetSlot(2), GetU16(n, OffsetSlot(1)) - 2); }},
+      {"into the table", [](NodeBuffer& n) { PutU16(n, OffsetSlot(3), 508); }},
+      {"too many", [](NodeBuffer& n) { PutU16(n, node::ndNRecs, 250); }},
+      {"long key", [](NodeBuffer& n) { n[GetU16(n, OffsetSlot(2))] = 200; }},
+      {"unknown type",
+       [](NodeBuffer& n) {
+         const std::size_t folder = GetU16(n, OffsetSlot(2));
+         n[folder + ((n[folder] + 2u) & ~1u)] = 7;  // the folder record's type byte
+       }},
+      {"short", [](NodeBuffer& n) { PutU16(n, OffsetSlot(3), GetU16(n, OffsetSlot(3)) - 10); }},
+  };
   std::vector<NodeBuffer> bad;
-  NodeBuffer n = leaf("beyond");
-  PutU16(n, OffsetSlot(1), 600);
-  bad.push_back(n);
-  n = leaf("odd");
-  PutU16(n, OffsetSlot(1), GetU16(n, OffsetSlot(1)) + 1);
-  bad.push_back(n);
-  n = leaf("backwards");
-  PutU16(n, OffsetSlot(2), GetU16(n, OffsetSlot(1)) - 2);
-  bad.push_back(n);
-  n = leaf("into the table");
-  PutU16(n, OffsetSlot(3), 508);
-  bad.push_back(n);
-  n = leaf("too many");
-  PutU16(n, node::ndNRecs, 250);
-  bad.push_back(n);
-  n = leaf("long key");
-  n[GetU16(n, OffsetSlot(2))] = 200;
-  bad.push_back(n);
-  n = leaf("unknown type");
-  const std::size_t folder = GetU16(n, OffsetSlot(2));
-  n[folder + ((n[folder] + 2u) & ~1u)] = 7;  // the folder record's type byte
-  bad.push_back(n);
-  n = leaf("short");  // the folder record cut short by the free space
-  PutU16(n, OffsetSlot(3), GetU16(n, OffsetSlot(3)) - 10);
-  bad.push_back(n);
+  for (const auto& [name, damage] : damages) {
+    bad.push_back(leaf(name));
+    damage(bad.back());
+  }
   for (std::size_t i = 0; i < bad.size(); ++i) Put(static_cast<std::uint32_t>(100 + i), bad[i]);
   Put(120, leaf("sound"));
   EXPECT_EQ(Scan(), 2u);
@@ -214,8 +194,6 @@ TEST_F(RescueScanTest, ALeafWithAnythingThatMakesNoSenseGivesNothing) {
   EXPECT_EQ(PcFiles(), 2u);
 }
 
-// A MacBinary rescue pads a fork to its stated length: a damaged length of
-// 4 GB would fill the PC disk with zeros.
 TEST_F(RescueScanTest, ARecordClaimingAForkLongerThanTheMediumIsSkipped) {
   Put(40, Block(1));
   PutLeaf(100, {File("huge.d", {40, 1, 0xFFFFFFF0}, {}), File("rsrc.d", {}, {40, 1, (kSectors + 2) * 512}),

@@ -63,23 +63,6 @@ TEST(TypeCreatorFile, JunkNeverOverrunsTheTable) {
   EXPECT_EQ(Merge(t, "X10 CHANGED!\n"), 0);  // a known extension still finds its row
 }
 
-// Each way answers what the other asked, with extensions short names can
-// take; the user file still decides.
-TEST(TypeCreatorTable, LaterTypesGoBothWays) {
-  TypeCreatorTable t;
-  for (const char* name : {"a.jpg", "a.JPEG", "a.gif", "a.png", "a.tiff", "a.pdf", "a.zip", "a.sit", "a.psd",
-                           "a.html", "a.mp3", "a.mov", "a.wav", "a.aiff"}) {
-    const std::string tc = TypeCreatorForPcName(t, name);
-    EXPECT_NE(tc, "TEXT????") << name;
-    const std::string extension = ExtensionForTypeCreator(t, tc);
-    EXPECT_EQ(extension.size(), 3u) << name;
-    EXPECT_EQ(TypeCreatorForPcName(t, "b." + extension), tc) << name;
-  }
-  EXPECT_EQ(Merge(t, "JPG JPEGGKON\n"), 0);
-  EXPECT_EQ(TypeCreatorForPcName(t, "a.jpg"), "JPEGGKON");
-  EXPECT_EQ(ExtensionForTypeCreator(t, "JPEGGKON"), "JPG");
-}
-
 TEST(TypeCreatorFile, LoadsFirstFoundFileOncePerRun) {
   testing::ScratchDir scratch;
   const std::filesystem::path dir = scratch.Path("");

@@ -9,6 +9,9 @@
 #include "ui/dispatcher.h"
 #include "ui/name_dialog.h"
 #include "ui/scripted_ui.h"
+#include "ui/mac_copy_dialog.h"
+#include "support/edit_volume.h"
+#include "ui/listing.h"
 
 namespace tarvo {
 namespace {
@@ -54,30 +57,6 @@ TEST_F(CopyDialogsTest, TargetDirectoryNavigatesAndCreates) {
   EXPECT_EQ(ui_.dialogs, (std::vector<std::string>{"DLG_NOUV", "DLG_NOUV"}));
 }
 
-TEST_F(CopyDialogsTest, NamingCancelRestoresTheModeButNotThePort) {
-  ctx_.settings.namingMode = NamingMode::kLong;
-  ui_.answers = {"lpt2"};
-  DispatchCommand(ctx_, 127);
-  EXPECT_EQ(ctx_.settings.outputPort, 2);
-
-  NamingDialog naming(ctx_.settings);
-  naming.Click(NamingMode::kShort);
-  EXPECT_EQ(ctx_.settings.namingMode, NamingMode::kShort);
-  naming.Cancel();
-  EXPECT_EQ(ctx_.settings.namingMode, NamingMode::kLong);
-  EXPECT_EQ(ctx_.settings.outputPort, 2);
-
-  PortDialog port(ctx_.settings);
-  port.Click(5);
-  port.Cancel();
-  EXPECT_EQ(ctx_.settings.outputPort, 5);
-
-  ui_.answers = {"fly"};
-  DispatchCommand(ctx_, 126);
-  EXPECT_EQ(ctx_.settings.namingMode, NamingMode::kOnTheFly);
-  EXPECT_EQ(ui_.dialogs, (std::vector<std::string>{"DLG_PORT", "DLG_OPT"}));
-}
-
 TEST(NameDialog, AnswersNameConfirmOrCancel) {
   NameDialog keep("DLG_NOMD", "File name on the DOS volume", "Old", "Old", 30);
   keep.ApplyAnswer("");
@@ -92,6 +71,37 @@ TEST(NameDialog, AnswersNameConfirmOrCancel) {
   cancelled.ApplyAnswer("Cancel");
   EXPECT_TRUE(cancelled.closed());
   EXPECT_FALSE(cancelled.result());
+}
+
+class EscDuringFirstFile : public ScriptedUi {
+ public:
+  bool TakeEscapeKey() override { return ++polls_ == 2; }
+
+ private:
+  int polls_ = 0;
+};
+
+TEST(MacCopyDialogTest, SelectionCopiesAndDeselectsUntilEsc) {
+  testing::EditVolume volume;
+  testing::ScratchDir pc;
+  for (const auto& [name, size] : {std::pair<const char*, std::size_t>{"a.txt", 3}, {"B.TXT", 5}, {"c.dat", 7}})
+    testing::WriteWholeFile(pc.Path(name), std::vector<std::uint8_t>(size, 'x'));
+  const testing::InDirectory in(pc.Path(""));
+  HostPcDirectories directories;
+  EscDuringFirstFile ui;
+  ui.answers = {"yes"};
+  volume.ctx().ui = &ui;
+  MacCopyDialog dialog(volume.ctx(), directories);
+  for (std::size_t i = 0; i < 3; ++i) dialog.SelectFile(i, true);
+  dialog.CopySelection();
+  EXPECT_EQ(dialog.result(), 1);
+  std::vector<std::string> names;
+  for (const auto& file : dialog.files()) names.push_back(file.name + (file.selected ? "*" : ""));
+  EXPECT_EQ(names, (std::vector<std::string>{"B.TXT", "a.txt*", "c.dat*"}));
+  EXPECT_EQ(ui.boxes, std::vector<std::string>{"You hit the Esc key. Do you really want to abort?"});
+  EXPECT_EQ(volume.HfsutilsTree(), std::set<std::string>{":B.txt"});
+  EXPECT_TRUE(volume.Problems().empty());
+  volume.ctx().ui = &volume.ui();
 }
 
 }  // namespace

@@ -85,33 +85,6 @@ TEST_F(DispatcherTest, PagingThroughFortyRows) {
   EXPECT_TRUE(ctx().menu.item(kMenuNextScreen).enabled);
 }
 
-TEST_F(DispatcherTest, SelectDriveReopensOrDropsTheVolume) {
-  Enter("Sub");
-  v_->ui.answers = {"cancel"};
-  DispatchCommand(ctx(), kMenuSelectDrive);
-  EXPECT_EQ(dirName(), "Sub ");
-  v_->ui.answers = {"0"};
-  DispatchCommand(ctx(), kMenuSelectDrive);
-  EXPECT_EQ(dirName(), "Root  ");
-  EXPECT_EQ(listing().count, 4);
-
-  testing::ScratchDir scratch;
-  const std::string blank = scratch.Path("blank.img");
-  testing::WriteWholeFile(blank, std::vector<std::uint8_t>(4 << 20));
-  Enter("Sub");
-  ASSERT_EQ(v_->bus.Attach({blank, true, 512}), "");
-  v_->ui.answers = {"1"};
-  DispatchCommand(ctx(), kMenuSelectDrive);
-  EXPECT_EQ(ctx().volume.targetId, kNoDevice);
-  EXPECT_EQ(ctx().services.statusLeft, ctx().messages[kMsgNotMacVolume]);
-  EXPECT_EQ(listing().count, 0);
-  EXPECT_FALSE(ctx().menu.fileMenuEnabled);
-  DispatchCommand(ctx(), kMenuParent);
-  DispatchCommand(ctx(), kMenuVolumeInfo);
-  EXPECT_EQ(listing().count, 0);
-  EXPECT_TRUE(v_->ui.volumeInfos.empty());
-}
-
 TEST_F(DispatcherTest, MouseSelectsAndEntersFolders) {
   Enter("Many");
   DispatchCommand(ctx(), kMenuNextScreen);

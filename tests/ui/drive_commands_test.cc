@@ -21,36 +21,6 @@ std::vector<int> PreventCommands(const MediumContext& m) {
   return sent;
 }
 
-bool Written(const MediumContext& m) {
-  for (const Srb& srb : m.faults->sent)
-    if (srb.cdb[0] == 0x0A && (srb.cdb[1] != 0 || srb.cdb[2] != 0 || srb.cdb[3] != 0)) return true;
-  return false;
-}
-
-TEST(FormatCommandTest, CancelAnywhereLeavesTheMediumAlone) {
-  MediumContext m;
-  m.InsertBlank(44);
-  m.ui.answers = {"cancel"};
-  DispatchCommand(m.ctx, kMenuFormat);
-  m.ui.answers = {"Disk", "cancel"};
-  DispatchCommand(m.ctx, kMenuFormat);
-  EXPECT_FALSE(Written(m));
-
-  m.faults->notReadyCommands = 1000;
-  m.ui.answers = {"Disk", "same", "cancel"};
-  DispatchCommand(m.ctx, kMenuFormat);
-  EXPECT_EQ(m.ui.dialogs.back(), "DLG_CAPA");
-  EXPECT_EQ(m.ui.messages.back(), "Unable to identify the magnetic medium.");
-  m.faults->notReadyCommands = 0;
-  EXPECT_FALSE(Written(m));
-
-  m.ctx.volume.sectorSize = 1024;
-  const std::size_t dialogs = m.ui.dialogs.size();
-  DispatchCommand(m.ctx, kMenuFormat);
-  EXPECT_EQ(m.ui.dialogs.size(), dialogs);
-  EXPECT_EQ(m.ui.boxes.back(), "Write functions are not yet validated for media with 1024 bytes/sector.");
-}
-
 TEST(DriveCommandsTest, LockTwiceFromTheMenuAndFromTheCommandLine) {
   MediumContext m;
   m.Insert(std::vector<std::uint8_t>(512 * 64, 0));
@@ -85,27 +55,6 @@ TEST(DriveCommandsTest, ResetModeResetsBeforeEveryAttempt) {
   EXPECT_FALSE(m.ctx.menu.item(kMenuReset).checked);
   ReadSectorRun(m.ctx, 3, sector);
   EXPECT_EQ(m.faults->resetCount, 21);
-}
-
-TEST(DriveCommandsTest, VerifyFromTheMenuPutsTheDriveBack) {
-  MediumContext m;
-  m.Insert(std::vector<std::uint8_t>(512 * 5000, 0));
-  m.ctx.volume.deviceSectors = 123;
-  DispatchCommand(m.ctx, kMenuVerify);
-  EXPECT_EQ(m.ui.dialogs, std::vector<std::string>{"DLG_DEV"});
-  int verifies = 0;
-  for (const Srb& srb : m.faults->sent) verifies += srb.cdb[0] == 0x2F;
-  EXPECT_EQ(verifies, 2);
-  EXPECT_EQ(m.ctx.volume.deviceSectors, 123u);
-  EXPECT_EQ(m.ctx.volume.targetId, 0);
-
-  m.ui.answers = {"cancel"};
-  DispatchCommand(m.ctx, kMenuVerify);
-  EXPECT_EQ(m.ctx.volume.targetId, 0);
-  EXPECT_EQ(m.ctx.device.hostAdapterId, 0);
-
-  ExecuteCommandLine(m.ctx, "VERIFY");
-  EXPECT_EQ(m.ui.dialogs.size(), 2u);
 }
 
 TEST(DriveCommandsTest, BruteForceSearchFindsTheHeaderOfAMediumWithoutMap) {

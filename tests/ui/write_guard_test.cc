@@ -1,10 +1,5 @@
 #include "ui/write_guard.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <chrono>
-
 #include <gtest/gtest.h>
 
 #include "base/big_endian.h"
@@ -27,17 +22,6 @@ class WriteGuardTest : public ::testing::Test {
   testing::EditVolume volume;
 };
 
-TEST_F(WriteGuardTest, ASoundVolumeIsCheckedOnceAndThenTrusted) {
-  EXPECT_TRUE(Guard(kChangesFiles));
-  ASSERT_TRUE(ctx().volume.writeVerdict);
-  EXPECT_TRUE(ctx().volume.writeVerdict->damage.empty());
-  PutU32(mdb(), mdb::drNxtCNID, kRootDirId);
-  EXPECT_TRUE(Guard(kChangesNewFolder));
-  ReadVolumeHeader(ctx());
-  EXPECT_FALSE(ctx().volume.writeVerdict);
-  EXPECT_TRUE(volume.ui().messages.empty());
-}
-
 TEST_F(WriteGuardTest, CatalogChangesCountTheCatalogsGrowth) {
   ctx().volume.writeVerdict = WriteVerdict{{{kExtentsTree, "Extents tree: x"}}};
   EXPECT_TRUE(Guard(kChangesCatalogRecords));
@@ -54,20 +38,6 @@ TEST_F(WriteGuardTest, CatalogChangesCountTheCatalogsGrowth) {
             "The volume is damaged where this command would write: Bitmap: a (and 1 more). Nothing was written; "
             "please copy your files to the PC.");
   EXPECT_EQ(volume.ui().messages.size(), 4u);
-}
-
-TEST_F(WriteGuardTest, AClaimLastsUntilTheOutermostCommandEnds) {
-  using namespace std::chrono_literals;
-  const int other = ::open(volume.image().c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_GE(other, 0);
-  {
-    const ClaimSpan typedCommand(ctx());
-    ASSERT_TRUE(Guard(kChangesFiles));
-    { const ClaimSpan menuCommand(ctx()); }  // run by the typed command
-    EXPECT_EQ(LockShared(other, 0ms), MediumLockResult::kInUse);
-  }
-  EXPECT_EQ(LockShared(other, 0ms), MediumLockResult::kHeld);
-  ::close(other);
 }
 
 // A drive whose device the system has mounted refuses every write.
