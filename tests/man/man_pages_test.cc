@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstdio>
-#include <regex>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -44,7 +43,11 @@ TEST(ManPages, FormatWithoutWarnings) {
 TEST(ManPages, TheConsolePageNamesEveryOptionAndCommandWord) {
   const std::string text = PageText("tarvo-cli.1");
   for (const std::string& option : testing::HelpLongOptions()) {
-    EXPECT_TRUE(std::regex_search(text, std::regex("\\.TP\n\\.B[IR]? " + option + "[ \n]"))) << option;
+    bool listed = false;
+    for (const char* macro : {".B ", ".BI ", ".BR "}) {
+      for (char after : {' ', '\n'}) listed = listed || text.find(".TP\n" + (macro + option) + after) != std::string::npos;
+    }
+    EXPECT_TRUE(listed) << option;
   }
   const std::string commands = text.substr(text.find(".SH TYPED COMMANDS"));
   for (const Keyword& keyword : KeywordTable()) {
