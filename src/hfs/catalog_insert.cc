@@ -4,7 +4,7 @@
 
 #include "base/context.h"
 #include "hfs/btree.h"
-#include "hfs/catalog_space.h"
+#include "hfs/tree_space.h"
 #include "hfs/tree_edit.h"
 
 namespace tarvo {

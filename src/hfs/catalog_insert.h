@@ -6,7 +6,7 @@
 //
 // Every node the insertion may need (one per level and a new root) is
 // reserved before anything changes, growing the catalog if needed
-// (catalog_space.h). A catalog that cannot grow refuses the insertion after
+// (tree_space.h). A catalog that cannot grow refuses the insertion after
 // "Error trying to extend catalog.", with the tree as it was: the caller
 // gives back what it prepared (blocks, IDs) and may still flush.
 //

@@ -9,6 +9,7 @@
 #include "hfs/extent_search.h"
 #include "hfs/node_map.h"
 #include "hfs/tree_edit.h"
+#include "hfs/tree_space.h"
 #include "hfs/work_file.h"
 
 namespace tarvo {
@@ -43,8 +44,7 @@ OverflowStatus AddOverflowExtent(Context& ctx, BlockExtent extent, std::uint32_t
     }
   }
 
-  // The extents tree is never grown: its free nodes are all it has.
-  const NodeReserve reserve = [&tree](std::uint32_t count) { return GetU32(tree.header, header::bthFree) >= count; };
+  const NodeReserve reserve = [&ctx](std::uint32_t count) { return ReserveExtentsNodes(ctx, count); };
   switch (InsertTreeRecord(tree, keys, record, reserve)) {
     case TreeEditStatus::kDone: return OverflowStatus::kDone;
     case TreeEditStatus::kNoRoom: return OverflowStatus::kNoRoom;

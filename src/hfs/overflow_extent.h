@@ -7,9 +7,9 @@
 // exactly where the extent begins and the record ends at an empty
 // descriptor with no stray one after it (extent_record.h); otherwise a new
 // 20-byte record goes in key order into the tree, kept in place
-// (tree_edit.h): a full leaf is split. The extents tree does not grow: when
-// its free nodes cannot cover the splits an insertion may need, the extent
-// is refused and nothing changes.
+// (tree_edit.h): a full leaf is split. The extents tree grows when its free
+// nodes cannot cover the splits an insertion may need (tree_space.h); when
+// it cannot grow, the extent is refused and nothing changes.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +22,7 @@ struct Context;
 
 enum class OverflowStatus {
   kDone,
-  kNoRoom,   // too few free nodes for the splits the record may need
+  kNoRoom,   // the tree cannot grow to the nodes the record may need
   kDamaged,  // the tree cannot be walked, or the key is already there
 };
 

@@ -50,9 +50,10 @@ Fork SystemFork(const VolumeState& volume, const char* owner, std::uint32_t file
 
 }  // namespace
 
-std::string ForkOwner(const std::string& fileName, std::uint32_t fileId, std::uint8_t forkType) {
-  return "file \"" + fileName + "\" (ID " + std::to_string(fileId) + "), " +
-         (forkType == kDataFork ? "data fork" : "resource fork");
+std::string ForkOwner(const Fork& fork) {
+  if (fork.systemFile) return fork.name;
+  return "file \"" + fork.name + "\" (ID " + std::to_string(fork.fileId) + "), " +
+         (fork.forkType == kDataFork ? "data fork" : "resource fork");
 }
 
 void CheckAllocation(const VolumeState& volume, const std::vector<Fork>& forks, const std::vector<LeafRecord>& overflow,
@@ -99,7 +100,7 @@ void AllocationChecker::CheckFork(const Fork& fork, std::uint32_t ownerIndex) {
     for (const BlockExtent& extent : record.Used()) MarkExtent(ownerIndex, extent.startBlock, extent.blockCount);
     for (const BlockExtent& extent : record.Stray()) {
       Report(findings_, Problem::kExtentAfterRecordEnd,
-             {.owner = fork.owner, .first = extent.startBlock, .count = extent.blockCount});
+             {.owner = ForkOwner(fork), .first = extent.startBlock, .count = extent.blockCount});
     }
     blocks = forkBlock + record.Blocks();
     return record.Full() ? ForkWalkStep::kNext : ForkWalkStep::kStop;
@@ -109,11 +110,11 @@ void AllocationChecker::CheckFork(const Fork& fork, std::uint32_t ownerIndex) {
   const std::uint64_t held = std::uint64_t{blocks} * blockSize_;
   if (fork.logicalLength > fork.physicalLength) {
     Report(findings_, Problem::kLogicalBeyondPhysical,
-           {.found = fork.logicalLength, .expected = fork.physicalLength, .owner = fork.owner});
+           {.found = fork.logicalLength, .expected = fork.physicalLength, .owner = ForkOwner(fork)});
   }
   if (fork.physicalLength != held) {
     Report(findings_, Problem::kPhysicalLengthWrong,
-           {.found = fork.physicalLength, .expected = held, .owner = fork.owner});
+           {.found = fork.physicalLength, .expected = held, .owner = ForkOwner(fork)});
   }
 }
 
@@ -126,7 +127,7 @@ void AllocationChecker::MarkExtent(std::uint32_t ownerIndex, std::uint32_t start
   if (end > blockCount_) {
     const std::uint32_t first = std::max(start, blockCount_);
     Report(findings_, Problem::kExtentPastEnd,
-           {.expected = blockCount_, .owner = fork.owner, .first = first, .count = end - first});
+           {.expected = blockCount_, .owner = ForkOwner(fork), .first = first, .count = end - first});
   }
   for (std::uint32_t b = start; b < std::min(end, blockCount_);) {
     const std::uint32_t previous = ownerOf_[b];
@@ -137,7 +138,7 @@ void AllocationChecker::MarkExtent(std::uint32_t ownerIndex, std::uint32_t start
     const std::uint32_t first = b;
     while (b < std::min(end, blockCount_) && ownerOf_[b] == previous) ++b;
     Report(findings_, Problem::kExtentsOverlap,
-           {.owner = fork.owner, .other = owners[previous - 1]->owner, .first = first, .count = b - first});
+           {.owner = ForkOwner(fork), .other = ForkOwner(*owners[previous - 1]), .first = first, .count = b - first});
   }
 }
 
@@ -150,7 +151,7 @@ void AllocationChecker::CheckOrphanOverflow(const std::vector<Fork>& forks) {
     const std::uint16_t startBlock = std::get<2>(key);
     const auto fork = std::find_if(forks.begin(), forks.end(),
                                    [&](const Fork& f) { return f.fileId == fileId && f.forkType == forkType; });
-    const std::string owner = fork != forks.end() ? fork->owner
+    const std::string owner = fork != forks.end() ? ForkOwner(*fork)
                                                   : "file ID " + std::to_string(fileId) +
                                                         (forkType == kDataFork ? ", data fork" : ", resource fork");
     Report(findings_, Problem::kOverflowOrphan,
@@ -177,7 +178,7 @@ void AllocationChecker::CheckBitmap(ConstBytes bitmap, ConstBytes mdb) {
     while (b < compared && ownerOf_[b] == owner && marked(b) == isMarked) ++b;
     if (owner != kNoOwner) {
       Report(findings_, Problem::kBlocksUsedButFree,
-             {.owner = owners[owner - 1]->owner, .first = first, .count = b - first});
+             {.owner = ForkOwner(*owners[owner - 1]), .first = first, .count = b - first});
     } else {
       Report(findings_, Problem::kBlocksLost, {.first = first, .count = b - first});
     }
@@ -193,6 +194,7 @@ void AllocationChecker::CheckBitmap(ConstBytes bitmap, ConstBytes mdb) {
 Fork SystemFork(const VolumeState& volume, const char* owner, std::uint32_t fileId, std::size_t sizeField,
                 std::size_t extentsField) {
   Fork fork{owner, fileId, kDataFork, GetU32(volume.mdb, sizeField), GetU32(volume.mdb, sizeField)};
+  fork.systemFile = true;
   std::copy_n(volume.mdb.begin() + static_cast<std::ptrdiff_t>(extentsField), fork.extents.size(),
               fork.extents.begin());
   return fork;

@@ -29,16 +29,18 @@ namespace tarvo {
 struct VolumeState;
 
 struct Fork {
-  std::string owner;  // how findings name it: file "x" (ID 17), data fork
+  std::string name;  // the file's name; for the extents and catalog files how findings name them
   std::uint32_t fileId = 0;
   std::uint8_t forkType = 0;
   std::uint32_t logicalLength = 0;
   std::uint32_t physicalLength = 0;
   std::array<std::uint8_t, 12> extents{};
+  bool systemFile = false;  // the extents or catalog file
 };
 
-// The name findings give a fork of a file.
-std::string ForkOwner(const std::string& fileName, std::uint32_t fileId, std::uint8_t forkType);
+// How findings name the fork: file "x" (ID 17), data fork. Made only for a
+// finding: a sound volume of thousands of files needs none.
+std::string ForkOwner(const Fork& fork);
 
 // forks: the files' forks in catalog order; overflow: the extents tree's
 // leaf records; bitmap: the bitmap's bytes, none when it could not be read.

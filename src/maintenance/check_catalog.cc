@@ -96,7 +96,7 @@ void ReadRecords(const std::vector<LeafRecord>& records, Catalog& catalog, std::
 
     for (const std::uint8_t forkType : {kDataFork, kResourceFork}) {
       const bool data = forkType == kDataFork;
-      Fork fork{ForkOwner(r->key.name, id, forkType), id, forkType,
+      Fork fork{r->key.name, id, forkType,
                 GetU32(r->data, data ? filrec::filLgLen : filrec::filRLgLen),
                 GetU32(r->data, data ? filrec::filPyLen : filrec::filRPyLen)};
       const Bytes extents = data ? DataExtents(*r) : ResourceExtents(*r);

@@ -214,13 +214,15 @@ ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std:
     if (run < 3) {
       PutU16(fileRecord, ExtentsField(forkType) + 4 * run, extent->startBlock);
       PutU16(fileRecord, ExtentsField(forkType) + 4 * run + 2, extent->blockCount);
-    } else if (AddOverflowExtent(ctx, *extent, fileId, static_cast<std::uint16_t>(done), forkType) !=
-               OverflowStatus::kDone) {
+    } else if (const OverflowStatus added =
+                   AddOverflowExtent(ctx, *extent, fileId, static_cast<std::uint16_t>(done), forkType);
+               added != OverflowStatus::kDone) {
       std::array<std::uint8_t, kExtentRecordSize> loose{};
       PutU16(loose, 0, extent->startBlock);
       PutU16(loose, 2, extent->blockCount);
       FreeExtentRecord(ctx, loose);
-      return ForkWrite::kScattered;
+      // An extents tree that cannot grow leaves no room for the file.
+      return added == OverflowStatus::kNoRoom ? ForkWrite::kNoSpace : ForkWrite::kScattered;
     }
     const std::uint64_t runBytes = std::uint64_t{extent->blockCount} * ctx.volume.allocBlockSize;
     const std::uint64_t left = byteCount - std::uint64_t{done} * ctx.volume.allocBlockSize;

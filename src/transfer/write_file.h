@@ -6,7 +6,7 @@
 // more than the three extents of its record goes on in the extents tree.
 // The record is inserted only when every block of both forks was written:
 // a full volume ("Not enough space on the volume.", checked before any
-// block is taken), free space too scattered for the extents tree, a PC file
+// block is taken, or an extents tree that cannot grow), a PC file
 // that cannot be read, a write to the medium that fails after its 20
 // attempts, or a catalog that cannot grow leaves no trace: the blocks go
 // back and no record is inserted, and the user is told which.
@@ -97,8 +97,8 @@ using MoreBlocks = std::function<bool()>;
 
 enum class ForkWrite {
   kDone,
-  kNoSpace,      // fewer free blocks than the fork needs
-  kScattered,    // the extents tree has no room for another extent
+  kNoSpace,      // fewer free blocks than the fork needs, or too few to grow the extents tree
+  kScattered,    // the extents tree cannot take another extent (it cannot be walked)
   kPcFileError,  // the PC file could not be read
   kMediumError,  // a write to the medium failed after its attempts
 };
