@@ -14,7 +14,12 @@ namespace tarvo {
 
 ConsoleUi::ConsoleUi(std::FILE* in, std::FILE* err, bool yes, bool verbose)
     : input_(fileno(in)), err_(err), yes_(yes), verbose_(verbose),
-      inTerminal_(isatty(fileno(in)) != 0), errTerminal_(isatty(fileno(err)) != 0) {}
+      inTerminal_(isatty(fileno(in)) != 0), errTerminal_(isatty(fileno(err)) != 0) {
+#ifdef TARVO_LINE_EDITING
+  // Its redrawing is for a screen, not for a log standard error may go to.
+  if (inTerminal_ && errTerminal_) editor_.emplace(input_);
+#endif
+}
 
 ConsoleUi::~ConsoleUi() = default;
 
@@ -154,14 +159,21 @@ std::optional<std::string> ConsoleUi::ReadAnswer() {
 
 InputLine ConsoleUi::ReadCommandLine(const std::string& prompt) {
   EndProgressLine();
+  InputLine line = ReadTypedLine(prompt);
+  if (line.kind == InputLine::kLine) line.text = Utf8ToAnsi(line.text);
+  else if (line.kind == InputLine::kInterrupted && inTerminal_) Write("\n");  // the shell's prompt starts afresh
+  return line;
+}
+
+InputLine ConsoleUi::ReadTypedLine(const std::string& prompt) {
+#ifdef TARVO_LINE_EDITING
+  if (editor_) return editor_->Read(prompt);
+#endif
   if (inTerminal_) {
     Write(prompt);
     std::fflush(err_);
   }
-  InputLine line = input_.Read(true);
-  if (line.kind == InputLine::kLine) line.text = Utf8ToAnsi(line.text);
-  else if (line.kind == InputLine::kInterrupted && inTerminal_) Write("\n");  // the shell's prompt starts afresh
-  return line;
+  return input_.Read(true);
 }
 
 void ConsoleUi::EndCommand() {

@@ -18,7 +18,9 @@
 // The drive question is not asked when one drive is attached or standard
 // input is no terminal: the first drive is taken, and the input is left
 // to the typed commands. The progress line names what the operation is
-// doing and is cleared before anything else is written.
+// doing and is cleared before anything else is written. On a terminal the
+// typed commands are read with line editing and the session's history,
+// where the program was built with libedit (line_editor.h).
 //
 // The console keeps what the commands came to: every message the program
 // shows while a command runs tells of a failure or a refusal, and so do a
@@ -31,6 +33,11 @@
 #include <string>
 
 #include "line_input.h"
+#ifdef TARVO_LINE_EDITING
+#include <optional>
+
+#include "line_editor.h"
+#endif
 #include "ui/text_ui.h"
 
 namespace tarvo {
@@ -58,8 +65,8 @@ class ConsoleUi : public TextUi {
   // The volume's figures, one "Label: value" line each, on standard output.
   void ShowVolumeInfo(const VolumeInfo& info) override;
 
-  // Reads one typed command, prompting on a terminal; a Ctrl-C ends the
-  // wait.
+  // Reads one typed command, prompting on a terminal (with line editing
+  // where the program has it); a Ctrl-C ends the wait.
   InputLine ReadCommandLine(const std::string& prompt);
   // A command begins: what is shown from now on counts for the outcome.
   void BeginCommand() { inCommand_ = true; }
@@ -72,9 +79,6 @@ class ConsoleUi : public TextUi {
   // A line on standard error after the progress line was cleared: a
   // command's result or what the run made.
   void Report(const std::string& text);
-  // Whether a command that went well is summed up: on a terminal or with
-  // --verbose, not in a quiet script.
-  bool summarizes() const { return errTerminal_ || verbose_; }
 
  protected:
   void Present(const Prompt& prompt, bool again) override;
@@ -82,9 +86,13 @@ class ConsoleUi : public TextUi {
 
  private:
   void EndProgressLine();
+  InputLine ReadTypedLine(const std::string& prompt);
   void Write(const std::string& ansiText);
 
   LineInput input_;
+#ifdef TARVO_LINE_EDITING
+  std::optional<LineEditor> editor_;  // when both input and errors are a terminal
+#endif
   std::FILE* err_;
   bool yes_;
   bool verbose_;

@@ -53,22 +53,33 @@ bool LineInput::WaitReadable(bool interruptible) {
   return readable;
 }
 
+InputByte LineInput::ReadByte(bool interruptible) {
+  for (;;) {
+    if (!WaitReadable(interruptible)) return {InputByte::kInterrupted};
+    char c = 0;
+    const ssize_t n = read(fd_, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return {InputByte::kEnd};
+    return {InputByte::kByte, c};
+  }
+}
+
 // One byte a read: what follows the line stays in the input for whoever
 // reads it next (a shell loop feeding one line a run).
 InputLine LineInput::Read(bool interruptible) {
   InputLine line;
   for (;;) {
-    if (interruptible && TakeInterrupt()) return {InputLine::kInterrupted, {}};
-    if (!WaitReadable(interruptible)) continue;
-    char c = 0;
-    const ssize_t n = read(fd_, &c, 1);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
+    const InputByte next = ReadByte(interruptible);
+    if (next.kind == InputByte::kInterrupted) {
+      TakeInterrupt();
+      return {InputLine::kInterrupted, {}};
+    }
+    if (next.kind == InputByte::kEnd) {
       if (line.text.empty()) return {InputLine::kEnd, {}};
       break;
     }
-    if (c == '\n') break;
-    line.text.push_back(c);
+    if (next.byte == '\n') break;
+    line.text.push_back(next.byte);
   }
   if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
   line.kind = InputLine::kLine;

@@ -20,6 +20,12 @@ struct InputLine {
   std::string text;  // kLine: the line without its end ("\n" or "\r\n")
 };
 
+// What a wait for one byte came to.
+struct InputByte {
+  enum Kind { kByte, kEnd, kInterrupted } kind = kEnd;
+  char byte = 0;  // kByte
+};
+
 class LineInput {
  public:
   // Installs the Ctrl-C handler, unless Ctrl-C is ignored (a job started
@@ -33,6 +39,10 @@ class LineInput {
   // The next line. With `interruptible`, a Ctrl-C noted before or during
   // the wait ends it (kInterrupted) and is taken.
   InputLine Read(bool interruptible);
+
+  // The next byte. With `interruptible`, a Ctrl-C noted before or during
+  // the wait ends it (kInterrupted) and is left noted.
+  InputByte ReadByte(bool interruptible);
 
   // Takes a noted Ctrl-C: true when there was one.
   static bool TakeInterrupt();

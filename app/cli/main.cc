@@ -168,7 +168,7 @@ void BeginCommand(Context& ctx, ConsoleUi& ui) {
 // A command that copied ends with what its copies came to.
 void EndCommand(Context& ctx, ConsoleUi& ui) {
   const CopyTally& copies = ctx.settings.copies;
-  if (!copies.empty() && ui.summarizes()) {
+  if (!copies.empty()) {
     ui.Report("Tarvo: " + std::to_string(copies.files) + (copies.files == 1 ? " file" : " files") + " copied, " +
               std::to_string(copies.bytes) + " bytes; " + std::to_string(copies.skipped) + " skipped, " +
               std::to_string(copies.failed) + " failed.");

@@ -1,5 +1,7 @@
 #include "command/run_command.h"
 
+#include <filesystem>
+
 #include "base/context.h"
 #include "command/keywords.h"
 #include "device/write_claim.h"
@@ -35,6 +37,7 @@ bool WritesToMedium(std::uint16_t code);
 unsigned TypedCommandChanges(std::uint16_t code);
 void RenameCommand(Context& ctx, const ParsedCommand& command);
 void McopyCommand(Context& ctx, const std::string& argument);
+bool PcEntryMatches(std::string_view pattern);
 void SwapCommand(Context& ctx, const std::string& name);
 
 }  // namespace
@@ -71,6 +74,7 @@ CommandReport RunCommand(Context& ctx, const ParsedCommand& command) {
       }
       LoadListing(ctx, command.first);
       ctx.ui->ShowListing(ListingLines(ctx));
+      if (ctx.listing.count == 0 && !TrimRight(command.first).empty()) ReportNoMatch(ctx, command.first);
       break;
     case kCmdHelp:
       DispatchCommand(ctx, kMenuHelpIndex);
@@ -217,7 +221,8 @@ unsigned TypedCommandChanges(std::uint16_t code) {
 // each selected row.
 void RenameCommand(Context& ctx, const ParsedCommand& command) {
   if (!command.first.empty() && !command.second.empty()) {
-    RenameMatching(ctx, command.first, command.second);
+    if (RenameMatching(ctx, command.first, command.second) == RenameStatus::kNotFound)
+      ReportNoMatch(ctx, command.first);
   } else if (!VolumeOpen(ctx)) {
     MessageDialog(ctx, kMsgSelectDriveInMenu);
   } else if (CountSelected(ctx.listing) == 0) {
@@ -235,10 +240,23 @@ void McopyCommand(Context& ctx, const std::string& argument) {
     CopyPcToMacCommand(ctx);
   } else if (!VolumeOpen(ctx)) {
     MessageDialog(ctx, kMsgSelectDriveInMenu);
+  } else if (!PcEntryMatches(AnsiToUtf8(pattern))) {
+    ReportNoMatch(ctx, pattern);
   } else {
     CopyPcMatches(ctx, AnsiToUtf8(pattern));
     LoadListing(ctx);
   }
+}
+
+// Whether an entry of the PC current directory matches the pattern
+// (UTF-8); a directory that cannot be read is left for the copy to report.
+bool PcEntryMatches(std::string_view pattern) {
+  std::error_code error;
+  std::filesystem::directory_iterator it(".", error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    if (MatchesPcPattern(it->path().filename().string(), pattern)) return true;
+  }
+  return static_cast<bool>(error);
 }
 
 // The forks of the named file; a medium with 1024-byte sectors is refused

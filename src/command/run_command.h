@@ -54,8 +54,8 @@
 //   TYPE, CLS, NEXT, REP do nothing.
 // Commands whose operation the program does not have yet are ignored.
 // Afterwards the menu state is recomputed and the window repainted.
-// CD, COPY, DELETE and ERASE with a name that matches nothing say so
-// ("No such file or folder: NAME").
+// CD, COPY, DELETE, ERASE, RENAME, MCOPY and DIR with a name or pattern
+// that matches nothing say so ("No such file or folder: NAME").
 #pragma once
 
 #include <string>

@@ -29,21 +29,23 @@ RenameStatus RenameEntries(Context& ctx, std::string_view pattern, std::string_v
       ShowMessageBox(ctx, ctx.messages[kMsgWildcardOneSide], Buttons::kOkCancel) == Answer::kCancel) {
     return RenameStatus::kCancelled;
   }
-  RenameStatus status = RenameStatus::kNotFound;
-  for (const std::string& oldName : MatchingNames(ctx, pattern, HasWildcard(newName))) {
+  const std::vector<std::string> matches = MatchingNames(ctx, pattern, HasWildcard(newName));
+  if (matches.empty()) return RenameStatus::kNotFound;
+  RenameStatus status = RenameStatus::kUnchanged;
+  for (const std::string& oldName : matches) {
     const std::string name = RenamedName(pattern, newName, oldName);
     if (name.empty() || name == oldName) continue;
     const RenameStatus one = RenameOne(ctx, oldName, name);
     // A catalog that cannot grow refuses every other rename the same way.
     if (one == RenameStatus::kNoRoom) return one;
-    if (one == RenameStatus::kFailed || status == RenameStatus::kNotFound) status = one;
+    if (one == RenameStatus::kFailed || status == RenameStatus::kUnchanged) status = one;
   }
   return status;
 }
 
 RenameStatus RenameEntry(Context& ctx, std::string_view oldName, std::string_view newName) {
   newName = newName.substr(0, kMaxNameLength);
-  if (newName.empty() || newName == oldName) return RenameStatus::kNotFound;
+  if (newName.empty() || newName == oldName) return RenameStatus::kUnchanged;
   return RenameOne(ctx, std::string(oldName), std::string(newName));
 }
 

@@ -36,7 +36,8 @@ struct Context;
 
 enum class RenameStatus {
   kDone,       // at least one entry renamed, no failure
-  kNotFound,   // nothing matched, or nothing needed a new name
+  kNotFound,   // nothing matched
+  kUnchanged,  // every match bore its new name already
   kCancelled,
   kFailed,     // a name was taken, or the catalog could not be walked
   kNoRoom,     // the catalog could not grow: this entry and those after it kept their names

@@ -111,10 +111,12 @@ int RenameSelectionCommand(Context& ctx) {
   return renamed;
 }
 
-void RenameMatching(Context& ctx, std::string_view typedPattern, std::string_view typedNewName) {
-  if (!BeginUpdate(ctx)) return;
-  RenameEntries(ctx, ConvertString(typedPattern, AnsiToMac), ConvertString(typedNewName, AnsiToMac));
+RenameStatus RenameMatching(Context& ctx, std::string_view typedPattern, std::string_view typedNewName) {
+  if (!BeginUpdate(ctx)) return RenameStatus::kFailed;
+  const RenameStatus status =
+      RenameEntries(ctx, ConvertString(typedPattern, AnsiToMac), ConvertString(typedNewName, AnsiToMac));
   FinishUpdate(ctx);
+  return status;
 }
 
 namespace {

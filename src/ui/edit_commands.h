@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "hfs/delete_entries.h"
+#include "hfs/rename_entries.h"
 
 namespace tarvo {
 
@@ -50,7 +51,9 @@ DeleteStatus DeleteMatching(Context& ctx, std::string_view typedPattern);
 // selected). After at least one rename the selection is cleared and the
 // volume written back. Returns the number of renames.
 int RenameSelectionCommand(Context& ctx);
-// RENAME old new: RenameEntries with both names, wildcards allowed.
-void RenameMatching(Context& ctx, std::string_view typedPattern, std::string_view typedNewName);
+// RENAME old new: RenameEntries with both names, wildcards allowed;
+// kFailed when there is no volume or its bitmap cannot be read (the
+// message is shown).
+RenameStatus RenameMatching(Context& ctx, std::string_view typedPattern, std::string_view typedNewName);
 
 }  // namespace tarvo

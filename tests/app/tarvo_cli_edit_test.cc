@@ -66,7 +66,11 @@ TEST_F(TarvoCliEditTest, McopyCopiesAPcTreeThatHfsutilsReadsBack) {
   PcFile("app.bin", packed);
 
   const CliResult run = Run({"-c", "mcopy *.txt", "-c", "mcopy LETTER.*", "-c", "mcopy tree", "-c", "mcopy /b app.bin"});
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.err,
+            "Tarvo: 1 file copied, 6 bytes; 0 skipped, 0 failed.\n"
+            "Tarvo: 1 file copied, 3000 bytes; 0 skipped, 0 failed.\n"
+            "Tarvo: 3 files copied, 70005 bytes; 0 skipped, 0 failed.\n"
+            "Tarvo: 1 file copied, 1792 bytes; 0 skipped, 0 failed.\n");
   ExpectClean();
   EXPECT_EQ(Tree(), (std::set<std::string>{":Readme.txt", ":Letter.doc", ":tree:", ":Packed App*", ":tree:big.dat",
                                            ":tree:Empty.txt", ":tree:sub:", ":tree:sub:deep:",
@@ -95,7 +99,8 @@ TEST_F(TarvoCliEditTest, McopyCopiesAPcTreeThatHfsutilsReadsBack) {
   Run({"-c", "mcopy *.none"});
   EXPECT_EQ(Image(), before);
   PcFile("PLAIN.TXT", Text("plain\n"));
-  EXPECT_EQ(Run({"-c", "mcopy /b PLAIN.TXT"}).err, "Tarvo: Not a MacBinary file. PLAIN.TXT\n");
+  EXPECT_EQ(Run({"-c", "mcopy /b PLAIN.TXT"}).err,
+            "Tarvo: Not a MacBinary file. PLAIN.TXT\nTarvo: 0 files copied, 0 bytes; 0 skipped, 1 failed.\n");
   EXPECT_EQ(Image(), before);
 }
 

@@ -35,7 +35,8 @@ TEST(TarvoCliFileThreadTest, DeleteRenameAndANewNameInTheDialogKeepTheVolumeSoun
   cli.Run({"--select", "Three", "-c", "attrib"}, "name Drei\nwrite\n");
   cli.ExpectClean();
   testing::WriteWholeFile(scratch.Path("pc/NEW.TXT"), Content("New"));
-  EXPECT_EQ(cli.Run({"-c", "md Later", "-c", "mcopy NEW.TXT", "-c", "rename Uno One", "-c", "delete Drei"}).err, "");
+  EXPECT_EQ(cli.Run({"-c", "md Later", "-c", "mcopy NEW.TXT", "-c", "rename Uno One", "-c", "delete Drei"}).err,
+            "Tarvo: 1 file copied, 3 bytes; 0 skipped, 0 failed.\n");
   cli.ExpectClean();
 
   EXPECT_EQ(volume.HfsutilsTree(), (std::set<std::string>{":One", ":Later:", ":New.txt", ":Box:", ":Box:Kern"}));

@@ -20,7 +20,7 @@ class TarvoCliNamesTest : public ::testing::Test {
  protected:
   CliResult Run(const std::vector<std::string>& args) {
     CliResult result = cli_.Run(args);
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(testing::WithoutCopySummaries(result.err), "");
     return result;
   }
   void ExpectClean() { EXPECT_EQ(Run({"--check"}).out, "Volume check: no problems found.\n"); }

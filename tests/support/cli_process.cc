@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <string_view>
 
 namespace tarvo::testing {
 
@@ -35,6 +37,12 @@ void CloseFd(int& fd) {
   dup2(in.read, 0);
   dup2(out.write, 1);
   dup2(err.write, 2);
+  ExecTarvoCli(run);
+}
+
+}  // namespace
+
+void ExecTarvoCli(const CliRun& run) {
   if (!run.tempDir.empty()) setenv("TMPDIR", run.tempDir.c_str(), 1);
   for (const std::string& setting : run.env) putenv(const_cast<char*>(setting.c_str()));
   if (!run.workDir.empty() && chdir(run.workDir.c_str()) != 0) _exit(126);
@@ -48,6 +56,8 @@ void CloseFd(int& fd) {
   execv(program.c_str(), argv.data());
   _exit(127);
 }
+
+namespace {
 
 // Feeds the input (closing the input when it is all written, at once when
 // there is none) and collects both outputs until they close or `enough`
@@ -85,6 +95,19 @@ bool CliResult::EndedCleanly() const {
   const bool sanitizerReport = err.find("Sanitizer") != std::string::npos ||
                                err.find("runtime error:") != std::string::npos;
   return !timedOut && signal == 0 && (exitCode == 0 || exitCode == 1) && !sanitizerReport;
+}
+
+std::string WithoutCopySummaries(const std::string& err) {
+  std::string kept;
+  for (std::size_t at = 0; at < err.size();) {
+    const std::size_t end = std::min(err.find('\n', at), err.size() - 1) + 1;
+    const std::string_view line = std::string_view(err).substr(at, end - at);
+    const bool summary = line.starts_with("Tarvo: ") && line.find(" copied, ") != std::string_view::npos &&
+                         line.ends_with(" failed.\n");
+    if (!summary) kept += line;
+    at = end;
+  }
+  return kept;
 }
 
 std::string TarvoCliPath() { return TARVO_CLI_PATH; }

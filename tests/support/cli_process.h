@@ -31,8 +31,16 @@ struct CliRun {
   int timeLimitSeconds = 20;
 };
 
+// Standard error without the summaries that end the commands that copied:
+// the messages alone.
+std::string WithoutCopySummaries(const std::string& err);
+
 // The tarvo-cli binary under test, for a shell to run.
 std::string TarvoCliPath();
+
+// In a child process whose standard streams are set: becomes
+// TARVO_CLI_PATH as the run says (its input is not sent).
+[[noreturn]] void ExecTarvoCli(const CliRun& run);
 
 // Runs TARVO_CLI_PATH as the run says.
 CliResult RunTarvoCli(const CliRun& run);
