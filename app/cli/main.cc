@@ -26,6 +26,7 @@
 #include "ui/dispatcher.h"
 #include "ui/drive_bus.h"
 #include "ui/listing.h"
+#include "ui/menu_model.h"
 #include "ui/open_volume.h"
 #include "ui/startup.h"
 
@@ -70,7 +71,8 @@ int Run(const std::vector<std::string>& args) {
     return kExitDone;
   }
   DriveBus bus;
-  if (error = bus.Assemble(*options); !error.empty()) {
+  if (error = bus.Assemble(*options); error.empty()) error = bus.AttachNamedFiles(*options);
+  if (!error.empty()) {
     std::fprintf(stderr, "tarvo-cli: %s\n", error.c_str());
     return kExitFailed;
   }
@@ -144,7 +146,15 @@ void RunAction(Context& ctx, ConsoleUi& ui, const StartupAction& action) {
       RunLine(ctx, ui, Utf8ToAnsi(action.text));
       break;
     case StartupAction::kMenu:
-      DispatchCommand(ctx, std::stoi(action.text));
+      if (const int code = std::stoi(action.text); code == kMenuOpenImage || code == kMenuNewImage) {
+        // Their file dialogs are the desktop program's; the console names its
+        // images on the command line.
+        ui.Report("tarvo-cli: menu " + action.text +
+                  " is the desktop program's; give the image as --image PATH or --create SIZE PATH");
+        ui.NoteFailure();
+      } else {
+        DispatchCommand(ctx, code);
+      }
       break;
     case StartupAction::kSelect:
       SelectMatching(ctx.listing, ConvertString(Utf8ToAnsi(action.text), AnsiToMac));

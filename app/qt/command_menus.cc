@@ -1,6 +1,7 @@
 #include "command_menus.h"
 
 #include <QMenuBar>
+#include <QMouseEvent>
 
 #include "qt_text.h"
 #include "ui/menu_model.h"
@@ -58,6 +59,16 @@ void CommandMenus::Watch(QMenu* menu) {
   });
   connect(menu, &QMenu::hovered, this, [this](QAction* action) { emit highlighted(action->data().toInt()); });
   connect(menu, &QMenu::aboutToHide, this, [this] { emit highlighted(0); });
+  menu->installEventFilter(this);
+}
+
+bool CommandMenus::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseMove) {
+    const auto* menu = static_cast<QMenu*>(watched);
+    const QAction* item = menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+    if (item && !item->isEnabled()) emit highlighted(item->data().toInt());
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void CommandMenus::Apply(const MenuState& state) {

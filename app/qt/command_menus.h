@@ -6,8 +6,9 @@
 //
 // Apply() shows a MenuState: enabled, checked and text of every item and the
 // "&File" popup. Only checked items carry a check mark, so unchecked ones
-// look like plain items. Hovering an item reports its id; hovering a popup
-// title or closing a menu reports 0, for the status-line help.
+// look like plain items. Hovering an item, grayed or not, reports its id;
+// hovering a popup title or closing a menu reports 0, for the status-line
+// help.
 #pragma once
 
 #include <QAction>
@@ -37,6 +38,11 @@ class CommandMenus : public QObject {
  signals:
   void commandChosen(int id);
   void highlighted(int id);
+
+ protected:
+  // A grayed item is never highlighted, so the menu's hover signal misses
+  // it: the mouse moving over it reports it here.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QMenu* BuildPopup(const struct MenuPopup& model, QWidget* parent);

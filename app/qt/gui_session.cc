@@ -7,7 +7,7 @@ namespace tarvo {
 
 GuiSession::GuiSession() {
   ctx_.ui = &ui_;
-  window_ = std::make_unique<MainWindow>(ctx_, ui_);
+  window_ = std::make_unique<MainWindow>(ctx_, ui_, bus_);
 }
 
 GuiSession::~GuiSession() {
@@ -17,8 +17,11 @@ GuiSession::~GuiSession() {
   }
 }
 
-std::string GuiSession::Start(const StartupOptions& options) {
+std::string GuiSession::Start(const StartupOptions& given) {
+  StartupOptions options = given;
   if (std::string error = bus_.Assemble(options); !error.empty()) return error;
+  if (std::string error = bus_.AttachNamedFiles(options); !error.empty()) return error;
+  for (const std::string& file : options.files) window_->images().Remember(QString::fromStdString(file));
   ctx_.scsi = &bus_.manager();
   ctx_.settings.helpFilePath = HelpFilePath().toStdString();
   ui_.SetHelpFile(HelpFilePath());

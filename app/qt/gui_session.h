@@ -1,8 +1,9 @@
 // One run of the desktop program, as the console program runs it: the
 // drives of the start-up options, the port, the context and the main
-// window. Start() gives the settings their start values and selects the
-// drive (the drive dialog when no /A names one), shows the window and opens
-// the volume; Shutdown() releases the run (also done on destruction).
+// window. Start() attaches the files named on the command line as images
+// (the first one is the drive selected unless /A names one), gives the
+// settings their start values and selects the drive (the drive dialog when
+// nothing names one), shows the window and opens the volume; Shutdown() releases the run (also done on destruction).
 // Both let the core's FatalExit through: the caller ends with exit code 1.
 #pragma once
 

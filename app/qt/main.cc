@@ -2,7 +2,8 @@
 //
 // It takes the start-up options of tarvo-cli (see ui/startup_options.h;
 // the console's actions and --yes/--verbose have no use here and are
-// ignored), opens the volume on the drive chosen, and runs the main window
+// ignored) and image files named after them (as the desktop entry's %f
+// passes one), opens the volume on the drive chosen, and runs the main window
 // until the user confirms "Exit Program". Exit code 0 after a normal exit,
 // 1 after a bad option or a fatal error.
 #include <QApplication>

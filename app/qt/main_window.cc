@@ -2,7 +2,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLayout>
+#include <QMimeData>
 
 #include "accelerator_filter.h"
 #include "app_icon.h"
@@ -11,13 +14,34 @@
 #include "qt_text.h"
 #include "qt_ui.h"
 #include "ui/dispatcher.h"
+#include "ui/dropped_items.h"
+#include "ui/image_drive.h"
 #include "ui/list_mouse.h"
 #include "ui/menu_model.h"
 
 namespace tarvo {
 
-MainWindow::MainWindow(Context& ctx, QtUi& ui)
-    : ctx_(ctx), ui_(ui), view_(new MainView(ctx, this)), menus_(new CommandMenus(*this)) {
+namespace {
+
+// The local files and folders of a drag, or none when it carries anything else.
+std::vector<std::filesystem::path> DroppedPaths(const QMimeData* data) {
+  std::vector<std::filesystem::path> paths;
+  if (!data || !data->hasUrls()) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) return {};
+    paths.emplace_back(url.toLocalFile().toStdString());
+  }
+  return paths;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Context& ctx, QtUi& ui, DriveBus& bus)
+    : ctx_(ctx),
+      ui_(ui),
+      view_(new MainView(ctx, this)),
+      menus_(new CommandMenus(*this)),
+      images_(new ImageFiles(ctx, bus, ui, *this)) {
   setObjectName(QStringLiteral("Tarvo"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -25,6 +49,11 @@ MainWindow::MainWindow(Context& ctx, QtUi& ui)
   setWindowTitle(FromAnsi(ctx.settings.windowTitle));
   setCentralWidget(view_);
   layout()->setSizeConstraint(QLayout::SetFixedSize);
+  setAcceptDrops(true);
+  QMenu* driveMenu = menus_->popup(0);
+  const QList<QAction*> driveItems = driveMenu->actions();
+  images_->AddRecentMenu(*driveMenu, driveItems.value(driveItems.indexOf(menus_->action(kMenuNewImage)) + 1));
+  connect(images_, &ImageFiles::recentChosen, this, &MainWindow::OpenImage);
 
   auto* accelerators = new AcceleratorFilter(*this);
   connect(accelerators, &AcceleratorFilter::commandChosen, this, &MainWindow::RunCommand);
@@ -55,8 +84,38 @@ void MainWindow::Refresh() {
 }
 
 void MainWindow::RunCommand(int id) {
-  Guarded([&] { DispatchCommand(ctx_, id); });
+  Guarded([&] {
+    if (id == kMenuOpenImage) images_->OpenChosen();
+    else if (id == kMenuNewImage) images_->CreateChosen();
+    else DispatchCommand(ctx_, id);
+  });
   AfterCommand();
+}
+
+void MainWindow::OpenImage(const QString& path) {
+  Guarded([&] { images_->Open(path); });
+  AfterCommand();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedPaths(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const std::vector<std::filesystem::path> paths = DroppedPaths(event->mimeData());
+  if (paths.empty()) return;
+  event->acceptProposedAction();
+  // The drag's source waits until the drop returns: the copy and its
+  // questions run after it.
+  QMetaObject::invokeMethod(
+      this,
+      [this, paths] {
+        if (paths.size() == 1 && LooksLikeImage(paths.front()))
+          return OpenImage(QString::fromStdString(paths.front().string()));
+        Guarded([&] { CopyDroppedItems(ctx_, paths); });
+        AfterCommand();
+      },
+      Qt::QueuedConnection);
 }
 
 void MainWindow::AfterCommand() {

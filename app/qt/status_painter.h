@@ -1,7 +1,8 @@
 // The status band at the bottom of the main window (from S = H - 20 to H):
 // a raised panel with the left text at x 10 and the right text
-// right-aligned at x W - 10, both at y S + 1; and the progress bar drawn
-// over its right end.
+// right-aligned at x W - 10, both at y S + 1, in the painter's font or, when
+// its lines are taller than the 18 pixels above the band's shadow, in a
+// smaller size of it; and the progress bar drawn over its right end.
 //
 // The progress bar: the rectangle from (W - 204, S + 1) to (W - 2, S + 19)
 // framed in black; inside it the 200-pixel bar in light grey, the

@@ -1,5 +1,7 @@
 // The main window's commands: every menu item, accelerator, function button
-// and popup item arrives here as its number (101..142).
+// and popup item arrives here as its number (101..147); 146 and 147
+// attach image files through a file dialog, which only the desktop program
+// has (image_drive.h), and are ignored here.
 //
 // A command whose operation the program does not have is ignored, never
 // faked. After a command the menu state is recomputed and the window asked

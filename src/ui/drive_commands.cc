@@ -23,7 +23,7 @@ std::string TrimRight(std::string text) {
 
 }  // namespace
 
-void FormatCommand(Context& ctx) {
+void FormatCommand(Context& ctx, FormatDrive drive) {
   NameDialog dialog("DLG_FORM", "Formatting", "", ctx.settings.formatName, kFormatNameMax);
   dialog.SetNotice("Caution !!!\nAll data will be destroyed.");
   dialog.SetStakes(Stakes::kDestroys);
@@ -33,7 +33,7 @@ void FormatCommand(Context& ctx) {
   const std::string name = TrimRight(*dialog.result());
 
   if (ctx.volume.adapterKind == AdapterKind::kAspi) {
-    if (!ChooseDriveToUse(ctx)) return;
+    if (drive == FormatDrive::kAsk && !ChooseDriveToUse(ctx)) return;
     const std::uint32_t sectors = FormatCapacity(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
     if (sectors == 0) {
       MessageDialog(ctx, kMsgUnknownMedium);

@@ -23,14 +23,17 @@
 // The drive question (102, 139): with a drive selected, "Drive to be used"
 // (DLG_SAME) asks whether to use it; "Rescan the bus" opens DLG_DEV first,
 // "Cancel" ends the command. Without a drive DLG_DEV opens first. A command
-// goes on only with a drive chosen and confirmed.
+// goes on only with a drive chosen and confirmed. A format of a drive
+// just chosen for it (a new image) asks no drive question.
 #pragma once
 
 namespace tarvo {
 
 struct Context;
 
-void FormatCommand(Context& ctx);
+enum class FormatDrive { kAsk, kSelected };
+
+void FormatCommand(Context& ctx, FormatDrive drive = FormatDrive::kAsk);
 void VerifyCommand(Context& ctx);
 void LockCommand(Context& ctx);
 void BruteForceCommand(Context& ctx);

@@ -12,6 +12,9 @@ namespace {
 constexpr MenuItem kSeparator{0, ""};
 
 constexpr std::array kDriveMenu{
+    MenuItem{kMenuOpenImage, "&Open image..."},
+    MenuItem{kMenuNewImage, "Ne&w image..."},
+    kSeparator,
     MenuItem{kMenuSelectDrive, "&Select Drive\tAlt+D"},
     MenuItem{kMenuBruteForce, "Brute force search"},
     kSeparator,
@@ -190,6 +193,8 @@ constexpr std::array kHelpTexts{
     HelpText{143, "AppleSingle copy (.as file holding name, Finder info, dates and both forks)."},
     HelpText{144, "AppleDouble copy (data fork as the file, Finder info, dates and resources in ._name beside it)."},
     HelpText{145, "Text copy (TEXT files as UTF-8 with LF line ends, and back)."},
+    HelpText{146, "Open a disk image file as a new drive."},
+    HelpText{147, "Create a disk image file, format it and open it."},
 };
 
 }  // namespace

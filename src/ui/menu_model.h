@@ -1,7 +1,7 @@
 // The main window's command table as data: the menu bar "KESTREL", the popup
 // menu "POPMENU" of the listing, the accelerator table, the six function
 // buttons and the status-line help of each command. Every user action
-// reaches the dispatcher as one of these command ids (101..142).
+// reaches the dispatcher as one of these command ids (101..147).
 //
 // Item texts are kept exactly, with "&" before the mnemonic letter and "\t"
 // before the accelerator text. Accelerator keys are written in the usual
@@ -61,10 +61,14 @@ enum MenuCommand : int {
   kMenuAppleSingleCopy = 143,
   kMenuAppleDoubleCopy = 144,
   kMenuTextCopy = 145,
+  // Attaching image files at run time: the desktop program's own commands
+  // (a file dialog); the dispatcher has no operation for them.
+  kMenuOpenImage = 146,
+  kMenuNewImage = 147,
 };
 
 inline constexpr int kFirstMenuCommand = 101;
-inline constexpr int kLastMenuCommand = 145;
+inline constexpr int kLastMenuCommand = 147;
 
 // One menu entry; id 0 is a separator.
 struct MenuItem {

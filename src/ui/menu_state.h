@@ -64,7 +64,7 @@ struct MenuState {
   std::array<ItemState, kLastMenuCommand - kFirstMenuCommand + 1> items;
   std::array<bool, 6> buttonsEnabled{};  // in FunctionButtons() order
 
-  // The state of item 101..142; throws std::out_of_range for other ids.
+  // The state of item 101..147; throws std::out_of_range for other ids.
   const ItemState& item(int id) const { return items.at(static_cast<std::size_t>(id - kFirstMenuCommand)); }
 };
 

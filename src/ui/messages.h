@@ -148,6 +148,17 @@ inline constexpr const char* kTextVolumePastMedium =
 inline constexpr const char* kTextVolumePastPartition =
     "The volume header describes a volume larger than its partition; the blocks past it cannot be read or written.";
 
+// The desktop program's image files: the file dialogs' titles and
+// filters, the size question of a new image and the submenu of the images
+// opened last.
+inline constexpr const char* kTextOpenImage = "Open image";
+inline constexpr const char* kTextNewImage = "New image";
+inline constexpr const char* kTextImageFiles = "Image files";
+inline constexpr const char* kTextAllFiles = "All files";
+inline constexpr const char* kTextImageSize =
+    "Size of the new image in MB (1 to 2048; 44, 88, 105, 200 and 270 are the cartridges' own sizes):";
+inline constexpr const char* kTextRecentImages = "Recent images";
+
 struct MessageTable {
   MessageTable();  // fills every entry with its start text
   const std::string& operator[](int entry) const { return texts.at(entry); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "ui/menu_model.h"
 #include "ui/program_settings.h"
@@ -135,8 +136,10 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
     } else if (a.starts_with("--")) {
       error = "unknown option " + a;
       return std::nullopt;
-    } else if (a.size() >= 2 && (a[0] == '/' || a[0] == '-')) {
+    } else if (a.starts_with('-') || (a.starts_with('/') && !std::filesystem::exists(a))) {
       ApplyLetterOption(a, options);
+    } else if (!a.empty()) {
+      options.files.push_back(a);
     }
   }
   return options;
@@ -146,7 +149,7 @@ std::string UsageText(const std::string& program) {
   return "usage: " + program +
          " [--image PATH[,ro][,1024]]... [--create SIZE PATH] [--demo] [--scsi]\n"
          "       [/A<h><t>] [/L<name>] [/R] [--yes] [--verbose] [--check] [--mode NAME]\n"
-         "       [-c LINE | --menu N | --select PATTERN]...\n"
+         "       [-c LINE | --menu N | --select PATTERN]... [IMAGE]...\n"
          "  --image PATH      attach an image file or a block device as a cartridge drive\n"
          "                    (,ro write-protected; ,1024 a medium with 1024-byte sectors)\n"
          "  --create SIZE PATH  create a blank image of SIZE MB (1 to 2048; 44, 88, 105, 200\n"
@@ -167,7 +170,9 @@ std::string UsageText(const std::string& program) {
          "  --mode NAME       copy mode of the run: " + CopyModeList() + "\n"
          "  -c LINE           run a typed command (DIR, CD, COPY, ...)\n"
          "  --menu N          run menu command N\n"
-         "  --select PATTERN  select the listed items whose names match PATTERN\n";
+         "  --select PATTERN  select the listed items whose names match PATTERN\n"
+         "  IMAGE             an image file or block device attached as --image PATH is,\n"
+         "                    after those; the first is the drive used unless /A names one\n";
 }
 
 }  // namespace tarvo

@@ -30,6 +30,10 @@
 //   --version                 print the program's version (console)
 //   --check                   check the volume's consistency, print the
 //                             findings and end (console; exit 1 on findings)
+// A word that is no option (a path such as /home/me/disk.img that names an
+// existing file, or any word not beginning with '/' or '-') is a file to
+// open: it is attached as an image after the --image ones, and the first
+// such is the drive opened unless /A names one.
 // Actions, run in order after start-up (console):
 //   -c LINE          a typed command
 //   --menu N         menu command N
@@ -50,6 +54,7 @@ struct StartupAction {
 
 struct StartupOptions {
   std::vector<std::string> images;  // PATH[,ro][,1024] as given
+  std::vector<std::string> files;   // the plain words, as given
   struct Create {
     int megabytes = 0;
     std::string path;
@@ -73,8 +78,8 @@ struct StartupOptions {
 };
 
 // Parses the arguments (without the program name). On a bad option returns
-// nullopt and a message in `error`. Unknown one-letter options and plain
-// words are ignored, as the program always did.
+// nullopt and a message in `error`. Unknown one-letter options are ignored,
+// as the program always did.
 std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>& args, std::string& error);
 
 // The usage text of the front ends.

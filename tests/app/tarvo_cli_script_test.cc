@@ -67,6 +67,7 @@ TEST_F(TarvoCliScriptTest, ExitStatusTellsWhetherEveryCommandDidWhatItWasAsked) 
       {{"-c", "md New"}, ",ro", 1, "Error writing to the volume: the change was not made."},
       {{"--frob"}, "", 2, "unknown option --frob"},
       {{"--menu", "999"}, "", 2, "999"},
+      {{"--menu", "146"}, "", 1, "desktop program"},
       {{"-c"}, "", 2, "-c needs"},
       {{"--mode", "zip"}, "", 2, "--mode: \"zip\" is not a copy mode"},
   };
@@ -100,6 +101,12 @@ TEST_F(TarvoCliScriptTest, ModeOptionChoosesTheCopyModeOfTheRun) {
   const CliResult run = cli_.Run({"--mode", "binhex", "-c", "copy a.txt"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(std::filesystem::exists(cli_.workDir + "/a.hqx"));
+}
+
+TEST_F(TarvoCliScriptTest, APlainWordIsAnImageToOpen) {
+  const CliResult run = testing::RunTarvoCli({cli_.image, "-c", "dir"}, "", cli_.tempDir);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "Vol: Script")) << run.out;
 }
 
 TEST_F(TarvoCliScriptTest, AShellLoopOverImagesListsEachOne) {

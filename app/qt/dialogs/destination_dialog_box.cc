@@ -40,7 +40,7 @@ DestinationDialogBox::DestinationDialogBox(DestinationDialog& model, QWidget* pa
 }
 
 void DestinationDialogBox::Sync() {
-  path_->setText(FromAnsi(model_.path()));
+  ShowPath(path_, FromAnsi(model_.path()));
   FillList(directories_, model_.directories());
   FillList(drives_, model_.drives());
 }

@@ -2,6 +2,7 @@
 // from the core's texts (Windows character set), and its double click.
 #pragma once
 
+#include <QLabel>
 #include <QListWidget>
 #include <string>
 #include <vector>
@@ -10,11 +11,22 @@
 
 namespace tarvo {
 
-inline QListWidget* MakeIdList(int id, int minWidth, QWidget* parent) {
+// The list keeps its width, whatever Qt's default size and its names: the
+// dialogs must fit over the main window; long names scroll.
+inline QListWidget* MakeIdList(int id, int width, QWidget* parent) {
   auto* list = new QListWidget(parent);
   list->setObjectName(QString::number(id));
-  list->setMinimumSize(minWidth, 180);
+  list->setFixedWidth(width);
+  list->setMinimumHeight(180);
   return list;
+}
+
+// A PC path shown in a dialog takes the width the lists give it, not its
+// own: a deep path is cut at the right, and shown whole as its tip.
+inline void ShowPath(QLabel* label, const QString& path) {
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  label->setText(path);
+  label->setToolTip(path);
 }
 
 inline void FillList(QListWidget* list, const std::vector<std::string>& texts) {

@@ -24,10 +24,10 @@ MacCopyDialogBox::MacCopyDialogBox(MacCopyDialog& model, QWidget* parent)
   mask_->setMaxLength(79);
   path_ = Field(1131, this);
   total_ = Field(1130, this);
-  files_ = MakeIdList(1132, 160, this);
+  files_ = MakeIdList(1132, 150, this);
   files_->setSelectionMode(QAbstractItemView::MultiSelection);
-  directories_ = MakeIdList(1133, 160, this);
-  drives_ = MakeIdList(1134, 160, this);
+  directories_ = MakeIdList(1133, 150, this);
+  drives_ = MakeIdList(1134, 150, this);
 
   connect(mask_, &QLineEdit::returnPressed, this,
           [this] { Apply([&] { model_.EnterMask(ToAnsi(mask_->text())); }); });
@@ -82,7 +82,7 @@ MacCopyDialogBox::MacCopyDialogBox(MacCopyDialog& model, QWidget* parent)
 void MacCopyDialogBox::Sync() {
   syncing_ = true;
   mask_->setText(FromAnsi(model_.mask()));
-  path_->setText(FromAnsi(model_.path()));
+  ShowPath(path_, FromAnsi(model_.path()));
   total_->setText(QString::number(model_.total()));
   files_->clear();
   for (const MacCopyDialog::FileRow& row : model_.files()) {

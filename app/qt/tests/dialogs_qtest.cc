@@ -25,6 +25,7 @@
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
 #include "ui/log_dialog.h"
+#include "ui/mac_copy_dialog.h"
 #include "ui/name_dialog.h"
 #include "ui/device_dialog.h"
 #include "volume/partition_dialog.h"
@@ -264,6 +265,30 @@ class DialogsTest : public QObject {
     QCOMPARE(model.result(), 1);
     QVERIFY(QDir::currentPath().endsWith("alpha/beta"));
     QDir::setCurrent(start);
+  }
+
+  // The PC directory dialogs open over the main window and fit inside its
+  // 640 pixels, even on a deep PC folder with long names.
+  void pcDirectoryDialogsFitTheMainWindow() {
+    testing::ScratchDir dir;
+    const std::string deep = dir.Path(std::string(60, 'd') + "/" + std::string(60, 'e'));
+    QVERIFY(QDir().mkpath(QString::fromStdString(deep + "/" + std::string(70, 'f'))));
+    testing::WriteWholeFile(deep + "/" + std::string(70, 'g') + ".txt", std::vector<std::uint8_t>{1});
+    testing::InDirectory in(deep);
+    int width = 0;
+    const auto measure = [&width](QWidget* d) {
+      width = d->width();
+      ClickId(d, 100);
+    };
+    HostPcDirectories pc;
+    DestinationDialog destination(session_->ctx(), pc, 106);
+    WhenDialogOpens("DLG_DEST", measure);
+    session_->ui().RunDestinationDialog(destination);
+    QVERIFY2(width > 0 && width <= 640, qPrintable(QString::number(width)));
+    MacCopyDialog copy(session_->ctx(), pc);
+    WhenDialogOpens("DLG_MCOP", measure);
+    session_->ui().RunMacCopyDialog(copy);
+    QVERIFY2(width > 0 && width <= 640, qPrintable(QString::number(width)));
   }
 
   void logDialogCreatesStoresAndCloses() {

@@ -73,7 +73,7 @@ class MainWindowTest : public QObject {
     QVERIFY(helpBar);
     QCOMPARE(helpBar->actions()[0]->text(), QString("&Help"));
     QCOMPARE(Action(kMenuSelectDrive)->text(), QString("&Select Drive\tAlt+D"));
-    QCOMPARE(session_->window().menus().popup(0)->actions().size(), 12);  // items and separators
+    QCOMPARE(session_->window().menus().popup(0)->actions().size(), 16);  // items, separators, "Recent images"
     QVERIFY(Action(kMenuNormalCopy)->isChecked());
     QVERIFY(Action(kMenuShortListing)->isChecked());
     QVERIFY(!Action(kMenuExtendedListing)->isChecked());
@@ -174,6 +174,15 @@ class MainWindowTest : public QObject {
     QCOMPARE(view().statusLeft(), QString("Exit to Windows."));
     emit drive->aboutToHide();
     QCOMPARE(view().statusLeft(), QString("Select a menu or press F1 for help..."));
+    // Grayed in the root folder: no hover signal, the mouse over it.
+    QMenu* file = session_->window().menus().popup(1);
+    QVERIFY(!Action(kMenuRoot)->isEnabled());
+    file->popup(QPoint(0, 0));
+    const QPoint at = file->actionGeometry(Action(kMenuRoot)).center();
+    QMouseEvent move(QEvent::MouseMove, at, file->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(file, &move);
+    QCOMPARE(view().statusLeft(), QString("Return to root directory."));
+    file->hide();
   }
 
   void commandLineRunsTheTypedCommand() {

@@ -93,6 +93,21 @@ class QtUiTest : public QObject {
     QVERIFY(!view.progress());  // a new status line wipes the bar
   }
 
+  // A face taller than the band (fonts differ between systems) is drawn
+  // smaller: no stroke of "gjpqy" reaches the shadow line or below.
+  void statusTextIsNotCutAtTheBottom() {
+    QImage image(200, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont tall = painter.font();
+    tall.setPixelSize(24);
+    painter.setFont(tall);
+    PaintStatusBand(painter, QRect(0, 0, 200, 20), "gjpqy", "");
+    painter.end();
+    for (int y = 19; y < image.height(); ++y)
+      for (int x = 0; x < 150; ++x) QVERIFY(image.pixelColor(x, y) != QColor(Qt::black));
+  }
+
   void waitCursorTurnsAndKeepsOnlyEsc() {
     QtUi& ui = session_->ui();
     QWidget& window = session_->window();
