@@ -63,6 +63,7 @@ TEST_F(TarvoCliScriptTest, ExitStatusTellsWhetherEveryCommandDidWhatItWasAsked) 
       {{"--menu", "999"}, "", 2, "999"},
       {{"-c"}, "", 2, "-c needs"},
       {{"--mode", "zip"}, "", 2, "--mode: \"zip\" is not a copy mode"},
+      {{"--existing", "overwrite"}, "", 2, "--existing: \"overwrite\" is not replace, skip or keep"},
   };
   for (const Case& c : cases) {
     const CliResult run = testing::RunTarvoCli(cli_.Args(c.args, "", c.suffix));
@@ -75,7 +76,8 @@ TEST_F(TarvoCliScriptTest, ExitStatusTellsWhetherEveryCommandDidWhatItWasAsked) 
 }
 
 TEST_F(TarvoCliScriptTest, ResultsAreToldOnStandardError) {
-  CliResult run = cli_.Run({"-c", "copy a.txt", "-c", "verify"});
+  // The PC's a.txt stays and the copy is numbered, without a question.
+  CliResult run = cli_.Run({"--existing", "keep", "-c", "copy a.txt", "-c", "verify"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err, "Tarvo: Verification complete: 2047 blocks, no errors.\n");
   run = cli_.Run({"--verbose", "-c", "mcopy b.txt", "-c", "copy b.txt"});
