@@ -57,6 +57,13 @@ Answer ConsoleUi::ShowMessageBox(const std::string& text, const std::string& cap
   return answer;
 }
 
+ExistingFileAnswer ConsoleUi::AskExistingFile(const std::string& text) {
+  if (!yes_) return TextUi::AskExistingFile(text);
+  EndProgressLine();
+  Write("Tarvo: " + text + " " + kExistingFileChoices + " keep (--yes)\n");
+  return ExistingFileAnswer{ExistingFileAction::kKeepBoth, false};
+}
+
 void ConsoleUi::RunDeviceDialog(DeviceDialog& dialog) {
   if (!inTerminal_ || dialog.driveCount() == 1) {
     for (std::uint8_t target = 0; target < dialog.rows().size(); ++target) {

@@ -53,6 +53,9 @@ class ConsoleUi : public TextUi {
   Answer ShowMessageBox(const std::string& text, const std::string& caption, Buttons buttons,
                         Stakes stakes) override;
   void RunNameDialog(NameDialog& dialog) override;
+  // With --yes a PC file's name that is taken is kept and the copy numbered:
+  // "yes" names neither Replace nor Skip, and keeping both loses nothing.
+  ExistingFileAnswer AskExistingFile(const std::string& text) override;
   void RunDeviceDialog(DeviceDialog& dialog) override;
   void PaintStatusLine(const std::string& left, const std::string& right) override;
   void PaintProgress(unsigned percent) override;

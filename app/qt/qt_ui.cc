@@ -9,6 +9,7 @@
 #include "dialogs/capacity_dialog.h"
 #include "dialogs/command_dialog_box.h"
 #include "dialogs/destination_dialog_box.h"
+#include "dialogs/existing_file_dialog.h"
 #include "dialogs/mac_copy_dialog_box.h"
 #include "dialogs/device_dialog_box.h"
 #include "dialogs/info_dialog.h"
@@ -155,6 +156,12 @@ SameDriveChoice QtUi::AskSameDrive() {
 
 CapacityAnswer QtUi::AskCapacity() {
   CapacityDialog dialog(DialogParent());
+  RunDialog(dialog);
+  return dialog.answer();
+}
+
+ExistingFileAnswer QtUi::AskExistingFile(const std::string& text) {
+  ExistingFileDialog dialog(FromAnsi(text), DialogParent());
   RunDialog(dialog);
   return dialog.answer();
 }

@@ -64,6 +64,7 @@ class QtUi : public QObject, public UserInterface {
   void RunPartitionDialog(PartitionDialog& dialog) override;
   SameDriveChoice AskSameDrive() override;
   CapacityAnswer AskCapacity() override;
+  ExistingFileAnswer AskExistingFile(const std::string& text) override;
   void RunDestinationDialog(DestinationDialog& dialog) override;
   void RunMacCopyDialog(MacCopyDialog& dialog) override;
   void RunNameDialog(NameDialog& dialog) override;

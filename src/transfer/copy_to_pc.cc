@@ -33,6 +33,7 @@ namespace {
 
 constexpr std::size_t kOnTheFlyLength = 30;
 constexpr std::uint32_t kNumberedNames = 32768;
+constexpr std::uint32_t kStandInNames = 100;
 constexpr const char* kTextCannotCreateFolder = "Unable to create the directory ";
 constexpr const char* kTextFolderSkipped = ": the folder is not copied.";
 constexpr const char* kTextUnreadBytes = " bytes could not be read and were written as zeros.";
@@ -51,19 +52,22 @@ enum class WalkResult { kDone, kAborted };
 
 struct CopyWalk {
   std::set<std::uint32_t> foldersSeen;  // a damaged catalog cannot loop
-  PcFreeSpace space;
+  PcCopyRun run;
 };
 
 std::vector<CatalogItem> ItemsOf(Context& ctx, std::uint32_t parentId, std::string_view pattern, bool firstOnly);
 std::vector<CatalogItem> NamedItem(Context& ctx, std::uint32_t parentId, std::string_view name);
-int CopyItemsHere(Context& ctx, const std::vector<CatalogItem>& items);
+int CopyItemsHere(Context& ctx, CopyWalk& walk, const std::vector<CatalogItem>& items);
 WalkResult CopyItems(Context& ctx, CopyWalk& walk, const fs::path& dir, const std::vector<CatalogItem>& items,
                      bool skipFolders);
 WalkResult CopyFolderToPc(Context& ctx, CopyWalk& walk, const fs::path& parentDir, const CatalogItem& folder);
 std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, std::string_view macName);
-std::optional<Destination> OpenDestination(Context& ctx, const fs::path& dir, std::string_view macName,
-                                           ConstBytes record);
+std::optional<Destination> OpenDestination(Context& ctx, PcCopyRun& run, const fs::path& dir,
+                                           std::string_view macName, ConstBytes record);
 std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std::string_view macName);
+ExistingFileAction ExistingFileChoice(Context& ctx, std::optional<ExistingFileAction>& forAll,
+                                      const std::string& shownName);
+std::FILE* CreateStandIn(const fs::path& target, bool shortName, fs::path& standIn);
 ForkCopier ForkCopierFor(Context& ctx, std::uint64_t& unreadBytes);
 bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
                   std::uint64_t& unreadBytes);
@@ -93,25 +97,26 @@ void CopySelectionToPc(Context& ctx) {
     return;
   }
   AdvanceWaitCursor(ctx);
+  CopyWalk walk;
   for (std::uint16_t row = TakeFirstSelected(view); row != kNoRow; row = TakeFirstSelected(view)) {
     // The row's own item: a listed name may hold '*' or '?'.
-    if (CopyItemsHere(ctx, NamedItem(ctx, ctx.volume.current.currentDirId, view.rows[row].name)) != 0) break;
+    if (CopyItemsHere(ctx, walk, NamedItem(ctx, ctx.volume.current.currentDirId, view.rows[row].name)) != 0) break;
   }
   SetStatus(ctx, "", std::nullopt);
 }
 
 int CopyMatchingItems(Context& ctx, std::string_view pattern) {
   const bool wildcard = HasWildcard(pattern);
-  return CopyItemsHere(ctx, ItemsOf(ctx, ctx.volume.current.currentDirId, pattern, !wildcard));
+  CopyWalk walk;
+  return CopyItemsHere(ctx, walk, ItemsOf(ctx, ctx.volume.current.currentDirId, pattern, !wildcard));
 }
 
 namespace {
 
 // The items into the PC current directory: 0 normally, 1 after an abort,
 // -1 when there are none.
-int CopyItemsHere(Context& ctx, const std::vector<CatalogItem>& items) {
+int CopyItemsHere(Context& ctx, CopyWalk& walk, const std::vector<CatalogItem>& items) {
   if (items.empty()) return -1;
-  CopyWalk walk;
   walk.foldersSeen.insert(ctx.volume.current.currentDirId);
   std::error_code error;
   const fs::path dir = fs::current_path(error);
@@ -121,7 +126,7 @@ int CopyItemsHere(Context& ctx, const std::vector<CatalogItem>& items) {
 
 }  // namespace
 
-int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::string_view macName,
+int CopyFileToPc(Context& ctx, PcCopyRun& run, const fs::path& dir, std::string_view macName,
                  ConstBytes record) {
   const std::uint32_t dataLength = GetU32(record, filrec::filLgLen);
   const std::uint32_t resourceLength = GetU32(record, filrec::filRLgLen);
@@ -131,7 +136,7 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
   const std::uint64_t heldBytes =
       std::uint64_t{HoldForkLength(ctx, held, kDataFork)} + HoldForkLength(ctx, held, kResourceFork);
   CopyTally& tally = ctx.settings.copies;
-  if (ctx.settings.outputPort == 0 && !EnoughPcSpace(space, dir, heldBytes)) {
+  if (ctx.settings.outputPort == 0 && !EnoughPcSpace(run.space, dir, heldBytes)) {
     MessageDialog(ctx, kTextPcDiskFull);
     ++tally.failed;
     return -1;
@@ -146,7 +151,7 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
       return 0;
     }
   }
-  std::optional<Destination> out = OpenDestination(ctx, dir, macName, record);
+  std::optional<Destination> out = OpenDestination(ctx, run, dir, macName, record);
   if (!out) {
     ++tally.skipped;
     return 0;
@@ -160,8 +165,18 @@ int CopyFileToPc(Context& ctx, PcFreeSpace& space, const fs::path& dir, std::str
     written = false;
     writeError = errno;
   }
+  if (written && !out->replaces.empty()) {
+    std::error_code renamed;
+    fs::rename(out->path, out->replaces, renamed);
+    if (renamed) {
+      written = false;
+      writeError = renamed.value();
+    } else {
+      out->path = out->replaces;
+    }
+  }
   if (!written) {
-    // A partial file would pass for a copy: it goes.
+    // A partial file would pass for a copy: it goes (a replaced file stays).
     std::error_code error;
     if (!out->path.empty()) fs::remove(out->path, error);
     const std::string failure = kTextErrorWritingFile + out->shownName;
@@ -194,7 +209,7 @@ std::optional<std::string> AskPcFileName(Context& ctx, const std::string& propos
 }
 
 std::optional<PcFileDestination> MakePcFileName(Context& ctx, const fs::path& dir, std::string_view macName,
-                                                ConstBytes record) {
+                                                ConstBytes record, std::optional<ExistingFileAction>& existingForAll) {
   LoadTypeCreatorFile(ctx);
   const bool shortNames = !ctx.settings.longNamesAvailable || ctx.settings.namingMode == NamingMode::kShort;
   std::string typeCreator(8, ' ');
@@ -205,12 +220,29 @@ std::optional<PcFileDestination> MakePcFileName(Context& ctx, const fs::path& di
   if (ctx.settings.modeFlags & kCopyMacBinary) SetExtension(name, "bin");
   if (ctx.settings.modeFlags & kCopyBinHex) SetExtension(name, "hqx");
   if (ctx.settings.modeFlags & kCopyAppleSingle) SetExtension(name, "as");
-  // A name taken already is numbered: a long one "NAME (n).ext", a short
-  // one by its extension from the copy count on; never truncated.
+  // A name taken already, unless the copy replaces or skips its file, is
+  // numbered: a long one "NAME (n).ext", a short one by its extension from
+  // the copy count on; never truncated.
   bool exists = false;
   Destination out;
   out.path = PcNameToPath(dir, name, shortNames);
   out.file = CreateNewPcFile(out.path, exists);
+  std::error_code error;
+  // Only a plain file is asked about: a link or a folder is never written
+  // through or over, and the copy is numbered beside it.
+  if (out.file == nullptr && exists && fs::is_regular_file(fs::symlink_status(out.path, error))) {
+    switch (ExistingFileChoice(ctx, existingForAll, ShownPcName(name, shortNames))) {
+      case ExistingFileAction::kSkip:
+        return std::nullopt;
+      case ExistingFileAction::kReplace:
+        out.replaces = out.path;
+        out.file = CreateStandIn(out.replaces, shortNames, out.path);
+        exists = false;
+        break;
+      case ExistingFileAction::kKeepBoth:
+        break;
+    }
+  }
   const std::string taken = name;
   for (std::uint32_t n = 0; out.file == nullptr && exists && n < kNumberedNames; ++n) {
     if (shortNames) {
@@ -268,7 +300,7 @@ WalkResult CopyItems(Context& ctx, CopyWalk& walk, const fs::path& dir, const st
       if (!skipFolders && CopyFolderToPc(ctx, walk, dir, item) == WalkResult::kAborted) return WalkResult::kAborted;
     } else {
       ++ctx.settings.copiedFileCount;
-      CopyFileToPc(ctx, walk.space, dir, item.name, item.data);
+      CopyFileToPc(ctx, walk.run, dir, item.name, item.data);
     }
   }
   return WalkResult::kDone;
@@ -310,16 +342,16 @@ std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, st
   return dir;
 }
 
-std::optional<Destination> OpenDestination(Context& ctx, const fs::path& dir, std::string_view macName,
-                                           ConstBytes record) {
+std::optional<Destination> OpenDestination(Context& ctx, PcCopyRun& run, const fs::path& dir,
+                                           std::string_view macName, ConstBytes record) {
   const int port = ctx.settings.outputPort;
   if (port != 0) {
-    Destination out{OpenOutputPort(port), {}, OutputPortName(port)};
+    Destination out{OpenOutputPort(port), {}, OutputPortName(port), {}};
     if (out.file == nullptr) FatalError(ctx, kTextErrorOpeningFile + out.shownName);
     return out;
   }
   if (ctx.settings.namingMode == NamingMode::kOnTheFly) return RenameOnTheFly(ctx, dir, macName);
-  return MakePcFileName(ctx, dir, macName, record);
+  return MakePcFileName(ctx, dir, macName, record, run.existingForAll);
 }
 
 std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std::string_view macName) {
@@ -329,7 +361,7 @@ std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std
   const std::size_t cut = typed->find_last_of("/\\:");
   const std::string name = SafePcName(typed->substr(cut == std::string::npos ? 0 : cut + 1));
   bool exists = false;
-  Destination out{nullptr, PcNameToPath(dir, AnsiToUtf8(name), false), name};
+  Destination out{nullptr, PcNameToPath(dir, AnsiToUtf8(name), false), name, {}};
   out.file = CreateNewPcFile(out.path, exists);
   if (out.file == nullptr) {
     if (exists) {
@@ -341,6 +373,30 @@ std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std
   if (IsLogOpen(ctx.log)) AppendLog(ctx.log, std::string(macName) + "\t" + name + "\r\n");
   SetStatus(ctx, "", FormatMessage(ctx.messages[kMsgCopyOf], Ansi(macName), name));
   return out;
+}
+
+ExistingFileAction ExistingFileChoice(Context& ctx, std::optional<ExistingFileAction>& forAll,
+                                      const std::string& shownName) {
+  if (ctx.settings.existingFiles) return *ctx.settings.existingFiles;
+  if (forAll) return *forAll;
+  const ExistingFileAnswer answer = ctx.ui->AskExistingFile(FormatMessage(kTextPcFileExists, shownName));
+  if (answer.forAll) forAll = answer.action;
+  return answer.action;
+}
+
+// A new file beside the target, to be renamed over it once whole: hidden,
+// or a DOS name where only short names are made; nullptr when none can be
+// made.
+std::FILE* CreateStandIn(const fs::path& target, bool shortName, fs::path& standIn) {
+  for (std::uint32_t n = 0; n < kStandInNames; ++n) {
+    const std::string number = std::to_string(n);
+    standIn = target.parent_path() / (shortName ? "~TARVO" + std::string(2 - number.size(), '0') + number + ".TMP"
+                                                : "." + target.filename().string() + ".tarvo" + number);
+    bool exists = false;
+    if (std::FILE* file = CreateNewPcFile(standIn, exists)) return file;
+    if (!exists) break;
+  }
+  return nullptr;
 }
 
 // The fork copy of the HFS engine; what it could not read becomes zeros,

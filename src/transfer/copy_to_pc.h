@@ -10,12 +10,17 @@
 // Each file is named by the naming mode: long or short names (built as
 // pc_file_name.h says, then logged "ANSI name\tPC name\r\n" and shown as
 // "Copy of "%s" to "%s"" on the status line), or renamed on the fly in
-// DLG_NOMD. An existing PC file is never overwritten: a long name becomes
-// "NAME (1).ext", "NAME (2).ext" and so on, the first that is free, as file
-// managers number copies; a short name takes the numbered extension of the
-// copy count and, when that exists too, the next free number; renaming on
-// the fly skips the file
-// with "... already exists. Aborting the copy...". The PC file gets the Mac
+// DLG_NOMD. When a file holds the name already, the start-up's --existing
+// choice or else the user (DLG_EXIST, once per file, with answers for the
+// rest of the command) says whether the copy replaces it, is skipped
+// (counted as skipped), or keeps both. Keeping both numbers the copy: a
+// long name becomes "NAME (1).ext", "NAME (2).ext" and so on, the first
+// that is free, as file managers number copies; a short name takes the
+// numbered extension of the copy count and, when that exists too, the next
+// free number. A replacing copy is written under a hidden name beside the
+// old file and renamed over it only once complete, so a copy that fails
+// leaves the old file as it was. Renaming on the fly skips the file with
+// "... already exists. Aborting the copy...". The PC file gets the Mac
 // modification date as its local time, seconds included. A folder becomes
 // a PC directory (an existing one is used) and is copied recursively; a
 // folder whose directory cannot be made is skipped with a message, its
@@ -43,6 +48,7 @@
 
 #include "base/big_endian.h"
 #include "transfer/pc_file_system.h"
+#include "ui/user_interface.h"
 
 namespace tarvo {
 
@@ -59,26 +65,37 @@ void CopySelectionToPc(Context& ctx);
 // matches.
 int CopyMatchingItems(Context& ctx, std::string_view pattern);
 
+// What the copies of one command share: the PC disk's free space as known
+// so far, and the answer given for every later name clash.
+struct PcCopyRun {
+  PcFreeSpace space;
+  std::optional<ExistingFileAction> existingForAll;
+};
+
 // One file (its catalog name and file record data, type byte first) into
 // the directory, or to the output port. 0 when copied or skipped, -1 when
-// the PC disk has not enough space (the space known so far is in `space`).
-int CopyFileToPc(Context& ctx, PcFreeSpace& space, const std::filesystem::path& dir, std::string_view macName,
+// the PC disk has not enough space.
+int CopyFileToPc(Context& ctx, PcCopyRun& run, const std::filesystem::path& dir, std::string_view macName,
                  ConstBytes fileRecord);
 
 // The open PC file of one copied file.
 struct PcFileDestination {
   std::FILE* file = nullptr;
-  std::filesystem::path path;  // empty for a port
-  std::string shownName;       // Windows character set
+  std::filesystem::path path;      // empty for a port
+  std::string shownName;           // Windows character set
+  std::filesystem::path replaces;  // the file it is renamed over once complete; empty for a new name
 };
 
 // Creates the PC file of a Mac file (its catalog name and file record data)
 // in the directory under its long or short name as the naming mode says
 // (renaming on the fly counts as long names), numbered when the name is
-// taken; logs the name pair and shows "Copy of ..." on the status line.
-// nullopt when no free name was found (the user is told).
+// taken and the answer is to keep both (a stand-in beside the file when it
+// is to replace it); logs the name pair and shows "Copy of ..." on the
+// status line. nullopt when the answer is to skip, or no free name was
+// found (the user is told). An answer for all is kept in existingForAll.
 std::optional<PcFileDestination> MakePcFileName(Context& ctx, const std::filesystem::path& dir,
-                                                std::string_view macName, ConstBytes fileRecord);
+                                                std::string_view macName, ConstBytes fileRecord,
+                                                std::optional<ExistingFileAction>& existingForAll);
 
 // DLG_NOMD titled "File name on the DOS volume", proposing the name;
 // nullopt on Cancel.

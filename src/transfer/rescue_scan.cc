@@ -144,7 +144,9 @@ void RescueFile(Context& ctx, const CatalogRecord& record, RescueFields& fields)
   std::error_code error;
   fs::path dir = fs::current_path(error);
   if (error) dir = ".";
-  const std::optional<PcFileDestination> out = MakePcFileName(ctx, dir, record.key.name, record.data);
+  // A rescued file never takes the place of a PC file: it is numbered.
+  std::optional<ExistingFileAction> keepBoth = ExistingFileAction::kKeepBoth;
+  const std::optional<PcFileDestination> out = MakePcFileName(ctx, dir, record.key.name, record.data, keepBoth);
   if (!out) return;
   fields.file = ConvertString(record.key.name, MacToAnsi);
   bool written = WriteRescuedContent(ctx, out->file, record);

@@ -1,5 +1,8 @@
 #include "ui/copy_option_dialogs.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "base/context.h"
 #include "transfer/pc_file_system.h"
 #include "ui/text_answers.h"
@@ -18,8 +21,13 @@ int RunOutputPorts(Context& ctx) {
   return dialog.result();
 }
 
+void NamingDialog::ClickCopyMode(std::uint16_t mode) {
+  settings_.modeFlags = WithCopyMode(settings_.modeFlags, mode);
+}
+
 void NamingDialog::Cancel() {
   settings_.namingMode = opened_;
+  ClickCopyMode(openedCopyMode_);
   Finish(0);
 }
 
@@ -30,7 +38,12 @@ void NamingDialog::ApplyAnswer(std::string_view text) {
   if (a == "long") Click(NamingMode::kLong);
   else if (a == "short") Click(NamingMode::kShort);
   else if (a == "fly" || a == "rename") Click(NamingMode::kOnTheFly);
-  else return;
+  else {
+    const auto* mode = std::find_if(std::begin(kCopyModeNames), std::end(kCopyModeNames),
+                                    [&a](const CopyModeName& m) { return a == m.name; });
+    if (mode == std::end(kCopyModeNames)) return;
+    ClickCopyMode(mode->bit);
+  }
   Ok();
 }
 

@@ -130,6 +130,9 @@ inline constexpr const char* kTextPcDiskFull = "Not enough space on the PC disk.
 // A file copied to the PC could not be written; its PC name follows.
 inline constexpr const char* kTextErrorWritingFile = "Error writing file: ";
 inline constexpr const char* kTextErrorReadingFile = "Error reading file: ";
+// A file copied to the PC finds its name taken by a file ("%s", its PC
+// name): the user chooses Replace, Skip or Keep both.
+inline constexpr const char* kTextPcFileExists = "\"%s\" already exists on the PC.";
 // drNxtCNID is no ID a new item may take (volume_counters.h): a new file
 // or folder is refused.
 inline constexpr const char* kTextNoCatalogId =

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "transfer/copy_tally.h"
+#include "ui/user_interface.h"
 
 namespace tarvo {
 
@@ -21,6 +23,21 @@ inline constexpr std::uint16_t kCopyText = 0x40;
 // The copy-mode bits; exactly one of them is set.
 inline constexpr std::uint16_t kCopyModeBits =
     kCopyData | kCopyResource | kCopyMacBinary | kCopyBinHex | kCopyAppleSingle | kCopyAppleDouble | kCopyText;
+// The flags with their copy mode changed to `mode`, one of the bits above.
+inline std::uint16_t WithCopyMode(std::uint16_t flags, std::uint16_t mode) {
+  return static_cast<std::uint16_t>((flags & ~kCopyModeBits) | (mode & kCopyModeBits));
+}
+// The copy modes by the names scripts and typed answers give them, in the
+// Options menu's order.
+struct CopyModeName {
+  const char* name;
+  std::uint16_t bit;
+};
+inline constexpr CopyModeName kCopyModeNames[] = {
+    {"data", kCopyData},           {"resource", kCopyResource},       {"macbinary", kCopyMacBinary},
+    {"binhex", kCopyBinHex},       {"applesingle", kCopyAppleSingle}, {"appledouble", kCopyAppleDouble},
+    {"text", kCopyText},
+};
 inline constexpr std::uint16_t kCopyDirectory = 0x80;
 inline constexpr std::uint16_t kFilesOnly = 0x100;
 inline constexpr std::uint16_t kListExtended = 0x200;
@@ -38,6 +55,9 @@ struct ProgramSettings {
   // it numbers the names that would clash with an existing file.
   std::uint16_t copiedFileCount = 0;
   CopyTally copies;  // since the front end last cleared it
+  // The start-up's answer to every PC name a copy finds taken; without it
+  // the user is asked.
+  std::optional<ExistingFileAction> existingFiles;
   bool mediumLocked = false;
   // The name typed in the last "Formatting" dialog of the run, offered again.
   std::string formatName = "Untitled";

@@ -44,9 +44,8 @@ void InitSettings(Context& ctx, const StartupOptions& options) {
   }
   if (options.logName) OpenLogFromStartOption(ctx, *options.logName);
   if (options.reset) ctx.device.resetBeforeTransfer = true;
-  if (options.copyMode) {
-    ctx.settings.modeFlags = static_cast<std::uint16_t>((ctx.settings.modeFlags & ~kCopyModeBits) | *options.copyMode);
-  }
+  if (options.copyMode) ctx.settings.modeFlags = WithCopyMode(ctx.settings.modeFlags, *options.copyMode);
+  ctx.settings.existingFiles = options.existingFiles;
   ctx.volume.transferSectors = 64;
   ctx.volume.sectorSize = 512;
   StartupDriveSelection(ctx);

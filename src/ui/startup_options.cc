@@ -38,16 +38,6 @@ void ApplyLetterOption(const std::string& token, StartupOptions& options) {
   }
 }
 
-struct CopyModeName {
-  const char* name;
-  std::uint16_t bit;
-};
-constexpr CopyModeName kCopyModeNames[] = {
-    {"data", kCopyData},     {"resource", kCopyResource}, {"macbinary", kCopyMacBinary},
-    {"binhex", kCopyBinHex}, {"text", kCopyText},         {"applesingle", kCopyAppleSingle},
-    {"appledouble", kCopyAppleDouble},
-};
-
 std::string CopyModeList() {
   std::string list;
   for (const CopyModeName& m : kCopyModeNames) list += (list.empty() ? "" : ", ") + std::string(m.name);
@@ -111,6 +101,19 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
         return std::nullopt;
       }
       options.copyMode = mode->bit;
+    } else if (a == "--existing") {
+      const std::string* v = value("replace, skip or keep");
+      if (!v) return std::nullopt;
+      if (*v == "replace") {
+        options.existingFiles = ExistingFileAction::kReplace;
+      } else if (*v == "skip") {
+        options.existingFiles = ExistingFileAction::kSkip;
+      } else if (*v == "keep") {
+        options.existingFiles = ExistingFileAction::kKeepBoth;
+      } else {
+        error = "--existing: \"" + *v + "\" is not replace, skip or keep";
+        return std::nullopt;
+      }
     } else if (a == "--help" || a == "-h" || a == "-?") {
       options.help = true;
     } else if (a == "--version") {
@@ -149,7 +152,10 @@ std::string UsageText(const std::string& program) {
   return "usage: " + program +
          " [--image PATH[,ro][,1024]]... [--create SIZE PATH] [--demo] [--scsi]\n"
          "       [/A<h><t>] [/L<name>] [/R] [--yes] [--verbose] [--check] [--mode NAME]\n"
-         "       [-c LINE | --menu N | --select PATTERN]... [IMAGE]...\n"
+         "       [--existing replace|skip|keep]
+"
+         "       [-c LINE | --menu N | --select PATTERN]... [IMAGE]...
+"
          "  --image PATH      attach an image file or a block device as a cartridge drive\n"
          "                    (,ro write-protected; ,1024 a medium with 1024-byte sectors)\n"
          "  --create SIZE PATH  create a blank image of SIZE MB (1 to 2048; 44, 88, 105, 200\n"
@@ -168,6 +174,9 @@ std::string UsageText(const std::string& program) {
          "  --verbose         show status texts and dialogs on standard error\n"
          "  --check           check the volume's consistency and print what is wrong\n"
          "  --mode NAME       copy mode of the run: " + CopyModeList() + "\n"
+         "  --existing ACTION when a copy to the PC finds its name taken: replace the file,\n"
+         "                    skip the item, or keep both (the copy numbered), without\n"
+         "                    asking; --yes and the end of input keep both\n"
          "  -c LINE           run a typed command (DIR, CD, COPY, ...)\n"
          "  --menu N          run menu command N\n"
          "  --select PATTERN  select the listed items whose names match PATTERN\n"

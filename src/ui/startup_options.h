@@ -27,6 +27,11 @@
 //                             appledouble (the Options menu's
 //                             choice, which a typed command's option still
 //                             overrides for that command)
+//   --existing ACTION         what a copy to the PC does with a file of the
+//                             name it would take: replace, skip or keep
+//                             (both, the copy numbered), without asking.
+//                             Without it the user is asked; with --yes or
+//                             at the end of input the answer is keep
 //   --version                 print the program's version (console)
 //   --check                   check the volume's consistency, print the
 //                             findings and end (console; exit 1 on findings)
@@ -44,6 +49,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "ui/user_interface.h"
 
 namespace tarvo {
 
@@ -68,6 +75,7 @@ struct StartupOptions {
   bool version = false;  // --version
   bool check = false;
   std::optional<std::uint16_t> copyMode;  // --mode: one of the copy-mode bits
+  std::optional<ExistingFileAction> existingFiles;  // --existing
   // /A: the adapter and target digits, each only when given.
   bool adapterOption = false;
   std::optional<int> hostAdapter;

@@ -106,4 +106,20 @@ std::optional<CapacityAnswer> ParseCapacityAnswer(std::string_view text) {
   return std::nullopt;
 }
 
+std::optional<ExistingFileAnswer> ParseExistingFileAnswer(std::string_view text) {
+  std::string a = NormalizeAnswer(text);
+  ExistingFileAnswer answer;
+  if (a.size() > 3 && a.ends_with("all")) {
+    answer.forAll = true;
+    a = NormalizeAnswer(a.substr(0, a.size() - 3));
+    if (a.ends_with('-') || a.ends_with(',')) a.pop_back();
+  }
+  if (a == "replace" || a == "r") answer.action = ExistingFileAction::kReplace;
+  else if (a == "skip" || a == "s") answer.action = ExistingFileAction::kSkip;
+  else if (a.empty() || a == "keep" || a == "k" || a == "keep both") answer.action = ExistingFileAction::kKeepBoth;
+  else return std::nullopt;
+  if (a.empty() && answer.forAll) return std::nullopt;  // "all" alone names no action
+  return answer;
+}
+
 }  // namespace tarvo

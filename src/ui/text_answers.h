@@ -9,6 +9,9 @@
 //   DLG_SAME:     same | rescan | cancel   (default: same)
 //   DLG_CAPA:     44 | 88 | 105 | 200 | 270 (optionally followed by "MB"),
 //                 cancel; empty is OK with no choice
+//   DLG_EXIST:    replace | skip | keep (also r / s / k, "keep both"),
+//                 each optionally followed by "all" for the rest of the
+//                 command (default: keep, which loses nothing)
 #pragma once
 
 #include <optional>
@@ -30,6 +33,9 @@ std::string BoxChoices(Buttons buttons, Stakes stakes);
 std::string_view AnswerWord(Answer answer);
 std::optional<SameDriveChoice> ParseSameDriveAnswer(std::string_view text);
 std::optional<CapacityAnswer> ParseCapacityAnswer(std::string_view text);
+std::optional<ExistingFileAnswer> ParseExistingFileAnswer(std::string_view text);
+// DLG_EXIST's answers and its default, as shown after its text.
+inline constexpr const char* kExistingFileChoices = "[replace/skip/keep, or with \"all\"] (empty: keep)";
 
 // Lower-cased, without surrounding blanks.
 std::string NormalizeAnswer(std::string_view text);

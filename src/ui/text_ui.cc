@@ -50,6 +50,11 @@ CapacityAnswer TextUi::AskCapacity() {
                              ParseCapacityAnswer);
 }
 
+ExistingFileAnswer TextUi::AskExistingFile(const std::string& text) {
+  return Ask<ExistingFileAnswer>(Prompt{"box", text, kExistingFileChoices, Stakes::kDestroys},
+                                 ParseExistingFileAnswer);
+}
+
 template <typename Dialog, typename Describe>
 void TextUi::RunDialog(std::string_view name, Dialog& dialog, Describe describe, Stakes stakes) {
   bool defaulted = false;

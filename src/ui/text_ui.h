@@ -25,6 +25,8 @@ class TextUi : public UserInterface {
   void RunPartitionDialog(PartitionDialog& dialog) override;
   SameDriveChoice AskSameDrive() override;
   CapacityAnswer AskCapacity() override;
+  // Shown as a question box: "TEXT [replace/skip/keep, ...] (empty: keep)".
+  ExistingFileAnswer AskExistingFile(const std::string& text) override;
   void ShowAbout() override;
   void RunDestinationDialog(DestinationDialog& dialog) override;
   void RunNameDialog(NameDialog& dialog) override;

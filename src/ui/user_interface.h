@@ -42,6 +42,15 @@ enum class Stakes { kHarmless, kDestroys };
 // DLG_SAME, "Drive to be used".
 enum class SameDriveChoice { kUseSame, kRescan, kCancel };
 
+// What a copy to the PC does with a file of the name its copy would take:
+// the new file takes its place, the item is not copied, or the copy gets a
+// numbered name beside it.
+enum class ExistingFileAction { kReplace, kSkip, kKeepBoth };
+struct ExistingFileAnswer {
+  ExistingFileAction action = ExistingFileAction::kKeepBoth;
+  bool forAll = false;  // the same for every later clash of the command
+};
+
 // DLG_CAPA, "Data medium to format": the radio buttons 300..304 in dialog
 // order ("44 MB", "88 MB", "200 MB", "105 MB", "270 MB"), and which button
 // closed it.
@@ -89,6 +98,9 @@ class UserInterface {
   virtual void RunPartitionDialog(PartitionDialog& dialog) = 0;
   virtual SameDriveChoice AskSameDrive() = 0;
   virtual CapacityAnswer AskCapacity() = 0;
+  // DLG_EXIST: the text names the PC file that is there already. Replace
+  // overwrites it; a front end that answers for an absent user keeps both.
+  virtual ExistingFileAnswer AskExistingFile(const std::string& text) = 0;
   virtual void RunDestinationDialog(DestinationDialog& dialog) = 0;  // DLG_DEST
   virtual void RunNameDialog(NameDialog& dialog) = 0;                // DLG_NOMD, DLG_NOUV, DLG_REN
   virtual void RunNamingDialog(NamingDialog& dialog) = 0;            // DLG_OPT

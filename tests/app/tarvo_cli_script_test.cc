@@ -70,6 +70,7 @@ TEST_F(TarvoCliScriptTest, ExitStatusTellsWhetherEveryCommandDidWhatItWasAsked) 
       {{"--menu", "146"}, "", 1, "desktop program"},
       {{"-c"}, "", 2, "-c needs"},
       {{"--mode", "zip"}, "", 2, "--mode: \"zip\" is not a copy mode"},
+      {{"--existing", "overwrite"}, "", 2, "--existing: \"overwrite\" is not replace, skip or keep"},
   };
   for (const Case& c : cases) {
     const CliResult run = testing::RunTarvoCli(cli_.Args(c.args, "", c.suffix));
@@ -82,7 +83,8 @@ TEST_F(TarvoCliScriptTest, ExitStatusTellsWhetherEveryCommandDidWhatItWasAsked) 
 }
 
 TEST_F(TarvoCliScriptTest, ResultsAreToldOnStandardError) {
-  CliResult run = cli_.Run({"-c", "copy a.txt", "-c", "mcopy b.txt", "-c", "dir", "-c", "verify"});
+  // The PC's a.txt stays and the copy is numbered, without a question.
+  CliResult run = cli_.Run({"--existing", "keep", "-c", "copy a.txt", "-c", "mcopy b.txt", "-c", "dir", "-c", "verify"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err,
             "Tarvo: 1 file copied, 1 bytes; 0 skipped, 0 failed.\n"

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,6 +47,11 @@ void ExecTarvoCli(const CliRun& run) {
   if (!run.tempDir.empty()) setenv("TMPDIR", run.tempDir.c_str(), 1);
   for (const std::string& setting : run.env) putenv(const_cast<char*>(setting.c_str()));
   if (!run.workDir.empty() && chdir(run.workDir.c_str()) != 0) _exit(126);
+  if (run.fileSizeLimit > 0) {
+    const rlimit limit{static_cast<rlim_t>(run.fileSizeLimit), static_cast<rlim_t>(run.fileSizeLimit)};
+    // Ignored, the signal lets the write fail instead of ending the program.
+    if (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+  }
   const std::vector<std::string>& args = run.args;
   std::vector<char*> argv;
   std::string program = TARVO_CLI_PATH;

@@ -28,6 +28,8 @@ struct CliRun {
   std::string tempDir;              // TMPDIR, when given
   std::string workDir;              // the current directory, when given
   std::vector<std::string> env;     // further NAME=value settings
+  // The largest file it may write, when given: a longer write fails (EFBIG).
+  long fileSizeLimit = 0;
   int timeLimitSeconds = 20;
 };
 

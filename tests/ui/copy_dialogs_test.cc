@@ -73,6 +73,23 @@ TEST(NameDialog, AnswersNameConfirmOrCancel) {
   EXPECT_FALSE(cancelled.result());
 }
 
+TEST(NamingDialog, TakesATypedCopyModeAndCancelPutsBothModesBack) {
+  ProgramSettings settings;
+  settings.modeFlags = kCopyBinHex | kFilesOnly;
+  NamingDialog typed(settings);
+  typed.ApplyAnswer("AppleDouble");
+  EXPECT_TRUE(typed.closed());
+  EXPECT_EQ(typed.result(), 1);
+  EXPECT_EQ(settings.modeFlags, kCopyAppleDouble | kFilesOnly);
+  NamingDialog cancelled(settings);
+  cancelled.ClickCopyMode(kCopyText);
+  cancelled.Click(NamingMode::kShort);
+  EXPECT_EQ(cancelled.copyMode(), kCopyText);
+  cancelled.ApplyAnswer("cancel");
+  EXPECT_EQ(settings.modeFlags, kCopyAppleDouble | kFilesOnly);
+  EXPECT_EQ(settings.namingMode, NamingMode::kLong);
+}
+
 class EscDuringFirstFile : public ScriptedUi {
  public:
   bool TakeEscapeKey() override { return ++polls_ == 2; }

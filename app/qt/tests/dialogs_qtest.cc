@@ -2,6 +2,7 @@
 // Cancel, Esc and the close box, the help button, and the dialogs of the
 // core's models (drive and partition choice) driving their models.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -24,10 +25,13 @@
 #include "support/scratch_files.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
+#include "ui/dispatcher.h"
 #include "ui/log_dialog.h"
 #include "ui/mac_copy_dialog.h"
 #include "ui/name_dialog.h"
 #include "ui/device_dialog.h"
+#include "ui/menu_model.h"
+#include "ui/menu_state.h"
 #include "volume/partition_dialog.h"
 
 namespace tarvo {
@@ -63,6 +67,29 @@ class DialogsTest : public QObject {
     QCOMPARE(session_->ui().AskSameDrive(), SameDriveChoice::kCancel);
     WhenDialogOpens("DLG_SAME", [](QWidget* dialog) { dialog->close(); });
     QCOMPARE(session_->ui().AskSameDrive(), SameDriveChoice::kCancel);
+  }
+
+  void existingFileAnswersEachButtonAndForAll() {
+    const std::vector<std::pair<int, ExistingFileAction>> cases{{330, ExistingFileAction::kReplace},
+                                                                {331, ExistingFileAction::kSkip},
+                                                                {332, ExistingFileAction::kKeepBoth}};
+    for (const auto& [id, action] : cases) {
+      for (const bool forAll : {false, true}) {
+        WhenDialogOpens("DLG_EXIST", [id = id, forAll](QWidget* dialog) {
+          QCOMPARE(dialog->windowTitle(), QString("File already exists"));
+          if (forAll) ById<QCheckBox>(dialog, 333)->click();
+          ClickId(dialog, id);
+        });
+        const ExistingFileAnswer answer = session_->ui().AskExistingFile("\"Note.txt\" already exists on the PC.");
+        QCOMPARE(answer.action, action);
+        QCOMPARE(answer.forAll, forAll);
+      }
+    }
+    // Esc and the close box lose nothing.
+    WhenDialogOpens("DLG_EXIST", PressEscape);
+    QCOMPARE(session_->ui().AskExistingFile("x").action, ExistingFileAction::kKeepBoth);
+    WhenDialogOpens("DLG_EXIST", [](QWidget* dialog) { dialog->close(); });
+    QCOMPARE(session_->ui().AskExistingFile("x").action, ExistingFileAction::kKeepBoth);
   }
 
   void capacityAnswersTheChoice() {
@@ -148,7 +175,7 @@ class DialogsTest : public QObject {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString html = QString::fromUtf8(file.readAll());
     for (const char* name : {"DEV", "DEST", "MCOP", "SAME", "CAPA", "PART", "FORM", "REN", "NOUV", "NOMD", "ATTR",
-                             "ATT2", "INFO", "OPT", "PORT", "FLOG", "RECUP", "PARAM", "COMM", "QUIT", "APROP"}) {
+                             "ATT2", "INFO", "EXIST", "OPT", "PORT", "FLOG", "RECUP", "PARAM", "COMM", "QUIT", "APROP"}) {
       QVERIFY2(html.contains(QStringLiteral("name=\"dlg_%1\"").arg(name)), name);
     }
   }
@@ -224,6 +251,27 @@ class DialogsTest : public QObject {
       ClickId(d, 101);
     });
     session_->ui().RunNamingDialog(again);
+    QCOMPARE(settings.namingMode, NamingMode::kOnTheFly);
+
+    // The copy mode, in step with the Options menu both ways.
+    DispatchCommand(session_->ctx(), kMenuAppleSingleCopy);
+    NamingDialog modes(settings);
+    WhenDialogOpens("DLG_OPT", [&settings](QWidget* d) {
+      QVERIFY(ById<QRadioButton>(d, 414)->isChecked());
+      QCOMPARE(ById<QRadioButton>(d, 412)->text(), QString("MacBinary II"));
+      ById<QRadioButton>(d, 416)->click();
+      QCOMPARE(CheckedCopyItem(settings.modeFlags), int{kMenuTextCopy});
+      ClickId(d, 100);
+    });
+    session_->ui().RunNamingDialog(modes);
+    QCOMPARE(CheckedCopyItem(settings.modeFlags), int{kMenuAppleSingleCopy});  // Cancel puts it back
+    NamingDialog modesAgain(settings);
+    WhenDialogOpens("DLG_OPT", [](QWidget* d) {
+      ById<QRadioButton>(d, 413)->click();
+      ClickId(d, 101);
+    });
+    session_->ui().RunNamingDialog(modesAgain);
+    QCOMPARE(settings.modeFlags & kCopyModeBits, int{kCopyBinHex});
     QCOMPARE(settings.namingMode, NamingMode::kOnTheFly);
 
     PortDialog ports(settings);
