@@ -152,10 +152,8 @@ std::string UsageText(const std::string& program) {
   return "usage: " + program +
          " [--image PATH[,ro][,1024]]... [--create SIZE PATH] [--demo] [--scsi]\n"
          "       [/A<h><t>] [/L<name>] [/R] [--yes] [--verbose] [--check] [--mode NAME]\n"
-         "       [--existing replace|skip|keep]
-"
-         "       [-c LINE | --menu N | --select PATTERN]... [IMAGE]...
-"
+         "       [--existing replace|skip|keep]\n"
+         "       [-c LINE | --menu N | --select PATTERN]... [IMAGE]...\n"
          "  --image PATH      attach an image file or a block device as a cartridge drive\n"
          "                    (,ro write-protected; ,1024 a medium with 1024-byte sectors)\n"
          "  --create SIZE PATH  create a blank image of SIZE MB (1 to 2048; 44, 88, 105, 200\n"
