@@ -84,7 +84,8 @@ TEST_F(TarvoCliScriptTest, ExitStatusTellsWhetherEveryCommandDidWhatItWasAsked) 
 
 TEST_F(TarvoCliScriptTest, ResultsAreToldOnStandardError) {
   // The PC's a.txt stays and the copy is numbered, without a question.
-  CliResult run = cli_.Run({"--existing", "keep", "-c", "copy a.txt", "-c", "mcopy b.txt", "-c", "dir", "-c", "verify"});
+  CliResult run =
+      cli_.Run({"--existing", "keep", "-c", "copy a.txt", "-c", "mcopy b.txt", "-c", "dir", "-c", "verify"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err,
             "Tarvo: 1 file copied, 1 bytes; 0 skipped, 0 failed.\n"
