@@ -40,7 +40,7 @@ void CloseFd(int& fd) {
   if (!run.workDir.empty() && chdir(run.workDir.c_str()) != 0) _exit(126);
   const std::vector<std::string>& args = run.args;
   std::vector<char*> argv;
-  std::string program = TARVO_CLI_PATH;
+  std::string program = run.program.empty() ? TARVO_CLI_PATH : run.program;
   argv.push_back(program.data());
   std::vector<std::string> copies(args);
   for (std::string& arg : copies) argv.push_back(arg.data());

@@ -29,6 +29,7 @@ struct CliRun {
   std::string workDir;              // the current directory, when given
   std::vector<std::string> env;     // further NAME=value settings
   int timeLimitSeconds = 20;
+  std::string program;  // the binary to run; empty: tarvo-cli
 };
 
 // The tarvo-cli binary under test, for a shell to run.
