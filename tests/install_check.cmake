@@ -4,8 +4,9 @@
 # and the installed tarvo-cli must make and list the demo cartridge from
 # its own data folder.
 # Without the desktop program (WITH_GUI off) only tarvo-cli with its manual
-# page and completion, and the demo samples are expected.
-#   cmake -DBUILD_DIR=... -DSCRATCH=... -DWITH_GUI=ON|OFF -P install_check.cmake
+# page and completion, and the demo samples are expected; tarvo-mount and
+# its manual page where it was built (WITH_MOUNT).
+#   cmake -DBUILD_DIR=... -DSCRATCH=... -DWITH_GUI=ON|OFF -DWITH_MOUNT=ON|OFF -P install_check.cmake
 file(REMOVE_RECURSE ${SCRATCH})
 set(prefix ${SCRATCH}/prefix)
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
@@ -19,6 +20,9 @@ set(expected bin/tarvo-cli share/tarvo/demo share/man/man1/tarvo-cli.1
 if(WITH_GUI)
   list(APPEND expected bin/tarvo share/tarvo/help/tarvo.html share/applications/tarvo.desktop
        share/icons/hicolor/scalable/apps/tarvo.svg share/man/man1/tarvo.1)
+endif()
+if(WITH_MOUNT)
+  list(APPEND expected bin/tarvo-mount share/man/man1/tarvo-mount.1)
 endif()
 foreach(path ${expected})
   if(NOT EXISTS ${prefix}/${path})

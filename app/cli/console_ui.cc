@@ -65,14 +65,7 @@ ExistingFileAnswer ConsoleUi::AskExistingFile(const std::string& text) {
 }
 
 void ConsoleUi::RunDeviceDialog(DeviceDialog& dialog) {
-  if (!inTerminal_ || dialog.driveCount() == 1) {
-    for (std::uint8_t target = 0; target < dialog.rows().size(); ++target) {
-      if (!dialog.rows()[target].enabled) continue;
-      dialog.ClickTarget(target);
-      dialog.Ok();
-      return;
-    }
-  }
+  if ((!inTerminal_ || dialog.driveCount() == 1) && dialog.ChooseFirstDrive()) return;
   TextUi::RunDeviceDialog(dialog);
 }
 

@@ -103,11 +103,7 @@ int Run(const std::vector<std::string>& args) {
   } catch (const FatalExit& e) {
     exitCode = e.exitCode;
   }
-  try {
-    Shutdown(ctx);
-  } catch (const FatalExit&) {
-    exitCode = kExitFailed;
-  }
+  exitCode = ShutdownWithExitCode(ctx, exitCode);
   if (interrupted) return kExitInterrupted;
   if (exitCode == kExitDone && ui.outcome() == CommandsOutcome::kFailed) exitCode = kExitFailed;
   return exitCode;

@@ -1,6 +1,7 @@
 #include "hfs/rename_entries.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "base/context.h"
@@ -19,6 +20,9 @@ namespace {
 
 std::vector<std::string> MatchingNames(Context& ctx, std::string_view pattern, bool all);
 RenameStatus RenameOne(Context& ctx, const std::string& oldName, const std::string& newName);
+// The thread of directory dirId names parentId (its own parent when none)
+// and name.
+bool RewriteThread(Context& ctx, std::uint32_t dirId, std::optional<std::uint32_t> parentId, std::string_view name);
 
 }  // namespace
 
@@ -78,11 +82,11 @@ CatalogEditStatus ReplaceRecordName(Context& ctx, std::uint32_t parentId, std::s
 }
 
 bool SetThreadName(Context& ctx, std::uint32_t dirId, std::string_view name) {
-  TreeWorkFile& catalog = ctx.volume.catalog;
-  const FoundRecord found = FindCatalogRecord(catalog, "*", kWantThread, dirId);
-  std::optional<CatalogRecord> thread = found ? ReadCatalogRecord(found.record) : std::nullopt;
-  if (!thread || !PutThreadParentAndName(thread->data, ThreadParentId(*thread), name)) return false;
-  return WriteNode(catalog, catalog.nodeNumber, catalog.node);
+  return RewriteThread(ctx, dirId, std::nullopt, name);
+}
+
+bool SetThreadParentAndName(Context& ctx, std::uint32_t dirId, std::uint32_t parentId, std::string_view name) {
+  return RewriteThread(ctx, dirId, parentId, name);
 }
 
 namespace {
@@ -106,6 +110,14 @@ std::vector<std::string> MatchingNames(Context& ctx, std::string_view pattern, b
     found = NextLeafRecord(catalog, walk);
   }
   return names;
+}
+
+bool RewriteThread(Context& ctx, std::uint32_t dirId, std::optional<std::uint32_t> parentId, std::string_view name) {
+  TreeWorkFile& catalog = ctx.volume.catalog;
+  const FoundRecord found = FindCatalogRecord(catalog, "*", kWantThread, dirId);
+  std::optional<CatalogRecord> thread = found ? ReadCatalogRecord(found.record) : std::nullopt;
+  if (!thread || !PutThreadParentAndName(thread->data, parentId.value_or(ThreadParentId(*thread)), name)) return false;
+  return WriteNode(catalog, catalog.nodeNumber, catalog.node);
 }
 
 RenameStatus RenameOne(Context& ctx, const std::string& oldName, const std::string& newName) {

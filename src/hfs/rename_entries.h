@@ -59,5 +59,8 @@ CatalogEditStatus ReplaceRecordName(Context& ctx, std::uint32_t parentId, std::s
                                     std::string_view newName);
 // Writes name into the thread record of directory dirId.
 bool SetThreadName(Context& ctx, std::uint32_t dirId, std::string_view name);
+// Writes the parent and the name into the thread record of directory dirId
+// (a folder moved to another folder).
+bool SetThreadParentAndName(Context& ctx, std::uint32_t dirId, std::uint32_t parentId, std::string_view name);
 
 }  // namespace tarvo

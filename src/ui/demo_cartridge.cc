@@ -20,7 +20,7 @@
 #include "maintenance/check_volume.h"
 #include "maintenance/format_volume.h"
 #include "transfer/copy_to_mac.h"
-#include "ui/text_ui.h"
+#include "ui/unattended_ui.h"
 
 namespace tarvo {
 
@@ -118,7 +118,7 @@ namespace {
 // A silent user interface for the build: no answers are given, and the
 // first message or question shown is kept as the reason for a failure (a
 // sound build shows none).
-class BuildUi : public TextUi {
+class BuildUi : public UnattendedUi {
  public:
   std::string firstMessage;
 
@@ -126,15 +126,6 @@ class BuildUi : public TextUi {
     Keep(text);
     return 0;
   }
-  void PaintStatusLine(const std::string&, const std::string&) override {}
-  void PaintProgress(unsigned) override {}
-  void ShowWaitFrame(int) override {}
-  bool TakeEscapeKey() override { return false; }
-  void Beep() override {}
-  void Repaint() override {}
-  void ShowListing(const std::vector<std::string>&) override {}
-  void ShowHelp(const std::string&) override {}
-  void ShowVolumeInfo(const VolumeInfo&) override {}
 
  protected:
   void Present(const Prompt& prompt, bool) override { Keep(prompt.text); }

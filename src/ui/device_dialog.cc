@@ -152,4 +152,14 @@ std::size_t DrivesOn(const DeviceTable& table, std::uint8_t adapter) {
 
 }  // namespace
 
+bool DeviceDialog::ChooseFirstDrive() {
+  for (std::uint8_t target = 0; target < rows_.size(); ++target) {
+    if (!rows_[target].enabled) continue;
+    ClickTarget(target);
+    Ok();
+    return true;
+  }
+  return false;
+}
+
 }  // namespace tarvo

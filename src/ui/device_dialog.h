@@ -46,6 +46,9 @@ class DeviceDialog {
   void NextHost();
   void PrecedingHost();
   void Ok();
+  // Chooses the first drive of the list and closes with OK, for a front
+  // end that asks nobody; false when the list holds none.
+  bool ChooseFirstDrive();
   void Cancel();
   void Close();  // the title bar's close box
   void ApplyAnswer(std::string_view text);

@@ -125,6 +125,17 @@ inline constexpr const char* kTextWriteOnDamage =
 // vain (medium_lock.h).
 inline constexpr const char* kTextVolumeInUse = "The volume is in use by another program.";
 
+// tarvo-mount: a volume that may not be written is mounted all the same,
+// for reading; names a new entry cannot bear; a file whose content could
+// not be written to the volume (the old content stays). "%s" is the name.
+inline constexpr const char* kTextMountedReadOnly = "The volume is mounted read-only.";
+inline constexpr const char* kTextNameTooLong =
+    "The name \"%s\" is longer than the 31 characters a Macintosh name may have.";
+inline constexpr const char* kTextNameWithColon = "The name \"%s\" holds ':', which a Macintosh name cannot.";
+inline constexpr const char* kTextFileNotWritten = "The file \"%s\" could not be written to the volume.";
+inline constexpr const char* kTextFileNotWrittenNoSpace =
+    "The file \"%s\" could not be written to the volume: not enough space.";
+
 // The PC's disk has no room for a file copied to it.
 inline constexpr const char* kTextPcDiskFull = "Not enough space on the PC disk.";
 // A file copied to the PC could not be written; its PC name follows.

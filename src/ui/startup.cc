@@ -78,4 +78,13 @@ void Shutdown(Context& ctx) {
   }
 }
 
+int ShutdownWithExitCode(Context& ctx, int exitCode) {
+  try {
+    Shutdown(ctx);
+  } catch (const FatalExit&) {
+    return 1;
+  }
+  return exitCode;
+}
+
 }  // namespace tarvo

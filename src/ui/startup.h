@@ -27,5 +27,8 @@ void OpenVolumeAtStart(Context& ctx);
 // written back, the PC's current directory is restored and the log gets
 // its closing stamp.
 void Shutdown(Context& ctx);
+// Shutdown at the end of a front end's run: the run's exit code, or 1 when
+// the shutdown itself ends fatally.
+int ShutdownWithExitCode(Context& ctx, int exitCode);
 
 }  // namespace tarvo

@@ -37,7 +37,7 @@ std::string PageText(const std::string& name) {
 
 TEST(ManPages, FormatWithoutWarnings) {
   if (::access("/usr/bin/groff", X_OK) != 0) GTEST_SKIP() << "groff is not installed";
-  for (const char* page : {"tarvo-cli.1", "tarvo.1"}) EXPECT_EQ(GroffWarnings(PagePath(page)), "") << page;
+  for (const char* page : {"tarvo-cli.1", "tarvo.1", "tarvo-mount.1"}) EXPECT_EQ(GroffWarnings(PagePath(page)), "") << page;
 }
 
 TEST(ManPages, TheConsolePageNamesEveryOptionAndCommandWord) {

@@ -54,7 +54,7 @@ void ExecTarvoCli(const CliRun& run) {
   }
   const std::vector<std::string>& args = run.args;
   std::vector<char*> argv;
-  std::string program = TARVO_CLI_PATH;
+  std::string program = run.program.empty() ? TARVO_CLI_PATH : run.program;
   argv.push_back(program.data());
   std::vector<std::string> copies(args);
   for (std::string& arg : copies) argv.push_back(arg.data());

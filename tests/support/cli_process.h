@@ -31,6 +31,7 @@ struct CliRun {
   // The largest file it may write, when given: a longer write fails (EFBIG).
   long fileSizeLimit = 0;
   int timeLimitSeconds = 20;
+  std::string program;  // the binary to run; empty: tarvo-cli
 };
 
 // Standard error without the summaries that end the commands that copied:

@@ -1,0 +1,115 @@
+#include "mount_options.h"
+
+#include <charconv>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+namespace tarvo {
+
+namespace {
+
+// The start-up options whose value is the next argument.
+const std::set<std::string>& OptionsWithValue() {
+  static const std::set<std::string> options = {"--image", "--mode", "-c", "--menu", "--select"};
+  return options;
+}
+
+// "/A12", "-a0", "/R", "/Lname": the single-letter start-up options, which
+// a path may look like: a path that exists is taken as a path.
+bool IsLetterOption(const std::string& arg) {
+  if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-') || std::filesystem::exists(arg)) return false;
+  const char letter = static_cast<char>(arg[1] | 0x20);
+  return letter == 'a' || letter == 'l' || letter == 'r';
+}
+
+void TakeMountOption(MountOptions& options, const std::string& list) {
+  std::stringstream items(list);
+  for (std::string item; std::getline(items, item, ',');) {
+    if (item == "ro") options.readOnly = true;
+    else if (item == "rw") options.readOnly = false;
+    else if (!item.empty()) options.fuseOptions.push_back(item);
+  }
+}
+
+}  // namespace
+
+std::optional<MountOptions> ParseMountOptions(const std::vector<std::string>& args, std::string& error) {
+  MountOptions options;
+  std::vector<std::string> startup;
+  std::vector<std::string> plain;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasNext = i + 1 < args.size();
+    if (arg == "-h" || arg == "--help") {
+      options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "-f") {
+      options.foreground = true;
+    } else if (arg == "-o" || arg == "--partition") {
+      if (!hasNext) {
+        error = "option " + arg + " needs a value";
+        return std::nullopt;
+      }
+      const std::string& value = args[++i];
+      if (arg == "-o") {
+        TakeMountOption(options, value);
+        continue;
+      }
+      int row = -1;
+      const auto [end, failed] = std::from_chars(value.data(), value.data() + value.size(), row);
+      if (failed != std::errc() || end != value.data() + value.size() || row < 0) {
+        error = "--partition needs a row number, not " + value;
+        return std::nullopt;
+      }
+      options.partition = row;
+    } else if (arg == "--create") {
+      error = "--create makes no volume to mount; use tarvo-cli to make and format an image";
+      return std::nullopt;
+    } else if (OptionsWithValue().count(arg) != 0) {
+      startup.push_back(arg);
+      if (hasNext) startup.push_back(args[++i]);
+    } else if (arg.rfind("--", 0) == 0 || IsLetterOption(arg)) {
+      startup.push_back(arg);
+    } else {
+      plain.push_back(arg);
+    }
+  }
+  if (options.help || options.version) return options;
+  if (plain.empty() || plain.size() > 2) {
+    error = plain.empty() ? "no mount point given" : "more than a source and a mount point given";
+    return std::nullopt;
+  }
+  options.mountPoint = plain.back();
+  if (plain.size() == 2) {
+    startup.insert(startup.begin(), {"--image", plain.front() + (options.readOnly ? ",ro" : "")});
+  }
+  std::optional<StartupOptions> parsed = ParseStartupOptions(startup, error);
+  if (!parsed) return std::nullopt;
+  if (!parsed->actions.empty() || parsed->check) {
+    error = "commands (-c, --menu, --select, --check) are tarvo-cli's; tarvo-mount runs none";
+    return std::nullopt;
+  }
+  options.startup = *parsed;
+  return options;
+}
+
+std::string MountUsage() {
+  return "Usage: tarvo-mount [OPTIONS] [SOURCE] MOUNTPOINT\n"
+         "Mounts the Macintosh HFS volume of SOURCE (an image file or a block device) or\n"
+         "of the drive the start-up options choose, at MOUNTPOINT; fusermount3 -u\n"
+         "MOUNTPOINT (or Ctrl-C with -f) unmounts it once the last update is written.\n"
+         "  -o ro             mount read-only\n"
+         "  -o OPTION         other options are handed to FUSE\n"
+         "  -f                stay in the foreground and tell failures on standard error\n"
+         "  --partition N     the row of the partition to mount, on a medium of several\n"
+         "  --image PATH[,ro][,1024], --scsi, /A<h><t>, /L<name>, /R, --demo\n"
+         "                    choose the drive as for tarvo-cli\n"
+         "  -h, --help        print this help\n"
+         "  --version         print the program's version\n"
+         "Resource forks and Finder information are the extended attributes\n"
+         "user.com.apple.ResourceFork and user.com.apple.FinderInfo.\n";
+}
+
+}  // namespace tarvo

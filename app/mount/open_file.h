@@ -1,0 +1,70 @@
+// The content of a file of the mount while programs have it open. Reads
+// go to the volume (fork_reader.h) until the file is first written; then
+// the data fork is copied into a temporary file on the PC, where reads and
+// writes at any offset go. A written file is written to
+// the volume as a whole (file_commit.h) on fsync, on its last release,
+// after a short idle time and at unmount.
+//
+// Every open of the same file shares one content; it is keyed by the
+// file's folder and name as the catalog compares names.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fork_reader.h"
+
+namespace tarvo {
+
+struct OpenFile {
+  std::uint32_t parentId = 0;
+  std::string macName;
+  std::FILE* data = nullptr;  // none until first written
+  // Until then, reads go to the volume.
+  std::unique_ptr<ForkReader> reader;
+  std::uint64_t size = 0;
+  bool dirty = false;  // written since it was last written to the volume
+  int opens = 0;
+  // A resource fork set through its attribute while the file was being
+  // written: it goes to the volume with the data.
+  std::optional<std::vector<std::uint8_t>> resource;
+  std::optional<std::uint32_t> modified;  // a date set while it was being written
+
+  OpenFile() = default;
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  ~OpenFile();
+};
+
+class OpenFiles {
+ public:
+  // The content of the file, made (empty, not yet read) when none is open.
+  OpenFile& Take(std::uint32_t parentId, const std::string& macName);
+  // The content when the file is open; nullptr otherwise.
+  OpenFile* Find(std::uint32_t parentId, const std::string& macName);
+  // Forgets the content (its last release).
+  void Drop(const OpenFile& file);
+  // The file was deleted while open: its content stays for the handles
+  // until their release, and is never written to the volume.
+  void Detach(OpenFile& file);
+  // The file now bears another folder or name.
+  void Rename(const OpenFile& file, std::uint32_t parentId, const std::string& macName);
+  // Every content that was written and not yet written to the volume.
+  std::vector<OpenFile*> Dirty();
+
+ private:
+  struct Key {
+    std::uint32_t parentId;
+    std::string macName;
+    bool operator<(const Key& other) const;
+  };
+  std::map<Key, std::unique_ptr<OpenFile>> files_;
+  std::vector<std::unique_ptr<OpenFile>> detached_;
+};
+
+}  // namespace tarvo

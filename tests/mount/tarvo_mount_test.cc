@@ -1,0 +1,222 @@
+// tarvo-mount: forks and Finder information through extended attributes,
+// names, a mount killed part way, and the medium held against a second
+// user.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "base/big_endian.h"
+#include "support/cli_image.h"
+#include "support/fuse_mount.h"
+#include "support/hfs_volume.h"
+#include "support/scratch_files.h"
+
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes8 = std::vector<std::uint8_t>;
+
+constexpr const char* kResourceFork = "user.com.apple.ResourceFork";
+constexpr const char* kFinderInfo = "user.com.apple.FinderInfo";
+constexpr const char* kInUse = "tarvo-mount: The volume is in use by another program.";
+
+Bytes8 Attribute(const std::string& path, const char* name) {
+  const ssize_t size = ::getxattr(path.c_str(), name, nullptr, 0);
+  if (size < 0) return {};
+  Bytes8 value(static_cast<std::size_t>(size));
+  if (::getxattr(path.c_str(), name, value.data(), value.size()) != size) return {};
+  return value;
+}
+
+Bytes8 Pattern(std::size_t size, unsigned seed) {
+  Bytes8 bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>((i * 31 + seed) ^ (i >> 8));
+  return bytes;
+}
+
+// Writes the file and fsyncs it: every change of the mount so far becomes
+// one update of the medium.
+bool WriteDurably(const std::string& path, const Bytes8& bytes) {
+  const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+  if (fd < 0) return false;
+  const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) && ::fsync(fd) == 0;
+  return ::close(fd) == 0 && written;
+}
+
+bool Shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+
+class TarvoMountTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const std::string reason = testing::FuseUnavailable(); !reason.empty()) GTEST_SKIP() << reason;
+    ASSERT_TRUE(testing::MakeHfsVolume(dir_.Path(""), image_, "Mounted", 4096));
+  }
+
+  // Mounts the image at "mnt" (or `point`); skips when this machine
+  // refuses FUSE mounts.
+  std::unique_ptr<testing::FuseMount> Mount(const std::vector<std::string>& options = {},
+                                            const std::string& point = "mnt") {
+    auto mount = std::make_unique<testing::FuseMount>(image_, dir_.Path(point), options);
+    if (!mount->mounted()) {
+      const std::string err = mount->Ended().err;
+      if (err.find("ermission") != std::string::npos) skipped_ = "FUSE mounts are not permitted: " + err;
+      else failure_ = err;
+    }
+    return mount;
+  }
+
+  std::string Hfsutils(const std::string& command) { return testing::HfsutilsOutput(dir_.Path(""), image_, command); }
+
+  testing::ScratchDir dir_;
+  std::string image_ = dir_.Path("mounted.img");
+  testing::ImageCli cli_{dir_, image_};
+  std::string skipped_, failure_;
+};
+
+#define MOUNT_OR_SKIP(mount)                              \
+  if (!(mount)->mounted()) {                              \
+    if (!skipped_.empty()) GTEST_SKIP() << skipped_;      \
+    FAIL() << "the mount failed: " << failure_;           \
+  }
+
+TEST_F(TarvoMountTest, BothForksAndTheFinderInfoTravelThroughAttributes) {
+  // ext4 holds at most a block of attributes per file: the fork stays below.
+  const Bytes8 data = Pattern(70000, 1), rsrc = Pattern(3000, 2);
+  testing::WriteWholeFile(dir_.Path("packed.bin"), testing::MacBinaryFile("Both", "APPL", "MINE", data, rsrc));
+  ASSERT_TRUE(testing::RunHfsutils(dir_.Path(""), image_, {"hcopy -m " + dir_.Path("packed.bin") + " :Both"}));
+  fs::create_directories(dir_.Path("pc"));
+  {
+    auto mount = Mount();
+    MOUNT_OR_SKIP(mount);
+    ASSERT_TRUE(Shell("cp -a " + testing::ShellQuote(mount->Path("Both")) + " " + dir_.Path("pc/Both")));
+    EXPECT_EQ(testing::ReadWholeFile(dir_.Path("pc/Both")), data);
+    EXPECT_EQ(Attribute(dir_.Path("pc/Both"), kResourceFork), rsrc);
+    const Bytes8 finderInfo = Attribute(dir_.Path("pc/Both"), kFinderInfo);
+    ASSERT_EQ(finderInfo.size(), 32u);
+    EXPECT_EQ(std::string(finderInfo.begin(), finderInfo.begin() + 8), "APPLMINE");
+
+    // Back in under another name, and with rsync where it is installed.
+    ASSERT_TRUE(Shell("cp -a " + dir_.Path("pc/Both") + " " + testing::ShellQuote(mount->Path("Copy"))));
+    if (Shell("command -v rsync")) {
+      ASSERT_TRUE(Shell("rsync -aX " + dir_.Path("pc/Both") + " " + testing::ShellQuote(mount->Path("Synced"))));
+      EXPECT_EQ(Attribute(mount->Path("Synced"), kResourceFork), rsrc);
+    }
+    // Taking the fork away leaves the data.
+    ASSERT_EQ(::removexattr(mount->Path("Both").c_str(), kResourceFork), 0);
+    EXPECT_EQ(Attribute(mount->Path("Both"), kResourceFork), Bytes8{});
+    EXPECT_EQ(mount->Unmount().exitCode, 0);
+  }
+  cli_.ExpectClean();
+  const std::string packed = Hfsutils("hcopy -m :Copy -");
+  ASSERT_GE(packed.size(), 128u);
+  const Bytes8 header(packed.begin(), packed.begin() + 128);
+  EXPECT_EQ(std::string(packed.begin() + 65, packed.begin() + 73), "APPLMINE");
+  ASSERT_EQ(GetU32(header, 83), data.size());
+  ASSERT_EQ(GetU32(header, 87), rsrc.size());
+  const std::size_t rsrcAt = 128 + (data.size() + 127) / 128 * 128;
+  ASSERT_GE(packed.size(), rsrcAt + rsrc.size());
+  EXPECT_EQ(Bytes8(packed.begin() + 128, packed.begin() + 128 + static_cast<std::ptrdiff_t>(data.size())), data);
+  EXPECT_EQ(Bytes8(packed.begin() + static_cast<std::ptrdiff_t>(rsrcAt),
+                   packed.begin() + static_cast<std::ptrdiff_t>(rsrcAt + rsrc.size())),
+            rsrc);
+  EXPECT_EQ(Hfsutils("hcopy -r :Both -"), std::string(data.begin(), data.end()));
+}
+
+TEST_F(TarvoMountTest, NamesAreMacintoshNamesAndThoseThatCannotBeStoredAreRefused) {
+  auto mount = Mount();
+  MOUNT_OR_SKIP(mount);
+  ASSERT_EQ(::mkdir(mount->Path("Café").c_str(), 0755), 0);
+  struct stat st {};
+  // The Macintosh's name order: letter case does not count.
+  EXPECT_EQ(::stat(mount->Path("CAFÉ").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(::mkdir(mount->Path(std::string(32, 'n')).c_str(), 0755), -1);
+  EXPECT_EQ(errno, ENAMETOOLONG);
+  EXPECT_EQ(::mkdir(mount->Path("a:b").c_str(), 0755), -1);
+  EXPECT_EQ(errno, EINVAL);
+  EXPECT_EQ(::mkdir(mount->Path(std::string(31, 'n')).c_str(), 0755), 0);
+  const testing::CliResult ended = mount->Unmount();
+  EXPECT_EQ(ended.exitCode, 0);
+  EXPECT_TRUE(testing::Contains(ended.err, "longer than the 31 characters")) << ended.err;
+  EXPECT_TRUE(testing::Contains(ended.err, "holds ':'")) << ended.err;
+  EXPECT_EQ(Hfsutils("hls -1"), "Caf\x8e\n" + std::string(31, 'n') + "\n");
+}
+
+TEST_F(TarvoMountTest, ADamagedVolumeIsMountedReadOnly) {
+  // drNxtCNID of the volume header (bare volume: the header at byte 1024)
+  // would give a new file the ID of the root.
+  Bytes8 image = testing::ReadWholeFile(image_);
+  PutU32(image, 1024 + 0x1E, 2);
+  testing::WriteWholeFile(image_, image);
+  auto mount = Mount();
+  MOUNT_OR_SKIP(mount);
+  EXPECT_EQ(::mkdir(mount->Path("New").c_str(), 0755), -1);
+  EXPECT_EQ(errno, EROFS);
+  const testing::CliResult ended = mount->Unmount();
+  EXPECT_EQ(ended.exitCode, 0);
+  EXPECT_TRUE(testing::Contains(ended.err, "tarvo-mount: The volume is mounted read-only.")) << ended.err;
+  EXPECT_EQ(testing::ReadWholeFile(image_), image);
+}
+
+TEST_F(TarvoMountTest, AMountKilledDuringWritesIsTakenBackByTheNextMount) {
+  {
+    auto mount = Mount();
+    MOUNT_OR_SKIP(mount);
+    ASSERT_TRUE(WriteDurably(mount->Path("Kept"), Pattern(3000, 4)));
+    std::atomic<int> written{0};
+    std::atomic<bool> stopped{false};
+    std::thread writer([&] {
+      const Bytes8 bytes = Pattern(60000, 3);
+      for (int i = 0; WriteDurably(mount->Path("w" + std::to_string(i % 12)), bytes); ++i) ++written;
+      stopped = true;
+    });
+    while (written < 5 && !stopped) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(137));
+    mount->Kill();
+    writer.join();
+    EXPECT_GE(written, 5);
+  }
+  auto again = Mount();
+  MOUNT_OR_SKIP(again);
+  EXPECT_EQ(testing::ReadWholeFile(again->Path("Kept")), Pattern(3000, 4));
+  EXPECT_EQ(again->Unmount().exitCode, 0);
+  cli_.ExpectClean();
+}
+
+TEST_F(TarvoMountTest, TheMediumOfAWriteMountIsItsAlone) {
+  {
+    auto first = Mount();
+    MOUNT_OR_SKIP(first);
+    auto second = Mount({}, "second");
+    EXPECT_FALSE(second->mounted());
+    EXPECT_EQ(second->Ended().exitCode, 1);
+    EXPECT_TRUE(testing::Contains(second->Ended().err, kInUse)) << second->Ended().err;
+  }
+  // Beside a running tarvo-cli only a read-only mount is made.
+  ASSERT_TRUE(testing::RunHfsutils(dir_.Path(""), image_, {"hmkdir :Listed"}));
+  testing::CliSession reader(cli_.Args({}));
+  ASSERT_TRUE(reader.Send("DIR\n"));
+  ASSERT_TRUE(reader.WaitForOutput("Listed"));
+  auto writer = Mount();
+  EXPECT_FALSE(writer->mounted());
+  EXPECT_TRUE(testing::Contains(writer->Ended().err, kInUse)) << writer->Ended().err;
+  auto readOnly = Mount({"-o", "ro"}, "ro");
+  MOUNT_OR_SKIP(readOnly);
+  EXPECT_EQ(::mkdir(readOnly->Path("No").c_str(), 0755), -1);
+  EXPECT_EQ(errno, EROFS);
+  EXPECT_EQ(readOnly->Unmount().exitCode, 0);
+  reader.Finish();
+}
+
+}  // namespace
+}  // namespace tarvo
