@@ -23,4 +23,10 @@ CatalogEditStatus DeleteCatalogRecord(Context& ctx, std::uint32_t parentId, std:
   return CatalogEditStatus::kDamaged;
 }
 
+BatchDeletion DeleteCatalogRecords(Context& ctx, std::span<const OwnedRecord> sortedKeys, const RecordFilter& keep) {
+  TreeWorkFile& tree = ctx.volume.catalog;
+  if (tree.handle == nullptr) return BatchDeletion{TreeEditStatus::kDamaged, std::vector<bool>(sortedKeys.size())};
+  return DeleteTreeRecords(tree, TreeKeys{CompareCatalogKeys, kIndexKeyLength}, sortedKeys, keep);
+}
+
 }  // namespace tarvo

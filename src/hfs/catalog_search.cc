@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "hfs/btree.h"
@@ -22,6 +23,11 @@ enum class Descent { kPattern, kExact };
 
 SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId,
                            Descent descent);
+// Offers each matching record in key order to `take` until it returns
+// false (kFound then, the tree's node holding the record's leaf); kNotFound
+// when the matches ran out.
+SearchStatus WalkMatches(TreeWorkFile& tree, std::string_view pattern, int wantedType, std::uint32_t parentId,
+                         const std::function<bool(Bytes record)>& take);
 bool Wanted(std::uint8_t recordType, int wantedType);
 bool StopsBefore(std::string_view pattern, std::string_view name);
 bool RememberedDescent(TreeWorkFile& tree, TreeWalk& walk, std::string_view pattern, std::uint32_t parentId,
@@ -42,32 +48,23 @@ void RememberDescent(TreeWorkFile& tree, std::string_view pattern, std::uint32_t
 }  // namespace
 
 FoundRecord FindCatalogRecord(TreeWorkFile& tree, std::string_view pattern, int wantedType, std::uint32_t parentId) {
-  pattern = TrimTrailingBlanks(pattern);
-  TreeWalk walk = StartWalk(tree);
-  const SearchStatus descent = DescendToLeaf(tree, walk, pattern, parentId, Descent::kPattern);
-  if (descent != SearchStatus::kFound) return FoundRecord{descent, {}};
+  FoundRecord found;
+  const SearchStatus status = WalkMatches(tree, pattern, wantedType, parentId, [&found](Bytes record) {
+    found = FoundRecord{SearchStatus::kFound, record};
+    return false;
+  });
+  return status == SearchStatus::kDamaged ? kDamaged : found;
+}
 
-  for (;;) {
-    const std::uint16_t count = NodeRecordCount(tree.node);
-    for (std::uint16_t i = 0; i < count; ++i) {
-      const std::optional<Bytes> raw = RecordAt(tree.node, i);
-      const std::optional<CatalogRecord> record = raw ? ReadCatalogRecord(*raw) : std::nullopt;
-      if (!record) return kDamaged;
-      if (record->key.parentId > parentId) return FoundRecord{};
-      if (record->key.parentId < parentId) continue;
-      if (StopsBefore(pattern, record->key.name)) return FoundRecord{};
-      tree.recordIndex = i;
-      if (record->type == kDirectoryThread) {
-        if (wantedType == kWantThread) return FoundRecord{SearchStatus::kFound, *raw};
-      } else if (!record->key.name.empty() && MatchName(pattern, record->key.name) == 0 &&
-                 Wanted(record->type, wantedType)) {
-        return FoundRecord{SearchStatus::kFound, *raw};
-      }
-    }
-    const std::uint32_t next = NodeForwardLink(tree.node);
-    if (next == 0) return FoundRecord{};
-    if (!WalkTo(tree, walk, next) || NodeType(tree.node) != kLeafNode) return kDamaged;
-  }
+FoundRecords FindCatalogRecords(TreeWorkFile& tree, std::string_view pattern, int wantedType,
+                                std::uint32_t parentId) {
+  FoundRecords found;
+  found.status = WalkMatches(tree, pattern, wantedType, parentId, [&found](Bytes record) {
+    found.records.emplace_back(record.begin(), record.end());
+    return true;
+  });
+  if (found.status == SearchStatus::kNotFound && !found.records.empty()) found.status = SearchStatus::kFound;
+  return found;
 }
 
 FoundRecord NextLeafRecord(TreeWorkFile& tree, TreeWalk& walk) {
@@ -206,6 +203,35 @@ SearchStatus DescendToLeaf(TreeWorkFile& tree, TreeWalk& walk, std::string_view 
     if (!child) return SearchStatus::kDamaged;
     path.Add(n);
     n = *child;
+  }
+}
+
+SearchStatus WalkMatches(TreeWorkFile& tree, std::string_view pattern, int wantedType, std::uint32_t parentId,
+                         const std::function<bool(Bytes record)>& take) {
+  pattern = TrimTrailingBlanks(pattern);
+  TreeWalk walk = StartWalk(tree);
+  const SearchStatus descent = DescendToLeaf(tree, walk, pattern, parentId, Descent::kPattern);
+  if (descent != SearchStatus::kFound) return descent;
+
+  for (;;) {
+    const std::uint16_t count = NodeRecordCount(tree.node);
+    for (std::uint16_t i = 0; i < count; ++i) {
+      const std::optional<Bytes> raw = RecordAt(tree.node, i);
+      const std::optional<CatalogRecord> record = raw ? ReadCatalogRecord(*raw) : std::nullopt;
+      if (!record) return SearchStatus::kDamaged;
+      if (record->key.parentId > parentId) return SearchStatus::kNotFound;
+      if (record->key.parentId < parentId) continue;
+      if (StopsBefore(pattern, record->key.name)) return SearchStatus::kNotFound;
+      tree.recordIndex = i;
+      const bool matches = record->type == kDirectoryThread
+                               ? wantedType == kWantThread
+                               : !record->key.name.empty() && MatchName(pattern, record->key.name) == 0 &&
+                                     Wanted(record->type, wantedType);
+      if (matches && !take(*raw)) return SearchStatus::kFound;
+    }
+    const std::uint32_t next = NodeForwardLink(tree.node);
+    if (next == 0) return SearchStatus::kNotFound;
+    if (!WalkTo(tree, walk, next) || NodeType(tree.node) != kLeafNode) return SearchStatus::kDamaged;
   }
 }
 

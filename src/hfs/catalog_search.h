@@ -21,7 +21,9 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
+#include "hfs/btree.h"
 #include "hfs/tree_walk.h"
 
 namespace tarvo {
@@ -37,6 +39,15 @@ enum WantedType : int {
 // recordIndex its index. Trailing blanks of the pattern do not count.
 FoundRecord FindCatalogRecord(TreeWorkFile& catalog, std::string_view pattern, int wantedType,
                               std::uint32_t parentId);
+
+// Every matching record, copied, in key order: kFound when there is one,
+// kDamaged (with the records found before) when the walk cannot go on.
+struct FoundRecords {
+  SearchStatus status = SearchStatus::kNotFound;
+  std::vector<OwnedRecord> records;
+};
+FoundRecords FindCatalogRecords(TreeWorkFile& catalog, std::string_view pattern, int wantedType,
+                                std::uint32_t parentId);
 
 // The record after the current one (tree.nodeNumber, tree.recordIndex) in
 // key order, following ndFLink at the end of a leaf; kNotFound at the end

@@ -1,9 +1,10 @@
 #include "hfs/delete_entries.h"
 
-#include <algorithm>
-#include <array>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/context.h"
 #include "hfs/allocation.h"
@@ -37,13 +38,21 @@ bool ConfirmNonEmpty(Context& ctx);
 DeleteStatus DeleteNamed(Context& ctx, std::string_view name, std::optional<std::uint8_t> onlyType, Removal removal,
                          bool confirm);
 DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, Removed& removed);
+// Which of the found records are to go: the first one refused ends the run.
+using Wanted = std::function<bool(const CatalogRecord& record)>;
+// The found entries of directory parentId (records in key order), in that
+// order; a non-empty directory asks first when confirm.
+DeleteStatus DeleteFound(Context& ctx, std::vector<OwnedRecord>& records, std::uint32_t parentId, Removed& removed,
+                         const Wanted& wanted, bool confirm);
 DeleteStatus DeleteLogged(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
 DeleteStatus RemoveDirectory(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
 DeleteStatus RemoveFile(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
+// The files (their records, of directory parentId, in key order) go
+// together: the catalog loses their records a leaf at a time.
+DeleteStatus RemoveFiles(Context& ctx, std::vector<OwnedRecord> files, std::uint32_t parentId, Removed& removed);
 // Every entry of directory dirId, which the caller has made current.
 DeleteStatus EmptyDirectory(Context& ctx, std::uint32_t dirId);
 void AdjustValence(Context& ctx, std::uint32_t dirId, const Removed& removed);
-std::uint64_t LoopBound(Context& ctx);
 void Log(Context& ctx, std::string_view verb, std::string_view macName);
 
 }  // namespace
@@ -92,25 +101,46 @@ bool ConfirmNonEmpty(Context& ctx) {
 DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, Removed& removed) {
   const std::uint32_t parentId = ctx.volume.current.currentDirId;
   const bool wildcard = HasWildcard(pattern);
+  FoundRecords found = FindCatalogRecords(ctx.volume.catalog, pattern, kWantEntry, parentId);
+  if (!wildcard && !found.records.empty()) found.records.resize(1);
+  // The catalog's own equality: case and the characters it weighs alike.
+  const Wanted named = [&](const CatalogRecord& record) {
+    return wildcard || CompareNames(pattern, TrimTrailingBlanks(record.key.name)) == 0;
+  };
+  return DeleteFound(ctx, found.records, parentId, removed, named, true);
+}
+
+DeleteStatus DeleteFound(Context& ctx, std::vector<OwnedRecord>& records, std::uint32_t parentId, Removed& removed,
+                         const Wanted& wanted, bool confirm) {
   DeleteStatus status = DeleteStatus::kNotFound;
-  // Each round deletes the first match, so the next round finds the next.
-  const std::uint64_t rounds = LoopBound(ctx);
-  for (std::uint64_t round = 0; round < rounds; ++round) {
-    const FoundRecord found = FindCatalogRecord(ctx.volume.catalog, pattern, kWantEntry, parentId);
-    if (!found) return status;
-    const std::optional<CatalogRecord> record = ReadCatalogRecord(found.record);
-    if (!record) return DeleteStatus::kFailed;
-    // The catalog's own equality: case and the characters it weighs alike.
-    if (!wildcard && CompareNames(pattern, TrimTrailingBlanks(record->key.name)) != 0) return status;
-    if (record->type == kDirectoryRecord && Valence(*record) != 0 && !ConfirmNonEmpty(ctx)) {
-      return DeleteStatus::kCancelled;
+  // Files go a batch at a time: the run of them before a directory, which
+  // may ask first, and the run at the end.
+  std::vector<OwnedRecord> files;
+  const auto removeFiles = [&] {
+    const DeleteStatus done =
+        files.empty() ? DeleteStatus::kDone : RemoveFiles(ctx, std::move(files), parentId, removed);
+    files.clear();  // moved from: empty again for the next run
+    return done;
+  };
+  for (OwnedRecord& raw : records) {
+    const std::optional<CatalogRecord> record = ReadCatalogRecord(raw);
+    if (!record) {
+      removeFiles();
+      return DeleteStatus::kFailed;
     }
-    const DeleteStatus one = DeleteLogged(ctx, *record, parentId, removed);
-    if (one != DeleteStatus::kDone) return one;
+    if (!wanted(*record)) break;
+    if (record->type == kDirectoryRecord) {
+      if (removeFiles() != DeleteStatus::kDone) return DeleteStatus::kFailed;
+      if (confirm && Valence(*record) != 0 && !ConfirmNonEmpty(ctx)) return DeleteStatus::kCancelled;
+      const DeleteStatus one = DeleteLogged(ctx, *record, parentId, removed);
+      if (one != DeleteStatus::kDone) return one;
+    } else {
+      Log(ctx, "*del ", record->key.name);
+      files.push_back(std::move(raw));
+    }
     status = DeleteStatus::kDone;
-    if (!wildcard) return status;
   }
-  return status;
+  return removeFiles() == DeleteStatus::kDone ? status : DeleteStatus::kFailed;
 }
 
 DeleteStatus DeleteLogged(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed) {
@@ -144,34 +174,43 @@ DeleteStatus RemoveDirectory(Context& ctx, const CatalogRecord& record, std::uin
 }
 
 DeleteStatus RemoveFile(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed) {
-  const std::uint32_t fileId = FileId(record);
-  std::array<std::uint8_t, 2 * kExtentRecordSize> extents{};
-  std::copy_n(DataExtents(record).begin(), kExtentRecordSize, extents.begin());
-  std::copy_n(ResourceExtents(record).begin(), kExtentRecordSize, extents.begin() + kExtentRecordSize);
+  OwnedRecord whole = CatalogKeyBytes(parentId, record.key.name);
+  whole.insert(whole.end(), record.data.begin(), record.data.end());
+  return RemoveFiles(ctx, {std::move(whole)}, parentId, removed);
+}
 
+DeleteStatus RemoveFiles(Context& ctx, std::vector<OwnedRecord> files, std::uint32_t parentId, Removed& removed) {
   if (!EnsureBitmapLoaded(ctx)) return DeleteStatus::kFailed;
-  if (DeleteCatalogRecord(ctx, parentId, record.key.name) != CatalogEditStatus::kDone) return DeleteStatus::kFailed;
-  ++removed.entries;
-  const bool threadGone = DeleteFileThread(ctx, fileId) != FileThreadStatus::kFailed;
-  FreeExtentRecord(ctx, ConstBytes(extents).first(kExtentRecordSize));
-  FreeExtentRecord(ctx, ConstBytes(extents).last(kExtentRecordSize));
-  const bool released = ReleaseOverflowExtents(ctx, fileId);
-  CountFiles(ctx.volume, parentId, -1);
-  return released && threadGone ? DeleteStatus::kDone : DeleteStatus::kFailed;
+  // Each record starts with its key, which is all the deletion compares.
+  const BatchDeletion deletion = DeleteCatalogRecords(ctx, files, nullptr);
+  bool released = deletion.status == TreeEditStatus::kDone;
+  std::vector<std::uint32_t> fileIds;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::optional<CatalogRecord> record = ReadCatalogRecord(files[i]);
+    if (!deletion.deleted[i] || !record) {
+      released = false;
+      continue;
+    }
+    ++removed.entries;
+    fileIds.push_back(FileId(*record));
+    FreeExtentRecord(ctx, DataExtents(*record).first(kExtentRecordSize));
+    FreeExtentRecord(ctx, ResourceExtents(*record).first(kExtentRecordSize));
+    released = ReleaseOverflowExtents(ctx, FileId(*record)) && released;
+    CountFiles(ctx.volume, parentId, -1);
+  }
+  const bool threadsGone = fileIds.empty() || DeleteFileThreads(ctx, fileIds) != FileThreadStatus::kFailed;
+  return released && threadsGone ? DeleteStatus::kDone : DeleteStatus::kFailed;
 }
 
 DeleteStatus EmptyDirectory(Context& ctx, std::uint32_t dirId) {
   Removed removed;
-  DeleteStatus status = DeleteStatus::kFailed;
-  const std::uint64_t rounds = LoopBound(ctx);
-  for (std::uint64_t round = 0; round < rounds; ++round) {
-    const FoundRecord found = FindCatalogRecord(ctx.volume.catalog, "*", kWantEntry, dirId);
-    if (found.status == SearchStatus::kNotFound) {
-      status = DeleteStatus::kDone;
-      break;
+  FoundRecords found = FindCatalogRecords(ctx.volume.catalog, "*", kWantEntry, dirId);
+  DeleteStatus status = found.status == SearchStatus::kDamaged ? DeleteStatus::kFailed : DeleteStatus::kDone;
+  if (status == DeleteStatus::kDone && !found.records.empty()) {
+    const Wanted all = [](const CatalogRecord&) { return true; };
+    if (DeleteFound(ctx, found.records, dirId, removed, all, false) != DeleteStatus::kDone) {
+      status = DeleteStatus::kFailed;
     }
-    const std::optional<CatalogRecord> record = found ? ReadCatalogRecord(found.record) : std::nullopt;
-    if (!record || DeleteLogged(ctx, *record, dirId, removed) != DeleteStatus::kDone) break;
   }
   AdjustValence(ctx, dirId, removed);
   return status;
@@ -180,9 +219,6 @@ DeleteStatus EmptyDirectory(Context& ctx, std::uint32_t dirId) {
 void AdjustValence(Context& ctx, std::uint32_t dirId, const Removed& removed) {
   if (removed.entries != 0) AdjustFolderValence(ctx, dirId, -static_cast<int>(removed.entries));
 }
-
-// No procedure deletes more entries than the catalog holds records.
-std::uint64_t LoopBound(Context& ctx) { return std::uint64_t{GetU32(ctx.volume.catalog.header, header::bthNRecs)} + 1; }
 
 void Log(Context& ctx, std::string_view verb, std::string_view macName) {
   if (IsLogOpen(ctx.log)) AppendLog(ctx.log, std::string(verb) + ConvertString(macName, MacToAnsi) + "\r\n");

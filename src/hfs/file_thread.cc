@@ -1,5 +1,6 @@
 #include "hfs/file_thread.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "base/context.h"
@@ -44,11 +45,23 @@ FileThreadStatus RewriteFileThread(Context& ctx, std::uint32_t fileId, std::uint
   return WriteNode(catalog, thread.leaf, catalog.node) ? FileThreadStatus::kDone : FileThreadStatus::kFailed;
 }
 
-FileThreadStatus DeleteFileThread(Context& ctx, std::uint32_t fileId) {
-  const FoundThread thread = FindFileThread(ctx.volume.catalog, fileId);
-  if (thread.status != FileThreadStatus::kDone) return thread.status;
-  return DeleteCatalogRecord(ctx, fileId, "") == CatalogEditStatus::kDone ? FileThreadStatus::kDone
-                                                                           : FileThreadStatus::kFailed;
+FileThreadStatus DeleteFileThreads(Context& ctx, std::vector<std::uint32_t> fileIds) {
+  // Thread keys have empty names: their order is their file IDs'.
+  std::sort(fileIds.begin(), fileIds.end());
+  fileIds.erase(std::unique(fileIds.begin(), fileIds.end()), fileIds.end());
+  std::vector<OwnedRecord> keys;
+  keys.reserve(fileIds.size());
+  for (const std::uint32_t fileId : fileIds) keys.push_back(CatalogKeyBytes(fileId, ""));
+  // A key (file ID, "") holding another type is not the file's thread.
+  const RecordFilter notThread = [](ConstBytes raw) {
+    const std::optional<std::size_t> data = RecordDataOffset(raw);
+    return !data || GetU8(raw, *data) != kFileThread;
+  };
+  const BatchDeletion deletion = DeleteCatalogRecords(ctx, keys, notThread);
+  if (deletion.status != TreeEditStatus::kDone) return FileThreadStatus::kFailed;
+  return std::find(deletion.deleted.begin(), deletion.deleted.end(), true) != deletion.deleted.end()
+             ? FileThreadStatus::kDone
+             : FileThreadStatus::kAbsent;
 }
 
 }  // namespace tarvo

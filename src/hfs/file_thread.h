@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace tarvo {
 
@@ -26,7 +27,8 @@ enum class FileThreadStatus {
 FileThreadStatus RewriteFileThread(Context& ctx, std::uint32_t fileId, std::uint32_t parentId,
                                    std::string_view name);
 
-// Deletes the thread of file fileId (bthNRecs -1).
-FileThreadStatus DeleteFileThread(Context& ctx, std::uint32_t fileId);
+// Deletes the threads of the files (bthNRecs -1 each), a catalog leaf at a
+// time: kDone when one went, kAbsent when none of them has a thread.
+FileThreadStatus DeleteFileThreads(Context& ctx, std::vector<std::uint32_t> fileIds);
 
 }  // namespace tarvo

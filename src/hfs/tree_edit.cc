@@ -45,8 +45,28 @@ TreeEditStatus GrowRoot(TreeWorkFile& tree, std::uint8_t height, const std::vect
 TreeEditStatus UpdateKeysAbove(TreeWorkFile& tree, const TreeKeys& keys, const std::vector<PathStep>& path,
                                ConstBytes first);
 bool Unlink(TreeWorkFile& tree, std::uint32_t n, const NodeBuffer& node);
+// Nodes first .. last, neighbours along one level, and the nodes before and
+// after them (0: none).
+struct LevelRun {
+  std::uint32_t first = 0;  // 0: no run
+  std::uint32_t previous = 0;
+  std::uint32_t last = 0;
+  std::uint32_t next = 0;
+};
+// Links the run's neighbours to each other, as the run leaves its level;
+// bthFNode and bthLNode move past it when it is made of leaves.
+bool JoinAround(TreeWorkFile& tree, const LevelRun& run, bool leaves);
+// Gives a node that left its level back to the map, cleared.
+bool Free(TreeWorkFile& tree, std::uint32_t n);
 bool SetLink(TreeWorkFile& tree, std::uint32_t n, std::size_t field, std::uint32_t value);
 TreeEditStatus ShrinkRoot(TreeWorkFile& tree);
+TreeEditStatus RemoveRecords(TreeWorkFile& tree, const TreeKeys& keys, Descent& d,
+                             const std::vector<std::size_t>& removed);
+// The descent to the leaf after d's (nextNode) that a descent to `key`
+// would make: none unless that leaf has d's parent and the key lies before
+// the parent's next index record.
+std::optional<Descent> SiblingDescent(TreeWorkFile& tree, const TreeKeys& keys, const Descent& d,
+                                      const NodeBuffer& nextNode, ConstBytes key);
 
 }  // namespace
 
@@ -81,29 +101,122 @@ TreeEditStatus DeleteTreeRecord(TreeWorkFile& tree, const TreeKeys& keys, ConstB
   if (d.status != TreeEditStatus::kDone) return d.status;
   if (!d.exists) return TreeEditStatus::kNotFound;
   AddLeafRecords(tree.header, -1);
-  std::uint32_t n = d.leaf;
-  std::size_t removed = d.index;
-  // Each turn goes one level up; the path bounds the walk.
-  for (;;) {
-    if (NodeRecordCount(d.node) > 1) {
-      if (!SpliceRecord(d.node, removed, true, {}) || !WriteNode(tree, n, d.node)) return TreeEditStatus::kDamaged;
-      const std::optional<Bytes> first = RecordAt(d.node, 0);
-      if (!first) return TreeEditStatus::kDamaged;
-      const TreeEditStatus above =
-          removed == 0 ? UpdateKeysAbove(tree, keys, d.path, *first) : TreeEditStatus::kDone;
-      return above == TreeEditStatus::kDone ? ShrinkRoot(tree) : above;
+  return RemoveRecords(tree, keys, d, std::vector<std::size_t>{d.index});
+}
+
+BatchDeletion DeleteTreeRecords(TreeWorkFile& tree, const TreeKeys& keys, std::span<const OwnedRecord> sortedKeys,
+                                const RecordFilter& keep) {
+  BatchDeletion result;
+  result.deleted.assign(sortedKeys.size(), false);
+  // Leaves emptied under one parent leave its index together, in one edit
+  // of the parent: the path down to the parent, and their index records.
+  std::vector<PathStep> emptiedPath;
+  std::vector<std::size_t> emptied;
+  const auto removeEmptied = [&] {
+    if (emptied.empty()) return TreeEditStatus::kDone;
+    Descent parent;
+    parent.path = emptiedPath;
+    parent.leaf = parent.path.back().node;
+    parent.path.pop_back();
+    const TreeEditStatus status = ReadNodeInto(tree, parent.leaf, parent.node)
+                                      ? RemoveRecords(tree, keys, parent, emptied)
+                                      : TreeEditStatus::kDamaged;
+    emptied.clear();
+    return status;
+  };
+  // Neighbouring leaves emptied one after the other leave the chain
+  // together: their neighbours are linked once, not once per leaf.
+  LevelRun run;
+  const auto joinRun = [&tree, &run] {
+    const bool joined = run.first == 0 || JoinAround(tree, run, true);
+    run = LevelRun{};
+    return joined;
+  };
+  const auto stop = [&result](TreeEditStatus status) {
+    result.status = status;
+    return result;
+  };
+  // Each turn deals with at least one key, or gives a parent its emptied
+  // leaves (after which the next turn deals with one), so the walk ends.
+  std::optional<Descent> sibling;
+  for (std::size_t i = 0; i < sortedKeys.size();) {
+    Descent d = sibling ? std::move(*sibling) : Descend(tree, keys, sortedKeys[i]);
+    sibling.reset();
+    if (d.status == TreeEditStatus::kNotFound) break;  // an empty tree holds none of them
+    if (d.status != TreeEditStatus::kDone) return stop(d.status);
+    if (!emptied.empty() && (d.path.empty() || d.path.back().node != emptiedPath.back().node)) {
+      // Another parent: the paths change once the emptied leaves are gone.
+      const TreeEditStatus status = removeEmptied();
+      if (status != TreeEditStatus::kDone) return stop(status);
+      continue;
     }
-    if (!Unlink(tree, n, d.node)) return TreeEditStatus::kDamaged;
-    if (d.path.empty()) {  // the root went with its last record
-      PutU32(tree.header, header::bthRoot, 0);
-      PutU16(tree.header, header::bthDepth, 0);
-      return WriteNode(tree, 0, tree.header) ? TreeEditStatus::kDone : TreeEditStatus::kDamaged;
+    const std::size_t dealt = i;
+    // The leaf's records and the keys, merged: both are in key order.
+    std::vector<std::size_t> doomed;
+    const std::size_t count = NodeRecordCount(d.node);
+    std::size_t j = d.index;
+    while (i < sortedKeys.size() && j < count) {
+      const std::optional<Bytes> record = RecordAt(d.node, j);
+      const std::optional<int> order = record ? keys.order(*record, sortedKeys[i]) : std::nullopt;
+      if (!order) return stop(TreeEditStatus::kDamaged);
+      if (*order < 0) {
+        ++j;
+        continue;
+      }
+      if (*order == 0 && !(keep && keep(*record))) {
+        doomed.push_back(j);
+        result.deleted[i] = true;
+      }
+      j += *order == 0 ? 1 : 0;
+      ++i;
     }
-    const std::optional<PathStep> step = ClimbToParent(tree, d);
-    if (!step) return TreeEditStatus::kDamaged;
-    n = step->node;
-    removed = step->index;
+    // Keys behind this leaf's records but before the next leaf's first
+    // record have no record: they are passed over without a descent each.
+    const std::uint32_t next = NodeForwardLink(d.node);
+    NodeBuffer nextNode{};
+    const std::optional<Bytes> bound =
+        j >= count && next != 0 && ReadNodeInto(tree, next, nextNode) ? RecordAt(nextNode, 0) : std::nullopt;
+    for (; i < sortedKeys.size() && j >= count; ++i) {
+      if (next == 0) continue;  // the last leaf: none of them is in the tree
+      const std::optional<int> order = bound ? keys.order(sortedKeys[i], *bound) : std::nullopt;
+      if (!order) return stop(TreeEditStatus::kDamaged);
+      if (*order >= 0) break;
+    }
+    // A descent that found neither a record nor a key to pass over went to
+    // a leaf its index does not lead to.
+    if (i == dealt) return stop(TreeEditStatus::kDamaged);
+    if (doomed.empty()) continue;
+    if (doomed.size() == count && !d.path.empty()) {
+      AddLeafRecords(tree.header, -static_cast<std::int64_t>(count));
+      if (run.first != 0 && run.next != d.leaf && !joinRun()) return stop(TreeEditStatus::kDamaged);
+      if (run.first == 0) run = LevelRun{d.leaf, GetU32(d.node, node::ndBLink), 0, 0};
+      run.last = d.leaf;
+      run.next = NodeForwardLink(d.node);
+      if (!Free(tree, d.leaf)) return stop(TreeEditStatus::kDamaged);
+      if (emptied.empty()) emptiedPath = d.path;
+      emptied.push_back(d.path.back().index);
+      if (i < sortedKeys.size() && bound) sibling = SiblingDescent(tree, keys, d, nextNode, sortedKeys[i]);
+      continue;
+    }
+    // The leaf that keeps records may be the run's neighbour: it is read
+    // again once linked.
+    if (!joinRun() || !ReadNodeInto(tree, d.leaf, d.node)) return stop(TreeEditStatus::kDamaged);
+    if (!emptied.empty()) {
+      // The parent gives up its emptied leaves first; this leaf's keys are
+      // taken again after a new descent.
+      std::fill(result.deleted.begin() + static_cast<std::ptrdiff_t>(dealt),
+                result.deleted.begin() + static_cast<std::ptrdiff_t>(i), false);
+      i = dealt;
+      const TreeEditStatus status = removeEmptied();
+      if (status != TreeEditStatus::kDone) return stop(status);
+      continue;
+    }
+    AddLeafRecords(tree.header, -static_cast<std::int64_t>(doomed.size()));
+    const TreeEditStatus status = RemoveRecords(tree, keys, d, doomed);
+    if (status != TreeEditStatus::kDone) return stop(status);
   }
+  result.status = joinRun() ? removeEmptied() : TreeEditStatus::kDamaged;
+  return result;
 }
 
 TreePlace LocateTreeKey(TreeWorkFile& tree, const TreeKeys& keys, ConstBytes key) {
@@ -319,14 +432,21 @@ TreeEditStatus UpdateKeysAbove(TreeWorkFile& tree, const TreeKeys& keys, const s
 
 // Takes an emptied node out of its level and gives it back to the map.
 bool Unlink(TreeWorkFile& tree, std::uint32_t n, const NodeBuffer& node) {
-  const std::uint32_t previous = GetU32(node, node::ndBLink);
-  const std::uint32_t next = NodeForwardLink(node);
-  if (next != 0 && !SetLink(tree, next, node::ndBLink, previous)) return false;
-  if (previous != 0 && !SetLink(tree, previous, node::ndFLink, next)) return false;
-  if (NodeType(node) == kLeafNode) {
-    if (GetU32(tree.header, header::bthFNode) == n) PutU32(tree.header, header::bthFNode, next);
-    if (GetU32(tree.header, header::bthLNode) == n) PutU32(tree.header, header::bthLNode, previous);
+  const LevelRun run{n, GetU32(node, node::ndBLink), n, NodeForwardLink(node)};
+  return JoinAround(tree, run, NodeType(node) == kLeafNode) && Free(tree, n);
+}
+
+bool JoinAround(TreeWorkFile& tree, const LevelRun& run, bool leaves) {
+  if (run.next != 0 && !SetLink(tree, run.next, node::ndBLink, run.previous)) return false;
+  if (run.previous != 0 && !SetLink(tree, run.previous, node::ndFLink, run.next)) return false;
+  if (leaves) {
+    if (GetU32(tree.header, header::bthFNode) == run.first) PutU32(tree.header, header::bthFNode, run.next);
+    if (GetU32(tree.header, header::bthLNode) == run.last) PutU32(tree.header, header::bthLNode, run.previous);
   }
+  return true;
+}
+
+bool Free(TreeWorkFile& tree, std::uint32_t n) {
   if (ReleaseNode(tree, n)) return true;
   return WriteNode(tree, n, NodeBuffer{});  // a node the map already calls free is still cleared
 }
@@ -336,6 +456,62 @@ bool SetLink(TreeWorkFile& tree, std::uint32_t n, std::size_t field, std::uint32
   if (!ReadNodeInto(tree, n, neighbour)) return false;
   PutU32(neighbour, field, value);
   return WriteNode(tree, n, neighbour);
+}
+
+// Removes the records at the indices `removed` (ascending) from the
+// descent's leaf in one edit; a node left without records goes, and its
+// index record with it, on up.
+TreeEditStatus RemoveRecords(TreeWorkFile& tree, const TreeKeys& keys, Descent& d,
+                             const std::vector<std::size_t>& removed) {
+  std::uint32_t n = d.leaf;
+  std::vector<std::size_t> gone = removed;
+  // Each turn goes one level up; the path bounds the walk.
+  for (;;) {
+    if (NodeRecordCount(d.node) > gone.size()) {
+      // From the back, so the indices still to remove keep their places.
+      for (std::size_t k = gone.size(); k-- > 0;) {
+        if (!SpliceRecord(d.node, gone[k], true, {})) return TreeEditStatus::kDamaged;
+      }
+      if (!WriteNode(tree, n, d.node)) return TreeEditStatus::kDamaged;
+      const std::optional<Bytes> first = RecordAt(d.node, 0);
+      if (!first) return TreeEditStatus::kDamaged;
+      const TreeEditStatus above =
+          gone.front() == 0 ? UpdateKeysAbove(tree, keys, d.path, *first) : TreeEditStatus::kDone;
+      return above == TreeEditStatus::kDone ? ShrinkRoot(tree) : above;
+    }
+    if (!Unlink(tree, n, d.node)) return TreeEditStatus::kDamaged;
+    if (d.path.empty()) {  // the root went with its last record
+      PutU32(tree.header, header::bthRoot, 0);
+      PutU16(tree.header, header::bthDepth, 0);
+      return WriteNode(tree, 0, tree.header) ? TreeEditStatus::kDone : TreeEditStatus::kDamaged;
+    }
+    const std::optional<PathStep> step = ClimbToParent(tree, d);
+    if (!step) return TreeEditStatus::kDamaged;
+    n = step->node;
+    gone.assign(1, step->index);
+  }
+}
+
+std::optional<Descent> SiblingDescent(TreeWorkFile& tree, const TreeKeys& keys, const Descent& d,
+                                      const NodeBuffer& nextNode, ConstBytes key) {
+  if (d.path.empty() || NodeType(nextNode) != kLeafNode || NodeHeight(nextNode) != 1 ||
+      !CheckedRecordCount(nextNode)) {
+    return std::nullopt;
+  }
+  const PathStep step = d.path.back();
+  NodeBuffer parent{};
+  if (!ReadNodeInto(tree, step.node, parent)) return std::nullopt;
+  const std::optional<Bytes> next = RecordAt(parent, step.index + 1);
+  const std::optional<Bytes> after = RecordAt(parent, step.index + 2);
+  if (!next || !after || ChildOf(*next) != NodeForwardLink(d.node)) return std::nullopt;
+  const std::optional<int> order = keys.order(key, *after);
+  if (!order || *order >= 0) return std::nullopt;
+  Descent sibling;
+  sibling.path = d.path;
+  sibling.path.back().index = step.index + 1;
+  sibling.leaf = NodeForwardLink(d.node);
+  sibling.node = nextNode;
+  return sibling;
 }
 
 // An index root with a single child gives way to it.

@@ -33,6 +33,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "base/big_endian.h"
 #include "hfs/btree.h"
@@ -71,6 +73,20 @@ TreeEditStatus InsertTreeRecord(TreeWorkFile& tree, const TreeKeys& keys, const 
 
 // Deletes the leaf record whose key equals `key`.
 TreeEditStatus DeleteTreeRecord(TreeWorkFile& tree, const TreeKeys& keys, ConstBytes key);
+
+// Deletes the leaf records whose keys are among `sortedKeys` (in the tree's
+// key order, each once), a leaf at a time: one descent per leaf, each leaf
+// loses all of its records in one edit and the index above it follows once.
+// A key without a record, or whose record `keep` (when given) holds on to,
+// is passed over. On kDamaged the deletion stopped part way: the keys
+// marked deleted are gone, the others are as they were.
+using RecordFilter = std::function<bool(ConstBytes record)>;
+struct BatchDeletion {
+  TreeEditStatus status = TreeEditStatus::kDone;
+  std::vector<bool> deleted;  // per key
+};
+BatchDeletion DeleteTreeRecords(TreeWorkFile& tree, const TreeKeys& keys, std::span<const OwnedRecord> sortedKeys,
+                                const RecordFilter& keep);
 
 // Where a key is or would go: the leaf (read into the tree's node) and the
 // index of the first record whose key is not below it.
