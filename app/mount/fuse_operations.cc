@@ -18,7 +18,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kIdleFlush{1000};
 constexpr std::chrono::milliseconds kLongestWait{5000};
-constexpr unsigned kLargestRequest = 1u << 20;
 
 // The lock every operation holds, and the idle writer.
 struct MountLoop {

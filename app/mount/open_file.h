@@ -29,6 +29,10 @@ struct OpenFile {
   std::unique_ptr<ForkReader> reader;
   std::uint64_t size = 0;
   bool dirty = false;  // written since it was last written to the volume
+  // False for a file created through the mount and not yet written to the
+  // volume: it has no catalog record, and stat answers from here.
+  bool recorded = true;
+  std::uint64_t inode = 0;  // the inode number shown while it is not recorded
   int opens = 0;
   // A resource fork set through its attribute while the file was being
   // written: it goes to the volume with the data.
@@ -43,6 +47,11 @@ struct OpenFile {
 
 class OpenFiles {
  public:
+  OpenFiles() = default;
+  OpenFiles(const OpenFiles&) = delete;
+  OpenFiles& operator=(const OpenFiles&) = delete;
+  ~OpenFiles();
+
   // The content of the file, made (empty, not yet read) when none is open.
   OpenFile& Take(std::uint32_t parentId, const std::string& macName);
   // The content when the file is open; nullptr otherwise.
@@ -56,6 +65,10 @@ class OpenFiles {
   void Rename(const OpenFile& file, std::uint32_t parentId, const std::string& macName);
   // Every content that was written and not yet written to the volume.
   std::vector<OpenFile*> Dirty();
+  // An empty temporary file a released content left, read and written
+  // from its start; nullptr when none is left. A copy of many small files
+  // then makes no new file on the PC for each.
+  std::FILE* TakeSpare();
 
  private:
   struct Key {
@@ -63,8 +76,12 @@ class OpenFiles {
     std::string macName;
     bool operator<(const Key& other) const;
   };
+  // Empties the content's temporary file and keeps it for the next.
+  void KeepSpare(OpenFile& file);
+
   std::map<Key, std::unique_ptr<OpenFile>> files_;
   std::vector<std::unique_ptr<OpenFile>> detached_;
+  std::vector<std::FILE*> spares_;
 };
 
 }  // namespace tarvo

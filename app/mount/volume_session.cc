@@ -13,6 +13,7 @@
 #include "hfs/flush.h"
 #include "hfs/mac_date.h"
 #include "hfs/move_entry.h"
+#include "hfs/name_order.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_counters.h"
 #include "hfs/volume_header.h"
@@ -80,8 +81,17 @@ VolumeSession::Resolved VolumeSession::Resolve(const std::string& path) {
       where.parentId = folder;
       where.macName = entry ? entry->macName : macName;
       where.shownName = parts[i];
-      if (entry) where.entry = *entry;
-      else where.error = -ENOENT;
+      if (entry) {
+        where.entry = *entry;
+      } else if (const OpenFile* created = open_.Find(folder, macName); created && !created->recorded) {
+        where.macName = created->macName;
+        where.entry = CatalogEntry{};
+        where.entry->macName = created->macName;
+        where.entry->parentId = folder;
+        where.entry->created = where.entry->modified = MacNow();
+      } else {
+        where.error = -ENOENT;
+      }
       return where;
     }
     if (!entry) {
@@ -126,7 +136,9 @@ void VolumeSession::FillAttributes(const CatalogEntry& entry, struct stat& out) 
   out.st_ino = entry.id;
   out.st_uid = ::getuid();
   out.st_gid = ::getgid();
-  out.st_blksize = static_cast<blksize_t>(ctx_.volume.allocBlockSize);
+  // The size programs such as cp read and write in: requests as large as
+  // the kernel sends, rather than one allocation block's worth each.
+  out.st_blksize = kLargestRequest;
   const std::time_t modified = MacDateToPcTime(entry.modified);
   out.st_mtim.tv_sec = out.st_ctim.tv_sec = out.st_atim.tv_sec = modified;
   if (entry.directory) {
@@ -141,6 +153,7 @@ void VolumeSession::FillAttributes(const CatalogEntry& entry, struct stat& out) 
   if (const OpenFile* open = open_.Find(entry.parentId, entry.macName); open && open->data) {
     out.st_size = static_cast<off_t>(open->size);
     if (open->dirty) out.st_mtim.tv_sec = out.st_ctim.tv_sec = std::time(nullptr);
+    if (!open->recorded) out.st_ino = open->inode;
   }
 }
 
@@ -155,6 +168,10 @@ int VolumeSession::List(const std::string& path, std::vector<ListedName>& out) {
   const Resolved where = Resolve(path);
   if (where.error != 0) return where.error;
   if (!where.entry->directory) return -ENOTDIR;
+  // Created files the folder has are listed from their records.
+  for (OpenFile* file : open_.Dirty()) {
+    if (!file->recorded && file->parentId == where.entry->id) Commit(*file);
+  }
   const std::vector<CatalogEntry>* listing = folders_.Listing(where.entry->id);
   if (listing == nullptr) return -EIO;
   out.reserve(listing->size());
@@ -178,6 +195,11 @@ int VolumeSession::StatFs(struct statvfs& out) {
   out.f_namemax = kMaxNameLength;
   out.f_flag = readOnly_ ? ST_RDONLY : 0;
   return 0;
+}
+
+std::FILE* VolumeSession::EmptyContent() {
+  std::FILE* spare = open_.TakeSpare();
+  return spare != nullptr ? spare : MakeTempFile(ctx_, "MNT", 0);
 }
 
 int VolumeSession::LoadContent(OpenFile& file) {
@@ -210,7 +232,7 @@ int VolumeSession::Open(const std::string& path, bool forWriting, bool truncate,
   handle = &file;
   if (truncate) {
     // The old content is not read only to be cut away.
-    if (file.data == nullptr) file.data = MakeTempFile(ctx_, "MNT", 0);
+    if (file.data == nullptr) file.data = EmptyContent();
     if (::ftruncate(::fileno(file.data), 0) != 0) return -errno;
     file.size = 0;
     file.dirty = true;
@@ -225,11 +247,13 @@ int VolumeSession::Create(const std::string& path, OpenFile*& handle) {
   if (where.error != -ENOENT) return where.error;
   if (const int refused = Writable(); refused != 0) return refused;
   if (const int named = NewEntryName(where); named != 0) return named;
-  FileContent empty;
-  empty.pcName = Utf8ToDos(where.shownName);
-  if (const int made = CommitError(CommitFile(ctx_, where.parentId, where.macName, empty)); made != 0) return made;
-  Changed(where.parentId, where.macName);
+  // Recorded when first written to the volume, with its content.
   OpenFile& file = open_.Take(where.parentId, where.macName);
+  file.data = EmptyContent();
+  file.dirty = true;
+  file.recorded = false;
+  file.inode = nextInode_++;
+  lastChange_ = std::chrono::steady_clock::now();
   ++file.opens;
   handle = &file;
   return 0;
@@ -306,6 +330,7 @@ int VolumeSession::Commit(OpenFile& file) {
   }
   if (content.data != nullptr && std::fflush(content.data) != 0) return -EIO;
   const int result = CommitError(CommitFile(ctx_, file.parentId, file.macName, content));
+  if (result == 0) file.recorded = true;
   if (resource != nullptr) std::fclose(resource);
   file.resource.reset();
   file.modified.reset();
@@ -395,7 +420,11 @@ int VolumeSession::RemoveFile(const std::string& path) {
   if (where.entry->directory) return -EISDIR;
   if (const int refused = Writable(); refused != 0) return refused;
   if (where.entry->locked) return -EPERM;
-  if (OpenFile* open = open_.Find(where.parentId, where.macName)) open_.Detach(*open);
+  if (OpenFile* open = open_.Find(where.parentId, where.macName)) {
+    const bool recorded = open->recorded;
+    open_.Detach(*open);
+    if (!recorded) return 0;
+  }
   if (!EnterDirectoryById(ctx_, where.parentId)) return -EIO;
   const DeleteStatus deleted = DeleteFile(ctx_, where.macName);
   Changed(where.parentId, where.macName);
@@ -412,8 +441,9 @@ int VolumeSession::Rename(const std::string& from, const std::string& to, unsign
   if (target.error != 0 && target.error != -ENOENT) return target.error;
   if (const int refused = Writable(); refused != 0) return refused;
   if (const int named = NewEntryName(target); named != 0) return named;
-  const bool sameEntry = target.entry && target.entry->id == source.entry->id &&
-                         target.entry->directory == source.entry->directory;
+  // A folder and a name name one entry (a created file has no ID yet).
+  const bool sameEntry = target.entry && target.parentId == source.parentId &&
+                         CompareNames(target.macName, source.macName) == 0;
   if (target.entry && !sameEntry) {
     if (flags & kNoReplace) return -EEXIST;
     if (target.entry->directory != source.entry->directory) return target.entry->directory ? -EISDIR : -ENOTDIR;
@@ -448,6 +478,8 @@ int VolumeSession::Rename(const std::string& from, const std::string& to, unsign
 
 bool VolumeSession::EditRecord(std::uint32_t parentId, const std::string& macName,
                                const std::function<void(std::uint8_t type, Bytes data)>& edit) {
+  // A created file gets its record first.
+  if (OpenFile* open = open_.Find(parentId, macName); open && !open->recorded && Commit(*open) != 0) return false;
   TreeWorkFile& catalog = ctx_.volume.catalog;
   const std::optional<CatalogRecord> record = FindNamedRecord(catalog, parentId, macName);
   if (!record) return false;

@@ -5,7 +5,9 @@
 //
 // A written file goes to the volume when it is closed (its content into
 // free blocks, its record into the work files), on fsync, after a short
-// idle time and at the unmount. The changes stay in the work files until a
+// idle time and at the unmount. A created file gets its catalog record
+// then, once, and not an empty one at its creation: until then it is
+// known from its open content. The changes stay in the work files until a
 // flush, which writes them as one update of the medium, all or nothing
 // (flush.h): on fsync, once the mount has been idle for a moment (or
 // changes have waited a few seconds), and at the unmount. A flush per
@@ -37,6 +39,9 @@
 namespace tarvo {
 
 struct Context;
+
+// The largest read or write the kernel sends in one request: 1 MB.
+inline constexpr unsigned kLargestRequest = 1u << 20;
 
 struct ListedName {
   std::string name;
@@ -100,6 +105,8 @@ class VolumeSession {
   int Writable() const;
   // The entry changed in the work files: a flush is due.
   void Changed(std::uint32_t parentId, std::string_view macName);
+  // An empty temporary file for a content.
+  std::FILE* EmptyContent();
   int LoadContent(OpenFile& file);
   int Commit(OpenFile& file);
   int Flush();
@@ -117,6 +124,8 @@ class VolumeSession {
   OpenFiles open_;
   bool pending_ = false;  // changes in the work files not yet flushed
   std::optional<int> unmountResult_;
+  // Inode numbers of created files not yet recorded: above every catalog ID.
+  std::uint64_t nextInode_ = std::uint64_t{1} << 32;
   std::chrono::steady_clock::time_point lastChange_, firstPending_;
 };
 

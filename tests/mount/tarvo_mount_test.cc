@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -191,6 +192,67 @@ TEST_F(TarvoMountTest, AMountKilledDuringWritesIsTakenBackByTheNextMount) {
   EXPECT_EQ(testing::ReadWholeFile(again->Path("Kept")), Pattern(3000, 4));
   EXPECT_EQ(again->Unmount().exitCode, 0);
   cli_.ExpectClean();
+}
+
+// A file created through the mount is known from its open content until
+// it is closed, and only then recorded: once, with one catalog ID.
+TEST_F(TarvoMountTest, ACreatedFileIsRecordedOnceWhenClosed) {
+  const Bytes8 bytes = Pattern(5000, 5);
+  {
+    auto mount = Mount();
+    MOUNT_OR_SKIP(mount);
+    for (const char* name : {"f1", "f2", "f3"}) testing::WriteWholeFile(mount->Path(name), bytes);
+
+    const int open = ::open(mount->Path("Open").c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(open, 0);
+    ASSERT_EQ(::write(open, bytes.data(), 1234), 1234);
+    struct stat st {};
+    ASSERT_EQ(::stat(mount->Path("OPEN").c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, 1234);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    // Deleted before its close: it never reaches the volume.
+    const int gone = ::open(mount->Path("Gone").c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(gone, 0);
+    ASSERT_EQ(::unlink(mount->Path("Gone").c_str()), 0);
+    EXPECT_EQ(::write(gone, bytes.data(), 10), 10);
+    EXPECT_EQ(::close(gone), 0);
+    // Two created files, the one renamed over the other while both are open.
+    const int over = ::open(mount->Path("Over").c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(over, 0);
+    ASSERT_EQ(::rename(mount->Path("Open").c_str(), mount->Path("Over").c_str()), 0);
+    EXPECT_EQ(::close(over), 0);
+    EXPECT_EQ(::close(open), 0);
+    EXPECT_EQ(mount->Unmount().exitCode, 0);
+  }
+  cli_.ExpectClean();
+  EXPECT_EQ(Hfsutils("hls -1"), "f1\nf2\nf3\nOver\n");
+  EXPECT_EQ(Hfsutils("hcopy -r :Over -"), std::string(bytes.begin(), bytes.begin() + 1234));
+  // hls -i: each name after its catalog ID.
+  std::istringstream listed(Hfsutils("hls -1i f1 f2 f3"));
+  std::vector<unsigned long> ids;
+  for (unsigned long id = 0; listed >> id;) {
+    ids.push_back(id);
+    listed.ignore(64, '\n');
+  }
+  ASSERT_EQ(ids.size(), 3u);
+  EXPECT_EQ(ids[1], ids[0] + 1);
+  EXPECT_EQ(ids[2], ids[1] + 1);
+}
+
+// cp takes its request size from st_blksize: a large file goes through
+// in requests of 1 MB, not of one allocation block each.
+TEST_F(TarvoMountTest, ALargeFileIsWrittenInLargeRequests) {
+  const Bytes8 bytes = Pattern((2 << 20) + 777, 6);
+  testing::WriteWholeFile(dir_.Path("large"), bytes);
+  {
+    auto mount = Mount({"-o", "debug"});
+    MOUNT_OR_SKIP(mount);
+    ASSERT_TRUE(Shell("cp " + dir_.Path("large") + " " + testing::ShellQuote(mount->Path("Large"))));
+    const testing::CliResult ended = mount->Unmount();
+    EXPECT_EQ(ended.exitCode, 0);
+    EXPECT_TRUE(testing::Contains(ended.err, "1048576 bytes to 1048576 ")) << "no request of 1 MB";
+  }
+  EXPECT_EQ(Hfsutils("hcopy -r :Large -"), std::string(bytes.begin(), bytes.end()));
 }
 
 TEST_F(TarvoMountTest, TheMediumOfAWriteMountIsItsAlone) {
