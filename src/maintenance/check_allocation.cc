@@ -87,25 +87,29 @@ AllocationChecker::AllocationChecker(const VolumeState& volume, const std::vecto
 // as long as each record's three descriptors are all used. Blocks a record
 // names after its end are reported, not claimed.
 void AllocationChecker::CheckFork(const Fork& fork, std::uint32_t ownerIndex) {
-  const NextExtentRecord next = [&](std::uint16_t startBlock) -> std::optional<ExtentRecordBytes> {
-    const auto found = overflow_.find(OverflowKey{fork.fileId, fork.forkType, startBlock});
-    if (found == overflow_.end() || found->second.reached) return std::nullopt;
-    found->second.reached = true;
-    ExtentRecordBytes record{};
-    std::copy_n(found->second.leaf->bytes.begin() + extkey::kExtents, record.size(), record.begin());
-    return record;
-  };
   std::uint32_t blocks = 0;
-  const ExtentRecordVisitor claim = [&](const ExtentRecord& record, std::uint32_t forkBlock) {
-    for (const BlockExtent& extent : record.Used()) MarkExtent(ownerIndex, extent.startBlock, extent.blockCount);
-    for (const BlockExtent& extent : record.Stray()) {
-      Report(findings_, Problem::kExtentAfterRecordEnd,
-             {.owner = ForkOwner(fork), .first = extent.startBlock, .count = extent.blockCount});
-    }
-    blocks = forkBlock + record.Blocks();
-    return record.Full() ? ForkWalkStep::kNext : ForkWalkStep::kStop;
-  };
-  WalkForkExtents(fork.extents, next, claim);
+  // A record of zeros (an empty fork, as most resource forks are) names no
+  // blocks and leads to no overflow record: nothing to walk.
+  if (std::any_of(fork.extents.begin(), fork.extents.end(), [](std::uint8_t b) { return b != 0; })) {
+    const NextExtentRecord next = [&](std::uint16_t startBlock) -> std::optional<ExtentRecordBytes> {
+      const auto found = overflow_.find(OverflowKey{fork.fileId, fork.forkType, startBlock});
+      if (found == overflow_.end() || found->second.reached) return std::nullopt;
+      found->second.reached = true;
+      ExtentRecordBytes record{};
+      std::copy_n(found->second.leaf->bytes.begin() + extkey::kExtents, record.size(), record.begin());
+      return record;
+    };
+    const ExtentRecordVisitor claim = [&](const ExtentRecord& record, std::uint32_t forkBlock) {
+      for (const BlockExtent& extent : record.Used()) MarkExtent(ownerIndex, extent.startBlock, extent.blockCount);
+      for (const BlockExtent& extent : record.Stray()) {
+        Report(findings_, Problem::kExtentAfterRecordEnd,
+               {.owner = ForkOwner(fork), .first = extent.startBlock, .count = extent.blockCount});
+      }
+      blocks = forkBlock + record.Blocks();
+      return record.Full() ? ForkWalkStep::kNext : ForkWalkStep::kStop;
+    };
+    WalkForkExtents(fork.extents, next, claim);
+  }
 
   const std::uint64_t held = std::uint64_t{blocks} * blockSize_;
   if (fork.logicalLength > fork.physicalLength) {

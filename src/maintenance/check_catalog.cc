@@ -35,7 +35,7 @@ struct Catalog {
   std::uint32_t highestId = 0;
 };
 
-void ReadRecords(const std::vector<LeafRecord>& records, Catalog& catalog, std::vector<Fork>& forks,
+void ReadRecords(std::vector<LeafRecord>& records, Catalog& catalog, std::vector<Fork>& forks,
                  std::vector<Finding>& findings);
 void CheckItems(const Catalog& catalog, std::vector<Finding>& findings);
 void CheckOrphanThreads(const Catalog& catalog, std::vector<Finding>& findings);
@@ -45,7 +45,7 @@ void CheckThreads(const std::vector<Thread>* threads, std::uint32_t id, const It
 
 }  // namespace
 
-std::vector<Fork> CheckCatalog(const std::vector<LeafRecord>& records, ConstBytes mdb, std::vector<Finding>& findings) {
+std::vector<Fork> CheckCatalog(std::vector<LeafRecord> records, ConstBytes mdb, std::vector<Finding>& findings) {
   Catalog catalog;
   std::vector<Fork> forks;
   ReadRecords(records, catalog, forks, findings);
@@ -57,11 +57,10 @@ std::vector<Fork> CheckCatalog(const std::vector<LeafRecord>& records, ConstByte
 
 namespace {
 
-void ReadRecords(const std::vector<LeafRecord>& records, Catalog& catalog, std::vector<Fork>& forks,
+void ReadRecords(std::vector<LeafRecord>& records, Catalog& catalog, std::vector<Fork>& forks,
                  std::vector<Finding>& findings) {
-  for (const LeafRecord& leaf : records) {
-    std::vector<std::uint8_t> bytes = leaf.bytes;
-    const std::optional<CatalogRecord> r = ReadCatalogRecord(bytes);
+  for (LeafRecord& leaf : records) {
+    const std::optional<CatalogRecord> r = ReadCatalogRecord(leaf.bytes);
     if (!r) {
       Report(findings, Problem::kRecordDamaged, {.tree = "catalog", .node = leaf.node, .record = leaf.index});
       continue;
@@ -86,12 +85,14 @@ void ReadRecords(const std::vector<LeafRecord>& records, Catalog& catalog, std::
     if (!isRoot && id < kFirstUserCatalogId) {
       Report(findings, Problem::kIdReserved, {.id = id, .name = r->key.name});
     }
-    if (const auto used = catalog.items.find(id); used != catalog.items.end()) {
-      Report(findings, Problem::kIdUsedTwice, {.id = id, .name = r->key.name, .other = used->second.name});
+    const auto place = catalog.items.lower_bound(id);
+    if (place != catalog.items.end() && place->first == id) {
+      Report(findings, Problem::kIdUsedTwice, {.id = id, .name = r->key.name, .other = place->second.name});
       continue;
     }
-    catalog.items[id] =
-        Item{folder, parent, r->key.name, folder ? Valence(*r) : std::uint16_t{0}, !folder && HasThreadFlag(*r)};
+    catalog.items.emplace_hint(
+        place, id,
+        Item{folder, parent, r->key.name, folder ? Valence(*r) : std::uint16_t{0}, !folder && HasThreadFlag(*r)});
     if (folder) continue;
 
     for (const std::uint8_t forkType : {kDataFork, kResourceFork}) {

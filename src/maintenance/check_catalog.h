@@ -23,7 +23,7 @@
 namespace tarvo {
 
 // Returns the forks of the files (data, then resource fork of each) for
-// the allocation check.
-std::vector<Fork> CheckCatalog(const std::vector<LeafRecord>& records, ConstBytes mdb, std::vector<Finding>& findings);
+// the allocation check. Takes the records: they are read in place.
+std::vector<Fork> CheckCatalog(std::vector<LeafRecord> records, ConstBytes mdb, std::vector<Finding>& findings);
 
 }  // namespace tarvo

@@ -345,6 +345,7 @@ std::optional<std::vector<ConstBytes>> RecordSpans(ConstBytes node) {
   const std::optional<std::uint16_t> count = CheckedRecordCount(node);
   if (!count) return std::nullopt;
   std::vector<std::size_t> offsets;
+  offsets.reserve(*count + std::size_t{1});
   for (std::size_t i = 0; i <= *count; ++i) offsets.push_back(GetU16(node, OffsetSlot(i)));
   std::size_t previous = node::kFirstRecord;
   for (std::size_t i = 0; i < *count; ++i) {
@@ -355,6 +356,7 @@ std::optional<std::vector<ConstBytes>> RecordSpans(ConstBytes node) {
   const std::size_t free = offsets[*count];
   if (free > OffsetSlot(*count) || free < previous || (*count > 0 && free == previous)) return std::nullopt;
   std::vector<ConstBytes> spans;
+  spans.reserve(*count);
   for (std::size_t i = 0; i < *count; ++i) spans.push_back(node.subspan(offsets[i], offsets[i + 1] - offsets[i]));
   return spans;
 }

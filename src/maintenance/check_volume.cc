@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "base/context.h"
 #include "hfs/sector_run.h"
@@ -24,10 +25,10 @@ CheckReport CheckVolume(Context& ctx) {
   VolumeState& volume = ctx.volume;
   CheckReport report;
   std::vector<Finding>& findings = report.findings;
-  const std::vector<LeafRecord> catalogRecords = CheckTree(volume.catalog, TreeKind::kCatalog, findings);
+  std::vector<LeafRecord> catalogRecords = CheckTree(volume.catalog, TreeKind::kCatalog, findings);
   if (volume.extents.handle == nullptr) OpenExtentsWorkFile(ctx);
   const std::vector<LeafRecord> overflow = CheckTree(volume.extents, TreeKind::kExtents, findings);
-  const std::vector<Fork> forks = CheckCatalog(catalogRecords, volume.mdb, findings);
+  const std::vector<Fork> forks = CheckCatalog(std::move(catalogRecords), volume.mdb, findings);
   std::vector<std::uint8_t> bitmap;
   const std::optional<ConstBytes> bits = CurrentBitmap(ctx, bitmap);
   if (!bits) Report(findings, Problem::kBitmapUnreadable, {});

@@ -37,23 +37,30 @@ std::string LengthText(std::uint32_t length) {
       unit = 'M';
     }
   }
-  return RightAligned(std::to_string(value), 7) + unit;
+  // At most 7 digits, put down from the right into one buffer.
+  char text[] = "        ";
+  text[7] = unit;
+  std::size_t at = 7;
+  do {
+    text[--at] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0 && at > 0);
+  return std::string(text, sizeof text - 1);
 }
 
 // "MM/DD/YY hh:mm". Every field of a Macintosh date is below 100; the
-// digits are put down directly, as a formatted print costs more than the
-// rest of the row.
+// digits are put down directly into one buffer, as a formatted print (or
+// a string grown character by character) costs more than the rest of the
+// row.
 std::string DateText(std::uint32_t macDate) {
   const DateFields f = MacDateToFields(macDate);
+  char text[] = "00/00/00 00:00";
   const int fields[] = {f.month, f.day, f.year % 100, f.hour, f.minute};
-  const char separators[] = {'/', '/', ' ', ':'};
-  std::string text;
   for (std::size_t i = 0; i < std::size(fields); ++i) {
-    if (i > 0) text += separators[i - 1];
-    text += static_cast<char>('0' + fields[i] / 10 % 10);
-    text += static_cast<char>('0' + fields[i] % 10);
+    text[3 * i] = static_cast<char>('0' + fields[i] / 10 % 10);
+    text[3 * i + 1] = static_cast<char>('0' + fields[i] % 10);
   }
-  return text;
+  return std::string(text, sizeof text - 1);
 }
 
 // Built by appends: GCC 12 at -O3 warns falsely about "[" + std::string.
@@ -99,8 +106,11 @@ void LoadListing(Context& ctx, const std::string& pattern) {
     ListingEntry& row = view.rows[view.count++];
     row.kind = record->type == kDirectoryRecord ? kKindFolder : kKindFile;
     row.name = record->key.name;
-    row.createdText = DateText(CreationDate(*record));
-    row.modifiedText = DateText(ModificationDate(*record));
+    // A file copied in once has both dates alike: formatted once.
+    const std::uint32_t created = CreationDate(*record);
+    const std::uint32_t modified = ModificationDate(*record);
+    row.createdText = DateText(created);
+    row.modifiedText = modified == created ? row.createdText : DateText(modified);
     if (row.kind == kKindFolder) {
       row.dataText = "  <DIR> ";
       row.resourceText = std::string(8, ' ');
