@@ -320,13 +320,14 @@ int VolumeSession::Commit(OpenFile& file) {
   std::FILE* resource = nullptr;
   if (file.resource) {
     resource = MakeTempFile(ctx_, "RSR", file.resource->size());
-    if (std::fwrite(file.resource->data(), 1, file.resource->size(), resource) != file.resource->size() ||
-        std::fflush(resource) != 0) {
+    // An empty fork (one taken away) has no bytes to write, nor a buffer.
+    const std::size_t size = file.resource->size();
+    if ((size > 0 && std::fwrite(file.resource->data(), 1, size, resource) != size) || std::fflush(resource) != 0) {
       std::fclose(resource);
       return -EIO;
     }
     content.resource = resource;
-    content.resourceLength = file.resource->size();
+    content.resourceLength = size;
   }
   if (content.data != nullptr && std::fflush(content.data) != 0) return -EIO;
   const int result = CommitError(CommitFile(ctx_, file.parentId, file.macName, content));
