@@ -390,8 +390,9 @@ ExistingFileAction ExistingFileChoice(Context& ctx, std::optional<ExistingFileAc
 std::FILE* CreateStandIn(const fs::path& target, bool shortName, fs::path& standIn) {
   for (std::uint32_t n = 0; n < kStandInNames; ++n) {
     const std::string number = std::to_string(n);
-    standIn = target.parent_path() / (shortName ? "~TARVO" + std::string(2 - number.size(), '0') + number + ".TMP"
-                                                : "." + target.filename().string() + ".tarvo" + number);
+    std::string name = shortName ? (n < 10 ? "~TARVO0" : "~TARVO") : ".";
+    name += shortName ? number + ".TMP" : target.filename().string() + ".tarvo" + number;
+    standIn = target.parent_path() / name;
     bool exists = false;
     if (std::FILE* file = CreateNewPcFile(standIn, exists)) return file;
     if (!exists) break;
