@@ -10,6 +10,7 @@
 #include "base/context.h"
 #include "device/drive_selection.h"
 #include "device/write_claim.h"
+#include "hfs/volume_header.h"
 #include "ui/dispatcher.h"
 #include "ui/drive_bus.h"
 #include "ui/drive_commands.h"
@@ -27,10 +28,9 @@ constexpr std::array<std::string_view, 5> kImageExtensions{"img", "hda", "dsk", 
 
 // Signatures at the start of a medium: the driver descriptor map ("ER") in
 // block 0, the first partition map entry ("PM") in block 1, and an HFS
-// volume header ("BD") at byte 1024.
+// volume header (kHfsSignature) at byte 1024.
 constexpr std::uint16_t kDriverDescriptorSig = 0x4552;
 constexpr std::uint16_t kPartitionMapSig = 0x504D;
-constexpr std::uint16_t kHfsSig = 0x4244;
 
 // Attaches the image and makes its drive the selected one; false after a
 // message when it cannot be used.
@@ -99,7 +99,7 @@ bool LooksLikeImage(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file.read(reinterpret_cast<char*>(start.data()), static_cast<std::streamsize>(start.size()))) return false;
   return GetU16(start, 0) == kDriverDescriptorSig || GetU16(start, 512) == kPartitionMapSig ||
-         GetU16(start, 1024) == kHfsSig;
+         GetU16(start, 1024) == kHfsSignature;
 }
 
 }  // namespace tarvo
