@@ -1,27 +1,11 @@
 #include "mount_options.h"
 
 #include <charconv>
-#include <filesystem>
-#include <set>
 #include <sstream>
 
 namespace tarvo {
 
 namespace {
-
-// The start-up options whose value is the next argument.
-const std::set<std::string>& OptionsWithValue() {
-  static const std::set<std::string> options = {"--image", "--mode", "-c", "--menu", "--select"};
-  return options;
-}
-
-// "/A12", "-a0", "/R", "/Lname": the single-letter start-up options, which
-// a path may look like: a path that exists is taken as a path.
-bool IsLetterOption(const std::string& arg) {
-  if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-') || std::filesystem::exists(arg)) return false;
-  const char letter = static_cast<char>(arg[1] | 0x20);
-  return letter == 'a' || letter == 'l' || letter == 'r';
-}
 
 void TakeMountOption(MountOptions& options, const std::string& list) {
   std::stringstream items(list);
@@ -36,8 +20,9 @@ void TakeMountOption(MountOptions& options, const std::string& list) {
 
 std::optional<MountOptions> ParseMountOptions(const std::vector<std::string>& args, std::string& error) {
   MountOptions options;
+  // The rest are tarvo-cli's start-up options, which also gather the
+  // plain words: the source and the mount point.
   std::vector<std::string> startup;
-  std::vector<std::string> plain;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool hasNext = i + 1 < args.size();
@@ -67,26 +52,22 @@ std::optional<MountOptions> ParseMountOptions(const std::vector<std::string>& ar
     } else if (arg == "--create") {
       error = "--create makes no volume to mount; use tarvo-cli to make and format an image";
       return std::nullopt;
-    } else if (OptionsWithValue().count(arg) != 0) {
-      startup.push_back(arg);
-      if (hasNext) startup.push_back(args[++i]);
-    } else if (arg.rfind("--", 0) == 0 || IsLetterOption(arg)) {
-      startup.push_back(arg);
     } else {
-      plain.push_back(arg);
+      startup.push_back(arg);
     }
   }
   if (options.help || options.version) return options;
+  std::optional<StartupOptions> parsed = ParseStartupOptions(startup, error);
+  if (!parsed) return std::nullopt;
+  std::vector<std::string>& plain = parsed->files;
   if (plain.empty() || plain.size() > 2) {
     error = plain.empty() ? "no mount point given" : "more than a source and a mount point given";
     return std::nullopt;
   }
   options.mountPoint = plain.back();
-  if (plain.size() == 2) {
-    startup.insert(startup.begin(), {"--image", plain.front() + (options.readOnly ? ",ro" : "")});
-  }
-  std::optional<StartupOptions> parsed = ParseStartupOptions(startup, error);
-  if (!parsed) return std::nullopt;
+  // The source is the first drive, as --image would attach it.
+  if (plain.size() == 2) parsed->images.insert(parsed->images.begin(), plain.front() + (options.readOnly ? ",ro" : ""));
+  plain.clear();
   if (!parsed->actions.empty() || parsed->check) {
     error = "commands (-c, --menu, --select, --check) are tarvo-cli's; tarvo-mount runs none";
     return std::nullopt;

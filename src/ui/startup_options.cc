@@ -38,6 +38,15 @@ void ApplyLetterOption(const std::string& token, StartupOptions& options) {
   }
 }
 
+// "/A03", "/Lname", "/R": a word of one of these letters that names no
+// existing file. Any other word beginning with '/' is a path, so a missing
+// image is reported rather than ignored.
+bool IsSlashLetterOption(const std::string& word) {
+  if (word.size() < 2 || word[0] != '/' || std::filesystem::exists(word)) return false;
+  const int letter = std::toupper(static_cast<unsigned char>(word[1]));
+  return letter == 'A' || letter == 'L' || letter == 'R';
+}
+
 std::string CopyModeList() {
   std::string list;
   for (const CopyModeName& m : kCopyModeNames) list += (list.empty() ? "" : ", ") + std::string(m.name);
@@ -139,7 +148,7 @@ std::optional<StartupOptions> ParseStartupOptions(const std::vector<std::string>
     } else if (a.starts_with("--")) {
       error = "unknown option " + a;
       return std::nullopt;
-    } else if (a.starts_with('-') || (a.starts_with('/') && !std::filesystem::exists(a))) {
+    } else if (a.starts_with('-') || IsSlashLetterOption(a)) {
       ApplyLetterOption(a, options);
     } else if (!a.empty()) {
       options.files.push_back(a);

@@ -35,9 +35,8 @@
 //   --version                 print the program's version (console)
 //   --check                   check the volume's consistency, print the
 //                             findings and end (console; exit 1 on findings)
-// A word that is no option (a path such as /home/me/disk.img that names an
-// existing file, or any word not beginning with '/' or '-') is a file to
-// open: it is attached as an image after the --image ones, and the first
+// A word that is no option (any word not beginning with '-', unless it is
+// /A, /L or /R naming no existing file) is a file to open: it is attached as an image after the --image ones, and the first
 // such is the drive opened unless /A names one.
 // Actions, run in order after start-up (console):
 //   -c LINE          a typed command

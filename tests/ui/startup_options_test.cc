@@ -15,9 +15,10 @@ TEST(StartupOptionsTest, PathsAreFilesToOpenBesideLetterOptions) {
   testing::WriteWholeFile(image, std::vector<std::uint8_t>(16));
   std::string error;
   const std::optional<StartupOptions> options =
-      ParseStartupOptions({"/A03", image, "relative.hda", "-R", "/Lmissing/log"}, error);
+      ParseStartupOptions({"/A03", image, "relative.hda", "-R", "/Lmissing/log", "/missing/disk.img"}, error);
   ASSERT_TRUE(options) << error;
-  EXPECT_EQ(options->files, (std::vector<std::string>{image, "relative.hda"}));
+  // A missing path stays a file, to be reported when it cannot be opened.
+  EXPECT_EQ(options->files, (std::vector<std::string>{image, "relative.hda", "/missing/disk.img"}));
   EXPECT_EQ(options->target, 3);
   EXPECT_TRUE(options->reset);
   EXPECT_EQ(options->logName, "missing/log");
