@@ -12,7 +12,9 @@
 // old volume marked as well as the new one's; the extents tree and the
 // catalog tree; the volume header; the bitmap as it is. So even where the
 // journal is lost, a stop at any point never leaves a block that the
-// catalog on the medium uses marked free.
+// catalog on the medium uses marked free. The nodes the trees gave back
+// are cleared after the update, outside it: the journal need not keep the
+// originals of a deletion's emptied nodes.
 //
 // When a write fails for good the update is taken back: every original
 // goes back, the medium is as it was before the operation, and the engine
@@ -49,13 +51,18 @@ struct FlushStatus {
   bool ok() const { return notWritten == 0; }
 };
 
+// The nodes a write-back covers: all of them, or the nodes released since
+// the last flush and still free (cleared in the work file) apart from the
+// rest.
+enum class TreeNodes { kAll, kButCleared, kCleared };
+
 // Writes the tree's work file over the tree's extents on the medium: the
 // extents of drCTExtRec (catalog) or drXTExtRec (extents tree), and for the
 // catalog the overflow records of file 4 beyond them, as far as the tree's
 // size (drCTFlSize, drXTFlSize) reaches (WalkForkExtents,
-// extent_record.h). False when a block could not be written, the work file
+// extent_record.h). False when a node could not be written, the work file
 // could not be read, or the extents end before the size does.
-bool WriteBackTree(Context& ctx, TreeWorkFile& tree);
+bool WriteBackTree(Context& ctx, TreeWorkFile& tree, TreeNodes part = TreeNodes::kAll);
 
 FlushStatus FlushVolume(Context& ctx);
 

@@ -79,6 +79,18 @@ bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n) {
   return Release(tree, map, n);
 }
 
+std::vector<std::uint32_t> ReleasedAndFree(TreeWorkFile& tree) {
+  std::vector<std::uint32_t> nodes = tree.released;
+  std::sort(nodes.begin(), nodes.end());
+  nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
+  std::vector<MapSegment> map = ReadMap(tree);
+  std::erase_if(nodes, [&](std::uint32_t n) {
+    MapSegment* segment = SegmentFor(map, n);
+    return segment == nullptr || BitOf(tree, *segment, n);
+  });
+  return nodes;
+}
+
 void ClearNodeBitsFrom(TreeWorkFile& tree, std::uint32_t first) {
   std::vector<MapSegment> map = ReadMap(tree);
   for (MapSegment& segment : map) {
@@ -171,6 +183,7 @@ bool Release(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t n) 
   MapSegment* segment = SegmentFor(map, n);
   if (n == 0 || n >= AllocatableLimit(tree, map) || segment == nullptr || !BitOf(tree, *segment, n)) return false;
   if (!WriteNode(tree, n, NodeBuffer{}) || !SetBit(tree, *segment, n, false)) return false;
+  tree.released.push_back(n);
   const std::uint32_t free = GetU32(tree.header, header::bthFree) + 1;
   PutU32(tree.header, header::bthFree, std::min(free, GetU32(tree.header, header::bthNNodes)));
   return true;

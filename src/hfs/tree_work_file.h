@@ -43,6 +43,9 @@ struct TreeWorkFile {
   // bthFree has been counted from the map since the header was read; the
   // map's own edits keep it right from then on (node_map.h).
   bool freeCounted = false;
+  // Nodes given back to the map since the last flush. Their clearing
+  // reaches the medium only once the update is in (flush.h).
+  std::vector<std::uint32_t> released;
   NodeCache cache;
 };
 

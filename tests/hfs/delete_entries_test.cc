@@ -15,6 +15,8 @@
 #include "hfs/delete_entries.h"
 #include "hfs/flush.h"
 #include "hfs/navigation.h"
+#include "hfs/node_map.h"
+#include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "support/edit_volume.h"
 #include "support/file_threads.h"
@@ -109,6 +111,19 @@ TEST_F(DeleteEntriesTest, FilesGoALeafAtATimeUntilAFolderIsRefused) {
   v_.ui().answers = {"ok"};
   EXPECT_EQ(DeleteEntries(again, "f*"), DeleteStatus::kDone);
   EXPECT_TRUE(FlushVolume(again).ok());
+  // The emptied leaves are cleared on the medium as well, after the update.
+  const VolumeState& v = again.volume;
+  const std::vector<std::uint8_t> medium = testing::ReadWholeFile(v_.image());
+  const std::uint64_t catalogSector = static_cast<std::uint64_t>(v.volumeOrigin) +
+                                      std::uint64_t{GetU16(v.mdb, mdb::drCTExtRec)} * v.sectorsPerBlock;
+  int cleared = 0;
+  for (const auto& [n, count] : before) {
+    if (IsNodeInUse(again.volume.catalog, n).value_or(true)) continue;
+    const auto at = medium.begin() + static_cast<std::ptrdiff_t>((catalogSector + n) * kNodeSize);
+    EXPECT_TRUE(std::all_of(at, at + kNodeSize, [](std::uint8_t b) { return b == 0; })) << "leaf " << n;
+    ++cleared;
+  }
+  EXPECT_GT(cleared, 0);
   EXPECT_EQ(v_.Problems(), std::vector<std::string>{});
   EXPECT_EQ(v_.HfsutilsTree(), (std::set<std::string>{":Many:", ":Many:a keep", ":Many:g keep"}));
 }
