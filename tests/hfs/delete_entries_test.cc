@@ -13,6 +13,7 @@
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
 #include "hfs/delete_entries.h"
+#include "hfs/delete_question.h"
 #include "hfs/flush.h"
 #include "hfs/navigation.h"
 #include "hfs/work_file.h"
@@ -95,7 +96,7 @@ TEST_F(DeleteEntriesTest, FilesGoALeafAtATimeUntilAFolderIsRefused) {
   ASSERT_TRUE(std::any_of(before.begin(), before.end(), [](const auto& leaf) { return leaf.second >= 3; }));
 
   v_.ui().answers = {"cancel"};  // "The directory is not empty." for f050x
-  EXPECT_EQ(DeleteEntries(ctx, "f*"), DeleteStatus::kCancelled);
+  EXPECT_EQ(DeleteEntries(ctx, "f*", AskBeforeNonEmpty(ctx)), DeleteStatus::kCancelled);
   for (const auto& [n, count] : before) {
     EXPECT_LE(NodeWrites(ctx.volume.catalog, n), 2u) << "leaf " << n << " of " << count << " records";
   }
@@ -107,7 +108,7 @@ TEST_F(DeleteEntriesTest, FilesGoALeafAtATimeUntilAFolderIsRefused) {
   Context& again = v_.ctx();
   EnterMany();
   v_.ui().answers = {"ok"};
-  EXPECT_EQ(DeleteEntries(again, "f*"), DeleteStatus::kDone);
+  EXPECT_EQ(DeleteEntries(again, "f*", AskBeforeNonEmpty(again)), DeleteStatus::kDone);
   EXPECT_TRUE(FlushVolume(again).ok());
   EXPECT_EQ(v_.Problems(), std::vector<std::string>{});
   EXPECT_EQ(v_.HfsutilsTree(), (std::set<std::string>{":Many:", ":Many:a keep", ":Many:g keep"}));
