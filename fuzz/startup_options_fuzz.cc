@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "device/image_bus.h"
 #include "fuzz_targets.h"
+#include "ui/image_option.h"
 #include "ui/startup_options.h"
 
 namespace tarvo::fuzz {

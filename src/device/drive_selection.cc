@@ -8,6 +8,7 @@
 
 #include "base/big_endian.h"
 #include "base/context.h"
+#include "device/cartridge_models.h"
 #include "device/scsi_commands.h"
 #include "ui/device_dialog.h"
 
@@ -26,8 +27,8 @@ constexpr std::size_t kVendorOffset = 8, kVendorLength = 8;
 constexpr std::size_t kProductOffset = 16, kProductLength = 16;
 constexpr std::size_t kRevisionOffset = 32, kRevisionLength = 4;
 
-// The DLG_CAPA radio buttons in dialog order: 44, 88, 200, 105, 270 MB.
-constexpr std::array<std::uint32_t, 5> kCartridgeSectors{86700, 173456, 390696, 215440, 524288};
+// The cartridge sizes of the DLG_CAPA radio buttons, in dialog order.
+constexpr std::array<int, 5> kCapacityChoiceMegabytes{44, 88, 200, 105, 270};
 
 using InquiryData = std::array<std::uint8_t, 100>;
 
@@ -165,9 +166,9 @@ std::uint32_t FormatCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t ta
   if (c != 0) return c;
   CapacityAnswer answer = ctx.ui->AskCapacity();
   if (!answer.ok || !answer.choice || *answer.choice < 0 ||
-      static_cast<std::size_t>(*answer.choice) >= kCartridgeSectors.size())
+      static_cast<std::size_t>(*answer.choice) >= kCapacityChoiceMegabytes.size())
     return 0;
-  c = kCartridgeSectors[static_cast<std::size_t>(*answer.choice)];
+  c = CartridgeSectors(kCapacityChoiceMegabytes[static_cast<std::size_t>(*answer.choice)]);
   ctx.volume.deviceSectors = c;
   return c;
 }

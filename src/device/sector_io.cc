@@ -11,6 +11,7 @@
 
 #include "base/big_endian.h"
 #include "base/context.h"
+#include "base/whole_io.h"
 #include "device/scsi_commands.h"
 #include "device/sector_undo.h"
 
@@ -85,14 +86,7 @@ class RunWriter {
       hole_ += static_cast<off_t>(bytes.size());
       return true;
     }
-    if (!PassHole()) return false;
-    for (std::size_t done = 0; done < bytes.size();) {
-      const ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
-      if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) return false;
-      done += static_cast<std::size_t>(put);
-    }
-    return true;
+    return PassHole() && WriteWhole(fd_, bytes).end == IoEnd::kWhole;
   }
 
   // A hole left at the end becomes part of the file.

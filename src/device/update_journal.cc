@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/whole_io.h"
+
 namespace tarvo {
 
 namespace {
@@ -56,7 +58,6 @@ bool Decode(ConstBytes bytes, UpdateJournal& journal);
 std::string Failure(const char* what, const std::filesystem::path& path, int error) {
   return std::string(what) + " " + path.string() + ": " + std::strerror(error);
 }
-bool WriteAll(int fd, ConstBytes bytes);
 bool SyncFolder(const std::filesystem::path& folder);
 
 }  // namespace
@@ -87,7 +88,7 @@ std::string WriteJournal(const UpdateJournal& journal, const std::filesystem::pa
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return Failure("Cannot create", path, errno);
   const std::vector<std::uint8_t> bytes = Encode(journal);
-  int failure = WriteAll(fd, bytes) && ::fdatasync(fd) == 0 ? 0 : errno;
+  int failure = WriteWhole(fd, bytes).end == IoEnd::kWhole && ::fdatasync(fd) == 0 ? 0 : errno;
   if (::close(fd) != 0 && failure == 0) failure = errno;
   if (failure == 0 && !SyncFolder(path.parent_path())) failure = errno;
   if (failure == 0) return "";
@@ -104,12 +105,7 @@ JournalRead ReadJournal(const std::filesystem::path& path, UpdateJournal& journa
               static_cast<std::uint64_t>(info.st_size) <= kMostJournalBytes;
   if (read) {
     bytes.resize(static_cast<std::size_t>(info.st_size));
-    for (std::size_t done = 0; read && done < bytes.size();) {
-      const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-      if (got < 0 && errno == EINTR) continue;
-      read = got > 0;
-      if (read) done += static_cast<std::size_t>(got);
-    }
+    read = ReadWhole(fd, bytes).end == IoEnd::kWhole;
   }
   ::close(fd);
   return read && Decode(bytes, journal) ? JournalRead::kRead : JournalRead::kTorn;
@@ -207,17 +203,6 @@ bool Decode(ConstBytes bytes, UpdateJournal& journal) {
     at += kSector;
   }
   journal = std::move(read);
-  return true;
-}
-
-bool WriteAll(int fd, ConstBytes bytes) {
-  for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put == 0) errno = EIO;
-    if (put <= 0) return false;
-    done += static_cast<std::size_t>(put);
-  }
   return true;
 }
 

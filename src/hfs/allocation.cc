@@ -56,16 +56,6 @@ std::optional<BlockExtent> FindFreeRun(const VolumeState& volume, std::uint32_t 
   return std::nullopt;
 }
 
-std::optional<BlockExtent> AllocateBlocks(Context& ctx, std::uint32_t count) {
-  const std::optional<BlockExtent> run = EnsureBitmapLoaded(ctx) ? FindFreeRun(ctx.volume, count) : std::nullopt;
-  if (!run) {
-    ShowMessageBox(ctx, ctx.messages[kMsgVolumeFull], Buttons::kOk);
-    return std::nullopt;
-  }
-  MarkBlocksInUse(ctx, *run);
-  return run;
-}
-
 std::uint32_t CountAllocatableBlocks(const VolumeState& volume) {
   const std::uint32_t limit = BlockLimit(volume);
   std::uint32_t count = 0;

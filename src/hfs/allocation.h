@@ -44,10 +44,6 @@ inline constexpr std::uint32_t kMinimumPartialRun = 10;
 // bitmap is not loaded.
 std::optional<BlockExtent> FindFreeRun(const VolumeState& volume, std::uint32_t count);
 
-// FindFreeRun, then marks the run in use (drFreeBks falls). When no run is
-// found: "Not enough space on the volume." and none; nothing is changed.
-std::optional<BlockExtent> AllocateBlocks(Context& ctx, std::uint32_t count);
-
 // The blocks FindFreeRun may hand out: free now and free on the medium.
 std::uint32_t CountAllocatableBlocks(const VolumeState& volume);
 

@@ -32,18 +32,19 @@ struct Removed {
 using Removal = DeleteStatus (*)(Context& ctx, const CatalogRecord& record, std::uint32_t parentId,
                                  Removed& removed);
 
-bool ConfirmNonEmpty(Context& ctx);
 // The entry `name` of the current directory (of type onlyType, when given)
-// goes by the removal; a non-empty directory asks first when confirm.
+// goes by the removal.
 DeleteStatus DeleteNamed(Context& ctx, std::string_view name, std::optional<std::uint8_t> onlyType, Removal removal,
-                         bool confirm);
-DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, Removed& removed);
+                         const ConfirmNonEmpty& confirm);
+DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm, Removed& removed);
+// Whether the directory record may go: empty, or allowed by confirm.
+bool MayGo(const CatalogRecord& directory, const ConfirmNonEmpty& confirm);
 // Which of the found records are to go: the first one refused ends the run.
 using Wanted = std::function<bool(const CatalogRecord& record)>;
 // The found entries of directory parentId (records in key order), in that
-// order; a non-empty directory asks first when confirm.
+// order.
 DeleteStatus DeleteFound(Context& ctx, std::vector<OwnedRecord>& records, std::uint32_t parentId, Removed& removed,
-                         const Wanted& wanted, bool confirm);
+                         const Wanted& wanted, const ConfirmNonEmpty& confirm);
 DeleteStatus DeleteLogged(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
 DeleteStatus RemoveDirectory(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
 DeleteStatus RemoveFile(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
@@ -57,48 +58,45 @@ void Log(Context& ctx, std::string_view verb, std::string_view macName);
 
 }  // namespace
 
-DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern) {
+DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm) {
   const std::uint32_t parentId = ctx.volume.current.currentDirId;
   Removed removed;
-  const DeleteStatus status = DeleteMatches(ctx, TrimTrailingBlanks(pattern), removed);
+  const DeleteStatus status = DeleteMatches(ctx, TrimTrailingBlanks(pattern), confirm, removed);
   AdjustValence(ctx, parentId, removed);
   return status;
 }
 
-DeleteStatus DeleteItem(Context& ctx, std::string_view name, bool confirm) {
+DeleteStatus DeleteItem(Context& ctx, std::string_view name, const ConfirmNonEmpty& confirm) {
   return DeleteNamed(ctx, name, std::nullopt, DeleteLogged, confirm);
 }
 
 DeleteStatus DeleteDirectory(Context& ctx, std::string_view name) {
-  return DeleteNamed(ctx, name, kDirectoryRecord, RemoveDirectory, false);
+  return DeleteNamed(ctx, name, kDirectoryRecord, RemoveDirectory, nullptr);
 }
 
 DeleteStatus DeleteFile(Context& ctx, std::string_view name) {
-  return DeleteNamed(ctx, name, kFileRecord, RemoveFile, false);
+  return DeleteNamed(ctx, name, kFileRecord, RemoveFile, nullptr);
 }
 
 namespace {
 
 DeleteStatus DeleteNamed(Context& ctx, std::string_view name, std::optional<std::uint8_t> onlyType, Removal removal,
-                         bool confirm) {
+                         const ConfirmNonEmpty& confirm) {
   const std::uint32_t parentId = ctx.volume.current.currentDirId;
   const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, name);
   if (!record || (onlyType && record->type != *onlyType)) return DeleteStatus::kNotFound;
-  if (confirm && record->type == kDirectoryRecord && Valence(*record) != 0 && !ConfirmNonEmpty(ctx)) {
-    return DeleteStatus::kCancelled;
-  }
+  if (record->type == kDirectoryRecord && !MayGo(*record, confirm)) return DeleteStatus::kCancelled;
   Removed removed;
   const DeleteStatus status = removal(ctx, *record, parentId, removed);
   AdjustValence(ctx, parentId, removed);
   return status;
 }
 
-bool ConfirmNonEmpty(Context& ctx) {
-  return ctx.ui->ShowMessageBox(ctx.messages[kMsgDirectoryNotEmpty], ctx.messages[kMsgDeleteDirectory],
-                                Buttons::kOkCancel, Stakes::kDestroys) != Answer::kCancel;
+bool MayGo(const CatalogRecord& directory, const ConfirmNonEmpty& confirm) {
+  return !confirm || Valence(directory) == 0 || confirm();
 }
 
-DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, Removed& removed) {
+DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm, Removed& removed) {
   const std::uint32_t parentId = ctx.volume.current.currentDirId;
   const bool wildcard = HasWildcard(pattern);
   FoundRecords found = FindCatalogRecords(ctx.volume.catalog, pattern, kWantEntry, parentId);
@@ -107,11 +105,11 @@ DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, Removed& remo
   const Wanted named = [&](const CatalogRecord& record) {
     return wildcard || CompareNames(pattern, TrimTrailingBlanks(record.key.name)) == 0;
   };
-  return DeleteFound(ctx, found.records, parentId, removed, named, true);
+  return DeleteFound(ctx, found.records, parentId, removed, named, confirm);
 }
 
 DeleteStatus DeleteFound(Context& ctx, std::vector<OwnedRecord>& records, std::uint32_t parentId, Removed& removed,
-                         const Wanted& wanted, bool confirm) {
+                         const Wanted& wanted, const ConfirmNonEmpty& confirm) {
   DeleteStatus status = DeleteStatus::kNotFound;
   // Files go a batch at a time: the run of them before a directory, which
   // may ask first, and the run at the end.
@@ -131,7 +129,7 @@ DeleteStatus DeleteFound(Context& ctx, std::vector<OwnedRecord>& records, std::u
     if (!wanted(*record)) break;
     if (record->type == kDirectoryRecord) {
       if (removeFiles() != DeleteStatus::kDone) return DeleteStatus::kFailed;
-      if (confirm && Valence(*record) != 0 && !ConfirmNonEmpty(ctx)) return DeleteStatus::kCancelled;
+      if (!MayGo(*record, confirm)) return DeleteStatus::kCancelled;
       const DeleteStatus one = DeleteLogged(ctx, *record, parentId, removed);
       if (one != DeleteStatus::kDone) return one;
     } else {
@@ -208,7 +206,7 @@ DeleteStatus EmptyDirectory(Context& ctx, std::uint32_t dirId) {
   DeleteStatus status = found.status == SearchStatus::kDamaged ? DeleteStatus::kFailed : DeleteStatus::kDone;
   if (status == DeleteStatus::kDone && !found.records.empty()) {
     const Wanted all = [](const CatalogRecord&) { return true; };
-    if (DeleteFound(ctx, found.records, dirId, removed, all, false) != DeleteStatus::kDone) {
+    if (DeleteFound(ctx, found.records, dirId, removed, all, nullptr) != DeleteStatus::kDone) {
       status = DeleteStatus::kFailed;
     }
   }

@@ -6,9 +6,9 @@
 // whose name equals it apart from the case of ASCII letters (so "cafe"
 // never deletes "Caf\x8e"); with '*' every matching entry goes.
 //
-// A directory that is not empty is deleted only after "The directory is
-// not empty." (OK / Cancel, captioned "Delete directory") when it matched
-// the pattern; everything inside it then goes without another question.
+// A directory that is not empty that matched the pattern is deleted only
+// when the caller's ConfirmNonEmpty allows it (delete_question.h asks the
+// user); everything inside it then goes without another question.
 //
 // Deleting a file frees the blocks of both forks, its overflow extents
 // included (their records leave the extents tree), so the bitmap and
@@ -24,11 +24,15 @@
 // removed while entries remain in it.
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 namespace tarvo {
 
 struct Context;
+
+// Whether a directory that is not empty may go; none lets it go unasked.
+using ConfirmNonEmpty = std::function<bool()>;
 
 enum class DeleteStatus {
   kDone,       // at least one entry was deleted, and no failure
@@ -37,11 +41,11 @@ enum class DeleteStatus {
   kFailed,     // the catalog refused a deletion
 };
 
-DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern);
+DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm);
 
 // The entry `name` of the current directory, looked up whole ('*' is a
-// plain character here); a non-empty directory asks first when confirm.
-DeleteStatus DeleteItem(Context& ctx, std::string_view name, bool confirm);
+// plain character here).
+DeleteStatus DeleteItem(Context& ctx, std::string_view name, const ConfirmNonEmpty& confirm);
 
 // The directory `name` of the current directory with everything in it, and
 // the file `name`; no question, no log line of their own.

@@ -62,20 +62,6 @@ std::optional<std::uint16_t> RootDirectory(Context& ctx) {
   return valence;
 }
 
-std::optional<std::uint16_t> AdjustValence(Context& ctx, int delta) {
-  const CurrentDirectory& current = ctx.volume.current;
-  const bool root = current.currentDirId == kRootDirId;
-  const std::optional<CatalogRecord> dir =
-      root ? FindRecord(ctx, "*", kWantDirectory, kRootParentId)
-           : FindRecord(ctx, current.currentDirName, kWantDirectory, current.parentDirId);
-  if (!dir) return std::nullopt;
-  const auto valence = static_cast<std::uint16_t>(Valence(*dir) + delta);
-  PutU16(dir->data, dirrec::dirVal, valence);
-  TreeWorkFile& catalog = ctx.volume.catalog;
-  WriteNode(catalog, catalog.nodeNumber, catalog.node);
-  return valence;
-}
-
 std::optional<std::uint16_t> EnterDirectoryById(Context& ctx, std::uint32_t dirId) {
   const std::optional<CatalogRecord> thread = FindRecord(ctx, "*", kWantThread, dirId);
   if (!thread) return std::nullopt;

@@ -25,9 +25,6 @@ std::optional<std::uint16_t> EnterDirectory(Context& ctx, std::uint32_t parentId
 std::optional<std::uint16_t> ChangeDirectory(Context& ctx, std::string_view name);
 std::optional<std::uint16_t> ParentDirectory(Context& ctx);
 std::optional<std::uint16_t> RootDirectory(Context& ctx);
-// Adds delta to the current directory's valence in the catalog work file
-// and returns the new valence.
-std::optional<std::uint16_t> AdjustValence(Context& ctx, int delta);
 
 // Makes directory dirId current again through its thread record, without
 // a log line (the way back from a folder an operation entered).

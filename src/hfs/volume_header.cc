@@ -22,7 +22,7 @@ bool IsUsableHeader(ConstBytes m);
 
 }  // namespace
 
-std::int64_t ReadVolumeHeader(Context& ctx) {
+VolumeHeaderFound ReadVolumeHeader(Context& ctx) {
   VolumeState& v = ctx.volume;
   v.writeVerdict.reset();  // another volume, or the same one changed meanwhile
   v.mdbSector = static_cast<std::uint32_t>(std::max<std::int64_t>(v.volumeOrigin, 0) + kMdbOffsetSectors);
@@ -34,7 +34,7 @@ std::int64_t ReadVolumeHeader(Context& ctx) {
   }
   if (!found) {
     v.volumeOrigin = MsDosProbe(ctx);
-    return v.volumeOrigin;
+    return v.volumeOrigin < 0 ? VolumeHeaderFound::kMsDos : VolumeHeaderFound::kNone;
   }
 
   if (v.adapterKind == AdapterKind::kAspi) {
@@ -45,7 +45,7 @@ std::int64_t ReadVolumeHeader(Context& ctx) {
   v.bitmapSectors = static_cast<std::uint16_t>(firstBlockSector - GetU16(v.mdb, mdb::drVBMSt));
   v.allocBlockSize = GetU32(v.mdb, mdb::drAlBlkSiz);
   v.sectorsPerBlock = v.allocBlockSize / kSector;
-  return v.volumeOrigin;
+  return VolumeHeaderFound::kHfs;
 }
 
 std::int64_t BlocksEnd(const VolumeState& v) {

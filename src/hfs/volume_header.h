@@ -54,18 +54,23 @@ inline constexpr std::size_t kVolumeNameMax = 27;
 inline constexpr std::uint16_t kHfsSignature = 0x4244;
 inline constexpr int kHeaderReadAttempts = 10;
 
+// What the medium holds where a volume header was looked for.
+enum class VolumeHeaderFound {
+  kHfs,    // a Macintosh volume: `volumeOrigin` is the first sector of allocation block 0
+  kNone,   // neither a volume header nor an MS-DOS medium: `volumeOrigin` is 0
+  kMsDos,  // an MS-DOS medium: `volumeOrigin` is negative (msdos_probe.h)
+};
+
 // Reads and checks the MDB 1024 bytes after `volumeOrigin` and fills the
-// geometry of VolumeState. Afterwards `volumeOrigin` is the first sector of
-// allocation block 0 (a Macintosh volume), 0 (none) or negative (an MS-DOS
-// medium); the same value is returned. Every mount reads the header, so
-// this drops the write verdict of the volume mounted before.
+// geometry of VolumeState. Every mount reads the header, so this drops the
+// write verdict of the volume mounted before.
 //
 // A header counts when it has the signature, a non-empty first catalog
 // extent, an allocation block size (all 32 bits of drAlBlkSiz) that is a
 // non-zero multiple of 512, and a bitmap that ends before allocation block
 // 0 starts: anything else could not be addressed and is treated as no
 // header.
-std::int64_t ReadVolumeHeader(Context& ctx);
+VolumeHeaderFound ReadVolumeHeader(Context& ctx);
 
 // The first sector past the mounted volume's allocation blocks, 64 bits
 // wide: a header may claim more than 32-bit sector numbers reach.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/context.h"
+#include "base/whole_io.h"
 #include "device/sector_io.h"
 #include "hfs/btree.h"
 #include "hfs/extent_record.h"
@@ -43,7 +44,6 @@ const NodeBuffer* CachedNode(TreeWorkFile& tree, std::uint32_t n);
 void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer);
 std::vector<NodeBuffer>& PageOf(NodeCache& cache, std::uint32_t n);
 void LoadPage(TreeWorkFile& tree, std::uint32_t first, std::vector<NodeBuffer>& page);
-bool WriteAt(int fd, ConstBytes bytes, off_t offset);
 
 }  // namespace
 
@@ -65,7 +65,7 @@ std::FILE* MakeTempFile(Context& ctx, std::string_view prefix, std::uint64_t byt
   return file;
 }
 
-int OpenCatalogWorkFile(Context& ctx) {
+CatalogCopy OpenCatalogWorkFile(Context& ctx) {
   VolumeState& v = ctx.volume;
   CloseWorkFiles(ctx);
   TreeWorkFile& catalog = v.catalog;
@@ -79,7 +79,7 @@ int OpenCatalogWorkFile(Context& ctx) {
   const ForkCopy copy = CopyForkToFile(ctx, extents, catalog.handle, kCatalogFileId, catalog.fileSize, kDataFork);
   if (!ReadHeaderNode(catalog)) FatalError(ctx, ctx.messages[kMsgErrorReadingData]);
   RepairTreeHeader(catalog);
-  return copy.status == ForkCopyStatus::kComplete ? 1 : -1;
+  return copy.status == ForkCopyStatus::kComplete ? CatalogCopy::kWhole : CatalogCopy::kInPart;
 }
 
 void OpenExtentsWorkFile(Context& ctx) {
@@ -186,7 +186,7 @@ bool SyncWorkFile(TreeWorkFile& tree) {
       run.insert(run.end(), node.begin(), node.end());
       cache.state[n] = kAsInFile;
     }
-    ok = WriteAt(fd, run, off_t{first} * kNodeSize) && ok;
+    ok = WriteWholeAt(fd, run, std::uint64_t{first} * kNodeSize).end == IoEnd::kWhole && ok;
   }
   cache.changed = false;
   // The stream may hold bytes it read before these writes; a flush makes
@@ -204,18 +204,10 @@ bool ReadWorkFileBytes(const TreeWorkFile& tree, std::uint64_t offset, Bytes out
   const off_t data = lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
   const bool hole =
       (data < 0 && errno == ENXIO) || (data >= 0 && static_cast<std::uint64_t>(data) >= offset + out.size());
-  bool ok = true;
-  std::size_t done = 0;
-  while (!hole && done < out.size()) {
-    const ssize_t got = pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    ok = got >= 0;
-    if (got <= 0) break;  // an error, or the end of the file
-    done += static_cast<std::size_t>(got);
-  }
+  const IoRun run = hole ? IoRun{} : ReadWholeAt(fd, out, offset);
   // Only what was not read is cleared: the bytes are not written twice.
-  std::fill(out.begin() + static_cast<std::ptrdiff_t>(done), out.end(), 0);
-  return ok;
+  std::fill(out.begin() + static_cast<std::ptrdiff_t>(run.moved), out.end(), 0);
+  return run.end != IoEnd::kFailed;
 }
 
 ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
@@ -316,14 +308,8 @@ void LoadPage(TreeWorkFile& tree, std::uint32_t first, std::vector<NodeBuffer>& 
   NodeCache& cache = tree.cache;
   const std::uint32_t count = std::min(kPageNodes, cache.nodeCount - first);
   std::vector<std::uint8_t> bytes(std::size_t{count} * kNodeSize);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t got = pread(fileno(tree.handle), bytes.data() + done, bytes.size() - done,
-                              off_t{first} * kNodeSize + static_cast<off_t>(done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;  // an error, or the end of the file
-    done += static_cast<std::size_t>(got);
-  }
+  // Only whole nodes read are taken, whatever ended the read.
+  const std::size_t done = ReadWholeAt(fileno(tree.handle), bytes, std::uint64_t{first} * kNodeSize).moved;
   for (std::uint32_t i = 0; i < done / kNodeSize; ++i) {
     if (cache.state[first + i] != kNotLoaded) continue;
     std::copy_n(bytes.begin() + std::ptrdiff_t{i} * kNodeSize, kNodeSize, page[i].begin());
@@ -354,16 +340,6 @@ std::vector<NodeBuffer>& PageOf(NodeCache& cache, std::uint32_t n) {
   if (page >= cache.pages.size()) cache.pages.resize(page + 1);
   if (cache.pages[page].empty()) cache.pages[page].resize(kPageNodes);
   return cache.pages[page];
-}
-
-bool WriteAt(int fd, ConstBytes bytes, off_t offset) {
-  for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t put = pwrite(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    done += static_cast<std::size_t>(put);
-  }
-  return true;
 }
 
 }  // namespace

@@ -44,14 +44,16 @@ inline constexpr std::uint8_t kResourceFork = 0xFF;
 // through FatalError.
 std::FILE* MakeTempFile(Context& ctx, std::string_view prefix, std::uint64_t byteCount);
 
+// How much of the catalog its work file holds: kInPart when an overflow
+// extent record is missing, so nodes past it cannot be read.
+enum class CatalogCopy { kWhole, kInPart };
+
 // (Re)creates the catalog work file from the mounted volume; any open
 // extents work file is dropped so that it is copied again on first use.
-// Returns 1, or -1 when the catalog could be copied only in part (an
-// overflow extent record is missing; nodes past it cannot be read). An
-// empty first catalog extent or an unreadable header node ends the run
+// An empty first catalog extent or an unreadable header node ends the run
 // through FatalError. The copy takes drCTFlSize bytes, but never more than
 // lies between the volume's start and the end of a medium of known size.
-int OpenCatalogWorkFile(Context& ctx);
+CatalogCopy OpenCatalogWorkFile(Context& ctx);
 // Creates the extents work file from the three extents in the MDB; like the
 // catalog's, the copy takes drXTFlSize bytes, never more than lie between
 // the volume's start and the end of a medium of known size.

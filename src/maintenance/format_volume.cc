@@ -125,7 +125,7 @@ void WriteMapNodes(Context& ctx, std::uint32_t treeSector, const TreeHeader& tre
 bool MountNewVolume(Context& ctx) {
   PartitionList partitions;
   ReadPartitionMap(ctx, partitions);
-  if (ReadVolumeHeader(ctx) <= 0) return false;
+  if (ReadVolumeHeader(ctx) != VolumeHeaderFound::kHfs) return false;
   OpenCatalogWorkFile(ctx);
   EnterDirectory(ctx, kRootParentId, "*");
   EnsureBitmapLoaded(ctx);  // an unreadable bitmap is told by the file writes

@@ -148,11 +148,6 @@ int CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::str
   return 0;
 }
 
-int CopyPcFolder(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
-                 const std::optional<std::string>& typeCreator) {
-  return CopyFolderAt(ctx, pcDirectory, name, typeCreator, 1);
-}
-
 int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::optional<std::string>& typeCreator) {
   return CopyPcFileAt(ctx, FindPartnerPlaces(pcPath.parent_path(), nullptr), pcPath, typeCreator);
 }

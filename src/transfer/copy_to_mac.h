@@ -94,8 +94,6 @@ int CopyPcMatches(Context& ctx, std::string_view pattern);
 
 int CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
                 const std::optional<std::string>& typeCreator);
-int CopyPcFolder(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
-                 const std::optional<std::string>& typeCreator);
 int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::optional<std::string>& typeCreator);
 
 // The replace prompt for macName (Mac Roman) in the current folder: Yes

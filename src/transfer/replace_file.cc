@@ -6,6 +6,7 @@
 #include "hfs/catalog_insert.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/delete_entries.h"
+#include "hfs/delete_question.h"
 #include "hfs/flush.h"
 #include "hfs/flush_report.h"
 #include "hfs/volume_header.h"
@@ -113,7 +114,7 @@ int Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, co
   if (written != ForkWrite::kDone) return undo ? TakeBack(ctx, *undo, old) : -1;
 
   if (!undo) {
-    switch (DeleteItem(ctx, old.name, true)) {
+    switch (DeleteItem(ctx, old.name, AskBeforeNonEmpty(ctx))) {
       case DeleteStatus::kDone:
       case DeleteStatus::kNotFound:
         break;

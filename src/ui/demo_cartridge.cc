@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "base/context.h"
+#include "device/blank_image.h"
 #include "device/drive_selection.h"
 #include "device/image_bus.h"
 #include "device/medium_identity.h"

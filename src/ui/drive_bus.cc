@@ -1,6 +1,8 @@
 #include "ui/drive_bus.h"
 
+#include "device/blank_image.h"
 #include "ui/demo_cartridge.h"
+#include "ui/image_option.h"
 
 namespace tarvo {
 

@@ -7,6 +7,7 @@
 #include "hfs/allocation.h"
 #include "hfs/catalog_record.h"
 #include "hfs/delete_entries.h"
+#include "hfs/delete_question.h"
 #include "hfs/flush_report.h"
 #include "hfs/rename_entries.h"
 #include "hfs/rename_volume.h"
@@ -77,7 +78,7 @@ void DeleteSelectionCommand(Context& ctx) {
   if (!BeginUpdate(ctx)) return;
   for (std::uint16_t row = TakeFirstSelected(view); row != kNoRow; row = TakeFirstSelected(view)) {
     AdvanceWaitCursor(ctx);
-    if (DeleteItem(ctx, view.rows[row].name, true) == DeleteStatus::kFailed) break;
+    if (DeleteItem(ctx, view.rows[row].name, AskBeforeNonEmpty(ctx)) == DeleteStatus::kFailed) break;
   }
   FinishUpdate(ctx);
 }
@@ -86,7 +87,8 @@ DeleteStatus DeleteMatching(Context& ctx, std::string_view typedPattern) {
   if (!BeginUpdate(ctx)) return DeleteStatus::kFailed;
   const std::string pattern = TrimRight(typedPattern);
   const DeleteStatus status =
-      pattern.empty() ? DeleteStatus::kDone : DeleteEntries(ctx, ConvertString(pattern, AnsiToMac));
+      pattern.empty() ? DeleteStatus::kDone
+                      : DeleteEntries(ctx, ConvertString(pattern, AnsiToMac), AskBeforeNonEmpty(ctx));
   FinishUpdate(ctx);
   return status;
 }

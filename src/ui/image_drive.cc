@@ -8,6 +8,7 @@
 
 #include "base/big_endian.h"
 #include "base/context.h"
+#include "device/blank_image.h"
 #include "device/drive_selection.h"
 #include "device/write_claim.h"
 #include "hfs/volume_header.h"

@@ -29,19 +29,19 @@ std::int64_t OpenVolume(Context& ctx) {
   if (ReadPartitionMap(ctx, partitions) > 1) {
     SelectPartition(ctx.volume, partitions, ChoosePartition(ctx, partitions));
   }
-  const std::int64_t origin = ReadVolumeHeader(ctx);
-  if (origin == 0) {
+  const VolumeHeaderFound found = ReadVolumeHeader(ctx);
+  if (found == VolumeHeaderFound::kNone) {
     ctx.volume.targetId = kNoDevice;
     return 0;
   }
-  if (origin < 0) {
+  if (found == VolumeHeaderFound::kMsDos) {
     SetStatus(ctx, ctx.messages[kMsgMsDosVolume]);
-    return origin;
+    return ctx.volume.volumeOrigin;
   }
 
   if (const VolumeFit fit = FitOnMedium(ctx.volume); fit != VolumeFit::kInside)
     MessageDialog(ctx, fit == VolumeFit::kPastMedium ? kTextVolumePastMedium : kTextVolumePastPartition);
-  if (OpenCatalogWorkFile(ctx) < 0)
+  if (OpenCatalogWorkFile(ctx) == CatalogCopy::kInPart)
     MessageDialog(ctx, "The catalog is incomplete: an extent record is missing. Some files may not be listed.");
   else if (!CatalogHeaderIsSound(ctx.volume.catalog.header))
     MessageDialog(ctx, kTextCatalogDamaged);

@@ -16,9 +16,9 @@ void ShortMount(Context& ctx) {
   if (ReadPartitionMap(ctx, partitions) > 1) {
     SelectPartition(ctx.volume, partitions, ChoosePartition(ctx, partitions));
   }
-  const std::int64_t origin = ReadVolumeHeader(ctx);
-  if (origin == 0) FatalError(ctx, ctx.messages[kMsgNotMacVolume], 1);
-  if (origin < 0) FatalError(ctx, ctx.messages[kMsgMsDosVolume], 2);
+  const VolumeHeaderFound found = ReadVolumeHeader(ctx);
+  if (found == VolumeHeaderFound::kNone) FatalError(ctx, ctx.messages[kMsgNotMacVolume], 1);
+  if (found == VolumeHeaderFound::kMsDos) FatalError(ctx, ctx.messages[kMsgMsDosVolume], 2);
   OpenCatalogWorkFile(ctx);
   EnterDirectory(ctx, kRootParentId, "*");
 }

@@ -167,7 +167,7 @@ class FaultSweepTest : public ::testing::Test {
     WriteFile(ctx, "Pad1", 20 * block, 5);
     WriteFile(ctx, "Hole", 20 * block, 6);
     WriteFile(ctx, "Pad2", 20 * block, 7);
-    ASSERT_EQ(DeleteItem(ctx, "Hole", false), DeleteStatus::kDone);
+    ASSERT_EQ(DeleteItem(ctx, "Hole", nullptr), DeleteStatus::kDone);
     ASSERT_TRUE(FlushVolume(ctx).ok());
     WriteFile(ctx, "Frag.bin", 30 * block, 8);
     ASSERT_TRUE(FlushVolume(ctx).ok());

@@ -56,11 +56,11 @@ TEST(HfsVolumeTest, WorkFilesLeaveNothingInTheTemporaryFolder) {
   const std::string restore = saved != nullptr ? saved : "";
   ::setenv("TMPDIR", temp.Path("").c_str(), 1);
   ASSERT_TRUE(hasBoth());
-  EXPECT_EQ(OpenCatalogWorkFile(ctx), 1);
+  EXPECT_EQ(OpenCatalogWorkFile(ctx), CatalogCopy::kWhole);
   ASSERT_NE(FindExtentRecord(ctx, 99, 0, kDataFork).status, SearchStatus::kDamaged);
   EXPECT_NE(ctx.volume.extents.handle, nullptr);
   EXPECT_TRUE(std::filesystem::is_empty(temp.Path("")));
-  EXPECT_EQ(OpenCatalogWorkFile(ctx), 1);
+  EXPECT_EQ(OpenCatalogWorkFile(ctx), CatalogCopy::kWhole);
   EXPECT_EQ(ctx.volume.extents.handle, nullptr);
   EXPECT_TRUE(hasBoth());
   if (saved != nullptr) {

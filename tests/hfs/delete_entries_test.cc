@@ -13,6 +13,7 @@
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
 #include "hfs/delete_entries.h"
+#include "hfs/delete_question.h"
 #include "hfs/flush.h"
 #include "hfs/navigation.h"
 #include "hfs/node_map.h"
@@ -97,7 +98,7 @@ TEST_F(DeleteEntriesTest, FilesGoALeafAtATimeUntilAFolderIsRefused) {
   ASSERT_TRUE(std::any_of(before.begin(), before.end(), [](const auto& leaf) { return leaf.second >= 3; }));
 
   v_.ui().answers = {"cancel"};  // "The directory is not empty." for f050x
-  EXPECT_EQ(DeleteEntries(ctx, "f*"), DeleteStatus::kCancelled);
+  EXPECT_EQ(DeleteEntries(ctx, "f*", AskBeforeNonEmpty(ctx)), DeleteStatus::kCancelled);
   for (const auto& [n, count] : before) {
     EXPECT_LE(NodeWrites(ctx.volume.catalog, n), 2u) << "leaf " << n << " of " << count << " records";
   }
@@ -109,7 +110,7 @@ TEST_F(DeleteEntriesTest, FilesGoALeafAtATimeUntilAFolderIsRefused) {
   Context& again = v_.ctx();
   EnterMany();
   v_.ui().answers = {"ok"};
-  EXPECT_EQ(DeleteEntries(again, "f*"), DeleteStatus::kDone);
+  EXPECT_EQ(DeleteEntries(again, "f*", AskBeforeNonEmpty(again)), DeleteStatus::kDone);
   EXPECT_TRUE(FlushVolume(again).ok());
   // The emptied leaves are cleared on the medium as well, after the update.
   const VolumeState& v = again.volume;

@@ -73,7 +73,7 @@ class ExtentsGrowthTest : public ::testing::Test {
       WriteFile("Hole " + std::to_string(i), kHoleBlocks);
     }
     for (int i = 0; i < holes; ++i) {
-      ASSERT_EQ(DeleteItem(v_.ctx(), "Hole " + std::to_string(i), false), DeleteStatus::kDone);
+      ASSERT_EQ(DeleteItem(v_.ctx(), "Hole " + std::to_string(i), nullptr), DeleteStatus::kDone);
     }
     ASSERT_TRUE(FlushVolume(v_.ctx()).ok());
   }

@@ -123,12 +123,11 @@ MountedVolume::MountedVolume(const std::string& image, bool readOnly, std::uint1
 MountedVolume::~MountedVolume() { CloseWorkFiles(ctx); }
 
 std::int64_t MountedVolume::Mount() {
-  const std::int64_t origin = ReadVolumeHeader(ctx);
-  if (origin > 0) {
+  if (ReadVolumeHeader(ctx) == VolumeHeaderFound::kHfs) {
     OpenCatalogWorkFile(ctx);
     RootDirectory(ctx);
   }
-  return origin;
+  return ctx.volume.volumeOrigin;
 }
 
 }  // namespace tarvo::testing

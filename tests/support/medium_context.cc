@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "device/blank_image.h"
 #include "device/cdb_fields.h"
 #include "hfs/work_file.h"
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "command/run_command.h"
+#include "device/cartridge_models.h"
 #include "maintenance/format_volume.h"
 #include "hfs/sector_run.h"
 #include "support/medium_context.h"

@@ -12,6 +12,7 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "device/cartridge_models.h"
 #include "gui_harness.h"
 #include "gui_session.h"
 #include "support/hfs_volume.h"

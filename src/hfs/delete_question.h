@@ -1,0 +1,15 @@
+// The question a deletion asks the user before a directory that is not
+// empty goes: "The directory is not empty." (OK / Cancel, captioned
+// "Delete directory").
+#pragma once
+
+#include "hfs/delete_entries.h"
+
+namespace tarvo {
+
+struct Context;
+
+// Asks it through the user-interface port; OK lets the directory go.
+ConfirmNonEmpty AskBeforeNonEmpty(Context& ctx);
+
+}  // namespace tarvo
