@@ -56,9 +56,9 @@ inline constexpr int kHeaderReadAttempts = 10;
 
 // Reads and checks the MDB 1024 bytes after `volumeOrigin` and fills the
 // geometry of VolumeState. Afterwards `volumeOrigin` is the first sector of
-// allocation block 0 (a Macintosh volume), 0 (none) or negative (an MS-DOS
-// medium); the same value is returned. Every mount reads the header, so
-// this drops the write verdict of the volume mounted before.
+// allocation block 0 (a Macintosh volume) or 0 (none); the same value is
+// returned. Every mount reads the header, so this drops the write verdict
+// of the volume mounted before.
 //
 // A header counts when it has the signature, a non-empty first catalog
 // extent, an allocation block size (all 32 bits of drAlBlkSiz) that is a

@@ -7,8 +7,8 @@
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "transfer/charset.h"
+#include "volume/medium_probes.h"
 #include "volume/partition_dialog.h"
-#include "volume/partition_map.h"
 
 namespace tarvo {
 
@@ -25,18 +25,15 @@ std::int64_t OpenVolume(Context& ctx) {
   AdvanceWaitCursor(ctx);
   TakeBackInterruptedUpdate(ctx);
 
-  PartitionList partitions;
-  if (ReadPartitionMap(ctx, partitions) > 1) {
-    SelectPartition(ctx.volume, partitions, ChoosePartition(ctx, partitions));
-  }
-  const std::int64_t origin = ReadVolumeHeader(ctx);
-  if (origin == 0) {
-    ctx.volume.targetId = kNoDevice;
-    return 0;
-  }
-  if (origin < 0) {
-    SetStatus(ctx, ctx.messages[kMsgMsDosVolume]);
-    return origin;
+  switch (ProbeMedium(ctx, [&ctx](const PartitionList& partitions) { return ChoosePartition(ctx, partitions); })) {
+    case MediumKind::kUnknown:
+      ctx.volume.targetId = kNoDevice;
+      return 0;
+    case MediumKind::kMsDos:
+      SetStatus(ctx, ctx.messages[kMsgMsDosVolume]);
+      return ctx.volume.volumeOrigin;
+    case MediumKind::kMacVolume:
+      break;
   }
 
   if (const VolumeFit fit = FitOnMedium(ctx.volume); fit != VolumeFit::kInside)
