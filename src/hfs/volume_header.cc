@@ -7,7 +7,6 @@
 #include "base/big_endian.h"
 #include "base/context.h"
 #include "hfs/sector_run.h"
-#include "volume/msdos_probe.h"
 
 namespace tarvo {
 
@@ -33,8 +32,8 @@ VolumeHeaderFound ReadVolumeHeader(Context& ctx) {
     found = IsUsableHeader(v.mdb);
   }
   if (!found) {
-    v.volumeOrigin = MsDosProbe(ctx);
-    return v.volumeOrigin < 0 ? VolumeHeaderFound::kMsDos : VolumeHeaderFound::kNone;
+    v.volumeOrigin = 0;
+    return VolumeHeaderFound::kNone;
   }
 
   if (v.adapterKind == AdapterKind::kAspi) {

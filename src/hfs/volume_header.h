@@ -57,13 +57,13 @@ inline constexpr int kHeaderReadAttempts = 10;
 // What the medium holds where a volume header was looked for.
 enum class VolumeHeaderFound {
   kHfs,    // a Macintosh volume: `volumeOrigin` is the first sector of allocation block 0
-  kNone,   // neither a volume header nor an MS-DOS medium: `volumeOrigin` is 0
-  kMsDos,  // an MS-DOS medium: `volumeOrigin` is negative (msdos_probe.h)
+  kNone,   // no volume header: `volumeOrigin` is 0
 };
 
 // Reads and checks the MDB 1024 bytes after `volumeOrigin` and fills the
-// geometry of VolumeState. Every mount reads the header, so this drops the
-// write verdict of the volume mounted before.
+// geometry of VolumeState. Afterwards `volumeOrigin` is the first sector of
+// allocation block 0 (a Macintosh volume) or 0 (none). Every mount reads the header, so this drops the write verdict
+// of the volume mounted before.
 //
 // A header counts when it has the signature, a non-empty first catalog
 // extent, an allocation block size (all 32 bits of drAlBlkSiz) that is a

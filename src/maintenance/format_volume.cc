@@ -21,7 +21,8 @@
 #include "maintenance/driver_image.h"
 #include "maintenance/format_layout.h"
 #include "transfer/charset.h"
-#include "volume/partition_map.h"
+#include "transfer/pc_copy_report.h"
+#include "volume/medium_probes.h"
 
 namespace tarvo {
 
@@ -123,9 +124,7 @@ void WriteMapNodes(Context& ctx, std::uint32_t treeSector, const TreeHeader& tre
 // As a mount does: the partition, the header, the catalog, the root, the
 // bitmap. False when the header just written cannot be read back.
 bool MountNewVolume(Context& ctx) {
-  PartitionList partitions;
-  ReadPartitionMap(ctx, partitions);
-  if (ReadVolumeHeader(ctx) != VolumeHeaderFound::kHfs) return false;
+  if (ProbeMedium(ctx) != MediumKind::kMacVolume) return false;
   OpenCatalogWorkFile(ctx);
   EnterDirectory(ctx, kRootParentId, "*");
   EnsureBitmapLoaded(ctx);  // an unreadable bitmap is told by the file writes
@@ -150,8 +149,8 @@ void WriteDesktopFile(Context& ctx, DesktopFile& file) {
     return;
   }
   const PcFileFacts facts{file.content.size(), std::time(nullptr)};
-  WriteStreamToVolume(ctx, content, facts, file.name, file.name, kRootDirId, file.typeCreator, kInvisibleFlagByte,
-                      file.fork);
+  const MacFileSource source = PlainFileSource(content, facts, file.name, file.typeCreator, file.fork);
+  TellFileWrite(ctx, WriteFileToVolume(ctx, source, file.name, kRootDirId, kInvisibleFlagByte), file.name, file.name);
   std::fclose(content);
 }
 

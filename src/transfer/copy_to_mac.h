@@ -17,31 +17,16 @@
 // only regular files are copied (no devices or pipes); a folder tree is
 // followed at most 64 levels deep.
 //
-// CopyMode (the settings' flags): MacBinary unpacks each file (type and
-// creator from its header, and its name: the replace prompt asks about
-// the name the file will really get); BinHex does the same with a BinHex
-// file, dated as the PC file, and refuses one whose CRCs do not match or
-// that is cut short ("The file NAME was not copied: ..."); Text converts a
-// file whose extension gives type TEXT, when it is UTF-8 text, into Mac
-// text (text_conversion.h), dated as the PC file; Resource puts the content into the
-// resource fork; otherwise the data fork, with the type and creator of
-// the extension (type_creator.h). filesOnly skips PC directories at the
-// top level of a walk.
-//
-// Whatever the mode, an AppleSingle file, and a file with its AppleDouble
-// "._" partner (beside it, or in a "__MACOSX" folder above it at the same
-// place below), are unpacked as MacBinary files are: both forks, name
-// (AppleSingle), type, creator, Finder flags and dates (the PC file's
-// when none are held). A damaged AppleSingle file is refused as a damaged
-// BinHex file is; with a damaged partner the plain file is copied alone,
-// after a message. A "._" file whose partner is listed beside it, and
+// Each file is read through the reader its format bids for
+// (pc_file_reader.h: AppleSingle, AppleDouble, BinHex, MacBinary, plain,
+// the copy mode deciding between the last three) and written by the fork
+// writer (write_file.h). filesOnly skips PC directories at the top level
+// of a walk; "._" files whose partner is listed beside them, and
 // "__MACOSX" folders, are not copied themselves.
 //
-// Results: 0 done (copied or skipped), -1 a failure (the message was
-// shown), 1 the user aborted with Esc, kCopyCancelled the user answered
-// Cancel to the replace prompt. At the top level any non-zero result ends
-// the walk; inside a PC directory a file's result does not, a folder's
-// does. Files copied before a failure stay on the volume.
+// At the top level any result but kDone ends the walk; inside a PC
+// directory a file's result does not, a folder's does. Files copied
+// before a failure stay on the volume.
 //
 // Existing names: "The file NAME already exists. OK to replace it?" (Yes /
 // No / Cancel). Yes replaces the existing item (replace_file.h): the old
@@ -68,7 +53,12 @@ namespace tarvo {
 
 struct Context;
 
-inline constexpr int kCopyCancelled = 0xFFFF;
+enum class PcCopyOutcome {
+  kDone,       // copied, or passed over
+  kFailed,     // the user was told why
+  kAborted,    // the user hit Esc
+  kCancelled,  // the user answered Cancel to the replace prompt
+};
 
 // What the "Copy PC -> Mac" dialog's three buttons hand to the copy.
 struct PcToMacRequest {
@@ -85,20 +75,27 @@ struct PcToMacRequest {
 // The loop of "Copy from PC to Mac": no drive: "Select drive in the 'Mac
 // Drive' menu"; otherwise "PC->Mac\n" in the log, the type/creator file
 // loaded, the bitmap loaded, the copy, and the flush (a failing one is
-// reported). Returns the result of the copy.
-int CopyPcToMac(Context& ctx, const PcToMacRequest& request);
+// reported).
+PcCopyOutcome CopyPcToMac(Context& ctx, const PcToMacRequest& request);
 
 // MCOPY with an argument: the PC files and directories of the PC's current
 // directory that match pattern, copied as "All Files" copies.
-int CopyPcMatches(Context& ctx, std::string_view pattern);
+PcCopyOutcome CopyPcMatches(Context& ctx, std::string_view pattern);
 
-int CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
-                const std::optional<std::string>& typeCreator);
-int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::optional<std::string>& typeCreator);
+PcCopyOutcome CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
+                          const std::optional<std::string>& typeCreator);
+PcCopyOutcome CopyPcFile(Context& ctx, const std::filesystem::path& pcPath,
+                         const std::optional<std::string>& typeCreator);
 
-// The replace prompt for macName (Mac Roman) in the current folder: Yes
-// sets `replace`; on No// macName becomes the free numbered name. 0, -1 or kCopyCancelled.
-int AskReplace(Context& ctx, std::string& macName, std::uint32_t count, bool& replace);
+enum class ReplaceAnswer {
+  kReplace,     // Yes
+  kRenamed,     // No: macName became the free numbered name
+  kCancelled,   // Cancel
+  kNoFreeName,  // No, and no numbered name is free
+};
+
+// The replace prompt for macName (Mac Roman) in the current folder.
+ReplaceAnswer AskReplace(Context& ctx, std::string& macName, std::uint32_t count);
 
 // The Mac name of a PC file name (UTF-8), in Mac Roman.
 std::string MacNameForPcName(std::string_view pcName);

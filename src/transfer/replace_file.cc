@@ -11,7 +11,7 @@
 #include "hfs/flush_report.h"
 #include "hfs/volume_header.h"
 #include "transfer/charset.h"
-#include "transfer/copy_to_mac.h"
+#include "transfer/pc_copy_report.h"
 
 namespace tarvo {
 
@@ -29,51 +29,48 @@ OldItem FindOldItem(Context& ctx, const std::string& name);
 // Whether one update may hold the blocks of the old file the new one
 // overwrites, and all a flush writes besides.
 bool UndoHolds(const Context& ctx, std::uint64_t overwrittenBlocks);
-int Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
-            bool takeOldBlocks);
-// Takes the update back and the volume from the medium again; -1.
-int TakeBack(Context& ctx, UndoScope& undo, const OldItem& old);
+ReplaceOutcome Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
+                       bool takeOldBlocks);
+// Takes the update back and the volume from the medium again.
+ReplaceOutcome TakeBack(Context& ctx, UndoScope& undo, const OldItem& old);
 void LogReplaced(Context& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted);
 
 }  // namespace
 
-int ReplaceWithPcFile(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
-                      const std::optional<std::string>& typeCreator, ForkChoice forkChoice) {
+ReplaceOutcome ReplaceWithPcFile(Context& ctx, const MacFileSource& source, const std::string& pcName) {
   VolumeState& volume = ctx.volume;
-  const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
-  if (!facts) {
-    TellForkWriteFailure(ctx, ForkWrite::kPcFileError, pcName, ConvertString(macName, MacToAnsi));
-    return -1;
+  std::optional<NewFile> made = DescribeNewFile(ctx, source, 0);
+  if (!made) {
+    TellFileWrite(ctx, FileWrite::kNoCatalogId, pcName, source.name);
+    return ReplaceOutcome::kFailed;
   }
-  std::optional<NewFile> made = DescribeNewFile(ctx, file, *facts, pcName, macName, typeCreator, 0, forkChoice);
-  if (!made) return -1;
   if (!EnsureBitmapLoaded(ctx)) {
     MessageDialog(ctx, ctx.messages[kMsgErrorReadingData]);
-    return -1;
+    return ReplaceOutcome::kFailed;
   }
   const OldItem old = FindOldItem(ctx, made->name);
-  if (ReserveInsertions(ctx, 1) != CatalogEditStatus::kDone) return -1;
+  if (ReserveInsertions(ctx, 1) != CatalogEditStatus::kDone) return ReplaceOutcome::kFailed;
 
   const std::uint64_t needed = NewFileBlocks(ctx, *made);
-  if (needed <= CountAllocatableBlocks(volume)) return Replace(ctx, file, *made, old, pcName, false);
+  if (needed <= CountAllocatableBlocks(volume)) return Replace(ctx, source.stream, *made, old, pcName, false);
   if (ctx.device.undo != nullptr || needed > std::uint64_t{GetU16(volume.mdb, mdb::drFreeBks)} + old.blocks) {
     MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
-    return -1;
+    return ReplaceOutcome::kFailed;
   }
   // Blocks freed before and not yet flushed may be handed out once the
   // flush has written their release; a failure later goes back to here.
-  if (!FlushVolumeAndReport(ctx)) return -1;
+  if (!FlushVolumeAndReport(ctx)) return ReplaceOutcome::kFailed;
   if (!EnsureBitmapLoaded(ctx)) {
     MessageDialog(ctx, ctx.messages[kMsgErrorReadingData]);
-    return -1;
+    return ReplaceOutcome::kFailed;
   }
   const std::uint32_t free = CountAllocatableBlocks(volume);
-  if (needed <= free) return Replace(ctx, file, *made, old, pcName, false);
+  if (needed <= free) return Replace(ctx, source.stream, *made, old, pcName, false);
   if (!old.file || needed > std::uint64_t{free} + old.blocks || !UndoHolds(ctx, needed - free)) {
     MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
-    return -1;
+    return ReplaceOutcome::kFailed;
   }
-  return Replace(ctx, file, *made, old, pcName, true);
+  return Replace(ctx, source.stream, *made, old, pcName, true);
 }
 
 namespace {
@@ -97,8 +94,8 @@ bool UndoHolds(const Context& ctx, std::uint64_t overwrittenBlocks) {
   return overwrittenBlocks * v.allocBlockSize + metadata <= kMostUndoBytes;
 }
 
-int Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
-            bool takeOldBlocks) {
+ReplaceOutcome Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
+                       bool takeOldBlocks) {
   const std::uint32_t folder = ctx.volume.current.currentDirId;
   std::optional<UndoScope> undo;
   // Once the free blocks are used up: the old file goes (in the work files
@@ -110,8 +107,11 @@ int Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, co
     AllowFreedBlocks(ctx.volume);
     return true;
   };
-  const ForkWrite written = WriteNewForks(ctx, file, made, pcName, takeOldBlocks ? giveUpOldFile : MoreBlocks{});
-  if (written != ForkWrite::kDone) return undo ? TakeBack(ctx, *undo, old) : -1;
+  const FileWrite written = WriteNewForks(ctx, file, made, pcName, takeOldBlocks ? giveUpOldFile : MoreBlocks{});
+  if (written != FileWrite::kDone) {
+    TellFileWrite(ctx, written, pcName, made.name);
+    return undo ? TakeBack(ctx, *undo, old) : ReplaceOutcome::kFailed;
+  }
 
   if (!undo) {
     switch (DeleteItem(ctx, old.name, AskBeforeNonEmpty(ctx))) {
@@ -120,33 +120,35 @@ int Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, co
         break;
       case DeleteStatus::kCancelled:
         GiveBackNewFile(ctx, made);
-        return kCopyCancelled;
+        return ReplaceOutcome::kCancelled;
       case DeleteStatus::kFailed:
         GiveBackNewFile(ctx, made);
-        return -1;
+        return ReplaceOutcome::kFailed;
     }
   }
-  if (RecordNewFile(ctx, made, folder) != CatalogEditStatus::kDone) return undo ? TakeBack(ctx, *undo, old) : -1;
+  if (RecordNewFile(ctx, made, folder) != CatalogEditStatus::kDone) {
+    return undo ? TakeBack(ctx, *undo, old) : ReplaceOutcome::kFailed;
+  }
   if (!undo) {
     LogReplaced(ctx, pcName, made, nullptr);
-    return 0;
+    return ReplaceOutcome::kReplaced;
   }
   if (!FlushVolume(ctx).ok()) {
     MessageDialog(ctx, kTextChangeNotMade);
     return TakeBack(ctx, *undo, old);
   }
   LogReplaced(ctx, pcName, made, &old);
-  return 0;
+  return ReplaceOutcome::kReplaced;
 }
 
-int TakeBack(Context& ctx, UndoScope& undo, const OldItem& old) {
+ReplaceOutcome TakeBack(Context& ctx, UndoScope& undo, const OldItem& old) {
   const bool restored = undo.Restore();
   ReloadFromMedium(ctx);
   if (!restored) {
     MessageDialog(ctx, "The volume may need checking: the file " + ConvertString(old.name, MacToAnsi) +
                            " could not be put back.");
   }
-  return -1;
+  return ReplaceOutcome::kFailed;
 }
 
 // The item deleted under the undo scope is logged here; one deleted

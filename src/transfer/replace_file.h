@@ -29,8 +29,6 @@
 // "PCNAME\tNAME\r\n" with the name the new file bears.
 #pragma once
 
-#include <cstdio>
-#include <optional>
 #include <string>
 
 #include "transfer/write_file.h"
@@ -39,10 +37,14 @@ namespace tarvo {
 
 struct Context;
 
-// Replaces the item macName (Mac Roman) of the current folder by the PC
-// file (pcName in ANSI, shown and logged). 0 when replaced, -1 after a
-// failure was told, kCopyCancelled (copy_to_mac.h) when the user cancelled.
-int ReplaceWithPcFile(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
-                      const std::optional<std::string>& typeCreator, ForkChoice forkChoice);
+enum class ReplaceOutcome {
+  kReplaced,
+  kFailed,     // the user was told why
+  kCancelled,  // the user cancelled
+};
+
+// Replaces the item of the current folder named as the source's file
+// (Mac Roman) by that file (pcName in ANSI, shown and logged).
+ReplaceOutcome ReplaceWithPcFile(Context& ctx, const MacFileSource& source, const std::string& pcName);
 
 }  // namespace tarvo

@@ -12,7 +12,6 @@
 #include "hfs/catalog_insert.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/catalog_record.h"
-#include "hfs/mac_date.h"
 #include "hfs/navigation.h"
 #include "hfs/overflow_extent.h"
 #include "hfs/overflow_release.h"
@@ -20,7 +19,6 @@
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "transfer/charset.h"
-#include "transfer/macbinary.h"
 
 namespace tarvo {
 
@@ -45,136 +43,78 @@ std::optional<PcFileFacts> PcFileFactsOf(std::FILE* file) {
   return PcFileFacts{static_cast<std::uint64_t>(info.st_size), info.st_mtime};
 }
 
-int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
-                      std::uint32_t folderId, const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
-                      ForkChoice forkChoice) {
-  const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
-  if (!facts) {
-    TellForkWriteFailure(ctx, ForkWrite::kPcFileError, pcName, macName);
-    return -1;
-  }
-  return WriteStreamToVolume(ctx, file, *facts, pcName, macName, folderId, typeCreator, flagByte, forkChoice);
-}
-
-int WriteStreamToVolume(Context& ctx, std::FILE* file, const PcFileFacts& facts, const std::string& pcName,
-                        const std::string& macName, std::uint32_t folderId,
-                        const std::optional<std::string>& typeCreator, std::uint8_t flagByte, ForkChoice forkChoice) {
+FileWrite WriteFileToVolume(Context& ctx, const MacFileSource& source, const std::string& pcName,
+                            std::uint32_t folderId, std::uint8_t flagByte) {
   VolumeState& volume = ctx.volume;
-  std::optional<NewFile> made =
-      DescribeNewFile(ctx, file, facts, pcName, macName, typeCreator, flagByte, forkChoice);
-  if (!made) return -1;
-  const std::string shownName = ConvertString(made->name, MacToAnsi);
-  if (made->name.empty() || FindNamedRecord(volume.catalog, folderId, made->name)) {
-    MessageDialog(ctx, ctx.messages[kMsgTheFile] + shownName + " already exists.");
-    return -1;
-  }
-  if (!EnsureBitmapLoaded(ctx)) {
-    MessageDialog(ctx, ctx.messages[kMsgErrorReadingData]);
-    return -1;
-  }
-  if (NewFileBlocks(ctx, *made) > GetU16(volume.mdb, mdb::drFreeBks)) {
-    MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
-    return -1;
-  }
+  std::optional<NewFile> made = DescribeNewFile(ctx, source, flagByte);
+  if (!made) return FileWrite::kNoCatalogId;
+  if (made->name.empty() || FindNamedRecord(volume.catalog, folderId, made->name)) return FileWrite::kNameTaken;
+  if (!EnsureBitmapLoaded(ctx)) return FileWrite::kBitmapUnreadable;
+  if (NewFileBlocks(ctx, *made) > GetU16(volume.mdb, mdb::drFreeBks)) return FileWrite::kNoSpace;
 
-  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, pcName + "\t" + shownName + "\r\n");
-  if (WriteNewForks(ctx, file, *made, pcName) != ForkWrite::kDone) return -1;
-  return RecordNewFile(ctx, *made, folderId) == CatalogEditStatus::kDone ? 0 : -1;
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, pcName + "\t" + ConvertString(made->name, MacToAnsi) + "\r\n");
+  if (const FileWrite written = WriteNewForks(ctx, source.stream, *made, pcName); written != FileWrite::kDone) {
+    return written;
+  }
+  return RecordNewFile(ctx, *made, folderId) == CatalogEditStatus::kDone ? FileWrite::kDone
+                                                                          : FileWrite::kCatalogRefused;
 }
 
-std::optional<NewFile> DescribeNewFile(Context& ctx, std::FILE* file, const PcFileFacts& facts,
-                                       const std::string& pcName, const std::string& macName,
-                                       const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
-                                       ForkChoice forkChoice) {
+std::optional<NewFile> DescribeNewFile(Context& ctx, const MacFileSource& source, std::uint8_t flagByte) {
   NewFile made;
   const std::optional<std::uint32_t> fileId = NextCatalogId(ctx.volume);
-  if (!fileId) {
-    MessageDialog(ctx, kTextNoCatalogId);
-    return std::nullopt;
-  }
+  if (!fileId) return std::nullopt;
   made.fileId = *fileId;
   std::vector<std::uint8_t>& record = made.record;
   record.assign(filrec::kSize, 0);
   PutU8(record, 0, kFileRecord);
   PutU32(record, filrec::filFlNum, made.fileId);
-  PutU8(record, filrec::fdFlags, flagByte);
-
-  std::string name = macName;
-  if (forkChoice == ForkChoice::kMacBinary) {
-    MacBinaryInfo header;
-    if (ReadMacBinaryHeader(file, header) != MacBinaryCheck::kAccepted) {
-      MessageDialog(ctx, ctx.messages[kMsgNotMacBinary] + " " + pcName);
-      return std::nullopt;
-    }
-    if (name.empty()) name = header.name;
-    std::copy_n(header.type.begin(), 4, record.begin() + filrec::fdType);
-    std::copy_n(header.creator.begin(), 4, record.begin() + filrec::fdCreator);
-    PutU16(record, filrec::fdFlags, GetU16(record, filrec::fdFlags) | (header.finderFlags & kKeptFinderFlags));
-    PutU32(record, filrec::filCrDat, header.creationDate);
-    PutU32(record, filrec::filMdDat, header.modificationDate);
-    made.dataLength = header.dataLength;
-    made.resourceLength = header.resourceLength;
-    made.resourceOffset = header.resourceOffset;
-    made.macBinary = true;
-  } else {
-    const std::string tc = typeCreator.value_or("TEXT????") + std::string(8, ' ');
-    std::copy_n(tc.begin(), 8, record.begin() + filrec::fdType);
-    std::uint32_t created = PcTimeToMacDate(facts.modified);
-    created -= created % 60;
-    PutU32(record, filrec::filCrDat, created);
-    PutU32(record, filrec::filMdDat, created + 1);
-    (forkChoice == ForkChoice::kData ? made.dataLength : made.resourceLength) = facts.length;
-  }
-  made.name = name.substr(0, kMaxNameLength);
+  const std::string typeCreator = (source.type + "    ").substr(0, 4) + (source.creator + "    ").substr(0, 4);
+  std::copy_n(typeCreator.begin(), 8, record.begin() + filrec::fdType);
+  PutU16(record, filrec::fdFlags, static_cast<std::uint16_t>(flagByte << 8 | (source.finderFlags & kKeptFinderFlags)));
+  PutU32(record, filrec::filCrDat, source.created);
+  PutU32(record, filrec::filMdDat, source.modified);
+  made.dataLength = source.data.length;
+  made.resourceLength = source.resource.length;
+  made.dataOffset = source.data.offset;
+  made.resourceOffset = source.resource.offset;
+  made.name = source.name.substr(0, kMaxNameLength);
   return made;
-}
-
-void TellForkWriteFailure(Context& ctx, ForkWrite failure, const std::string& pcName, const std::string& macName) {
-  switch (failure) {
-    case ForkWrite::kDone:
-      return;
-    case ForkWrite::kNoSpace:
-      MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
-      return;
-    case ForkWrite::kScattered:
-      MessageDialog(ctx, "The free space of the volume is too scattered for the file " + macName + ".");
-      return;
-    case ForkWrite::kPcFileError:
-      MessageDialog(ctx, kTextErrorReadingFile + pcName);
-      return;
-    case ForkWrite::kMediumError:
-      MessageDialog(ctx, "Error writing to the volume: the file " + macName + " was not copied.");
-      return;
-  }
 }
 
 std::uint64_t NewFileBlocks(const Context& ctx, const NewFile& file) {
   return std::uint64_t{BlocksFor(ctx, file.dataLength)} + BlocksFor(ctx, file.resourceLength);
 }
 
-ForkWrite WriteNewForks(Context& ctx, std::FILE* file, NewFile& made, const std::string& pcName,
+FileWrite WriteNewForks(Context& ctx, std::FILE* file, NewFile& made, const std::string& pcName,
                         const MoreBlocks& more) {
-  const std::string shownName = ConvertString(made.name, MacToAnsi);
-  SetStatus(ctx, FormatMessage(ctx.messages[kMsgCopyOf], StatusName(pcName), shownName));
+  SetStatus(ctx, FormatMessage(ctx.messages[kMsgCopyOf], StatusName(pcName), ConvertString(made.name, MacToAnsi)));
   ForkWrite written = ForkWrite::kDone;
   if (made.dataLength > 0xFFFFFFFFu || made.resourceLength > 0xFFFFFFFFu) written = ForkWrite::kNoSpace;
-  if (written == ForkWrite::kDone && made.dataLength > 0) {
-    written = WriteFork(ctx, file, static_cast<std::uint32_t>(made.dataLength), made.fileId, kDataFork, made.record,
-                        more);
-  }
-  if (written == ForkWrite::kDone && made.resourceLength > 0) {
-    if (made.macBinary && std::fseek(file, static_cast<long>(made.resourceOffset), SEEK_SET) != 0) {
+  const auto writeFork = [&](std::uint64_t offset, std::uint64_t length, std::uint8_t forkType) {
+    if (written != ForkWrite::kDone || length == 0) return;
+    if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) {
       written = ForkWrite::kPcFileError;
-    } else {
-      written = WriteFork(ctx, file, static_cast<std::uint32_t>(made.resourceLength), made.fileId, kResourceFork,
-                          made.record, more);
+      return;
     }
+    written = WriteFork(ctx, file, static_cast<std::uint32_t>(length), made.fileId, forkType, made.record, more);
+  };
+  writeFork(made.dataOffset, made.dataLength, kDataFork);
+  writeFork(made.resourceOffset, made.resourceLength, kResourceFork);
+  if (written == ForkWrite::kDone) return FileWrite::kDone;
+  GiveBackNewFile(ctx, made);
+  switch (written) {
+    case ForkWrite::kNoSpace:
+      return FileWrite::kNoSpace;
+    case ForkWrite::kScattered:
+      return FileWrite::kScattered;
+    case ForkWrite::kPcFileError:
+      return FileWrite::kPcFileError;
+    case ForkWrite::kDone:
+    case ForkWrite::kMediumError:
+      break;
   }
-  if (written != ForkWrite::kDone) {
-    GiveBackNewFile(ctx, made);
-    TellForkWriteFailure(ctx, written, pcName, shownName);
-  }
-  return written;
+  return FileWrite::kMediumError;
 }
 
 CatalogEditStatus RecordNewFile(Context& ctx, const NewFile& made, std::uint32_t folderId) {
@@ -246,7 +186,6 @@ std::uint32_t BlocksFor(const Context& ctx, std::uint64_t bytes) {
 std::string StatusName(const std::string& pcName) {
   return pcName.size() > kStatusNameMax ? pcName.substr(0, 23) + "..." : pcName;
 }
-
 
 // The first free run that holds the rest, or else the first of 10 blocks
 // or more; on a volume whose free space lies only in shorter runs, the

@@ -1,27 +1,19 @@
-// Writing one new file onto the volume from an open PC file: the content
-// into a data fork, a resource fork, or both forks of a MacBinary file,
-// then the file's catalog record.
+// Writing one new file onto the volume from a MacFileSource (a reader's,
+// pc_file_reader.h): its forks, then its catalog record.
 //
 // The file is all or nothing. Blocks are taken first fit; a fork needing
 // more than the three extents of its record goes on in the extents tree.
 // The record is inserted only when every block of both forks was written:
-// a full volume ("Not enough space on the volume.", checked before any
-// block is taken, or an extents tree that cannot grow), a PC file
-// that cannot be read, a write to the medium that fails after its 20
-// attempts, or a catalog that cannot grow leaves no trace: the blocks go
-// back and no record is inserted, and the user is told which.
+// a full volume (checked before any block is taken, or an extents tree
+// that cannot grow), a PC file that cannot be read, a write to the medium
+// that fails after its 20 attempts, or a catalog that cannot grow leaves
+// no trace: the blocks go back and no record is inserted. The result says
+// which; the caller tells the user (write_file_report.h).
 //
-// Names: pcName (ANSI) is shown and logged; macName is the Mac Roman name
-// the file gets (cut to 31 characters). In MacBinary mode an empty macName
-// takes the name of the header. A name that the folder already holds is
-// refused: the caller settles such names first (copy_to_mac.h; a replace
-// goes through replace_file.h).
-//
-// Plain copies get the type and creator given, and the PC file's
-// modification time (local wall-clock, seconds dropped) as creation date,
-// one second later as modification date. MacBinary copies take type,
-// creator, Finder flags (not "on the desk" nor "inited"), both lengths and
-// both dates from the header.
+// The file takes the source's name (the caller settles names the folder
+// already holds first: copy_to_mac.h; a replace goes through
+// replace_file.h), type, creator, Finder flags (not "on the desk" nor
+// "inited") and dates. pcName (ANSI) is shown and logged.
 //
 // Afterwards drNxtCNID, drFilCnt, drNmFls (root) and the folder's valence
 // count the file; the log gains "PCNAME\tMACNAME\r\n" and the status line
@@ -38,12 +30,14 @@
 
 #include "base/big_endian.h"
 #include "hfs/catalog_insert.h"
+#include "transfer/mac_file_source.h"
 
 namespace tarvo {
 
 struct Context;
 
-enum class ForkChoice : int { kResource = -1, kMacBinary = 0, kData = 1 };
+// The fork a plain file's content goes into.
+enum class ForkChoice { kData, kResource };
 
 // What a plain copy takes from the PC file besides its content.
 struct PcFileFacts {
@@ -55,18 +49,24 @@ struct PcFileFacts {
 // system cannot tell them.
 std::optional<PcFileFacts> PcFileFactsOf(std::FILE* file);
 
-// 0 when the file was written and recorded, -1 otherwise.
-int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
-                      std::uint32_t folderId, const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
-                      ForkChoice forkChoice);
+enum class FileWrite {
+  kDone,
+  kNoCatalogId,       // the volume has no ID left for the file (volume_counters.h)
+  kNameTaken,         // the folder holds the name already, or the name is empty
+  kBitmapUnreadable,  // the volume bitmap could not be read
+  kNoSpace,           // fewer free blocks than the forks need, or too few to grow the extents tree
+  kScattered,         // the extents tree cannot take another extent (it cannot be walked)
+  kPcFileError,       // the PC file could not be read
+  kMediumError,       // a write to the medium failed after its attempts
+  kCatalogRefused,    // the catalog refused the record (the insertion told why)
+};
 
-// The same from a stream whose length and modification time the caller
-// gives (content held in memory, for example); the stream is only read.
-int WriteStreamToVolume(Context& ctx, std::FILE* stream, const PcFileFacts& facts, const std::string& pcName,
-                        const std::string& macName, std::uint32_t folderId,
-                        const std::optional<std::string>& typeCreator, std::uint8_t flagByte, ForkChoice forkChoice);
+// Writes the source as a new file of folder folderId; flagByte is the high
+// byte of its Finder flags.
+FileWrite WriteFileToVolume(Context& ctx, const MacFileSource& source, const std::string& pcName,
+                            std::uint32_t folderId, std::uint8_t flagByte);
 
-// A new file on its way, in three steps that WriteStreamToVolume takes in
+// A new file on its way, in three steps that WriteFileToVolume takes in
 // a row and a replace (replace_file.h) takes with the old item's removal
 // between the last two: described (its record built and its name known,
 // no block taken), its forks written, recorded in the catalog.
@@ -76,17 +76,13 @@ struct NewFile {
   std::uint32_t fileId = 0;
   std::uint64_t dataLength = 0;
   std::uint64_t resourceLength = 0;
-  std::uint64_t resourceOffset = 0;  // where a MacBinary file's resource fork starts
-  bool macBinary = false;
+  std::uint64_t dataOffset = 0;  // where the forks start in the source's stream
+  std::uint64_t resourceOffset = 0;
 };
 
-// Reads the MacBinary header when forkChoice asks for one (refused: "Not a
-// MacBinary file." with the PC name in a message, and none). None, after a
-// message, when the volume has no ID left for the file (volume_counters.h).
-std::optional<NewFile> DescribeNewFile(Context& ctx, std::FILE* stream, const PcFileFacts& facts,
-                                       const std::string& pcName, const std::string& macName,
-                                       const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
-                                       ForkChoice forkChoice);
+// The record of the source's file; none when the volume has no ID left for
+// it (volume_counters.h).
+std::optional<NewFile> DescribeNewFile(Context& ctx, const MacFileSource& source, std::uint8_t flagByte);
 
 // The allocation blocks both forks take.
 std::uint64_t NewFileBlocks(const Context& ctx, const NewFile& file);
@@ -113,13 +109,9 @@ ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std:
                     std::uint8_t forkType, Bytes fileRecord, const MoreBlocks& more = {});
 
 // Shows "Copy of ..." and writes both forks of the described file from the
-// stream. On failure the user is told which, the blocks taken go back, and
-// the result says why.
-ForkWrite WriteNewForks(Context& ctx, std::FILE* stream, NewFile& file, const std::string& pcName,
+// stream. On failure the blocks taken go back, and the result says why.
+FileWrite WriteNewForks(Context& ctx, std::FILE* stream, NewFile& file, const std::string& pcName,
                         const MoreBlocks& more = {});
-
-// Tells the user why a file was not written; macName in ANSI.
-void TellForkWriteFailure(Context& ctx, ForkWrite failure, const std::string& pcName, const std::string& macName);
 
 // Inserts the record under (folderId, file.name) and counts the file
 // (drNxtCNID, drFilCnt, drNmFls, the folder's valence). A catalog that

@@ -12,15 +12,15 @@
 
 namespace tarvo {
 
-int CopyDroppedItems(Context& ctx, const std::vector<std::filesystem::path>& paths) {
+PcCopyOutcome CopyDroppedItems(Context& ctx, const std::vector<std::filesystem::path>& paths) {
   if (!VolumeOpen(ctx)) {
     MessageDialog(ctx, kMsgSelectDriveInMenu);
-    return -1;
+    return PcCopyOutcome::kFailed;
   }
   const ClaimSpan span(ctx);
-  int result = 0;
+  PcCopyOutcome result = PcCopyOutcome::kDone;
   if (!MediumAcceptsWrites(ctx, GuardedCommandChanges(kMenuCopyToMac), RefusalNotice::kMessageBox)) {
-    result = -1;
+    result = PcCopyOutcome::kFailed;
   } else {
     for (std::filesystem::path path : paths) {
       // A folder may come with a trailing separator.
@@ -31,7 +31,7 @@ int CopyDroppedItems(Context& ctx, const std::vector<std::filesystem::path>& pat
                                                                   : PcToMacRequest::Source::kSelection;
       request.pcDirectory = path.parent_path();
       request.names = {path.filename().string()};
-      if ((result = CopyPcToMac(ctx, request)) != 0) break;
+      if ((result = CopyPcToMac(ctx, request)) != PcCopyOutcome::kDone) break;
     }
     LoadListing(ctx);
   }

@@ -9,13 +9,14 @@
 #include <filesystem>
 #include <vector>
 
+#include "transfer/copy_to_mac.h"
+
 namespace tarvo {
 
 struct Context;
 
-// The copy's result (copy_to_mac.h): 0 done, -1 a failure or a refused
-// write, 1 aborted with Esc, kCopyCancelled. The first non-zero result
+// The copy's outcome; a refused write fails. The first outcome but kDone
 // ends the copy.
-int CopyDroppedItems(Context& ctx, const std::vector<std::filesystem::path>& paths);
+PcCopyOutcome CopyDroppedItems(Context& ctx, const std::vector<std::filesystem::path>& paths);
 
 }  // namespace tarvo

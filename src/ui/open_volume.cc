@@ -7,8 +7,8 @@
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "transfer/charset.h"
+#include "volume/medium_probes.h"
 #include "volume/partition_dialog.h"
-#include "volume/partition_map.h"
 
 namespace tarvo {
 
@@ -25,23 +25,20 @@ std::int64_t OpenVolume(Context& ctx) {
   AdvanceWaitCursor(ctx);
   TakeBackInterruptedUpdate(ctx);
 
-  PartitionList partitions;
-  if (ReadPartitionMap(ctx, partitions) > 1) {
-    SelectPartition(ctx.volume, partitions, ChoosePartition(ctx, partitions));
-  }
-  const VolumeHeaderFound found = ReadVolumeHeader(ctx);
-  if (found == VolumeHeaderFound::kNone) {
-    ctx.volume.targetId = kNoDevice;
-    return 0;
-  }
-  if (found == VolumeHeaderFound::kMsDos) {
-    SetStatus(ctx, ctx.messages[kMsgMsDosVolume]);
-    return ctx.volume.volumeOrigin;
+  switch (ProbeMedium(ctx, [&ctx](const PartitionList& partitions) { return ChoosePartition(ctx, partitions); })) {
+    case MediumKind::kUnknown:
+      ctx.volume.targetId = kNoDevice;
+      return 0;
+    case MediumKind::kMsDos:
+      SetStatus(ctx, ctx.messages[kMsgMsDosVolume]);
+      return ctx.volume.volumeOrigin;
+    case MediumKind::kMacVolume:
+      break;
   }
 
   if (const VolumeFit fit = FitOnMedium(ctx.volume); fit != VolumeFit::kInside)
     MessageDialog(ctx, fit == VolumeFit::kPastMedium ? kTextVolumePastMedium : kTextVolumePastPartition);
-  if (OpenCatalogWorkFile(ctx) == CatalogCopy::kInPart)
+  if (OpenCatalogWorkFile(ctx) < 0)
     MessageDialog(ctx, "The catalog is incomplete: an extent record is missing. Some files may not be listed.");
   else if (!CatalogHeaderIsSound(ctx.volume.catalog.header))
     MessageDialog(ctx, kTextCatalogDamaged);

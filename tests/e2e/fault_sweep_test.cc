@@ -22,6 +22,7 @@
 #include "support/medium_context.h"
 #include "support/scratch_files.h"
 #include "transfer/copy_to_mac.h"
+#include "transfer/pc_file_reader.h"
 #include "transfer/write_file.h"
 #include "ui/edit_commands.h"
 #include "ui/open_volume.h"
@@ -153,7 +154,9 @@ class FaultSweepTest : public ::testing::Test {
     const std::string pc = dir_->Path(name);
     WriteWholeFile(pc, Pattern(size, seed));
     std::FILE* file = std::fopen(pc.c_str(), "rb");
-    ASSERT_EQ(WriteFileToVolume(ctx, file, name, name, kRootDirId, "BINA????", 0, ForkChoice::kData), 0);
+    ASSERT_EQ(WriteFileToVolume(ctx, PlainFileSource(file, *PcFileFactsOf(file), name, "BINA????", ForkChoice::kData),
+                                name, kRootDirId, 0),
+              FileWrite::kDone);
     std::fclose(file);
   }
 

@@ -33,6 +33,7 @@
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
 #include "transfer/copy_to_mac.h"
+#include "transfer/pc_file_reader.h"
 #include "transfer/write_file.h"
 #include "ui/edit_commands.h"
 #include "ui/open_volume.h"
@@ -325,7 +326,9 @@ TEST_F(KillSweepTest, ReplacementThatTakesTheOldFilesBlocks) {
     ASSERT_EQ(ctx.volume.allocBlockSize, 512u);
     WriteWholeFile(dir_->Path("filler"), Content(512 * (CountAllocatableBlocks(ctx.volume) - 8), 30));
     std::FILE* filler = std::fopen(dir_->Path("filler").c_str(), "rb");
-    ASSERT_EQ(WriteFileToVolume(ctx, filler, "filler", "Filler", kRootDirId, "BINA????", 0, ForkChoice::kData), 0);
+    ASSERT_EQ(WriteFileToVolume(ctx, PlainFileSource(filler, *PcFileFactsOf(filler), "Filler", "BINA????", ForkChoice::kData),
+                                "filler", kRootDirId, 0),
+              FileWrite::kDone);
     std::fclose(filler);
     ASSERT_TRUE(FlushVolume(ctx).ok());
   }

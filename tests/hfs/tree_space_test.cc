@@ -18,6 +18,8 @@
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "support/edit_volume.h"
+#include "transfer/pc_copy_report.h"
+#include "transfer/pc_file_reader.h"
 #include "transfer/write_file.h"
 
 namespace tarvo {
@@ -84,11 +86,13 @@ class ExtentsGrowthTest : public ::testing::Test {
     return bytes;
   }
 
-  int WriteFile(const std::string& name, std::uint32_t blocks) {
+  FileWrite WriteFile(const std::string& name, std::uint32_t blocks) {
     const std::string pc = v_.Path("pc.bin");
     testing::WriteWholeFile(pc, Content(name, blocks));
     std::FILE* file = std::fopen(pc.c_str(), "rb");
-    const int written = WriteFileToVolume(v_.ctx(), file, name, name, kRootDirId, "BINA????", 0, ForkChoice::kData);
+    const FileWrite written = WriteFileToVolume(
+        v_.ctx(), PlainFileSource(file, *PcFileFactsOf(file), name, "BINA????", ForkChoice::kData), name, kRootDirId, 0);
+    TellFileWrite(v_.ctx(), written, name, name);
     std::fclose(file);
     std::remove(pc.c_str());
     return written;
@@ -101,7 +105,7 @@ TEST_F(ExtentsGrowthTest, GrowsForMoreOverflowExtentsThanItsNodesHoldAndHfsutils
   ShrinkExtentsFile({{0, kExtentsNodes}});
   FragmentFreeSpace(320);
   const std::vector<std::string> names = {"Many A", "Many BB", "Many CCC"};
-  for (const std::string& name : names) ASSERT_EQ(WriteFile(name, 100 * kHoleBlocks), 0) << name;
+  for (const std::string& name : names) ASSERT_EQ(WriteFile(name, 100 * kHoleBlocks), FileWrite::kDone) << name;
   ASSERT_TRUE(FlushVolume(v_.ctx()).ok());
 
   const VolumeState& v = v_.ctx().volume;
@@ -123,7 +127,7 @@ TEST_F(ExtentsGrowthTest, ThreeExtentsUsedUpRefuseTheFileAsAFullVolumeWithNothin
   OpenExtentsWorkFile(v_.ctx());
   const std::uint32_t records = GetU32(v_.ctx().volume.extents.header, header::bthNRecs);  // the catalog's own
 
-  EXPECT_EQ(WriteFile("Too Many", 150 * kHoleBlocks), -1);
+  EXPECT_EQ(WriteFile("Too Many", 150 * kHoleBlocks), FileWrite::kNoSpace);
   EXPECT_EQ(v_.ui().messages, std::vector<std::string>{"Not enough space on the volume."});
   ASSERT_TRUE(FlushVolume(v_.ctx()).ok());
   const VolumeState& v = v_.ctx().volume;

@@ -42,7 +42,7 @@ class CopyToMacTest : public ::testing::Test {
     testing::WriteWholeFile(path.string(), bytes);
     return path.string();
   }
-  int Copy(const std::string& pattern) { return CopyPcItems(ctx(), pc_, pattern, std::nullopt); }
+  PcCopyOutcome Copy(const std::string& pattern) { return CopyPcItems(ctx(), pc_, pattern, std::nullopt); }
   std::optional<CatalogRecord> Entry(const std::string& name) {
     return FindNamedRecord(ctx().volume.catalog, ctx().volume.current.currentDirId, name);
   }
@@ -62,33 +62,33 @@ class CopyToMacTest : public ::testing::Test {
 
 TEST_F(CopyToMacTest, ATakenNumberedNameTakesTheNextAndALongNameKeepsTheSuffixWithin31) {
   Put("README.TXT", Pattern(100, 1));
-  ASSERT_EQ(Copy("README.TXT"), 0);
+  ASSERT_EQ(Copy("README.TXT"), PcCopyOutcome::kDone);
   for (const char* name : {"Readme.txt (007)", "Readme.txt (008)"}) {
     ctx().settings.copiedFileCount = 6;
     v_.ui().answers = {"no"};
-    ASSERT_EQ(Copy("README.TXT"), 0);
+    ASSERT_EQ(Copy("README.TXT"), PcCopyOutcome::kDone);
     EXPECT_EQ(v_.ui().boxes.back(), "The file Readme.txt already exists. OK to replace it?");
     EXPECT_TRUE(Entry(name));
   }
   EXPECT_TRUE(Entry("Readme.txt (007)"));
   v_.ui().answers = {"cancel"};
-  EXPECT_EQ(Copy("README.TXT"), kCopyCancelled);
+  EXPECT_EQ(Copy("README.TXT"), PcCopyOutcome::kCancelled);
 
   Put("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.TXT", {});
-  ASSERT_EQ(Copy("ABCDEF*"), 0);
+  ASSERT_EQ(Copy("ABCDEF*"), PcCopyOutcome::kDone);
   v_.ui().answers = {"no"};
   ctx().settings.copiedFileCount = 41;
-  ASSERT_EQ(Copy("ABCDEF*"), 0);
+  ASSERT_EQ(Copy("ABCDEF*"), PcCopyOutcome::kDone);
   EXPECT_TRUE(Entry("Abcdefghijklmnopqrstuvwxy (042)"));
   EXPECT_EQ(v_.Problems(), Problems{});
 }
 
 TEST_F(CopyToMacTest, AMissingPcFileAndFilesOnlyCopyNothing) {
-  EXPECT_EQ(CopyPcFile(ctx(), pc_ / "GONE.TXT", std::nullopt), -1);
+  EXPECT_EQ(CopyPcFile(ctx(), pc_ / "GONE.TXT", std::nullopt), PcCopyOutcome::kFailed);
   EXPECT_EQ(v_.ui().messages.back(), "Error opening file: GONE.TXT");
   ctx().settings.modeFlags |= kFilesOnly;
   Put("MORE/C.TXT", {1});
-  ASSERT_EQ(Copy("MORE"), 0);
+  ASSERT_EQ(Copy("MORE"), PcCopyOutcome::kDone);
   EXPECT_FALSE(Entry("More"));
   EXPECT_EQ(v_.Problems(), Problems{});
 }
@@ -97,7 +97,7 @@ TEST_F(CopyToMacTest, CancelOnAFolderThatIsNotEmptyKeepsItAndGivesTheBlocksBack)
   ASSERT_EQ(MakeMacFolder(ctx(), "Notes").status, FolderStatus::kCreated);
   ASSERT_TRUE(ChangeDirectory(ctx(), "Notes"));
   Put("INNER.TXT", Pattern(10, 3));
-  ASSERT_EQ(Copy("INNER.TXT"), 0);
+  ASSERT_EQ(Copy("INNER.TXT"), PcCopyOutcome::kDone);
   ASSERT_TRUE(RootDirectory(ctx()));
   const std::uint16_t free = Free();
   ASSERT_TRUE(OpenLogForCreate(ctx().log, v_.Path("copy.log")));
@@ -105,7 +105,7 @@ TEST_F(CopyToMacTest, CancelOnAFolderThatIsNotEmptyKeepsItAndGivesTheBlocksBack)
   const std::size_t logged = testing::ReadWholeFile(v_.Path("copy.log")).size();
   v_.ui().answers = {"yes", "cancel"};
   Put("NOTES", Pattern(3000, 4));
-  EXPECT_EQ(Copy("NOTES"), kCopyCancelled);
+  EXPECT_EQ(Copy("NOTES"), PcCopyOutcome::kCancelled);
   EXPECT_EQ(v_.ui().boxes.back(), "The directory is not empty.");
   EXPECT_EQ(MacItemType(ctx(), "Notes"), MacItem::kFolder);
   EXPECT_EQ(Free(), free);
@@ -137,7 +137,7 @@ TEST_F(CopyToMacTest, TextCopiesAgreeWithHfsutilsAndLeaveOtherFilesAlone) {
 
   const Data binary = {'a', '\r', '\n', 0xFF, 0, 'b', '\n'};
   Put("out/binary.txt", binary);
-  ASSERT_EQ(CopyPcItems(ctx(), pc_ / "out", "*", std::nullopt), 0);
+  ASSERT_EQ(CopyPcItems(ctx(), pc_ / "out", "*", std::nullopt), PcCopyOutcome::kDone);
   EXPECT_EQ(v_.Problems(), Problems{});
   ASSERT_TRUE(FlushVolume(ctx()).ok());
   const testing::ExtractedFile back = v_.HfsutilsFile(":Mac.txt");
@@ -162,7 +162,7 @@ TEST_F(CopyToMacTest, AppleSingleAndAppleDoubleCopiesComeBackWhole) {
       ASSERT_EQ(CopyMatchingItems(ctx(), "Both"), 0);
     }
     ctx().settings.modeFlags = kCopyData;
-    ASSERT_EQ(Copy(folder), 0);
+    ASSERT_EQ(Copy(folder), PcCopyOutcome::kDone);
   }
   EXPECT_EQ(testing::ReadWholeFile((pc_ / "Double" / "Both.com").string()), data);
   const Data partner = testing::ReadWholeFile((pc_ / "Double" / "._Both.com").string());
@@ -220,7 +220,7 @@ TEST_F(CopyToMacTest, AppleSingleFilesAndAppleDoublePairsArriveWhole) {
   Put("._pair.dat", AppleFileBytes(0x00051607, {{9, FinderInfo("TEXTttxt", 0x2000)}, {2, rsrc}}));
   Put("Zip/Sub/notes", data);
   Put("Zip/__MACOSX/Sub/._notes", AppleFileBytes(0x00051607, {{9, FinderInfo("PDF CARO", 0)}}));
-  ASSERT_EQ(Copy("*"), 0);
+  ASSERT_EQ(Copy("*"), PcCopyOutcome::kDone);
   EXPECT_EQ(v_.ui().messages, std::vector<std::string>{});
   EXPECT_EQ(v_.Problems(), Problems{});
   ASSERT_TRUE(FlushVolume(ctx()).ok());
@@ -240,18 +240,18 @@ TEST_F(CopyToMacTest, DamagedAppleSingleAndAppleDoubleFiles) {
   bad.resize(bad.size() - 1);
   Put("bad.as", bad);
   const std::uint16_t free = Free();
-  EXPECT_EQ(Copy("bad.as"), -1);
+  EXPECT_EQ(Copy("bad.as"), PcCopyOutcome::kFailed);
   EXPECT_EQ(v_.ui().messages.back(), "The file bad.as was not copied: its entries run past its end.");
   Data many = AppleFileBytes(0x00051600, {});
   PutU16(many, 24, 0xFFFF);
   Put("many.as", many);
-  EXPECT_EQ(Copy("many.as"), -1);
+  EXPECT_EQ(Copy("many.as"), PcCopyOutcome::kFailed);
   EXPECT_EQ(v_.ui().messages.back(), "The file many.as was not copied: it claims too many entries.");
   EXPECT_EQ(Free(), free);
 
   Put("plain.txt", Pattern(300, 2));
   Put("._plain.txt", Data(40, 7));
-  ASSERT_EQ(Copy("*.txt"), 0);
+  ASSERT_EQ(Copy("*.txt"), PcCopyOutcome::kDone);
   EXPECT_EQ(v_.ui().messages.back(),
             "The file plain.txt: its AppleDouble file ._plain.txt is not used, as it is no AppleSingle or AppleDouble "
             "file; the data fork alone is copied.");

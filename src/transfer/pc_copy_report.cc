@@ -1,0 +1,60 @@
+#include "transfer/pc_copy_report.h"
+
+#include "base/context.h"
+#include "base/utf8.h"
+#include "transfer/charset.h"
+
+namespace tarvo {
+
+void TellPcReading(Context& ctx, const PcFileReading& reading, const std::string& pcName) {
+  if (const std::optional<PassedPartner>& partner = reading.passedPartner) {
+    MessageDialog(ctx, ctx.messages[kMsgTheFile] + pcName + ": its AppleDouble file " + Utf8ToAnsi(partner->name) +
+                           " is not used, as " + std::string(partner->problem) + "; the data fork alone is copied.");
+  }
+  switch (reading.status) {
+    case PcReadStatus::kRead:
+    case PcReadStatus::kGaveWay:
+      return;
+    case PcReadStatus::kNotMacBinary:
+      MessageDialog(ctx, ctx.messages[kMsgNotMacBinary] + " " + pcName);
+      return;
+    case PcReadStatus::kRefused:
+      MessageDialog(ctx, ctx.messages[kMsgTheFile] + pcName + " was not copied: " + std::string(reading.problem) + ".");
+      return;
+    case PcReadStatus::kUnreadable:
+      MessageDialog(ctx, kTextErrorReadingFile + pcName);
+      return;
+  }
+}
+
+void TellFileWrite(Context& ctx, FileWrite written, const std::string& pcName, const std::string& macName) {
+  const std::string shownName = ConvertString(macName, MacToAnsi);
+  switch (written) {
+    case FileWrite::kDone:
+    case FileWrite::kCatalogRefused:
+      return;
+    case FileWrite::kNoCatalogId:
+      MessageDialog(ctx, kTextNoCatalogId);
+      return;
+    case FileWrite::kNameTaken:
+      MessageDialog(ctx, ctx.messages[kMsgTheFile] + shownName + " already exists.");
+      return;
+    case FileWrite::kBitmapUnreadable:
+      MessageDialog(ctx, ctx.messages[kMsgErrorReadingData]);
+      return;
+    case FileWrite::kNoSpace:
+      MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
+      return;
+    case FileWrite::kScattered:
+      MessageDialog(ctx, "The free space of the volume is too scattered for the file " + shownName + ".");
+      return;
+    case FileWrite::kPcFileError:
+      MessageDialog(ctx, kTextErrorReadingFile + pcName);
+      return;
+    case FileWrite::kMediumError:
+      MessageDialog(ctx, "Error writing to the volume: the file " + shownName + " was not copied.");
+      return;
+  }
+}
+
+}  // namespace tarvo

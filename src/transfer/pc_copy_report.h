@@ -1,0 +1,24 @@
+// What the copy onto the volume tells the user when a PC file cannot be
+// read as a Macintosh file (pc_file_reader.h) or cannot be written as one
+// (write_file.h). Names: pcName in ANSI, macName in Mac Roman.
+#pragma once
+
+#include <string>
+
+#include "transfer/pc_file_reader.h"
+#include "transfer/write_file.h"
+
+namespace tarvo {
+
+struct Context;
+
+// A passed-over AppleDouble partner: "The file NAME: its AppleDouble file
+// ._NAME is not used, as PROBLEM; the data fork alone is copied." Then,
+// unless the file was read: "Not a MacBinary file. NAME", "The file NAME
+// was not copied: PROBLEM." or "Error reading file: NAME".
+void TellPcReading(Context& ctx, const PcFileReading& reading, const std::string& pcName);
+
+// Nothing for kDone, nor for kCatalogRefused (the catalog told already).
+void TellFileWrite(Context& ctx, FileWrite written, const std::string& pcName, const std::string& macName);
+
+}  // namespace tarvo
