@@ -38,7 +38,7 @@ std::int64_t OpenVolume(Context& ctx) {
 
   if (const VolumeFit fit = FitOnMedium(ctx.volume); fit != VolumeFit::kInside)
     MessageDialog(ctx, fit == VolumeFit::kPastMedium ? kTextVolumePastMedium : kTextVolumePastPartition);
-  if (OpenCatalogWorkFile(ctx) < 0)
+  if (OpenCatalogWorkFile(ctx) == CatalogCopy::kInPart)
     MessageDialog(ctx, "The catalog is incomplete: an extent record is missing. Some files may not be listed.");
   else if (!CatalogHeaderIsSound(ctx.volume.catalog.header))
     MessageDialog(ctx, kTextCatalogDamaged);
