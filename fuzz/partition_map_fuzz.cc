@@ -2,12 +2,13 @@
 // map and whatever volume header lies behind them. The volume is located
 // as a mount does (map, partition choice, header), and the brute-force
 // header search runs over the same sectors.
+#include "base/services.h"
 #include "fuzz_medium.h"
 #include "fuzz_targets.h"
 #include "hfs/volume_header.h"
-#include "ui/services.h"
+#include "ui/partition_dialog.h"
 #include "volume/brute_force_search.h"
-#include "volume/partition_dialog.h"
+#include "volume/msdos_probe.h"
 #include "volume/partition_map.h"
 
 namespace tarvo::fuzz {
@@ -22,7 +23,7 @@ int FuzzPartitionMap(const std::uint8_t* data, std::size_t size) {
       const int chosen = ChoosePartition(ctx, partitions);
       ctx.volume.volumeOrigin = chosen >= 0 ? partitions.entries[static_cast<std::size_t>(chosen)].start : 0;
     }
-    ReadVolumeHeader(ctx);
+    if (ReadVolumeHeader(ctx) == 0) ctx.volume.volumeOrigin = MsDosProbe(ctx);
     BruteForceSearch(ctx);
   } catch (const FatalExit&) {
   }

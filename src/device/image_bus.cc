@@ -15,9 +15,9 @@
 #include <cstring>
 
 #include "base/big_endian.h"
+#include "base/messages.h"
 #include "device/cdb_fields.h"
 #include "device/system_mounts.h"
-#include "ui/messages.h"
 
 namespace tarvo {
 

@@ -28,7 +28,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 enum class DeleteStatus {
   kDone,       // at least one entry was deleted, and no failure
@@ -37,15 +37,15 @@ enum class DeleteStatus {
   kFailed,     // the catalog refused a deletion
 };
 
-DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern);
+DeleteStatus DeleteEntries(Engine& ctx, std::string_view pattern);
 
 // The entry `name` of the current directory, looked up whole ('*' is a
 // plain character here); a non-empty directory asks first when confirm.
-DeleteStatus DeleteItem(Context& ctx, std::string_view name, bool confirm);
+DeleteStatus DeleteItem(Engine& ctx, std::string_view name, bool confirm);
 
 // The directory `name` of the current directory with everything in it, and
 // the file `name`; no question, no log line of their own.
-DeleteStatus DeleteDirectory(Context& ctx, std::string_view name);
-DeleteStatus DeleteFile(Context& ctx, std::string_view name);
+DeleteStatus DeleteDirectory(Engine& ctx, std::string_view name);
+DeleteStatus DeleteFile(Engine& ctx, std::string_view name);
 
 }  // namespace tarvo

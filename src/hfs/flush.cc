@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "device/sector_io.h"
 #include "device/sector_undo.h"
 #include "hfs/allocation.h"
@@ -22,7 +22,7 @@ bool WriteHeaderNode(TreeWorkFile& tree);
 
 }  // namespace
 
-bool WriteBackTree(Context& ctx, TreeWorkFile& tree) {
+bool WriteBackTree(Engine& ctx, TreeWorkFile& tree) {
   VolumeState& v = ctx.volume;
   const std::uint64_t blockSize = v.allocBlockSize;
   if (tree.handle == nullptr || blockSize == 0 || !WriteHeaderNode(tree)) return false;
@@ -53,7 +53,7 @@ bool WriteBackTree(Context& ctx, TreeWorkFile& tree) {
   return WalkForkExtents(first, next, write) == ForkWalkEnd::kStopped && ok;
 }
 
-FlushStatus FlushVolume(Context& ctx) {
+FlushStatus FlushVolume(Engine& ctx) {
   VolumeState& v = ctx.volume;
   FlushStatus status;
   SetStatus(ctx, ctx.messages[kMsgUpdatingDisk]);
@@ -92,7 +92,7 @@ bool WriteHeaderNode(TreeWorkFile& tree) { return WriteNode(tree, 0, tree.header
 
 }  // namespace
 
-void ReloadFromMedium(Context& ctx) {
+void ReloadFromMedium(Engine& ctx) {
   VolumeState& v = ctx.volume;
   const std::uint32_t current = v.current.currentDirId;
   ReadSectorRun(ctx, v.mdbSector, v.mdb);

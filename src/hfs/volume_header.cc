@@ -5,9 +5,8 @@
 #include <cstdint>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/sector_run.h"
-#include "volume/msdos_probe.h"
 
 namespace tarvo {
 
@@ -22,7 +21,7 @@ bool IsUsableHeader(ConstBytes m);
 
 }  // namespace
 
-std::int64_t ReadVolumeHeader(Context& ctx) {
+std::int64_t ReadVolumeHeader(Engine& ctx) {
   VolumeState& v = ctx.volume;
   v.writeVerdict.reset();  // another volume, or the same one changed meanwhile
   v.mdbSector = static_cast<std::uint32_t>(std::max<std::int64_t>(v.volumeOrigin, 0) + kMdbOffsetSectors);
@@ -33,8 +32,8 @@ std::int64_t ReadVolumeHeader(Context& ctx) {
     found = IsUsableHeader(v.mdb);
   }
   if (!found) {
-    v.volumeOrigin = MsDosProbe(ctx);
-    return v.volumeOrigin;
+    v.volumeOrigin = 0;
+    return 0;
   }
 
   if (v.adapterKind == AdapterKind::kAspi) {
@@ -84,7 +83,7 @@ std::optional<std::uint32_t> AlternateMdbSector(const VolumeState& v) {
   return static_cast<std::uint32_t>(alternate);
 }
 
-std::uint16_t WriteVolumeHeader(Context& ctx) {
+std::uint16_t WriteVolumeHeader(Engine& ctx) {
   VolumeState& v = ctx.volume;
   std::uint16_t status = WriteSectorRun(ctx, v.mdbSector, v.mdb);
   if (const std::optional<std::uint32_t> alternate = AlternateMdbSector(v)) {

@@ -16,7 +16,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 struct VolumeState;
 
 // MDB field offsets, under their published names.
@@ -56,16 +56,17 @@ inline constexpr int kHeaderReadAttempts = 10;
 
 // Reads and checks the MDB 1024 bytes after `volumeOrigin` and fills the
 // geometry of VolumeState. Afterwards `volumeOrigin` is the first sector of
-// allocation block 0 (a Macintosh volume), 0 (none) or negative (an MS-DOS
-// medium); the same value is returned. Every mount reads the header, so
-// this drops the write verdict of the volume mounted before.
+// allocation block 0 (a Macintosh volume) or 0 (none; the caller may then
+// look for an MS-DOS medium, volume/msdos_probe.h); the same value is
+// returned. Every mount reads the header, so this drops the write verdict
+// of the volume mounted before.
 //
 // A header counts when it has the signature, a non-empty first catalog
 // extent, an allocation block size (all 32 bits of drAlBlkSiz) that is a
 // non-zero multiple of 512, and a bitmap that ends before allocation block
 // 0 starts: anything else could not be addressed and is treated as no
 // header.
-std::int64_t ReadVolumeHeader(Context& ctx);
+std::int64_t ReadVolumeHeader(Engine& ctx);
 
 // The first sector past the mounted volume's allocation blocks, 64 bits
 // wide: a header may claim more than 32-bit sector numbers reach.
@@ -94,7 +95,7 @@ std::optional<std::uint32_t> AlternateMdbSector(const VolumeState& volume);
 
 // Writes `mdb` to `mdbSector` and to the alternate MDB (when it has a
 // place). Returns 0 or the status of the first failed write.
-std::uint16_t WriteVolumeHeader(Context& ctx);
+std::uint16_t WriteVolumeHeader(Engine& ctx);
 
 // The volume name held in the MDB (Macintosh characters, at most 27).
 std::string VolumeName(const VolumeState& volume);

@@ -8,7 +8,9 @@
 #include <set>
 #include <system_error>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
+#include "base/type_creator.h"
 #include "base/utf8.h"
 #include "base/wildcard.h"
 #include "hfs/allocation.h"
@@ -18,14 +20,12 @@
 #include "hfs/navigation.h"
 #include "transfer/apple_single.h"
 #include "transfer/binhex.h"
-#include "transfer/charset.h"
 #include "transfer/mac_folder.h"
 #include "transfer/macbinary.h"
 #include "transfer/pc_file_name.h"
 #include "transfer/pc_file_system.h"
 #include "transfer/replace_file.h"
 #include "transfer/text_conversion.h"
-#include "transfer/type_creator.h"
 #include "transfer/write_file.h"
 
 namespace tarvo {
@@ -49,13 +49,13 @@ struct AppleUnpack {
   std::FILE* macBinary = nullptr;
 };
 
-int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
+int CopyFolderAt(Engine& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
                  const std::optional<std::string>& typeCreator, int depth);
 // The directory's entries in name order: directories and regular files.
-std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::filesystem::path& directory);
+std::optional<std::vector<PcEntry>> ListPcDirectory(Engine& ctx, const std::filesystem::path& directory);
 std::string NumberedName(const std::string& macName, std::uint32_t number);
-std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count);
-std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
+std::optional<std::string> FreeNumberedName(Engine& ctx, const std::string& macName, std::uint32_t count);
+std::FILE* UnpackBinHex(Engine& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
                         const std::string& shownPcName);
 PcText ConvertPcText(std::FILE* file, std::FILE*& converted);
 // Where the "._" partners of a PC directory's files may stand: beside them,
@@ -68,20 +68,20 @@ struct PartnerPlaces {
   std::optional<std::set<std::string>> besideNames;
 };
 PartnerPlaces FindPartnerPlaces(const std::filesystem::path& directory, const std::vector<PcEntry>* listing);
-int CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std::filesystem::path& pcPath,
+int CopyPcFileAt(Engine& ctx, const PartnerPlaces& places, const std::filesystem::path& pcPath,
                  const std::optional<std::string>& typeCreator);
-AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
+AppleUnpack UnpackApple(Engine& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
                         const PartnerPlaces& places, const std::filesystem::path& pcPath,
                         const std::string& shownPcName);
 std::optional<std::filesystem::path> AppleDoublePartner(const PartnerPlaces& places, const std::string& fileName);
 bool HoldsPartnersOnly(const std::vector<PcEntry>& entries, const PcEntry& entry);
-void RefuseCopy(Context& ctx, const std::string& shownPcName, std::string_view problem);
+void RefuseCopy(Engine& ctx, const std::string& shownPcName, std::string_view problem);
 bool Matches(std::string_view name, std::string_view pattern);
-void LogCd(Context& ctx, const std::string& macName);
+void LogCd(Engine& ctx, const std::string& macName);
 
 }  // namespace
 
-int CopyPcToMac(Context& ctx, const PcToMacRequest& request) {
+int CopyPcToMac(Engine& ctx, const PcToMacRequest& request) {
   if (ctx.volume.targetId == kNoDevice || ctx.volume.catalog.handle == nullptr) {
     MessageDialog(ctx, ctx.messages[kMsgSelectDriveInMenu]);
     return -1;
@@ -117,7 +117,7 @@ int CopyPcToMac(Context& ctx, const PcToMacRequest& request) {
   return result;
 }
 
-int CopyPcMatches(Context& ctx, std::string_view pattern) {
+int CopyPcMatches(Engine& ctx, std::string_view pattern) {
   std::error_code error;
   const std::filesystem::path here = std::filesystem::current_path(error);
   PcToMacRequest request;
@@ -127,7 +127,7 @@ int CopyPcMatches(Context& ctx, std::string_view pattern) {
   return CopyPcToMac(ctx, request);
 }
 
-int CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
+int CopyPcItems(Engine& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
                 const std::optional<std::string>& typeCreator) {
   const std::optional<std::vector<PcEntry>> entries = ListPcDirectory(ctx, pcDirectory);
   if (!entries) return -1;
@@ -148,18 +148,18 @@ int CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::str
   return 0;
 }
 
-int CopyPcFolder(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
+int CopyPcFolder(Engine& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
                  const std::optional<std::string>& typeCreator) {
   return CopyFolderAt(ctx, pcDirectory, name, typeCreator, 1);
 }
 
-int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::optional<std::string>& typeCreator) {
+int CopyPcFile(Engine& ctx, const std::filesystem::path& pcPath, const std::optional<std::string>& typeCreator) {
   return CopyPcFileAt(ctx, FindPartnerPlaces(pcPath.parent_path(), nullptr), pcPath, typeCreator);
 }
 
 namespace {
 
-int CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std::filesystem::path& pcPath,
+int CopyPcFileAt(Engine& ctx, const PartnerPlaces& places, const std::filesystem::path& pcPath,
                  const std::optional<std::string>& typeCreator) {
   const std::string pcName = pcPath.filename().string();
   const std::string shownPcName = Utf8ToAnsi(pcName);
@@ -243,7 +243,7 @@ int CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std::filesyste
 
 }  // namespace
 
-int AskReplace(Context& ctx, std::string& macName, std::uint32_t count, bool& replace) {
+int AskReplace(Engine& ctx, std::string& macName, std::uint32_t count, bool& replace) {
   const std::string text = ctx.messages[kMsgTheFile] + ConvertString(macName, MacToAnsi) +
                            ctx.messages[kMsgAlreadyExistsReplace];
   replace = false;
@@ -281,7 +281,7 @@ bool MatchesPcPattern(std::string_view pcName, std::string_view pattern) {
 
 namespace {
 
-int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
+int CopyFolderAt(Engine& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
                  const std::optional<std::string>& typeCreator, int depth) {
   if (depth > kMaxFolderDepth) return 0;
   const std::uint32_t savedId = ctx.volume.current.currentDirId;
@@ -315,7 +315,7 @@ int CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const s
   return entries ? result : -1;
 }
 
-std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::filesystem::path& directory) {
+std::optional<std::vector<PcEntry>> ListPcDirectory(Engine& ctx, const std::filesystem::path& directory) {
   std::error_code error;
   std::vector<PcEntry> entries;
   std::filesystem::directory_iterator it(directory, error);
@@ -341,7 +341,7 @@ std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::fil
 }
 
 // The first numbered name from count on that the current folder lacks.
-std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count) {
+std::optional<std::string> FreeNumberedName(Engine& ctx, const std::string& macName, std::uint32_t count) {
   for (std::uint32_t n = 0; n < 1000; ++n) {
     std::string numbered = NumberedName(macName, count + n);
     if (MacItemType(ctx, numbered) == MacItem::kAbsent) return numbered;
@@ -358,7 +358,7 @@ std::string NumberedName(const std::string& macName, std::uint32_t number) {
 
 // The decoded BinHex file as a MacBinary file dated as the PC file; none,
 // after a message, when the file is no sound BinHex file.
-std::FILE* UnpackBinHex(Context& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
+std::FILE* UnpackBinHex(Engine& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
                         const std::string& shownPcName) {
   BinHexFile decoded;
   const BinHexCheck check = facts ? ReadBinHex(file, decoded) : BinHexCheck::kTruncated;
@@ -393,7 +393,7 @@ PcText ConvertPcText(std::FILE* file, std::FILE*& converted) {
 
 // An AppleSingle file, or a file with its AppleDouble partner, as a
 // MacBinary file. A damaged partner leaves the file plain.
-AppleUnpack UnpackApple(Context& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
+AppleUnpack UnpackApple(Engine& ctx, std::FILE* file, const std::optional<PcFileFacts>& facts,
                         const PartnerPlaces& places, const std::filesystem::path& pcPath,
                         const std::string& shownPcName) {
   std::array<std::uint8_t, 32> start{};
@@ -498,7 +498,7 @@ bool HoldsPartnersOnly(const std::vector<PcEntry>& entries, const PcEntry& entry
 }
 
 // "The file NAME was not copied: PROBLEM."
-void RefuseCopy(Context& ctx, const std::string& shownPcName, std::string_view problem) {
+void RefuseCopy(Engine& ctx, const std::string& shownPcName, std::string_view problem) {
   MessageDialog(ctx, ctx.messages[kMsgTheFile] + shownPcName + " was not copied: " + std::string(problem) + ".");
 }
 
@@ -508,7 +508,7 @@ bool Matches(std::string_view name, std::string_view pattern) {
   return WildcardMatch(pattern, name, [&upper](char a, char b) { return upper(a) == upper(b); });
 }
 
-void LogCd(Context& ctx, const std::string& macName) {
+void LogCd(Engine& ctx, const std::string& macName) {
   if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*cd " + ConvertString(macName, MacToAnsi) + "\r\n");
 }
 

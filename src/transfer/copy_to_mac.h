@@ -66,7 +66,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 inline constexpr int kCopyCancelled = 0xFFFF;
 
@@ -86,21 +86,21 @@ struct PcToMacRequest {
 // Drive' menu"; otherwise "PC->Mac\n" in the log, the type/creator file
 // loaded, the bitmap loaded, the copy, and the flush (a failing one is
 // reported). Returns the result of the copy.
-int CopyPcToMac(Context& ctx, const PcToMacRequest& request);
+int CopyPcToMac(Engine& ctx, const PcToMacRequest& request);
 
 // MCOPY with an argument: the PC files and directories of the PC's current
 // directory that match pattern, copied as "All Files" copies.
-int CopyPcMatches(Context& ctx, std::string_view pattern);
+int CopyPcMatches(Engine& ctx, std::string_view pattern);
 
-int CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
+int CopyPcItems(Engine& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
                 const std::optional<std::string>& typeCreator);
-int CopyPcFolder(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
+int CopyPcFolder(Engine& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
                  const std::optional<std::string>& typeCreator);
-int CopyPcFile(Context& ctx, const std::filesystem::path& pcPath, const std::optional<std::string>& typeCreator);
+int CopyPcFile(Engine& ctx, const std::filesystem::path& pcPath, const std::optional<std::string>& typeCreator);
 
 // The replace prompt for macName (Mac Roman) in the current folder: Yes
 // sets `replace`; on No// macName becomes the free numbered name. 0, -1 or kCopyCancelled.
-int AskReplace(Context& ctx, std::string& macName, std::uint32_t count, bool& replace);
+int AskReplace(Engine& ctx, std::string& macName, std::uint32_t count, bool& replace);
 
 // The Mac name of a PC file name (UTF-8), in Mac Roman.
 std::string MacNameForPcName(std::string_view pcName);

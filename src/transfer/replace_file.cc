@@ -1,6 +1,7 @@
 #include "transfer/replace_file.h"
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
 #include "device/sector_undo.h"
 #include "hfs/allocation.h"
 #include "hfs/catalog_insert.h"
@@ -9,7 +10,6 @@
 #include "hfs/flush.h"
 #include "hfs/flush_report.h"
 #include "hfs/volume_header.h"
-#include "transfer/charset.h"
 #include "transfer/copy_to_mac.h"
 
 namespace tarvo {
@@ -24,19 +24,19 @@ struct OldItem {
 
 // The item the new file replaces; a name no longer there counts as an
 // empty folder (nothing to give up, nothing to delete).
-OldItem FindOldItem(Context& ctx, const std::string& name);
+OldItem FindOldItem(Engine& ctx, const std::string& name);
 // Whether one update may hold the blocks of the old file the new one
 // overwrites, and all a flush writes besides.
-bool UndoHolds(const Context& ctx, std::uint64_t overwrittenBlocks);
-int Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
+bool UndoHolds(const Engine& ctx, std::uint64_t overwrittenBlocks);
+int Replace(Engine& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
             bool takeOldBlocks);
 // Takes the update back and the volume from the medium again; -1.
-int TakeBack(Context& ctx, UndoScope& undo, const OldItem& old);
-void LogReplaced(Context& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted);
+int TakeBack(Engine& ctx, UndoScope& undo, const OldItem& old);
+void LogReplaced(Engine& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted);
 
 }  // namespace
 
-int ReplaceWithPcFile(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
+int ReplaceWithPcFile(Engine& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
                       const std::optional<std::string>& typeCreator, ForkChoice forkChoice) {
   VolumeState& volume = ctx.volume;
   const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
@@ -77,7 +77,7 @@ int ReplaceWithPcFile(Context& ctx, std::FILE* file, const std::string& pcName, 
 
 namespace {
 
-OldItem FindOldItem(Context& ctx, const std::string& name) {
+OldItem FindOldItem(Engine& ctx, const std::string& name) {
   const std::optional<CatalogRecord> record =
       FindNamedRecord(ctx.volume.catalog, ctx.volume.current.currentDirId, name);
   OldItem old{record ? record->key.name : name};
@@ -89,14 +89,14 @@ OldItem FindOldItem(Context& ctx, const std::string& name) {
   return old;
 }
 
-bool UndoHolds(const Context& ctx, std::uint64_t overwrittenBlocks) {
+bool UndoHolds(const Engine& ctx, std::uint64_t overwrittenBlocks) {
   const VolumeState& v = ctx.volume;
   const std::uint64_t metadata = (std::uint64_t{v.bitmapSectors} + 2) * 512 + GetU32(v.mdb, mdb::drXTFlSize) +
                                  GetU32(v.mdb, mdb::drCTFlSize);
   return overwrittenBlocks * v.allocBlockSize + metadata <= kMostUndoBytes;
 }
 
-int Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
+int Replace(Engine& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
             bool takeOldBlocks) {
   const std::uint32_t folder = ctx.volume.current.currentDirId;
   std::optional<UndoScope> undo;
@@ -138,7 +138,7 @@ int Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, co
   return 0;
 }
 
-int TakeBack(Context& ctx, UndoScope& undo, const OldItem& old) {
+int TakeBack(Engine& ctx, UndoScope& undo, const OldItem& old) {
   const bool restored = undo.Restore();
   ReloadFromMedium(ctx);
   if (!restored) {
@@ -150,7 +150,7 @@ int TakeBack(Context& ctx, UndoScope& undo, const OldItem& old) {
 
 // The item deleted under the undo scope is logged here; one deleted
 // beside logged itself.
-void LogReplaced(Context& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted) {
+void LogReplaced(Engine& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted) {
   if (!IsLogOpen(ctx.log)) return;
   if (deleted != nullptr) AppendLog(ctx.log, "*del " + ConvertString(deleted->name, MacToAnsi) + "\r\n");
   AppendLog(ctx.log, pcName + "\t" + ConvertString(made.name, MacToAnsi) + "\r\n");

@@ -37,12 +37,12 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // Replaces the item macName (Mac Roman) of the current folder by the PC
 // file (pcName in ANSI, shown and logged). 0 when replaced, -1 after a
 // failure was told, kCopyCancelled (copy_to_mac.h) when the user cancelled.
-int ReplaceWithPcFile(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
+int ReplaceWithPcFile(Engine& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
                       const std::optional<std::string>& typeCreator, ForkChoice forkChoice);
 
 }  // namespace tarvo

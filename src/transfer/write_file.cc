@@ -6,7 +6,8 @@
 #include <array>
 #include <vector>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
 #include "device/sector_io.h"
 #include "hfs/allocation.h"
 #include "hfs/catalog_insert.h"
@@ -19,7 +20,6 @@
 #include "hfs/volume_counters.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
-#include "transfer/charset.h"
 #include "transfer/macbinary.h"
 
 namespace tarvo {
@@ -31,9 +31,9 @@ constexpr std::size_t kStatusNameMax = 25;
 // and "inited" (bit 8), which speak of the Macintosh the file came from.
 constexpr std::uint16_t kKeptFinderFlags = 0xFEFE;
 
-std::uint32_t BlocksFor(const Context& ctx, std::uint64_t bytes);
+std::uint32_t BlocksFor(const Engine& ctx, std::uint64_t bytes);
 std::string StatusName(const std::string& pcName);
-std::optional<BlockExtent> NextRun(Context& ctx, std::uint32_t remaining);
+std::optional<BlockExtent> NextRun(Engine& ctx, std::uint32_t remaining);
 std::size_t LengthField(std::uint8_t forkType) { return forkType == kDataFork ? filrec::filLgLen : filrec::filRLgLen; }
 std::size_t ExtentsField(std::uint8_t forkType) { return forkType == kDataFork ? filrec::filExtRec : filrec::filRExtRec; }
 
@@ -45,7 +45,7 @@ std::optional<PcFileFacts> PcFileFactsOf(std::FILE* file) {
   return PcFileFacts{static_cast<std::uint64_t>(info.st_size), info.st_mtime};
 }
 
-int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
+int WriteFileToVolume(Engine& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
                       std::uint32_t folderId, const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
                       ForkChoice forkChoice) {
   const std::optional<PcFileFacts> facts = PcFileFactsOf(file);
@@ -56,7 +56,7 @@ int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, 
   return WriteStreamToVolume(ctx, file, *facts, pcName, macName, folderId, typeCreator, flagByte, forkChoice);
 }
 
-int WriteStreamToVolume(Context& ctx, std::FILE* file, const PcFileFacts& facts, const std::string& pcName,
+int WriteStreamToVolume(Engine& ctx, std::FILE* file, const PcFileFacts& facts, const std::string& pcName,
                         const std::string& macName, std::uint32_t folderId,
                         const std::optional<std::string>& typeCreator, std::uint8_t flagByte, ForkChoice forkChoice) {
   VolumeState& volume = ctx.volume;
@@ -82,7 +82,7 @@ int WriteStreamToVolume(Context& ctx, std::FILE* file, const PcFileFacts& facts,
   return RecordNewFile(ctx, *made, folderId) == CatalogEditStatus::kDone ? 0 : -1;
 }
 
-std::optional<NewFile> DescribeNewFile(Context& ctx, std::FILE* file, const PcFileFacts& facts,
+std::optional<NewFile> DescribeNewFile(Engine& ctx, std::FILE* file, const PcFileFacts& facts,
                                        const std::string& pcName, const std::string& macName,
                                        const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
                                        ForkChoice forkChoice) {
@@ -129,7 +129,7 @@ std::optional<NewFile> DescribeNewFile(Context& ctx, std::FILE* file, const PcFi
   return made;
 }
 
-void TellForkWriteFailure(Context& ctx, ForkWrite failure, const std::string& pcName, const std::string& macName) {
+void TellForkWriteFailure(Engine& ctx, ForkWrite failure, const std::string& pcName, const std::string& macName) {
   switch (failure) {
     case ForkWrite::kDone:
       return;
@@ -148,11 +148,11 @@ void TellForkWriteFailure(Context& ctx, ForkWrite failure, const std::string& pc
   }
 }
 
-std::uint64_t NewFileBlocks(const Context& ctx, const NewFile& file) {
+std::uint64_t NewFileBlocks(const Engine& ctx, const NewFile& file) {
   return std::uint64_t{BlocksFor(ctx, file.dataLength)} + BlocksFor(ctx, file.resourceLength);
 }
 
-ForkWrite WriteNewForks(Context& ctx, std::FILE* file, NewFile& made, const std::string& pcName,
+ForkWrite WriteNewForks(Engine& ctx, std::FILE* file, NewFile& made, const std::string& pcName,
                         const MoreBlocks& more) {
   const std::string shownName = ConvertString(made.name, MacToAnsi);
   SetStatus(ctx, FormatMessage(ctx.messages[kMsgCopyOf], StatusName(pcName), shownName));
@@ -177,7 +177,7 @@ ForkWrite WriteNewForks(Context& ctx, std::FILE* file, NewFile& made, const std:
   return written;
 }
 
-CatalogEditStatus RecordNewFile(Context& ctx, const NewFile& made, std::uint32_t folderId) {
+CatalogEditStatus RecordNewFile(Engine& ctx, const NewFile& made, std::uint32_t folderId) {
   const CatalogEditStatus inserted = InsertCatalogRecord(ctx, CatalogKey{0, folderId, made.name}, made.record);
   if (inserted != CatalogEditStatus::kDone) {
     GiveBackNewFile(ctx, made);
@@ -189,13 +189,13 @@ CatalogEditStatus RecordNewFile(Context& ctx, const NewFile& made, std::uint32_t
   return inserted;
 }
 
-void GiveBackNewFile(Context& ctx, const NewFile& made) {
+void GiveBackNewFile(Engine& ctx, const NewFile& made) {
   FreeExtentRecord(ctx, ConstBytes(made.record).subspan(filrec::filExtRec, kExtentRecordSize));
   FreeExtentRecord(ctx, ConstBytes(made.record).subspan(filrec::filRExtRec, kExtentRecordSize));
   ReleaseOverflowExtents(ctx, made.fileId);
 }
 
-ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std::uint32_t fileId,
+ForkWrite WriteFork(Engine& ctx, std::FILE* file, std::uint32_t byteCount, std::uint32_t fileId,
                     std::uint8_t forkType, Bytes fileRecord, const MoreBlocks& more) {
   const std::uint32_t blocks = BlocksFor(ctx, byteCount);
   PutU32(fileRecord, LengthField(forkType), byteCount);
@@ -237,7 +237,7 @@ ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std:
 
 namespace {
 
-std::uint32_t BlocksFor(const Context& ctx, std::uint64_t bytes) {
+std::uint32_t BlocksFor(const Engine& ctx, std::uint64_t bytes) {
   const std::uint64_t size = ctx.volume.allocBlockSize;
   return static_cast<std::uint32_t>(std::min<std::uint64_t>((bytes + size - 1) / size, 0xFFFFFFFFu));
 }
@@ -251,7 +251,7 @@ std::string StatusName(const std::string& pcName) {
 // The first free run that holds the rest, or else the first of 10 blocks
 // or more; on a volume whose free space lies only in shorter runs, the
 // first run as long as possible below 10.
-std::optional<BlockExtent> NextRun(Context& ctx, std::uint32_t remaining) {
+std::optional<BlockExtent> NextRun(Engine& ctx, std::uint32_t remaining) {
   if (std::optional<BlockExtent> run = FindFreeRun(ctx.volume, remaining)) return run;
   for (std::uint32_t count = std::min(remaining, kMinimumPartialRun - 1); count > 0; --count) {
     if (std::optional<BlockExtent> run = FindFreeRun(ctx.volume, count)) return run;

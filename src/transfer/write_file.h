@@ -41,7 +41,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 enum class ForkChoice : int { kResource = -1, kMacBinary = 0, kData = 1 };
 
@@ -56,13 +56,13 @@ struct PcFileFacts {
 std::optional<PcFileFacts> PcFileFactsOf(std::FILE* file);
 
 // 0 when the file was written and recorded, -1 otherwise.
-int WriteFileToVolume(Context& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
+int WriteFileToVolume(Engine& ctx, std::FILE* file, const std::string& pcName, const std::string& macName,
                       std::uint32_t folderId, const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
                       ForkChoice forkChoice);
 
 // The same from a stream whose length and modification time the caller
 // gives (content held in memory, for example); the stream is only read.
-int WriteStreamToVolume(Context& ctx, std::FILE* stream, const PcFileFacts& facts, const std::string& pcName,
+int WriteStreamToVolume(Engine& ctx, std::FILE* stream, const PcFileFacts& facts, const std::string& pcName,
                         const std::string& macName, std::uint32_t folderId,
                         const std::optional<std::string>& typeCreator, std::uint8_t flagByte, ForkChoice forkChoice);
 
@@ -83,13 +83,13 @@ struct NewFile {
 // Reads the MacBinary header when forkChoice asks for one (refused: "Not a
 // MacBinary file." with the PC name in a message, and none). None, after a
 // message, when the volume has no ID left for the file (volume_counters.h).
-std::optional<NewFile> DescribeNewFile(Context& ctx, std::FILE* stream, const PcFileFacts& facts,
+std::optional<NewFile> DescribeNewFile(Engine& ctx, std::FILE* stream, const PcFileFacts& facts,
                                        const std::string& pcName, const std::string& macName,
                                        const std::optional<std::string>& typeCreator, std::uint8_t flagByte,
                                        ForkChoice forkChoice);
 
 // The allocation blocks both forks take.
-std::uint64_t NewFileBlocks(const Context& ctx, const NewFile& file);
+std::uint64_t NewFileBlocks(const Engine& ctx, const NewFile& file);
 
 // Called when a fork finds no free run left; true when it made more blocks
 // free (a replace giving up the old file's blocks).
@@ -109,25 +109,25 @@ enum class ForkWrite {
 // taken stay recorded there and in the extents tree, for the caller to
 // free. With `more`, the free blocks are not counted first: the fork asks
 // `more` when the runs give out.
-ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std::uint32_t fileId,
+ForkWrite WriteFork(Engine& ctx, std::FILE* file, std::uint32_t byteCount, std::uint32_t fileId,
                     std::uint8_t forkType, Bytes fileRecord, const MoreBlocks& more = {});
 
 // Shows "Copy of ..." and writes both forks of the described file from the
 // stream. On failure the user is told which, the blocks taken go back, and
 // the result says why.
-ForkWrite WriteNewForks(Context& ctx, std::FILE* stream, NewFile& file, const std::string& pcName,
+ForkWrite WriteNewForks(Engine& ctx, std::FILE* stream, NewFile& file, const std::string& pcName,
                         const MoreBlocks& more = {});
 
 // Tells the user why a file was not written; macName in ANSI.
-void TellForkWriteFailure(Context& ctx, ForkWrite failure, const std::string& pcName, const std::string& macName);
+void TellForkWriteFailure(Engine& ctx, ForkWrite failure, const std::string& pcName, const std::string& macName);
 
 // Inserts the record under (folderId, file.name) and counts the file
 // (drNxtCNID, drFilCnt, drNmFls, the folder's valence). A catalog that
 // refuses gets the blocks back.
-CatalogEditStatus RecordNewFile(Context& ctx, const NewFile& file, std::uint32_t folderId);
+CatalogEditStatus RecordNewFile(Engine& ctx, const NewFile& file, std::uint32_t folderId);
 
 // The blocks of a described file whose forks were written, back to the
 // bitmap (its overflow extents too).
-void GiveBackNewFile(Context& ctx, const NewFile& file);
+void GiveBackNewFile(Engine& ctx, const NewFile& file);
 
 }  // namespace tarvo

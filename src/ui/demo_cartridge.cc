@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/context.h"
 #include "device/drive_selection.h"
 #include "device/image_bus.h"
 #include "device/medium_identity.h"
@@ -20,6 +19,7 @@
 #include "maintenance/check_volume.h"
 #include "maintenance/format_volume.h"
 #include "transfer/copy_to_mac.h"
+#include "ui/context.h"
 #include "ui/unattended_ui.h"
 
 namespace tarvo {

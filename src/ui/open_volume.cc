@@ -1,13 +1,14 @@
 #include "ui/open_volume.h"
 
-#include "base/context.h"
+#include "base/charset.h"
 #include "device/interrupted_update.h"
 #include "hfs/btree.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
-#include "transfer/charset.h"
-#include "volume/partition_dialog.h"
+#include "ui/context.h"
+#include "ui/partition_dialog.h"
+#include "volume/msdos_probe.h"
 #include "volume/partition_map.h"
 
 namespace tarvo {
@@ -29,7 +30,8 @@ std::int64_t OpenVolume(Context& ctx) {
   if (ReadPartitionMap(ctx, partitions) > 1) {
     SelectPartition(ctx.volume, partitions, ChoosePartition(ctx, partitions));
   }
-  const std::int64_t origin = ReadVolumeHeader(ctx);
+  std::int64_t origin = ReadVolumeHeader(ctx);
+  if (origin == 0) origin = ctx.volume.volumeOrigin = MsDosProbe(ctx);
   if (origin == 0) {
     ctx.volume.targetId = kNoDevice;
     return 0;

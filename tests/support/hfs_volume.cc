@@ -9,6 +9,7 @@
 #include "hfs/work_file.h"
 #include "support/apple_map_image.h"
 #include "support/scratch_files.h"
+#include "volume/msdos_probe.h"
 
 namespace tarvo::testing {
 
@@ -123,7 +124,8 @@ MountedVolume::MountedVolume(const std::string& image, bool readOnly, std::uint1
 MountedVolume::~MountedVolume() { CloseWorkFiles(ctx); }
 
 std::int64_t MountedVolume::Mount() {
-  const std::int64_t origin = ReadVolumeHeader(ctx);
+  std::int64_t origin = ReadVolumeHeader(ctx);
+  if (origin == 0) origin = ctx.volume.volumeOrigin = MsDosProbe(ctx);
   if (origin > 0) {
     OpenCatalogWorkFile(ctx);
     RootDirectory(ctx);
