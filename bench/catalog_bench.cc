@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "base/context.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_insert.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
 #include "support/hfs_nodes.h"
+#include "ui/context.h"
 #include "ui/scripted_ui.h"
 
 namespace tarvo {

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "base/charset.h"
 #include "hfs/name_order.h"
-#include "transfer/charset.h"
 
 namespace tarvo {
 namespace {

@@ -17,8 +17,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "base/context.h"
 #include "device/image_bus.h"
+#include "ui/context.h"
 #include "ui/scripted_ui.h"
 
 namespace tarvo::fuzz {

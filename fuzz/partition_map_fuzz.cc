@@ -2,12 +2,12 @@
 // map and whatever volume header lies behind them. The volume is located
 // as a mount does (map, partition choice, header), and the brute-force
 // header search runs over the same sectors.
+#include "base/services.h"
 #include "fuzz_medium.h"
 #include "fuzz_targets.h"
-#include "hfs/volume_header.h"
-#include "ui/services.h"
+#include "ui/partition_dialog.h"
 #include "volume/brute_force_search.h"
-#include "volume/partition_dialog.h"
+#include "hfs/medium_probes.h"
 #include "volume/partition_map.h"
 
 namespace tarvo::fuzz {
@@ -17,12 +17,7 @@ int FuzzPartitionMap(const std::uint8_t* data, std::size_t size) {
   if (!medium.attached()) return 0;
   Context& ctx = medium.ctx;
   try {
-    PartitionList partitions;
-    if (ReadPartitionMap(ctx, partitions) > 1) {
-      const int chosen = ChoosePartition(ctx, partitions);
-      ctx.volume.volumeOrigin = chosen >= 0 ? partitions.entries[static_cast<std::size_t>(chosen)].start : 0;
-    }
-    ReadVolumeHeader(ctx);
+    ProbeMedium(ctx, [&ctx](const PartitionList& partitions) { return ChoosePartition(ctx, partitions); });
     BruteForceSearch(ctx);
   } catch (const FatalExit&) {
   }

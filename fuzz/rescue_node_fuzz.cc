@@ -5,12 +5,12 @@
 // MacBinary). The files are removed after each run.
 #include <algorithm>
 
+#include "base/program_settings.h"
+#include "base/services.h"
 #include "fuzz_medium.h"
 #include "fuzz_targets.h"
 #include "transfer/copy_to_pc.h"
 #include "transfer/rescue_scan.h"
-#include "ui/program_settings.h"
-#include "ui/services.h"
 
 namespace tarvo::fuzz {
 

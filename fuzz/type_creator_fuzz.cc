@@ -3,8 +3,8 @@
 #include <sstream>
 #include <string>
 
+#include "base/type_creator.h"
 #include "fuzz_targets.h"
-#include "transfer/type_creator.h"
 
 namespace tarvo::fuzz {
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/services.h"
 #include "fuzz_medium.h"
 #include "fuzz_targets.h"
 #include "hfs/catalog_record.h"
@@ -17,7 +18,6 @@
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/open_volume.h"
-#include "ui/services.h"
 
 namespace tarvo::fuzz {
 

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "base/context.h"
+#include "base/charset.h"
 #include "base/utf8.h"
 #include "command/run_command.h"
 #include "console_ui.h"
 #include "maintenance/check_volume.h"
-#include "transfer/charset.h"
+#include "ui/context.h"
 #include "ui/dispatcher.h"
 #include "ui/drive_bus.h"
 #include "ui/listing.h"
@@ -84,6 +84,7 @@ int Run(const std::vector<std::string>& args) {
   Context ctx;
   ctx.scsi = &bus.manager();
   ctx.ui = &ui;
+  ctx.runCommandLine = ExecuteCommandLine;
   int exitCode = kExitDone;
   bool interrupted = false;
   try {

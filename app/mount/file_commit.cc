@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/context.h"
+#include "base/type_creator.h"
 #include "hfs/allocation.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/delete_entries.h"
@@ -11,8 +11,8 @@
 #include "hfs/navigation.h"
 #include "hfs/volume_counters.h"
 #include "hfs/work_file.h"
-#include "transfer/type_creator.h"
 #include "transfer/write_file.h"
+#include "ui/context.h"
 
 namespace tarvo {
 

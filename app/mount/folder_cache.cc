@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "base/context.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/catalog_search.h"
 #include "hfs/name_order.h"
+#include "ui/context.h"
 
 namespace tarvo {
 

@@ -4,12 +4,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include "base/context.h"
 #include "device/sector_io.h"
 #include "folder_cache.h"
 #include "hfs/extent_record.h"
 #include "hfs/extent_search.h"
 #include "hfs/work_file.h"
+#include "ui/context.h"
 
 namespace tarvo {
 

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "base/context.h"
 #include "device/write_claim.h"
 #include "fuse_operations.h"
 #include "mount_options.h"
 #include "mount_ui.h"
+#include "ui/context.h"
 #include "ui/drive_bus.h"
 #include "ui/open_volume.h"
 #include "ui/startup.h"

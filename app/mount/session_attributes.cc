@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "base/context.h"
 #include "hfs/work_file.h"
+#include "ui/context.h"
 #include "volume_session.h"
 
 namespace tarvo {

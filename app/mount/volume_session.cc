@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "base/context.h"
+#include "base/charset.h"
 #include "base/utf8.h"
 #include "file_commit.h"
 #include "hfs/catalog_lookup.h"
@@ -19,8 +19,8 @@
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "mount_names.h"
-#include "transfer/charset.h"
 #include "transfer/mac_folder.h"
+#include "ui/context.h"
 
 namespace tarvo {
 

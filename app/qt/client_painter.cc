@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "base/context.h"
 #include "panel.h"
 #include "qt_text.h"
 #include "text_out.h"
+#include "ui/context.h"
 #include "ui/listing.h"
 #include "ui/listing_text.h"
 

@@ -15,7 +15,7 @@
 #include <QScrollBar>
 
 #include "dialogs/tarvo_dialog.h"
-#include "transfer/dump_view.h"
+#include "ui/dump_view.h"
 
 namespace tarvo {
 

@@ -1,5 +1,6 @@
 #include "gui_session.h"
 
+#include "command/run_command.h"
 #include "help_window.h"
 #include "ui/startup.h"
 
@@ -7,6 +8,7 @@ namespace tarvo {
 
 GuiSession::GuiSession() {
   ctx_.ui = &ui_;
+  ctx_.runCommandLine = ExecuteCommandLine;
   window_ = std::make_unique<MainWindow>(ctx_, ui_, bus_);
 }
 

@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "base/context.h"
 #include "main_window.h"
 #include "qt_ui.h"
+#include "ui/context.h"
 #include "ui/drive_bus.h"
 #include "ui/startup_options.h"
 

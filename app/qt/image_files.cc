@@ -6,9 +6,9 @@
 #include <QSettings>
 #include <array>
 
+#include "base/messages.h"
 #include "qt_ui.h"
 #include "ui/image_drive.h"
-#include "ui/messages.h"
 
 namespace tarvo {
 

@@ -9,10 +9,10 @@
 
 #include "accelerator_filter.h"
 #include "app_icon.h"
-#include "base/context.h"
 #include "dialogs/quit_dialog.h"
 #include "qt_text.h"
 #include "qt_ui.h"
+#include "ui/context.h"
 #include "ui/dispatcher.h"
 #include "ui/dropped_items.h"
 #include "ui/image_drive.h"

@@ -16,8 +16,8 @@
 #include <functional>
 #include <memory>
 
+#include "base/user_interface.h"
 #include "input_trap.h"
-#include "ui/user_interface.h"
 #include "wait_cursor.h"
 
 namespace tarvo {

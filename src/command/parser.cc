@@ -1,7 +1,7 @@
 #include "command/parser.h"
 
+#include "base/program_settings.h"
 #include "command/keywords.h"
-#include "ui/program_settings.h"
 
 namespace tarvo {
 

@@ -28,9 +28,9 @@
 #include <string>
 #include <string_view>
 
-namespace tarvo {
+#include "ui/command_dialog.h"
 
-inline constexpr std::size_t kCommandLineLimit = 79;
+namespace tarvo {
 
 struct ParsedCommand {
   std::uint16_t code = 0;  // CommandCode; 0: nothing to run

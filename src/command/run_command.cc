@@ -2,16 +2,16 @@
 
 #include <filesystem>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/utf8.h"
 #include "command/keywords.h"
 #include "device/write_claim.h"
-#include "base/utf8.h"
 #include "maintenance/drive_control.h"
 #include "maintenance/verify_medium.h"
-#include "transfer/charset.h"
 #include "transfer/copy_to_mac.h"
 #include "transfer/copy_to_pc.h"
 #include "transfer/file_attributes.h"
+#include "ui/context.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/dispatcher.h"
 #include "ui/edit_commands.h"
@@ -19,10 +19,11 @@
 #include "ui/listing.h"
 #include "ui/listing_text.h"
 #include "ui/mac_copy_dialog.h"
-#include "ui/write_guard.h"
 #include "ui/menu_model.h"
 #include "ui/menu_state.h"
+#include "ui/name_dialog.h"
 #include "ui/open_volume.h"
+#include "ui/write_guard.h"
 
 namespace tarvo {
 
@@ -180,7 +181,7 @@ void CopyCommand(Context& ctx, const ParsedCommand& command) {
     DispatchCommand(ctx, CheckedCopyItem(flags));
     DispatchCommand(ctx, kMenuCopyToPc);
   } else if (VolumeOpen(ctx)) {
-    if (CopyMatchingItems(ctx, ConvertString(TrimRight(command.first), AnsiToMac)) < 0)
+    if (CopyMatchingItems(ctx, ConvertString(TrimRight(command.first), AnsiToMac), AskPcFileName) < 0)
       ReportNoMatch(ctx, command.first);
   } else {
     MessageDialog(ctx, kMsgSelectDriveInMenu);

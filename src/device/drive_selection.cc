@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/engine.h"
 #include "device/cartridge_models.h"
+#include "base/engine.h"
 #include "device/scsi_commands.h"
-#include "ui/device_dialog.h"
+#include "device/scsi_manager.h"
 
 namespace tarvo {
 
@@ -35,13 +36,12 @@ using InquiryData = std::array<std::uint8_t, 100>;
 std::string InquiryText(const InquiryData& data, std::size_t offset, std::size_t length);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 bool IsCartridgeDrive(const InquiryData& data);
-InquiryData InquireWithRetries(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+InquiryData InquireWithRetries(Engine& ctx, std::uint8_t adapter, std::uint8_t target);
 std::string ManagerName(const std::array<char, 16>& name);
-bool StartupPairAccepted(Context& ctx, std::uint8_t adapter, std::uint8_t target);
 
 }  // namespace
 
-std::uint16_t ScanBus(Context& ctx, DeviceTable& table) {
+std::uint16_t ScanBus(Engine& ctx, DeviceTable& table) {
   table.fill(DeviceRow{});
   constexpr std::size_t kLastUsableRow = kDeviceTableRows - 2;
   std::uint8_t drives = 0;
@@ -67,34 +67,18 @@ std::uint16_t ScanBus(Context& ctx, DeviceTable& table) {
   return static_cast<std::uint16_t>(h << 8 | drives);
 }
 
-int SelectDrive(Context& ctx) {
-  DeviceDialog dialog(ctx);
-  dialog.Open();
-  if (!dialog.closed()) ctx.ui->RunDeviceDialog(dialog);
-  return dialog.result();
+// A pair with a missing half (/A with one digit) names no drive: no command
+// is sent to target or adapter 255.
+bool StartupPairAccepted(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
+  if (adapter == kNoDevice || target == kNoDevice) return false;
+  std::uint16_t type = GetDeviceType(ctx, adapter, target);
+  InquiryData data{};
+  std::uint8_t status = ScsiInquiry(ctx, adapter, target, data);
+  if (status != kSsComp && status != kSsErr) return false;
+  return type == kDeviceTypeDirectAccess && InquiryText(data, kProductOffset, kProductLength).starts_with("SQ");
 }
 
-// A pair given on the command line is checked, not scanned: only a drive
-// whose product identification begins with upper-case "SQ" is kept.
-void StartupDriveSelection(Context& ctx) {
-  if (AspiStartup(ctx) == 0) FatalError(ctx, ctx.messages[kMsgAspiInit]);
-  DeviceState& device = ctx.device;
-  VolumeState& volume = ctx.volume;
-  if (device.hostAdapterId == kNoDevice && volume.targetId == kNoDevice) {
-    SelectDrive(ctx);
-  } else if (!StartupPairAccepted(ctx, device.hostAdapterId, volume.targetId) ||
-             !TakeMediumCapacity(ctx, device.hostAdapterId, volume.targetId)) {
-    MessageDialog(ctx, kMsgDriveNotReady);
-    device.hostAdapterId = kNoDevice;
-    volume.targetId = kNoDevice;
-  }
-  // The dialog may have chosen a medium with 1024-byte sectors; the entry
-  // point must match the sector size it reported.
-  device.sectorEntry = volume.sectorSize == 1024 ? SectorEntryKind::k1024 : SectorEntryKind::k512;
-  volume.adapterKind = AdapterKind::kAspi;
-}
-
-bool TakeMediumCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+bool TakeMediumCapacity(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
   std::vector<std::uint8_t> reply(512);
   for (int attempt = 1; ScsiReadCapacity(ctx, adapter, target, reply) != kSsComp; ++attempt)
     if (attempt == kDialogCapacityAttempts) return false;
@@ -115,7 +99,7 @@ bool TakeMediumCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target)
   return true;
 }
 
-int AskSameDrive(Context& ctx) {
+int AskSameDrive(Engine& ctx) {
   switch (ctx.ui->AskSameDrive()) {
     case SameDriveChoice::kUseSame:
       return -1;
@@ -127,7 +111,7 @@ int AskSameDrive(Context& ctx) {
   return 0;
 }
 
-std::uint32_t ReadCapacityChecked(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+std::uint32_t ReadCapacityChecked(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
   std::vector<std::uint8_t> reply(512);
   for (int attempt = 1;; ++attempt) {
     if (ctx.device.resetBeforeTransfer) ResetDevice(ctx, adapter, target);
@@ -161,7 +145,7 @@ FormatGeometry GeometryForCapacity(std::uint32_t sectors, std::uint16_t sectorSi
   return g;
 }
 
-std::uint32_t FormatCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+std::uint32_t FormatCapacity(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
   std::uint32_t c = ReadCapacityChecked(ctx, adapter, target);
   if (c != 0) return c;
   CapacityAnswer answer = ctx.ui->AskCapacity();
@@ -197,7 +181,7 @@ bool IsCartridgeDrive(const InquiryData& data) {
 
 // The data are used even when every attempt failed: the buffer is zeroed
 // first, so a silent drive simply is not recognised.
-InquiryData InquireWithRetries(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+InquiryData InquireWithRetries(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
   InquiryData data{};
   for (int attempt = 0; attempt < kInquiryAttempts; ++attempt)
     if (ScsiInquiry(ctx, adapter, target, data) == kSsComp) break;
@@ -206,17 +190,6 @@ InquiryData InquireWithRetries(Context& ctx, std::uint8_t adapter, std::uint8_t 
 
 std::string ManagerName(const std::array<char, 16>& name) {
   return std::string(name.begin(), std::find(name.begin(), name.end(), '\0'));
-}
-
-// A pair with a missing half (/A with one digit) names no drive: no command
-// is sent to target or adapter 255.
-bool StartupPairAccepted(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
-  if (adapter == kNoDevice || target == kNoDevice) return false;
-  std::uint16_t type = GetDeviceType(ctx, adapter, target);
-  InquiryData data{};
-  std::uint8_t status = ScsiInquiry(ctx, adapter, target, data);
-  if (status != kSsComp && status != kSsErr) return false;
-  return type == kDeviceTypeDirectAccess && InquiryText(data, kProductOffset, kProductLength).starts_with("SQ");
 }
 
 }  // namespace

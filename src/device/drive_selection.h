@@ -10,7 +10,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 inline constexpr std::size_t kDeviceTableRows = 25;
 inline constexpr std::uint8_t kEndOfTable = 255;
@@ -31,33 +31,24 @@ struct DeviceRow {
 using DeviceTable = std::array<DeviceRow, kDeviceTableRows>;
 
 // High byte: host adapters scanned; low byte: drives accepted.
-std::uint16_t ScanBus(Context& ctx, DeviceTable& table);
-// DLG_DEV (see ui/device_dialog.h). 1 when a drive was chosen and confirmed,
-// 0 on Cancel or close, 255 when no host adapter answers. On confirmation
-// `deviceSectors` holds the number of the medium's last 512-byte sector.
-int SelectDrive(Context& ctx);
-// Once at start-up, after the options: starts the SCSI manager (no adapter
-// ends the run), then checks the drive given with /A or, when none was
-// given, runs DLG_DEV. A given pair is kept only when it answers INQUIRY
-// (status 1 or 4) as a direct-access device whose product identification
-// begins with upper-case "SQ", and then READ CAPACITY as the dialog's OK
-// reads it (TakeMediumCapacity), so a medium with 1024-byte sectors opens
-// the same both ways; a pair with one half missing is refused without a
-// command. Installs the sector entry point that matches the sector size and
-// marks the transport as ASPI.
-void StartupDriveSelection(Context& ctx);
+std::uint16_t ScanBus(Engine& ctx, DeviceTable& table);
+// A drive given on the command line (/A): the pair answers INQUIRY (status
+// 1 or 4) as a direct-access device whose product identification begins
+// with upper-case "SQ". A pair with one half missing is refused without a
+// command.
+bool StartupPairAccepted(Engine& ctx, std::uint8_t adapter, std::uint8_t target);
 // The chosen drive's capacity, read as DLG_DEV's OK reads it (ten
 // attempts): the medium's last 512-byte sector goes to `deviceSectors`
 // (unless the drive reports block 0), and the sector size and sector entry
 // point follow a block length of 512 or 1024 (any other length leaves both
 // as they were). False when the drive never answered.
-bool TakeMediumCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+bool TakeMediumCapacity(Engine& ctx, std::uint8_t adapter, std::uint8_t target);
 // DLG_SAME: -1 use the same drive, 1 rescan the bus, 0 cancel.
-int AskSameDrive(Context& ctx);
+int AskSameDrive(Engine& ctx);
 // The number of the medium's last 512-byte sector, 0 when the drive does not
 // answer after six attempts (the status line then says so). A reported block
 // length of 512 or 1024 becomes the sector size.
-std::uint32_t ReadCapacityChecked(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+std::uint32_t ReadCapacityChecked(Engine& ctx, std::uint8_t adapter, std::uint8_t target);
 
 // READ CAPACITY reports the last block in the medium's own block size; the
 // system counts 512-byte sectors, so on a 1024-byte medium the last block
@@ -76,6 +67,6 @@ struct FormatGeometry {
 FormatGeometry GeometryForCapacity(std::uint32_t sectors, std::uint16_t sectorSize);
 // The capacity used by the format (DLG_CAPA when the drive does not tell),
 // 0 when none is known.
-std::uint32_t FormatCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+std::uint32_t FormatCapacity(Engine& ctx, std::uint8_t adapter, std::uint8_t target);
 
 }  // namespace tarvo

@@ -7,6 +7,7 @@
 
 #include "base/big_endian.h"
 #include "device/cartridge_models.h"
+#include "base/messages.h"
 #include "device/cdb_fields.h"
 #include "device/system_mounts.h"
 

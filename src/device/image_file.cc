@@ -16,7 +16,7 @@
 
 #include "base/whole_io.h"
 #include "device/disk_copy.h"
-#include "ui/messages.h"
+#include "base/messages.h"
 
 namespace tarvo {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "device/medium_identity.h"
 #include "device/scsi_commands.h"
 #include "device/sector_io.h"
@@ -21,11 +21,11 @@ enum class SectorState { kOriginal, kUpdated, kFinal, kUnreadable, kForeign };
 
 // What each journal sector holds now, read in runs of consecutive sectors;
 // a run that cannot be read is read again sector by sector.
-std::vector<SectorState> Survey(Context& ctx, const UpdateJournal& journal);
+std::vector<SectorState> Survey(Engine& ctx, const UpdateJournal& journal);
 // Writes the originals of the sectors that do not hold them; true when
 // every write succeeded and the medium was synchronised.
-bool WriteOriginals(Context& ctx, const UpdateJournal& journal, const std::vector<SectorState>& states);
-InterruptedUpdate Outcome(Context& ctx, const std::filesystem::path& path, InterruptedUpdate outcome,
+bool WriteOriginals(Engine& ctx, const UpdateJournal& journal, const std::vector<SectorState>& states);
+InterruptedUpdate Outcome(Engine& ctx, const std::filesystem::path& path, InterruptedUpdate outcome,
                           const std::string& what) {
   if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*journal " + path.string() + ": " + what + "\n");
   return outcome;
@@ -33,7 +33,7 @@ InterruptedUpdate Outcome(Context& ctx, const std::filesystem::path& path, Inter
 
 }  // namespace
 
-InterruptedUpdate TakeBackInterruptedUpdate(Context& ctx) {
+InterruptedUpdate TakeBackInterruptedUpdate(Engine& ctx) {
   if (ctx.volume.targetId == kNoDevice || ctx.device.hostAdapterId == kNoDevice) return InterruptedUpdate::kNone;
   const std::string medium = MediumIdentity(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
   const std::filesystem::path path = JournalPath(medium);
@@ -78,14 +78,14 @@ SectorState StateOf(const JournalSector& entry, ConstBytes now) {
 }
 
 // Runs of consecutive journal sectors, as index ranges.
-void ForEachRun(const Context& ctx, const UpdateJournal& journal,
+void ForEachRun(const Engine& ctx, const UpdateJournal& journal,
                 const std::function<void(std::size_t begin, std::size_t end)>& visit) {
   std::vector<std::uint32_t> sectors;
   for (const JournalSector& entry : journal.sectors) sectors.push_back(entry.sector);
   ForEachSectorRun(ctx, sectors, visit);
 }
 
-std::vector<SectorState> Survey(Context& ctx, const UpdateJournal& journal) {
+std::vector<SectorState> Survey(Engine& ctx, const UpdateJournal& journal) {
   std::vector<SectorState> states(journal.sectors.size(), SectorState::kUnreadable);
   std::vector<std::uint8_t> buffer;
   ForEachRun(ctx, journal, [&](std::size_t begin, std::size_t end) {
@@ -106,7 +106,7 @@ std::vector<SectorState> Survey(Context& ctx, const UpdateJournal& journal) {
 
 // A run that holds any sector not at its original is written whole: the
 // others take what they hold already.
-bool WriteOriginals(Context& ctx, const UpdateJournal& journal, const std::vector<SectorState>& states) {
+bool WriteOriginals(Engine& ctx, const UpdateJournal& journal, const std::vector<SectorState>& states) {
   bool written = true;
   std::vector<std::uint8_t> buffer;
   ForEachRun(ctx, journal, [&](std::size_t begin, std::size_t end) {

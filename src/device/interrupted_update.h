@@ -25,11 +25,11 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 enum class InterruptedUpdate { kNone, kTorn, kCompleted, kTakenBack, kNotTakenBack, kOtherMedium };
 
 // For the selected drive; kNone without one.
-InterruptedUpdate TakeBackInterruptedUpdate(Context& ctx);
+InterruptedUpdate TakeBackInterruptedUpdate(Engine& ctx);
 
 }  // namespace tarvo

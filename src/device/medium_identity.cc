@@ -3,8 +3,9 @@
 #include <array>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/engine.h"
 #include "device/scsi_commands.h"
+#include "device/scsi_manager.h"
 
 namespace tarvo {
 
@@ -21,7 +22,7 @@ std::string Text(ConstBytes bytes) {
 
 }  // namespace
 
-std::string MediumIdentity(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+std::string MediumIdentity(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
   std::array<std::uint8_t, 100> inquiry{};
   ScsiInquiry(ctx, adapter, target, inquiry);
   const std::string vendorProduct = Text(ConstBytes(inquiry).subspan(8, 24));

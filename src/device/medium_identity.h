@@ -18,8 +18,8 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
-std::string MediumIdentity(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+std::string MediumIdentity(Engine& ctx, std::uint8_t adapter, std::uint8_t target);
 
 }  // namespace tarvo

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/engine.h"
 #include "device/cdb_fields.h"
 #include "device/sector_io.h"
 
@@ -16,7 +16,7 @@ namespace {
 constexpr std::uint8_t kSenseLength = 20;
 
 // Sends the request block and waits until it is no longer pending.
-std::uint8_t SubmitAndWait(Context& ctx, Srb& srb) {
+std::uint8_t SubmitAndWait(Engine& ctx, Srb& srb) {
   ctx.scsi->SendCommand(srb);
   while (srb.status == kSsPending) ctx.scsi->Poll(srb);
   return srb.status;
@@ -34,7 +34,7 @@ Srb ExecRequest(std::uint8_t adapter, std::uint8_t target, std::uint8_t flags, s
 
 }  // namespace
 
-std::uint8_t AspiStartup(Context& ctx) {
+std::uint8_t AspiStartup(Engine& ctx) {
   std::uint32_t info = ctx.scsi->GetSupportInfo();
   if (((info >> 8) & 0xFF) != kSsComp) {
     ShowMessageBox(ctx, ctx.messages[kMsgAspiInit], Buttons::kOk);
@@ -43,7 +43,7 @@ std::uint8_t AspiStartup(Context& ctx) {
   return static_cast<std::uint8_t>(info & 0xFF);
 }
 
-std::uint8_t HostAdapterInquiry(Context& ctx, std::uint8_t adapter, std::array<char, 16>& managerName) {
+std::uint8_t HostAdapterInquiry(Engine& ctx, std::uint8_t adapter, std::array<char, 16>& managerName) {
   Srb srb;
   srb.command = SrbCommand::kHaInquiry;
   srb.haId = adapter;
@@ -53,7 +53,7 @@ std::uint8_t HostAdapterInquiry(Context& ctx, std::uint8_t adapter, std::array<c
   return srb.haCount;
 }
 
-std::uint16_t GetDeviceType(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+std::uint16_t GetDeviceType(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
   Srb srb;
   srb.command = SrbCommand::kGetDeviceType;
   srb.haId = adapter;
@@ -62,7 +62,7 @@ std::uint16_t GetDeviceType(Context& ctx, std::uint8_t adapter, std::uint8_t tar
   return srb.deviceType;
 }
 
-std::uint8_t ResetDevice(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+std::uint8_t ResetDevice(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
   Srb srb;
   srb.command = SrbCommand::kBusDeviceReset;
   srb.haId = adapter;
@@ -70,7 +70,7 @@ std::uint8_t ResetDevice(Context& ctx, std::uint8_t adapter, std::uint8_t target
   return SubmitAndWait(ctx, srb);
 }
 
-std::uint8_t ScsiReadWrite(Context& ctx, SectorRequest& request) {
+std::uint8_t ScsiReadWrite(Engine& ctx, SectorRequest& request) {
   const bool read = request.command == kScsiRead6;
   const bool short6 = std::uint64_t{request.startSector} + request.sectorCount <= kCdb6BlockLimit;
   Srb srb = ExecRequest(static_cast<std::uint8_t>(request.hostAdapter), static_cast<std::uint8_t>(request.target),
@@ -95,7 +95,7 @@ std::uint8_t ScsiReadWrite(Context& ctx, SectorRequest& request) {
   return SubmitAndWait(ctx, srb);
 }
 
-std::uint8_t ScsiInquiry(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t, 100> buffer) {
+std::uint8_t ScsiInquiry(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t, 100> buffer) {
   Srb srb = ExecRequest(adapter, target, 0, 6);
   srb.bufLen = 100;
   srb.buffer = buffer.data();
@@ -104,7 +104,7 @@ std::uint8_t ScsiInquiry(Context& ctx, std::uint8_t adapter, std::uint8_t target
   return SubmitAndWait(ctx, srb);
 }
 
-std::uint8_t ScsiInquiryPage(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t page,
+std::uint8_t ScsiInquiryPage(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t page,
                              std::span<std::uint8_t, 255> buffer) {
   std::fill(buffer.begin(), buffer.end(), 0);
   Srb srb = ExecRequest(adapter, target, kSrbDirIn, 6);
@@ -118,7 +118,7 @@ std::uint8_t ScsiInquiryPage(Context& ctx, std::uint8_t adapter, std::uint8_t ta
   return SubmitAndWait(ctx, srb);
 }
 
-std::uint8_t ScsiReadCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t> buffer) {
+std::uint8_t ScsiReadCapacity(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t> buffer) {
   if (buffer.size() < 512) return kSsErr;
   std::fill_n(buffer.begin(), 12, 0);
   Srb srb = ExecRequest(adapter, target, 0, 10);
@@ -129,7 +129,7 @@ std::uint8_t ScsiReadCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t t
   return SubmitAndWait(ctx, srb);
 }
 
-std::uint8_t ScsiVerify10(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint32_t firstBlock,
+std::uint8_t ScsiVerify10(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::uint32_t firstBlock,
                           std::uint16_t blockCount) {
   Srb srb = ExecRequest(adapter, target, 0, 10);
   srb.senseLen = kSenseLength;
@@ -139,7 +139,7 @@ std::uint8_t ScsiVerify10(Context& ctx, std::uint8_t adapter, std::uint8_t targe
   return SubmitAndWait(ctx, srb);
 }
 
-CacheSync ScsiSynchronizeCache10(Context& ctx, std::uint8_t adapter, std::uint8_t target, CacheSyncWait wait) {
+CacheSync ScsiSynchronizeCache10(Engine& ctx, std::uint8_t adapter, std::uint8_t target, CacheSyncWait wait) {
   Srb srb = ExecRequest(adapter, target, 0, 10);
   srb.senseLen = kSenseLength;
   srb.cdb[0] = kOpSynchronizeCache10;
@@ -149,7 +149,7 @@ CacheSync ScsiSynchronizeCache10(Context& ctx, std::uint8_t adapter, std::uint8_
   return illegal ? CacheSync::kNoCache : CacheSync::kFailed;
 }
 
-std::uint8_t ScsiPreventAllow(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t prevent) {
+std::uint8_t ScsiPreventAllow(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t prevent) {
   Srb srb = ExecRequest(adapter, target, 0, 6);
   srb.cdb[0] = 0x1E;
   srb.cdb[4] = prevent;

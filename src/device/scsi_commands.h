@@ -12,31 +12,31 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 struct SectorRequest;
 
 // Starts the SCSI manager. Returns the number of host adapters; a manager
 // that does not answer ends the run ("Error initializing the ASPI manager.").
-std::uint8_t AspiStartup(Context& ctx);
+std::uint8_t AspiStartup(Engine& ctx);
 // Copies the adapter's manager name (zero-filled, at most 16 characters) and
 // returns its adapter count; 0 means no adapter with that number.
-std::uint8_t HostAdapterInquiry(Context& ctx, std::uint8_t adapter, std::array<char, 16>& managerName);
+std::uint8_t HostAdapterInquiry(Engine& ctx, std::uint8_t adapter, std::array<char, 16>& managerName);
 // The peripheral device type, or 0xFFFF when there is no device.
-std::uint16_t GetDeviceType(Context& ctx, std::uint8_t adapter, std::uint8_t target);
-std::uint8_t ResetDevice(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+std::uint16_t GetDeviceType(Engine& ctx, std::uint8_t adapter, std::uint8_t target);
+std::uint8_t ResetDevice(Engine& ctx, std::uint8_t adapter, std::uint8_t target);
 // A read when the request's command is 8, a write otherwise; the buffer
 // length is sectorCount x the medium's sector size. READ(6)/WRITE(6) while
 // the whole run lies below sector 2^21, as older drives expect; from there
 // on READ(10)/WRITE(10), whose 32-bit address nothing truncates.
-std::uint8_t ScsiReadWrite(Context& ctx, SectorRequest& request);
-std::uint8_t ScsiInquiry(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t, 100> buffer);
+std::uint8_t ScsiReadWrite(Engine& ctx, SectorRequest& request);
+std::uint8_t ScsiInquiry(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t, 100> buffer);
 // INQUIRY of a vital product data page (EVPD), at most 255 bytes of it.
 // Zeroes the buffer first.
-std::uint8_t ScsiInquiryPage(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t page,
+std::uint8_t ScsiInquiryPage(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t page,
                              std::span<std::uint8_t, 255> buffer);
 // Zeroes the first 12 bytes of the buffer (at least 512 bytes) first.
-std::uint8_t ScsiReadCapacity(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t> buffer);
-std::uint8_t ScsiVerify10(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint32_t firstBlock,
+std::uint8_t ScsiReadCapacity(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t> buffer);
+std::uint8_t ScsiVerify10(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::uint32_t firstBlock,
                           std::uint16_t blockCount);
 // SYNCHRONIZE CACHE (10) of the whole medium: what the drive holds in its
 // cache reaches the medium. kStart sets IMMED: the drive answers at once
@@ -44,10 +44,10 @@ std::uint8_t ScsiVerify10(Context& ctx, std::uint8_t adapter, std::uint8_t targe
 // has no cache to write back.
 enum class CacheSync { kSynced, kNoCache, kFailed };
 enum class CacheSyncWait { kUntilWritten, kStart };
-CacheSync ScsiSynchronizeCache10(Context& ctx, std::uint8_t adapter, std::uint8_t target,
+CacheSync ScsiSynchronizeCache10(Engine& ctx, std::uint8_t adapter, std::uint8_t target,
                                  CacheSyncWait wait = CacheSyncWait::kUntilWritten);
 // Waits ShortPause before polling and again after the command completed.
-std::uint8_t ScsiPreventAllow(Context& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t prevent);
+std::uint8_t ScsiPreventAllow(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::uint8_t prevent);
 // A pause of 0.15 s.
 void ShortPause();
 

@@ -10,9 +10,11 @@
 #include <new>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/engine.h"
 #include "base/whole_io.h"
+#include "base/engine.h"
 #include "device/scsi_commands.h"
+#include "device/scsi_manager.h"
 #include "device/sector_undo.h"
 
 namespace tarvo {
@@ -49,14 +51,14 @@ std::uint32_t LostBytes(const UnreadableSectors& unreadable, std::size_t used) {
   return lost;
 }
 
-bool ShowsProgress(const Context& ctx, std::uint64_t sectors) {
+bool ShowsProgress(const Engine& ctx, std::uint64_t sectors) {
   return sectors > 5u * ctx.volume.transferSectors;
 }
 
 // The buffer of a bulk transfer: one request's worth, or less when the
 // whole transfer is shorter (a small file needs no 32 KB cleared), but
 // never nothing.
-std::size_t ChunkBytes(const Context& ctx, std::uint32_t sectors) {
+std::size_t ChunkBytes(const Engine& ctx, std::uint32_t sectors) {
   return std::size_t{std::clamp<std::uint32_t>(sectors, 1, ctx.volume.transferSectors)} * 512;
 }
 
@@ -113,7 +115,7 @@ class RunWriter {
 
 }  // namespace
 
-std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n) {
+std::vector<std::uint8_t> AllocZeroed(Engine& ctx, std::size_t n) {
   if (n == 0) FatalError(ctx, kTextZeroAllocation);
   try {
     return std::vector<std::uint8_t>(n);  // value-initialised: zeros, set in one sweep
@@ -124,7 +126,7 @@ std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n) {
 
 // While an update is open (sector_undo.h), a write is staged and a read
 // sees what is staged.
-std::uint16_t SectorEntry(Context& ctx, SectorRequest& request) {
+std::uint16_t SectorEntry(Engine& ctx, SectorRequest& request) {
   SectorUndo* update = ctx.device.undo;
   if (update == nullptr) return SendToMedium(ctx, request);
   if (request.command == kWriteSectors || request.command == kScsiWrite6) return StageWrite(ctx, *update, request);
@@ -134,19 +136,19 @@ std::uint16_t SectorEntry(Context& ctx, SectorRequest& request) {
   return status;
 }
 
-bool RefusedPastSectorNumbers(Context& ctx, std::uint64_t first, std::uint64_t count) {
+bool RefusedPastSectorNumbers(Engine& ctx, std::uint64_t first, std::uint64_t count) {
   if (first + count <= kSectorNumberEnd) return false;
   MessageDialog(ctx, kTextSectorPastAddresses);
   return true;
 }
 
-std::uint16_t SendToMedium(Context& ctx, SectorRequest& request) {
+std::uint16_t SendToMedium(Engine& ctx, SectorRequest& request) {
   if (RefusedPastSectorNumbers(ctx, request.startSector, request.sectorCount)) return kSsErr;
   return ctx.device.sectorEntry == SectorEntryKind::k1024 ? SendSectorRequest1024(ctx, request)
                                                           : SendSectorRequest(ctx, request);
 }
 
-void ForEachSectorRun(const Context& ctx, std::span<const std::uint32_t> sectors,
+void ForEachSectorRun(const Engine& ctx, std::span<const std::uint32_t> sectors,
                       const std::function<void(std::size_t begin, std::size_t end)>& visit) {
   const std::size_t most = std::max<std::size_t>(1, ctx.volume.transferSectors);
   for (std::size_t begin = 0, end = 0; begin < sectors.size(); begin = end) {
@@ -156,7 +158,7 @@ void ForEachSectorRun(const Context& ctx, std::span<const std::uint32_t> sectors
   }
 }
 
-std::uint16_t TransferSectors(Context& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
+std::uint16_t TransferSectors(Engine& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
                               std::vector<std::uint8_t>& buffer) {
   buffer.resize(std::max(buffer.size(), std::size_t{count} * 1024 + 512));
   SectorRequest request;
@@ -169,7 +171,7 @@ std::uint16_t TransferSectors(Context& ctx, std::uint16_t command, std::uint32_t
   return SendToMedium(ctx, request);
 }
 
-std::uint16_t SendSectorRequest(Context& ctx, SectorRequest& request) {
+std::uint16_t SendSectorRequest(Engine& ctx, SectorRequest& request) {
   request.hostAdapter = ctx.device.hostAdapterId;
   TurnIntoScsiCommand(request);
   std::uint8_t status = kSsErr;
@@ -187,7 +189,7 @@ std::uint16_t SendSectorRequest(Context& ctx, SectorRequest& request) {
 // sector first reads that sector, so the neighbouring logical sector is
 // kept: a write at an odd start keeps the first half, a write that ends
 // inside a physical sector keeps the second half.
-std::uint16_t SendSectorRequest1024(Context& ctx, SectorRequest& request) {
+std::uint16_t SendSectorRequest1024(Engine& ctx, SectorRequest& request) {
   TurnIntoScsiCommand(request);
   const std::uint32_t s = request.startSector;
   const std::uint16_t c = request.sectorCount;
@@ -224,7 +226,7 @@ std::uint16_t SendSectorRequest1024(Context& ctx, SectorRequest& request) {
   return status;
 }
 
-UnreadableSectors ReadSectorRun(Context& ctx, std::uint32_t first, std::uint16_t count,
+UnreadableSectors ReadSectorRun(Engine& ctx, std::uint32_t first, std::uint16_t count,
                                 std::span<std::uint8_t> buffer) {
   const auto read = [&ctx](std::uint32_t start, std::uint16_t n, std::span<std::uint8_t> into) {
     SectorRequest request;
@@ -248,7 +250,7 @@ UnreadableSectors ReadSectorRun(Context& ctx, std::uint32_t first, std::uint16_t
   return unreadable;
 }
 
-TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount) {
+TransferResult ReadBlocksToFile(Engine& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount) {
   const std::uint64_t first = BlockSector(ctx.volume, firstBlock);
   const std::uint32_t total = static_cast<std::uint32_t>((std::uint64_t{byteCount} + 511) / 512);
   if (RefusedPastSectorNumbers(ctx, first, total)) return Unaddressable(total);
@@ -283,7 +285,7 @@ TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t fir
   return result;
 }
 
-TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount,
+TransferResult WriteBlocksFromFile(Engine& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount,
                                    std::uint64_t byteCount) {
   const ChunkSource fromFile = [file, &byteCount](std::span<std::uint8_t> chunk, bool& failed) {
     const auto asked = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), byteCount));
@@ -295,7 +297,7 @@ TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t 
   return WriteBlocksFromSource(ctx, fromFile, firstBlock, blockCount);
 }
 
-TransferResult WriteBlocksFromSource(Context& ctx, const ChunkSource& source, std::uint32_t firstBlock,
+TransferResult WriteBlocksFromSource(Engine& ctx, const ChunkSource& source, std::uint32_t firstBlock,
                                      std::uint32_t blockCount) {
   const std::uint64_t first = BlockSector(ctx.volume, firstBlock);
   const std::uint64_t sectors = std::uint64_t{blockCount} * ctx.volume.sectorsPerBlock;
@@ -331,7 +333,7 @@ TransferResult WriteBlocksFromSource(Context& ctx, const ChunkSource& source, st
   return result;
 }
 
-TransferResult ClearLeadingSectors(Context& ctx, std::int32_t n) {
+TransferResult ClearLeadingSectors(Engine& ctx, std::int32_t n) {
   TransferResult result;
   std::vector<std::uint8_t> buffer = AllocZeroed(ctx, 64 * 512);
   SetStatus(ctx, ctx.messages[kMsgResettingSectors]);

@@ -19,7 +19,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 inline constexpr std::uint16_t kReadSectors = 2;
 inline constexpr std::uint16_t kWriteSectors = 3;
@@ -54,48 +54,48 @@ inline constexpr std::size_t kMaxRequestSectors = 256;
 using UnreadableSectors = std::bitset<kMaxRequestSectors>;
 
 // n zero-filled bytes; n = 0 or no memory ends the run through FatalError.
-std::vector<std::uint8_t> AllocZeroed(Context& ctx, std::size_t n);
+std::vector<std::uint8_t> AllocZeroed(Engine& ctx, std::size_t n);
 
 // 0 on success, otherwise the ASPI status of the last of 20 attempts.
 // Dispatches to the entry point that serves the medium; while an update
 // is open, through it (sector_undo.h).
-std::uint16_t SectorEntry(Context& ctx, SectorRequest& request);
+std::uint16_t SectorEntry(Engine& ctx, SectorRequest& request);
 // The entry point that serves the medium, past any open update; a request
 // past the 32-bit sector numbers fails with status 4.
-std::uint16_t SendToMedium(Context& ctx, SectorRequest& request);
+std::uint16_t SendToMedium(Engine& ctx, SectorRequest& request);
 // Whether count sectors from `first` on reach past sector 2^32 - 1; if so
 // the user has been told, and the caller moves none of them.
-bool RefusedPastSectorNumbers(Context& ctx, std::uint64_t first, std::uint64_t count);
+bool RefusedPastSectorNumbers(Engine& ctx, std::uint64_t first, std::uint64_t count);
 // Splits an ascending list of sectors into runs of consecutive sectors, of
 // at most transferSectors each, and calls visit(begin, end) with the index
 // range of each run in the list, in order.
-void ForEachSectorRun(const Context& ctx, std::span<const std::uint32_t> sectors,
+void ForEachSectorRun(const Engine& ctx, std::span<const std::uint32_t> sectors,
                       const std::function<void(std::size_t begin, std::size_t end)>& visit);
 // Moves count sectors (1..256) from `first` on between the medium and the
 // first count * 512 bytes of the buffer with one request to SendToMedium;
 // the buffer grows to leave room for the 1024-byte entry point.
-std::uint16_t TransferSectors(Context& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
+std::uint16_t TransferSectors(Engine& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
                               std::vector<std::uint8_t>& buffer);
-std::uint16_t SendSectorRequest(Context& ctx, SectorRequest& request);
-std::uint16_t SendSectorRequest1024(Context& ctx, SectorRequest& request);
+std::uint16_t SendSectorRequest(Engine& ctx, SectorRequest& request);
+std::uint16_t SendSectorRequest1024(Engine& ctx, SectorRequest& request);
 
 // Reads count (1..256) sectors from `first` into the start of the buffer
 // with one request. When it fails, the run is read again one sector at a
 // time, so that only the sectors that fail alone are lost: their bytes are
 // zeros, and the wait cursor advances after each.
-UnreadableSectors ReadSectorRun(Context& ctx, std::uint32_t first, std::uint16_t count, std::span<std::uint8_t> buffer);
+UnreadableSectors ReadSectorRun(Engine& ctx, std::uint32_t first, std::uint16_t count, std::span<std::uint8_t> buffer);
 
 // Copies byteCount bytes of the volume from allocation block firstBlock to
 // the PC file at its current position, in runs read by ReadSectorRun; a
 // run that loses sectors sounds the beep.
 // A transfer of more than five runs shows the progress bar before each run
 // and, the whole transfer done, full; so does WriteBlocksFromSource.
-TransferResult ReadBlocksToFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount);
+TransferResult ReadBlocksToFile(Engine& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount);
 // Writes blockCount allocation blocks from firstBlock on: the next
 // byteCount bytes of the PC file (from its current position; never more
 // than the blocks hold), then zeros. Reading no further than byteCount
 // spares the read that would only find the end of the file.
-TransferResult WriteBlocksFromFile(Context& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount,
+TransferResult WriteBlocksFromFile(Engine& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount,
                                    std::uint64_t byteCount);
 // The bytes of a bulk write, one request's worth at a time: fills the
 // start of `chunk` with the next bytes and returns how many; the rest of
@@ -105,9 +105,9 @@ using ChunkSource = std::function<std::size_t(std::span<std::uint8_t> chunk, boo
 // Writes blockCount allocation blocks from firstBlock on, taken from the
 // source. Bulk transfers past the 32-bit sector numbers count all their
 // sectors as failed.
-TransferResult WriteBlocksFromSource(Context& ctx, const ChunkSource& source, std::uint32_t firstBlock,
+TransferResult WriteBlocksFromSource(Engine& ctx, const ChunkSource& source, std::uint32_t firstBlock,
                                      std::uint32_t blockCount);
 // Zeroes the sectors from 0 on in groups of 64 until n are covered.
-TransferResult ClearLeadingSectors(Context& ctx, std::int32_t n);
+TransferResult ClearLeadingSectors(Engine& ctx, std::int32_t n);
 
 }  // namespace tarvo

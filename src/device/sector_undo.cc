@@ -4,10 +4,11 @@
 #include <functional>
 #include <vector>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "base/held_signals.h"
 #include "device/medium_identity.h"
 #include "device/scsi_commands.h"
+#include "device/scsi_manager.h"
 #include "device/sector_io.h"
 
 namespace tarvo {
@@ -21,24 +22,24 @@ constexpr std::size_t kMostStagedSectors = kMostUndoBytes / kSector;
 // consecutive sectors of the ascending list (ForEachSectorRun); after a
 // failed call only when `afterFailure`. False when a call failed.
 using RunWriter = std::function<bool(std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& bytes)>;
-bool WriteRuns(Context& ctx, const std::vector<std::uint32_t>& sectors,
+bool WriteRuns(Engine& ctx, const std::vector<std::uint32_t>& sectors,
                const std::function<const SectorContent&(std::uint32_t)>& content, bool afterFailure,
                const RunWriter& write);
 const SectorContent* LatestStaged(const SectorUndo& undo, std::uint32_t sector);
 // Writes the passes in order until a write fails; `touched` gets the
 // sectors of every request sent, ascending. False when one failed.
-bool WritePasses(Context& ctx, const SectorUndo& update, std::vector<std::uint32_t>& touched);
+bool WritePasses(Engine& ctx, const SectorUndo& update, std::vector<std::uint32_t>& touched);
 UpdateJournal MakeJournal(const SectorUndo& undo, std::string medium);
 // Puts the originals of the sectors back and synchronises the medium;
 // true when the medium holds them all.
-bool PutBack(Context& ctx, const SectorUndo& undo, const std::vector<std::uint32_t>& sectors);
-bool Synchronised(Context& ctx) {
+bool PutBack(Engine& ctx, const SectorUndo& undo, const std::vector<std::uint32_t>& sectors);
+bool Synchronised(Engine& ctx) {
   return ScsiSynchronizeCache10(ctx, ctx.device.hostAdapterId, ctx.volume.targetId) != CacheSync::kFailed;
 }
 
 }  // namespace
 
-UndoScope::UndoScope(Context& ctx) : ctx_(ctx), undo_(ctx.device.undo != nullptr ? ctx.device.undo : &own_) {
+UndoScope::UndoScope(Engine& ctx) : ctx_(ctx), undo_(ctx.device.undo != nullptr ? ctx.device.undo : &own_) {
   ctx_.device.undo = undo_;
   if (owner()) ScsiSynchronizeCache10(ctx_, ctx_.device.hostAdapterId, ctx_.volume.targetId, CacheSyncWait::kStart);
 }
@@ -92,7 +93,7 @@ bool UndoScope::Restore() {
   return !own_.torn;
 }
 
-std::uint16_t StageWrite(Context& ctx, SectorUndo& undo, const SectorRequest& request) {
+std::uint16_t StageWrite(Engine& ctx, SectorUndo& undo, const SectorRequest& request) {
   const std::uint32_t first = request.startSector;
   const std::uint16_t count = request.sectorCount;
   const auto refuse = [&undo] {
@@ -154,7 +155,7 @@ void ShowStaged(const SectorUndo& undo, const SectorRequest& request) {
 
 namespace {
 
-bool WriteRuns(Context& ctx, const std::vector<std::uint32_t>& sectors,
+bool WriteRuns(Engine& ctx, const std::vector<std::uint32_t>& sectors,
                const std::function<const SectorContent&(std::uint32_t)>& content, bool afterFailure,
                const RunWriter& write) {
   bool ok = true;
@@ -178,7 +179,7 @@ const SectorContent* LatestStaged(const SectorUndo& undo, std::uint32_t sector) 
   return nullptr;
 }
 
-bool WritePasses(Context& ctx, const SectorUndo& update, std::vector<std::uint32_t>& touched) {
+bool WritePasses(Engine& ctx, const SectorUndo& update, std::vector<std::uint32_t>& touched) {
   bool written = true;
   for (const auto& pass : update.passes) {
     std::vector<std::uint32_t> sectors;
@@ -211,7 +212,7 @@ UpdateJournal MakeJournal(const SectorUndo& undo, std::string medium) {
 
 // A write that fails is read back: a sector that holds its original all
 // the same (the failed write never reached the medium) counts as put back.
-bool PutBack(Context& ctx, const SectorUndo& undo, const std::vector<std::uint32_t>& sectors) {
+bool PutBack(Engine& ctx, const SectorUndo& undo, const std::vector<std::uint32_t>& sectors) {
   std::vector<std::uint8_t> now;
   const auto original = [&undo](std::uint32_t s) -> const SectorContent& { return undo.originals.at(s); };
   const RunWriter write = [&](std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& run) {

@@ -56,7 +56,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 struct SectorRequest;
 
 inline constexpr std::size_t kMostUndoBytes = std::size_t{24} << 20;
@@ -73,7 +73,7 @@ struct SectorUndo {
 
 class UndoScope {
  public:
-  explicit UndoScope(Context& ctx);
+  explicit UndoScope(Engine& ctx);
   ~UndoScope();
   UndoScope(const UndoScope&) = delete;
   UndoScope& operator=(const UndoScope&) = delete;
@@ -93,7 +93,7 @@ class UndoScope {
   bool Restore();
 
  private:
-  Context& ctx_;
+  Engine& ctx_;
   SectorUndo own_;
   SectorUndo* undo_;
 };
@@ -101,7 +101,7 @@ class UndoScope {
 // For SectorEntry while an update is open: stages a write, 0 or the
 // status of a refusal; and lays the staged bytes over what a read brought
 // from the medium.
-std::uint16_t StageWrite(Context& ctx, SectorUndo& undo, const SectorRequest& request);
+std::uint16_t StageWrite(Engine& ctx, SectorUndo& undo, const SectorRequest& request);
 void ShowStaged(const SectorUndo& undo, const SectorRequest& request);
 
 }  // namespace tarvo

@@ -8,16 +8,16 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // Claims the medium of the selected drive (hostAdapterId, targetId).
 // Returns "" when this program may write it, else why nothing may be
 // written: the drive's own refusal (a device the system has mounted), or
 // "The volume is in use by another program.".
-std::string ClaimSelectedMedium(Context& ctx);
+std::string ClaimSelectedMedium(Engine& ctx);
 
 // Ends every claim: the media are shared again.
-void ShareClaimedMedia(Context& ctx);
+void ShareClaimedMedia(Engine& ctx);
 
 // The span of one update as the user asked for it (a menu command, a typed
 // line, a format): when it ends, the media claimed in it are shared again,
@@ -26,13 +26,13 @@ void ShareClaimedMedia(Context& ctx);
 // began lasts until the outer one ends.
 class ClaimSpan {
  public:
-  explicit ClaimSpan(Context& ctx);
+  explicit ClaimSpan(Engine& ctx);
   ~ClaimSpan();
   ClaimSpan(const ClaimSpan&) = delete;
   ClaimSpan& operator=(const ClaimSpan&) = delete;
 
  private:
-  Context& ctx_;
+  Engine& ctx_;
   bool endsClaims_;  // no claim was held when it began
 };
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/bitmap.h"
 #include "hfs/sector_run.h"
 #include "hfs/volume_header.h"
@@ -65,7 +65,7 @@ std::uint32_t CountAllocatableBlocks(const VolumeState& volume) {
 
 void AllowFreedBlocks(VolumeState& volume) { volume.bitmapOnMedium = volume.bitmap; }
 
-void MarkBlocksInUse(Context& ctx, BlockExtent extent) {
+void MarkBlocksInUse(Engine& ctx, BlockExtent extent) {
   VolumeState& v = ctx.volume;
   const std::uint32_t end = std::min<std::uint32_t>(extent.startBlock + extent.blockCount, BlockLimit(v));
   std::int64_t marked = 0;
@@ -75,7 +75,7 @@ void MarkBlocksInUse(Context& ctx, BlockExtent extent) {
   AdjustFreeBlocks(v, -marked);
 }
 
-std::uint32_t FreeExtentRecord(Context& ctx, ConstBytes extents) {
+std::uint32_t FreeExtentRecord(Engine& ctx, ConstBytes extents) {
   if (!EnsureBitmapLoaded(ctx)) return 0;
   VolumeState& v = ctx.volume;
   const std::uint32_t limit = BlockLimit(v);
@@ -91,7 +91,7 @@ std::uint32_t FreeExtentRecord(Context& ctx, ConstBytes extents) {
   return freed;
 }
 
-bool EnsureBitmapLoaded(Context& ctx) {
+bool EnsureBitmapLoaded(Engine& ctx) {
   if (!ctx.volume.bitmap.empty()) return true;
   if (LoadBitmap(ctx) == 0) return true;
   ReleaseBitmap(ctx.volume);
@@ -105,14 +105,14 @@ void ReleaseBitmap(VolumeState& volume) {
   volume.bitmapOnMedium.shrink_to_fit();
 }
 
-std::uint16_t WriteBitmap(Context& ctx) {
+std::uint16_t WriteBitmap(Engine& ctx) {
   VolumeState& v = ctx.volume;
   const std::uint16_t status = WriteSectorRun(ctx, HeldBitmapSector(v), ConstBytes(v.bitmap).first(HeldBitmapBytes(v)));
   if (status == 0) ReleaseBitmap(v);
   return status;
 }
 
-std::uint16_t WriteBitmapWithBlocksOnMedium(Context& ctx) {
+std::uint16_t WriteBitmapWithBlocksOnMedium(Engine& ctx) {
   const VolumeState& v = ctx.volume;
   std::vector<std::uint8_t> both(HeldBitmapBytes(v));
   if (const std::uint16_t status = ReadSectorRun(ctx, HeldBitmapSector(v), both)) return status;

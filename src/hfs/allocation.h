@@ -24,7 +24,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 struct VolumeState;
 
 // A run of allocation blocks, in host order.
@@ -53,15 +53,15 @@ void AllowFreedBlocks(VolumeState& volume);
 
 // Marks the run in use; drFreeBks falls by the blocks that were free.
 // Blocks outside the allocatable range are left alone.
-void MarkBlocksInUse(Context& ctx, BlockExtent extent);
+void MarkBlocksInUse(Engine& ctx, BlockExtent extent);
 
 // Clears the blocks of the three descriptors of a 12-byte extent record
 // (big-endian start, count; count 0 clears nothing). Returns the number of
 // blocks that were in use and are now free.
-std::uint32_t FreeExtentRecord(Context& ctx, ConstBytes extents);
+std::uint32_t FreeExtentRecord(Engine& ctx, ConstBytes extents);
 
 // Loads the bitmap when it is not loaded; false when it cannot be read.
-bool EnsureBitmapLoaded(Context& ctx);
+bool EnsureBitmapLoaded(Engine& ctx);
 
 // Forgets the loaded bitmap; it is loaded again on first use.
 void ReleaseBitmap(VolumeState& volume);
@@ -69,12 +69,12 @@ void ReleaseBitmap(VolumeState& volume);
 // Writes the held bitmap sectors back after the MDB and releases the
 // buffer. Returns 0, or the status of a failed write; on failure the bitmap
 // stays loaded so that a later flush writes it again.
-std::uint16_t WriteBitmap(Context& ctx);
+std::uint16_t WriteBitmap(Engine& ctx);
 
 // Writes the held bitmap sectors with every block also marked that the
 // bitmap on the medium marks: the blocks of the old volume and of the new
 // one, for a flush that writes the trees after it (flush.h). Returns 0, or
 // the status of a failed read or write; the bitmap stays loaded.
-std::uint16_t WriteBitmapWithBlocksOnMedium(Context& ctx);
+std::uint16_t WriteBitmapWithBlocksOnMedium(Engine& ctx);
 
 }  // namespace tarvo

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/extent_record.h"
 #include "hfs/extent_search.h"
 #include "hfs/sector_run.h"
 
 namespace tarvo {
 
-std::uint16_t LoadBitmap(Context& ctx) {
+std::uint16_t LoadBitmap(Engine& ctx) {
   VolumeState& v = ctx.volume;
   v.bitmap.assign((std::size_t{v.bitmapSectors} + 1) * 512, 0);
   v.bitmapWindowStart = 0;
@@ -20,7 +20,7 @@ std::uint16_t LoadBitmap(Context& ctx) {
   return status;
 }
 
-ForkSector ForkSectorToMedium(Context& ctx, std::uint32_t forkSector, ConstBytes extents, std::uint32_t fileId,
+ForkSector ForkSectorToMedium(Engine& ctx, std::uint32_t forkSector, ConstBytes extents, std::uint32_t fileId,
                               std::uint8_t forkType) {
   const std::uint64_t perBlock = ctx.volume.sectorsPerBlock;
   if (perBlock == 0) return {};

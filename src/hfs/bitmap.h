@@ -11,12 +11,12 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // Reads the whole bitmap into `bitmap` ((bitmapSectors + 1) * 512 bytes,
 // bitmapWindowStart 0, bitmapHeldSectors = bitmapSectors) and a copy into
 // `bitmapOnMedium`. Returns 0 or the status of a failed read.
-std::uint16_t LoadBitmap(Context& ctx);
+std::uint16_t LoadBitmap(Engine& ctx);
 
 // Where 512-byte sector forkSector of a fork lies on the medium.
 struct ForkSector {
@@ -27,7 +27,7 @@ struct ForkSector {
 // Follows the fork's first extent record (12 bytes) and, beyond it, the
 // overflow records of the same fork (forkType 0x00 data, 0xFF resource) of
 // fileId in the extents tree (WalkForkExtents, extent_record.h).
-ForkSector ForkSectorToMedium(Context& ctx, std::uint32_t forkSector, ConstBytes extents, std::uint32_t fileId,
+ForkSector ForkSectorToMedium(Engine& ctx, std::uint32_t forkSector, ConstBytes extents, std::uint32_t fileId,
                               std::uint8_t forkType = 0x00);
 
 }  // namespace tarvo

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "base/big_endian.h"
-#include "hfs/tree_work_file.h"
+#include "base/tree_work_file.h"
 
 namespace tarvo {
 

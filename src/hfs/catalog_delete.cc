@@ -2,13 +2,13 @@
 
 #include <vector>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/catalog_record.h"
 #include "hfs/tree_edit.h"
 
 namespace tarvo {
 
-CatalogEditStatus DeleteCatalogRecord(Context& ctx, std::uint32_t parentId, std::string_view name) {
+CatalogEditStatus DeleteCatalogRecord(Engine& ctx, std::uint32_t parentId, std::string_view name) {
   TreeWorkFile& tree = ctx.volume.catalog;
   if (tree.handle == nullptr) return CatalogEditStatus::kDamaged;
   if (name.size() > kMaxNameLength) return CatalogEditStatus::kNotFound;
@@ -23,7 +23,7 @@ CatalogEditStatus DeleteCatalogRecord(Context& ctx, std::uint32_t parentId, std:
   return CatalogEditStatus::kDamaged;
 }
 
-BatchDeletion DeleteCatalogRecords(Context& ctx, std::span<const OwnedRecord> sortedKeys, const RecordFilter& keep) {
+BatchDeletion DeleteCatalogRecords(Engine& ctx, std::span<const OwnedRecord> sortedKeys, const RecordFilter& keep) {
   TreeWorkFile& tree = ctx.volume.catalog;
   if (tree.handle == nullptr) return BatchDeletion{TreeEditStatus::kDamaged, std::vector<bool>(sortedKeys.size())};
   return DeleteTreeRecords(tree, TreeKeys{CompareCatalogKeys, kIndexKeyLength}, sortedKeys, keep);

@@ -20,17 +20,17 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // Deletes the leaf record with exactly the key (parentId, name): a file or
 // directory record, or with an empty name a thread record. kNotFound when
 // there is none; nothing changes unless kDone.
-CatalogEditStatus DeleteCatalogRecord(Context& ctx, std::uint32_t parentId, std::string_view name);
+CatalogEditStatus DeleteCatalogRecord(Engine& ctx, std::uint32_t parentId, std::string_view name);
 
 // Deletes the leaf records with the keys (CatalogKeyBytes, or records that
 // start with them; in key order, each once) a leaf at a time, as
 // DeleteTreeRecords (tree_edit.h) does: keys without a record, and records
 // `keep` holds on to, are passed over.
-BatchDeletion DeleteCatalogRecords(Context& ctx, std::span<const OwnedRecord> sortedKeys, const RecordFilter& keep);
+BatchDeletion DeleteCatalogRecords(Engine& ctx, std::span<const OwnedRecord> sortedKeys, const RecordFilter& keep);
 
 }  // namespace tarvo

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/btree.h"
-#include "hfs/tree_space.h"
 #include "hfs/tree_edit.h"
+#include "hfs/tree_space.h"
 
 namespace tarvo {
 
@@ -15,7 +15,7 @@ bool HasItsTypesSize(ConstBytes data);
 
 }  // namespace
 
-CatalogEditStatus InsertCatalogRecord(Context& ctx, const CatalogKey& key, ConstBytes data) {
+CatalogEditStatus InsertCatalogRecord(Engine& ctx, const CatalogKey& key, ConstBytes data) {
   TreeWorkFile& tree = ctx.volume.catalog;
   if (key.name.size() > kMaxNameLength || !HasItsTypesSize(data)) return CatalogEditStatus::kInvalid;
   if (tree.handle == nullptr) return CatalogEditStatus::kDamaged;
@@ -32,7 +32,7 @@ CatalogEditStatus InsertCatalogRecord(Context& ctx, const CatalogKey& key, Const
   return CatalogEditStatus::kDamaged;
 }
 
-CatalogEditStatus InsertThreadRecord(Context& ctx, std::uint32_t dirId, std::uint32_t parentId,
+CatalogEditStatus InsertThreadRecord(Engine& ctx, std::uint32_t dirId, std::uint32_t parentId,
                                      std::string_view name) {
   if (name.size() > kMaxNameLength) return CatalogEditStatus::kInvalid;
   std::vector<std::uint8_t> data(thdrec::kSize, 0);
@@ -43,7 +43,7 @@ CatalogEditStatus InsertThreadRecord(Context& ctx, std::uint32_t dirId, std::uin
   return InsertCatalogRecord(ctx, CatalogKey{6, dirId, ""}, data);
 }
 
-CatalogEditStatus ReserveInsertions(Context& ctx, std::uint32_t count) {
+CatalogEditStatus ReserveInsertions(Engine& ctx, std::uint32_t count) {
   TreeWorkFile& tree = ctx.volume.catalog;
   if (tree.handle == nullptr) return CatalogEditStatus::kDamaged;
   // Each insertion may make the tree one level deeper for the next.

@@ -22,7 +22,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 enum class CatalogEditStatus {
   kDone,
@@ -39,11 +39,11 @@ enum class CatalogEditStatus {
 // record, a 46-byte thread record; other types or sizes are kInvalid).
 // key.keyLength is ignored: the key is written with its own length (6 +
 // name length). The parent need not be the current directory.
-CatalogEditStatus InsertCatalogRecord(Context& ctx, const CatalogKey& key, ConstBytes data);
+CatalogEditStatus InsertCatalogRecord(Engine& ctx, const CatalogKey& key, ConstBytes data);
 
 // Inserts the thread record of directory dirId: key (dirId, ""), data
 // naming the directory's parent and its name.
-CatalogEditStatus InsertThreadRecord(Context& ctx, std::uint32_t dirId, std::uint32_t parentId,
+CatalogEditStatus InsertThreadRecord(Engine& ctx, std::uint32_t dirId, std::uint32_t parentId,
                                      std::string_view name);
 
 // Makes sure `count` insertions can follow without needing a node the
@@ -53,6 +53,6 @@ CatalogEditStatus InsertThreadRecord(Context& ctx, std::uint32_t dirId, std::uin
 // its first change, so that a catalog that cannot grow refuses the edit
 // with everything as it was. kNoRoom after "Error trying to extend
 // catalog."; kDamaged when the catalog work file is not open.
-CatalogEditStatus ReserveInsertions(Context& ctx, std::uint32_t count);
+CatalogEditStatus ReserveInsertions(Engine& ctx, std::uint32_t count);
 
 }  // namespace tarvo

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string_view>
 
+#include "base/tree_work_file.h"
 #include "hfs/catalog_record.h"
-#include "hfs/tree_work_file.h"
 
 namespace tarvo {
 

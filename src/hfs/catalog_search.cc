@@ -5,10 +5,10 @@
 #include <functional>
 #include <optional>
 
+#include "base/volume_state.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
 #include "hfs/name_order.h"
-#include "hfs/volume_state.h"
 #include "hfs/work_file.h"
 
 namespace tarvo {

@@ -6,7 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
 #include "hfs/allocation.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_delete.h"
@@ -17,7 +18,6 @@
 #include "hfs/navigation.h"
 #include "hfs/overflow_release.h"
 #include "hfs/volume_counters.h"
-#include "transfer/charset.h"
 
 namespace tarvo {
 
@@ -29,36 +29,36 @@ struct Removed {
   std::uint32_t entries = 0;
 };
 
-using Removal = DeleteStatus (*)(Context& ctx, const CatalogRecord& record, std::uint32_t parentId,
+using Removal = DeleteStatus (*)(Engine& ctx, const CatalogRecord& record, std::uint32_t parentId,
                                  Removed& removed);
 
 // The entry `name` of the current directory (of type onlyType, when given)
 // goes by the removal.
-DeleteStatus DeleteNamed(Context& ctx, std::string_view name, std::optional<std::uint8_t> onlyType, Removal removal,
+DeleteStatus DeleteNamed(Engine& ctx, std::string_view name, std::optional<std::uint8_t> onlyType, Removal removal,
                          const ConfirmNonEmpty& confirm);
-DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm, Removed& removed);
+DeleteStatus DeleteMatches(Engine& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm, Removed& removed);
 // Whether the directory record may go: empty, or allowed by confirm.
 bool MayGo(const CatalogRecord& directory, const ConfirmNonEmpty& confirm);
 // Which of the found records are to go: the first one refused ends the run.
 using Wanted = std::function<bool(const CatalogRecord& record)>;
 // The found entries of directory parentId (records in key order), in that
 // order.
-DeleteStatus DeleteFound(Context& ctx, std::vector<OwnedRecord>& records, std::uint32_t parentId, Removed& removed,
+DeleteStatus DeleteFound(Engine& ctx, std::vector<OwnedRecord>& records, std::uint32_t parentId, Removed& removed,
                          const Wanted& wanted, const ConfirmNonEmpty& confirm);
-DeleteStatus DeleteLogged(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
-DeleteStatus RemoveDirectory(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
-DeleteStatus RemoveFile(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
+DeleteStatus DeleteLogged(Engine& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
+DeleteStatus RemoveDirectory(Engine& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
+DeleteStatus RemoveFile(Engine& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed);
 // The files (their records, of directory parentId, in key order) go
 // together: the catalog loses their records a leaf at a time.
-DeleteStatus RemoveFiles(Context& ctx, std::vector<OwnedRecord> files, std::uint32_t parentId, Removed& removed);
+DeleteStatus RemoveFiles(Engine& ctx, std::vector<OwnedRecord> files, std::uint32_t parentId, Removed& removed);
 // Every entry of directory dirId, which the caller has made current.
-DeleteStatus EmptyDirectory(Context& ctx, std::uint32_t dirId);
-void AdjustValence(Context& ctx, std::uint32_t dirId, const Removed& removed);
-void Log(Context& ctx, std::string_view verb, std::string_view macName);
+DeleteStatus EmptyDirectory(Engine& ctx, std::uint32_t dirId);
+void AdjustValence(Engine& ctx, std::uint32_t dirId, const Removed& removed);
+void Log(Engine& ctx, std::string_view verb, std::string_view macName);
 
 }  // namespace
 
-DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm) {
+DeleteStatus DeleteEntries(Engine& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm) {
   const std::uint32_t parentId = ctx.volume.current.currentDirId;
   Removed removed;
   const DeleteStatus status = DeleteMatches(ctx, TrimTrailingBlanks(pattern), confirm, removed);
@@ -66,21 +66,21 @@ DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern, const Confirm
   return status;
 }
 
-DeleteStatus DeleteItem(Context& ctx, std::string_view name, const ConfirmNonEmpty& confirm) {
+DeleteStatus DeleteItem(Engine& ctx, std::string_view name, const ConfirmNonEmpty& confirm) {
   return DeleteNamed(ctx, name, std::nullopt, DeleteLogged, confirm);
 }
 
-DeleteStatus DeleteDirectory(Context& ctx, std::string_view name) {
+DeleteStatus DeleteDirectory(Engine& ctx, std::string_view name) {
   return DeleteNamed(ctx, name, kDirectoryRecord, RemoveDirectory, nullptr);
 }
 
-DeleteStatus DeleteFile(Context& ctx, std::string_view name) {
+DeleteStatus DeleteFile(Engine& ctx, std::string_view name) {
   return DeleteNamed(ctx, name, kFileRecord, RemoveFile, nullptr);
 }
 
 namespace {
 
-DeleteStatus DeleteNamed(Context& ctx, std::string_view name, std::optional<std::uint8_t> onlyType, Removal removal,
+DeleteStatus DeleteNamed(Engine& ctx, std::string_view name, std::optional<std::uint8_t> onlyType, Removal removal,
                          const ConfirmNonEmpty& confirm) {
   const std::uint32_t parentId = ctx.volume.current.currentDirId;
   const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, name);
@@ -96,7 +96,7 @@ bool MayGo(const CatalogRecord& directory, const ConfirmNonEmpty& confirm) {
   return !confirm || Valence(directory) == 0 || confirm();
 }
 
-DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm, Removed& removed) {
+DeleteStatus DeleteMatches(Engine& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm, Removed& removed) {
   const std::uint32_t parentId = ctx.volume.current.currentDirId;
   const bool wildcard = HasWildcard(pattern);
   FoundRecords found = FindCatalogRecords(ctx.volume.catalog, pattern, kWantEntry, parentId);
@@ -108,7 +108,7 @@ DeleteStatus DeleteMatches(Context& ctx, std::string_view pattern, const Confirm
   return DeleteFound(ctx, found.records, parentId, removed, named, confirm);
 }
 
-DeleteStatus DeleteFound(Context& ctx, std::vector<OwnedRecord>& records, std::uint32_t parentId, Removed& removed,
+DeleteStatus DeleteFound(Engine& ctx, std::vector<OwnedRecord>& records, std::uint32_t parentId, Removed& removed,
                          const Wanted& wanted, const ConfirmNonEmpty& confirm) {
   DeleteStatus status = DeleteStatus::kNotFound;
   // Files go a batch at a time: the run of them before a directory, which
@@ -141,7 +141,7 @@ DeleteStatus DeleteFound(Context& ctx, std::vector<OwnedRecord>& records, std::u
   return removeFiles() == DeleteStatus::kDone ? status : DeleteStatus::kFailed;
 }
 
-DeleteStatus DeleteLogged(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed) {
+DeleteStatus DeleteLogged(Engine& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed) {
   if (record.type == kDirectoryRecord) {
     Log(ctx, "*rd ", record.key.name);
     return RemoveDirectory(ctx, record, parentId, removed);
@@ -150,7 +150,7 @@ DeleteStatus DeleteLogged(Context& ctx, const CatalogRecord& record, std::uint32
   return record.type == kFileRecord ? RemoveFile(ctx, record, parentId, removed) : DeleteStatus::kNotFound;
 }
 
-DeleteStatus RemoveDirectory(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed) {
+DeleteStatus RemoveDirectory(Engine& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed) {
   VolumeState& volume = ctx.volume;
   const std::uint32_t dirId = DirectoryId(record);
   const std::string key = record.key.name;
@@ -171,13 +171,13 @@ DeleteStatus RemoveDirectory(Context& ctx, const CatalogRecord& record, std::uin
   return DeleteStatus::kDone;
 }
 
-DeleteStatus RemoveFile(Context& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed) {
+DeleteStatus RemoveFile(Engine& ctx, const CatalogRecord& record, std::uint32_t parentId, Removed& removed) {
   OwnedRecord whole = CatalogKeyBytes(parentId, record.key.name);
   whole.insert(whole.end(), record.data.begin(), record.data.end());
   return RemoveFiles(ctx, {std::move(whole)}, parentId, removed);
 }
 
-DeleteStatus RemoveFiles(Context& ctx, std::vector<OwnedRecord> files, std::uint32_t parentId, Removed& removed) {
+DeleteStatus RemoveFiles(Engine& ctx, std::vector<OwnedRecord> files, std::uint32_t parentId, Removed& removed) {
   if (!EnsureBitmapLoaded(ctx)) return DeleteStatus::kFailed;
   // Each record starts with its key, which is all the deletion compares.
   const BatchDeletion deletion = DeleteCatalogRecords(ctx, files, nullptr);
@@ -200,7 +200,7 @@ DeleteStatus RemoveFiles(Context& ctx, std::vector<OwnedRecord> files, std::uint
   return released && threadsGone ? DeleteStatus::kDone : DeleteStatus::kFailed;
 }
 
-DeleteStatus EmptyDirectory(Context& ctx, std::uint32_t dirId) {
+DeleteStatus EmptyDirectory(Engine& ctx, std::uint32_t dirId) {
   Removed removed;
   FoundRecords found = FindCatalogRecords(ctx.volume.catalog, "*", kWantEntry, dirId);
   DeleteStatus status = found.status == SearchStatus::kDamaged ? DeleteStatus::kFailed : DeleteStatus::kDone;
@@ -214,11 +214,11 @@ DeleteStatus EmptyDirectory(Context& ctx, std::uint32_t dirId) {
   return status;
 }
 
-void AdjustValence(Context& ctx, std::uint32_t dirId, const Removed& removed) {
+void AdjustValence(Engine& ctx, std::uint32_t dirId, const Removed& removed) {
   if (removed.entries != 0) AdjustFolderValence(ctx, dirId, -static_cast<int>(removed.entries));
 }
 
-void Log(Context& ctx, std::string_view verb, std::string_view macName) {
+void Log(Engine& ctx, std::string_view verb, std::string_view macName) {
   if (IsLogOpen(ctx.log)) AppendLog(ctx.log, std::string(verb) + ConvertString(macName, MacToAnsi) + "\r\n");
 }
 

@@ -29,7 +29,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // Whether a directory that is not empty may go; none lets it go unasked.
 using ConfirmNonEmpty = std::function<bool()>;
@@ -41,15 +41,15 @@ enum class DeleteStatus {
   kFailed,     // the catalog refused a deletion
 };
 
-DeleteStatus DeleteEntries(Context& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm);
+DeleteStatus DeleteEntries(Engine& ctx, std::string_view pattern, const ConfirmNonEmpty& confirm);
 
 // The entry `name` of the current directory, looked up whole ('*' is a
 // plain character here).
-DeleteStatus DeleteItem(Context& ctx, std::string_view name, const ConfirmNonEmpty& confirm);
+DeleteStatus DeleteItem(Engine& ctx, std::string_view name, const ConfirmNonEmpty& confirm);
 
 // The directory `name` of the current directory with everything in it, and
 // the file `name`; no question, no log line of their own.
-DeleteStatus DeleteDirectory(Context& ctx, std::string_view name);
-DeleteStatus DeleteFile(Context& ctx, std::string_view name);
+DeleteStatus DeleteDirectory(Engine& ctx, std::string_view name);
+DeleteStatus DeleteFile(Engine& ctx, std::string_view name);
 
 }  // namespace tarvo

@@ -7,9 +7,9 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // Asks it through the user-interface port; OK lets the directory go.
-ConfirmNonEmpty AskBeforeNonEmpty(Context& ctx);
+ConfirmNonEmpty AskBeforeNonEmpty(Engine& ctx);
 
 }  // namespace tarvo

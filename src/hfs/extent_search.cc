@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/btree.h"
 #include "hfs/work_file.h"
 
@@ -32,7 +32,7 @@ std::optional<int> CompareExtentKeys(ConstBytes a, ConstBytes b) {
   return *x < *y ? -1 : (*y < *x ? 1 : 0);
 }
 
-FoundRecord FindExtentRecord(Context& ctx, std::uint32_t fileId, std::uint16_t startBlock, std::uint8_t forkType) {
+FoundRecord FindExtentRecord(Engine& ctx, std::uint32_t fileId, std::uint16_t startBlock, std::uint8_t forkType) {
   TreeWorkFile& tree = ctx.volume.extents;
   if (tree.handle == nullptr) OpenExtentsWorkFile(ctx);
   RepairTreeHeader(tree);
@@ -53,7 +53,7 @@ FoundRecord FindExtentRecord(Context& ctx, std::uint32_t fileId, std::uint16_t s
   return FoundRecord{};
 }
 
-NextExtentRecord OverflowRecords(Context& ctx, std::uint32_t fileId, std::uint8_t forkType) {
+NextExtentRecord OverflowRecords(Engine& ctx, std::uint32_t fileId, std::uint8_t forkType) {
   return [&ctx, fileId, forkType](std::uint16_t startBlock) -> std::optional<ExtentRecordBytes> {
     const FoundRecord found = FindExtentRecord(ctx, fileId, startBlock, forkType);
     if (!found) return std::nullopt;

@@ -15,7 +15,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 struct ExtentKey {
   std::uint8_t keyLength = 7;
@@ -45,10 +45,10 @@ std::optional<int> CompareExtentKeys(ConstBytes a, ConstBytes b);
 // The extent record (its 12 bytes) whose key is exactly (forkType, fileId,
 // startBlock). Opens the extents work file on first use. Every leaf along
 // the chain from bthFNode is scanned; the index is not used.
-FoundRecord FindExtentRecord(Context& ctx, std::uint32_t fileId, std::uint16_t startBlock, std::uint8_t forkType);
+FoundRecord FindExtentRecord(Engine& ctx, std::uint32_t fileId, std::uint16_t startBlock, std::uint8_t forkType);
 
 // The fork's overflow records as WalkForkExtents takes them, found with
 // FindExtentRecord; a tree that cannot be walked has none.
-NextExtentRecord OverflowRecords(Context& ctx, std::uint32_t fileId, std::uint8_t forkType);
+NextExtentRecord OverflowRecords(Engine& ctx, std::uint32_t fileId, std::uint8_t forkType);
 
 }  // namespace tarvo

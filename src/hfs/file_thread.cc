@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_delete.h"
 #include "hfs/catalog_search.h"
@@ -34,7 +34,7 @@ FoundThread FindFileThread(TreeWorkFile& catalog, std::uint32_t fileId) {
 
 }  // namespace
 
-FileThreadStatus RewriteFileThread(Context& ctx, std::uint32_t fileId, std::uint32_t parentId,
+FileThreadStatus RewriteFileThread(Engine& ctx, std::uint32_t fileId, std::uint32_t parentId,
                                    std::string_view name) {
   TreeWorkFile& catalog = ctx.volume.catalog;
   const FoundThread thread = FindFileThread(catalog, fileId);
@@ -45,7 +45,7 @@ FileThreadStatus RewriteFileThread(Context& ctx, std::uint32_t fileId, std::uint
   return WriteNode(catalog, thread.leaf, catalog.node) ? FileThreadStatus::kDone : FileThreadStatus::kFailed;
 }
 
-FileThreadStatus DeleteFileThreads(Context& ctx, std::vector<std::uint32_t> fileIds) {
+FileThreadStatus DeleteFileThreads(Engine& ctx, std::vector<std::uint32_t> fileIds) {
   // Thread keys have empty names: their order is their file IDs'.
   std::sort(fileIds.begin(), fileIds.end());
   fileIds.erase(std::unique(fileIds.begin(), fileIds.end()), fileIds.end());

@@ -15,7 +15,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 enum class FileThreadStatus {
   kDone,    // the thread was rewritten or deleted
@@ -24,11 +24,11 @@ enum class FileThreadStatus {
 };
 
 // Gives the thread of file fileId the parent parentId and the name.
-FileThreadStatus RewriteFileThread(Context& ctx, std::uint32_t fileId, std::uint32_t parentId,
+FileThreadStatus RewriteFileThread(Engine& ctx, std::uint32_t fileId, std::uint32_t parentId,
                                    std::string_view name);
 
 // Deletes the threads of the files (bthNRecs -1 each), a catalog leaf at a
 // time: kDone when one went, kAbsent when none of them has a thread.
-FileThreadStatus DeleteFileThreads(Context& ctx, std::vector<std::uint32_t> fileIds);
+FileThreadStatus DeleteFileThreads(Engine& ctx, std::vector<std::uint32_t> fileIds);
 
 }  // namespace tarvo

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "device/sector_io.h"
 #include "device/sector_undo.h"
 #include "hfs/allocation.h"
@@ -29,13 +29,13 @@ struct NodeStretch {
 };
 
 bool WriteHeaderNode(TreeWorkFile& tree);
-FlushStatus WriteUpdate(Context& ctx, bool& owner);
-bool WriteNodes(Context& ctx, const TreeWorkFile& tree, const NodeStretch& stretch,
+FlushStatus WriteUpdate(Engine& ctx, bool& owner);
+bool WriteNodes(Engine& ctx, const TreeWorkFile& tree, const NodeStretch& stretch,
                 const std::function<bool(std::uint64_t)>& wanted);
 
 }  // namespace
 
-bool WriteBackTree(Context& ctx, TreeWorkFile& tree, TreeNodes part) {
+bool WriteBackTree(Engine& ctx, TreeWorkFile& tree, TreeNodes part) {
   VolumeState& v = ctx.volume;
   const std::uint64_t blockSize = v.allocBlockSize;
   if (tree.handle == nullptr || blockSize == 0 || !WriteHeaderNode(tree)) return false;
@@ -68,7 +68,7 @@ bool WriteBackTree(Context& ctx, TreeWorkFile& tree, TreeNodes part) {
   return WalkForkExtents(first, next, write) == ForkWalkEnd::kStopped && ok;
 }
 
-FlushStatus FlushVolume(Context& ctx) {
+FlushStatus FlushVolume(Engine& ctx) {
   VolumeState& v = ctx.volume;
   SetStatus(ctx, ctx.messages[kMsgUpdatingDisk]);
   bool owner = false;
@@ -93,7 +93,7 @@ namespace {
 // The passes of the commit: a stop between any two writes leaves no block
 // that the catalog on the medium uses marked free. owner: the update is
 // this flush's own, not one it joined.
-FlushStatus WriteUpdate(Context& ctx, bool& owner) {
+FlushStatus WriteUpdate(Engine& ctx, bool& owner) {
   VolumeState& v = ctx.volume;
   FlushStatus status;
   UndoScope update(ctx);
@@ -129,7 +129,7 @@ bool WriteHeaderNode(TreeWorkFile& tree) { return WriteNode(tree, 0, tree.header
 
 // Writes the wanted nodes of the stretch from the work file, in runs of
 // consecutive wanted nodes of at most transferSectors each.
-bool WriteNodes(Context& ctx, const TreeWorkFile& tree, const NodeStretch& stretch,
+bool WriteNodes(Engine& ctx, const TreeWorkFile& tree, const NodeStretch& stretch,
                 const std::function<bool(std::uint64_t)>& wanted) {
   const std::uint64_t most = std::max<std::uint16_t>(ctx.volume.transferSectors, 1);
   std::vector<std::uint8_t> run;
@@ -156,7 +156,7 @@ bool WriteNodes(Context& ctx, const TreeWorkFile& tree, const NodeStretch& stret
 
 }  // namespace
 
-void ReloadFromMedium(Context& ctx) {
+void ReloadFromMedium(Engine& ctx) {
   VolumeState& v = ctx.volume;
   const std::uint32_t current = v.current.currentDirId;
   ReadSectorRun(ctx, v.mdbSector, v.mdb);

@@ -31,11 +31,11 @@
 
 #include <cstdint>
 
-#include "hfs/tree_work_file.h"
+#include "base/tree_work_file.h"
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // Parts of a flush, as bits of FlushStatus::notWritten.
 enum FlushPart : unsigned {
@@ -62,14 +62,14 @@ enum class TreeNodes { kAll, kButCleared, kCleared };
 // size (drCTFlSize, drXTFlSize) reaches (WalkForkExtents,
 // extent_record.h). False when a node could not be written, the work file
 // could not be read, or the extents end before the size does.
-bool WriteBackTree(Context& ctx, TreeWorkFile& tree, TreeNodes part = TreeNodes::kAll);
+bool WriteBackTree(Engine& ctx, TreeWorkFile& tree, TreeNodes part = TreeNodes::kAll);
 
-FlushStatus FlushVolume(Context& ctx);
+FlushStatus FlushVolume(Engine& ctx);
 
 // The engine forgets every change not flushed: the header, the bitmap and
 // the trees are taken from the medium again, and the current folder stays
 // current when it is still there. For a flush taken back, here or by the
 // caller that holds the undo scope a flush joined.
-void ReloadFromMedium(Context& ctx);
+void ReloadFromMedium(Engine& ctx);
 
 }  // namespace tarvo

@@ -3,11 +3,11 @@
 #include <array>
 #include <utility>
 
-#include "base/context.h"
+#include "base/engine.h"
 
 namespace tarvo {
 
-bool FlushVolumeAndReport(Context& ctx) {
+bool FlushVolumeAndReport(Engine& ctx) {
   const FlushStatus status = FlushVolume(ctx);
   if (status.ok()) return true;
   if (status.takenBack) {

@@ -15,12 +15,12 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // The parts of a failed flush, as the message names them ("" when none).
 std::string DescribeUnwritten(const FlushStatus& status);
 
 // FlushVolume; on failure one of the messages above. True when all was written.
-bool FlushVolumeAndReport(Context& ctx);
+bool FlushVolumeAndReport(Engine& ctx);
 
 }  // namespace tarvo

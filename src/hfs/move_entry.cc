@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_delete.h"
 #include "hfs/catalog_lookup.h"
@@ -18,11 +18,11 @@ namespace tarvo {
 
 namespace {
 
-bool IsFolderOrInside(Context& ctx, std::uint32_t folderId, std::uint32_t dirId);
+bool IsFolderOrInside(Engine& ctx, std::uint32_t folderId, std::uint32_t dirId);
 
 }  // namespace
 
-MoveStatus MoveEntry(Context& ctx, std::uint32_t fromParent, std::string_view fromName, std::uint32_t toParent,
+MoveStatus MoveEntry(Engine& ctx, std::uint32_t fromParent, std::string_view fromName, std::uint32_t toParent,
                      std::string_view toName) {
   TreeWorkFile& catalog = ctx.volume.catalog;
   if (toName.empty() || toName.size() > kMaxNameLength) return MoveStatus::kNotFound;
@@ -66,7 +66,7 @@ namespace {
 // Climbs from dirId to the root along the thread records; the climb is
 // bounded by the catalog's record count, so a cycle of a damaged catalog
 // ends it.
-bool IsFolderOrInside(Context& ctx, std::uint32_t folderId, std::uint32_t dirId) {
+bool IsFolderOrInside(Engine& ctx, std::uint32_t folderId, std::uint32_t dirId) {
   TreeWorkFile& catalog = ctx.volume.catalog;
   const std::uint64_t bound = std::uint64_t{GetU32(catalog.header, header::bthNRecs)} + 1;
   for (std::uint64_t step = 0; step < bound && dirId > kRootParentId; ++step) {

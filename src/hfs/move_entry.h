@@ -18,7 +18,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 enum class MoveStatus {
   kDone,
@@ -29,7 +29,7 @@ enum class MoveStatus {
   kFailed,      // the catalog refused the change part way
 };
 
-MoveStatus MoveEntry(Context& ctx, std::uint32_t fromParent, std::string_view fromName, std::uint32_t toParent,
+MoveStatus MoveEntry(Engine& ctx, std::uint32_t fromParent, std::string_view fromName, std::uint32_t toParent,
                      std::string_view toName);
 
 }  // namespace tarvo

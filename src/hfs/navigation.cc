@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
@@ -11,16 +11,18 @@
 
 namespace tarvo {
 
+bool VolumeOpen(const Engine& ctx) { return ctx.volume.targetId != kNoDevice && ctx.volume.volumeOrigin > 0; }
+
 namespace {
 
-std::optional<CatalogRecord> FindRecord(Context& ctx, std::string_view pattern, int type, std::uint32_t parentId);
-std::optional<CatalogRecord> FindFolder(Context& ctx, std::string_view name, std::uint32_t parentId);
-std::string DisplayName(Context& ctx, std::uint32_t dirId, const std::string& name);
-void Log(Context& ctx, std::string_view line);
+std::optional<CatalogRecord> FindRecord(Engine& ctx, std::string_view pattern, int type, std::uint32_t parentId);
+std::optional<CatalogRecord> FindFolder(Engine& ctx, std::string_view name, std::uint32_t parentId);
+std::string DisplayName(Engine& ctx, std::uint32_t dirId, const std::string& name);
+void Log(Engine& ctx, std::string_view line);
 
 }  // namespace
 
-std::optional<std::uint16_t> EnterDirectory(Context& ctx, std::uint32_t parentId, std::string_view name) {
+std::optional<std::uint16_t> EnterDirectory(Engine& ctx, std::uint32_t parentId, std::string_view name) {
   const std::optional<CatalogRecord> dir = FindFolder(ctx, name, parentId);
   if (!dir) return std::nullopt;
   CurrentDirectory& current = ctx.volume.current;
@@ -30,7 +32,7 @@ std::optional<std::uint16_t> EnterDirectory(Context& ctx, std::uint32_t parentId
   return Valence(*dir);
 }
 
-std::optional<std::uint16_t> ChangeDirectory(Context& ctx, std::string_view name) {
+std::optional<std::uint16_t> ChangeDirectory(Engine& ctx, std::string_view name) {
   CurrentDirectory& current = ctx.volume.current;
   const std::optional<CatalogRecord> dir = FindFolder(ctx, name, current.currentDirId);
   if (!dir) return std::nullopt;
@@ -46,7 +48,7 @@ std::optional<std::uint16_t> ChangeDirectory(Context& ctx, std::string_view name
   return valence;
 }
 
-std::optional<std::uint16_t> ParentDirectory(Context& ctx) {
+std::optional<std::uint16_t> ParentDirectory(Engine& ctx) {
   // The parent's thread holds the grandparent's ID and the parent's name.
   const std::optional<CatalogRecord> thread = FindRecord(ctx, "*", kWantThread, ctx.volume.current.parentDirId);
   if (!thread) return std::nullopt;
@@ -55,14 +57,14 @@ std::optional<std::uint16_t> ParentDirectory(Context& ctx) {
   return valence;
 }
 
-std::optional<std::uint16_t> RootDirectory(Context& ctx) {
+std::optional<std::uint16_t> RootDirectory(Engine& ctx) {
   // The only directory record under parent 1 is the root.
   const std::optional<std::uint16_t> valence = EnterDirectory(ctx, kRootParentId, "*");
   if (valence) Log(ctx, "*cd\\\n");
   return valence;
 }
 
-std::optional<std::uint16_t> EnterDirectoryById(Context& ctx, std::uint32_t dirId) {
+std::optional<std::uint16_t> EnterDirectoryById(Engine& ctx, std::uint32_t dirId) {
   const std::optional<CatalogRecord> thread = FindRecord(ctx, "*", kWantThread, dirId);
   if (!thread) return std::nullopt;
   const std::uint32_t parentId = ThreadParentId(*thread);
@@ -76,7 +78,7 @@ std::optional<std::uint16_t> EnterDirectoryById(Context& ctx, std::uint32_t dirI
   return Valence(*dir);
 }
 
-std::optional<std::uint16_t> AdjustFolderValence(Context& ctx, std::uint32_t dirId, int delta) {
+std::optional<std::uint16_t> AdjustFolderValence(Engine& ctx, std::uint32_t dirId, int delta) {
   const std::optional<CatalogRecord> thread = FindRecord(ctx, "*", kWantThread, dirId);
   if (!thread) return std::nullopt;
   const std::optional<CatalogRecord> dir =
@@ -91,24 +93,24 @@ std::optional<std::uint16_t> AdjustFolderValence(Context& ctx, std::uint32_t dir
 
 namespace {
 
-std::optional<CatalogRecord> FindRecord(Context& ctx, std::string_view pattern, int type, std::uint32_t parentId) {
+std::optional<CatalogRecord> FindRecord(Engine& ctx, std::string_view pattern, int type, std::uint32_t parentId) {
   const FoundRecord found = FindCatalogRecord(ctx.volume.catalog, pattern, type, parentId);
   return found ? ReadCatalogRecord(found.record) : std::nullopt;
 }
 
 // The folder of exactly that name, else the first one the name matches as
 // a pattern: a listed name may hold '*' or '?'.
-std::optional<CatalogRecord> FindFolder(Context& ctx, std::string_view name, std::uint32_t parentId) {
+std::optional<CatalogRecord> FindFolder(Engine& ctx, std::string_view name, std::uint32_t parentId) {
   const std::optional<CatalogRecord> dir = FindNamedRecord(ctx.volume.catalog, parentId, TrimTrailingBlanks(name));
   if (dir && dir->type == kDirectoryRecord) return dir;
   return FindRecord(ctx, name, kWantDirectory, parentId);
 }
 
-std::string DisplayName(Context& ctx, std::uint32_t dirId, const std::string& name) {
+std::string DisplayName(Engine& ctx, std::uint32_t dirId, const std::string& name) {
   return dirId == kRootDirId ? ctx.messages[kMsgRootName] : name + " ";
 }
 
-void Log(Context& ctx, std::string_view line) {
+void Log(Engine& ctx, std::string_view line) {
   if (IsLogOpen(ctx.log)) AppendLog(ctx.log, line);
 }
 

@@ -17,19 +17,22 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
+
+// A Macintosh volume is mounted on the selected drive.
+bool VolumeOpen(const Engine& ctx);
 
 // Makes the directory record (parentId, name) current.
-std::optional<std::uint16_t> EnterDirectory(Context& ctx, std::uint32_t parentId, std::string_view name);
+std::optional<std::uint16_t> EnterDirectory(Engine& ctx, std::uint32_t parentId, std::string_view name);
 // Enters the subdirectory `name` of the current directory.
-std::optional<std::uint16_t> ChangeDirectory(Context& ctx, std::string_view name);
-std::optional<std::uint16_t> ParentDirectory(Context& ctx);
-std::optional<std::uint16_t> RootDirectory(Context& ctx);
+std::optional<std::uint16_t> ChangeDirectory(Engine& ctx, std::string_view name);
+std::optional<std::uint16_t> ParentDirectory(Engine& ctx);
+std::optional<std::uint16_t> RootDirectory(Engine& ctx);
 
 // Makes directory dirId current again through its thread record, without
 // a log line (the way back from a folder an operation entered).
-std::optional<std::uint16_t> EnterDirectoryById(Context& ctx, std::uint32_t dirId);
+std::optional<std::uint16_t> EnterDirectoryById(Engine& ctx, std::uint32_t dirId);
 // Adds delta to the valence of directory dirId, current or not.
-std::optional<std::uint16_t> AdjustFolderValence(Context& ctx, std::uint32_t dirId, int delta);
+std::optional<std::uint16_t> AdjustFolderValence(Engine& ctx, std::uint32_t dirId, int delta);
 
 }  // namespace tarvo

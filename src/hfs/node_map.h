@@ -17,7 +17,7 @@
 #include <span>
 #include <vector>
 
-#include "hfs/tree_work_file.h"
+#include "base/tree_work_file.h"
 
 namespace tarvo {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/btree.h"
 #include "hfs/extent_record.h"
 #include "hfs/extent_search.h"
@@ -21,7 +21,7 @@ bool JoinsRecord(OwnedRecord& record, const ExtentKey& key, BlockExtent extent);
 
 }  // namespace
 
-OverflowStatus AddOverflowExtent(Context& ctx, BlockExtent extent, std::uint32_t fileId, std::uint16_t startBlock,
+OverflowStatus AddOverflowExtent(Engine& ctx, BlockExtent extent, std::uint32_t fileId, std::uint16_t startBlock,
                                  std::uint8_t forkType) {
   TreeWorkFile& tree = ctx.volume.extents;
   if (tree.handle == nullptr) OpenExtentsWorkFile(ctx);

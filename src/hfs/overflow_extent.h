@@ -18,7 +18,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 enum class OverflowStatus {
   kDone,
@@ -30,7 +30,7 @@ enum class OverflowStatus {
 // resource) of fileId that begins at fork-relative block startBlock. Opens
 // the extents work file on first use; the change stays in the work file
 // until the flush.
-OverflowStatus AddOverflowExtent(Context& ctx, BlockExtent extent, std::uint32_t fileId, std::uint16_t startBlock,
+OverflowStatus AddOverflowExtent(Engine& ctx, BlockExtent extent, std::uint32_t fileId, std::uint16_t startBlock,
                                  std::uint8_t forkType);
 
 }  // namespace tarvo

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/allocation.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
@@ -31,7 +31,7 @@ bool HoldsRecordsOf(TreeWorkFile& tree, std::uint32_t fileId);
 // Surviving nodes are noted per level, in key order.
 class Pruner {
  public:
-  Pruner(Context& ctx, std::uint32_t fileId) : ctx_(ctx), tree_(ctx.volume.extents), fileId_(fileId) {
+  Pruner(Engine& ctx, std::uint32_t fileId) : ctx_(ctx), tree_(ctx.volume.extents), fileId_(fileId) {
     walk_ = StartWalk(tree_);
   }
   std::optional<KeyBytes> Prune(std::uint32_t n, int height);
@@ -50,7 +50,7 @@ class Pruner {
   }
   bool KeepsRecord(OwnedRecord& record, int height);
 
-  Context& ctx_;
+  Engine& ctx_;
   TreeWorkFile& tree_;
   std::uint32_t fileId_;
   TreeWalk walk_;
@@ -63,7 +63,7 @@ bool Relink(TreeWorkFile& tree, const std::vector<std::uint32_t>& level);
 
 }  // namespace
 
-bool ReleaseOverflowExtents(Context& ctx, std::uint32_t fileId) {
+bool ReleaseOverflowExtents(Engine& ctx, std::uint32_t fileId) {
   TreeWorkFile& tree = ctx.volume.extents;
   if (tree.handle == nullptr) OpenExtentsWorkFile(ctx);
   RepairTreeHeader(tree);

@@ -13,10 +13,10 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // Opens the extents work file on first use. False when the tree cannot be
 // walked (nothing is changed when that shows before the first change).
-bool ReleaseOverflowExtents(Context& ctx, std::uint32_t fileId);
+bool ReleaseOverflowExtents(Engine& ctx, std::uint32_t fileId);
 
 }  // namespace tarvo

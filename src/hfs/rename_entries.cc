@@ -4,7 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_delete.h"
 #include "hfs/catalog_lookup.h"
@@ -12,21 +13,20 @@
 #include "hfs/file_thread.h"
 #include "hfs/name_order.h"
 #include "hfs/work_file.h"
-#include "transfer/charset.h"
 
 namespace tarvo {
 
 namespace {
 
-std::vector<std::string> MatchingNames(Context& ctx, std::string_view pattern, bool all);
-RenameStatus RenameOne(Context& ctx, const std::string& oldName, const std::string& newName);
+std::vector<std::string> MatchingNames(Engine& ctx, std::string_view pattern, bool all);
+RenameStatus RenameOne(Engine& ctx, const std::string& oldName, const std::string& newName);
 // The thread of directory dirId names parentId (its own parent when none)
 // and name.
-bool RewriteThread(Context& ctx, std::uint32_t dirId, std::optional<std::uint32_t> parentId, std::string_view name);
+bool RewriteThread(Engine& ctx, std::uint32_t dirId, std::optional<std::uint32_t> parentId, std::string_view name);
 
 }  // namespace
 
-RenameStatus RenameEntries(Context& ctx, std::string_view pattern, std::string_view newName) {
+RenameStatus RenameEntries(Engine& ctx, std::string_view pattern, std::string_view newName) {
   pattern = TrimTrailingBlanks(pattern);
   newName = newName.substr(0, kMaxNameLength);
   if (HasWildcard(pattern) != HasWildcard(newName) &&
@@ -47,7 +47,7 @@ RenameStatus RenameEntries(Context& ctx, std::string_view pattern, std::string_v
   return status;
 }
 
-RenameStatus RenameEntry(Context& ctx, std::string_view oldName, std::string_view newName) {
+RenameStatus RenameEntry(Engine& ctx, std::string_view oldName, std::string_view newName) {
   newName = newName.substr(0, kMaxNameLength);
   if (newName.empty() || newName == oldName) return RenameStatus::kUnchanged;
   return RenameOne(ctx, std::string(oldName), std::string(newName));
@@ -62,7 +62,7 @@ std::string RenamedName(std::string_view pattern, std::string_view newName, std:
   return name.substr(0, kMaxNameLength);
 }
 
-CatalogEditStatus ReplaceRecordName(Context& ctx, std::uint32_t parentId, std::string_view oldName,
+CatalogEditStatus ReplaceRecordName(Engine& ctx, std::uint32_t parentId, std::string_view oldName,
                                     std::string_view newName) {
   const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, oldName);
   if (!record) return CatalogEditStatus::kNotFound;
@@ -81,11 +81,11 @@ CatalogEditStatus ReplaceRecordName(Context& ctx, std::uint32_t parentId, std::s
   return inserted;
 }
 
-bool SetThreadName(Context& ctx, std::uint32_t dirId, std::string_view name) {
+bool SetThreadName(Engine& ctx, std::uint32_t dirId, std::string_view name) {
   return RewriteThread(ctx, dirId, std::nullopt, name);
 }
 
-bool SetThreadParentAndName(Context& ctx, std::uint32_t dirId, std::uint32_t parentId, std::string_view name) {
+bool SetThreadParentAndName(Engine& ctx, std::uint32_t dirId, std::uint32_t parentId, std::string_view name) {
   return RewriteThread(ctx, dirId, parentId, name);
 }
 
@@ -93,7 +93,7 @@ namespace {
 
 // The names of the current directory's entries that match, in key order;
 // only the first unless all.
-std::vector<std::string> MatchingNames(Context& ctx, std::string_view pattern, bool all) {
+std::vector<std::string> MatchingNames(Engine& ctx, std::string_view pattern, bool all) {
   TreeWorkFile& catalog = ctx.volume.catalog;
   const std::uint32_t dirId = ctx.volume.current.currentDirId;
   std::vector<std::string> names;
@@ -112,7 +112,7 @@ std::vector<std::string> MatchingNames(Context& ctx, std::string_view pattern, b
   return names;
 }
 
-bool RewriteThread(Context& ctx, std::uint32_t dirId, std::optional<std::uint32_t> parentId, std::string_view name) {
+bool RewriteThread(Engine& ctx, std::uint32_t dirId, std::optional<std::uint32_t> parentId, std::string_view name) {
   TreeWorkFile& catalog = ctx.volume.catalog;
   const FoundRecord found = FindCatalogRecord(catalog, "*", kWantThread, dirId);
   std::optional<CatalogRecord> thread = found ? ReadCatalogRecord(found.record) : std::nullopt;
@@ -120,7 +120,7 @@ bool RewriteThread(Context& ctx, std::uint32_t dirId, std::optional<std::uint32_
   return WriteNode(catalog, catalog.nodeNumber, catalog.node);
 }
 
-RenameStatus RenameOne(Context& ctx, const std::string& oldName, const std::string& newName) {
+RenameStatus RenameOne(Engine& ctx, const std::string& oldName, const std::string& newName) {
   const std::uint32_t dirId = ctx.volume.current.currentDirId;
   TreeWorkFile& catalog = ctx.volume.catalog;
   if (CompareNames(oldName, newName) != 0 && FindNamedRecord(catalog, dirId, newName)) {

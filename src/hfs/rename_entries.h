@@ -32,7 +32,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 enum class RenameStatus {
   kDone,       // at least one entry renamed, no failure
@@ -43,10 +43,10 @@ enum class RenameStatus {
   kNoRoom,     // the catalog could not grow: this entry and those after it kept their names
 };
 
-RenameStatus RenameEntries(Context& ctx, std::string_view pattern, std::string_view newName);
+RenameStatus RenameEntries(Engine& ctx, std::string_view pattern, std::string_view newName);
 // Renames the one entry named exactly oldName: '*' and '?' are characters
 // of the names here (a selected row), never wildcards.
-RenameStatus RenameEntry(Context& ctx, std::string_view oldName, std::string_view newName);
+RenameStatus RenameEntry(Engine& ctx, std::string_view oldName, std::string_view newName);
 
 // The new name of an entry: newName, or with '*' in it, its text before
 // the '*' followed by the characters of the old name after the pattern's
@@ -55,12 +55,12 @@ std::string RenamedName(std::string_view pattern, std::string_view newName, std:
 
 // Gives the entry (parentId, oldName) the key (parentId, newName), keeping
 // its data.
-CatalogEditStatus ReplaceRecordName(Context& ctx, std::uint32_t parentId, std::string_view oldName,
+CatalogEditStatus ReplaceRecordName(Engine& ctx, std::uint32_t parentId, std::string_view oldName,
                                     std::string_view newName);
 // Writes name into the thread record of directory dirId.
-bool SetThreadName(Context& ctx, std::uint32_t dirId, std::string_view name);
+bool SetThreadName(Engine& ctx, std::uint32_t dirId, std::string_view name);
 // Writes the parent and the name into the thread record of directory dirId
 // (a folder moved to another folder).
-bool SetThreadParentAndName(Context& ctx, std::uint32_t dirId, std::uint32_t parentId, std::string_view name);
+bool SetThreadParentAndName(Engine& ctx, std::uint32_t dirId, std::uint32_t parentId, std::string_view name);
 
 }  // namespace tarvo

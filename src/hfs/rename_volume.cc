@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/catalog_search.h"
-#include "hfs/flush_report.h"
 #include "hfs/rename_entries.h"
 #include "hfs/volume_header.h"
-#include "transfer/charset.h"
-#include "ui/short_mount.h"
 
 namespace tarvo {
 
@@ -19,29 +16,25 @@ void StoreVolumeName(VolumeState& volume, const std::string& macName);
 
 }  // namespace
 
-bool RenameVolume(Context& ctx, std::string_view newName) {
-  const std::string typed(newName.substr(0, mdb::kVolumeNameMax));
-  const std::string macName = ConvertString(typed, AnsiToMac);
-  if (macName.empty()) return false;
-  if (ctx.volume.catalog.handle == nullptr) ShortMount(ctx);
-
+VolumeRenameStatus RenameVolume(Engine& ctx, std::string_view macName) {
   VolumeState& volume = ctx.volume;
   // The root's own record is the only one under parent 1, whatever the
   // MDB calls the volume.
   const FoundRecord root = FindCatalogRecord(volume.catalog, "*", kWantDirectory, kRootParentId);
   const std::optional<CatalogRecord> rootRecord = root ? ReadCatalogRecord(root.record) : std::nullopt;
-  if (!rootRecord) return false;
+  if (!rootRecord) return VolumeRenameStatus::kRefused;
   const std::string oldName = rootRecord->key.name;
-  if (ReplaceRecordName(ctx, kRootParentId, oldName, macName) != CatalogEditStatus::kDone) return false;
-  if (!SetThreadName(ctx, kRootDirId, macName)) {
-    ReplaceRecordName(ctx, kRootParentId, macName, oldName);
-    return false;
+  const std::string newName(macName);
+  if (ReplaceRecordName(ctx, kRootParentId, oldName, newName) != CatalogEditStatus::kDone) {
+    return VolumeRenameStatus::kRefused;
   }
-  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*label " + typed + "\r\n");
-  StoreVolumeName(volume, macName);
+  if (!SetThreadName(ctx, kRootDirId, newName)) {
+    ReplaceRecordName(ctx, kRootParentId, newName, oldName);
+    return VolumeRenameStatus::kRefused;
+  }
+  StoreVolumeName(volume, newName);
   if (volume.current.currentDirId == kRootDirId) volume.current.currentDirName = ctx.messages[kMsgRootName];
-  ctx.settings.windowTitle = ctx.messages[kMsgProductName] + " : " + ConvertString(macName, MacToAnsi);
-  return FlushVolumeAndReport(ctx);
+  return VolumeRenameStatus::kRenamed;
 }
 
 namespace {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/context.h"
+#include "base/engine.h"
+#include "device/scsi_manager.h"
 #include "device/sector_io.h"
 
 namespace tarvo {
@@ -15,7 +16,7 @@ constexpr std::size_t kSector = 512;
 constexpr std::size_t kScratchExtra = 1024;
 
 template <typename Move>
-std::uint16_t ForEachChunk(Context& ctx, std::uint16_t command, std::uint32_t firstSector, std::size_t bytes,
+std::uint16_t ForEachChunk(Engine& ctx, std::uint16_t command, std::uint32_t firstSector, std::size_t bytes,
                            Move move) {
   const std::size_t sectors = bytes / kSector;
   const std::size_t chunk = std::max<std::size_t>(1, ctx.volume.transferSectors);
@@ -39,7 +40,7 @@ std::uint16_t ForEachChunk(Context& ctx, std::uint16_t command, std::uint32_t fi
 
 }  // namespace
 
-std::uint16_t ReadSectorRun(Context& ctx, std::uint32_t firstSector, Bytes data) {
+std::uint16_t ReadSectorRun(Engine& ctx, std::uint32_t firstSector, Bytes data) {
   if (RefusedPastSectorNumbers(ctx, firstSector, data.size() / kSector)) {
     std::fill(data.begin(), data.end(), 0);
     return kSsErr;
@@ -54,7 +55,7 @@ std::uint16_t ReadSectorRun(Context& ctx, std::uint32_t firstSector, Bytes data)
                       });
 }
 
-std::uint16_t WriteSectorRun(Context& ctx, std::uint32_t firstSector, ConstBytes data) {
+std::uint16_t WriteSectorRun(Engine& ctx, std::uint32_t firstSector, ConstBytes data) {
   if (RefusedPastSectorNumbers(ctx, firstSector, data.size() / kSector)) return kSsErr;
   return ForEachChunk(ctx, kWriteSectors, firstSector, data.size(),
                       [&](SectorRequest& request, std::size_t offset, std::size_t length, Bytes scratch) {

@@ -14,14 +14,14 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // Reads data.size() / 512 sectors from firstSector on into data. Returns 0,
 // or the status of the first failed request (the rest is still read; a
 // failed request leaves its part of data zeroed).
-std::uint16_t ReadSectorRun(Context& ctx, std::uint32_t firstSector, Bytes data);
+std::uint16_t ReadSectorRun(Engine& ctx, std::uint32_t firstSector, Bytes data);
 // Writes data.size() / 512 sectors from firstSector on. Returns 0, or the
 // status of the first failed request.
-std::uint16_t WriteSectorRun(Context& ctx, std::uint32_t firstSector, ConstBytes data);
+std::uint16_t WriteSectorRun(Engine& ctx, std::uint32_t firstSector, ConstBytes data);
 
 }  // namespace tarvo

@@ -37,8 +37,8 @@
 #include <vector>
 
 #include "base/big_endian.h"
+#include "base/tree_work_file.h"
 #include "hfs/btree.h"
-#include "hfs/tree_work_file.h"
 
 namespace tarvo {
 

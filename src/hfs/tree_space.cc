@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/allocation.h"
 #include "hfs/btree.h"
 #include "hfs/extent_record.h"
@@ -29,26 +29,26 @@ struct TreeFile {
 TreeFile CatalogFile(VolumeState& v) { return {v.catalog, mdb::drCTFlSize, mdb::drCTExtRec, mdb::drCTClpSiz}; }
 TreeFile ExtentsFile(VolumeState& v) { return {v.extents, mdb::drXTFlSize, mdb::drXTExtRec, mdb::drXTClpSiz}; }
 
-bool ReserveNodes(Context& ctx, const TreeFile& file, std::uint32_t count);
-bool GrowTree(Context& ctx, const TreeFile& file);
+bool ReserveNodes(Engine& ctx, const TreeFile& file, std::uint32_t count);
+bool GrowTree(Engine& ctx, const TreeFile& file);
 bool AppendZeroNodes(TreeWorkFile& tree, std::uint32_t firstNode, std::uint32_t count);
-bool RecordTreeExtent(Context& ctx, const TreeFile& file, BlockExtent extent, std::uint32_t forkBlock);
+bool RecordTreeExtent(Engine& ctx, const TreeFile& file, BlockExtent extent, std::uint32_t forkBlock);
 
 }  // namespace
 
-bool ReserveCatalogNodes(Context& ctx, std::uint32_t count) {
+bool ReserveCatalogNodes(Engine& ctx, std::uint32_t count) {
   if (ReserveNodes(ctx, CatalogFile(ctx.volume), count)) return true;
   ShowMessageBox(ctx, ctx.messages[kMsgCannotExtendCatalog], Buttons::kOk);
   return false;
 }
 
-bool ReserveExtentsNodes(Context& ctx, std::uint32_t count) {
+bool ReserveExtentsNodes(Engine& ctx, std::uint32_t count) {
   return ReserveNodes(ctx, ExtentsFile(ctx.volume), count);
 }
 
 namespace {
 
-bool ReserveNodes(Context& ctx, const TreeFile& file, std::uint32_t count) {
+bool ReserveNodes(Engine& ctx, const TreeFile& file, std::uint32_t count) {
   for (int attempt = 0; attempt <= kGrowthAttempts; ++attempt) {
     if (FreeNodeCount(file.tree) >= count) return true;
     if (attempt == kGrowthAttempts || !GrowTree(ctx, file)) break;
@@ -56,7 +56,7 @@ bool ReserveNodes(Context& ctx, const TreeFile& file, std::uint32_t count) {
   return false;
 }
 
-bool GrowTree(Context& ctx, const TreeFile& file) {
+bool GrowTree(Engine& ctx, const TreeFile& file) {
   VolumeState& v = ctx.volume;
   TreeWorkFile& tree = file.tree;
   const std::uint32_t blockSize = v.allocBlockSize;
@@ -110,7 +110,7 @@ bool AppendZeroNodes(TreeWorkFile& tree, std::uint32_t firstNode, std::uint32_t 
 
 // Where the tree file's new extent, starting at fork block forkBlock, is
 // recorded; false (nothing recorded) when it has no place.
-bool RecordTreeExtent(Context& ctx, const TreeFile& file, BlockExtent extent, std::uint32_t forkBlock) {
+bool RecordTreeExtent(Engine& ctx, const TreeFile& file, BlockExtent extent, std::uint32_t forkBlock) {
   Bytes record = Bytes(ctx.volume.mdb).subspan(file.extentsField, kExtentRecordSize);
   std::uint32_t inHeader = 0;
   std::size_t used = 0;

@@ -27,15 +27,15 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // Makes sure at least `count` catalog nodes are free, growing the catalog
 // when needed. When it cannot: "Error trying to extend catalog." and false.
 // Resets bthFree to the node map's count of free nodes first.
-bool ReserveCatalogNodes(Context& ctx, std::uint32_t count);
+bool ReserveCatalogNodes(Engine& ctx, std::uint32_t count);
 
 // The same for the extents tree (its work file open); false, without a
 // message, when it cannot grow: the caller reports the change refused.
-bool ReserveExtentsNodes(Context& ctx, std::uint32_t count);
+bool ReserveExtentsNodes(Engine& ctx, std::uint32_t count);
 
 }  // namespace tarvo

@@ -1,8 +1,8 @@
 #include "hfs/volume_counters.h"
 
 #include "base/big_endian.h"
+#include "base/volume_state.h"
 #include "hfs/volume_header.h"
-#include "hfs/volume_state.h"
 
 namespace tarvo {
 

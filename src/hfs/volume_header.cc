@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/sector_run.h"
 
 namespace tarvo {
@@ -21,7 +21,7 @@ bool IsUsableHeader(ConstBytes m);
 
 }  // namespace
 
-VolumeHeaderFound ReadVolumeHeader(Context& ctx) {
+VolumeHeaderFound ReadVolumeHeader(Engine& ctx) {
   VolumeState& v = ctx.volume;
   v.writeVerdict.reset();  // another volume, or the same one changed meanwhile
   v.mdbSector = static_cast<std::uint32_t>(std::max<std::int64_t>(v.volumeOrigin, 0) + kMdbOffsetSectors);
@@ -83,7 +83,7 @@ std::optional<std::uint32_t> AlternateMdbSector(const VolumeState& v) {
   return static_cast<std::uint32_t>(alternate);
 }
 
-std::uint16_t WriteVolumeHeader(Context& ctx) {
+std::uint16_t WriteVolumeHeader(Engine& ctx) {
   VolumeState& v = ctx.volume;
   std::uint16_t status = WriteSectorRun(ctx, v.mdbSector, v.mdb);
   if (const std::optional<std::uint32_t> alternate = AlternateMdbSector(v)) {

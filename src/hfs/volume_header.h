@@ -16,7 +16,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 struct VolumeState;
 
 // MDB field offsets, under their published names.
@@ -70,7 +70,7 @@ enum class VolumeHeaderFound {
 // non-zero multiple of 512, and a bitmap that ends before allocation block
 // 0 starts: anything else could not be addressed and is treated as no
 // header.
-VolumeHeaderFound ReadVolumeHeader(Context& ctx);
+VolumeHeaderFound ReadVolumeHeader(Engine& ctx);
 
 // The first sector past the mounted volume's allocation blocks, 64 bits
 // wide: a header may claim more than 32-bit sector numbers reach.
@@ -99,7 +99,7 @@ std::optional<std::uint32_t> AlternateMdbSector(const VolumeState& volume);
 
 // Writes `mdb` to `mdbSector` and to the alternate MDB (when it has a
 // place). Returns 0 or the status of the first failed write.
-std::uint16_t WriteVolumeHeader(Context& ctx);
+std::uint16_t WriteVolumeHeader(Engine& ctx);
 
 // The volume name held in the MDB (Macintosh characters, at most 27).
 std::string VolumeName(const VolumeState& volume);

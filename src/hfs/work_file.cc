@@ -9,8 +9,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "base/whole_io.h"
+#include "base/engine.h"
 #include "device/sector_io.h"
 #include "hfs/btree.h"
 #include "hfs/extent_record.h"
@@ -27,7 +28,7 @@ enum class Overflow { kUse, kNone };
 
 constexpr std::uint64_t kSectorBytes = 512;
 
-ForkCopy CopyExtents(Context& ctx, ConstBytes firstRecord, std::FILE* file, std::uint32_t fileId,
+ForkCopy CopyExtents(Engine& ctx, ConstBytes firstRecord, std::FILE* file, std::uint32_t fileId,
                      std::uint32_t byteCount, std::uint8_t forkType, Overflow overflow);
 std::uint32_t TreeCopySize(const VolumeState& v, std::size_t sizeField);
 bool HasFreeSpace(const std::filesystem::path& dir, std::uint64_t byteCount);
@@ -47,7 +48,7 @@ void LoadPage(TreeWorkFile& tree, std::uint32_t first, std::vector<NodeBuffer>& 
 
 }  // namespace
 
-std::FILE* MakeTempFile(Context& ctx, std::string_view prefix, std::uint64_t byteCount) {
+std::FILE* MakeTempFile(Engine& ctx, std::string_view prefix, std::uint64_t byteCount) {
   std::error_code error;
   const std::filesystem::path dir = std::filesystem::temp_directory_path(error);
   if (!error && !HasFreeSpace(dir, byteCount)) FatalError(ctx, ctx.messages[kMsgNoTempSpace]);
@@ -65,7 +66,7 @@ std::FILE* MakeTempFile(Context& ctx, std::string_view prefix, std::uint64_t byt
   return file;
 }
 
-CatalogCopy OpenCatalogWorkFile(Context& ctx) {
+CatalogCopy OpenCatalogWorkFile(Engine& ctx) {
   VolumeState& v = ctx.volume;
   CloseWorkFiles(ctx);
   TreeWorkFile& catalog = v.catalog;
@@ -82,7 +83,7 @@ CatalogCopy OpenCatalogWorkFile(Context& ctx) {
   return copy.status == ForkCopyStatus::kComplete ? CatalogCopy::kWhole : CatalogCopy::kInPart;
 }
 
-void OpenExtentsWorkFile(Context& ctx) {
+void OpenExtentsWorkFile(Engine& ctx) {
   VolumeState& v = ctx.volume;
   TreeWorkFile& extents = v.extents;
   CloseWorkFile(extents);
@@ -106,7 +107,7 @@ void CloseWorkFile(TreeWorkFile& tree) {
   tree.recordIndex = 0;
 }
 
-void CloseWorkFiles(Context& ctx) {
+void CloseWorkFiles(Engine& ctx) {
   CloseWorkFile(ctx.volume.extents);
   CloseWorkFile(ctx.volume.catalog);
 }
@@ -210,16 +211,16 @@ bool ReadWorkFileBytes(const TreeWorkFile& tree, std::uint64_t offset, Bytes out
   return run.end != IoEnd::kFailed;
 }
 
-ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
+ForkCopy CopyForkToFile(Engine& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
                         std::uint32_t byteCount, std::uint8_t forkType) {
   return CopyExtents(ctx, extents, file, fileId, byteCount, forkType, Overflow::kUse);
 }
 
-ForkCopy CopyForkFromRecord(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t byteCount) {
+ForkCopy CopyForkFromRecord(Engine& ctx, ConstBytes extents, std::FILE* file, std::uint32_t byteCount) {
   return CopyExtents(ctx, extents, file, 0, byteCount, kDataFork, Overflow::kNone);
 }
 
-std::uint32_t ForkBytesHeld(Context& ctx, ConstBytes extents, std::uint32_t fileId, std::uint32_t byteCount,
+std::uint32_t ForkBytesHeld(Engine& ctx, ConstBytes extents, std::uint32_t fileId, std::uint32_t byteCount,
                             std::uint8_t forkType) {
   const std::uint64_t blockSize = ctx.volume.allocBlockSize;
   std::uint64_t held = 0;
@@ -233,7 +234,7 @@ std::uint32_t ForkBytesHeld(Context& ctx, ConstBytes extents, std::uint32_t file
 
 namespace {
 
-ForkCopy CopyExtents(Context& ctx, ConstBytes firstRecord, std::FILE* file, std::uint32_t fileId,
+ForkCopy CopyExtents(Engine& ctx, ConstBytes firstRecord, std::FILE* file, std::uint32_t fileId,
                      std::uint32_t byteCount, std::uint8_t forkType, Overflow overflow) {
   ForkCopy result;
   const std::uint64_t blockSize = ctx.volume.allocBlockSize;

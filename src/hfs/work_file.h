@@ -27,11 +27,11 @@
 #include <string_view>
 
 #include "base/big_endian.h"
-#include "hfs/tree_work_file.h"
+#include "base/tree_work_file.h"
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 inline constexpr std::uint32_t kCatalogFileId = 4;
 inline constexpr std::uint32_t kExtentsFileId = 3;
@@ -42,7 +42,7 @@ inline constexpr std::uint8_t kResourceFork = 0xFF;
 // that starts with prefix, and already removed from it. Not enough free
 // space for byteCount bytes, or a file that cannot be created, ends the run
 // through FatalError.
-std::FILE* MakeTempFile(Context& ctx, std::string_view prefix, std::uint64_t byteCount);
+std::FILE* MakeTempFile(Engine& ctx, std::string_view prefix, std::uint64_t byteCount);
 
 // How much of the catalog its work file holds: kInPart when an overflow
 // extent record is missing, so nodes past it cannot be read.
@@ -53,14 +53,14 @@ enum class CatalogCopy { kWhole, kInPart };
 // An empty first catalog extent or an unreadable header node ends the run
 // through FatalError. The copy takes drCTFlSize bytes, but never more than
 // lies between the volume's start and the end of a medium of known size.
-CatalogCopy OpenCatalogWorkFile(Context& ctx);
+CatalogCopy OpenCatalogWorkFile(Engine& ctx);
 // Creates the extents work file from the three extents in the MDB; like the
 // catalog's, the copy takes drXTFlSize bytes, never more than lie between
 // the volume's start and the end of a medium of known size.
-void OpenExtentsWorkFile(Context& ctx);
+void OpenExtentsWorkFile(Engine& ctx);
 // Closes one work file, or both.
 void CloseWorkFile(TreeWorkFile& tree);
-void CloseWorkFiles(Context& ctx);
+void CloseWorkFiles(Engine& ctx);
 
 // A free-node count above the node count is set to 0.
 void RepairTreeHeader(TreeWorkFile& tree);
@@ -113,19 +113,19 @@ struct ForkCopy {
 // record (12 bytes) and beyond it by the extents tree (WalkForkExtents,
 // extent_record.h), to the PC file at its current position. forkType:
 // kDataFork or kResourceFork.
-ForkCopy CopyForkToFile(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
+ForkCopy CopyForkToFile(Engine& ctx, ConstBytes extents, std::FILE* file, std::uint32_t fileId,
                         std::uint32_t byteCount, std::uint8_t forkType);
 // The same within the three extents of the record alone, without the
 // extents tree (a catalog record found outside any tree): a fork that goes
 // on beyond them is copied to the end of the third extent and reported as
 // kExtentsMissing.
-ForkCopy CopyForkFromRecord(Context& ctx, ConstBytes extents, std::FILE* file, std::uint32_t byteCount);
+ForkCopy CopyForkFromRecord(Engine& ctx, ConstBytes extents, std::FILE* file, std::uint32_t byteCount);
 
 // How many of the first byteCount bytes of a fork its extents hold, found
 // as CopyForkToFile finds them: byteCount, or less when the extents end
 // first. A damaged record may claim up to 4 GB; a copy takes no more than
 // this.
-std::uint32_t ForkBytesHeld(Context& ctx, ConstBytes extents, std::uint32_t fileId, std::uint32_t byteCount,
+std::uint32_t ForkBytesHeld(Engine& ctx, ConstBytes extents, std::uint32_t fileId, std::uint32_t byteCount,
                             std::uint8_t forkType);
 
 }  // namespace tarvo

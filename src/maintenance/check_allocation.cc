@@ -4,10 +4,10 @@
 #include <map>
 #include <tuple>
 
+#include "base/volume_state.h"
 #include "hfs/extent_record.h"
 #include "hfs/extent_search.h"
 #include "hfs/volume_header.h"
-#include "hfs/volume_state.h"
 #include "hfs/work_file.h"
 
 namespace tarvo {

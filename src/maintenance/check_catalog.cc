@@ -4,10 +4,10 @@
 #include <map>
 #include <string>
 
+#include "base/volume_state.h"
 #include "hfs/catalog_record.h"
 #include "hfs/volume_counters.h"
 #include "hfs/volume_header.h"
-#include "hfs/volume_state.h"
 #include "hfs/work_file.h"
 
 namespace tarvo {

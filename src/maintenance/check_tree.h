@@ -23,7 +23,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "hfs/tree_work_file.h"
+#include "base/tree_work_file.h"
 #include "maintenance/check_problems.h"
 
 namespace tarvo {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/sector_run.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
@@ -16,12 +16,12 @@ namespace tarvo {
 
 namespace {
 
-std::optional<ConstBytes> CurrentBitmap(Context& ctx, std::vector<std::uint8_t>& buffer);
-void CheckVolumeEnd(Context& ctx, std::vector<Finding>& findings);
+std::optional<ConstBytes> CurrentBitmap(Engine& ctx, std::vector<std::uint8_t>& buffer);
+void CheckVolumeEnd(Engine& ctx, std::vector<Finding>& findings);
 
 }  // namespace
 
-CheckReport CheckVolume(Context& ctx) {
+CheckReport CheckVolume(Engine& ctx) {
   VolumeState& volume = ctx.volume;
   CheckReport report;
   std::vector<Finding>& findings = report.findings;
@@ -47,7 +47,7 @@ std::vector<std::string> CheckReportLines(const CheckReport& report) {
 namespace {
 
 // The loaded bitmap, or the one on the medium read into buffer.
-std::optional<ConstBytes> CurrentBitmap(Context& ctx, std::vector<std::uint8_t>& buffer) {
+std::optional<ConstBytes> CurrentBitmap(Engine& ctx, std::vector<std::uint8_t>& buffer) {
   const VolumeState& volume = ctx.volume;
   const std::size_t size = std::size_t{volume.bitmapSectors} * 512;
   if (!volume.bitmap.empty()) return ConstBytes(volume.bitmap).first(std::min(size, volume.bitmap.size()));
@@ -59,7 +59,7 @@ std::optional<ConstBytes> CurrentBitmap(Context& ctx, std::vector<std::uint8_t>&
 // The allocation blocks must lie in the volume's partition, and the last
 // sector of the last one must be readable: a medium (or image) shorter
 // than its volume would let writes go past its end.
-void CheckVolumeEnd(Context& ctx, std::vector<Finding>& findings) {
+void CheckVolumeEnd(Engine& ctx, std::vector<Finding>& findings) {
   const VolumeState& volume = ctx.volume;
   const std::uint16_t blocks = GetU16(volume.mdb, mdb::drNmAlBlks);
   if (blocks == 0 || volume.sectorsPerBlock == 0) return;

@@ -23,7 +23,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 struct CheckReport {
   std::vector<Finding> findings;
@@ -31,7 +31,7 @@ struct CheckReport {
 };
 
 // Needs a mounted volume (its catalog work file open).
-CheckReport CheckVolume(Context& ctx);
+CheckReport CheckVolume(Engine& ctx);
 
 // One line per finding, or "Volume check: no problems found." when there
 // are none. Names stay in Macintosh characters.

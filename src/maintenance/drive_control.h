@@ -9,12 +9,12 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
-void LockMedium(Context& ctx);
-void UnlockMedium(Context& ctx);
+void LockMedium(Engine& ctx);
+void UnlockMedium(Engine& ctx);
 // Switches `resetBeforeTransfer` over; the menu's check mark follows when
 // the menu state is next computed.
-void ToggleResetMode(Context& ctx);
+void ToggleResetMode(Engine& ctx);
 
 }  // namespace tarvo

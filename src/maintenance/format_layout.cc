@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "base/big_endian.h"
+#include "base/volume_state.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
 #include "hfs/volume_header.h"
-#include "hfs/volume_state.h"
 
 namespace tarvo {
 

@@ -4,7 +4,8 @@
 #include <ctime>
 #include <optional>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
 #include "device/interrupted_update.h"
 #include "device/sector_io.h"
 #include "device/sector_undo.h"
@@ -12,17 +13,19 @@
 #include "hfs/allocation.h"
 #include "hfs/flush.h"
 #include "hfs/flush_report.h"
+#include "hfs/mac_date.h"
 #include "hfs/navigation.h"
 #include "hfs/sector_run.h"
 #include "hfs/volume_header.h"
-#include "hfs/mac_date.h"
 #include "hfs/work_file.h"
 #include "maintenance/desktop_files.h"
 #include "maintenance/driver_image.h"
 #include "maintenance/format_layout.h"
-#include "transfer/charset.h"
+#include "base/charset.h"
 #include "transfer/pc_copy_report.h"
-#include "volume/medium_probes.h"
+#include "hfs/medium_probes.h"
+#include "volume/msdos_probe.h"
+#include "volume/partition_map.h"
 
 namespace tarvo {
 
@@ -32,16 +35,16 @@ namespace {
 // alternate header, the Desktop files and the trees' write-back.
 constexpr std::uint64_t kUndoReserve = std::uint64_t{1} << 20;
 
-void WriteStructures(Context& ctx, const FormatLayout& layout, const std::string& macName);
-bool MountNewVolume(Context& ctx);
-void WriteMapNodes(Context& ctx, std::uint32_t treeSector, const TreeHeader& tree);
-void WriteDesktopFile(Context& ctx, DesktopFile& file);
-int TakeBack(Context& ctx, UndoScope& undo);
-void Write(Context& ctx, std::uint32_t sector, const SectorBytes& bytes) { WriteSectorRun(ctx, sector, bytes); }
+void WriteStructures(Engine& ctx, const FormatLayout& layout, const std::string& macName);
+bool MountNewVolume(Engine& ctx);
+void WriteMapNodes(Engine& ctx, std::uint32_t treeSector, const TreeHeader& tree);
+void WriteDesktopFile(Engine& ctx, DesktopFile& file);
+int TakeBack(Engine& ctx, UndoScope& undo);
+void Write(Engine& ctx, std::uint32_t sector, const SectorBytes& bytes) { WriteSectorRun(ctx, sector, bytes); }
 
 }  // namespace
 
-int FormatVolume(Context& ctx, const std::string& name) {
+int FormatVolume(Engine& ctx, const std::string& name) {
   std::string macName = ConvertString(name, AnsiToMac);
   if (macName.empty()) macName = ctx.messages[kMsgUntitled];
   const FormatLayout layout = LayoutForMedium(ctx.volume.deviceSectors);
@@ -87,7 +90,7 @@ int FormatVolume(Context& ctx, const std::string& name) {
 
 namespace {
 
-void WriteStructures(Context& ctx, const FormatLayout& layout, const std::string& macName) {
+void WriteStructures(Engine& ctx, const FormatLayout& layout, const std::string& macName) {
   const std::uint32_t now = MacNow();
   Write(ctx, 0, DriverDescriptorSector(layout));
   for (std::uint32_t entry = 0; entry < kMapEntries; ++entry) {
@@ -114,7 +117,7 @@ void WriteStructures(Context& ctx, const FormatLayout& layout, const std::string
 }
 
 // The tree's map nodes, each linked to the next (nodes are one sector each).
-void WriteMapNodes(Context& ctx, std::uint32_t treeSector, const TreeHeader& tree) {
+void WriteMapNodes(Engine& ctx, std::uint32_t treeSector, const TreeHeader& tree) {
   for (std::uint32_t i = 0; i < tree.mapNodes; ++i) {
     const std::uint32_t n = tree.mapNode + i;
     Write(ctx, treeSector + n, MapNodeSector(i + 1 < tree.mapNodes ? n + 1 : 0));
@@ -123,7 +126,7 @@ void WriteMapNodes(Context& ctx, std::uint32_t treeSector, const TreeHeader& tre
 
 // As a mount does: the partition, the header, the catalog, the root, the
 // bitmap. False when the header just written cannot be read back.
-bool MountNewVolume(Context& ctx) {
+bool MountNewVolume(Engine& ctx) {
   if (ProbeMedium(ctx) != MediumKind::kMacVolume) return false;
   OpenCatalogWorkFile(ctx);
   EnterDirectory(ctx, kRootParentId, "*");
@@ -133,7 +136,7 @@ bool MountNewVolume(Context& ctx) {
 
 // A write failed: the medium gets back what it held, and the engine forgets
 // the new volume (the caller opens what the medium holds).
-int TakeBack(Context& ctx, UndoScope& undo) {
+int TakeBack(Engine& ctx, UndoScope& undo) {
   const bool restored = undo.Restore();
   CloseWorkFiles(ctx);
   ReleaseBitmap(ctx.volume);
@@ -142,7 +145,7 @@ int TakeBack(Context& ctx, UndoScope& undo) {
 }
 
 // Straight from memory, dated now, as a file copied from the PC would be.
-void WriteDesktopFile(Context& ctx, DesktopFile& file) {
+void WriteDesktopFile(Engine& ctx, DesktopFile& file) {
   std::FILE* content = fmemopen(file.content.data(), file.content.size(), "rb");
   if (content == nullptr) {
     MessageDialog(ctx, ctx.messages[kMsgNoTempSpace]);

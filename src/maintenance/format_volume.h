@@ -45,9 +45,9 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // Returns 0.
-int FormatVolume(Context& ctx, const std::string& name);
+int FormatVolume(Engine& ctx, const std::string& name);
 
 }  // namespace tarvo

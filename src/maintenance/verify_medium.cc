@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/engine.h"
 #include "device/scsi_commands.h"
+#include "device/scsi_manager.h"
 
 namespace tarvo {
 
-VerifyResult VerifyMedium(Context& ctx, std::uint8_t adapter, std::uint8_t target) {
+VerifyResult VerifyMedium(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
   std::vector<std::uint8_t> reply(512);
   const std::uint32_t last = ScsiReadCapacity(ctx, adapter, target, reply) == kSsComp ? GetU32(reply, 0) : 0;
   VerifyResult result;

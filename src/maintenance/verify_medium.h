@@ -13,7 +13,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 inline constexpr std::uint32_t kVerifyGroupBlocks = 4096;
 
@@ -26,6 +26,6 @@ struct VerifyResult {
   bool stopped = false;
 };
 
-VerifyResult VerifyMedium(Context& ctx, std::uint8_t adapter, std::uint8_t target);
+VerifyResult VerifyMedium(Engine& ctx, std::uint8_t adapter, std::uint8_t target);
 
 }  // namespace tarvo

@@ -2,12 +2,12 @@
 
 #include <array>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "device/sector_io.h"
 
 namespace tarvo {
 
-std::int32_t WriteProtectProbe(Context& ctx, std::uint8_t target) {
+std::int32_t WriteProtectProbe(Engine& ctx, std::uint8_t target) {
   // A whole physical sector, 1024 bytes on the largest media.
   std::array<std::uint8_t, 1024> sector{};
   SectorRequest request;

@@ -12,7 +12,7 @@
 #include "transfer/pc_file_name.h"
 #include "transfer/pc_file_system.h"
 #include "transfer/pc_file_reader.h"
-#include "transfer/type_creator.h"
+#include "base/type_creator.h"
 
 namespace tarvo {
 

@@ -5,10 +5,10 @@
 #include <ctime>
 #include <vector>
 
+#include "base/charset.h"
 #include "hfs/catalog_record.h"
 #include "hfs/mac_date.h"
 #include "hfs/work_file.h"
-#include "transfer/charset.h"
 
 namespace tarvo {
 

@@ -4,9 +4,9 @@
 #include <array>
 #include <optional>
 
+#include "base/charset.h"
 #include "hfs/catalog_record.h"
 #include "hfs/work_file.h"
-#include "transfer/charset.h"
 #include "transfer/crc16.h"
 
 namespace tarvo {

@@ -4,7 +4,7 @@
 #include "hfs/mac_date.h"
 #include "transfer/binhex.h"
 #include "transfer/pc_file_reader.h"
-#include "ui/program_settings.h"
+#include "base/program_settings.h"
 
 namespace tarvo {
 

@@ -5,7 +5,9 @@
 #include <set>
 #include <system_error>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
+#include "base/type_creator.h"
 #include "base/utf8.h"
 #include "base/wildcard.h"
 #include "hfs/allocation.h"
@@ -14,13 +16,16 @@
 #include "hfs/navigation.h"
 #include "transfer/apple_double_places.h"
 #include "transfer/apple_single.h"
-#include "transfer/charset.h"
+#include "base/charset.h"
+#include "transfer/binhex.h"
 #include "transfer/mac_folder.h"
 #include "transfer/pc_copy_report.h"
 #include "transfer/pc_file_reader.h"
 #include "transfer/pc_file_system.h"
 #include "transfer/replace_file.h"
-#include "transfer/type_creator.h"
+#include "base/type_creator.h"
+#include "transfer/text_conversion.h"
+#include "transfer/write_file.h"
 
 namespace tarvo {
 
@@ -34,23 +39,23 @@ struct PcEntry {
   bool directory = false;
 };
 
-PcCopyOutcome CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
+PcCopyOutcome CopyFolderAt(Engine& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
                            const std::optional<std::string>& typeCreator, int depth);
 // The directory's entries in name order: directories and regular files.
-std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::filesystem::path& directory);
+std::optional<std::vector<PcEntry>> ListPcDirectory(Engine& ctx, const std::filesystem::path& directory);
 std::string NumberedName(const std::string& macName, std::uint32_t number);
-std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count);
+std::optional<std::string> FreeNumberedName(Engine& ctx, const std::string& macName, std::uint32_t count);
 PartnerPlaces PartnerPlacesOf(const std::filesystem::path& directory, const std::vector<PcEntry>* listing);
-PcCopyOutcome CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std::filesystem::path& pcPath,
+PcCopyOutcome CopyPcFileAt(Engine& ctx, const PartnerPlaces& places, const std::filesystem::path& pcPath,
                            const std::optional<std::string>& typeCreator);
-PcCopyOutcome PlaceOnVolume(Context& ctx, MacFileSource& source, const std::string& shownPcName);
+PcCopyOutcome PlaceOnVolume(Engine& ctx, MacFileSource& source, const std::string& shownPcName);
 bool HoldsPartnersOnly(const std::vector<PcEntry>& entries, const PcEntry& entry);
 bool Matches(std::string_view name, std::string_view pattern);
-void LogCd(Context& ctx, const std::string& macName);
+void LogCd(Engine& ctx, const std::string& macName);
 
 }  // namespace
 
-PcCopyOutcome CopyPcToMac(Context& ctx, const PcToMacRequest& request) {
+PcCopyOutcome CopyPcToMac(Engine& ctx, const PcToMacRequest& request) {
   if (ctx.volume.targetId == kNoDevice || ctx.volume.catalog.handle == nullptr) {
     MessageDialog(ctx, ctx.messages[kMsgSelectDriveInMenu]);
     return PcCopyOutcome::kFailed;
@@ -86,7 +91,7 @@ PcCopyOutcome CopyPcToMac(Context& ctx, const PcToMacRequest& request) {
   return result;
 }
 
-PcCopyOutcome CopyPcMatches(Context& ctx, std::string_view pattern) {
+PcCopyOutcome CopyPcMatches(Engine& ctx, std::string_view pattern) {
   std::error_code error;
   const std::filesystem::path here = std::filesystem::current_path(error);
   PcToMacRequest request;
@@ -96,7 +101,7 @@ PcCopyOutcome CopyPcMatches(Context& ctx, std::string_view pattern) {
   return CopyPcToMac(ctx, request);
 }
 
-PcCopyOutcome CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
+PcCopyOutcome CopyPcItems(Engine& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
                           const std::optional<std::string>& typeCreator) {
   const std::optional<std::vector<PcEntry>> entries = ListPcDirectory(ctx, pcDirectory);
   if (!entries) return PcCopyOutcome::kFailed;
@@ -117,14 +122,14 @@ PcCopyOutcome CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory
   return PcCopyOutcome::kDone;
 }
 
-PcCopyOutcome CopyPcFile(Context& ctx, const std::filesystem::path& pcPath,
+PcCopyOutcome CopyPcFile(Engine& ctx, const std::filesystem::path& pcPath,
                          const std::optional<std::string>& typeCreator) {
   return CopyPcFileAt(ctx, PartnerPlacesOf(pcPath.parent_path(), nullptr), pcPath, typeCreator);
 }
 
 namespace {
 
-PcCopyOutcome CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std::filesystem::path& pcPath,
+PcCopyOutcome CopyPcFileAt(Engine& ctx, const PartnerPlaces& places, const std::filesystem::path& pcPath,
                            const std::optional<std::string>& typeCreator) {
   const std::string shownPcName = Utf8ToAnsi(pcPath.filename().string());
   CopyTally& tally = ctx.settings.copies;
@@ -160,7 +165,7 @@ PcCopyOutcome CopyPcFileAt(Context& ctx, const PartnerPlaces& places, const std:
 }
 
 // The source under its name, or under the name the replace prompt settles.
-PcCopyOutcome PlaceOnVolume(Context& ctx, MacFileSource& source, const std::string& shownPcName) {
+PcCopyOutcome PlaceOnVolume(Engine& ctx, MacFileSource& source, const std::string& shownPcName) {
   if (MacItemType(ctx, source.name) != MacItem::kAbsent) {
     switch (AskReplace(ctx, source.name, ctx.settings.copiedFileCount)) {
       case ReplaceAnswer::kCancelled:
@@ -187,7 +192,7 @@ PcCopyOutcome PlaceOnVolume(Context& ctx, MacFileSource& source, const std::stri
 
 }  // namespace
 
-ReplaceAnswer AskReplace(Context& ctx, std::string& macName, std::uint32_t count) {
+ReplaceAnswer AskReplace(Engine& ctx, std::string& macName, std::uint32_t count) {
   const std::string text = ctx.messages[kMsgTheFile] + ConvertString(macName, MacToAnsi) +
                            ctx.messages[kMsgAlreadyExistsReplace];
   switch (ShowMessageBox(ctx, text, Buttons::kYesNoCancel, Stakes::kDestroys)) {
@@ -223,7 +228,7 @@ bool MatchesPcPattern(std::string_view pcName, std::string_view pattern) {
 
 namespace {
 
-PcCopyOutcome CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
+PcCopyOutcome CopyFolderAt(Engine& ctx, const std::filesystem::path& pcDirectory, const std::string& name,
                            const std::optional<std::string>& typeCreator, int depth) {
   if (depth > kMaxFolderDepth) return PcCopyOutcome::kDone;
   const std::uint32_t savedId = ctx.volume.current.currentDirId;
@@ -258,7 +263,7 @@ PcCopyOutcome CopyFolderAt(Context& ctx, const std::filesystem::path& pcDirector
   return entries ? result : PcCopyOutcome::kFailed;
 }
 
-std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::filesystem::path& directory) {
+std::optional<std::vector<PcEntry>> ListPcDirectory(Engine& ctx, const std::filesystem::path& directory) {
   std::error_code error;
   std::vector<PcEntry> entries;
   std::filesystem::directory_iterator it(directory, error);
@@ -284,7 +289,7 @@ std::optional<std::vector<PcEntry>> ListPcDirectory(Context& ctx, const std::fil
 }
 
 // The first numbered name from count on that the current folder lacks.
-std::optional<std::string> FreeNumberedName(Context& ctx, const std::string& macName, std::uint32_t count) {
+std::optional<std::string> FreeNumberedName(Engine& ctx, const std::string& macName, std::uint32_t count) {
   for (std::uint32_t n = 0; n < 1000; ++n) {
     std::string numbered = NumberedName(macName, count + n);
     if (MacItemType(ctx, numbered) == MacItem::kAbsent) return numbered;
@@ -327,7 +332,7 @@ bool Matches(std::string_view name, std::string_view pattern) {
   return WildcardMatch(pattern, name, [&upper](char a, char b) { return upper(a) == upper(b); });
 }
 
-void LogCd(Context& ctx, const std::string& macName) {
+void LogCd(Engine& ctx, const std::string& macName) {
   if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*cd " + ConvertString(macName, MacToAnsi) + "\r\n");
 }
 

@@ -51,7 +51,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 enum class PcCopyOutcome {
   kDone,       // copied, or passed over
@@ -76,15 +76,15 @@ struct PcToMacRequest {
 // Drive' menu"; otherwise "PC->Mac\n" in the log, the type/creator file
 // loaded, the bitmap loaded, the copy, and the flush (a failing one is
 // reported).
-PcCopyOutcome CopyPcToMac(Context& ctx, const PcToMacRequest& request);
+PcCopyOutcome CopyPcToMac(Engine& ctx, const PcToMacRequest& request);
 
 // MCOPY with an argument: the PC files and directories of the PC's current
 // directory that match pattern, copied as "All Files" copies.
-PcCopyOutcome CopyPcMatches(Context& ctx, std::string_view pattern);
+PcCopyOutcome CopyPcMatches(Engine& ctx, std::string_view pattern);
 
-PcCopyOutcome CopyPcItems(Context& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
+PcCopyOutcome CopyPcItems(Engine& ctx, const std::filesystem::path& pcDirectory, std::string_view pattern,
                           const std::optional<std::string>& typeCreator);
-PcCopyOutcome CopyPcFile(Context& ctx, const std::filesystem::path& pcPath,
+PcCopyOutcome CopyPcFile(Engine& ctx, const std::filesystem::path& pcPath,
                          const std::optional<std::string>& typeCreator);
 
 enum class ReplaceAnswer {
@@ -95,7 +95,7 @@ enum class ReplaceAnswer {
 };
 
 // The replace prompt for macName (Mac Roman) in the current folder.
-ReplaceAnswer AskReplace(Context& ctx, std::string& macName, std::uint32_t count);
+ReplaceAnswer AskReplace(Engine& ctx, std::string& macName, std::uint32_t count);
 
 // The Mac name of a PC file name (UTF-8), in Mac Roman.
 std::string MacNameForPcName(std::string_view pcName);

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <set>
 #include <vector>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
 #include "base/utf8.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/catalog_record.h"
@@ -15,15 +15,10 @@
 #include "hfs/work_file.h"
 #include "transfer/apple_single.h"
 #include "transfer/binhex.h"
-#include "transfer/charset.h"
 #include "transfer/macbinary.h"
 #include "transfer/pc_file_name.h"
 #include "transfer/pc_file_system.h"
 #include "transfer/text_conversion.h"
-#include "ui/destination_dialog.h"
-#include "ui/folder_navigation.h"
-#include "ui/menu_model.h"
-#include "ui/name_dialog.h"
 
 namespace tarvo {
 
@@ -31,7 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t kOnTheFlyLength = 30;
 constexpr std::uint32_t kNumberedNames = 32768;
 constexpr std::uint32_t kStandInNames = 100;
 constexpr const char* kTextCannotCreateFolder = "Unable to create the directory ";
@@ -50,64 +44,40 @@ using Destination = PcFileDestination;
 
 enum class WalkResult { kDone, kAborted };
 
-struct CopyWalk {
-  std::set<std::uint32_t> foldersSeen;  // a damaged catalog cannot loop
-  PcCopyRun run;
-};
-
-std::vector<CatalogItem> ItemsOf(Context& ctx, std::uint32_t parentId, std::string_view pattern, bool firstOnly);
-std::vector<CatalogItem> NamedItem(Context& ctx, std::uint32_t parentId, std::string_view name);
-int CopyItemsHere(Context& ctx, CopyWalk& walk, const std::vector<CatalogItem>& items);
-WalkResult CopyItems(Context& ctx, CopyWalk& walk, const fs::path& dir, const std::vector<CatalogItem>& items,
+std::vector<CatalogItem> ItemsOf(Engine& ctx, std::uint32_t parentId, std::string_view pattern, bool firstOnly);
+std::vector<CatalogItem> NamedItem(Engine& ctx, std::uint32_t parentId, std::string_view name);
+int CopyItemsHere(Engine& ctx, CopyWalk& walk, const std::vector<CatalogItem>& items);
+WalkResult CopyItems(Engine& ctx, CopyWalk& walk, const fs::path& dir, const std::vector<CatalogItem>& items,
                      bool skipFolders);
-WalkResult CopyFolderToPc(Context& ctx, CopyWalk& walk, const fs::path& parentDir, const CatalogItem& folder);
-std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, std::string_view macName);
-std::optional<Destination> OpenDestination(Context& ctx, PcCopyRun& run, const fs::path& dir,
+WalkResult CopyFolderToPc(Engine& ctx, CopyWalk& walk, const fs::path& parentDir, const CatalogItem& folder);
+std::optional<fs::path> MakePcFolder(Engine& ctx, const fs::path& parentDir, std::string_view macName);
+std::optional<Destination> OpenDestination(Engine& ctx, PcCopyRun& run, const fs::path& dir,
                                            std::string_view macName, ConstBytes record);
-std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std::string_view macName);
-ExistingFileAction ExistingFileChoice(Context& ctx, std::optional<ExistingFileAction>& forAll,
+std::optional<Destination> RenameOnTheFly(Engine& ctx, const PcCopyRun& run, const fs::path& dir,
+                                          std::string_view macName);
+ExistingFileAction ExistingFileChoice(Engine& ctx, std::optional<ExistingFileAction>& forAll,
                                       const std::string& shownName);
 std::FILE* CreateStandIn(const fs::path& target, bool shortName, fs::path& standIn);
-ForkCopier ForkCopierFor(Context& ctx, std::uint64_t& unreadBytes);
-bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
+ForkCopier ForkCopierFor(Engine& ctx, std::uint64_t& unreadBytes);
+bool WriteContent(Engine& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
                   std::uint64_t& unreadBytes);
-bool WriteAppleDoublePartner(Context& ctx, const fs::path& plain, std::string_view macName, ConstBytes record,
+bool WriteAppleDoublePartner(Engine& ctx, const fs::path& plain, std::string_view macName, ConstBytes record,
                              std::uint64_t& unreadBytes);
-std::uint32_t HoldForkLength(Context& ctx, Bytes record, std::uint8_t forkType);
-void ReportOverclaim(Context& ctx, std::string_view macName, std::uint8_t forkType, ConstBytes claimed,
+std::uint32_t HoldForkLength(Engine& ctx, Bytes record, std::uint8_t forkType);
+void ReportOverclaim(Engine& ctx, std::string_view macName, std::uint8_t forkType, ConstBytes claimed,
                      ConstBytes held);
-void Report(Context& ctx, const std::string& text);
+void Report(Engine& ctx, const std::string& text);
 std::string Ansi(std::string_view macName) { return ConvertString(macName, MacToAnsi); }
 
 }  // namespace
 
-void CopySelectionToPc(Context& ctx) {
-  if (!VolumeOpen(ctx)) {
-    MessageDialog(ctx, kMsgSelectDriveInMenu);
-    return;
-  }
-  ListingView& view = ctx.listing;
-  if (CountSelected(view) == 0) {
-    MessageDialog(ctx, kMsgNoSelection);
-    return;
-  }
-  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "Mac->PC\n");
-  if (ctx.settings.outputPort == 0 && !ctx.settings.useCurrentDirectory &&
-      ChooseTargetDirectory(ctx, kMenuCopyToPc) != 1) {
-    return;
-  }
-  AdvanceWaitCursor(ctx);
-  CopyWalk walk;
-  for (std::uint16_t row = TakeFirstSelected(view); row != kNoRow; row = TakeFirstSelected(view)) {
-    // The row's own item: a listed name may hold '*' or '?'.
-    if (CopyItemsHere(ctx, walk, NamedItem(ctx, ctx.volume.current.currentDirId, view.rows[row].name)) != 0) break;
-  }
-  SetStatus(ctx, "", std::nullopt);
+int CopyNamedItem(Engine& ctx, CopyWalk& walk, std::string_view macName) {
+  return CopyItemsHere(ctx, walk, NamedItem(ctx, ctx.volume.current.currentDirId, macName));
 }
 
-int CopyMatchingItems(Context& ctx, std::string_view pattern) {
+int CopyMatchingItems(Engine& ctx, std::string_view pattern, const PcNameQuestion& askName) {
   const bool wildcard = HasWildcard(pattern);
-  CopyWalk walk;
+  CopyWalk walk(askName);
   return CopyItemsHere(ctx, walk, ItemsOf(ctx, ctx.volume.current.currentDirId, pattern, !wildcard));
 }
 
@@ -115,7 +85,7 @@ namespace {
 
 // The items into the PC current directory: 0 normally, 1 after an abort,
 // -1 when there are none.
-int CopyItemsHere(Context& ctx, CopyWalk& walk, const std::vector<CatalogItem>& items) {
+int CopyItemsHere(Engine& ctx, CopyWalk& walk, const std::vector<CatalogItem>& items) {
   if (items.empty()) return -1;
   walk.foldersSeen.insert(ctx.volume.current.currentDirId);
   std::error_code error;
@@ -126,7 +96,7 @@ int CopyItemsHere(Context& ctx, CopyWalk& walk, const std::vector<CatalogItem>& 
 
 }  // namespace
 
-int CopyFileToPc(Context& ctx, PcCopyRun& run, const fs::path& dir, std::string_view macName,
+int CopyFileToPc(Engine& ctx, PcCopyRun& run, const fs::path& dir, std::string_view macName,
                  ConstBytes record) {
   const std::uint32_t dataLength = GetU32(record, filrec::filLgLen);
   const std::uint32_t resourceLength = GetU32(record, filrec::filRLgLen);
@@ -202,13 +172,7 @@ int CopyFileToPc(Context& ctx, PcCopyRun& run, const fs::path& dir, std::string_
   return 0;
 }
 
-std::optional<std::string> AskPcFileName(Context& ctx, const std::string& proposal) {
-  NameDialog dialog("DLG_NOMD", ctx.messages[kMsgDosFileName], proposal, proposal, kOnTheFlyLength);
-  ctx.ui->RunNameDialog(dialog);
-  return dialog.result();
-}
-
-std::optional<PcFileDestination> MakePcFileName(Context& ctx, const fs::path& dir, std::string_view macName,
+std::optional<PcFileDestination> MakePcFileName(Engine& ctx, const fs::path& dir, std::string_view macName,
                                                 ConstBytes record, std::optional<ExistingFileAction>& existingForAll) {
   LoadTypeCreatorFile(ctx);
   const bool shortNames = !ctx.settings.longNamesAvailable || ctx.settings.namingMode == NamingMode::kShort;
@@ -270,7 +234,7 @@ std::optional<PcFileDestination> MakePcFileName(Context& ctx, const fs::path& di
 
 namespace {
 
-std::vector<CatalogItem> ItemsOf(Context& ctx, std::uint32_t parentId, std::string_view pattern, bool firstOnly) {
+std::vector<CatalogItem> ItemsOf(Engine& ctx, std::uint32_t parentId, std::string_view pattern, bool firstOnly) {
   std::vector<CatalogItem> items;
   TreeWorkFile& catalog = ctx.volume.catalog;
   FoundRecord found = FindCatalogRecord(catalog, pattern, kWantEntry, parentId);
@@ -286,13 +250,13 @@ std::vector<CatalogItem> ItemsOf(Context& ctx, std::uint32_t parentId, std::stri
   return items;
 }
 
-std::vector<CatalogItem> NamedItem(Context& ctx, std::uint32_t parentId, std::string_view name) {
+std::vector<CatalogItem> NamedItem(Engine& ctx, std::uint32_t parentId, std::string_view name) {
   const std::optional<CatalogRecord> record = FindNamedRecord(ctx.volume.catalog, parentId, name);
   if (!record || (record->type != kDirectoryRecord && record->type != kFileRecord)) return {};
   return {{record->key.name, record->type, {record->data.begin(), record->data.end()}}};
 }
 
-WalkResult CopyItems(Context& ctx, CopyWalk& walk, const fs::path& dir, const std::vector<CatalogItem>& items,
+WalkResult CopyItems(Engine& ctx, CopyWalk& walk, const fs::path& dir, const std::vector<CatalogItem>& items,
                      bool skipFolders) {
   for (const CatalogItem& item : items) {
     if (PollAbort(ctx)) return WalkResult::kAborted;
@@ -306,7 +270,7 @@ WalkResult CopyItems(Context& ctx, CopyWalk& walk, const fs::path& dir, const st
   return WalkResult::kDone;
 }
 
-WalkResult CopyFolderToPc(Context& ctx, CopyWalk& walk, const fs::path& parentDir, const CatalogItem& folder) {
+WalkResult CopyFolderToPc(Engine& ctx, CopyWalk& walk, const fs::path& parentDir, const CatalogItem& folder) {
   const std::uint32_t folderId = GetU32(folder.data, dirrec::dirDirID);
   if (!walk.foldersSeen.insert(folderId).second) return WalkResult::kDone;
   const std::optional<fs::path> dir = MakePcFolder(ctx, parentDir, folder.name);
@@ -314,7 +278,7 @@ WalkResult CopyFolderToPc(Context& ctx, CopyWalk& walk, const fs::path& parentDi
   return CopyItems(ctx, walk, *dir, ItemsOf(ctx, folderId, "*", false), false);
 }
 
-std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, std::string_view macName) {
+std::optional<fs::path> MakePcFolder(Engine& ctx, const fs::path& parentDir, std::string_view macName) {
   const bool longNames = ctx.settings.longNamesAvailable;
   std::string pcName = PcFolderName(macName, longNames);
   fs::path dir = PcNameToPath(parentDir, pcName, !longNames);
@@ -342,7 +306,7 @@ std::optional<fs::path> MakePcFolder(Context& ctx, const fs::path& parentDir, st
   return dir;
 }
 
-std::optional<Destination> OpenDestination(Context& ctx, PcCopyRun& run, const fs::path& dir,
+std::optional<Destination> OpenDestination(Engine& ctx, PcCopyRun& run, const fs::path& dir,
                                            std::string_view macName, ConstBytes record) {
   const int port = ctx.settings.outputPort;
   if (port != 0) {
@@ -350,12 +314,13 @@ std::optional<Destination> OpenDestination(Context& ctx, PcCopyRun& run, const f
     if (out.file == nullptr) FatalError(ctx, kTextErrorOpeningFile + out.shownName);
     return out;
   }
-  if (ctx.settings.namingMode == NamingMode::kOnTheFly) return RenameOnTheFly(ctx, dir, macName);
+  if (ctx.settings.namingMode == NamingMode::kOnTheFly) return RenameOnTheFly(ctx, run, dir, macName);
   return MakePcFileName(ctx, dir, macName, record, run.existingForAll);
 }
 
-std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std::string_view macName) {
-  const std::optional<std::string> typed = AskPcFileName(ctx, Ansi(macName));
+std::optional<Destination> RenameOnTheFly(Engine& ctx, const PcCopyRun& run, const fs::path& dir,
+                                          std::string_view macName) {
+  const std::optional<std::string> typed = run.askName(ctx, Ansi(macName));
   if (!typed) return std::nullopt;
   // Only the name and extension count: a drive or directory typed is dropped.
   const std::size_t cut = typed->find_last_of("/\\:");
@@ -375,7 +340,7 @@ std::optional<Destination> RenameOnTheFly(Context& ctx, const fs::path& dir, std
   return out;
 }
 
-ExistingFileAction ExistingFileChoice(Context& ctx, std::optional<ExistingFileAction>& forAll,
+ExistingFileAction ExistingFileChoice(Engine& ctx, std::optional<ExistingFileAction>& forAll,
                                       const std::string& shownName) {
   if (ctx.settings.existingFiles) return *ctx.settings.existingFiles;
   if (forAll) return *forAll;
@@ -404,7 +369,7 @@ std::FILE* CreateStandIn(const fs::path& target, bool shortName, fs::path& stand
 // so the file keeps its length (and a MacBinary header stays true). The
 // record's lengths are what the extents held when they were measured; an
 // extents node that cannot be read this time ends the walk sooner.
-ForkCopier ForkCopierFor(Context& ctx, std::uint64_t& unreadBytes) {
+ForkCopier ForkCopierFor(Engine& ctx, std::uint64_t& unreadBytes) {
   return [&ctx, &unreadBytes](ConstBytes extents, std::FILE* f, std::uint32_t fileId, std::uint32_t byteCount,
                               std::uint8_t forkType) {
     const ForkCopy copy = CopyForkToFile(ctx, extents, f, fileId, byteCount, forkType);
@@ -421,7 +386,7 @@ ForkCopier ForkCopierFor(Context& ctx, std::uint64_t& unreadBytes) {
   };
 }
 
-bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
+bool WriteContent(Engine& ctx, std::FILE* file, std::string_view macName, ConstBytes record,
                   std::uint64_t& unreadBytes) {
   const ForkCopier copyFork = ForkCopierFor(ctx, unreadBytes);
   const std::uint16_t mode = ctx.settings.modeFlags;
@@ -449,7 +414,7 @@ bool WriteContent(Context& ctx, std::FILE* file, std::string_view macName, Const
 
 // The "._" file beside the plain copy of AppleDouble. One there already
 // belonged to no file, the plain name being new: it is replaced.
-bool WriteAppleDoublePartner(Context& ctx, const fs::path& plain, std::string_view macName, ConstBytes record,
+bool WriteAppleDoublePartner(Engine& ctx, const fs::path& plain, std::string_view macName, ConstBytes record,
                              std::uint64_t& unreadBytes) {
   const fs::path path = plain.parent_path() / (std::string(kAppleDoublePrefix) + plain.filename().string());
   bool exists = false;
@@ -468,7 +433,7 @@ bool WriteAppleDoublePartner(Context& ctx, const fs::path& plain, std::string_vi
 
 // Cuts the record's logical length of the fork to what its extents hold;
 // returns that length.
-std::uint32_t HoldForkLength(Context& ctx, Bytes record, std::uint8_t forkType) {
+std::uint32_t HoldForkLength(Engine& ctx, Bytes record, std::uint8_t forkType) {
   const bool data = forkType == kDataFork;
   const std::size_t lengthField = data ? filrec::filLgLen : filrec::filRLgLen;
   const ConstBytes extents = ConstBytes(record).subspan(data ? filrec::filExtRec : filrec::filRExtRec,
@@ -480,7 +445,7 @@ std::uint32_t HoldForkLength(Context& ctx, Bytes record, std::uint8_t forkType) 
 }
 
 // Tells of a fork whose record claims more than its extents hold.
-void ReportOverclaim(Context& ctx, std::string_view macName, std::uint8_t forkType, ConstBytes claimed,
+void ReportOverclaim(Engine& ctx, std::string_view macName, std::uint8_t forkType, ConstBytes claimed,
                      ConstBytes held) {
   const std::size_t lengthField = forkType == kDataFork ? filrec::filLgLen : filrec::filRLgLen;
   const std::uint32_t claimedLength = GetU32(claimed, lengthField);
@@ -492,7 +457,7 @@ void ReportOverclaim(Context& ctx, std::string_view macName, std::uint8_t forkTy
 }
 
 // A message that the log keeps even when the user closes it.
-void Report(Context& ctx, const std::string& text) {
+void Report(Engine& ctx, const std::string& text) {
   if (MessageDialog(ctx, text) != -1 && IsLogOpen(ctx.log)) AppendLog(ctx.log, "#" + text + "\n");
 }
 

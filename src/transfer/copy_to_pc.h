@@ -42,40 +42,58 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/big_endian.h"
+#include "base/user_interface.h"
 #include "transfer/pc_file_system.h"
-#include "ui/user_interface.h"
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
-// Menu 106: the selected rows, after DLG_DEST unless the output is a port
-// or "&Use Current Directory" is checked. Stops at the first item that
-// ends in an abort or matches nothing.
-void CopySelectionToPc(Context& ctx);
+// Asks the PC name of a file copied in renaming-on-the-fly mode, proposing
+// one (Windows character set); nullopt on Cancel.
+using PcNameQuestion = std::function<std::optional<std::string>(Engine& ctx, const std::string& proposal)>;
+
+// What the copies of one command share: the PC disk's free space as known
+// so far, the answer given for every later name clash, and the question
+// that names a file when renaming on the fly.
+struct PcCopyRun {
+  PcFreeSpace space;
+  std::optional<ExistingFileAction> existingForAll;
+  PcNameQuestion askName;
+};
+
+// One command's copy: its run, and the folders met so far, so that a
+// damaged catalog cannot loop.
+struct CopyWalk {
+  explicit CopyWalk(PcNameQuestion askName) { run.askName = std::move(askName); }
+
+  std::set<std::uint32_t> foldersSeen;
+  PcCopyRun run;
+};
 
 // Every item of the current folder whose name matches the pattern (Mac
 // Roman; only the first match when it holds no '*' or '?'), folders included
 // unless "files only" is set. 0 normally, 1 after an abort, -1 when no item
 // matches.
-int CopyMatchingItems(Context& ctx, std::string_view pattern);
+int CopyMatchingItems(Engine& ctx, std::string_view pattern, const PcNameQuestion& askName);
 
-// What the copies of one command share: the PC disk's free space as known
-// so far, and the answer given for every later name clash.
-struct PcCopyRun {
-  PcFreeSpace space;
-  std::optional<ExistingFileAction> existingForAll;
-};
+// The item of exactly that name in the current folder (a listed name may
+// hold '*' or '?') into the PC current directory: 0 normally, 1 after an
+// abort, -1 when there is none.
+int CopyNamedItem(Engine& ctx, CopyWalk& walk, std::string_view macName);
 
 // One file (its catalog name and file record data, type byte first) into
 // the directory, or to the output port. 0 when copied or skipped, -1 when
 // the PC disk has not enough space.
-int CopyFileToPc(Context& ctx, PcCopyRun& run, const std::filesystem::path& dir, std::string_view macName,
+int CopyFileToPc(Engine& ctx, PcCopyRun& run, const std::filesystem::path& dir, std::string_view macName,
                  ConstBytes fileRecord);
 
 // The open PC file of one copied file.
@@ -93,12 +111,8 @@ struct PcFileDestination {
 // is to replace it); logs the name pair and shows "Copy of ..." on the
 // status line. nullopt when the answer is to skip, or no free name was
 // found (the user is told). An answer for all is kept in existingForAll.
-std::optional<PcFileDestination> MakePcFileName(Context& ctx, const std::filesystem::path& dir,
+std::optional<PcFileDestination> MakePcFileName(Engine& ctx, const std::filesystem::path& dir,
                                                 std::string_view macName, ConstBytes fileRecord,
                                                 std::optional<ExistingFileAction>& existingForAll);
-
-// DLG_NOMD titled "File name on the DOS volume", proposing the name;
-// nullopt on Cancel.
-std::optional<std::string> AskPcFileName(Context& ctx, const std::string& proposal);
 
 }  // namespace tarvo

@@ -4,17 +4,13 @@
 #include <array>
 #include <optional>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
 #include "hfs/flush_report.h"
-#include "hfs/rename_entries.h"
+#include "hfs/navigation.h"
 #include "hfs/work_file.h"
-#include "ui/attributes_dialog.h"
-#include "ui/folder_navigation.h"
-#include "ui/listing.h"
-#include "ui/write_guard.h"
 
 namespace tarvo {
 
@@ -22,13 +18,12 @@ namespace {
 
 constexpr std::size_t kForkGroup = filrec::filRStBlk - filrec::filStBlk;  // first block, logical, physical length
 
-bool WriteCurrentNode(Context& ctx);
-bool FitsInRecord(const Context& ctx, ConstBytes extents, std::uint32_t physicalLength);
-std::optional<std::string> FirstSelectedName(Context& ctx);
+bool WriteCurrentNode(Engine& ctx);
+bool FitsInRecord(const Engine& ctx, ConstBytes extents, std::uint32_t physicalLength);
 
 }  // namespace
 
-std::optional<CatalogRecord> FindFileRecord(Context& ctx, std::string_view macName) {
+std::optional<CatalogRecord> FindFileRecord(Engine& ctx, std::string_view macName) {
   if (!VolumeOpen(ctx)) return std::nullopt;
   TreeWorkFile& catalog = ctx.volume.catalog;
   const KeyPosition at = LocateCatalogKey(catalog, macName, ctx.volume.current.currentDirId);
@@ -39,26 +34,14 @@ std::optional<CatalogRecord> FindFileRecord(Context& ctx, std::string_view macNa
   return record;
 }
 
-int EditAttributes(Context& ctx, std::string_view macName, const ProtectionProbe& probe) {
-  std::optional<CatalogRecord> found = FindFileRecord(ctx, macName);
-  if (!found) return 0;
-  AttributesDialog dialog(ctx, macName, found->data, probe);
-  ctx.ui->RunAttributesDialog(dialog);
-  if (dialog.result() < 2) return 0;
-  // A new name is given by deleting and inserting the record: its nodes are
-  // made sure of before anything changes, or nothing does.
-  if (dialog.newName() && ReserveInsertions(ctx, 1) != CatalogEditStatus::kDone) return 0;
-  // The dialog may have let anything happen meanwhile: the record is found
-  // again before it is changed.
-  found = FindFileRecord(ctx, macName);
-  if (!found) return 0;
-  std::copy(dialog.record().begin(), dialog.record().end(), found->data.begin());
-  if (!WriteCurrentNode(ctx)) return 0;
-  if (dialog.newName()) RenameEntries(ctx, macName, *dialog.newName());
-  return 1;
+bool WriteFileRecord(Engine& ctx, std::string_view macName, ConstBytes data) {
+  const std::optional<CatalogRecord> found = FindFileRecord(ctx, macName);
+  if (!found || data.size() > found->data.size()) return false;
+  std::copy(data.begin(), data.end(), found->data.begin());
+  return WriteCurrentNode(ctx);
 }
 
-SwapResult SwapForks(Context& ctx, std::string_view macName) {
+SwapResult SwapForks(Engine& ctx, std::string_view macName) {
   const std::optional<CatalogRecord> found = FindFileRecord(ctx, macName);
   if (!found) return kSwapNoFile;
   const Bytes d = found->data;
@@ -72,40 +55,19 @@ SwapResult SwapForks(Context& ctx, std::string_view macName) {
   return kSwapDone;
 }
 
-void EditSelectedAttributes(Context& ctx, const ProtectionProbe& probe) {
-  const std::optional<std::string> name = FirstSelectedName(ctx);
-  if (!name || EditAttributes(ctx, *name, probe) != 1) return;
-  FlushVolumeAndReport(ctx);
-  LoadListing(ctx);
-}
-
-void SwapSelectedForks(Context& ctx, const ProtectionProbe& probe) {
-  const std::optional<std::string> name = FirstSelectedName(ctx);
-  if (!name || !WriteGuard(ctx, probe, kChangesCatalogRecords, RefusalNotice::kMessageBox)) return;
-  if (SwapForks(ctx, *name) != kSwapDone) MessageDialog(ctx, kMsgCannotSwapForks);
-  LoadListing(ctx);
-}
-
 namespace {
 
-bool WriteCurrentNode(Context& ctx) {
+bool WriteCurrentNode(Engine& ctx) {
   TreeWorkFile& catalog = ctx.volume.catalog;
   return WriteNode(catalog, catalog.nodeNumber, catalog.node);
 }
 
 // The fork's physical length is all its three extents hold: it has no
 // overflow extent records.
-bool FitsInRecord(const Context& ctx, ConstBytes extents, std::uint32_t physicalLength) {
+bool FitsInRecord(const Engine& ctx, ConstBytes extents, std::uint32_t physicalLength) {
   std::uint64_t blocks = 0;
   for (std::size_t i = 0; i < 3; ++i) blocks += GetU16(extents, 4 * i + 2);
   return blocks * ctx.volume.allocBlockSize == physicalLength;
-}
-
-std::optional<std::string> FirstSelectedName(Context& ctx) {
-  if (!VolumeOpen(ctx)) return std::nullopt;
-  const std::uint16_t row = TakeFirstSelected(ctx.listing);
-  if (row == kNoRow) return std::nullopt;
-  return ctx.listing.rows[row].name;
 }
 
 }  // namespace

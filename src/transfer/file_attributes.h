@@ -1,6 +1,7 @@
 // A file's Finder attributes and forks, edited in the catalog work file of
-// the mounted volume: the attributes dialog (menu 115, ATTRIB) and the fork
-// swap (menu 140, SWAP). Folders are not edited here. Files are found by
+// the mounted volume: the record the attributes dialog changed (menu 115,
+// ATTRIB; ui/selection_commands.h) and the fork swap (menu 140, SWAP).
+// Folders are not edited here. Files are found by
 // their exact name (Macintosh characters) in the current folder.
 //
 // The write-protection probe is passed in as a callable that answers true
@@ -19,7 +20,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 using ProtectionProbe = std::function<bool()>;
 
@@ -34,27 +35,16 @@ enum SwapResult : int {
 // The file record of that exact name in the current folder, read into the
 // catalog's node buffer (valid until its next node read); none without a
 // mounted volume, or when the name is a folder's or nobody's.
-std::optional<CatalogRecord> FindFileRecord(Context& ctx, std::string_view macName);
+std::optional<CatalogRecord> FindFileRecord(Engine& ctx, std::string_view macName);
 
-// DLG_ATTR on the file; a Write puts the creator, type and dates into its
-// catalog record. 1 when the record was changed (the caller flushes and
-// relists), else 0. A new name typed in the dialog then renames the file
-// as the rename command does (a name already taken is refused and told).
-// A catalog that cannot grow for the new name refuses the whole change
-// ("Error trying to extend catalog."): 0, and nothing changed.
-int EditAttributes(Context& ctx, std::string_view macName, const ProtectionProbe& probe);
+// Puts the record data (file record data, type byte first) into the file
+// record of that exact name in the current folder, found again: false when
+// it is gone or its node could not be written back.
+bool WriteFileRecord(Engine& ctx, std::string_view macName, ConstBytes data);
 
 // Exchanges the two forks' extent records and first block, logical and
 // physical lengths, when neither fork reaches beyond its three extents, and
 // flushes the volume.
-SwapResult SwapForks(Context& ctx, std::string_view macName);
-
-// Menu 115: the attributes of the first selected row; a change is flushed
-// and the folder relisted.
-void EditSelectedAttributes(Context& ctx, const ProtectionProbe& probe);
-// Menu 140: swaps the forks of the first selected row after the write
-// guard; a failure shows "Unable to swap data and resource forks.". The
-// folder is relisted.
-void SwapSelectedForks(Context& ctx, const ProtectionProbe& probe);
+SwapResult SwapForks(Engine& ctx, std::string_view macName);
 
 }  // namespace tarvo

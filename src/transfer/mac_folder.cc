@@ -2,14 +2,14 @@
 
 #include <vector>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
 #include "hfs/catalog_delete.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/mac_date.h"
 #include "hfs/name_order.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_counters.h"
-#include "transfer/charset.h"
 
 namespace tarvo {
 
@@ -19,14 +19,14 @@ std::vector<std::uint8_t> FolderRecord(std::uint32_t id);
 
 }  // namespace
 
-MacItem MacItemType(Context& ctx, std::string_view macName) {
+MacItem MacItemType(Engine& ctx, std::string_view macName) {
   const std::optional<CatalogRecord> record =
       FindNamedRecord(ctx.volume.catalog, ctx.volume.current.currentDirId, TrimTrailingBlanks(macName));
   if (!record) return MacItem::kAbsent;
   return record->type == kDirectoryRecord ? MacItem::kFolder : MacItem::kFile;
 }
 
-MadeFolder MakeMacFolder(Context& ctx, std::string_view macName) {
+MadeFolder MakeMacFolder(Engine& ctx, std::string_view macName) {
   MadeFolder made{FolderStatus::kFailed, std::string(macName.substr(0, kMaxNameLength))};
   if (made.macName.empty()) made.macName = ctx.messages[kMsgNewFolder];
   if (MacItemType(ctx, made.macName) != MacItem::kAbsent) {
@@ -39,7 +39,7 @@ MadeFolder MakeMacFolder(Context& ctx, std::string_view macName) {
   return made;
 }
 
-CatalogEditStatus CreateFolderRecords(Context& ctx, std::string_view macName) {
+CatalogEditStatus CreateFolderRecords(Engine& ctx, std::string_view macName) {
   VolumeState& volume = ctx.volume;
   const std::uint32_t parentId = volume.current.currentDirId;
   const std::optional<std::uint32_t> id = NextCatalogId(volume);

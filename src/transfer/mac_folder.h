@@ -25,13 +25,13 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 enum class MacItem { kAbsent = 0, kFolder = 1, kFile = 2 };
 
 // The entry of the current folder with this Mac Roman name, trailing
 // blanks ignored.
-MacItem MacItemType(Context& ctx, std::string_view macName);
+MacItem MacItemType(Engine& ctx, std::string_view macName);
 
 enum class FolderStatus { kCreated, kExists, kFailed };
 struct MadeFolder {
@@ -39,7 +39,7 @@ struct MadeFolder {
   std::string macName;  // the name the folder has or would have
 };
 
-MadeFolder MakeMacFolder(Context& ctx, std::string_view macName);
-CatalogEditStatus CreateFolderRecords(Context& ctx, std::string_view macName);
+MadeFolder MakeMacFolder(Engine& ctx, std::string_view macName);
+CatalogEditStatus CreateFolderRecords(Engine& ctx, std::string_view macName);
 
 }  // namespace tarvo

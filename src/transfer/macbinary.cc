@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/charset.h"
 #include "hfs/catalog_record.h"
 #include "hfs/work_file.h"
-#include "transfer/charset.h"
 #include "transfer/crc16.h"
 
 namespace tarvo {

@@ -2,7 +2,7 @@
 // header gives the name, the Finder information and where the forks lie.
 #include "transfer/macbinary.h"
 #include "transfer/pc_file_reader.h"
-#include "ui/program_settings.h"
+#include "base/program_settings.h"
 
 namespace tarvo {
 

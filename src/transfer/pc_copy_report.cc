@@ -1,12 +1,12 @@
 #include "transfer/pc_copy_report.h"
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "base/utf8.h"
-#include "transfer/charset.h"
+#include "base/charset.h"
 
 namespace tarvo {
 
-void TellPcReading(Context& ctx, const PcFileReading& reading, const std::string& pcName) {
+void TellPcReading(Engine& ctx, const PcFileReading& reading, const std::string& pcName) {
   if (const std::optional<PassedPartner>& partner = reading.passedPartner) {
     MessageDialog(ctx, ctx.messages[kMsgTheFile] + pcName + ": its AppleDouble file " + Utf8ToAnsi(partner->name) +
                            " is not used, as " + std::string(partner->problem) + "; the data fork alone is copied.");
@@ -27,7 +27,7 @@ void TellPcReading(Context& ctx, const PcFileReading& reading, const std::string
   }
 }
 
-void TellFileWrite(Context& ctx, FileWrite written, const std::string& pcName, const std::string& macName) {
+void TellFileWrite(Engine& ctx, FileWrite written, const std::string& pcName, const std::string& macName) {
   const std::string shownName = ConvertString(macName, MacToAnsi);
   switch (written) {
     case FileWrite::kDone:

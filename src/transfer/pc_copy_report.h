@@ -10,15 +10,15 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // A passed-over AppleDouble partner: "The file NAME: its AppleDouble file
 // ._NAME is not used, as PROBLEM; the data fork alone is copied." Then,
 // unless the file was read: "Not a MacBinary file. NAME", "The file NAME
 // was not copied: PROBLEM." or "Error reading file: NAME".
-void TellPcReading(Context& ctx, const PcFileReading& reading, const std::string& pcName);
+void TellPcReading(Engine& ctx, const PcFileReading& reading, const std::string& pcName);
 
 // Nothing for kDone, nor for kCatalogRefused (the catalog told already).
-void TellFileWrite(Context& ctx, FileWrite written, const std::string& pcName, const std::string& macName);
+void TellFileWrite(Engine& ctx, FileWrite written, const std::string& pcName, const std::string& macName);
 
 }  // namespace tarvo

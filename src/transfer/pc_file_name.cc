@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/charset.h"
 #include "base/utf8.h"
-#include "transfer/charset.h"
 
 namespace tarvo {
 

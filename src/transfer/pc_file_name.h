@@ -26,7 +26,7 @@
 #include <string>
 #include <string_view>
 
-#include "transfer/type_creator.h"
+#include "base/type_creator.h"
 
 namespace tarvo {
 

@@ -8,8 +8,8 @@
 #include "transfer/copy_to_mac.h"
 #include "transfer/pc_file_reader.h"
 #include "transfer/text_conversion.h"
-#include "transfer/type_creator.h"
-#include "ui/program_settings.h"
+#include "base/type_creator.h"
+#include "base/program_settings.h"
 
 namespace tarvo {
 

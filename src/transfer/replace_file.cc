@@ -1,6 +1,7 @@
 #include "transfer/replace_file.h"
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
 #include "device/sector_undo.h"
 #include "hfs/allocation.h"
 #include "hfs/catalog_insert.h"
@@ -10,8 +11,9 @@
 #include "hfs/flush.h"
 #include "hfs/flush_report.h"
 #include "hfs/volume_header.h"
-#include "transfer/charset.h"
+#include "base/charset.h"
 #include "transfer/pc_copy_report.h"
+#include "transfer/copy_to_mac.h"
 
 namespace tarvo {
 
@@ -25,19 +27,19 @@ struct OldItem {
 
 // The item the new file replaces; a name no longer there counts as an
 // empty folder (nothing to give up, nothing to delete).
-OldItem FindOldItem(Context& ctx, const std::string& name);
+OldItem FindOldItem(Engine& ctx, const std::string& name);
 // Whether one update may hold the blocks of the old file the new one
 // overwrites, and all a flush writes besides.
-bool UndoHolds(const Context& ctx, std::uint64_t overwrittenBlocks);
-ReplaceOutcome Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
+bool UndoHolds(const Engine& ctx, std::uint64_t overwrittenBlocks);
+ReplaceOutcome Replace(Engine& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
                        bool takeOldBlocks);
 // Takes the update back and the volume from the medium again.
-ReplaceOutcome TakeBack(Context& ctx, UndoScope& undo, const OldItem& old);
-void LogReplaced(Context& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted);
+ReplaceOutcome TakeBack(Engine& ctx, UndoScope& undo, const OldItem& old);
+void LogReplaced(Engine& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted);
 
 }  // namespace
 
-ReplaceOutcome ReplaceWithPcFile(Context& ctx, const MacFileSource& source, const std::string& pcName) {
+ReplaceOutcome ReplaceWithPcFile(Engine& ctx, const MacFileSource& source, const std::string& pcName) {
   VolumeState& volume = ctx.volume;
   std::optional<NewFile> made = DescribeNewFile(ctx, source, 0);
   if (!made) {
@@ -75,7 +77,7 @@ ReplaceOutcome ReplaceWithPcFile(Context& ctx, const MacFileSource& source, cons
 
 namespace {
 
-OldItem FindOldItem(Context& ctx, const std::string& name) {
+OldItem FindOldItem(Engine& ctx, const std::string& name) {
   const std::optional<CatalogRecord> record =
       FindNamedRecord(ctx.volume.catalog, ctx.volume.current.currentDirId, name);
   OldItem old{record ? record->key.name : name};
@@ -87,14 +89,14 @@ OldItem FindOldItem(Context& ctx, const std::string& name) {
   return old;
 }
 
-bool UndoHolds(const Context& ctx, std::uint64_t overwrittenBlocks) {
+bool UndoHolds(const Engine& ctx, std::uint64_t overwrittenBlocks) {
   const VolumeState& v = ctx.volume;
   const std::uint64_t metadata = (std::uint64_t{v.bitmapSectors} + 2) * 512 + GetU32(v.mdb, mdb::drXTFlSize) +
                                  GetU32(v.mdb, mdb::drCTFlSize);
   return overwrittenBlocks * v.allocBlockSize + metadata <= kMostUndoBytes;
 }
 
-ReplaceOutcome Replace(Context& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
+ReplaceOutcome Replace(Engine& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
                        bool takeOldBlocks) {
   const std::uint32_t folder = ctx.volume.current.currentDirId;
   std::optional<UndoScope> undo;
@@ -141,7 +143,7 @@ ReplaceOutcome Replace(Context& ctx, std::FILE* file, NewFile& made, const OldIt
   return ReplaceOutcome::kReplaced;
 }
 
-ReplaceOutcome TakeBack(Context& ctx, UndoScope& undo, const OldItem& old) {
+ReplaceOutcome TakeBack(Engine& ctx, UndoScope& undo, const OldItem& old) {
   const bool restored = undo.Restore();
   ReloadFromMedium(ctx);
   if (!restored) {
@@ -153,7 +155,7 @@ ReplaceOutcome TakeBack(Context& ctx, UndoScope& undo, const OldItem& old) {
 
 // The item deleted under the undo scope is logged here; one deleted
 // beside logged itself.
-void LogReplaced(Context& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted) {
+void LogReplaced(Engine& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted) {
   if (!IsLogOpen(ctx.log)) return;
   if (deleted != nullptr) AppendLog(ctx.log, "*del " + ConvertString(deleted->name, MacToAnsi) + "\r\n");
   AppendLog(ctx.log, pcName + "\t" + ConvertString(made.name, MacToAnsi) + "\r\n");

@@ -35,7 +35,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 enum class ReplaceOutcome {
   kReplaced,
@@ -45,6 +45,6 @@ enum class ReplaceOutcome {
 
 // Replaces the item of the current folder named as the source's file
 // (Mac Roman) by that file (pcName in ANSI, shown and logged).
-ReplaceOutcome ReplaceWithPcFile(Context& ctx, const MacFileSource& source, const std::string& pcName);
+ReplaceOutcome ReplaceWithPcFile(Engine& ctx, const MacFileSource& source, const std::string& pcName);
 
 }  // namespace tarvo

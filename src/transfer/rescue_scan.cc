@@ -7,13 +7,13 @@
 #include <optional>
 #include <vector>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
 #include "device/drive_selection.h"
 #include "device/sector_io.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
 #include "hfs/work_file.h"
-#include "transfer/charset.h"
 #include "transfer/copy_to_pc.h"
 #include "transfer/macbinary.h"
 #include "transfer/pc_file_system.h"
@@ -32,19 +32,19 @@ constexpr const char* kTextForkCut = ": the fork goes on beyond the three extent
 constexpr const char* kTextBytesOf = " of ";
 constexpr const char* kTextBytesRescued = " bytes rescued.";
 
-std::uint32_t ScanEnd(Context& ctx);
+std::uint32_t ScanEnd(Engine& ctx);
 std::optional<std::vector<OwnedRecord>> LeafRecords(ConstBytes node);
-bool ForksFitMedium(const Context& ctx, const CatalogRecord& record);
+bool ForksFitMedium(const Engine& ctx, const CatalogRecord& record);
 void ShowSector(RescueFields& fields, std::uint32_t sector, std::uint32_t found);
-void RescueFile(Context& ctx, const CatalogRecord& record, RescueFields& fields);
-bool WriteRescuedContent(Context& ctx, std::FILE* file, const CatalogRecord& record);
-std::optional<std::uint32_t> CopyRescuedFork(Context& ctx, const std::string& name, ConstBytes extents,
+void RescueFile(Engine& ctx, const CatalogRecord& record, RescueFields& fields);
+bool WriteRescuedContent(Engine& ctx, std::FILE* file, const CatalogRecord& record);
+std::optional<std::uint32_t> CopyRescuedFork(Engine& ctx, const std::string& name, ConstBytes extents,
                                              std::FILE* file, std::uint32_t byteCount);
 bool WriteZeros(std::FILE* file, std::uint32_t count);
 
 }  // namespace
 
-std::uint32_t ScanMedium(Context& ctx, RescueFields& fields) {
+std::uint32_t ScanMedium(Engine& ctx, RescueFields& fields) {
   fields.status = ctx.messages[kMsgHitEscToAbort];
   std::uint32_t found = 0;
   const std::uint32_t end = ScanEnd(ctx);
@@ -77,11 +77,11 @@ std::uint32_t ScanMedium(Context& ctx, RescueFields& fields) {
 
 bool LooksLikeCatalogLeaf(ConstBytes sector) { return LeafRecords(sector).has_value(); }
 
-std::uint32_t ExamineSector(Context& ctx, ConstBytes sector, RescueFields& fields) {
+std::uint32_t ExamineSector(Engine& ctx, ConstBytes sector, RescueFields& fields) {
   return LooksLikeCatalogLeaf(sector) ? RescueNode(ctx, sector, fields) : 0;
 }
 
-std::uint32_t RescueNode(Context& ctx, ConstBytes node, RescueFields& fields) {
+std::uint32_t RescueNode(Engine& ctx, ConstBytes node, RescueFields& fields) {
   std::optional<std::vector<OwnedRecord>> records = LeafRecords(node);
   if (!records) return 0;
   std::uint32_t count = 0;
@@ -99,7 +99,7 @@ namespace {
 
 // The number of sectors to scan: the medium's, asked of the drive when
 // nothing has told it yet.
-std::uint32_t ScanEnd(Context& ctx) {
+std::uint32_t ScanEnd(Engine& ctx) {
   if (ctx.volume.deviceSectors != 0) return ctx.volume.deviceSectors;
   const std::uint32_t last = ReadCapacityChecked(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
   return last == 0 ? 0 : last + 1;
@@ -127,7 +127,7 @@ std::optional<std::vector<OwnedRecord>> LeafRecords(ConstBytes node) {
 
 // A fork longer than the whole medium cannot be a file of it: the record is
 // damaged, and rescuing it would write up to 4 GB of zeros to the PC.
-bool ForksFitMedium(const Context& ctx, const CatalogRecord& record) {
+bool ForksFitMedium(const Engine& ctx, const CatalogRecord& record) {
   if (ctx.volume.deviceSectors == 0) return true;
   const std::uint64_t mediumBytes = (std::uint64_t{ctx.volume.deviceSectors} + 1) * kSector;
   return DataLogicalLength(record) <= mediumBytes && ResourceLogicalLength(record) <= mediumBytes;
@@ -140,7 +140,7 @@ void ShowSector(RescueFields& fields, std::uint32_t sector, std::uint32_t found)
   fields.number = std::to_string(found);
 }
 
-void RescueFile(Context& ctx, const CatalogRecord& record, RescueFields& fields) {
+void RescueFile(Engine& ctx, const CatalogRecord& record, RescueFields& fields) {
   std::error_code error;
   fs::path dir = fs::current_path(error);
   if (error) dir = ".";
@@ -154,7 +154,7 @@ void RescueFile(Context& ctx, const CatalogRecord& record, RescueFields& fields)
   if (std::fclose(out->file) != 0 || !written) MessageDialog(ctx, kTextErrorWritingFile + out->shownName);
 }
 
-bool WriteRescuedContent(Context& ctx, std::FILE* file, const CatalogRecord& record) {
+bool WriteRescuedContent(Engine& ctx, std::FILE* file, const CatalogRecord& record) {
   const std::string name = ConvertString(record.key.name, MacToAnsi);
   const std::uint16_t mode = ctx.settings.modeFlags;
   if (mode & kCopyMacBinary) {
@@ -180,7 +180,7 @@ bool WriteRescuedContent(Context& ctx, std::FILE* file, const CatalogRecord& rec
 }
 
 // The bytes copied; nullopt when the PC file could not be written.
-std::optional<std::uint32_t> CopyRescuedFork(Context& ctx, const std::string& name, ConstBytes extents,
+std::optional<std::uint32_t> CopyRescuedFork(Engine& ctx, const std::string& name, ConstBytes extents,
                                              std::FILE* file, std::uint32_t byteCount) {
   const ForkCopy copy = CopyForkFromRecord(ctx, extents, file, byteCount);
   if (copy.status == ForkCopyStatus::kPcFileError) return std::nullopt;

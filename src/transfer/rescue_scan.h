@@ -42,7 +42,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // The value fields of "Rescue Scanning" that the scan keeps up to date.
 struct RescueFields {
@@ -53,13 +53,13 @@ struct RescueFields {
 };
 
 // Returns the number of files rescued.
-std::uint32_t ScanMedium(Context& ctx, RescueFields& fields);
+std::uint32_t ScanMedium(Engine& ctx, RescueFields& fields);
 
 bool LooksLikeCatalogLeaf(ConstBytes sector);
 // The number of files rescued from the 512-byte sector; 0 when it is not a
 // catalog leaf.
-std::uint32_t ExamineSector(Context& ctx, ConstBytes sector, RescueFields& fields);
+std::uint32_t ExamineSector(Engine& ctx, ConstBytes sector, RescueFields& fields);
 // Copies the file records of one leaf node to the PC; returns their number.
-std::uint32_t RescueNode(Context& ctx, ConstBytes node, RescueFields& fields);
+std::uint32_t RescueNode(Engine& ctx, ConstBytes node, RescueFields& fields);
 
 }  // namespace tarvo

@@ -6,7 +6,8 @@
 #include <array>
 #include <vector>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/engine.h"
 #include "device/sector_io.h"
 #include "hfs/allocation.h"
 #include "hfs/catalog_insert.h"
@@ -18,7 +19,8 @@
 #include "hfs/volume_counters.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
-#include "transfer/charset.h"
+#include "base/charset.h"
+#include "transfer/macbinary.h"
 
 namespace tarvo {
 
@@ -29,9 +31,9 @@ constexpr std::size_t kStatusNameMax = 25;
 // and "inited" (bit 8), which speak of the Macintosh the file came from.
 constexpr std::uint16_t kKeptFinderFlags = 0xFEFE;
 
-std::uint32_t BlocksFor(const Context& ctx, std::uint64_t bytes);
+std::uint32_t BlocksFor(const Engine& ctx, std::uint64_t bytes);
 std::string StatusName(const std::string& pcName);
-std::optional<BlockExtent> NextRun(Context& ctx, std::uint32_t remaining);
+std::optional<BlockExtent> NextRun(Engine& ctx, std::uint32_t remaining);
 std::size_t LengthField(std::uint8_t forkType) { return forkType == kDataFork ? filrec::filLgLen : filrec::filRLgLen; }
 std::size_t ExtentsField(std::uint8_t forkType) { return forkType == kDataFork ? filrec::filExtRec : filrec::filRExtRec; }
 
@@ -43,7 +45,7 @@ std::optional<PcFileFacts> PcFileFactsOf(std::FILE* file) {
   return PcFileFacts{static_cast<std::uint64_t>(info.st_size), info.st_mtime};
 }
 
-FileWrite WriteFileToVolume(Context& ctx, const MacFileSource& source, const std::string& pcName,
+FileWrite WriteFileToVolume(Engine& ctx, const MacFileSource& source, const std::string& pcName,
                             std::uint32_t folderId, std::uint8_t flagByte) {
   VolumeState& volume = ctx.volume;
   std::optional<NewFile> made = DescribeNewFile(ctx, source, flagByte);
@@ -60,7 +62,7 @@ FileWrite WriteFileToVolume(Context& ctx, const MacFileSource& source, const std
                                                                           : FileWrite::kCatalogRefused;
 }
 
-std::optional<NewFile> DescribeNewFile(Context& ctx, const MacFileSource& source, std::uint8_t flagByte) {
+std::optional<NewFile> DescribeNewFile(Engine& ctx, const MacFileSource& source, std::uint8_t flagByte) {
   NewFile made;
   const std::optional<std::uint32_t> fileId = NextCatalogId(ctx.volume);
   if (!fileId) return std::nullopt;
@@ -82,11 +84,11 @@ std::optional<NewFile> DescribeNewFile(Context& ctx, const MacFileSource& source
   return made;
 }
 
-std::uint64_t NewFileBlocks(const Context& ctx, const NewFile& file) {
+std::uint64_t NewFileBlocks(const Engine& ctx, const NewFile& file) {
   return std::uint64_t{BlocksFor(ctx, file.dataLength)} + BlocksFor(ctx, file.resourceLength);
 }
 
-FileWrite WriteNewForks(Context& ctx, std::FILE* file, NewFile& made, const std::string& pcName,
+FileWrite WriteNewForks(Engine& ctx, std::FILE* file, NewFile& made, const std::string& pcName,
                         const MoreBlocks& more) {
   SetStatus(ctx, FormatMessage(ctx.messages[kMsgCopyOf], StatusName(pcName), ConvertString(made.name, MacToAnsi)));
   ForkWrite written = ForkWrite::kDone;
@@ -117,7 +119,7 @@ FileWrite WriteNewForks(Context& ctx, std::FILE* file, NewFile& made, const std:
   return FileWrite::kMediumError;
 }
 
-CatalogEditStatus RecordNewFile(Context& ctx, const NewFile& made, std::uint32_t folderId) {
+CatalogEditStatus RecordNewFile(Engine& ctx, const NewFile& made, std::uint32_t folderId) {
   const CatalogEditStatus inserted = InsertCatalogRecord(ctx, CatalogKey{0, folderId, made.name}, made.record);
   if (inserted != CatalogEditStatus::kDone) {
     GiveBackNewFile(ctx, made);
@@ -129,13 +131,13 @@ CatalogEditStatus RecordNewFile(Context& ctx, const NewFile& made, std::uint32_t
   return inserted;
 }
 
-void GiveBackNewFile(Context& ctx, const NewFile& made) {
+void GiveBackNewFile(Engine& ctx, const NewFile& made) {
   FreeExtentRecord(ctx, ConstBytes(made.record).subspan(filrec::filExtRec, kExtentRecordSize));
   FreeExtentRecord(ctx, ConstBytes(made.record).subspan(filrec::filRExtRec, kExtentRecordSize));
   ReleaseOverflowExtents(ctx, made.fileId);
 }
 
-ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std::uint32_t fileId,
+ForkWrite WriteFork(Engine& ctx, std::FILE* file, std::uint32_t byteCount, std::uint32_t fileId,
                     std::uint8_t forkType, Bytes fileRecord, const MoreBlocks& more) {
   const std::uint32_t blocks = BlocksFor(ctx, byteCount);
   PutU32(fileRecord, LengthField(forkType), byteCount);
@@ -177,7 +179,7 @@ ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std:
 
 namespace {
 
-std::uint32_t BlocksFor(const Context& ctx, std::uint64_t bytes) {
+std::uint32_t BlocksFor(const Engine& ctx, std::uint64_t bytes) {
   const std::uint64_t size = ctx.volume.allocBlockSize;
   return static_cast<std::uint32_t>(std::min<std::uint64_t>((bytes + size - 1) / size, 0xFFFFFFFFu));
 }
@@ -190,7 +192,7 @@ std::string StatusName(const std::string& pcName) {
 // The first free run that holds the rest, or else the first of 10 blocks
 // or more; on a volume whose free space lies only in shorter runs, the
 // first run as long as possible below 10.
-std::optional<BlockExtent> NextRun(Context& ctx, std::uint32_t remaining) {
+std::optional<BlockExtent> NextRun(Engine& ctx, std::uint32_t remaining) {
   if (std::optional<BlockExtent> run = FindFreeRun(ctx.volume, remaining)) return run;
   for (std::uint32_t count = std::min(remaining, kMinimumPartialRun - 1); count > 0; --count) {
     if (std::optional<BlockExtent> run = FindFreeRun(ctx.volume, count)) return run;

@@ -34,7 +34,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // The fork a plain file's content goes into.
 enum class ForkChoice { kData, kResource };
@@ -63,7 +63,7 @@ enum class FileWrite {
 
 // Writes the source as a new file of folder folderId; flagByte is the high
 // byte of its Finder flags.
-FileWrite WriteFileToVolume(Context& ctx, const MacFileSource& source, const std::string& pcName,
+FileWrite WriteFileToVolume(Engine& ctx, const MacFileSource& source, const std::string& pcName,
                             std::uint32_t folderId, std::uint8_t flagByte);
 
 // A new file on its way, in three steps that WriteFileToVolume takes in
@@ -82,10 +82,10 @@ struct NewFile {
 
 // The record of the source's file; none when the volume has no ID left for
 // it (volume_counters.h).
-std::optional<NewFile> DescribeNewFile(Context& ctx, const MacFileSource& source, std::uint8_t flagByte);
+std::optional<NewFile> DescribeNewFile(Engine& ctx, const MacFileSource& source, std::uint8_t flagByte);
 
 // The allocation blocks both forks take.
-std::uint64_t NewFileBlocks(const Context& ctx, const NewFile& file);
+std::uint64_t NewFileBlocks(const Engine& ctx, const NewFile& file);
 
 // Called when a fork finds no free run left; true when it made more blocks
 // free (a replace giving up the old file's blocks).
@@ -105,21 +105,21 @@ enum class ForkWrite {
 // taken stay recorded there and in the extents tree, for the caller to
 // free. With `more`, the free blocks are not counted first: the fork asks
 // `more` when the runs give out.
-ForkWrite WriteFork(Context& ctx, std::FILE* file, std::uint32_t byteCount, std::uint32_t fileId,
+ForkWrite WriteFork(Engine& ctx, std::FILE* file, std::uint32_t byteCount, std::uint32_t fileId,
                     std::uint8_t forkType, Bytes fileRecord, const MoreBlocks& more = {});
 
 // Shows "Copy of ..." and writes both forks of the described file from the
 // stream. On failure the blocks taken go back, and the result says why.
-FileWrite WriteNewForks(Context& ctx, std::FILE* stream, NewFile& file, const std::string& pcName,
+FileWrite WriteNewForks(Engine& ctx, std::FILE* stream, NewFile& file, const std::string& pcName,
                         const MoreBlocks& more = {});
 
 // Inserts the record under (folderId, file.name) and counts the file
 // (drNxtCNID, drFilCnt, drNmFls, the folder's valence). A catalog that
 // refuses gets the blocks back.
-CatalogEditStatus RecordNewFile(Context& ctx, const NewFile& file, std::uint32_t folderId);
+CatalogEditStatus RecordNewFile(Engine& ctx, const NewFile& file, std::uint32_t folderId);
 
 // The blocks of a described file whose forks were written, back to the
 // bitmap (its overflow extents too).
-void GiveBackNewFile(Context& ctx, const NewFile& file);
+void GiveBackNewFile(Engine& ctx, const NewFile& file);
 
 }  // namespace tarvo

@@ -4,9 +4,9 @@
 #include <charconv>
 #include <sstream>
 
-#include "base/context.h"
+#include "base/charset.h"
 #include "hfs/mac_date.h"
-#include "transfer/charset.h"
+#include "ui/context.h"
 #include "ui/text_answers.h"
 #include "ui/write_guard.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "base/context.h"
 #include "transfer/pc_file_system.h"
+#include "ui/context.h"
 #include "ui/text_answers.h"
 
 namespace tarvo {

@@ -23,7 +23,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "ui/program_settings.h"
+#include "base/program_settings.h"
 
 namespace tarvo {
 

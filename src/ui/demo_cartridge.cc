@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/context.h"
+#include "ui/context.h"
 #include "device/blank_image.h"
 #include "device/drive_selection.h"
 #include "device/image_bus.h"
@@ -21,6 +21,7 @@
 #include "maintenance/check_volume.h"
 #include "maintenance/format_volume.h"
 #include "transfer/copy_to_mac.h"
+#include "ui/context.h"
 #include "ui/unattended_ui.h"
 
 namespace tarvo {

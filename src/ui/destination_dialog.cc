@@ -1,8 +1,8 @@
 #include "ui/destination_dialog.h"
 
-#include "base/context.h"
 #include "base/utf8.h"
 #include "transfer/pc_file_name.h"
+#include "ui/context.h"
 #include "ui/menu_model.h"
 #include "ui/name_dialog.h"
 #include "ui/text_answers.h"

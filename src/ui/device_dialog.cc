@@ -2,7 +2,8 @@
 
 #include <optional>
 
-#include "base/context.h"
+#include "device/scsi_commands.h"
+#include "ui/context.h"
 #include "ui/text_answers.h"
 
 namespace tarvo {
@@ -160,6 +161,33 @@ bool DeviceDialog::ChooseFirstDrive() {
     return true;
   }
   return false;
+}
+
+int SelectDrive(Context& ctx) {
+  DeviceDialog dialog(ctx);
+  dialog.Open();
+  if (!dialog.closed()) ctx.ui->RunDeviceDialog(dialog);
+  return dialog.result();
+}
+
+// A pair given on the command line is checked, not scanned: only a drive
+// whose product identification begins with upper-case "SQ" is kept.
+void StartupDriveSelection(Context& ctx) {
+  if (AspiStartup(ctx) == 0) FatalError(ctx, ctx.messages[kMsgAspiInit]);
+  DeviceState& device = ctx.device;
+  VolumeState& volume = ctx.volume;
+  if (device.hostAdapterId == kNoDevice && volume.targetId == kNoDevice) {
+    SelectDrive(ctx);
+  } else if (!StartupPairAccepted(ctx, device.hostAdapterId, volume.targetId) ||
+             !TakeMediumCapacity(ctx, device.hostAdapterId, volume.targetId)) {
+    MessageDialog(ctx, kMsgDriveNotReady);
+    device.hostAdapterId = kNoDevice;
+    volume.targetId = kNoDevice;
+  }
+  // The dialog may have chosen a medium with 1024-byte sectors; the entry
+  // point must match the sector size it reported.
+  device.sectorEntry = volume.sectorSize == 1024 ? SectorEntryKind::k1024 : SectorEntryKind::k512;
+  volume.adapterKind = AdapterKind::kAspi;
 }
 
 }  // namespace tarvo

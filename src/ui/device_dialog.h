@@ -79,4 +79,17 @@ class DeviceDialog {
   int result_ = 0;
 };
 
+// DLG_DEV through the user interface. 1 when a drive was chosen and
+// confirmed, 0 on Cancel or close, 255 when no host adapter answers. On
+// confirmation `deviceSectors` holds the number of the medium's last
+// 512-byte sector.
+int SelectDrive(Context& ctx);
+// Once at start-up, after the options: starts the SCSI manager (no adapter
+// ends the run), then checks the drive given with /A (StartupPairAccepted,
+// then its capacity as DLG_DEV's OK reads it, so a medium with 1024-byte
+// sectors opens the same both ways) or, when none was given, runs DLG_DEV.
+// Installs the sector entry point that matches the sector size and marks
+// the transport as ASPI.
+void StartupDriveSelection(Context& ctx);
+
 }  // namespace tarvo

@@ -23,7 +23,7 @@
 // 139) are drive_commands.h's. 130 (the rescue) needs a drive, not a
 // volume: with none selected the drive is chosen first. 140 passes the
 // write guard too. 129 is the typed command line
-// (command/command_dialog.h), 131 the log file dialog (log_dialog.h); the
+// (command_dialog.h), 131 the log file dialog (log_dialog.h); the
 // menu's check mark then follows the open log.
 #pragma once
 

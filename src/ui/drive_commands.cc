@@ -1,11 +1,11 @@
 #include "ui/drive_commands.h"
 
-#include "base/context.h"
-#include "device/drive_selection.h"
 #include "hfs/work_file.h"
 #include "maintenance/drive_control.h"
 #include "maintenance/format_volume.h"
 #include "maintenance/verify_medium.h"
+#include "ui/context.h"
+#include "ui/device_dialog.h"
 #include "ui/name_dialog.h"
 #include "ui/open_volume.h"
 #include "volume/brute_force_search.h"

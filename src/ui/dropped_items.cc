@@ -1,13 +1,13 @@
 #include "ui/dropped_items.h"
 
-#include "base/context.h"
+#include "base/services.h"
 #include "device/write_claim.h"
 #include "transfer/copy_to_mac.h"
+#include "ui/context.h"
 #include "ui/dispatcher.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/menu_model.h"
-#include "ui/services.h"
 #include "ui/write_guard.h"
 
 namespace tarvo {

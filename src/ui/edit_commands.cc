@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "base/context.h"
+#include "base/charset.h"
 #include "hfs/allocation.h"
 #include "hfs/catalog_record.h"
 #include "hfs/delete_entries.h"
@@ -12,11 +12,12 @@
 #include "hfs/rename_entries.h"
 #include "hfs/rename_volume.h"
 #include "hfs/volume_header.h"
-#include "transfer/charset.h"
 #include "transfer/mac_folder.h"
+#include "ui/context.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/name_dialog.h"
+#include "ui/short_mount.h"
 
 namespace tarvo {
 
@@ -32,6 +33,7 @@ void FinishUpdate(Context& ctx);
 // DLG_REN: the name typed, or nothing when cancelled.
 std::optional<std::string> AskNewName(Context& ctx, int titleEntry, const std::string& ansiName);
 std::string TrimRight(std::string_view text);
+void RenameMountedVolume(Context& ctx, std::string_view typedName);
 
 }  // namespace
 
@@ -47,7 +49,7 @@ void RenameVolumeCommand(Context& ctx) {
 
 void LabelVolume(Context& ctx, std::string_view typedName) {
   if (!BeginUpdate(ctx)) return;
-  RenameVolume(ctx, typedName);
+  RenameMountedVolume(ctx, typedName);
   LoadListing(ctx);
 }
 
@@ -148,6 +150,20 @@ std::string TrimRight(std::string_view text) {
   std::string trimmed(text);
   trimmed.erase(trimmed.find_last_not_of(' ') + 1);
   return trimmed;
+}
+
+// Where AnsiToMac has no counterpart (a ':' for instance) the name ends; a
+// name empty in Mac Roman is refused. The log line follows the catalog's
+// change, before the flush.
+void RenameMountedVolume(Context& ctx, std::string_view typedName) {
+  const std::string typed(typedName.substr(0, mdb::kVolumeNameMax));
+  const std::string macName = ConvertString(typed, AnsiToMac);
+  if (macName.empty()) return;
+  if (ctx.volume.catalog.handle == nullptr) ShortMount(ctx);
+  if (RenameVolume(ctx, macName) != VolumeRenameStatus::kRenamed) return;
+  if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*label " + typed + "\r\n");
+  ctx.settings.windowTitle = ctx.messages[kMsgProductName] + " : " + ConvertString(macName, MacToAnsi);
+  FlushVolumeAndReport(ctx);
 }
 
 }  // namespace

@@ -23,7 +23,10 @@ struct Context;
 // Menu 103, LABEL alone: DLG_REN titled "Rename Macintosh volume" showing
 // the volume's name; OK renames the volume (the rename writes it back).
 void RenameVolumeCommand(Context& ctx);
-// LABEL name: the volume takes the name (at most 27 characters).
+// LABEL name: the volume takes the name (at most 27 characters), after
+// the short mount when no volume is open yet (short_mount.h). Once the
+// catalog took it, it is logged "*label NAME\r\n", the main window's title
+// follows and the volume is flushed (a failing flush is reported).
 void LabelVolume(Context& ctx, std::string_view typedName);
 
 // Menu 111: DLG_NOUV "New Directory" proposing "New folder"; OK makes the

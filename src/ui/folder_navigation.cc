@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "base/context.h"
 #include "hfs/navigation.h"
+#include "ui/context.h"
 #include "ui/listing.h"
 
 namespace tarvo {
@@ -13,8 +13,6 @@ namespace {
 bool Relist(Context& ctx, std::optional<std::uint16_t> valence);
 
 }  // namespace
-
-bool VolumeOpen(const Context& ctx) { return ctx.volume.targetId != kNoDevice && ctx.volume.volumeOrigin > 0; }
 
 bool EnterFolder(Context& ctx, std::string_view macName) {
   return VolumeOpen(ctx) && Relist(ctx, ChangeDirectory(ctx, macName));

@@ -10,12 +10,11 @@
 
 #include <string_view>
 
+#include "hfs/navigation.h"
+
 namespace tarvo {
 
 struct Context;
-
-// A Macintosh volume is mounted on the selected drive.
-bool VolumeOpen(const Context& ctx);
 
 // Enters the subfolder `macName` (Macintosh character set) of the current
 // folder. False when there is no volume or no such folder; the listing is

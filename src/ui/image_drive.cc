@@ -7,18 +7,19 @@
 #include <vector>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "ui/context.h"
 #include "device/blank_image.h"
+#include "base/services.h"
 #include "device/drive_selection.h"
 #include "device/write_claim.h"
 #include "hfs/volume_header.h"
+#include "ui/context.h"
 #include "ui/dispatcher.h"
 #include "ui/drive_bus.h"
 #include "ui/drive_commands.h"
 #include "ui/folder_navigation.h"
 #include "ui/menu_model.h"
 #include "ui/open_volume.h"
-#include "ui/services.h"
 #include "ui/write_guard.h"
 
 namespace tarvo {

@@ -1,6 +1,6 @@
 #include "ui/list_mouse.h"
 
-#include "base/context.h"
+#include "ui/context.h"
 #include "ui/dispatcher.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <iterator>
 
-#include "base/context.h"
+#include "base/charset.h"
+#include "base/services.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
 #include "hfs/mac_date.h"
 #include "hfs/name_order.h"
-#include "transfer/charset.h"
-#include "ui/services.h"
+#include "ui/context.h"
 
 namespace tarvo {
 

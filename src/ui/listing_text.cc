@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/charset.h"
 #include "hfs/volume_header.h"
-#include "transfer/charset.h"
+#include "ui/context.h"
 
 namespace tarvo {
 

@@ -1,6 +1,6 @@
 #include "ui/log_dialog.h"
 
-#include "base/context.h"
+#include "ui/context.h"
 #include "ui/text_answers.h"
 
 namespace tarvo {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "base/context.h"
+#include "base/type_creator.h"
 #include "base/utf8.h"
 #include "transfer/copy_to_mac.h"
-#include "transfer/type_creator.h"
+#include "ui/context.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/text_answers.h"

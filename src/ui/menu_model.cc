@@ -3,7 +3,8 @@
 #include <array>
 #include <string>
 
-#include "ui/services.h"
+#include "base/services.h"
+#include "ui/context.h"
 
 namespace tarvo {
 

@@ -1,6 +1,6 @@
 #include "ui/menu_state.h"
 
-#include "base/context.h"
+#include "ui/context.h"
 #include "ui/listing.h"
 
 namespace tarvo {

@@ -25,9 +25,9 @@
 #include <cstdint>
 #include <string>
 
-#include "hfs/volume_state.h"
+#include "base/program_settings.h"
+#include "base/volume_state.h"
 #include "ui/menu_model.h"
-#include "ui/program_settings.h"
 
 namespace tarvo {
 

@@ -1,8 +1,15 @@
 #include "ui/name_dialog.h"
 
+#include "base/engine.h"
 #include "ui/text_answers.h"
 
 namespace tarvo {
+
+namespace {
+
+constexpr std::size_t kOnTheFlyLength = 30;
+
+}  // namespace
 
 void NameDialog::Ok() {
   result_ = text_.substr(0, maxLength_);
@@ -23,6 +30,12 @@ void NameDialog::ApplyAnswer(std::string_view answer) {
   if (answer.size() >= 2 && answer.front() == '"' && answer.back() == '"') answer = answer.substr(1, answer.size() - 2);
   SetText(std::string(answer));
   Ok();
+}
+
+std::optional<std::string> AskPcFileName(Engine& ctx, const std::string& proposal) {
+  NameDialog dialog("DLG_NOMD", ctx.messages[kMsgDosFileName], proposal, proposal, kOnTheFlyLength);
+  ctx.ui->RunNameDialog(dialog);
+  return dialog.result();
 }
 
 }  // namespace tarvo

@@ -20,9 +20,11 @@
 #include <string>
 #include <string_view>
 
-#include "ui/user_interface.h"
+#include "base/user_interface.h"
 
 namespace tarvo {
+
+struct Engine;
 
 class NameDialog {
  public:
@@ -56,5 +58,9 @@ class NameDialog {
   bool closed_ = false;
   std::optional<std::string> result_;
 };
+
+// DLG_NOMD titled "File name on the DOS volume", proposing the name (the
+// question of a copy to the PC that renames on the fly); nullopt on Cancel.
+std::optional<std::string> AskPcFileName(Engine& ctx, const std::string& proposal);
 
 }  // namespace tarvo

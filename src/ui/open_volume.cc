@@ -1,14 +1,18 @@
 #include "ui/open_volume.h"
 
-#include "base/context.h"
+#include "base/charset.h"
 #include "device/interrupted_update.h"
 #include "hfs/btree.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
-#include "transfer/charset.h"
-#include "volume/medium_probes.h"
-#include "volume/partition_dialog.h"
+#include "base/charset.h"
+#include "hfs/medium_probes.h"
+#include "ui/partition_dialog.h"
+#include "ui/context.h"
+#include "ui/partition_dialog.h"
+#include "volume/msdos_probe.h"
+#include "volume/partition_map.h"
 
 namespace tarvo {
 

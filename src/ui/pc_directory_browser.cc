@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "base/context.h"
 #include "base/utf8.h"
 #include "transfer/pc_file_system.h"
+#include "ui/context.h"
 #include "ui/text_answers.h"
 
 namespace tarvo {

@@ -1,8 +1,8 @@
 #include "ui/rescue_dialog.h"
 
-#include "base/context.h"
-#include "device/drive_selection.h"
 #include "hfs/volume_header.h"
+#include "ui/context.h"
+#include "ui/device_dialog.h"
 #include "ui/folder_navigation.h"
 #include "ui/scan_parameters_dialog.h"
 #include "ui/text_answers.h"

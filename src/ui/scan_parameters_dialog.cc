@@ -5,7 +5,7 @@
 #include <optional>
 #include <sstream>
 
-#include "base/context.h"
+#include "ui/context.h"
 #include "ui/text_answers.h"
 
 namespace tarvo {

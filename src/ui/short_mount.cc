@@ -1,11 +1,14 @@
 #include "ui/short_mount.h"
 
-#include "base/context.h"
 #include "device/interrupted_update.h"
 #include "hfs/navigation.h"
 #include "hfs/work_file.h"
-#include "volume/medium_probes.h"
-#include "volume/partition_dialog.h"
+#include "hfs/medium_probes.h"
+#include "ui/partition_dialog.h"
+#include "ui/context.h"
+#include "ui/partition_dialog.h"
+#include "volume/msdos_probe.h"
+#include "volume/partition_map.h"
 
 namespace tarvo {
 

@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "base/context.h"
-#include "device/drive_selection.h"
 #include "hfs/work_file.h"
 #include "transfer/pc_file_system.h"
+#include "ui/context.h"
+#include "ui/device_dialog.h"
 #include "ui/dispatcher.h"
 #include "ui/menu_model.h"
 #include "ui/open_volume.h"

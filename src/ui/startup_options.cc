@@ -4,8 +4,8 @@
 #include <cctype>
 #include <filesystem>
 
+#include "base/program_settings.h"
 #include "ui/menu_model.h"
-#include "ui/program_settings.h"
 
 namespace tarvo {
 

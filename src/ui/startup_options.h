@@ -49,7 +49,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/user_interface.h"
+#include "base/user_interface.h"
 
 namespace tarvo {
 

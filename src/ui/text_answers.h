@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/user_interface.h"
+#include "base/user_interface.h"
 
 namespace tarvo {
 

@@ -1,20 +1,20 @@
 #include "ui/text_ui.h"
 
-#include "command/command_dialog.h"
-#include "transfer/dump_view.h"
+#include "base/messages.h"
 #include "transfer/pc_file_system.h"
 #include "ui/attributes_dialog.h"
+#include "ui/command_dialog.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
 #include "ui/device_dialog.h"
+#include "ui/dump_view.h"
 #include "ui/log_dialog.h"
 #include "ui/mac_copy_dialog.h"
-#include "ui/messages.h"
 #include "ui/name_dialog.h"
+#include "ui/partition_dialog.h"
 #include "ui/rescue_dialog.h"
 #include "ui/scan_parameters_dialog.h"
 #include "ui/text_answers.h"
-#include "volume/partition_dialog.h"
 
 namespace tarvo {
 

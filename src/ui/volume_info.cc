@@ -1,8 +1,8 @@
 #include "ui/volume_info.h"
 
 #include "base/big_endian.h"
-#include "base/context.h"
 #include "hfs/volume_header.h"
+#include "ui/context.h"
 
 namespace tarvo {
 

@@ -1,12 +1,12 @@
 #include "ui/write_guard.h"
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/charset.h"
 #include "device/write_claim.h"
 #include "hfs/volume_header.h"
 #include "maintenance/check_volume.h"
 #include "maintenance/write_protect.h"
-#include "transfer/charset.h"
+#include "ui/context.h"
 #include "ui/folder_navigation.h"
 #include "ui/menu_model.h"
 

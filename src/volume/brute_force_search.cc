@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/engine.h"
 #include "device/sector_io.h"
 
 namespace tarvo {
@@ -15,12 +15,12 @@ namespace {
 // The scan goes on while no more than this many sectors were examined.
 constexpr std::uint32_t kScanLimit = 2000;
 
-std::optional<std::uint32_t> FindSignature(Context& ctx, std::vector<std::uint8_t>& buffer);
+std::optional<std::uint32_t> FindSignature(Engine& ctx, std::vector<std::uint8_t>& buffer);
 bool StartsWithBD(ConstBytes sector);
 
 }  // namespace
 
-std::uint32_t BruteForceSearch(Context& ctx) {
+std::uint32_t BruteForceSearch(Engine& ctx) {
   VolumeState& v = ctx.volume;
   v.volumeOrigin = 0;
   v.partitionSectors = 0;  // no map bounds a volume found this way
@@ -53,7 +53,7 @@ std::uint32_t BruteForceSearch(Context& ctx) {
 namespace {
 
 // The first sector that begins with "BD", left in `buffer` with its chunk.
-std::optional<std::uint32_t> FindSignature(Context& ctx, std::vector<std::uint8_t>& buffer) {
+std::optional<std::uint32_t> FindSignature(Engine& ctx, std::vector<std::uint8_t>& buffer) {
   const VolumeState& v = ctx.volume;
   for (std::uint32_t first = 0; first <= kScanLimit; first += v.transferSectors) {
     if (v.deviceSectors != 0 && first >= v.deviceSectors) break;

@@ -15,7 +15,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // The sector of allocation block 0 of the volume found, or 0 when none was
 // found (also for a signature in sector 0, or a header whose geometry puts
@@ -24,6 +24,6 @@ struct Context;
 // `bitmapSectors`, `allocBlockSize` and `sectorsPerBlock` are set, and
 // `partitionSectors` is 0 (the volume's end is taken from its header); an
 // unknown `deviceSectors` becomes the end of the volume.
-std::uint32_t BruteForceSearch(Context& ctx);
+std::uint32_t BruteForceSearch(Engine& ctx);
 
 }  // namespace tarvo

@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/engine.h"
 #include "device/sector_io.h"
 
 namespace tarvo {
 
-std::int32_t MsDosProbe(Context& ctx) {
+std::int32_t MsDosProbe(Engine& ctx) {
   std::vector<std::uint8_t> sector = AllocZeroed(ctx, std::max<std::size_t>(ctx.volume.sectorSize, 512));
   SectorRequest request;
   request.command = kScsiRead6;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/big_endian.h"
-#include "base/context.h"
+#include "base/engine.h"
 #include "device/sector_io.h"
 
 namespace tarvo {
@@ -17,14 +17,14 @@ namespace {
 constexpr std::uint64_t kMaxSector = std::numeric_limits<std::uint32_t>::max();
 
 bool HasSignature(ConstBytes bytes, std::size_t offset, std::string_view signature);
-void ReadLeadingSectors(Context& ctx, std::vector<std::uint8_t>& buffer);
+void ReadLeadingSectors(Engine& ctx, std::vector<std::uint8_t>& buffer);
 bool IsHfsPartition(ConstBytes entry);
 std::string PartitionName(ConstBytes entry);
 std::uint64_t EntriesToExamine(ConstBytes medium, std::uint16_t blockSize, std::uint32_t deviceSectors);
 
 }  // namespace
 
-std::int32_t ReadPartitionMap(Context& ctx, PartitionList& list) {
+std::int32_t ReadPartitionMap(Engine& ctx, PartitionList& list) {
   VolumeState& v = ctx.volume;
   list.Clear();
   v.volumeOrigin = 0;
@@ -95,7 +95,7 @@ bool HasSignature(ConstBytes bytes, std::size_t offset, std::string_view signatu
 
 // The first transferSectors sectors, but never past the end of a medium of
 // known size. A failed read is not reported: the zeros then read as no map.
-void ReadLeadingSectors(Context& ctx, std::vector<std::uint8_t>& buffer) {
+void ReadLeadingSectors(Engine& ctx, std::vector<std::uint8_t>& buffer) {
   const VolumeState& v = ctx.volume;
   SectorRequest request;
   request.command = kReadSectors;

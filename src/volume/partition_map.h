@@ -30,7 +30,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 struct VolumeState;
 
 // One HFS partition of a new-style map.
@@ -62,7 +62,7 @@ inline constexpr std::int32_t kMapNoDescriptor = -2;    // sector 0 has no (usab
 // first recorded partition is selected (see SelectPartition); an old-style
 // map's first partition gives its start and its size (0 when the map has
 // none).
-std::int32_t ReadPartitionMap(Context& ctx, PartitionList& list);
+std::int32_t ReadPartitionMap(Engine& ctx, PartitionList& list);
 
 // Makes row `index` of the list the partition to mount: its start becomes
 // `volumeOrigin` and its size `partitionSectors`. A negative index (no

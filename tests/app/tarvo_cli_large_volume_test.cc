@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "base/big_endian.h"
+#include "base/messages.h"
 #include "hfs/volume_header.h"
 #include "support/cli_image.h"
 #include "support/hfs_volume.h"
-#include "ui/messages.h"
 
 namespace tarvo {
 namespace {

@@ -5,10 +5,10 @@
 #include <filesystem>
 
 #include "base/big_endian.h"
+#include "base/messages.h"
 #include "hfs/volume_header.h"
 #include "support/cli_image.h"
 #include "support/hfs_volume.h"
-#include "ui/messages.h"
 
 namespace tarvo {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "base/program_settings.h"
 #include "command/keywords.h"
-#include "ui/program_settings.h"
 
 namespace tarvo {
 namespace {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "command/command_dialog.h"
-
 #include "support/browse_volume.h"
 #include "ui/menu_model.h"
 
@@ -64,21 +62,6 @@ TEST_F(RunCommandTest, MenuCommandsAndSimpleSettings) {
   EXPECT_FALSE(v_->ctx.settings.closeRequested);
   Type("quit");
   EXPECT_TRUE(v_->ctx.settings.closeRequested);
-}
-
-TEST(CommandDialogModel, ExecuteKeepsTheFieldsCharactersAndCancelGivesZero) {
-  CommandDialog dialog;
-  dialog.SetLine(std::string(100, 'x'));
-  EXPECT_EQ(dialog.line().size(), 79u);
-  dialog.ApplyAnswer("cd \"Inner Folder\"");
-  EXPECT_TRUE(dialog.closed());
-  EXPECT_EQ(dialog.result(), 1);
-  EXPECT_EQ(dialog.line(), "cd \"Inner Folder\"");
-
-  CommandDialog cancelled;
-  cancelled.ApplyAnswer(" Cancel ");
-  EXPECT_TRUE(cancelled.closed());
-  EXPECT_EQ(cancelled.result(), 0);
 }
 
 }  // namespace

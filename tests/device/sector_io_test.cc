@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "base/context.h"
 #include "device/fault_bus.h"
 #include "device/image_bus.h"
 #include "support/scratch_files.h"
+#include "ui/context.h"
 #include "ui/scripted_ui.h"
 
 namespace tarvo {

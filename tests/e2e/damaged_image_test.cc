@@ -14,11 +14,11 @@
 #include <stdexcept>
 
 #include "base/big_endian.h"
+#include "base/messages.h"
 #include "support/cli_listing.h"
 #include "support/cli_process.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
-#include "ui/messages.h"
 
 namespace tarvo {
 namespace {

@@ -15,13 +15,13 @@
 #include <sstream>
 
 #include "base/big_endian.h"
+#include "base/charset.h"
 #include "base/utf8.h"
 #include "hfs/name_order.h"
 #include "support/apple_map_image.h"
 #include "support/cli_process.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
-#include "transfer/charset.h"
 
 namespace tarvo {
 namespace {

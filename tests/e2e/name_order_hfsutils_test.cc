@@ -12,10 +12,10 @@
 #include <sstream>
 #include <vector>
 
+#include "base/volume_state.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
 #include "hfs/name_order.h"
-#include "hfs/volume_state.h"
 #include "support/cli_process.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"

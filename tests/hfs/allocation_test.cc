@@ -2,13 +2,13 @@
 // lookup whose leaf chain loops.
 #include <gtest/gtest.h>
 
-#include "base/context.h"
 #include "hfs/btree.h"
 #include "hfs/extent_search.h"
 #include "hfs/node_map.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
 #include "support/hfs_nodes.h"
+#include "ui/context.h"
 
 namespace tarvo {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "base/context.h"
+#include "ui/context.h"
 
 namespace tarvo::testing {
 

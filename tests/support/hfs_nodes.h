@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "hfs/tree_work_file.h"
+#include "base/tree_work_file.h"
 
 namespace tarvo::testing {
 

@@ -9,6 +9,7 @@
 #include "hfs/work_file.h"
 #include "support/apple_map_image.h"
 #include "support/scratch_files.h"
+#include "volume/msdos_probe.h"
 
 namespace tarvo::testing {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "base/context.h"
 #include "device/image_bus.h"
+#include "ui/context.h"
 #include "ui/scripted_ui.h"
 
 namespace tarvo::testing {
@@ -49,7 +49,8 @@ struct MountedVolume {
   MountedVolume(const MountedVolume&) = delete;
   MountedVolume& operator=(const MountedVolume&) = delete;
 
-  // The volume origin ReadVolumeHeader left; the catalog is open when > 0.
+  // The volume origin a mount leaves (negative: an MS-DOS medium); the
+  // catalog is open when > 0.
   std::int64_t Mount();
 
   ImageBus bus;

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "base/context.h"
 #include "device/fault_bus.h"
 #include "device/image_bus.h"
 #include "support/scratch_files.h"
+#include "ui/context.h"
 #include "ui/scripted_ui.h"
 
 namespace tarvo::testing {

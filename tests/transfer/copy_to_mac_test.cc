@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "base/log_file.h"
 #include "base/utf8.h"
 #include "hfs/catalog_lookup.h"
 #include "hfs/flush.h"
@@ -14,9 +15,9 @@
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
 #include "transfer/copy_to_pc.h"
-#include "transfer/log_file.h"
 #include "transfer/mac_folder.h"
 #include "ui/dispatcher.h"
+#include "ui/name_dialog.h"
 
 namespace tarvo {
 namespace {
@@ -130,7 +131,7 @@ TEST_F(CopyToMacTest, TextCopiesAgreeWithHfsutilsAndLeaveOtherFilesAlone) {
   EXPECT_TRUE(ctx().menu.item(kMenuTextCopy).checked);
   {
     testing::InDirectory in(pc_ / "out");
-    ASSERT_EQ(CopyMatchingItems(ctx(), "Mac"), 0);
+    ASSERT_EQ(CopyMatchingItems(ctx(), "Mac", AskPcFileName), 0);
   }
   const Data out = testing::ReadWholeFile((pc_ / "out" / "Mac.txt").string());
   EXPECT_EQ(std::string(out.begin(), out.end()), AnsiToUtf8(std::string(latinBytes.begin(), latinBytes.end())));
@@ -159,7 +160,7 @@ TEST_F(CopyToMacTest, AppleSingleAndAppleDoubleCopiesComeBackWhole) {
     ctx().settings.modeFlags = mode;
     {
       testing::InDirectory in(pc_ / folder);
-      ASSERT_EQ(CopyMatchingItems(ctx(), "Both"), 0);
+      ASSERT_EQ(CopyMatchingItems(ctx(), "Both", AskPcFileName), 0);
     }
     ctx().settings.modeFlags = kCopyData;
     ASSERT_EQ(Copy(folder), PcCopyOutcome::kDone);

@@ -18,6 +18,7 @@
 #include "ui/dispatcher.h"
 #include "ui/listing.h"
 #include "ui/menu_model.h"
+#include "ui/name_dialog.h"
 
 namespace tarvo {
 namespace {
@@ -76,7 +77,7 @@ class CopyToPcTest : public ::testing::Test {
   Data Read(const std::string& name) { return ReadWholeFile((out_ / name).string()); }
   int Copy(const std::string& pattern) {
     InDirectory in(out_);
-    return CopyMatchingItems(ctx(), pattern);
+    return CopyMatchingItems(ctx(), pattern, AskPcFileName);
   }
   std::optional<CatalogRecord> Record(const std::string& name) {
     const FoundRecord found = FindCatalogRecord(ctx().volume.catalog, name, kWantFile, kRootDirId);
@@ -125,6 +126,18 @@ TEST_F(CopyToPcTest, RenamingOnTheFly) {
   EXPECT_EQ(Read("escaped.bin"), Data{'x'});
   EXPECT_EQ(ui().messages, std::vector<std::string>{"escaped.bin already exists. Aborting the copy..."});
   EXPECT_EQ(ui().dialogs, (std::vector<std::string>{"DLG_NOMD", "DLG_NOMD", "DLG_NOMD"}));
+
+  // The menu's copy of the selected rows asks the same way.
+  ctx().settings.useCurrentDirectory = true;
+  LoadListing(ctx());
+  ASSERT_EQ(SelectMatching(ctx().listing, "Read me.txt"), 1);
+  ui().answers = {"from the menu.txt"};
+  {
+    InDirectory in(out_);
+    DispatchCommand(ctx(), kMenuCopyToPc);
+  }
+  EXPECT_EQ(Read("from the menu.txt"), kReadMeData);
+  EXPECT_EQ(ui().dialogs.back(), "DLG_NOMD");
 }
 
 TEST_F(CopyToPcTest, NothingGoesThroughALinkInTheTarget) {

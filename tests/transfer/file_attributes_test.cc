@@ -9,6 +9,7 @@
 #include "ui/dispatcher.h"
 #include "ui/listing.h"
 #include "ui/menu_model.h"
+#include "ui/selection_commands.h"
 
 namespace tarvo {
 namespace {

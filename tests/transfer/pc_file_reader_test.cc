@@ -9,8 +9,8 @@
 #include "support/scratch_files.h"
 #include "transfer/apple_double_places.h"
 #include "transfer/binhex.h"
-#include "transfer/type_creator.h"
-#include "ui/program_settings.h"
+#include "base/type_creator.h"
+#include "base/program_settings.h"
 
 namespace tarvo {
 namespace {

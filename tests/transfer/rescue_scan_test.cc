@@ -9,15 +9,15 @@
 #include <functional>
 #include <set>
 
-#include "base/context.h"
+#include "base/log_file.h"
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
 #include "hfs/mac_date.h"
 #include "support/hfs_nodes.h"
 #include "support/medium_context.h"
 #include "support/scratch_files.h"
-#include "transfer/log_file.h"
 #include "transfer/macbinary.h"
+#include "ui/context.h"
 
 namespace tarvo {
 namespace {

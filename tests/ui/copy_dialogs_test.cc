@@ -2,16 +2,16 @@
 
 #include <filesystem>
 
-#include "base/context.h"
+#include "support/edit_volume.h"
 #include "support/scratch_files.h"
+#include "ui/context.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
 #include "ui/dispatcher.h"
+#include "ui/listing.h"
+#include "ui/mac_copy_dialog.h"
 #include "ui/name_dialog.h"
 #include "ui/scripted_ui.h"
-#include "ui/mac_copy_dialog.h"
-#include "support/edit_volume.h"
-#include "ui/listing.h"
 
 namespace tarvo {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "base/context.h"
 #include "support/fake_scsi_bus.h"
+#include "ui/context.h"
 #include "ui/scripted_ui.h"
 
 namespace tarvo {
@@ -153,6 +153,32 @@ TEST_F(DeviceDialogTest, OkRetriesReadCapacityTenTimesThenEndsTheRun) {
   EXPECT_THROW(fatal.Ok(), FatalExit);
   EXPECT_EQ(ui.messages.back(), "Drive not ready or no floppy disk.");
   EXPECT_EQ(bus.Count(SrbCommand::kExecScsiCmd, kOpReadCapacity), 20);
+}
+
+TEST_F(DeviceDialogTest, StartupWithoutAdaptersEndsTheRun) {
+  EXPECT_THROW(StartupDriveSelection(ctx), FatalExit);
+  ASSERT_FALSE(ui.messages.empty());
+  EXPECT_EQ(ui.messages.back(), "Error initializing the ASPI manager.");
+}
+
+TEST_F(DeviceDialogTest, StartupRefusesPairsThatAreNotUpperCaseSq) {
+  const FakeDrive refused[] = {
+      {.vendor = "SYQUEST", .product = "EZ135S"},  // the scan would take it
+      {.product = "sq3270s"},
+      {.deviceType = 5},
+  };
+  for (const FakeDrive& drive : refused) {
+    bus.adapters.clear();
+    AddDrive(1, 2, drive);
+    ui.messages.clear();
+    ctx.device.hostAdapterId = 1;
+    ctx.volume.targetId = 2;
+    StartupDriveSelection(ctx);
+    EXPECT_EQ(ctx.device.hostAdapterId, kNoDevice);
+    EXPECT_EQ(ctx.volume.targetId, kNoDevice);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Drive not ready or no floppy disk."});
+    EXPECT_EQ(ctx.volume.adapterKind, AdapterKind::kAspi);
+  }
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "base/context.h"
 #include "hfs/mac_date.h"
 #include "support/edit_volume.h"
+#include "ui/context.h"
 
 namespace tarvo {
 namespace {

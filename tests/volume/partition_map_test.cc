@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "base/big_endian.h"
-#include "base/context.h"
 #include "support/apple_map_image.h"
 #include "support/medium_context.h"
-#include "volume/partition_dialog.h"
+#include "ui/context.h"
+#include "ui/partition_dialog.h"
 
 namespace tarvo {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <QButtonGroup>
 
+#include "base/user_interface.h"
 #include "dialogs/tarvo_dialog.h"
-#include "ui/user_interface.h"
 
 namespace tarvo {
 

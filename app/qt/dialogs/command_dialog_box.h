@@ -6,8 +6,8 @@
 
 #include <QLineEdit>
 
-#include "command/command_dialog.h"
 #include "dialogs/model_dialog.h"
+#include "ui/command_dialog.h"
 
 namespace tarvo {
 

@@ -7,8 +7,8 @@
 
 #include <QCheckBox>
 
+#include "base/user_interface.h"
 #include "dialogs/tarvo_dialog.h"
-#include "ui/user_interface.h"
 
 namespace tarvo {
 

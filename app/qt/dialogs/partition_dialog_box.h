@@ -13,7 +13,7 @@
 #include <array>
 
 #include "dialogs/model_dialog.h"
-#include "volume/partition_dialog.h"
+#include "ui/partition_dialog.h"
 
 namespace tarvo {
 

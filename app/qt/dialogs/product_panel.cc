@@ -4,8 +4,8 @@
 #include <QLabel>
 
 #include "app_icon.h"
+#include "base/messages.h"
 #include "qt_text.h"
-#include "ui/messages.h"
 
 namespace tarvo {
 

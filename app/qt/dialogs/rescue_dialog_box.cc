@@ -6,8 +6,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "base/program_settings.h"
 #include "qt_text.h"
-#include "ui/program_settings.h"
 
 namespace tarvo {
 

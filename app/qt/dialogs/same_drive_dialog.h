@@ -2,8 +2,8 @@
 // "Rescan the bus" (311) with 1, "Cancel" (310), Esc and the close box with 0.
 #pragma once
 
+#include "base/user_interface.h"
 #include "dialogs/tarvo_dialog.h"
-#include "ui/user_interface.h"
 
 namespace tarvo {
 

@@ -13,7 +13,6 @@
 #include <QTextBrowser>
 #include <QtTest>
 
-#include "command/command_dialog.h"
 #include "device/drive_selection.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/capacity_dialog.h"
@@ -23,16 +22,17 @@
 #include "gui_harness.h"
 #include "gui_session.h"
 #include "support/scratch_files.h"
+#include "ui/command_dialog.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/destination_dialog.h"
+#include "ui/device_dialog.h"
 #include "ui/dispatcher.h"
 #include "ui/log_dialog.h"
 #include "ui/mac_copy_dialog.h"
-#include "ui/name_dialog.h"
-#include "ui/device_dialog.h"
 #include "ui/menu_model.h"
 #include "ui/menu_state.h"
-#include "volume/partition_dialog.h"
+#include "ui/name_dialog.h"
+#include "ui/partition_dialog.h"
 
 namespace tarvo {
 

@@ -8,7 +8,7 @@
 
 #include "gui_harness.h"
 #include "gui_session.h"
-#include "transfer/dump_view.h"
+#include "ui/dump_view.h"
 
 namespace tarvo {
 

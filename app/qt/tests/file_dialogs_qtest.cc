@@ -9,12 +9,12 @@
 #include <array>
 
 #include "base/big_endian.h"
+#include "base/program_settings.h"
 #include "gui_harness.h"
 #include "gui_session.h"
 #include "hfs/catalog_record.h"
 #include "ui/attributes_dialog.h"
 #include "ui/name_dialog.h"
-#include "ui/program_settings.h"
 #include "ui/rescue_dialog.h"
 #include "ui/scan_parameters_dialog.h"
 

@@ -10,13 +10,13 @@
 #include <QtTest>
 #include <cstdio>
 
+#include "base/services.h"
+#include "dialogs/message_dialog.h"
 #include "gui_harness.h"
 #include "gui_session.h"
-#include "dialogs/message_dialog.h"
 #include "status_painter.h"
 #include "support/scratch_files.h"
 #include "ui/listing.h"
-#include "ui/services.h"
 
 namespace tarvo {
 

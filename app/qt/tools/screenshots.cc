@@ -27,8 +27,8 @@
 #include "ui/dispatcher.h"
 #include "ui/listing.h"
 #include "ui/menu_model.h"
+#include "ui/partition_dialog.h"
 #include "ui/volume_info.h"
-#include "volume/partition_dialog.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 class PartitionDialog {
  public:
@@ -33,7 +33,7 @@ class PartitionDialog {
     std::string sectors;  // the sector count, decimal
   };
 
-  PartitionDialog(Context& ctx, const PartitionList& list);
+  PartitionDialog(Engine& ctx, const PartitionList& list);
 
   void ClickRow(int row);  // only listed rows can be chosen
   // With a chosen row: closes with its number. Without: "Please select a
@@ -51,7 +51,7 @@ class PartitionDialog {
  private:
   void Finish(int result);
 
-  Context& ctx_;
+  Engine& ctx_;
   std::array<Row, kRows> rows_{};
   int selected_ = -1;
   bool closed_ = false;
@@ -59,6 +59,6 @@ class PartitionDialog {
 };
 
 // Runs DLG_PART through the user interface. Returns the chosen row, or -1.
-int ChoosePartition(Context& ctx, const PartitionList& list);
+int ChoosePartition(Engine& ctx, const PartitionList& list);
 
 }  // namespace tarvo

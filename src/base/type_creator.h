@@ -46,7 +46,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 inline constexpr std::size_t kTypeCreatorRows = 40;
 
@@ -68,8 +68,8 @@ std::vector<std::filesystem::path> TypeCreatorFileCandidates();
 // Merges the user file into ctx's table the first time it is called in the
 // run; later calls do nothing. A missing or unreadable file is not
 // reported. Sounds one beep for each line that found no row.
-void LoadTypeCreatorFile(Context& ctx);
-void LoadTypeCreatorFile(Context& ctx, std::span<const std::filesystem::path> candidates);
+void LoadTypeCreatorFile(Engine& ctx);
+void LoadTypeCreatorFile(Engine& ctx, std::span<const std::filesystem::path> candidates);
 
 // Merges the lines of a TVCREAT.DAT text into the table; returns how many
 // lines were dropped because no row was free.

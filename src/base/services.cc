@@ -1,27 +1,27 @@
-#include "ui/services.h"
+#include "base/services.h"
 
-#include "base/context.h"
+#include "base/engine.h"
 
 namespace tarvo {
 
-int MessageDialog(Context& ctx, const std::string& text) {
+int MessageDialog(Engine& ctx, const std::string& text) {
   int result = ctx.ui->MessageDialog(text, ctx.messages[kMsgCaption]);
   if (result == -1 && IsLogOpen(ctx.log)) AppendLog(ctx.log, "#" + text + "\n");
   return result;
 }
 
-int MessageDialog(Context& ctx, int entry) { return MessageDialog(ctx, ctx.messages[entry]); }
+int MessageDialog(Engine& ctx, int entry) { return MessageDialog(ctx, ctx.messages[entry]); }
 
-Answer ShowMessageBox(Context& ctx, const std::string& text, Buttons buttons, Stakes stakes) {
+Answer ShowMessageBox(Engine& ctx, const std::string& text, Buttons buttons, Stakes stakes) {
   return ctx.ui->ShowMessageBox(text, ctx.messages[kMsgCaption], buttons, stakes);
 }
 
-void FatalError(Context& ctx, const std::string& text, int exitCode) {
+void FatalError(Engine& ctx, const std::string& text, int exitCode) {
   MessageDialog(ctx, text);
   throw FatalExit(text, exitCode);
 }
 
-void SetStatus(Context& ctx, std::optional<std::string> left, std::optional<std::string> right) {
+void SetStatus(Engine& ctx, std::optional<std::string> left, std::optional<std::string> right) {
   ServicesState& s = ctx.services;
   if (!left) s.statusLeft.clear();
   else if (!left->empty()) s.statusLeft = left->substr(0, 140);
@@ -34,16 +34,16 @@ unsigned ProgressPercent(unsigned long remaining, unsigned long total) {
   return static_cast<unsigned>((total - remaining) * 100 / total);
 }
 
-void ShowProgress(Context& ctx, unsigned long remaining, unsigned long total) {
+void ShowProgress(Engine& ctx, unsigned long remaining, unsigned long total) {
   ctx.ui->PaintProgress(ProgressPercent(remaining, total));
 }
 
-bool PollAbort(Context& ctx) {
+bool PollAbort(Engine& ctx) {
   if (!ctx.ui->TakeEscapeKey()) return false;
   return ShowMessageBox(ctx, ctx.messages[kMsgReallyAbort], Buttons::kYesNo) == Answer::kYes;
 }
 
-void AdvanceWaitCursor(Context& ctx) {
+void AdvanceWaitCursor(Engine& ctx) {
   ctx.services.waitFrame = ctx.services.waitFrame % 12 + 1;
   ctx.ui->ShowWaitFrame(ctx.services.waitFrame);
 }

@@ -1,4 +1,4 @@
-#include "transfer/type_creator.h"
+#include "base/type_creator.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "base/context.h"
 #include "support/scratch_files.h"
+#include "ui/context.h"
 #include "ui/scripted_ui.h"
 
 namespace tarvo {

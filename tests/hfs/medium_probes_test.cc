@@ -1,4 +1,4 @@
-#include "volume/medium_probes.h"
+#include "hfs/medium_probes.h"
 
 #include <gtest/gtest.h>
 

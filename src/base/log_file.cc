@@ -1,10 +1,10 @@
-#include "transfer/log_file.h"
+#include "base/log_file.h"
 
 #include <algorithm>
 #include <string>
 
 #include "base/ansi_extension.h"
-#include "base/context.h"
+#include "base/engine.h"
 
 namespace tarvo {
 
@@ -28,7 +28,7 @@ bool OpenLogForCreate(LogFile& log, const std::string& name) { return OpenLog(lo
 
 bool OpenLogForAppend(LogFile& log, const std::string& name) { return OpenLog(log, name, "ab"); }
 
-void OpenLogFromStartOption(Context& ctx, std::string_view name) {
+void OpenLogFromStartOption(Engine& ctx, std::string_view name) {
   std::string& logName = ctx.messages.texts[kMsgLogFileName];
   if (!name.empty()) logName = std::string(name);
   OpenLogForAppend(ctx.log, logName);

@@ -3,7 +3,7 @@
 // with "\r\n". The log is Windows-1252 text: a Mac character that 1252
 // lacks (base/ansi_extension.h) is written as '_'.
 //
-// The log name is entry kMsgLogFileName of the context's message table
+// The log name is entry kMsgLogFileName of the engine's message table
 // (default "tarvo.log"). The log dialog stores at most 11 characters there;
 // a name given with the start-up option is kept whole, whatever its length.
 // An existing file opened for appending keeps its content; a missing one is
@@ -17,7 +17,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 struct LogFile {
   std::FILE* file = nullptr;  // nullptr: no log open
@@ -37,7 +37,7 @@ bool OpenLogForAppend(LogFile& log, const std::string& name);  // at its end
 // the option (separator already dropped): an empty name keeps the stored
 // one, any other becomes the log name. The file is opened for appending; a
 // failure leaves no log and shows nothing.
-void OpenLogFromStartOption(Context& ctx, std::string_view name);
+void OpenLogFromStartOption(Engine& ctx, std::string_view name);
 
 // The run's start (">") or end ("<") line: the mark, then
 // "%d/%d/%d - %2d:%02d:%02d\n" with year, month, day, hour, minute, second.

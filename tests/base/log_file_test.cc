@@ -1,12 +1,12 @@
-#include "transfer/log_file.h"
+#include "base/log_file.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "base/context.h"
+#include "base/charset.h"
 #include "support/scratch_files.h"
-#include "transfer/charset.h"
+#include "ui/context.h"
 
 namespace tarvo {
 namespace {

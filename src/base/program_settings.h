@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "transfer/copy_tally.h"
-#include "ui/user_interface.h"
+#include "base/copy_tally.h"
+#include "base/user_interface.h"
 
 namespace tarvo {
 

@@ -1,11 +1,11 @@
-#include "transfer/type_creator.h"
+#include "base/type_creator.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <system_error>
 
-#include "base/context.h"
+#include "base/engine.h"
 
 namespace tarvo {
 
@@ -93,11 +93,11 @@ std::vector<std::filesystem::path> TypeCreatorFileCandidates() {
 
 // The candidates are looked up only for the first load: a copy asks for the
 // table once per file.
-void LoadTypeCreatorFile(Context& ctx) {
+void LoadTypeCreatorFile(Engine& ctx) {
   if (!ctx.typeCreators.userFileLoaded) LoadTypeCreatorFile(ctx, TypeCreatorFileCandidates());
 }
 
-void LoadTypeCreatorFile(Context& ctx, std::span<const std::filesystem::path> candidates) {
+void LoadTypeCreatorFile(Engine& ctx, std::span<const std::filesystem::path> candidates) {
   if (ctx.typeCreators.userFileLoaded) return;
   ctx.typeCreators.userFileLoaded = true;
   for (const auto& path : candidates) {

@@ -1,17 +1,17 @@
-#include "ui/services.h"
+#include "base/services.h"
 
 #include <cstdio>
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
-#include "base/context.h"
 #include "support/scratch_files.h"
+#include "ui/context.h"
+#include "ui/dispatcher.h"
+#include "ui/log_dialog.h"
+#include "ui/menu_model.h"
 #include "ui/scan_parameters_dialog.h"
 #include "ui/scripted_ui.h"
-#include "ui/log_dialog.h"
-#include "ui/dispatcher.h"
-#include "ui/menu_model.h"
 
 namespace tarvo {
 namespace {

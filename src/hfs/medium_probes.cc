@@ -1,9 +1,9 @@
-#include "volume/medium_probes.h"
+#include "hfs/medium_probes.h"
 
 #include <array>
 #include <optional>
 
-#include "base/context.h"
+#include "base/engine.h"
 #include "hfs/volume_header.h"
 #include "volume/msdos_probe.h"
 #include "volume/partition_map.h"
@@ -13,20 +13,20 @@ namespace tarvo {
 namespace {
 
 // A probe's answer: the kind it claims, or none to let the next one look.
-using MediumProbe = std::optional<MediumKind> (*)(Context& ctx, const PartitionChooser& choose);
+using MediumProbe = std::optional<MediumKind> (*)(Engine& ctx, const PartitionChooser& choose);
 
-std::optional<MediumKind> PlaceByPartitionMap(Context& ctx, const PartitionChooser& choose) {
+std::optional<MediumKind> PlaceByPartitionMap(Engine& ctx, const PartitionChooser& choose) {
   PartitionList partitions;
   if (ReadPartitionMap(ctx, partitions) > 1 && choose) SelectPartition(ctx.volume, partitions, choose(partitions));
   return std::nullopt;
 }
 
-std::optional<MediumKind> ClaimHfsHeader(Context& ctx, const PartitionChooser&) {
+std::optional<MediumKind> ClaimHfsHeader(Engine& ctx, const PartitionChooser&) {
   if (ReadVolumeHeader(ctx) == VolumeHeaderFound::kHfs) return MediumKind::kMacVolume;
   return std::nullopt;
 }
 
-std::optional<MediumKind> ClaimMsDos(Context& ctx, const PartitionChooser&) {
+std::optional<MediumKind> ClaimMsDos(Engine& ctx, const PartitionChooser&) {
   ctx.volume.volumeOrigin = MsDosProbe(ctx);
   if (ctx.volume.volumeOrigin < 0) return MediumKind::kMsDos;
   return std::nullopt;
@@ -36,7 +36,7 @@ constexpr std::array<MediumProbe, 3> kProbes = {PlaceByPartitionMap, ClaimHfsHea
 
 }  // namespace
 
-MediumKind ProbeMedium(Context& ctx, const PartitionChooser& choose) {
+MediumKind ProbeMedium(Engine& ctx, const PartitionChooser& choose) {
   for (const MediumProbe probe : kProbes) {
     if (const std::optional<MediumKind> kind = probe(ctx, choose)) return *kind;
   }

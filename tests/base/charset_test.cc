@@ -1,4 +1,4 @@
-#include "transfer/charset.h"
+#include "base/charset.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // Entry numbers are kept as the program has always numbered them; entries
 // without a text are empty. Entry 1 is not constant: it holds the log file
 // name, which the log dialog and the start-up option L replace, so the table
-// is a value held in the context rather than a global.
+// is a value held in the engine rather than a global.
 #pragma once
 
 #include <array>

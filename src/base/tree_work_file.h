@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "hfs/tree_memo.h"
+#include "base/tree_memo.h"
 
 namespace tarvo {
 

@@ -12,12 +12,16 @@
 // answer, the empty one included, is the line, executed.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace tarvo {
 
 struct Context;
+
+// The command field's length: a typed line holds no more characters.
+inline constexpr std::size_t kCommandLineLimit = 79;
 
 class CommandDialog {
  public:
@@ -39,8 +43,8 @@ class CommandDialog {
 };
 
 // Menu 129: runs DLG_COMM through the user interface; an executed line runs
-// as the command interpreter runs it (ExecuteCommandLine). Returns the
-// dialog's result.
+// through the front end's command interpreter (`Context::runCommandLine`).
+// Returns the dialog's result.
 int RunCommandLineDialog(Context& ctx);
 
 }  // namespace tarvo

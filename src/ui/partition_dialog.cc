@@ -1,21 +1,21 @@
-#include "volume/partition_dialog.h"
+#include "ui/partition_dialog.h"
 
 #include <algorithm>
 #include <charconv>
 
-#include "base/context.h"
-#include "transfer/charset.h"
+#include "base/charset.h"
+#include "base/engine.h"
 #include "ui/text_answers.h"
 
 namespace tarvo {
 
-int ChoosePartition(Context& ctx, const PartitionList& list) {
+int ChoosePartition(Engine& ctx, const PartitionList& list) {
   PartitionDialog dialog(ctx, list);
   ctx.ui->RunPartitionDialog(dialog);
   return dialog.result();
 }
 
-PartitionDialog::PartitionDialog(Context& ctx, const PartitionList& list) : ctx_(ctx) {
+PartitionDialog::PartitionDialog(Engine& ctx, const PartitionList& list) : ctx_(ctx) {
   const std::size_t shown = std::min<std::size_t>(list.count, kRows);
   for (std::size_t r = 0; r < shown; ++r) {
     const PartitionEntry& p = list.entries[r];

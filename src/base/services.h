@@ -6,11 +6,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "ui/user_interface.h"
+#include "base/user_interface.h"
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 
 // What the status line and the wait cursor hold between calls.
 struct ServicesState {
@@ -29,19 +29,19 @@ class FatalExit : public std::runtime_error {
 
 // The self-closing message, captioned "Tarvo"; when it closes by itself and
 // a log is open, the log gains "#" + text. Returns the port's result.
-int MessageDialog(Context& ctx, const std::string& text);
-int MessageDialog(Context& ctx, int entry);
+int MessageDialog(Engine& ctx, const std::string& text);
+int MessageDialog(Engine& ctx, int entry);
 // A question that erases or overwrites data says so with Stakes::kDestroys.
-Answer ShowMessageBox(Context& ctx, const std::string& text, Buttons buttons, Stakes stakes = Stakes::kHarmless);
-[[noreturn]] void FatalError(Context& ctx, const std::string& text, int exitCode = 1);
+Answer ShowMessageBox(Engine& ctx, const std::string& text, Buttons buttons, Stakes stakes = Stakes::kHarmless);
+[[noreturn]] void FatalError(Engine& ctx, const std::string& text, int exitCode = 1);
 
 // Status line. Left: nullopt empties it, "" keeps it, other text replaces
 // it. Right: nullopt empties it, other text replaces it.
-void SetStatus(Context& ctx, std::optional<std::string> left, std::optional<std::string> right = std::nullopt);
-void ShowProgress(Context& ctx, unsigned long remaining, unsigned long total);
+void SetStatus(Engine& ctx, std::optional<std::string> left, std::optional<std::string> right = std::nullopt);
+void ShowProgress(Engine& ctx, unsigned long remaining, unsigned long total);
 // Percentage done, as the progress bar shows it.
 unsigned ProgressPercent(unsigned long remaining, unsigned long total);
-bool PollAbort(Context& ctx);
-void AdvanceWaitCursor(Context& ctx);
+bool PollAbort(Engine& ctx);
+void AdvanceWaitCursor(Engine& ctx);
 
 }  // namespace tarvo

@@ -1,8 +1,6 @@
-#include "command/command_dialog.h"
+#include "ui/command_dialog.h"
 
-#include "base/context.h"
-#include "command/parser.h"
-#include "command/run_command.h"
+#include "ui/context.h"
 #include "ui/text_answers.h"
 
 namespace tarvo {
@@ -10,7 +8,7 @@ namespace tarvo {
 int RunCommandLineDialog(Context& ctx) {
   CommandDialog dialog;
   ctx.ui->RunCommandDialog(dialog);
-  if (dialog.result() == 1) ExecuteCommandLine(ctx, dialog.line());
+  if (dialog.result() == 1 && ctx.runCommandLine) ctx.runCommandLine(ctx, dialog.line());
   return dialog.result();
 }
 

@@ -13,7 +13,7 @@
 
 namespace tarvo {
 
-struct Context;
+struct Engine;
 struct PartitionList;
 
 enum class MediumKind {
@@ -28,6 +28,6 @@ using PartitionChooser = std::function<int(const PartitionList&)>;
 
 // Asks the probes in order. Afterwards `volumeOrigin` is positive for a
 // Macintosh volume, 0 when nothing was recognised, negative for MS-DOS.
-MediumKind ProbeMedium(Context& ctx, const PartitionChooser& choose = {});
+MediumKind ProbeMedium(Engine& ctx, const PartitionChooser& choose = {});
 
 }  // namespace tarvo

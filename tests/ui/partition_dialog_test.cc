@@ -1,4 +1,4 @@
-#include "volume/partition_dialog.h"
+#include "ui/partition_dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "transfer/dump_view.h"
+#include "ui/dump_view.h"
 
 #include <gtest/gtest.h>
 

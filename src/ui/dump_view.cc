@@ -1,14 +1,14 @@
-#include "transfer/dump_view.h"
+#include "ui/dump_view.h"
 
 #include <algorithm>
 
-#include "base/context.h"
+#include "base/charset.h"
 #include "device/sector_io.h"
 #include "hfs/bitmap.h"
 #include "hfs/work_file.h"
-#include "transfer/charset.h"
 #include "transfer/file_attributes.h"
 #include "ui/attributes_dialog.h"
+#include "ui/context.h"
 
 namespace tarvo {
 

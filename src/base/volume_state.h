@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "device/device_state.h"
-#include "hfs/tree_work_file.h"
+#include "base/device_state.h"
+#include "base/tree_work_file.h"
 
 namespace tarvo {
 

@@ -1,4 +1,4 @@
-#include "ui/messages.h"
+#include "base/messages.h"
 
 namespace tarvo {
 
