@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -46,11 +47,26 @@ auto Guarded(Operation operation) -> decltype(operation(Session())) {
   }
 }
 
-OpenFile* Handle(const fuse_file_info* fi) {
-  return fi == nullptr ? nullptr : reinterpret_cast<OpenFile*>(static_cast<std::uintptr_t>(fi->fh));
+ForkHandle* Handle(const fuse_file_info* fi) {
+  return fi == nullptr ? nullptr : reinterpret_cast<ForkHandle*>(static_cast<std::uintptr_t>(fi->fh));
 }
 
-void SetHandle(fuse_file_info* fi, OpenFile* file) { fi->fh = reinterpret_cast<std::uintptr_t>(file); }
+OpenFile* FileOf(const fuse_file_info* fi) {
+  const ForkHandle* handle = Handle(fi);
+  return handle == nullptr ? nullptr : handle->file;
+}
+
+// Opens with `opening`; the handle is the open's when it succeeds.
+template <typename Opening>
+int OpenHandle(fuse_file_info* fi, Opening opening) {
+  return Guarded([&](VolumeSession& s) {
+    auto handle = std::make_unique<ForkHandle>();
+    const int opened = opening(s, *handle);
+    if (handle->file != nullptr && opened != 0) s.Release(*handle->file);
+    if (opened == 0) fi->fh = reinterpret_cast<std::uintptr_t>(handle.release());
+    return opened;
+  });
+}
 
 void WriteWhenIdle(VolumeSession* session) {
   MountLoop& loop = Loop();
@@ -90,7 +106,9 @@ void Destroy(void* data) {
   }
 }
 
+// A file that lost its name comes without a path.
 int GetAttr(const char* path, struct stat* st, fuse_file_info*) {
+  if (path == nullptr) return -ESTALE;
   return Guarded([&](VolumeSession& s) { return s.GetAttributes(path, *st); });
 }
 
@@ -109,24 +127,14 @@ int ReadDir(const char* path, void* buffer, fuse_fill_dir_t filler, off_t, fuse_
 }
 
 int Open(const char* path, fuse_file_info* fi) {
-  return Guarded([&](VolumeSession& s) {
-    OpenFile* file = nullptr;
-    const bool writing = (fi->flags & O_ACCMODE) != O_RDONLY;
-    const int opened = s.Open(path, writing, (fi->flags & O_TRUNC) != 0, file);
-    if (file != nullptr && opened != 0) s.Release(*file);
-    if (opened == 0) SetHandle(fi, file);
-    return opened;
+  const bool writing = (fi->flags & O_ACCMODE) != O_RDONLY;
+  return OpenHandle(fi, [&](VolumeSession& s, ForkHandle& handle) {
+    return s.Open(path, writing, (fi->flags & O_TRUNC) != 0, handle);
   });
 }
 
 int Create(const char* path, mode_t, fuse_file_info* fi) {
-  return Guarded([&](VolumeSession& s) {
-    OpenFile* file = nullptr;
-    const int made = s.Create(path, file);
-    if (file != nullptr && made != 0) s.Release(*file);
-    if (made == 0) SetHandle(fi, file);
-    return made;
-  });
+  return OpenHandle(fi, [&](VolumeSession& s, ForkHandle& handle) { return s.Create(path, handle); });
 }
 
 int Read(const char*, char* buffer, size_t size, off_t offset, fuse_file_info* fi) {
@@ -138,21 +146,23 @@ int Write(const char*, const char* buffer, size_t size, off_t offset, fuse_file_
 }
 
 int Truncate(const char* path, off_t size, fuse_file_info* fi) {
-  return Guarded([&](VolumeSession& s) { return s.Truncate(path, Handle(fi), size); });
+  if (path == nullptr && fi == nullptr) return -ESTALE;
+  return Guarded([&](VolumeSession& s) { return s.Truncate(path != nullptr ? path : "", Handle(fi), size); });
 }
 
 // close(): what was written goes to the volume, so that close tells a
 // failure to write it.
 int Flush(const char*, fuse_file_info* fi) {
-  return Guarded([&](VolumeSession& s) { return s.Close(*Handle(fi)); });
+  return Guarded([&](VolumeSession& s) { return s.Close(*FileOf(fi)); });
 }
 
 int Release(const char*, fuse_file_info* fi) {
-  return Guarded([&](VolumeSession& s) { return s.Release(*Handle(fi)); });
+  const std::unique_ptr<ForkHandle> handle(Handle(fi));
+  return Guarded([&](VolumeSession& s) { return s.Release(*handle->file); });
 }
 
 int Fsync(const char*, int, fuse_file_info* fi) {
-  return Guarded([&](VolumeSession& s) { return s.Sync(Handle(fi)); });
+  return Guarded([&](VolumeSession& s) { return s.Sync(FileOf(fi)); });
 }
 
 int MkDir(const char* path, mode_t) {
@@ -172,6 +182,8 @@ int Rename(const char* from, const char* to, unsigned int flags) {
 }
 
 int Utimens(const char* path, const timespec tv[2], fuse_file_info*) {
+  // A deleted file has no date left to set.
+  if (path == nullptr) return 0;
   std::optional<std::time_t> modified;
   if (tv == nullptr || tv[1].tv_nsec == UTIME_NOW) modified = std::time(nullptr);
   else if (tv[1].tv_nsec != UTIME_OMIT) modified = tv[1].tv_sec;

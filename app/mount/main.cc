@@ -52,6 +52,9 @@ bool MayWrite(Context& ctx, bool& refused) {
 int RunFuse(const MountOptions& options, bool readOnly, VolumeSession& session) {
   std::vector<std::string> args = {"tarvo-mount", options.mountPoint, "-s"};
   if (options.foreground) args.push_back("-f");
+  // The kernel keeps names for FUSE's default second only, and no missing
+  // ones: names are found as the Macintosh compares them, so a name kept
+  // for one spelling would hide a change made under another.
   std::string fuseOptions = "fsname=tarvo,subtype=hfs";
   if (readOnly) fuseOptions += ",ro";
   for (const std::string& option : options.fuseOptions) fuseOptions += "," + option;
@@ -100,7 +103,7 @@ int Run(const std::vector<std::string>& args) {
       if (!refused) {
         if (readOnly && !options->readOnly) MessageDialog(ctx, kTextMountedReadOnly);
         if (readOnly) ShareClaimedMedia(ctx);
-        VolumeSession session(ctx, readOnly);
+        VolumeSession session(ctx, readOnly, options->resourcePaths);
         exitCode = RunFuse(*options, readOnly, session);
       }
     }

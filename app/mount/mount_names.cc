@@ -19,6 +19,12 @@ std::string LookupName(std::string_view shown) {
   return macName;
 }
 
+std::optional<std::string_view> ResourcePathOwner(std::string_view shown) {
+  constexpr std::string_view kSuffix = ":rsrc";
+  if (shown.size() <= kSuffix.size() || !shown.ends_with(kSuffix)) return std::nullopt;
+  return shown.substr(0, shown.size() - kSuffix.size());
+}
+
 NameFit NewMacName(std::string_view shown, std::string& macName) {
   if (shown.find(':') != std::string_view::npos) return NameFit::kHasColon;
   macName = Utf8ToMacRoman(shown);

@@ -5,6 +5,7 @@
 // characters, and no ':'.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,11 @@ namespace tarvo {
 std::string ShownName(std::string_view macName);
 // The catalog name a shown name looks up.
 std::string LookupName(std::string_view shown);
+
+// With -o rsrc, NAME:rsrc is the resource fork of the file NAME: the
+// file's shown name; none for another name. (A file's path can have no
+// components below it, and no Macintosh name holds ':'.)
+std::optional<std::string_view> ResourcePathOwner(std::string_view shown);
 
 enum class NameFit { kFits, kTooLong, kHasColon };
 // Whether a shown name may name a new entry, and the catalog name it gets.

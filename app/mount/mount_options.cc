@@ -12,6 +12,7 @@ void TakeMountOption(MountOptions& options, const std::string& list) {
   for (std::string item; std::getline(items, item, ',');) {
     if (item == "ro") options.readOnly = true;
     else if (item == "rw") options.readOnly = false;
+    else if (item == "rsrc") options.resourcePaths = true;
     else if (!item.empty()) options.fuseOptions.push_back(item);
   }
 }
@@ -82,6 +83,8 @@ std::string MountUsage() {
          "of the drive the start-up options choose, at MOUNTPOINT; fusermount3 -u\n"
          "MOUNTPOINT (or Ctrl-C with -f) unmounts it once the last update is written.\n"
          "  -o ro             mount read-only\n"
+         "  -o rsrc           a file's resource fork is also the file NAME:rsrc beside it,\n"
+         "                    for programs without extended attributes\n"
          "  -o OPTION         other options are handed to FUSE\n"
          "  -f                stay in the foreground and tell failures on standard error\n"
          "  --partition N     the row of the partition to mount, on a medium of several\n"

@@ -6,6 +6,7 @@
 // would attach it. Without SOURCE the drive comes from the start-up
 // options tarvo-cli takes (--image, --scsi with /A<h><t>, ...).
 //   -o ro            mount read-only (the image is attached write-protected)
+//   -o rsrc          a file's resource fork is also the file NAME:rsrc
 //   -f               stay in the foreground (default: run as a daemon)
 //   --partition N    the partition chooser's row, for a medium of several
 //   -h, --help       usage; --version
@@ -24,6 +25,7 @@ struct MountOptions {
   StartupOptions startup;
   std::string mountPoint;
   bool readOnly = false;
+  bool resourcePaths = false;  // -o rsrc
   bool foreground = false;
   std::optional<int> partition;
   std::vector<std::string> fuseOptions;  // -o options for FUSE

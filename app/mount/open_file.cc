@@ -74,7 +74,14 @@ void OpenFiles::Detach(OpenFile& file) {
   auto node = files_.extract(Key{file.parentId, file.macName});
   if (node.empty()) return;
   file.dirty = false;
+  file.deleted = true;
   detached_.push_back(std::move(node.mapped()));
+}
+
+void OpenFiles::Hide(OpenFile& file, std::uint32_t parentId, const std::string& macName) {
+  file.dirty = false;
+  file.deleted = true;
+  Rename(file, parentId, macName);
 }
 
 void OpenFiles::Rename(const OpenFile& file, std::uint32_t parentId, const std::string& macName) {

@@ -34,8 +34,9 @@ struct OpenFile {
   bool recorded = true;
   std::uint64_t inode = 0;  // the inode number shown while it is not recorded
   int opens = 0;
-  // A resource fork set through its attribute while the file was being
-  // written: it goes to the volume with the data.
+  bool deleted = false;  // deleted while open: never written to the volume
+  // The resource fork once read or written through its attribute or its
+  // path (-o rsrc); a changed one goes to the volume with the data.
   std::optional<std::vector<std::uint8_t>> resource;
   std::optional<std::uint32_t> modified;  // a date set while it was being written
 
@@ -43,6 +44,13 @@ struct OpenFile {
   OpenFile(const OpenFile&) = delete;
   OpenFile& operator=(const OpenFile&) = delete;
   ~OpenFile();
+};
+
+// A program's open of a file: the file's shared content and the fork it
+// reads and writes.
+struct ForkHandle {
+  OpenFile* file = nullptr;
+  bool resource = false;  // opened by its resource fork's path (-o rsrc)
 };
 
 class OpenFiles {
@@ -58,9 +66,14 @@ class OpenFiles {
   OpenFile* Find(std::uint32_t parentId, const std::string& macName);
   // Forgets the content (its last release).
   void Drop(const OpenFile& file);
-  // The file was deleted while open: its content stays for the handles
-  // until their release, and is never written to the volume.
+  // The file was deleted while open: its content (loaded by the caller)
+  // stays for the handles until their release, and is never written to
+  // the volume.
   void Detach(OpenFile& file);
+  // The file was deleted while open and is known by a hidden name until
+  // its last release; its content (loaded by the caller) is never written
+  // to the volume.
+  void Hide(OpenFile& file, std::uint32_t parentId, const std::string& macName);
   // The file now bears another folder or name.
   void Rename(const OpenFile& file, std::uint32_t parentId, const std::string& macName);
   // Every content that was written and not yet written to the volume.

@@ -42,14 +42,42 @@ int VolumeSession::GetAttribute(const std::string& path, const std::string& name
   if (entry.resourceLength == 0) return -ENODATA;
   if (size == 0) return static_cast<int>(entry.resourceLength);
   if (size < entry.resourceLength) return -ERANGE;
+  std::vector<std::uint8_t> fork;
+  if (const int read = ReadResource(entry, fork); read != 0) return read;
+  return AttributeValue(fork.data(), fork.size(), buffer, size);
+}
+
+int VolumeSession::ReadResource(const CatalogEntry& entry, std::vector<std::uint8_t>& out) {
+  out.assign(entry.resourceLength, 0);
+  if (entry.resourceLength == 0) return 0;
   std::FILE* fork = MakeTempFile(ctx_, "RSR", entry.resourceLength);
   const ForkCopy copy =
       CopyForkToFile(ctx_, entry.resourceExtents, fork, entry.id, entry.resourceLength, kResourceFork);
   const bool read = std::fflush(fork) == 0 && copy.status == ForkCopyStatus::kComplete && copy.lostBytes == 0 &&
-                    ::pread(::fileno(fork), buffer, entry.resourceLength, 0) ==
-                        static_cast<ssize_t>(entry.resourceLength);
+                    ::pread(::fileno(fork), out.data(), out.size(), 0) == static_cast<ssize_t>(out.size());
   std::fclose(fork);
-  return read ? static_cast<int>(entry.resourceLength) : -EIO;
+  return read ? 0 : -EIO;
+}
+
+int VolumeSession::LoadResource(OpenFile& file) {
+  if (file.resource) return 0;
+  std::vector<std::uint8_t> fork;
+  // A created file has no record yet, and no fork.
+  if (const CatalogEntry* entry = folders_.Find(file.parentId, file.macName)) {
+    if (const int read = ReadResource(*entry, fork); read != 0) return read;
+  }
+  file.resource = std::move(fork);
+  return 0;
+}
+
+int VolumeSession::ResizeResource(OpenFile& file, std::uint64_t size) {
+  if (const int loaded = LoadResource(file); loaded != 0) return loaded;
+  // The data fork goes to the volume with it.
+  if (const int loaded = LoadContent(file); loaded != 0) return loaded;
+  file.resource->resize(size);
+  file.dirty = true;
+  lastChange_ = std::chrono::steady_clock::now();
+  return 0;
 }
 
 int VolumeSession::SetAttribute(const std::string& path, const std::string& name, const char* value,

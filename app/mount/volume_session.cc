@@ -38,6 +38,13 @@ std::vector<std::string> Components(const std::string& path) {
   return parts;
 }
 
+// Inode numbers of resource fork paths: the file's catalog ID above this,
+// and above the numbers created files get.
+constexpr std::uint64_t kResourceInodes = std::uint64_t{1} << 40;
+
+// The names libfuse gives a file deleted while open (.fuse_hiddenXXXXXXXXYYYYYYYY).
+constexpr std::string_view kHiddenPrefix = ".fuse_hidden";
+
 int CommitError(CommitStatus status) {
   switch (status) {
     case CommitStatus::kDone:
@@ -56,8 +63,12 @@ int CommitError(CommitStatus status) {
 
 }  // namespace
 
-VolumeSession::VolumeSession(Context& ctx, bool readOnly)
-    : ctx_(ctx), readOnly_(readOnly), folders_(ctx), lastChange_(std::chrono::steady_clock::now()) {}
+VolumeSession::VolumeSession(Context& ctx, bool readOnly, bool resourcePaths)
+    : ctx_(ctx),
+      readOnly_(readOnly),
+      resourcePaths_(resourcePaths),
+      folders_(ctx),
+      lastChange_(std::chrono::steady_clock::now()) {}
 
 VolumeSession::Resolved VolumeSession::Resolve(const std::string& path) {
   Resolved where;
@@ -81,9 +92,18 @@ VolumeSession::Resolved VolumeSession::Resolve(const std::string& path) {
       where.parentId = folder;
       where.macName = entry ? entry->macName : macName;
       where.shownName = parts[i];
+      const std::optional<std::string_view> owner = resourcePaths_ ? ResourcePathOwner(parts[i]) : std::nullopt;
+      if (!entry && owner) {
+        Resolved file = Resolve(path.substr(0, path.size() - parts[i].size() + owner->size()));
+        if (file.error == 0 && !file.resource && !file.entry->directory) {
+          file.resource = true;
+          return file;
+        }
+      }
       if (entry) {
         where.entry = *entry;
-      } else if (const OpenFile* created = open_.Find(folder, macName); created && !created->recorded) {
+      } else if (const OpenFile* created = open_.Find(folder, macName);
+                 created && (!created->recorded || created->deleted)) {
         where.macName = created->macName;
         where.entry = CatalogEntry{};
         where.entry->macName = created->macName;
@@ -161,6 +181,15 @@ int VolumeSession::GetAttributes(const std::string& path, struct stat& out) {
   const Resolved where = Resolve(path);
   if (where.error != 0) return where.error;
   FillAttributes(*where.entry, out);
+  if (where.resource) {
+    // An inode of its own: programs take two paths of one inode for one file.
+    out.st_ino = kResourceInodes + where.entry->id;
+    out.st_size = where.entry->resourceLength;
+    out.st_blocks = where.entry->resourcePhysical / 512;
+    if (const OpenFile* open = open_.Find(where.parentId, where.macName); open && open->resource) {
+      out.st_size = static_cast<off_t>(open->resource->size());
+    }
+  }
   return 0;
 }
 
@@ -219,7 +248,7 @@ int VolumeSession::LoadContent(OpenFile& file) {
   return 0;
 }
 
-int VolumeSession::Open(const std::string& path, bool forWriting, bool truncate, OpenFile*& handle) {
+int VolumeSession::Open(const std::string& path, bool forWriting, bool truncate, ForkHandle& handle) {
   const Resolved where = Resolve(path);
   if (where.error != 0) return where.error;
   if (where.entry->directory) return -EISDIR;
@@ -229,7 +258,9 @@ int VolumeSession::Open(const std::string& path, bool forWriting, bool truncate,
   }
   OpenFile& file = open_.Take(where.parentId, where.macName);
   ++file.opens;
-  handle = &file;
+  handle.file = &file;
+  handle.resource = where.resource;
+  if (truncate && where.resource) return ResizeResource(file, 0);
   if (truncate) {
     // The old content is not read only to be cut away.
     if (file.data == nullptr) file.data = EmptyContent();
@@ -240,7 +271,7 @@ int VolumeSession::Open(const std::string& path, bool forWriting, bool truncate,
   return 0;
 }
 
-int VolumeSession::Create(const std::string& path, OpenFile*& handle) {
+int VolumeSession::Create(const std::string& path, ForkHandle& handle) {
   Resolved where = Resolve(path);
   // Made by another open since the kernel looked.
   if (where.error == 0) return Open(path, true, false, handle);
@@ -255,11 +286,20 @@ int VolumeSession::Create(const std::string& path, OpenFile*& handle) {
   file.inode = nextInode_++;
   lastChange_ = std::chrono::steady_clock::now();
   ++file.opens;
-  handle = &file;
+  handle.file = &file;
   return 0;
 }
 
-long VolumeSession::Read(OpenFile& file, char* buffer, std::size_t size, off_t offset) {
+long VolumeSession::Read(const ForkHandle& handle, char* buffer, std::size_t size, off_t offset) {
+  OpenFile& file = *handle.file;
+  if (handle.resource) {
+    if (const int loaded = LoadResource(file); loaded != 0) return loaded;
+    const std::vector<std::uint8_t>& fork = *file.resource;
+    if (static_cast<std::uint64_t>(offset) >= fork.size()) return 0;
+    const std::size_t count = std::min<std::size_t>(size, fork.size() - static_cast<std::size_t>(offset));
+    std::copy_n(fork.begin() + offset, count, buffer);
+    return static_cast<long>(count);
+  }
   if (file.data == nullptr) {
     if (!file.reader) {
       const CatalogEntry* entry = folders_.Find(file.parentId, file.macName);
@@ -272,9 +312,17 @@ long VolumeSession::Read(OpenFile& file, char* buffer, std::size_t size, off_t o
   return got < 0 ? -errno : got;
 }
 
-long VolumeSession::Write(OpenFile& file, const char* buffer, std::size_t size, off_t offset) {
+long VolumeSession::Write(const ForkHandle& handle, const char* buffer, std::size_t size, off_t offset) {
   if (const int refused = Writable(); refused != 0) return refused;
   if (static_cast<std::uint64_t>(offset) + size > 0xFFFFFFFFu) return -EFBIG;
+  OpenFile& file = *handle.file;
+  if (handle.resource) {
+    if (const int loaded = LoadResource(file); loaded != 0) return loaded;
+    const std::uint64_t end = std::max<std::uint64_t>(static_cast<std::uint64_t>(offset) + size, file.resource->size());
+    if (const int resized = ResizeResource(file, end); resized != 0) return resized;
+    std::copy_n(buffer, size, file.resource->begin() + offset);
+    return static_cast<long>(size);
+  }
   if (const int loaded = LoadContent(file); loaded != 0) return loaded;
   const ssize_t put = ::pwrite(::fileno(file.data), buffer, size, offset);
   if (put < 0) return -errno;
@@ -284,22 +332,30 @@ long VolumeSession::Write(OpenFile& file, const char* buffer, std::size_t size, 
   return put;
 }
 
-int VolumeSession::Truncate(const std::string& path, OpenFile* handle, off_t size) {
+int VolumeSession::Truncate(const std::string& path, const ForkHandle* handle, off_t size) {
   if (const int refused = Writable(); refused != 0) return refused;
   if (size < 0 || static_cast<std::uint64_t>(size) > 0xFFFFFFFFu) return -EFBIG;
-  OpenFile* file = handle;
-  if (file == nullptr) {
+  ForkHandle fork;
+  if (handle != nullptr) {
+    fork = *handle;
+  } else {
     const Resolved where = Resolve(path);
     if (where.error != 0) return where.error;
     if (where.entry->directory) return -EISDIR;
     if (where.entry->locked) return -EACCES;
-    file = &open_.Take(where.parentId, where.macName);
+    fork = {&open_.Take(where.parentId, where.macName), where.resource};
   }
-  int result = LoadContent(*file);
-  if (result == 0 && ::ftruncate(::fileno(file->data), size) != 0) result = -errno;
-  if (result == 0) {
-    file->size = static_cast<std::uint64_t>(size);
-    file->dirty = true;
+  OpenFile* file = fork.file;
+  int result = 0;
+  if (fork.resource) {
+    result = ResizeResource(*file, static_cast<std::uint64_t>(size));
+  } else {
+    result = LoadContent(*file);
+    if (result == 0 && ::ftruncate(::fileno(file->data), size) != 0) result = -errno;
+    if (result == 0) {
+      file->size = static_cast<std::uint64_t>(size);
+      file->dirty = true;
+    }
   }
   // A file that no program holds open is written at once.
   if (file->opens == 0) {
@@ -310,7 +366,7 @@ int VolumeSession::Truncate(const std::string& path, OpenFile* handle, off_t siz
 }
 
 int VolumeSession::Commit(OpenFile& file) {
-  if (!file.dirty) return 0;
+  if (!file.dirty || file.deleted) return 0;
   file.dirty = false;
   FileContent content;
   content.data = file.data;
@@ -420,15 +476,22 @@ int VolumeSession::RemoveFile(const std::string& path) {
   if (where.error != 0) return where.error;
   if (where.entry->directory) return -EISDIR;
   if (const int refused = Writable(); refused != 0) return refused;
-  if (where.entry->locked) return -EPERM;
+  if (where.entry->locked || where.resource) return -EPERM;
   if (OpenFile* open = open_.Find(where.parentId, where.macName)) {
-    const bool recorded = open->recorded;
+    // The blocks go back to the free ones with the deletion and may soon
+    // hold another file: the handles read a copy until they are closed.
+    if (const int loaded = LoadContent(*open); loaded != 0) return loaded;
+    const bool onVolume = open->recorded && !open->deleted;
     open_.Detach(*open);
-    if (!recorded) return 0;
+    if (!onVolume) return 0;
   }
-  if (!EnterDirectoryById(ctx_, where.parentId)) return -EIO;
-  const DeleteStatus deleted = DeleteFile(ctx_, where.macName);
-  Changed(where.parentId, where.macName);
+  return DeleteRecord(where.parentId, where.macName);
+}
+
+int VolumeSession::DeleteRecord(std::uint32_t parentId, const std::string& macName) {
+  if (!EnterDirectoryById(ctx_, parentId)) return -EIO;
+  const DeleteStatus deleted = DeleteFile(ctx_, macName);
+  Changed(parentId, macName);
   return deleted == DeleteStatus::kDone ? 0 : -EIO;
 }
 
@@ -440,8 +503,11 @@ int VolumeSession::Rename(const std::string& from, const std::string& to, unsign
   if (source.entry->id == kRootDirId) return -EBUSY;
   Resolved target = Resolve(to);
   if (target.error != 0 && target.error != -ENOENT) return target.error;
+  if (source.resource || target.resource) return -EPERM;
   if (const int refused = Writable(); refused != 0) return refused;
   if (const int named = NewEntryName(target); named != 0) return named;
+  OpenFile* open = source.entry->directory ? nullptr : open_.Find(source.parentId, source.macName);
+  if (open != nullptr && target.shownName.starts_with(kHiddenPrefix) && !target.entry) return Hide(*open, target);
   // A folder and a name name one entry (a created file has no ID yet).
   const bool sameEntry = target.entry && target.parentId == source.parentId &&
                          CompareNames(target.macName, source.macName) == 0;
@@ -452,7 +518,6 @@ int VolumeSession::Rename(const std::string& from, const std::string& to, unsign
     if (removed != 0) return removed;
   }
   // The content being written goes under the old name first.
-  OpenFile* open = source.entry->directory ? nullptr : open_.Find(source.parentId, source.macName);
   if (open != nullptr && open->dirty) {
     if (const int committed = Commit(*open); committed != 0) return committed;
   }
@@ -475,6 +540,15 @@ int VolumeSession::Rename(const std::string& from, const std::string& to, unsign
       break;
   }
   return -EIO;
+}
+
+int VolumeSession::Hide(OpenFile& file, const Resolved& hidden) {
+  if (const int loaded = LoadContent(file); loaded != 0) return loaded;
+  const bool onVolume = file.recorded && !file.deleted;
+  const std::string macName = file.macName;
+  const std::uint32_t parentId = file.parentId;
+  open_.Hide(file, hidden.parentId, hidden.macName);
+  return onVolume ? DeleteRecord(parentId, macName) : 0;
 }
 
 bool VolumeSession::EditRecord(std::uint32_t parentId, const std::string& macName,

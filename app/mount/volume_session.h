@@ -16,6 +16,10 @@
 // A failed flush takes the change back, the engine reads the volume again,
 // and the operation that asked for it fails with EIO.
 //
+// With -o rsrc a file's resource fork is also the file NAME:rsrc beside
+// it (mount_names.h), read, written and cut as the data fork is; listings
+// do not show it, and it cannot be deleted or renamed.
+//
 // Names that cannot be stored are refused with ENAMETOOLONG (over 31
 // characters) or EINVAL (':'), and told on standard error in the
 // foreground.
@@ -50,23 +54,24 @@ struct ListedName {
 
 class VolumeSession {
  public:
-  VolumeSession(Context& ctx, bool readOnly);
+  VolumeSession(Context& ctx, bool readOnly, bool resourcePaths);
 
   int GetAttributes(const std::string& path, struct stat& out);
   int List(const std::string& path, std::vector<ListedName>& out);
   int StatFs(struct statvfs& out);
 
   // open, create and release; a handle is the shared content of the file.
-  int Open(const std::string& path, bool forWriting, bool truncate, OpenFile*& handle);
-  int Create(const std::string& path, OpenFile*& handle);
+  int Open(const std::string& path, bool forWriting, bool truncate, ForkHandle& handle);
+  int Create(const std::string& path, ForkHandle& handle);
   // close() of one handle: what was written goes to the volume.
   int Close(OpenFile& file);
   int Release(OpenFile& file);
   int Sync(OpenFile* file);
 
-  long Read(OpenFile& file, char* buffer, std::size_t size, off_t offset);
-  long Write(OpenFile& file, const char* buffer, std::size_t size, off_t offset);
-  int Truncate(const std::string& path, OpenFile* file, off_t size);
+  long Read(const ForkHandle& handle, char* buffer, std::size_t size, off_t offset);
+  long Write(const ForkHandle& handle, const char* buffer, std::size_t size, off_t offset);
+  // By its handle when it has one, else by its path.
+  int Truncate(const std::string& path, const ForkHandle* handle, off_t size);
 
   int MakeFolder(const std::string& path);
   int RemoveFolder(const std::string& path);
@@ -98,6 +103,7 @@ class VolumeSession {
     std::string macName;
     std::string shownName;  // the last component as given
     std::optional<CatalogEntry> entry;
+    bool resource = false;  // the path names the entry's resource fork
   };
   Resolved Resolve(const std::string& path);
   // A path for a new entry: its folder exists, the name fits.
@@ -108,9 +114,22 @@ class VolumeSession {
   // An empty temporary file for a content.
   std::FILE* EmptyContent();
   int LoadContent(OpenFile& file);
+  // The file's resource fork into `resource`, read when it is not there.
+  int LoadResource(OpenFile& file);
+  int ReadResource(const CatalogEntry& entry, std::vector<std::uint8_t>& out);
+  // Sets the resource fork's length, for a write or a truncation; both
+  // forks are then on the PC, to go to the volume together.
+  int ResizeResource(OpenFile& file, std::uint64_t size);
   int Commit(OpenFile& file);
   int Flush();
   int CommitAndFlush(OpenFile& file);
+  // Deletes the file's catalog record and frees its blocks.
+  int DeleteRecord(std::uint32_t parentId, const std::string& macName);
+  // A file deleted while open, which libfuse renames to a hidden name
+  // until its last release: it leaves the volume now, and the hidden name
+  // reaches its content (a copy: its blocks are free) until then. So
+  // nothing of it stays on the volume, in its folder or after a crash.
+  int Hide(OpenFile& file, const Resolved& hidden);
   // Rewrites the file's catalog record in place; false when it is gone.
   bool EditRecord(std::uint32_t parentId, const std::string& macName,
                   const std::function<void(std::uint8_t type, Bytes data)>& edit);
@@ -120,6 +139,7 @@ class VolumeSession {
 
   Context& ctx_;
   bool readOnly_;
+  bool resourcePaths_;
   FolderCache folders_;
   OpenFiles open_;
   bool pending_ = false;  // changes in the work files not yet flushed

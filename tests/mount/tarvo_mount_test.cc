@@ -3,11 +3,13 @@
 // user.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "base/big_endian.h"
+#include "support/apple_map_image.h"
 #include "support/cli_image.h"
 #include "support/fuse_mount.h"
 #include "support/hfs_volume.h"
@@ -131,6 +134,58 @@ TEST_F(TarvoMountTest, BothForksAndTheFinderInfoTravelThroughAttributes) {
                    packed.begin() + static_cast<std::ptrdiff_t>(rsrcAt + rsrc.size())),
             rsrc);
   EXPECT_EQ(Hfsutils("hcopy -r :Both -"), std::string(data.begin(), data.end()));
+}
+
+// -o rsrc: the resource fork is also the file NAME:rsrc, for programs
+// without extended attributes; listings and the data fork stay as they are.
+TEST_F(TarvoMountTest, TheResourceForkIsAFileOfItsOwnWithTheRsrcOption) {
+  const Bytes8 data = Pattern(9000, 11), rsrc = Pattern(5000, 12), newRsrc = Pattern(30000, 13);
+  testing::WriteWholeFile(dir_.Path("packed.bin"), testing::MacBinaryFile("Both", "APPL", "MINE", data, rsrc));
+  testing::WriteWholeFile(dir_.Path("new.rsrc"), newRsrc);
+  ASSERT_TRUE(testing::RunHfsutils(dir_.Path(""), image_, {"hcopy -m " + dir_.Path("packed.bin") + " :Both"}));
+  {
+    auto plain = Mount();
+    MOUNT_OR_SKIP(plain);
+    EXPECT_FALSE(fs::exists(plain->Path("Both:rsrc")));
+    EXPECT_EQ(plain->Unmount().exitCode, 0);
+  }
+  {
+    auto mount = Mount({"-o", "rsrc"});
+    MOUNT_OR_SKIP(mount);
+    EXPECT_EQ(testing::ReadWholeFile(mount->Path("Both:rsrc")), rsrc);
+    EXPECT_EQ(testing::ReadWholeFile(mount->Path("Both")), data);
+    EXPECT_EQ(fs::file_size(mount->Path("Both:rsrc")), rsrc.size());
+    std::vector<std::string> listed;
+    for (const auto& entry : fs::directory_iterator(mount->Path(""))) listed.push_back(entry.path().filename());
+    EXPECT_EQ(listed, std::vector<std::string>{"Both"});
+    // A program without attributes copies a fork in; cp takes the two
+    // paths for two files.
+    ASSERT_TRUE(Shell("cp " + dir_.Path("new.rsrc") + " " + testing::ShellQuote(mount->Path("Both:rsrc"))));
+    EXPECT_EQ(testing::ReadWholeFile(mount->Path("Both:rsrc")), newRsrc);
+    testing::WriteWholeFile(mount->Path("New"), data);
+    ASSERT_TRUE(Shell("cp " + testing::ShellQuote(mount->Path("Both")) + " " + testing::ShellQuote(mount->Path("New:rsrc"))));
+    ASSERT_EQ(::truncate(mount->Path("New:rsrc").c_str(), 100), 0);
+    EXPECT_EQ(::unlink(mount->Path("Both:rsrc").c_str()), -1);
+    EXPECT_EQ(errno, EPERM);
+    EXPECT_EQ(Attribute(mount->Path("Both"), kResourceFork), newRsrc);
+    EXPECT_EQ(mount->Unmount().exitCode, 0);
+  }
+  cli_.ExpectClean();
+  EXPECT_EQ(Hfsutils("hls -1"), "Both\nNew\n");
+  // MacBinary: the data fork after the 128-byte header, then the resource
+  // fork at the next multiple of 128.
+  const std::size_t rsrcAt = 128 + (data.size() + 127) / 128 * 128;
+  const std::string both = Hfsutils("hcopy -m :Both -");
+  ASSERT_GE(both.size(), rsrcAt + newRsrc.size());
+  EXPECT_EQ(both.substr(65, 8), "APPLMINE");
+  EXPECT_EQ(GetU32(Bytes8(both.begin(), both.begin() + 128), 87), newRsrc.size());
+  EXPECT_EQ(both.substr(128, data.size()), std::string(data.begin(), data.end()));
+  EXPECT_EQ(both.substr(rsrcAt, newRsrc.size()), std::string(newRsrc.begin(), newRsrc.end()));
+  const std::string made = Hfsutils("hcopy -m :New -");
+  ASSERT_GE(made.size(), rsrcAt + 100);
+  EXPECT_EQ(GetU32(Bytes8(made.begin(), made.begin() + 128), 87), 100u);
+  EXPECT_EQ(made.substr(128, data.size()), std::string(data.begin(), data.end()));
+  EXPECT_EQ(made.substr(rsrcAt, 100), std::string(data.begin(), data.begin() + 100));
 }
 
 TEST_F(TarvoMountTest, NamesAreMacintoshNamesAndThoseThatCannotBeStoredAreRefused) {
@@ -253,6 +308,80 @@ TEST_F(TarvoMountTest, ALargeFileIsWrittenInLargeRequests) {
     EXPECT_TRUE(testing::Contains(ended.err, "1048576 bytes to 1048576 ")) << "no request of 1 MB";
   }
   EXPECT_EQ(Hfsutils("hcopy -r :Large -"), std::string(bytes.begin(), bytes.end()));
+}
+
+// POSIX keeps a deleted file readable until its last close, though its
+// blocks are free for the next file written. Nothing of it stays in its
+// folder, not even under a hidden name.
+TEST_F(TarvoMountTest, AFileDeletedWhileOpenIsReadAsItWasUntilClosed) {
+  const Bytes8 old = Pattern(300000, 7), alias = Pattern(300000, 14), other = Pattern(600000, 8);
+  testing::WriteWholeFile(dir_.Path("old.bin"), old);
+  testing::WriteWholeFile(dir_.Path("alias.bin"), alias);
+  ASSERT_TRUE(testing::RunHfsutils(dir_.Path(""), image_,
+                                   {"hmkdir :Folder", "hcopy -r " + dir_.Path("old.bin") + " :Folder:Old",
+                                    "hcopy -r " + dir_.Path("alias.bin") + " :Alias"}));
+  auto mount = Mount();
+  MOUNT_OR_SKIP(mount);
+  const int oldFd = ::open(mount->Path("Folder/Old").c_str(), O_RDONLY);
+  const int aliasFd = ::open(mount->Path("Alias").c_str(), O_RDONLY);
+  ASSERT_GE(oldFd, 0);
+  ASSERT_GE(aliasFd, 0);
+  ASSERT_EQ(::unlink(mount->Path("Folder/Old").c_str()), 0);
+  // Another spelling of the same Macintosh name.
+  ASSERT_EQ(::unlink(mount->Path("ALIAS").c_str()), 0);
+  struct stat st {};
+  ASSERT_EQ(::fstat(oldFd, &st), 0);
+  EXPECT_EQ(st.st_size, static_cast<off_t>(old.size()));
+  EXPECT_EQ(::rmdir(mount->Path("Folder").c_str()), 0) << std::strerror(errno);
+  // The deletions are written; the next file takes the blocks they freed.
+  ASSERT_TRUE(WriteDurably(mount->Path("Flushed"), Pattern(10, 9)));
+  ASSERT_TRUE(WriteDurably(mount->Path("Other"), other));
+  for (const auto& [fd, bytes] : {std::pair{oldFd, old}, std::pair{aliasFd, alias}}) {
+    Bytes8 read(bytes.size() + 1);
+    EXPECT_EQ(::pread(fd, read.data(), read.size(), 0), static_cast<ssize_t>(bytes.size()));
+    read.resize(bytes.size());
+    EXPECT_EQ(read, bytes);
+    EXPECT_EQ(::close(fd), 0);
+  }
+  EXPECT_EQ(mount->Unmount().exitCode, 0);
+  cli_.ExpectClean();
+  EXPECT_EQ(Hfsutils("hls -1a"), "Flushed\nOther\n");
+  EXPECT_EQ(Hfsutils("hcopy -r :Other -"), std::string(other.begin(), other.end()));
+}
+
+// A hard disk with two HFS partitions: --partition chooses the row of the
+// partition chooser, counted from 0.
+TEST_F(TarvoMountTest, ThePartitionOptionMountsTheChosenPartition) {
+  constexpr std::uint32_t kFirst = 4000, kSecond = 8000, kStart = 64;
+  testing::AppleMapImage medium(kStart + kFirst + kSecond);
+  medium.Descriptor(kStart + kFirst + kSecond)
+      .Entry(1, 3, 1, 63, "Apple", "Apple_partition_map")
+      .Entry(2, 3, kStart, kFirst, "First", "Apple_HFS")
+      .Entry(3, 3, kStart + kFirst, kSecond, "Second", "Apple_HFS");
+  testing::WriteWholeFile(image_, medium.bytes);
+  ASSERT_TRUE(testing::FormatHfsPartition(dir_.Path(""), image_, "One", 1));
+  ASSERT_TRUE(testing::FormatHfsPartition(dir_.Path(""), image_, "Two", 2));
+  struct statvfs first {}, second {};
+  {
+    auto mount = Mount({"--partition", "1"});
+    MOUNT_OR_SKIP(mount);
+    ASSERT_EQ(::statvfs(mount->Path("").c_str(), &second), 0);
+    ASSERT_TRUE(WriteDurably(mount->Path("OnTwo"), Pattern(5000, 10)));
+    EXPECT_EQ(mount->Unmount().exitCode, 0);
+  }
+  {
+    auto mount = Mount({"--partition", "0"});
+    MOUNT_OR_SKIP(mount);
+    ASSERT_EQ(::statvfs(mount->Path("").c_str(), &first), 0);
+    EXPECT_FALSE(fs::exists(mount->Path("OnTwo")));
+    EXPECT_EQ(mount->Unmount().exitCode, 0);
+  }
+  // The second partition is the larger one.
+  EXPECT_GT(std::uint64_t{second.f_blocks} * second.f_frsize, std::uint64_t{first.f_blocks} * first.f_frsize);
+  const std::string listed = dir_.Path("listed");
+  ASSERT_TRUE(Shell("HOME=" + testing::ShellQuote(dir_.Path("")) + " sh -c 'hmount " + image_ + " 2 && hls -1 >" +
+                    listed + "; humount'"));
+  EXPECT_EQ(testing::ReadWholeFile(listed), Bytes8({'O', 'n', 'T', 'w', 'o', '\n'}));
 }
 
 TEST_F(TarvoMountTest, TheMediumOfAWriteMountIsItsAlone) {
