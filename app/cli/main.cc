@@ -12,6 +12,8 @@
 // what it was asked, 1 when one failed or was refused, 2 for start-up
 // options that mean nothing, 130 (as a shell gives) when Ctrl-C ended it
 // at the prompt.
+#include <malloc.h>
+
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -198,4 +200,12 @@ bool ReadCommands(Context& ctx, ConsoleUi& ui) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return Run(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+  // A run is short and its large buffers come and go (a catalog copy, a
+  // listing of thousands of rows, an update's originals): the allocator
+  // keeps freed memory for the next one instead of handing it back to the
+  // system and taking page faults to get it again.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  return Run(std::vector<std::string>(argv + 1, argv + argc));
+}

@@ -70,7 +70,7 @@ void PaintShortRows(QPainter& painter, const ListingView& view, int shown, const
       const ListingEntry& row = view.rows[view.first + 2 * k + column];
       const int nameX = column == 0 ? 2 : g.half() + 5;
       const int dataRight = column == 0 ? g.half() - 4 : g.width - 6;
-      const QString data = FromAnsi(row.dataText);
+      const QString data = FromAnsi(DataText(row));
       DrawTextTopRight(painter, dataRight, y, data);
       DrawName(painter, nameX, y, dataRight - metrics.horizontalAdvance(data) - 4, row.name, g.lineHeight);
     }
@@ -82,12 +82,12 @@ void PaintWideRows(QPainter& painter, const ListingView& view, int shown, Listin
   for (int k = 0; k < shown; ++k) {
     const ListingEntry& row = view.rows[view.first + k];
     const int y = kListingTop + k * g.lineHeight;
-    const QString data = FromAnsi(row.dataText);
+    const QString data = FromAnsi(DataText(row));
     DrawTextTopRight(painter, g.half() + 50, y, data);
-    DrawTextTopRight(painter, g.half() + 110, y, FromAnsi(row.resourceText));
-    DrawTextTopRight(painter, g.half() + 211, y, FromAnsi(row.createdText));
-    if (mode == ListingMode::kExtended) DrawTextTopRight(painter, g.width - 8, y, FromAnsi(row.modifiedText));
-    else DrawTextTopRight(painter, g.width - 16, y, FromAnsi(MacTextForDisplay(row.signatureText)));
+    DrawTextTopRight(painter, g.half() + 110, y, FromAnsi(ResourceText(row)));
+    DrawTextTopRight(painter, g.half() + 211, y, FromAnsi(DateText(row.created)));
+    if (mode == ListingMode::kExtended) DrawTextTopRight(painter, g.width - 8, y, FromAnsi(DateText(row.modified)));
+    else DrawTextTopRight(painter, g.width - 16, y, FromAnsi(MacTextForDisplay(SignatureText(row))));
     DrawName(painter, 2, y, g.half() + 50 - metrics.horizontalAdvance(data) - 4, row.name, g.lineHeight);
   }
 }

@@ -59,6 +59,7 @@ namespace {
 
 void ReadRecords(std::vector<LeafRecord>& records, Catalog& catalog, std::vector<Fork>& forks,
                  std::vector<Finding>& findings) {
+  forks.reserve(2 * records.size());  // at most two a record: no copies on the way
   for (LeafRecord& leaf : records) {
     const std::optional<CatalogRecord> r = ReadCatalogRecord(leaf.bytes);
     if (!r) {

@@ -71,6 +71,18 @@ std::string ValenceText(std::uint32_t valence) {
   return RightAligned(text, 8);
 }
 
+std::string DataText(const ListingEntry& row) {
+  return row.kind == kKindFolder ? "  <DIR> " : LengthText(row.dataLength);
+}
+
+std::string ResourceText(const ListingEntry& row) {
+  return row.kind == kKindFolder ? std::string(8, ' ') : LengthText(row.resourceLength);
+}
+
+std::string SignatureText(const ListingEntry& row) {
+  return row.kind == kKindFolder ? ValenceText(row.valence) : std::string(row.signature.begin(), row.signature.end());
+}
+
 ListingMode CurrentListingMode(std::uint16_t modeFlags) {
   if (modeFlags & kListSignature) return ListingMode::kWithSignature;
   if (modeFlags & kListExtended) return ListingMode::kExtended;
@@ -90,7 +102,7 @@ void LoadListing(Context& ctx, const std::string& pattern) {
     return;
   }
   const std::string macPattern = ConvertString(pattern, AnsiToMac);
-  view.rows.assign(view.capacity, ListingEntry{});
+  if (view.rows.size() < view.capacity) view.rows.resize(view.capacity);
   // The walk along the leaves is bounded by the catalog's node count.
   TreeWalk walk = StartWalk(catalog);
   bool unreadableRecord = false;
@@ -104,21 +116,18 @@ void LoadListing(Context& ctx, const std::string& pattern) {
     if (view.count == 0xFFFE) break;
     if (view.count >= view.rows.size()) view.rows.resize(view.count + 1u);
     ListingEntry& row = view.rows[view.count++];
+    row = ListingEntry{};
     row.kind = record->type == kDirectoryRecord ? kKindFolder : kKindFile;
     row.name = record->key.name;
-    // A file copied in once has both dates alike: formatted once.
-    const std::uint32_t created = CreationDate(*record);
-    const std::uint32_t modified = ModificationDate(*record);
-    row.createdText = DateText(created);
-    row.modifiedText = modified == created ? row.createdText : DateText(modified);
+    row.created = CreationDate(*record);
+    row.modified = ModificationDate(*record);
     if (row.kind == kKindFolder) {
-      row.dataText = "  <DIR> ";
-      row.resourceText = std::string(8, ' ');
-      row.signatureText = ValenceText(Valence(*record));
+      row.valence = Valence(*record);
     } else {
-      row.dataText = LengthText(DataLogicalLength(*record));
-      row.resourceText = LengthText(ResourceLogicalLength(*record));
-      row.signatureText = FileType(*record) + FileCreator(*record);
+      row.dataLength = DataLogicalLength(*record);
+      row.resourceLength = ResourceLogicalLength(*record);
+      const std::string signature = FileType(*record) + FileCreator(*record);
+      std::copy_n(signature.begin(), std::min(signature.size(), row.signature.size()), row.signature.begin());
     }
   }
   view.capacity = static_cast<std::uint16_t>(std::max<std::size_t>(view.capacity, view.rows.size()));

@@ -3,12 +3,14 @@
 // a front end draws it.
 //
 // Rows are held in a vector that grows with the folder (the capacity rule
-// of 36 rows is kept so that paging behaves as always); every text is
-// pre-formatted at its fixed width: lengths 8 characters, right-aligned
-// ("<DIR>" for folders), signatures 8 characters, dates 14 characters
-// "MM/DD/YY HH:MM".
+// of 36 rows is kept so that paging behaves as always). A row keeps the
+// record's facts; its texts are made when a row is shown, at their fixed
+// widths: lengths 8 characters, right-aligned ("<DIR>" for folders),
+// signatures 8 characters, dates 14 characters "MM/DD/YY HH:MM". A folder
+// of thousands of files is listed without formatting rows nobody sees.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,11 +31,12 @@ struct ListingEntry {
   bool selected = false;
   std::uint8_t kind = 0;       // kKindFolder or kKindFile
   std::string name;            // Macintosh character set, at most 31 characters
-  std::string dataText;        // 8 characters
-  std::string resourceText;    // 8 characters
-  std::string signatureText;   // 8 characters
-  std::string createdText;     // 14 characters
-  std::string modifiedText;    // 14 characters
+  std::uint32_t dataLength = 0;      // files: the forks' logical lengths
+  std::uint32_t resourceLength = 0;
+  std::uint32_t valence = 0;         // folders
+  std::uint32_t created = 0;         // Macintosh dates
+  std::uint32_t modified = 0;
+  std::array<char, 8> signature{};   // files: type and creator
 };
 
 struct ListingView {
@@ -51,6 +54,9 @@ struct ListingView {
 std::string LengthText(std::uint32_t length);           // 8 characters, k / M above 9,999,999
 std::string DateText(std::uint32_t macDate);            // 14 characters
 std::string ValenceText(std::uint32_t valence);         // "[3]" right-aligned in 8
+std::string DataText(const ListingEntry& row);          // the data length, or "  <DIR> "
+std::string ResourceText(const ListingEntry& row);      // the resource length, or blanks
+std::string SignatureText(const ListingEntry& row);     // type and creator (Macintosh set), or the valence
 
 ListingMode CurrentListingMode(std::uint16_t modeFlags);
 std::uint16_t PageSize(ListingMode mode);

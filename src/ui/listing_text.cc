@@ -63,10 +63,10 @@ std::vector<std::string> ListingLines(const Context& ctx) {
   const ListingMode mode = CurrentListingMode(ctx.settings.modeFlags);
   for (std::uint16_t i = 0; i < view.count; ++i) {
     const ListingEntry& row = view.rows[i];
-    std::string line = PadTo(MacTextForDisplay(row.name), kNameWidth) + " " + row.dataText;
+    std::string line = PadTo(MacTextForDisplay(row.name), kNameWidth) + " " + DataText(row);
     if (mode != ListingMode::kShort) {
-      line += " " + row.resourceText + " " + row.createdText + " ";
-      line += mode == ListingMode::kExtended ? row.modifiedText : MacTextForDisplay(row.signatureText);
+      line += " " + ResourceText(row) + " " + DateText(row.created) + " ";
+      line += mode == ListingMode::kExtended ? DateText(row.modified) : MacTextForDisplay(SignatureText(row));
     }
     lines.push_back(line);
   }

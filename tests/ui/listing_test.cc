@@ -43,8 +43,8 @@ TEST(ListingTexts, ARowShowsItsCreationAndModificationDatesApart) {
   ASSERT_TRUE(v.HfsutilsWrite({"hcopy -m " + testing::ShellQuote(file) + " :Dated"}));
   LoadListing(v.ctx());
   ASSERT_EQ(v.ctx().listing.count, 1);
-  EXPECT_EQ(v.ctx().listing.rows[0].createdText, "08/09/94 07:00");
-  EXPECT_EQ(v.ctx().listing.rows[0].modifiedText, "02/01/97 00:30");
+  EXPECT_EQ(DateText(v.ctx().listing.rows[0].created), "08/09/94 07:00");
+  EXPECT_EQ(DateText(v.ctx().listing.rows[0].modified), "02/01/97 00:30");
 }
 
 }  // namespace
