@@ -7,12 +7,14 @@
 
 #include "base/big_endian.h"
 #include "hfs/volume_header.h"
+#include "support/byte_pattern.h"
 #include "support/cli_image.h"
 #include "support/edit_volume.h"
 
 namespace tarvo {
 namespace {
 
+using testing::PatternBytes;
 namespace fs = std::filesystem;
 using Bytes8 = std::vector<std::uint8_t>;
 using testing::CliResult;
@@ -46,19 +48,13 @@ class TarvoCliEditTest : public ::testing::Test {
 
 Bytes8 Text(const std::string& text) { return Bytes8(text.begin(), text.end()); }
 
-Bytes8 Pattern(std::size_t size) {
-  Bytes8 bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
-  return bytes;
-}
-
 TEST_F(TarvoCliEditTest, McopyCopiesAPcTreeThatHfsutilsReadsBack) {
   PcFile("README.TXT", Text("hello\n"));
-  PcFile("LETTER.DOC", Pattern(3000));
-  PcFile("tree/big.dat", Pattern(70000));
+  PcFile("LETTER.DOC", PatternBytes(3000));
+  PcFile("tree/big.dat", PatternBytes(70000));
   PcFile("tree/sub/deep/NOTE.TXT", Text("deep\n"));
   PcFile("tree/EMPTY.TXT", {});
-  Bytes8 packed = testing::MacBinaryFile("Packed App", "APPL", "Tarv", Pattern(1000), Pattern(600));
+  Bytes8 packed = testing::MacBinaryFile("Packed App", "APPL", "Tarv", PatternBytes(1000), PatternBytes(600));
   for (int i = 0; i < 4; ++i) {
     packed[91 + i] = static_cast<std::uint8_t>(0xB0123456u >> (24 - 8 * i));  // created
     packed[95 + i] = static_cast<std::uint8_t>(0xB0654321u >> (24 - 8 * i));  // modified
@@ -84,14 +80,14 @@ TEST_F(TarvoCliEditTest, McopyCopiesAPcTreeThatHfsutilsReadsBack) {
   EXPECT_EQ(readme.modified, kMacTime + 1);
   const testing::ExtractedFile letter = volume_.HfsutilsFile(":Letter.doc");
   EXPECT_EQ(letter.type + letter.creator, "WDBNMSWD");
-  EXPECT_EQ(letter.data, Pattern(3000));
-  EXPECT_EQ(volume_.HfsutilsFile(":tree:big.dat").data, Pattern(70000));
+  EXPECT_EQ(letter.data, PatternBytes(3000));
+  EXPECT_EQ(volume_.HfsutilsFile(":tree:big.dat").data, PatternBytes(70000));
   EXPECT_EQ(volume_.HfsutilsFile(":tree:sub:deep:Note.txt").data, Text("deep\n"));
   EXPECT_TRUE(volume_.HfsutilsFile(":tree:Empty.txt").found);
   const testing::ExtractedFile app = volume_.HfsutilsFile(":Packed App");
   EXPECT_EQ(app.type + app.creator, "APPLTarv");
-  EXPECT_EQ(app.data, Pattern(1000));
-  EXPECT_EQ(app.rsrc, Pattern(600));
+  EXPECT_EQ(app.data, PatternBytes(1000));
+  EXPECT_EQ(app.rsrc, PatternBytes(600));
   EXPECT_EQ(app.created, 0xB0123456u);
   EXPECT_EQ(app.modified, 0xB0654321u);
 

@@ -13,12 +13,14 @@
 #include "base/big_endian.h"
 #include "base/messages.h"
 #include "hfs/volume_header.h"
+#include "support/byte_pattern.h"
 #include "support/cli_image.h"
 #include "support/hfs_volume.h"
 
 namespace tarvo {
 namespace {
 
+using testing::PatternBytes;
 namespace fs = std::filesystem;
 using testing::CliResult;
 using testing::ScratchDir;
@@ -26,12 +28,6 @@ using testing::ShellQuote;
 using Bytes8 = std::vector<std::uint8_t>;
 
 constexpr std::uint64_t kGigabyte = std::uint64_t{1} << 30;
-
-Bytes8 Content(std::size_t size, std::uint8_t seed) {
-  Bytes8 bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 13 / 7 + seed + i / 4096);
-  return bytes;
-}
 
 std::int64_t FirstDataFrom(const std::string& path, std::uint64_t from) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -72,7 +68,7 @@ TEST_F(TarvoCliLargeVolumeTest, AFilePastTheFirstGigabyteIsWhereHfsutilsReadsIt)
   Format(2 * 1024 * 1024);
   testing::WriteWholeFile(Pc("ZEROS.BIN"), {});
   fs::resize_file(Pc("ZEROS.BIN"), kGigabyte + kGigabyte / 8);
-  const Bytes8 content = Content(300 * 1024 + 17, 5);
+  const Bytes8 content = PatternBytes(300 * 1024 + 17, 5);
   testing::WriteWholeFile(Pc("FAR.TXT"), content);
 
   EXPECT_EQ(testing::WithoutCopySummaries(Run({"-c", "mcopy ZEROS.BIN", "-c", "mcopy FAR.TXT"}).err), "");
@@ -91,12 +87,12 @@ TEST_F(TarvoCliLargeVolumeTest, AFilePastTheFirstGigabyteIsWhereHfsutilsReadsIt)
 TEST_F(TarvoCliLargeVolumeTest, AVolumeWithBlocksOver64KbOpensListsAndTakesAWrite) {
   Format(5 * 1024 * 1024);
   ASSERT_GT(GetU32(testing::ReadFileRange(image_, 1024 + mdb::drAlBlkSiz, 4), 0), 65535u);
-  const Bytes8 old = Content(200 * 1024 + 3, 9);
+  const Bytes8 old = PatternBytes(200 * 1024 + 3, 9);
   testing::WriteWholeFile(Pc("old.txt"), old);
   ASSERT_TRUE(testing::RunHfsutils(Home(), image_, {"hcopy -r " + ShellQuote(Pc("old.txt")) + " :Old"}));
   fs::remove(Pc("old.txt"));
 
-  const Bytes8 added = Content(150 * 1024 + 11, 1);
+  const Bytes8 added = PatternBytes(150 * 1024 + 11, 1);
   testing::WriteWholeFile(Pc("NEW.TXT"), added);
   const CliResult run = Run({"-c", "copy Old", "-c", "mcopy NEW.TXT"});
   EXPECT_EQ(testing::WithoutCopySummaries(run.err), "");

@@ -7,12 +7,14 @@
 #include "base/big_endian.h"
 #include "base/messages.h"
 #include "hfs/volume_header.h"
+#include "support/byte_pattern.h"
 #include "support/cli_image.h"
 #include "support/hfs_volume.h"
 
 namespace tarvo {
 namespace {
 
+using testing::PatternBytes;
 namespace fs = std::filesystem;
 using Bytes8 = std::vector<std::uint8_t>;
 using testing::CliResult;
@@ -34,12 +36,6 @@ std::size_t RootFileRecord(const Bytes8& image, const std::string& name) {
   return 0;
 }
 
-Bytes8 Pattern(std::size_t size) {
-  Bytes8 bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
-  return bytes;
-}
-
 class TarvoCliLimitsTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(testing::MakeHfsVolume(scratch_.Path(""), cli_.image, "Limits", 1024)); }
@@ -55,9 +51,9 @@ class TarvoCliLimitsTest : public ::testing::Test {
 };
 
 TEST_F(TarvoCliLimitsTest, AForkClaimedLongerThanItsExtentsIsCopiedAsTheyHoldIt) {
-  const Bytes8 content = Pattern(1000);
+  const Bytes8 content = PatternBytes(1000);
   testing::WriteWholeFile(scratch_.Path("claims"), content);
-  testing::WriteWholeFile(scratch_.Path("sound"), Pattern(300));
+  testing::WriteWholeFile(scratch_.Path("sound"), PatternBytes(300));
   ASSERT_TRUE(testing::RunHfsutils(scratch_.Path(""), cli_.image,
                                    {"hcopy -r " + testing::ShellQuote(scratch_.Path("claims")) + " :Claims",
                                     "hcopy -r " + testing::ShellQuote(scratch_.Path("sound")) + " :Sound"}));

@@ -49,14 +49,6 @@ TEST_F(Services, StatusLineKeepsReplacesOrEmptiesEachText) {
   EXPECT_EQ(ui.statusLines[3], std::string(140, 'a') + "|");
 }
 
-TEST_F(Services, ProgressPercentages) {
-  EXPECT_EQ(ProgressPercent(100, 100), 0u);
-  EXPECT_EQ(ProgressPercent(50, 100), 50u);
-  EXPECT_EQ(ProgressPercent(0, 100), 100u);
-  EXPECT_EQ(ProgressPercent(5, 0), 0u);
-  EXPECT_EQ(ProgressPercent(0, 0xFFFFFFFFul), 100u);
-}
-
 TEST_F(Services, ParametersStoreTheGeometryOrRefuseIt) {
   ctx.volume.volumeOrigin = 0;
   ctx.volume.sectorsPerBlock = 0;

@@ -17,20 +17,6 @@ TEST(Utf8, EightBitSetsRoundTrip) {
   EXPECT_EQ(Utf8ToMacRoman(MacRomanToUtf8(AllBytes())), AllBytes());
 }
 
-TEST(Utf8, KnownCharacters) {
-  EXPECT_EQ(AnsiToUtf8("\x80"), "\u20AC");  // euro
-  EXPECT_EQ(AnsiToUtf8("\x81"), "\u0081");  // undefined in 1252, kept as the C1 control
-  EXPECT_EQ(AnsiToUtf8("\xE9"), "\u00E9");
-  EXPECT_EQ(DosToUtf8("\x81"), "\u00FC");   // u-umlaut
-  EXPECT_EQ(DosToUtf8("\xDB"), "\u2588");
-  EXPECT_EQ(MacRomanToUtf8("\x8A"), "\u00E4");  // a-umlaut
-  EXPECT_EQ(MacRomanToUtf8("\xA5"), "\u2022");  // bullet
-  EXPECT_EQ(MacRomanToUtf8("\xF0"), "\uF8FF");
-  EXPECT_EQ(MacRomanToUtf8("\xDB"), "\u20AC");
-  EXPECT_EQ(Utf8ToAnsi("\u20AC 5"), "\x80 5");
-  EXPECT_EQ(Utf8ToDos("\u00FC"), "\x81");
-}
-
 TEST(Utf8, UnmappableAndMalformedBecomeUnderscore) {
   EXPECT_EQ(Utf8ToAnsi("a\u4E2Db"), "a_b");             // no counterpart
   EXPECT_EQ(Utf8ToAnsi("\x01"), "_");                   // the window text's code for another character

@@ -18,6 +18,7 @@
 #include "maintenance/check_volume.h"
 #include "maintenance/desktop_files.h"
 #include "maintenance/format_volume.h"
+#include "support/byte_pattern.h"
 #include "support/hfs_volume.h"
 #include "support/medium_context.h"
 #include "support/scratch_files.h"
@@ -31,6 +32,7 @@
 namespace tarvo {
 namespace {
 
+using testing::PatternBytes;
 using testing::MediumContext;
 using testing::ReadWholeFile;
 using testing::ScratchDir;
@@ -41,12 +43,6 @@ using tarvo::ScriptedUi;
 using Snapshot = std::map<std::string, std::string>;
 
 constexpr int kVolumeKilobytes = 800;  // 1600 sectors: room for a format of the smallest layout
-
-std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
-  std::vector<std::uint8_t> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>((i * 131 + seed * 7 + i / 509) & 0xFF);
-  return bytes;
-}
 
 std::string ReadFork(Context& ctx, ConstBytes extents, std::uint32_t fileId, std::uint32_t length, std::uint8_t fork) {
   std::FILE* file = std::tmpfile();
@@ -135,8 +131,8 @@ class FaultSweepTest : public ::testing::Test {
   static void SetUpTestSuite() {
     dir_ = new ScratchDir;
     const std::string image = dir_->Path("base.img");
-    WriteWholeFile(dir_->Path("keep.txt"), Pattern(8000, 1));
-    WriteWholeFile(dir_->Path("inner.txt"), Pattern(700, 2));
+    WriteWholeFile(dir_->Path("keep.txt"), PatternBytes(8000, 1));
+    WriteWholeFile(dir_->Path("inner.txt"), PatternBytes(700, 2));
     ASSERT_TRUE(testing::MakeHfsVolume(dir_->Path(""), image, "Sweep", kVolumeKilobytes));
     ASSERT_TRUE(testing::RunHfsutils(dir_->Path(""), image,
                                      {"hcopy -r " + testing::ShellQuote(dir_->Path("keep.txt")) + " :Keep.txt",
@@ -152,7 +148,7 @@ class FaultSweepTest : public ::testing::Test {
 
   static void WriteFile(Context& ctx, const std::string& name, std::size_t size, unsigned seed) {
     const std::string pc = dir_->Path(name);
-    WriteWholeFile(pc, Pattern(size, seed));
+    WriteWholeFile(pc, PatternBytes(size, seed));
     std::FILE* file = std::fopen(pc.c_str(), "rb");
     ASSERT_EQ(WriteFileToVolume(ctx, PlainFileSource(file, *PcFileFactsOf(file), name, "BINA????", ForkChoice::kData),
                                 name, kRootDirId, 0),
@@ -276,9 +272,9 @@ TEST_F(FaultSweepTest, CopyOntoTheVolume) {
     std::vector<std::uint8_t> content;
   };
   const std::vector<Copied> copies = {
-      {"PAD1", "Pad1", Pattern(2500, 9)},
-      {"NEW1.TXT", "New1.txt", Pattern(3000, 3)},
-      {"NEW2.BIN", "New2.bin", Pattern(40000, 4)},
+      {"PAD1", "Pad1", PatternBytes(2500, 9)},
+      {"NEW1.TXT", "New1.txt", PatternBytes(3000, 3)},
+      {"NEW2.BIN", "New2.bin", PatternBytes(40000, 4)},
   };
   std::vector<std::string> names;
   for (const Copied& c : copies) {
@@ -356,7 +352,7 @@ class FullVolumeFaultSweepTest : public FaultSweepTest {
 std::uint32_t FullVolumeFaultSweepTest::blockSize_ = 0;
 
 TEST_F(FullVolumeFaultSweepTest, ReplaceOfAFileByOneLargerThanTheFreeSpace) {
-  const std::vector<std::uint8_t> content = Pattern(std::size_t{blockSize_} * 26 - 300, 13);
+  const std::vector<std::uint8_t> content = PatternBytes(std::size_t{blockSize_} * 26 - 300, 13);
   WriteWholeFile(dir_->Path("PAD1"), content);
   Sweep(AllOrNothing(
       "replace", CopyFiles(dir_->Path(""), {"PAD1"}),

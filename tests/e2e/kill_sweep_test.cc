@@ -30,6 +30,7 @@
 #include "hfs/volume_header.h"
 #include "maintenance/check_volume.h"
 #include "maintenance/format_volume.h"
+#include "support/byte_pattern.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
 #include "transfer/copy_to_mac.h"
@@ -41,6 +42,7 @@
 namespace tarvo {
 namespace {
 
+using testing::PatternBytes;
 namespace fs = std::filesystem;
 using testing::MountedVolume;
 using testing::ReadWholeFile;
@@ -48,12 +50,6 @@ using testing::ScratchDir;
 using testing::WriteWholeFile;
 
 constexpr std::size_t kManyFiles = 24;
-
-std::vector<std::uint8_t> Content(std::size_t size, unsigned seed) {
-  std::vector<std::uint8_t> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 151 + seed * 13 + i / 499);
-  return bytes;
-}
 
 struct Operation {
   std::string name;
@@ -138,18 +134,18 @@ class KillSweepTest : public ::testing::Test {
     dir_ = new ScratchDir;
     const std::string image = dir_->Path("base.img");
     for (const char* folder : {"pc/Many", "pc/replace", "tmp"}) fs::create_directories(dir_->Path(folder));
-    WriteWholeFile(dir_->Path("keep.txt"), Content(8000, 1));
-    WriteWholeFile(dir_->Path("pc/Big.bin"), Content(700 * 1024, 7));
+    WriteWholeFile(dir_->Path("keep.txt"), PatternBytes(8000, 1));
+    WriteWholeFile(dir_->Path("pc/Big.bin"), PatternBytes(700 * 1024, 7));
     for (std::size_t i = 0; i < kManyFiles; ++i) {
-      WriteWholeFile(dir_->Path("pc/Many/f" + std::to_string(i) + ".txt"), Content(1024 + 97 * i, 20 + unsigned(i)));
+      WriteWholeFile(dir_->Path("pc/Many/f" + std::to_string(i) + ".txt"), PatternBytes(1024 + 97 * i, 20 + unsigned(i)));
     }
-    WriteWholeFile(dir_->Path("pc/replace/Keep.txt"), Content(3000, 9));
+    WriteWholeFile(dir_->Path("pc/replace/Keep.txt"), PatternBytes(3000, 9));
     ASSERT_TRUE(testing::MakeHfsVolume(dir_->Path(""), image, "Sweep", 2048));
     std::vector<std::string> commands = {"hcopy -r " + testing::ShellQuote(dir_->Path("keep.txt")) + " :Keep.txt",
                                          "hmkdir :Docs"};
     for (int i = 0; i < 4; ++i) {
       const std::string doc = dir_->Path("doc" + std::to_string(i));
-      WriteWholeFile(doc, Content(1500 + 700 * i, 2 + i));
+      WriteWholeFile(doc, PatternBytes(1500 + 700 * i, 2 + i));
       commands.push_back("hcopy -r " + testing::ShellQuote(doc) + " :Docs:Doc" + std::to_string(i));
     }
     ASSERT_TRUE(testing::RunHfsutils(dir_->Path(""), image, commands));
@@ -324,7 +320,7 @@ TEST_F(KillSweepTest, ReplacementThatTakesTheOldFilesBlocks) {
     Context& ctx = volume.ctx;
     ASSERT_TRUE(EnsureBitmapLoaded(ctx));
     ASSERT_EQ(ctx.volume.allocBlockSize, 512u);
-    WriteWholeFile(dir_->Path("filler"), Content(512 * (CountAllocatableBlocks(ctx.volume) - 8), 30));
+    WriteWholeFile(dir_->Path("filler"), PatternBytes(512 * (CountAllocatableBlocks(ctx.volume) - 8), 30));
     std::FILE* filler = std::fopen(dir_->Path("filler").c_str(), "rb");
     ASSERT_EQ(WriteFileToVolume(ctx, PlainFileSource(filler, *PcFileFactsOf(filler), "Filler", "BINA????", ForkChoice::kData),
                                 "filler", kRootDirId, 0),
@@ -335,7 +331,7 @@ TEST_F(KillSweepTest, ReplacementThatTakesTheOldFilesBlocks) {
   const std::vector<std::uint8_t> full = ReadWholeFile(Image());
   start_ = &full;
   fs::create_directories(dir_->Path("pc/larger"));
-  WriteWholeFile(dir_->Path("pc/larger/Keep.txt"), Content(20 * 512 - 100, 31));
+  WriteWholeFile(dir_->Path("pc/larger/Keep.txt"), PatternBytes(20 * 512 - 100, 31));
   Sweep(Copy("replacement on a full volume", PcToMacRequest::Source::kSelection, dir_->Path("pc/larger"), "Keep.txt",
              20u * 512 - 100, true));
 }

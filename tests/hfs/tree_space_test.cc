@@ -17,6 +17,7 @@
 #include "hfs/flush.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
+#include "support/byte_pattern.h"
 #include "support/edit_volume.h"
 #include "transfer/pc_copy_report.h"
 #include "transfer/pc_file_reader.h"
@@ -80,10 +81,8 @@ class ExtentsGrowthTest : public ::testing::Test {
     ASSERT_TRUE(FlushVolume(v_.ctx()).ok());
   }
 
-  std::vector<std::uint8_t> Content(const std::string& name, std::uint32_t blocks) {
-    std::vector<std::uint8_t> bytes(blocks * kNodeSize - 7);
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + name.size() * 13 + i / 509);
-    return bytes;
+  static std::vector<std::uint8_t> Content(const std::string& name, std::uint32_t blocks) {
+    return testing::PatternBytes(blocks * kNodeSize - 7, static_cast<unsigned>(name.size()));
   }
 
   FileWrite WriteFile(const std::string& name, std::uint32_t blocks) {

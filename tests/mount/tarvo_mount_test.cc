@@ -19,6 +19,7 @@
 
 #include "base/big_endian.h"
 #include "support/apple_map_image.h"
+#include "support/byte_pattern.h"
 #include "support/cli_image.h"
 #include "support/fuse_mount.h"
 #include "support/hfs_volume.h"
@@ -27,6 +28,7 @@
 namespace tarvo {
 namespace {
 
+using testing::PatternBytes;
 namespace fs = std::filesystem;
 using Bytes8 = std::vector<std::uint8_t>;
 
@@ -40,12 +42,6 @@ Bytes8 Attribute(const std::string& path, const char* name) {
   Bytes8 value(static_cast<std::size_t>(size));
   if (::getxattr(path.c_str(), name, value.data(), value.size()) != size) return {};
   return value;
-}
-
-Bytes8 Pattern(std::size_t size, unsigned seed) {
-  Bytes8 bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>((i * 31 + seed) ^ (i >> 8));
-  return bytes;
 }
 
 // Writes the file and fsyncs it: every change of the mount so far becomes
@@ -80,6 +76,9 @@ class TarvoMountTest : public ::testing::Test {
   }
 
   std::string Hfsutils(const std::string& command) { return testing::HfsutilsOutput(dir_.Path(""), image_, command); }
+  testing::ExtractedFile Extract(const std::string& macPath) {
+    return testing::HfsutilsExtract(dir_.Path(""), image_, macPath);
+  }
 
   testing::ScratchDir dir_;
   std::string image_ = dir_.Path("mounted.img");
@@ -95,7 +94,7 @@ class TarvoMountTest : public ::testing::Test {
 
 TEST_F(TarvoMountTest, BothForksAndTheFinderInfoTravelThroughAttributes) {
   // ext4 holds at most a block of attributes per file: the fork stays below.
-  const Bytes8 data = Pattern(70000, 1), rsrc = Pattern(3000, 2);
+  const Bytes8 data = PatternBytes(70000, 1), rsrc = PatternBytes(3000, 2);
   testing::WriteWholeFile(dir_.Path("packed.bin"), testing::MacBinaryFile("Both", "APPL", "MINE", data, rsrc));
   ASSERT_TRUE(testing::RunHfsutils(dir_.Path(""), image_, {"hcopy -m " + dir_.Path("packed.bin") + " :Both"}));
   fs::create_directories(dir_.Path("pc"));
@@ -121,25 +120,17 @@ TEST_F(TarvoMountTest, BothForksAndTheFinderInfoTravelThroughAttributes) {
     EXPECT_EQ(mount->Unmount().exitCode, 0);
   }
   cli_.ExpectClean();
-  const std::string packed = Hfsutils("hcopy -m :Copy -");
-  ASSERT_GE(packed.size(), 128u);
-  const Bytes8 header(packed.begin(), packed.begin() + 128);
-  EXPECT_EQ(std::string(packed.begin() + 65, packed.begin() + 73), "APPLMINE");
-  ASSERT_EQ(GetU32(header, 83), data.size());
-  ASSERT_EQ(GetU32(header, 87), rsrc.size());
-  const std::size_t rsrcAt = 128 + (data.size() + 127) / 128 * 128;
-  ASSERT_GE(packed.size(), rsrcAt + rsrc.size());
-  EXPECT_EQ(Bytes8(packed.begin() + 128, packed.begin() + 128 + static_cast<std::ptrdiff_t>(data.size())), data);
-  EXPECT_EQ(Bytes8(packed.begin() + static_cast<std::ptrdiff_t>(rsrcAt),
-                   packed.begin() + static_cast<std::ptrdiff_t>(rsrcAt + rsrc.size())),
-            rsrc);
+  const testing::ExtractedFile copy = Extract(":Copy");
+  EXPECT_EQ(copy.type + copy.creator, "APPLMINE");
+  EXPECT_EQ(copy.data, data);
+  EXPECT_EQ(copy.rsrc, rsrc);
   EXPECT_EQ(Hfsutils("hcopy -r :Both -"), std::string(data.begin(), data.end()));
 }
 
 // -o rsrc: the resource fork is also the file NAME:rsrc, for programs
 // without extended attributes; listings and the data fork stay as they are.
 TEST_F(TarvoMountTest, TheResourceForkIsAFileOfItsOwnWithTheRsrcOption) {
-  const Bytes8 data = Pattern(9000, 11), rsrc = Pattern(5000, 12), newRsrc = Pattern(30000, 13);
+  const Bytes8 data = PatternBytes(9000, 11), rsrc = PatternBytes(5000, 12), newRsrc = PatternBytes(30000, 13);
   testing::WriteWholeFile(dir_.Path("packed.bin"), testing::MacBinaryFile("Both", "APPL", "MINE", data, rsrc));
   testing::WriteWholeFile(dir_.Path("new.rsrc"), newRsrc);
   ASSERT_TRUE(testing::RunHfsutils(dir_.Path(""), image_, {"hcopy -m " + dir_.Path("packed.bin") + " :Both"}));
@@ -172,20 +163,12 @@ TEST_F(TarvoMountTest, TheResourceForkIsAFileOfItsOwnWithTheRsrcOption) {
   }
   cli_.ExpectClean();
   EXPECT_EQ(Hfsutils("hls -1"), "Both\nNew\n");
-  // MacBinary: the data fork after the 128-byte header, then the resource
-  // fork at the next multiple of 128.
-  const std::size_t rsrcAt = 128 + (data.size() + 127) / 128 * 128;
-  const std::string both = Hfsutils("hcopy -m :Both -");
-  ASSERT_GE(both.size(), rsrcAt + newRsrc.size());
-  EXPECT_EQ(both.substr(65, 8), "APPLMINE");
-  EXPECT_EQ(GetU32(Bytes8(both.begin(), both.begin() + 128), 87), newRsrc.size());
-  EXPECT_EQ(both.substr(128, data.size()), std::string(data.begin(), data.end()));
-  EXPECT_EQ(both.substr(rsrcAt, newRsrc.size()), std::string(newRsrc.begin(), newRsrc.end()));
-  const std::string made = Hfsutils("hcopy -m :New -");
-  ASSERT_GE(made.size(), rsrcAt + 100);
-  EXPECT_EQ(GetU32(Bytes8(made.begin(), made.begin() + 128), 87), 100u);
-  EXPECT_EQ(made.substr(128, data.size()), std::string(data.begin(), data.end()));
-  EXPECT_EQ(made.substr(rsrcAt, 100), std::string(data.begin(), data.begin() + 100));
+  const testing::ExtractedFile both = Extract(":Both"), made = Extract(":New");
+  EXPECT_EQ(both.type + both.creator, "APPLMINE");
+  EXPECT_EQ(both.data, data);
+  EXPECT_EQ(both.rsrc, newRsrc);
+  EXPECT_EQ(made.data, data);
+  EXPECT_EQ(made.rsrc, Bytes8(data.begin(), data.begin() + 100));
 }
 
 TEST_F(TarvoMountTest, NamesAreMacintoshNamesAndThoseThatCannotBeStoredAreRefused) {
@@ -228,11 +211,11 @@ TEST_F(TarvoMountTest, AMountKilledDuringWritesIsTakenBackByTheNextMount) {
   {
     auto mount = Mount();
     MOUNT_OR_SKIP(mount);
-    ASSERT_TRUE(WriteDurably(mount->Path("Kept"), Pattern(3000, 4)));
+    ASSERT_TRUE(WriteDurably(mount->Path("Kept"), PatternBytes(3000, 4)));
     std::atomic<int> written{0};
     std::atomic<bool> stopped{false};
     std::thread writer([&] {
-      const Bytes8 bytes = Pattern(60000, 3);
+      const Bytes8 bytes = PatternBytes(60000, 3);
       for (int i = 0; WriteDurably(mount->Path("w" + std::to_string(i % 12)), bytes); ++i) ++written;
       stopped = true;
     });
@@ -244,7 +227,7 @@ TEST_F(TarvoMountTest, AMountKilledDuringWritesIsTakenBackByTheNextMount) {
   }
   auto again = Mount();
   MOUNT_OR_SKIP(again);
-  EXPECT_EQ(testing::ReadWholeFile(again->Path("Kept")), Pattern(3000, 4));
+  EXPECT_EQ(testing::ReadWholeFile(again->Path("Kept")), PatternBytes(3000, 4));
   EXPECT_EQ(again->Unmount().exitCode, 0);
   cli_.ExpectClean();
 }
@@ -252,7 +235,7 @@ TEST_F(TarvoMountTest, AMountKilledDuringWritesIsTakenBackByTheNextMount) {
 // A file created through the mount is known from its open content until
 // it is closed, and only then recorded: once, with one catalog ID.
 TEST_F(TarvoMountTest, ACreatedFileIsRecordedOnceWhenClosed) {
-  const Bytes8 bytes = Pattern(5000, 5);
+  const Bytes8 bytes = PatternBytes(5000, 5);
   {
     auto mount = Mount();
     MOUNT_OR_SKIP(mount);
@@ -297,7 +280,7 @@ TEST_F(TarvoMountTest, ACreatedFileIsRecordedOnceWhenClosed) {
 // cp takes its request size from st_blksize: a large file goes through
 // in requests of 1 MB, not of one allocation block each.
 TEST_F(TarvoMountTest, ALargeFileIsWrittenInLargeRequests) {
-  const Bytes8 bytes = Pattern((2 << 20) + 777, 6);
+  const Bytes8 bytes = PatternBytes((2 << 20) + 777, 6);
   testing::WriteWholeFile(dir_.Path("large"), bytes);
   {
     auto mount = Mount({"-o", "debug"});
@@ -314,7 +297,7 @@ TEST_F(TarvoMountTest, ALargeFileIsWrittenInLargeRequests) {
 // blocks are free for the next file written. Nothing of it stays in its
 // folder, not even under a hidden name.
 TEST_F(TarvoMountTest, AFileDeletedWhileOpenIsReadAsItWasUntilClosed) {
-  const Bytes8 old = Pattern(300000, 7), alias = Pattern(300000, 14), other = Pattern(600000, 8);
+  const Bytes8 old = PatternBytes(300000, 7), alias = PatternBytes(300000, 14), other = PatternBytes(600000, 8);
   testing::WriteWholeFile(dir_.Path("old.bin"), old);
   testing::WriteWholeFile(dir_.Path("alias.bin"), alias);
   ASSERT_TRUE(testing::RunHfsutils(dir_.Path(""), image_,
@@ -334,7 +317,7 @@ TEST_F(TarvoMountTest, AFileDeletedWhileOpenIsReadAsItWasUntilClosed) {
   EXPECT_EQ(st.st_size, static_cast<off_t>(old.size()));
   EXPECT_EQ(::rmdir(mount->Path("Folder").c_str()), 0) << std::strerror(errno);
   // The deletions are written; the next file takes the blocks they freed.
-  ASSERT_TRUE(WriteDurably(mount->Path("Flushed"), Pattern(10, 9)));
+  ASSERT_TRUE(WriteDurably(mount->Path("Flushed"), PatternBytes(10, 9)));
   ASSERT_TRUE(WriteDurably(mount->Path("Other"), other));
   for (const auto& [fd, bytes] : {std::pair{oldFd, old}, std::pair{aliasFd, alias}}) {
     Bytes8 read(bytes.size() + 1);
@@ -366,7 +349,7 @@ TEST_F(TarvoMountTest, ThePartitionOptionMountsTheChosenPartition) {
     auto mount = Mount({"--partition", "1"});
     MOUNT_OR_SKIP(mount);
     ASSERT_EQ(::statvfs(mount->Path("").c_str(), &second), 0);
-    ASSERT_TRUE(WriteDurably(mount->Path("OnTwo"), Pattern(5000, 10)));
+    ASSERT_TRUE(WriteDurably(mount->Path("OnTwo"), PatternBytes(5000, 10)));
     EXPECT_EQ(mount->Unmount().exitCode, 0);
   }
   {

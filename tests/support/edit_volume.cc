@@ -8,14 +8,6 @@
 
 namespace tarvo::testing {
 
-namespace {
-
-std::uint32_t Big32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return std::uint32_t{b[at]} << 24 | std::uint32_t{b[at + 1]} << 16 | std::uint32_t{b[at + 2]} << 8 | b[at + 3];
-}
-
-}  // namespace
-
 EditVolume::EditVolume(int kilobytes, const std::string& label) : image_(dir_.Path("volume.img")) {
   EXPECT_TRUE(MakeHfsVolume(dir_.Path(""), image_, label, kilobytes));
 }
@@ -59,25 +51,7 @@ std::set<std::string> EditVolume::HfsutilsTree() {
 ExtractedFile EditVolume::HfsutilsFile(const std::string& macPath) {
   const std::string copy = dir_.Path("copy.img");
   std::filesystem::copy_file(image_, copy, std::filesystem::copy_options::overwrite_existing);
-  const std::string out = dir_.Path("out.bin");
-  std::filesystem::remove(out);
-  ExtractedFile file;
-  if (!RunHfsutils(dir_.Path(""), copy, {"hcopy -m " + ShellQuote(macPath) + " " + ShellQuote(out)})) return file;
-  const std::vector<std::uint8_t> bin = ReadWholeFile(out);
-  if (bin.size() < 128) return file;
-  file.found = true;
-  file.type.assign(bin.begin() + 65, bin.begin() + 69);
-  file.creator.assign(bin.begin() + 69, bin.begin() + 73);
-  file.finderFlags = static_cast<std::uint16_t>(bin[73] << 8 | bin[101]);
-  const std::uint32_t dataLength = Big32(bin, 83), rsrcLength = Big32(bin, 87);
-  file.created = Big32(bin, 91);
-  file.modified = Big32(bin, 95);
-  const std::size_t rsrcAt = 128 + (dataLength + 127) / 128 * 128;
-  if (bin.size() < rsrcAt + rsrcLength) return file;
-  file.data.assign(bin.begin() + 128, bin.begin() + 128 + dataLength);
-  file.rsrc.assign(bin.begin() + static_cast<std::ptrdiff_t>(rsrcAt),
-                   bin.begin() + static_cast<std::ptrdiff_t>(rsrcAt + rsrcLength));
-  return file;
+  return HfsutilsExtract(dir_.Path(""), copy, macPath);
 }
 
 bool EditVolume::HfsutilsWrite(const std::vector<std::string>& commands) {

@@ -14,15 +14,6 @@
 
 namespace tarvo::testing {
 
-// A file as hfsutils extracts it (hcopy -m: MacBinary).
-struct ExtractedFile {
-  bool found = false;
-  std::string type, creator;
-  std::uint16_t finderFlags = 0;
-  std::vector<std::uint8_t> data, rsrc;
-  std::uint32_t created = 0, modified = 0;
-};
-
 // The volume is mounted when first used, so that a test that only runs
 // other programs on the image (tarvo-cli, hfsutils) leaves it to them: a
 // mounted volume holds its image shared (medium_lock.h).

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/big_endian.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
@@ -26,10 +27,6 @@ std::uint16_t Crc16Xmodem(const std::vector<std::uint8_t>& bytes, std::size_t le
     for (int bit = 0; bit < 8; ++bit) crc = static_cast<std::uint16_t>(crc & 0x8000 ? crc << 1 ^ 0x1021 : crc << 1);
   }
   return crc;
-}
-
-void PutBig32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
 }
 
 void AppendPadded(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& fork) {
@@ -95,10 +92,10 @@ std::vector<std::uint8_t> MacBinaryFile(const std::string& name, const std::stri
   std::copy(name.begin(), name.end(), out.begin() + 2);
   std::copy(type.begin(), type.end(), out.begin() + 65);
   std::copy(creator.begin(), creator.end(), out.begin() + 69);
-  PutBig32(out, 83, static_cast<std::uint32_t>(data.size()));
-  PutBig32(out, 87, static_cast<std::uint32_t>(rsrc.size()));
-  PutBig32(out, 91, created);
-  PutBig32(out, 95, modified);
+  PutU32(out, 83, static_cast<std::uint32_t>(data.size()));
+  PutU32(out, 87, static_cast<std::uint32_t>(rsrc.size()));
+  PutU32(out, 91, created);
+  PutU32(out, 95, modified);
   out[122] = 129;  // MacBinary II
   out[123] = 129;
   const std::uint16_t crc = Crc16Xmodem(out, 124);
@@ -107,6 +104,26 @@ std::vector<std::uint8_t> MacBinaryFile(const std::string& name, const std::stri
   AppendPadded(out, data);
   AppendPadded(out, rsrc);
   return out;
+}
+
+ExtractedFile HfsutilsExtract(const std::string& home, const std::string& image, const std::string& macPath) {
+  const std::string out = HfsutilsOutput(home, image, "hcopy -m " + ShellQuote(macPath) + " -");
+  const std::vector<std::uint8_t> bin(out.begin(), out.end());
+  ExtractedFile file;
+  if (bin.size() < 128) return file;
+  file.found = true;
+  file.type.assign(bin.begin() + 65, bin.begin() + 69);
+  file.creator.assign(bin.begin() + 69, bin.begin() + 73);
+  file.finderFlags = static_cast<std::uint16_t>(bin[73] << 8 | bin[101]);
+  const std::uint32_t dataLength = GetU32(bin, 83), rsrcLength = GetU32(bin, 87);
+  file.created = GetU32(bin, 91);
+  file.modified = GetU32(bin, 95);
+  const std::size_t rsrcAt = 128 + (std::size_t{dataLength} + 127) / 128 * 128;
+  if (bin.size() < rsrcAt + rsrcLength) return file;
+  file.data.assign(bin.begin() + 128, bin.begin() + 128 + dataLength);
+  file.rsrc.assign(bin.begin() + static_cast<std::ptrdiff_t>(rsrcAt),
+                   bin.begin() + static_cast<std::ptrdiff_t>(rsrcAt + rsrcLength));
+  return file;
 }
 
 MountedVolume::MountedVolume(const std::string& image, bool readOnly, std::uint16_t blockSize) {

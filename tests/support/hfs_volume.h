@@ -35,6 +35,17 @@ inline constexpr std::uint32_t kMappedPartitionStart = 96;
 // what it printed on standard output; "" when the mount failed.
 std::string HfsutilsOutput(const std::string& home, const std::string& image, const std::string& command);
 
+// A file as hfsutils extracts it (hcopy -m: MacBinary); its forks stay
+// empty when the extraction is cut short.
+struct ExtractedFile {
+  bool found = false;
+  std::string type, creator;
+  std::uint16_t finderFlags = 0;
+  std::vector<std::uint8_t> data, rsrc;
+  std::uint32_t created = 0, modified = 0;
+};
+ExtractedFile HfsutilsExtract(const std::string& home, const std::string& image, const std::string& macPath);
+
 // A MacBinary II file with both forks, which `hcopy -m` turns into a file.
 std::vector<std::uint8_t> MacBinaryFile(const std::string& name, const std::string& type, const std::string& creator,
                                         const std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& rsrc,

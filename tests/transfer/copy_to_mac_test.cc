@@ -11,6 +11,7 @@
 #include "hfs/mac_date.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
+#include "support/byte_pattern.h"
 #include "support/edit_volume.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
@@ -22,15 +23,10 @@
 namespace tarvo {
 namespace {
 
+using testing::PatternBytes;
 using testing::ShellQuote;
 using Problems = std::vector<std::string>;
 using Data = std::vector<std::uint8_t>;
-
-Data Pattern(std::size_t n, int seed) {
-  Data bytes(n);
-  for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint8_t>(i * 13 + seed + i / 251);
-  return bytes;
-}
 
 class CopyToMacTest : public ::testing::Test {
  protected:
@@ -62,7 +58,7 @@ class CopyToMacTest : public ::testing::Test {
 };
 
 TEST_F(CopyToMacTest, ATakenNumberedNameTakesTheNextAndALongNameKeepsTheSuffixWithin31) {
-  Put("README.TXT", Pattern(100, 1));
+  Put("README.TXT", PatternBytes(100, 1));
   ASSERT_EQ(Copy("README.TXT"), PcCopyOutcome::kDone);
   for (const char* name : {"Readme.txt (007)", "Readme.txt (008)"}) {
     ctx().settings.copiedFileCount = 6;
@@ -97,7 +93,7 @@ TEST_F(CopyToMacTest, AMissingPcFileAndFilesOnlyCopyNothing) {
 TEST_F(CopyToMacTest, CancelOnAFolderThatIsNotEmptyKeepsItAndGivesTheBlocksBack) {
   ASSERT_EQ(MakeMacFolder(ctx(), "Notes").status, FolderStatus::kCreated);
   ASSERT_TRUE(ChangeDirectory(ctx(), "Notes"));
-  Put("INNER.TXT", Pattern(10, 3));
+  Put("INNER.TXT", PatternBytes(10, 3));
   ASSERT_EQ(Copy("INNER.TXT"), PcCopyOutcome::kDone);
   ASSERT_TRUE(RootDirectory(ctx()));
   const std::uint16_t free = Free();
@@ -105,7 +101,7 @@ TEST_F(CopyToMacTest, CancelOnAFolderThatIsNotEmptyKeepsItAndGivesTheBlocksBack)
   std::fflush(ctx().log.file);
   const std::size_t logged = testing::ReadWholeFile(v_.Path("copy.log")).size();
   v_.ui().answers = {"yes", "cancel"};
-  Put("NOTES", Pattern(3000, 4));
+  Put("NOTES", PatternBytes(3000, 4));
   EXPECT_EQ(Copy("NOTES"), PcCopyOutcome::kCancelled);
   EXPECT_EQ(v_.ui().boxes.back(), "The directory is not empty.");
   EXPECT_EQ(MacItemType(ctx(), "Notes"), MacItem::kFolder);
@@ -149,7 +145,7 @@ TEST_F(CopyToMacTest, TextCopiesAgreeWithHfsutilsAndLeaveOtherFilesAlone) {
 }
 
 TEST_F(CopyToMacTest, AppleSingleAndAppleDoubleCopiesComeBackWhole) {
-  const Data data = Pattern(3000, 5), rsrc = Pattern(700, 6);
+  const Data data = PatternBytes(3000, 5), rsrc = PatternBytes(700, 6);
   const std::string source =
       Put("both.bin", testing::MacBinaryFile("Both", "APPL", "TRVO", data, rsrc, 0xB0000001, 0xB0000002));
   ASSERT_TRUE(v_.HfsutilsWrite({"hcopy -m " + ShellQuote(source) + " :Both", "hattrib +i :Both"}));
@@ -205,7 +201,7 @@ Data FinderInfo(const std::string& typeCreator, std::uint16_t flags) {
 }
 
 TEST_F(CopyToMacTest, AppleSingleFilesAndAppleDoublePairsArriveWhole) {
-  const Data data = Pattern(2000, 8), rsrc = Pattern(500, 9);
+  const Data data = PatternBytes(2000, 8), rsrc = PatternBytes(500, 9);
   const std::string name = "Sing\xA5";
   Data dates(16);
   PutU32(dates, 0, 0x10000000);
@@ -237,7 +233,7 @@ TEST_F(CopyToMacTest, AppleSingleFilesAndAppleDoublePairsArriveWhole) {
 }
 
 TEST_F(CopyToMacTest, DamagedAppleSingleAndAppleDoubleFiles) {
-  Data bad = AppleFileBytes(0x00051600, {{1, Pattern(100, 1)}});
+  Data bad = AppleFileBytes(0x00051600, {{1, PatternBytes(100, 1)}});
   bad.resize(bad.size() - 1);
   Put("bad.as", bad);
   const std::uint16_t free = Free();
@@ -250,7 +246,7 @@ TEST_F(CopyToMacTest, DamagedAppleSingleAndAppleDoubleFiles) {
   EXPECT_EQ(v_.ui().messages.back(), "The file many.as was not copied: it claims too many entries.");
   EXPECT_EQ(Free(), free);
 
-  Put("plain.txt", Pattern(300, 2));
+  Put("plain.txt", PatternBytes(300, 2));
   Put("._plain.txt", Data(40, 7));
   ASSERT_EQ(Copy("*.txt"), PcCopyOutcome::kDone);
   EXPECT_EQ(v_.ui().messages.back(),

@@ -12,6 +12,7 @@
 #include "device/fault_bus.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
+#include "support/byte_pattern.h"
 #include "support/edit_volume.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
@@ -27,17 +28,11 @@ namespace fs = std::filesystem;
 using namespace testing;
 using Data = std::vector<std::uint8_t>;
 
-Data Pattern(std::size_t n, int seed) {
-  Data d(n);
-  for (std::size_t i = 0; i < n; ++i) d[i] = static_cast<std::uint8_t>((i * 7 + seed) ^ (i >> 8));
-  return d;
-}
-
 const Data kReadMeData = {'h', 'e', 'l', 'l', 'o', '\n'};
-const Data kReportData = Pattern(1000, 2);
-const Data kDeepData = Pattern(700, 4);
-const Data kPackedData = Pattern(3000, 5);
-const Data kPackedRsrc = Pattern(700, 6);
+const Data kReportData = PatternBytes(1000, 2);
+const Data kDeepData = PatternBytes(700, 4);
+const Data kPackedData = PatternBytes(3000, 5);
+const Data kPackedRsrc = PatternBytes(700, 6);
 
 class CopyToPcTest : public ::testing::Test {
  protected:
@@ -51,7 +46,7 @@ class CopyToPcTest : public ::testing::Test {
     built_ = MakeHfsVolume(dir_->Path(""), image_, "Copies", 1024) &&
              RunHfsutils(dir_->Path(""), image_,
                          {"hcopy -m " + put("readme.bin", MacBinaryFile("Read me.txt", "TEXT", "ttxt", kReadMeData,
-                                                                         Pattern(300, 1))) + " ':Read me.txt'",
+                                                                         PatternBytes(300, 1))) + " ':Read me.txt'",
                           "hcopy -m " + put("report.bin", MacBinaryFile("Annual report 1996", "XLS5", "XCEL",
                                                                          kReportData, {})) + " ':Annual report 1996'",
                           "hmkdir :Sub", "hmkdir :Sub:Inner", "hmkdir :Empty",

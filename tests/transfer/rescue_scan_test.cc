@@ -13,6 +13,7 @@
 #include "hfs/btree.h"
 #include "hfs/catalog_record.h"
 #include "hfs/mac_date.h"
+#include "support/byte_pattern.h"
 #include "support/hfs_nodes.h"
 #include "support/medium_context.h"
 #include "support/scratch_files.h"
@@ -50,11 +51,7 @@ RecordBytes File(const std::string& name, Fork data, Fork rsrc, std::uint32_t fi
   return r;
 }
 
-Data Block(std::uint8_t seed) {
-  Data b(512);
-  for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(seed + i * 3);
-  return b;
-}
+Data Block(std::uint8_t seed) { return testing::PatternBytes(512, seed); }
 
 Data Head(const Data& bytes, std::size_t n) { return Data(bytes.begin(), bytes.begin() + n); }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "support/byte_pattern.h"
 #include "support/edit_volume.h"
 #include "transfer/file_attributes.h"
 #include "ui/dispatcher.h"
@@ -13,23 +14,18 @@
 namespace tarvo {
 namespace {
 
+using testing::PatternBytes;
 using testing::ShellQuote;
 using Data = std::vector<std::uint8_t>;
-
-Data Pattern(std::size_t n) {
-  Data d(n);
-  for (std::size_t i = 0; i < n; ++i) d[i] = static_cast<std::uint8_t>(i / 16 + i);
-  return d;
-}
 
 class DumpViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::WriteWholeFile(v_.Path("big"), Pattern(3000));
-    testing::WriteWholeFile(v_.Path("one"), Pattern(512));
+    testing::WriteWholeFile(v_.Path("big"), PatternBytes(3000));
+    testing::WriteWholeFile(v_.Path("one"), PatternBytes(512));
     testing::WriteWholeFile(v_.Path("empty"), {});
     const std::string rsrcOnly = v_.Path("r.bin");
-    testing::WriteWholeFile(rsrcOnly, testing::MacBinaryFile("Rsrc", "TEXT", "ttxt", {}, Pattern(100)));
+    testing::WriteWholeFile(rsrcOnly, testing::MacBinaryFile("Rsrc", "TEXT", "ttxt", {}, PatternBytes(100)));
     ASSERT_TRUE(v_.HfsutilsWrite({"hcopy -r " + ShellQuote(v_.Path("big")) + " :Big",
                                   "hcopy -r " + ShellQuote(v_.Path("one")) + " :One",
                                   "hcopy -r " + ShellQuote(v_.Path("empty")) + " :Empty",
@@ -45,7 +41,7 @@ class DumpViewTest : public ::testing::Test {
   void ExpectScreenAt(const DumpView& view, std::uint32_t position) {
     const std::vector<std::string> lines = view.ScreenLines();
     ASSERT_EQ(lines.size(), 32u);
-    const Data content = Pattern(3000);
+    const Data content = PatternBytes(3000);
     for (std::uint32_t k = 0; k < 32; ++k) {
       const std::uint32_t at = position + 16 * k;
       Data expected(16, 0);
@@ -114,7 +110,7 @@ TEST_F(DumpViewTest, ForksAndEdgeCases) {
 
   DumpView rsrc(v_.ctx(), "Rsrc");
   EXPECT_EQ(rsrc.fork(), DumpFork::kResource);
-  EXPECT_EQ(LineBytes(rsrc.ScreenLines()[0]), Data(Pattern(16)));
+  EXPECT_EQ(LineBytes(rsrc.ScreenLines()[0]), Data(PatternBytes(16)));
   EXPECT_FALSE(DumpView(v_.ctx(), "Nobody").found());
 
   const std::string line = DumpLine(0, Data{0x01, 0x08, 0x41, 0x1C}, 16, DumpCharset::kAnsi);
@@ -129,7 +125,7 @@ TEST_F(DumpViewTest, TheMenuCommandShowsTheWholeForkAndFileParameterWritesNothin
   const std::vector<std::string>& lines = v_.ui().listings[0];
   ASSERT_EQ(lines.size(), 3072u / 16);
   EXPECT_EQ(lines[256 / 16].substr(0, 8), "00000256");
-  const Data content = Pattern(3000);
+  const Data content = PatternBytes(3000);
   EXPECT_EQ(LineBytes(lines[2976 / 16]), Data(content.begin() + 2976, content.begin() + 2992));
 
   const std::string type = FileType(*FindFileRecord(v_.ctx(), "Big"));
