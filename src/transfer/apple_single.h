@@ -1,20 +1,11 @@
 // AppleSingle and AppleDouble, version 2 (RFC 1740): a Macintosh file as
 // one PC file holding entries, or as its plain data fork with a "._name"
-// file beside it holding the rest.
+// file beside it holding the rest. Written with the entries name, dates,
+// Finder info and resource fork (AppleSingle also the data fork);
+// AppleDouble's filler reads "Mac OS X", as macOS writes it.
 //
-// Big-endian: magic (4: 0x00051600 AppleSingle, 0x00051607 AppleDouble),
-// version (4: 0x00020000), filler (16: zeros, or "Mac OS X        " as
-// macOS writes AppleDouble), entry count (2), then per entry its id,
-// offset and length (4 each). Entries used:
-//   1 data fork   2 resource fork   3 real name (Mac Roman)
-//   8 dates: creation, modification, backup, access, signed seconds since
-//     2000-01-01 GMT (0x80000000 unknown)
-//   9 Finder info: FInfo (type, creator, flags, location, folder) then FXInfo
-// Written: AppleSingle holds 3, 8, 9, 2 and 1; AppleDouble 3, 8, 9 and 2.
-//
-// Reading takes version 1 as well and any other entry ids, and refuses a
-// file with another magic, more than kMaxAppleEntries entries, or an entry
-// that runs past its end.
+// Reading takes version 1 as well and skips unknown entry ids; it refuses,
+// without a partial result, what AppleFileCheck names.
 #pragma once
 
 #include <cstdint>

@@ -1,20 +1,10 @@
-// BinHex 4.0 (.hqx): a Macintosh file as 7-bit text.
+// BinHex 4.0 (.hqx): a Macintosh file as 7-bit text, the header and both
+// forks run-length encoded and written six bits a character between two
+// ':', each part with its CRC-16/XMODEM (crc16.h). BinHex holds no dates.
 //
-// The text is the line "(This file must be converted with BinHex 4.0)",
-// then the encoded stream between two ':' in lines of 64 characters. The
-// stream is run-length encoded (a byte, 0x90 and a count of 3 to 255
-// repeats that byte; 0x90 itself is 0x90 0x00), then written six bits a
-// character from the 64-character BinHex alphabet. Decoded, it holds
-//   the header: name length (1 to 63), name, version 0, type, creator,
-//               Finder flags (2), data length (4), resource length (4),
-//               CRC (2) of the header bytes before it;
-//   the data fork, then its CRC (2); the resource fork, then its CRC (2).
-// The CRCs are CRC-16/XMODEM (crc16.h); big-endian throughout.
-//
-// Reading takes any text before the BinHex line and any whitespace inside
-// the stream. It refuses, without a partial result, a text with no BinHex
-// line, a character outside the alphabet, a stream that ends early, or a
-// CRC that does not match. BinHex holds no dates.
+// Reading takes any text before the "(This file must be converted with
+// BinHex 4.0)" line and any whitespace inside the stream, and refuses,
+// without a partial result, what BinHexCheck names.
 #pragma once
 
 #include <cstdint>

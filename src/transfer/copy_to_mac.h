@@ -1,44 +1,17 @@
 // Copying PC files and directory trees into the current folder of the
-// volume: the loop of "Copy from PC to Mac", the typed MCOPY with an
-// argument, and the pieces they share.
-//
-// PC names come from the system in UTF-8. A file's Mac name is its PC name
-// in Mac Roman, as a folder's is (base/utf8.h: every Mac Roman character,
-// composed or decomposed; '_' for what Mac Roman lacks), cut to 31
-// characters, ':' (the Mac's path separator) as '_', and in mixed case
-// when it came in capitals only (README.TXT becomes Readme.txt, ReadMe.TXT
-// stays); names are shown and logged in ANSI. Patterns (UTF-8)
-// match PC names the DOS way: '*' any characters, '?' one, letter case not
-// counting, and a final ".*" also matching names without a dot ("*.*" is
-// every name).
-//
-// The PC side is never made current: the walks carry the PC directory's
-// path. Entries are taken in name order; "." names are skipped as folders;
-// only regular files are copied (no devices or pipes); a folder tree is
-// followed at most 64 levels deep.
+// volume: the loop of "Copy from PC to Mac", MCOPY with an argument, and the
+// pieces they share. How names, masks and name clashes behave is told in the
+// user help.
 //
 // Each file is read through the reader its format bids for
-// (pc_file_reader.h: AppleSingle, AppleDouble, BinHex, MacBinary, plain,
-// the copy mode deciding between the last three) and written by the fork
-// writer (write_file.h). filesOnly skips PC directories at the top level
-// of a walk; "._" files whose partner is listed beside them, and
-// "__MACOSX" folders, are not copied themselves.
+// (pc_file_reader.h) and written by the fork writer (write_file.h). The PC
+// side is never made current: the walks carry the PC directory's path, and
+// a tree is followed at most 64 levels deep. Nothing is replaced unasked,
+// and a replaced item goes only once the new file is written (replace_file.h).
 //
-// At the top level any result but kDone ends the walk; inside a PC
-// directory a file's result does not, a folder's does. Files copied
-// before a failure stay on the volume.
-//
-// Existing names: "The file NAME already exists. OK to replace it?" (Yes /
-// No / Cancel). Yes replaces the existing item (replace_file.h): the old
-// item goes only once the new file is written, even on a volume with room
-// for the new file alone. No gives the new file the name with
-// " (nnn)", nnn being copiedFileCount modulo 1000 (Letter becomes Letter
-// (007)), the name cut so that the whole stays within 31 characters; when
-// that name is taken too, the next free number is used. Nothing is ever
-// replaced unasked.
-//
-// A PC file that cannot be opened or read: "Error opening file: NAME" /
-// "Error reading file: NAME", and the copy goes on as for any failure.
+// Failures are told to the user as they happen. At the top level any
+// outcome but kDone ends the walk; inside a PC directory a file's does not,
+// a folder's does. Files copied before a failure stay on the volume.
 #pragma once
 
 #include <cstdint>
@@ -94,12 +67,15 @@ enum class ReplaceAnswer {
   kNoFreeName,  // No, and no numbered name is free
 };
 
-// The replace prompt for macName (Mac Roman) in the current folder.
+// The replace prompt for macName (Mac Roman) in the current folder; No
+// numbers the name from count (" (nnn)", within 31 characters).
 ReplaceAnswer AskReplace(Engine& ctx, std::string& macName, std::uint32_t count);
 
-// The Mac name of a PC file name (UTF-8), in Mac Roman.
+// The Mac name of a PC file name (UTF-8), in Mac Roman: at most 31
+// characters, ':' as '_', a name in capitals only in mixed case.
 std::string MacNameForPcName(std::string_view pcName);
-// Whether a PC name (UTF-8) matches a pattern (UTF-8), the DOS way.
+// Whether a PC name (UTF-8) matches a pattern (UTF-8), the DOS way: letter
+// case does not count, and a final ".*" also matches names without a dot.
 bool MatchesPcPattern(std::string_view pcName, std::string_view pattern);
 
 }  // namespace tarvo

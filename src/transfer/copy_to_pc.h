@@ -1,43 +1,15 @@
 // Copying files and folders of the current Macintosh folder to the PC: into
-// the PC current directory as the data fork, the resource fork, a
-// MacBinary file (named .bin), a BinHex file (named .hqx), an AppleSingle
-// file (named .as) or AppleDouble (the data fork named as a data copy is,
-// the rest in "._" and that name beside it), as the copy mode says, or
-// straight to an output port (AppleDouble: the data fork only). Text mode
-// copies the data fork of a TEXT file as UTF-8 text (text_conversion.h),
-// any other as data.
+// the PC current directory, or straight to an output port, in the form the
+// copy mode says; folders become PC directories, copied recursively. The
+// forms, the naming modes and the answers to a name clash are told in the
+// user help; names are built as pc_file_name.h says.
 //
-// Each file is named by the naming mode: long or short names (built as
-// pc_file_name.h says, then logged "ANSI name\tPC name\r\n" and shown as
-// "Copy of "%s" to "%s"" on the status line), or renamed on the fly in
-// DLG_NOMD. When a file holds the name already, the start-up's --existing
-// choice or else the user (DLG_EXIST, once per file, with answers for the
-// rest of the command) says whether the copy replaces it, is skipped
-// (counted as skipped), or keeps both. Keeping both numbers the copy: a
-// long name becomes "NAME (1).ext", "NAME (2).ext" and so on, the first
-// that is free, as file managers number copies; a short name takes the
-// numbered extension of the copy count and, when that exists too, the next
-// free number. A replacing copy is written under a hidden name beside the
-// old file and renamed over it only once complete, so a copy that fails
-// leaves the old file as it was. Renaming on the fly skips the file with
-// "... already exists. Aborting the copy...". The PC file gets the Mac
-// modification date as its local time, seconds included. A folder becomes
-// a PC directory (an existing one is used) and is copied recursively; a
-// folder whose directory cannot be made is skipped with a message, its
-// contents with it; an empty folder still makes its directory and does not
-// end the copy. Nothing is ever written through a symbolic link met in the
-// target: a file or folder whose name a link (or, for a folder, a file)
-// holds gets a numbered name instead.
-//
-// A copy holds what the fork's extents hold: a record that claims a longer
-// fork (up to 4 GB on a damaged volume) is copied, MacBinary header
-// included, with the length its extents give, and the user is told, in a
-// message that also goes to an open log. Sectors within the extents that
-// cannot be read become zeros, and the user is told how many bytes.
-// A PC disk without room says "Not enough space on the PC disk.".
-//
-// A confirmed Esc ends the whole copy. The PC current directory never
-// changes during a copy.
+// A caller may rely on: the PC current directory never changes; a replacing
+// copy takes the old file's place only once complete, so a copy that fails
+// leaves it as it was; nothing is written through a symbolic link met in the
+// target (the copy gets a numbered name instead); a copy holds what the
+// fork's extents hold, unreadable sectors as zeros, and the user (and an
+// open log) is told of any shortfall. A confirmed Esc ends the whole copy.
 #pragma once
 
 #include <cstdint>

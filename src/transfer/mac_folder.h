@@ -1,21 +1,6 @@
 // New folders on the volume, and the existence test of a name in the
-// current folder.
-//
-// MakeMacFolder takes the Mac Roman name (a typed name goes through
-// AnsiToMac and CapitalsToLowerCase first, a PC name through
-// MacNameForPcName): cut to 31 characters, an empty name becomes "New
-// folder". When the current folder already holds a
-// file or folder of that name: "A directory exists already with this
-// name." and nothing is created. Otherwise the log gains "*md NAME\r\n"
-// and the records are made.
-//
-// CreateFolderRecords inserts the folder record (ID drNxtCNID, dates now,
-// the Finder window 80,48,272,480 and view 0x0100) and its thread record
-// into the current folder, then takes the ID and counts the folder:
-// drDirCnt, drNmRtDirs in the root, the parent's valence (bthNRecs is kept
-// by the insertion). When the catalog refuses either record nothing is
-// left of the folder. When drNxtCNID is no ID a new item may take
-// (volume_counters.h) nothing is made, after a message (kNoId).
+// current folder. Names are Mac Roman: a typed name goes through AnsiToMac
+// and CapitalsToLowerCase first, a PC name through MacNameForPcName.
 #pragma once
 
 #include <string>
@@ -39,7 +24,14 @@ struct MadeFolder {
   std::string macName;  // the name the folder has or would have
 };
 
+// The name cut to 31 characters, "New folder" when empty. A name the
+// current folder holds already says "A directory exists already with this
+// name." and makes nothing; otherwise the log gains "*md NAME".
 MadeFolder MakeMacFolder(Engine& ctx, std::string_view macName);
+// The folder record and its thread in the current folder, counted in the
+// volume header and the parent's valence. All or nothing: when the catalog
+// refuses either record, or no folder ID is left (volume_counters.h; the
+// user is told), nothing of the folder remains.
 CatalogEditStatus CreateFolderRecords(Engine& ctx, std::string_view macName);
 
 }  // namespace tarvo

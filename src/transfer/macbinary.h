@@ -2,34 +2,14 @@
 // header, the data fork and the resource fork, each fork padded with zeros
 // to a multiple of 128 bytes.
 //
-// Written as MacBinary II, which MacBinary I readers take as well
-// (big-endian; bytes not listed are 0):
-//   1  1  name length (1 to 31)        83  4  data fork logical length
-//   2 63  name (Mac Roman), then zeros 87  4  resource fork logical length
-//  65  4  file type                    91  4  creation date
-//  69  4  creator                      95  4  modification date
-//  73  1  Finder flags, high byte     101  1  Finder flags, low byte
-//  75  4  Finder location             122  1  version, 129
-//                                     123  1  version needed to read, 129
-//                                     124  2  CRC-16 of bytes 0 to 123
-// Byte 74 and byte 82 stay zero: MacBinary I readers check them.
-//
-// Read as MacBinary I, II or III. Every header has byte 0 and byte 74 zero
-// and a name length of 1 to 63. A header whose CRC matches is II or III
-// (III marks itself with 'mBIN' at 102): both Finder flag bytes count, and
-// a secondary header (its length at 120) is skipped before the data fork.
-// Without a matching CRC it is MacBinary I: byte 82 must be zero, and
-// only the high byte of the Finder flags is known.
-//
-// Names: the written name is the catalog name without its leading spaces
-// (a name of spaces only is kept whole), at most 31 characters. A header
-// that claims a longer name is read with the name cut to its first 31
-// characters. A name read goes into the catalog, so ':' and control
-// characters in it become '_' (CleanMacName).
-//
-// Reading also refuses a header whose forks, as its lengths place them,
-// would end past the end of the PC file: copying such a file would fill
-// the forks with whatever follows. The last fork need not be padded.
+// Written as MacBinary II with bytes 74 and 82 zero, so MacBinary I readers
+// take it too; the name is the catalog name without leading spaces (kept
+// whole when it is all spaces), at most 31 characters. Read as MacBinary I,
+// II or III: a matching CRC means II or III (both Finder flag bytes, a
+// secondary header skipped), else I (the high flag byte only). A name read
+// is cut to 31 characters and cleaned for the catalog (CleanMacName). A
+// header whose forks would end past the end of the file is refused, since
+// the forks would take whatever follows; the last fork need not be padded.
 #pragma once
 
 #include <array>

@@ -4,21 +4,13 @@
 // (base/utf8.h), so that every Mac name survives the trip to a Linux folder
 // and back; a short 8.3 name is DOS (code page 437) text, which
 // PcNameToPath turns into the host's UTF-8 path component. ShownPcName
-// gives either as the windows show it (ANSI).
+// gives either as the windows show it (ANSI). Both take the Mac name's
+// extension (its last dot and 1 to 3 characters), else the one the
+// type/creator table gives; short names keep only the characters DOS
+// allows.
 //
-// Short names take, from the Mac name, only the characters whose short-name
-// table entry is one of
-//   ()-0123456789@ABCDEFGHIJKLMNOPQRSTUVWXYZ\^_`abcdefghijklmnopqrstuvwxyz{}~
-// or a code of 80 or above: up to 8 characters, a dot and up to 3 more,
-// then the extension (the Mac name's own, else the one the type/creator
-// table gives). Long names are the whole Mac name, with the table's
-// extension added when the Mac name has none. A Mac name has an extension
-// when its last dot is followed by 1 to 3 characters.
-//
-// A name must never leave the directory it is made in, and a Linux name
-// holds neither '/' nor NUL: every name gets '_' in place of each of them,
-// a name made only of dots gets '_' in place of each dot, and an empty one
-// is "_". Folders' short names keep only letters and digits, at most 8.
+// A name never leaves the directory it is made in: every name passes
+// SafePcName, as a Linux name holds neither '/' nor NUL.
 #pragma once
 
 #include <cstdint>

@@ -2,14 +2,10 @@
 // the host's file system.
 //
 // The PC current directory is the process's current directory. Copies name
-// every file by its full path and never change directory.
-//
-// Output ports: LPT1 to LPT3 are /dev/lp0 to /dev/lp2, COM1 to COM4 are
-// /dev/ttyS0 to /dev/ttyS3; the environment variable TARVO_LPT1 ...
-// TARVO_COM4, when set, names another path for that port (a plain file or
-// a FIFO, for example). A port is opened for reading and writing, created
-// when missing, and written at its end, so successive copies to a plain
-// file follow each other as they would on a printer.
+// every file by its full path and never change directory. An output port is
+// a device path (or the one its TARVO_ variable names, as the user help
+// tells), written at its end so that successive copies follow each other as
+// they would on a printer.
 #pragma once
 
 #include <cstdint>

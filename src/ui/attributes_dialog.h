@@ -4,29 +4,13 @@
 // calls the action methods until `closed()`; "Advanced" asks it to show
 // DLG_ATT2 (`extents()`) over the dialog.
 //
-// The dialog works on a copy of the file's record data (102 bytes, type
-// byte first): the caller writes the outcome back (file_attributes.h).
-// Fields: the name in the Windows character set (at most 31 characters),
-// creator and type (4 characters each, shown up to a zero byte), each date
-// as day, month, year (years since 1900; typed below 80 means 20xx),
-// hour and minute, and both logical lengths (read-only).
-//
-// "Write" first passes the write guard (1024-byte media refused, a
-// write-protected medium asks "Write-protected media." with OK/Cancel;
-// Cancel ends the dialog with 0). Then: a date whose five fields are as
-// shown keeps its stored value to the second; a changed date is converted
-// from its fields, and a date that is no date (the 31st of a short month,
-// hour 24, ...) keeps the dialog open with a beep. Creator and type as shown
-// keep their stored bytes; typed ones are padded with zero bytes. An empty
-// name keeps the dialog open with a beep. The result is 2, or 3 when the
-// name differs from the one shown (`newName()`, Macintosh characters).
-// "Quit", Esc and the close box give 0. A dialog opened read-only (from
-// the dump view) has "Write" disabled.
-//
-// Typed answers (console and scripted double): "name TEXT", "creator
-// TEXT", "type TEXT" (TEXT may be in double quotes), "created D M Y H MIN",
-// "modified D M Y H MIN", "advanced", "write", "quit" or "cancel". An
-// empty answer is Quit.
+// The dialog works on a copy of the file's record data; the caller writes
+// the outcome back (file_attributes.h). "Write" passes the write guard
+// first (Cancel there gives 0); fields left as shown keep their stored
+// bytes, and a bad date or an empty name keeps the dialog open with a
+// beep. The result is 2, or 3 when the name changed (`newName()`, Macintosh
+// characters); "Quit", Esc and the close box give 0. A dialog opened
+// read-only (from the dump view) has "Write" disabled.
 #pragma once
 
 #include <array>
@@ -70,6 +54,10 @@ class AttributesDialog {
   void Write();
   void Quit() { Finish(0); }
   void Cancel() { Finish(0); }  // Esc or the close box
+  // A typed answer (console and scripted double): "name TEXT", "creator
+  // TEXT", "type TEXT" (TEXT may be in double quotes), "created D M Y H MIN",
+  // "modified D M Y H MIN", "advanced", "write", "quit" or "cancel"; an
+  // empty answer is Quit.
   void ApplyAnswer(std::string_view text);
 
   bool closed() const { return closed_; }

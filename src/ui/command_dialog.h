@@ -7,9 +7,6 @@
 // and the close box close it with 0. The command itself runs after the
 // dialog has closed (RunCommandLineDialog), so the dialogs a command opens
 // and the menu commands it stands for never stack over the command field.
-//
-// Typed answers (console and scripted double): "cancel" cancels; any other
-// answer, the empty one included, is the line, executed.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +25,8 @@ class CommandDialog {
   void SetLine(std::string_view text);  // what the user typed
   void Execute() { Finish(1); }
   void Cancel() { Finish(0); }
+  // A typed answer (console and scripted double): "cancel" cancels; any other
+  // answer, the empty one included, is the line, executed.
   void ApplyAnswer(std::string_view text);
 
   const std::string& line() const { return line_; }

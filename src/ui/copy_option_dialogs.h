@@ -1,23 +1,8 @@
 // DLG_OPT ("Advanced copy options") and DLG_PORT ("Output Ports"): the
 // models of the two dialogs that set how files are copied to the PC. A
 // front end draws the radio buttons and calls the action methods until
-// `closed()`; a click takes effect at once.
-//
-// DLG_OPT: "Long file names", "Short file names", "Renaming on the fly" set
-// the naming mode; the copy modes (data, resource, MacBinary, BinHex,
-// AppleSingle, AppleDouble, text: the Options menu's choice, which follows)
-// set the copy mode. OK (result 1) and the close box keep both; Cancel and
-// Esc (result 0) put back the modes in force when the dialog opened. The
-// output port is never touched.
-// DLG_PORT: "File", "LPT1".."LPT3", "COM1".."COM4" set the output port. OK
-// gives 1, Cancel 0; Cancel does not undo a click. The naming mode is never
-// touched.
-//
-// Typed answers (console and scripted double): DLG_OPT: "long", "short" or
-// "fly" (also "rename"), or a copy mode's name (kCopyModeNames) clicks that
-// button and confirms; DLG_PORT: "file", "lpt1".."lpt3", "com1".."com4"
-// likewise. In both, "ok" or an empty answer
-// confirms and "cancel" cancels; anything else is ignored.
+// `closed()`; a click takes effect at once. Each dialog touches only its own
+// settings: the naming and copy modes, or the output port.
 #pragma once
 
 #include <cstdint>
@@ -36,8 +21,13 @@ class NamingDialog {
   // One of the copy-mode bits.
   void ClickCopyMode(std::uint16_t mode);
   void Ok() { Finish(1); }
+  // Puts back the modes in force when the dialog opened.
   void Cancel();
   void Close() { Finish(0); }  // the system menu's close keeps the mode
+  // A typed answer (console and scripted double): "long", "short", "fly"
+  // (also "rename") or a copy mode's name (kCopyModeNames) clicks that
+  // button and confirms; "ok" or an empty answer confirms; "cancel"
+  // cancels; anything else is ignored.
   void ApplyAnswer(std::string_view text);
 
   bool closed() const { return closed_; }
@@ -61,7 +51,9 @@ class PortDialog {
 
   void Click(int port);  // 0 file, 1-7 LPT1..COM4
   void Ok() { Finish(1); }
-  void Cancel() { Finish(0); }
+  void Cancel() { Finish(0); }  // does not undo a click
+  // A typed answer: "file", "lpt1".."lpt3" or "com1".."com4" clicks that
+  // button and confirms; "ok", "cancel" and the rest as NamingDialog's.
   void ApplyAnswer(std::string_view text);
 
   bool closed() const { return closed_; }

@@ -1,25 +1,13 @@
-// The built-in demo cartridge (--demo): a 44 MB cartridge image that Tarvo
-// makes itself on first use and keeps in the user's cache folder,
-// $XDG_CACHE_HOME/tarvo (by default ~/.cache/tarvo), as
-// "demo-cartridge.img".
+// The built-in demo cartridge (--demo): a 44 MB image, "Tarvo Demo", that
+// Tarvo makes on first use from the sample files shipped with it and keeps
+// in the user's cache folder; later runs use it as it is.
 //
-// Making it: a blank image formatted as "Tarvo Demo" (format_volume.h),
-// then the sample files shipped with Tarvo copied onto it as any copy to
-// the volume does: the tree of the samples' "files" folder as data forks
-// with the type and creator of their extensions, then the MacBinary files
-// of its "macbinary" folder unpacked (a file with a resource fork). The
-// image is built under a temporary name in the same folder and checked
-// (check_volume.h); only a complete, sound image, written to the disk,
-// gets the final name, so an interrupted run never leaves half a demo
-// behind: a failure, SIGINT, SIGTERM or SIGHUP removes the temporary, and
-// the temporary of a run killed otherwise is removed by the next run.
-// Later runs use the image as it is, with any changes made to it; deleting
-// the file brings a fresh one.
-//
-// The samples are looked for in the installed data folder beside the
-// program's own folder (../share/tarvo/demo from bin), in the source tree
-// the program was built from, and in the data folder of the prefix it was
-// built for.
+// The image is built under a temporary name and checked; only a complete,
+// sound image, written to the disk, gets its final name, so an interrupted
+// run never leaves half a demo behind (a failure or a signal removes the
+// temporary; the next run removes one a killed run left). The samples are
+// looked for installed beside the program, in its source tree and under the
+// prefix it was built for.
 #pragma once
 
 #include <filesystem>

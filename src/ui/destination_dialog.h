@@ -8,10 +8,6 @@
 // only of dots or holding '/' is made safe as copied names are; a
 // directory that cannot be created is reported and nothing changes. Texts
 // are in the Windows character set.
-//
-// Typed answers (console and scripted double): the navigation answers;
-// "new" runs "Create new" (the next answer is the new directory's name);
-// "ok" or an empty answer confirms; "cancel" cancels.
 #pragma once
 
 #include <string>
@@ -37,6 +33,9 @@ class DestinationDialog {
   void CreateNew();
   void Confirm();
   void Cancel();
+  // A typed answer (console and scripted double): the navigation answers;
+  // "new" runs "Create new" (the next answer is the new directory's name);
+  // "ok" or an empty answer confirms; "cancel" cancels.
   void ApplyAnswer(std::string_view text);
 
   bool closed() const { return closed_; }

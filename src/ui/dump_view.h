@@ -1,26 +1,15 @@
 // The dump view: the raw bytes of one fork of a file of the current folder,
-// read sector by sector from the medium through the fork's extents, as
-// lines of an offset, sixteen bytes in hexadecimal and the same bytes as
-// characters. This is the window's logic; a front end draws `ScreenLines`
-// (line k at text row `LineRow(k)`, so a blank row follows every 8 lines)
-// and sends the menu choices and scroll actions here.
+// read sector by sector through the fork's extents, as lines of an offset,
+// sixteen bytes in hexadecimal and the same bytes as characters. This is the
+// window's logic; a front end draws `ScreenLines` (line k at text row
+// `LineRow(k)`) and sends the menu choices and scroll actions here. What the
+// user sees is told in the user help.
 //
-// The fork shown is the data fork, or the resource fork when the data fork
-// is empty; its length is its physical length (whole allocation blocks).
-// A screen is 32 lines (512 bytes) from the current position; bytes beyond
-// the fork show as zeros. Scrolling moves by 128 bytes (a line of the
-// scroll bar) or 512 (a page) and never starts a screen beyond the fork's
-// last 512-byte page; the scroll bar's thumb counts scroll units (the
-// smallest multiple of 128 bytes that keeps the range within 32767).
-//
-// The lines come from a 1536-byte window of a 2048-byte buffer, refilled
-// when fewer than 512 bytes are loaded from the position on. The window
-// starts at the position rounded down to a whole sector, so that the
-// sectors read land where their offsets say.
-//
-// Texts (the title, the character column) are in the Windows character
-// set. "File Parameter" shows the attributes dialog on a copy of the
-// record, with "Write" disabled: nothing is written from here.
+// Bytes beyond the fork show as zeros, and no screen starts beyond the
+// fork's last 512-byte page. Sectors are read whole, from a sector boundary,
+// so that they land where their offsets say. Nothing is written from here:
+// "File Parameter" shows the attributes read-only. Texts are in the Windows
+// character set.
 #pragma once
 
 #include <array>

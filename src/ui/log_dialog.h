@@ -10,11 +10,6 @@
 // FatalError with "Error opening file:" followed by the name. No stamp line
 // is written from here. OK (101), Cancel (100) and the close box close the
 // dialog with 0.
-//
-// Typed answers (console and scripted double): "name TEXT" types TEXT and
-// presses the OK key; "create [TEXT]" and "open [TEXT]" (optionally typing
-// TEXT first) and "close" press those buttons; "ok", "cancel" or an empty
-// answer end the dialog. Anything else is ignored.
 #pragma once
 
 #include <string>
@@ -38,6 +33,10 @@ class LogDialog {
   void Finish();  // OK, Cancel or the close box
   void Ok() { Finish(); }
   void Cancel() { Finish(); }
+  // A typed answer (console and scripted double): "name TEXT" types TEXT and
+  // presses the OK key; "create [TEXT]" and "open [TEXT]" (optionally typing
+  // TEXT first) and "close" press those buttons; "ok", "cancel" or an empty
+  // answer end the dialog. Anything else is ignored.
   void ApplyAnswer(std::string_view text);
 
   const std::string& fieldText() const { return field_; }

@@ -1,46 +1,13 @@
 // DLG_MCOP, "Copy PC -> Mac": the model of the dialog that chooses PC files
-// and starts their copy into the current folder of the Macintosh volume,
-// and "Copy from PC to Mac" (menu 107, MCOP alone) around it.
+// and starts their copy into the current folder of the volume
+// (copy_to_mac.h), and "Copy from PC to Mac" (menu 107, MCOPY alone) around
+// it. What the user sees and the buttons do is told in the user help.
 //
-// The dialog shows the mask ("Filename:", "*.*" at first), the path, the
-// files of the PC current directory that match the mask (multiple
-// selection), the directories, the drives and "Total": the bytes of the
-// selected files, or of all listed files when none is selected. The
-// directory and drive navigation is PcDirectoryBrowser's
-// (pc_directory_browser.h); it changes the PC current directory at once,
-// refills the lists and clears the selection. The OK key in the mask field
-// takes the typed mask (at most 79 characters, in capitals; matching does
-// not count letter case) and refills the lists when it changed; the dialog
-// stays open.
-//
-// The three copy buttons close the dialog with 1, whether or not they had
-// something to copy:
-//   "Selection"  the selected files in list order (an Esc confirmed between
-//                files stops after the current one; each file copied is
-//                deselected, a failing one ends the copy);
-//   "All Files"  the files and directories matching the mask, when the
-//                file list is not empty;
-//   "Directory"  the chosen directory with its contents, unless its name
-//                begins with '.' ([..] included).
-// Each loads the volume bitmap before and writes the volume back after
-// (copy_to_mac.h). "Cancel/Exit", Esc and the close box give 0.
-//
-// A file's size is taken from the directory, never by opening the file: a
-// file that cannot be read lists with its size and is reported when it is
-// copied, rather than ending the program.
-//
-// Typed answers (console and scripted double):
-//   mask M         the mask field's OK key with M
-//   select NAME... selects exactly the named files and presses "Selection"
-//                  (names with blanks in double quotes; an answer naming a
-//                  file that is not listed is ignored); "select" alone
-//                  presses it with the selection as it is
-//   all            "All Files"
-//   dir NAME       "Directory" with the listed directory NAME ("[NAME]" too)
-//   cd NAME        the navigation answers (NAME a directory, "..", "\",
-//                  "/", "drive N"); "up" is "cd .."; "drive N" alone too
-//   cancel, exit   "Cancel/Exit"
-// Anything else, an empty answer included, changes nothing.
+// The navigation is PcDirectoryBrowser's: it changes the PC current
+// directory at once. Sizes come from the directory, never from opening a
+// file, so an unreadable file lists and is reported only when copied.
+// The dialog closes with 1 after any copy button, whether or not it had
+// something to copy, and with 0 on Cancel/Exit, Esc or the close box.
 #pragma once
 
 #include <cstdint>
@@ -65,7 +32,9 @@ class MacCopyDialog {
 
   MacCopyDialog(Context& ctx, PcDirectories& pc);
 
-  void EnterMask(std::string_view typed);  // the OK key in the mask field
+  // The OK key in the mask field: takes the mask (at most 79 characters, in
+  // capitals) and refills the lists when it changed; the dialog stays open.
+  void EnterMask(std::string_view typed);
   void SelectFile(std::size_t index, bool selected);
   void Root();
   void Parent();
@@ -75,6 +44,12 @@ class MacCopyDialog {
   void CopyAllFiles();                                    // "All Files"
   void CopyDirectory(std::optional<std::size_t> index);   // "Directory", the directory list's choice
   void Cancel();
+  // A typed answer (console and scripted double): "mask M" enters M; "select
+  // NAME..." selects exactly the listed names given (blanks in double quotes)
+  // and presses "Selection" ("select" alone presses it as it is); "all";
+  // "dir NAME" ("[NAME]" too); the navigation answers "cd NAME" (a
+  // directory, "..", "\", "/", "drive N"), "up", "drive N"; "cancel",
+  // "exit". Anything else, the empty answer included, changes nothing.
   void ApplyAnswer(std::string_view text);
 
   bool closed() const { return closed_; }

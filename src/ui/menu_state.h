@@ -1,24 +1,14 @@
 // Which commands of the main window are available, as a pure function of the
-// state they depend on. The front end applies the result to its menu bar and
-// buttons after every command that changes the drive, the folder, the
-// selection, a mode or the catalog.
+// state they depend on (MenuInputs). The front end applies the result to its
+// menu bar and buttons after every command that changes the drive, the
+// folder, the selection, a mode or the catalog.
 //
-// Rules:
-//   - "&File", 103 "Re&name Macintosh volume", 104 "Volume Information" and
-//     the group-1 buttons need a mounted Macintosh volume; 130 "&Medium
-//     Scanning" needs a selected drive (rescue works on damaged volumes);
-//   - 109, 110 and the group-2 buttons need a volume whose current folder is
-//     not the root;
-//   - 106, 108, 112, 113, 114, 115 and the group-3 buttons need a selected
-//     row;
-//   - 119 needs rows after the page shown; 141 and 120 follow the listing's
-//     back-paging flag;
-//   - check marks: 121/122/123/134/143/144/145 the copy mode (BinHex, text,
-//     AppleSingle, AppleDouble, MacBinary, resource, data: the first set), 142/128/138 the listing mode (signature bit before
-//     extended bit), 125 the current-directory target, 131 an open log,
-//     137 the reset mode; 136 reads "Unlock volume" while the medium is
-//     locked, "Lock volume" otherwise.
-// Every other item is enabled.
+// Commands on the volume need a mounted one (the rescue only a drive, as it
+// works on damaged volumes); commands on rows need a selected row; root and
+// parent need a folder below the root; paging follows the listing. Check
+// marks show the copy mode, the listing mode, the PC target, the log and the
+// reset mode; the lock item reads as what it would do. Every other item is
+// enabled.
 #pragma once
 
 #include <array>

@@ -8,12 +8,6 @@
 // OK returns the edit field's text cut to `maxLength` characters; Cancel,
 // Esc or the close box return nothing. Texts are in the Windows character
 // set.
-//
-// Typed answers (console and scripted double): the answer is the new name;
-// an empty answer confirms the name shown, or cancels when the dialog
-// destroys data (DLG_FORM: only a typed name formats); "cancel" cancels. A
-// name in double quotes is taken literally without them, so a file can
-// still be called cancel.
 #pragma once
 
 #include <optional>
@@ -39,6 +33,11 @@ class NameDialog {
   void SetStakes(Stakes stakes) { stakes_ = stakes; }
   void Ok();
   void Cancel();
+  // A typed answer (console and scripted double): the answer is the new name;
+  // an empty answer confirms the name shown, or cancels when the dialog
+  // destroys data (DLG_FORM: only a typed name formats); "cancel" cancels. A
+  // name in double quotes is taken literally without them, so a file can still
+  // be called cancel.
   void ApplyAnswer(std::string_view answer);
 
   bool closed() const { return closed_; }

@@ -6,10 +6,6 @@
 // Windows character set, its start as "Offset" and its size as "Nr Sect.",
 // both decimal) and has its radio button enabled. Only the first eight
 // partitions can be offered. No row is chosen at first.
-//
-// Typed answers (console and scripted double): a row number chooses that row
-// and confirms; "ok" or an empty answer confirms; "cancel" cancels. A number
-// that names no listed row is ignored.
 #pragma once
 
 #include <array>
@@ -41,6 +37,9 @@ class PartitionDialog {
   void Ok();
   void Cancel();  // Cancel or Esc: volumeOrigin := 0, result -1
   void Close();   // the title bar's close box: drops the drive (targetId 255), result -1
+  // A typed answer (console and scripted double): a row number chooses that
+  // row and confirms; "ok" or an empty answer confirms; "cancel" cancels. A
+  // number that names no listed row is ignored.
   void ApplyAnswer(std::string_view text);
 
   bool closed() const { return closed_; }

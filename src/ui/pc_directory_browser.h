@@ -5,19 +5,9 @@
 //
 // The browser works on the PC file system through PcDirectories, whose host
 // implementation is the process's current directory; tests run it in a
-// scratch directory.
-//
-// Host choices: the "drives" are the file system's root "/" and the user's
-// home directory ($HOME), the places a user starts from; " [:\]" goes to
-// "/". Names are shown as the file system holds them (case kept: it is case
-// sensitive), the path in full, and the parent entry [..] is listed except
-// at "/". Choosing a drive records whether its file system takes long
-// names. Texts are in the Windows character set.
-//
-// Typed navigation (console and scripted double), as both dialogs take it:
-// a directory name, or "[name]", enters it; ".." goes to the parent; "\" or
-// "/" to the root; "drive N" to the N-th drive listed (from 0). A name that
-// is not listed is ignored.
+// scratch directory. The "drives" are the places a user starts from: "/"
+// and $HOME. Names keep their case (the file system is case sensitive).
+// Texts are in the Windows character set.
 #pragma once
 
 #include <cstdint>
@@ -76,7 +66,10 @@ class PcDirectoryBrowser {
   bool OpenDrive(std::size_t index);
   // Enters the directory `name` (UTF-8) and refills: "Create new".
   bool Enter(const std::string& name);
-  // A typed navigation answer (above); true when it moved.
+  // A typed navigation answer (console and scripted double), as both
+  // dialogs take it: a listed directory name, or "[name]", enters it; ".."
+  // goes to the parent; "\" or "/" to the root; "drive N" to the N-th
+  // drive listed (from 0). Anything else is ignored. True when it moved.
   bool Navigate(std::string_view text);
   // The index of a listed directory named in a typed answer ("name" or
   // "[name]"), or the list's size when none.

@@ -2,20 +2,13 @@
 // whole medium for catalog leaf nodes and copies the files they hold to the
 // PC current directory (transfer/rescue_scan.h). A front end draws the
 // value fields, the copy-mode radio buttons and the status line, and calls
-// the action methods until `closed()`.
+// the action methods until `closed()`. What the buttons do is told in the
+// user help.
 //
-// The copy-mode buttons ("&Data", "&Resource", "&Binary") open with the copy
-// mode in force checked (Data at start-up) and set the copy mode while the
-// dialog is open; RunRescue puts the whole flags word back afterwards.
-// "&Parameters" opens "Volume Scanning Parameters"; it is disabled while a
-// mounted volume's header (signature "BD") gives the geometry. "&Start"
-// without a known cluster size opens the parameters first, and does not
-// scan when they are cancelled. The dialog stays open after a scan; Start
-// may be pressed again. Cancel or the close box end it.
-//
-// Typed answers (console and scripted double): "start", "data",
-// "resource", "binary" (a click on that button), "parameters", "cancel" or
-// "close". An empty answer is Start until a scan has run, then Cancel.
+// The copy-mode buttons set the copy mode while the dialog is open;
+// RunRescue puts the modes back afterwards. A scan needs a known cluster
+// size: without one, Start asks the parameters first and does not scan
+// when they are cancelled.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +28,9 @@ class RescueDialog {
   void Parameters();
   void Start();
   void Cancel() { closed_ = true; }
+  // A typed answer (console and scripted double): "start", "data",
+  // "resource", "binary" (a click on that button), "parameters", "cancel" or
+  // "close". An empty answer is Start until a scan has run, then Cancel.
   void ApplyAnswer(std::string_view text);
 
   bool closed() const { return closed_; }

@@ -9,10 +9,6 @@
 // OK refuses, with a beep, a field that is not a decimal number and a
 // cluster size of 0 (no block could be addressed) or above 128 (64 KB, more
 // than any HFS allocation block).
-//
-// Typed answers (console and scripted double): two numbers, "ORIGIN SIZE",
-// set both fields and confirm; "ok" or an empty answer confirms the values
-// shown; "cancel" cancels; "search" presses the disabled button.
 #pragma once
 
 #include <string>
@@ -31,6 +27,9 @@ class ScanParametersDialog {
   void Ok();
   void Cancel();
   void AutomaticSearch();
+  // A typed answer (console and scripted double): two numbers, "ORIGIN SIZE",
+  // set both fields and confirm; "ok" or an empty answer confirms the values
+  // shown; "cancel" cancels; "search" presses the disabled button.
   void ApplyAnswer(std::string_view text);
 
   bool closed() const { return closed_; }
