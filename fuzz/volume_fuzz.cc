@@ -44,7 +44,7 @@ int FuzzVolume(const std::uint8_t* data, std::size_t size) {
   Context& ctx = medium.ctx;
   std::FILE* sink = std::fopen("/dev/null", "wb");
   try {
-    if (OpenVolume(ctx) > 0) {
+    if (OpenVolume(ctx) == VolumeOpening::kOpened) {
       Walk walk{ctx, sink};
       WalkFolder(walk, 0);
       CheckReportLines(CheckVolume(ctx));

@@ -120,9 +120,9 @@ void OpenStartVolume(Context& ctx, const DriveBus& bus) {
     SetStatus(ctx, ctx.messages[kMsgSelectDriveInMenu]);
   } else {
     const bool blank = bus.MadeBlank(ctx.device.hostAdapterId, ctx.volume.targetId);
-    const std::int64_t result = OpenVolume(ctx);
-    if (result == 0 && !blank) MessageDialog(ctx, kMsgNotMacVolume);
-    else if (result < 0) MessageDialog(ctx, kMsgMsDosVolume);
+    const VolumeOpening opening = OpenVolume(ctx);
+    if (opening == VolumeOpening::kNoMacVolume && !blank) MessageDialog(ctx, kMsgNotMacVolume);
+    else if (opening == VolumeOpening::kMsDos) MessageDialog(ctx, kMsgMsDosVolume);
   }
   ApplyMenuState(ctx);
 }

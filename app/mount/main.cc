@@ -95,7 +95,7 @@ int Run(const std::vector<std::string>& args) {
   int exitCode = kExitFailed;
   try {
     InitSettings(ctx, options->startup);
-    if (ctx.volume.targetId == kNoDevice || OpenVolume(ctx) <= 0) {
+    if (ctx.volume.targetId == kNoDevice || OpenVolume(ctx) != VolumeOpening::kOpened) {
       MessageDialog(ctx, ctx.messages[kMsgNotMacVolume]);
     } else {
       bool refused = false;

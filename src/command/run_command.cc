@@ -90,7 +90,7 @@ CommandReport RunCommand(Context& ctx, const ParsedCommand& command) {
       // The menu's format runs after the volume on the drive was opened
       // anew; a drive without a volume is dropped, so the format asks for
       // one.
-      if (ctx.volume.targetId != kNoDevice && OpenVolume(ctx) == 0) ctx.volume.targetId = kNoDevice;
+      if (ctx.volume.targetId != kNoDevice && OpenVolume(ctx) == VolumeOpening::kNoMacVolume) ctx.volume.targetId = kNoDevice;
       DispatchCommand(ctx, kMenuFormat);
       break;
     case kCmdVerify:

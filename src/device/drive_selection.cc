@@ -99,18 +99,6 @@ bool TakeMediumCapacity(Engine& ctx, std::uint8_t adapter, std::uint8_t target) 
   return true;
 }
 
-int AskSameDrive(Engine& ctx) {
-  switch (ctx.ui->AskSameDrive()) {
-    case SameDriveChoice::kUseSame:
-      return -1;
-    case SameDriveChoice::kRescan:
-      return 1;
-    case SameDriveChoice::kCancel:
-      break;
-  }
-  return 0;
-}
-
 std::uint32_t ReadCapacityChecked(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
   std::vector<std::uint8_t> reply(512);
   for (int attempt = 1;; ++attempt) {

@@ -43,8 +43,6 @@ bool StartupPairAccepted(Engine& ctx, std::uint8_t adapter, std::uint8_t target)
 // point follow a block length of 512 or 1024 (any other length leaves both
 // as they were). False when the drive never answered.
 bool TakeMediumCapacity(Engine& ctx, std::uint8_t adapter, std::uint8_t target);
-// DLG_SAME: -1 use the same drive, 1 rescan the bus, 0 cancel.
-int AskSameDrive(Engine& ctx);
 // The number of the medium's last 512-byte sector, 0 when the drive does not
 // answer after six attempts (the status line then says so). A reported block
 // length of 512 or 1024 becomes the sector size.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "base/big_endian.h"
 #include "base/engine.h"
@@ -129,14 +130,20 @@ std::uint8_t ScsiReadCapacity(Engine& ctx, std::uint8_t adapter, std::uint8_t ta
   return SubmitAndWait(ctx, srb);
 }
 
-std::uint8_t ScsiVerify10(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::uint32_t firstBlock,
+std::optional<std::uint32_t> ScsiLastBlock(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
+  std::vector<std::uint8_t> reply(512);
+  if (ScsiReadCapacity(ctx, adapter, target, reply) != kSsComp) return std::nullopt;
+  return GetU32(reply, 0);
+}
+
+VerifyReport ScsiVerify10(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::uint32_t firstBlock,
                           std::uint16_t blockCount) {
   Srb srb = ExecRequest(adapter, target, 0, 10);
   srb.senseLen = kSenseLength;
   srb.cdb[0] = 0x2F;
   PutU32(srb.cdb, 2, firstBlock);
   PutU16(srb.cdb, 7, blockCount);
-  return SubmitAndWait(ctx, srb);
+  return SubmitAndWait(ctx, srb) == kSsErr ? VerifyReport::kBlockError : VerifyReport::kNoError;
 }
 
 CacheSync ScsiSynchronizeCache10(Engine& ctx, std::uint8_t adapter, std::uint8_t target, CacheSyncWait wait) {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace tarvo {
@@ -36,7 +37,12 @@ std::uint8_t ScsiInquiryPage(Engine& ctx, std::uint8_t adapter, std::uint8_t tar
                              std::span<std::uint8_t, 255> buffer);
 // Zeroes the first 12 bytes of the buffer (at least 512 bytes) first.
 std::uint8_t ScsiReadCapacity(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::span<std::uint8_t> buffer);
-std::uint8_t ScsiVerify10(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::uint32_t firstBlock,
+// The last block READ CAPACITY reports; none when the command fails.
+std::optional<std::uint32_t> ScsiLastBlock(Engine& ctx, std::uint8_t adapter, std::uint8_t target);
+// Whether VERIFY (10) found an error in the blocks: only a command that
+// completed with an error did; one that did not complete tells nothing.
+enum class VerifyReport { kNoError, kBlockError };
+VerifyReport ScsiVerify10(Engine& ctx, std::uint8_t adapter, std::uint8_t target, std::uint32_t firstBlock,
                           std::uint16_t blockCount);
 // SYNCHRONIZE CACHE (10) of the whole medium: what the drive holds in its
 // cache reaches the medium. kStart sets IMMED: the drive answers at once

@@ -93,7 +93,7 @@ std::uint32_t FreeExtentRecord(Engine& ctx, ConstBytes extents) {
 
 bool EnsureBitmapLoaded(Engine& ctx) {
   if (!ctx.volume.bitmap.empty()) return true;
-  if (LoadBitmap(ctx) == 0) return true;
+  if (LoadBitmap(ctx) == SectorRunResult::kMoved) return true;
   ReleaseBitmap(ctx.volume);
   return false;
 }
@@ -105,17 +105,18 @@ void ReleaseBitmap(VolumeState& volume) {
   volume.bitmapOnMedium.shrink_to_fit();
 }
 
-std::uint16_t WriteBitmap(Engine& ctx) {
+SectorRunResult WriteBitmap(Engine& ctx) {
   VolumeState& v = ctx.volume;
-  const std::uint16_t status = WriteSectorRun(ctx, HeldBitmapSector(v), ConstBytes(v.bitmap).first(HeldBitmapBytes(v)));
-  if (status == 0) ReleaseBitmap(v);
-  return status;
+  const SectorRunResult result =
+      WriteSectorRun(ctx, HeldBitmapSector(v), ConstBytes(v.bitmap).first(HeldBitmapBytes(v)));
+  if (result == SectorRunResult::kMoved) ReleaseBitmap(v);
+  return result;
 }
 
-std::uint16_t WriteBitmapWithBlocksOnMedium(Engine& ctx) {
+SectorRunResult WriteBitmapWithBlocksOnMedium(Engine& ctx) {
   const VolumeState& v = ctx.volume;
   std::vector<std::uint8_t> both(HeldBitmapBytes(v));
-  if (const std::uint16_t status = ReadSectorRun(ctx, HeldBitmapSector(v), both)) return status;
+  if (ReadSectorRun(ctx, HeldBitmapSector(v), both) == SectorRunResult::kFailed) return SectorRunResult::kFailed;
   for (std::size_t i = 0; i < both.size(); ++i) both[i] |= v.bitmap[i];
   return WriteSectorRun(ctx, HeldBitmapSector(v), both);
 }

@@ -21,6 +21,7 @@
 #include <optional>
 
 #include "base/big_endian.h"
+#include "hfs/sector_run.h"
 
 namespace tarvo {
 
@@ -67,14 +68,14 @@ bool EnsureBitmapLoaded(Engine& ctx);
 void ReleaseBitmap(VolumeState& volume);
 
 // Writes the held bitmap sectors back after the MDB and releases the
-// buffer. Returns 0, or the status of a failed write; on failure the bitmap
-// stays loaded so that a later flush writes it again.
-std::uint16_t WriteBitmap(Engine& ctx);
+// buffer. On failure the bitmap stays loaded so that a later flush writes
+// it again.
+SectorRunResult WriteBitmap(Engine& ctx);
 
 // Writes the held bitmap sectors with every block also marked that the
 // bitmap on the medium marks: the blocks of the old volume and of the new
-// one, for a flush that writes the trees after it (flush.h). Returns 0, or
-// the status of a failed read or write; the bitmap stays loaded.
-std::uint16_t WriteBitmapWithBlocksOnMedium(Engine& ctx);
+// one, for a flush that writes the trees after it (flush.h). kFailed when
+// the read or the write failed; the bitmap stays loaded.
+SectorRunResult WriteBitmapWithBlocksOnMedium(Engine& ctx);
 
 }  // namespace tarvo

@@ -9,15 +9,15 @@
 
 namespace tarvo {
 
-std::uint16_t LoadBitmap(Engine& ctx) {
+SectorRunResult LoadBitmap(Engine& ctx) {
   VolumeState& v = ctx.volume;
   v.bitmap.assign((std::size_t{v.bitmapSectors} + 1) * 512, 0);
   v.bitmapWindowStart = 0;
   v.bitmapHeldSectors = v.bitmapSectors;
-  const std::uint16_t status =
+  const SectorRunResult result =
       ReadSectorRun(ctx, v.mdbSector + 1, Bytes(v.bitmap).first(std::size_t{v.bitmapSectors} * 512));
   v.bitmapOnMedium = v.bitmap;
-  return status;
+  return result;
 }
 
 ForkSector ForkSectorToMedium(Engine& ctx, std::uint32_t forkSector, ConstBytes extents, std::uint32_t fileId,

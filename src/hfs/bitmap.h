@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "base/big_endian.h"
+#include "hfs/sector_run.h"
 
 namespace tarvo {
 
@@ -15,8 +16,8 @@ struct Engine;
 
 // Reads the whole bitmap into `bitmap` ((bitmapSectors + 1) * 512 bytes,
 // bitmapWindowStart 0, bitmapHeldSectors = bitmapSectors) and a copy into
-// `bitmapOnMedium`. Returns 0 or the status of a failed read.
-std::uint16_t LoadBitmap(Engine& ctx);
+// `bitmapOnMedium`, read or not.
+SectorRunResult LoadBitmap(Engine& ctx);
 
 // Where 512-byte sector forkSector of a fork lies on the medium.
 struct ForkSector {

@@ -107,14 +107,14 @@ FlushStatus WriteUpdate(Engine& ctx, bool& owner) {
     if (update.failed() || !written()) status.notWritten |= part;
   };
   const bool bitmap = !v.bitmap.empty();
-  write(kFlushBitmap, bitmap, [&] { return WriteBitmapWithBlocksOnMedium(ctx) == 0; });
+  write(kFlushBitmap, bitmap, [&] { return WriteBitmapWithBlocksOnMedium(ctx) == SectorRunResult::kMoved; });
   update.NextPass();
   write(kFlushExtentsTree, v.extents.handle != nullptr, [&] { return WriteBackTree(ctx, v.extents, trees); });
   write(kFlushCatalogTree, v.catalog.handle != nullptr, [&] { return WriteBackTree(ctx, v.catalog, trees); });
   update.NextPass();
-  write(kFlushVolumeHeader, true, [&] { return WriteVolumeHeader(ctx) == 0; });
+  write(kFlushVolumeHeader, true, [&] { return WriteVolumeHeader(ctx) == SectorRunResult::kMoved; });
   update.NextPass();
-  write(kFlushBitmap, bitmap, [&] { return WriteBitmap(ctx) == 0; });
+  write(kFlushBitmap, bitmap, [&] { return WriteBitmap(ctx) == SectorRunResult::kMoved; });
   if (status.notWritten == 0 && !update.Commit()) status.notWritten |= due;
   if (status.notWritten != 0 && update.owner() && update.Restore()) {
     status.takenBack = true;
@@ -146,7 +146,7 @@ bool WriteNodes(Engine& ctx, const TreeWorkFile& tree, const NodeStretch& stretc
     const std::uint64_t sector = stretch.firstSector + i;
     if (sector + length > UINT32_MAX + std::uint64_t{1} ||
         !ReadWorkFileBytes(tree, (stretch.firstNode + i) * kNodeSize, run) ||
-        WriteSectorRun(ctx, static_cast<std::uint32_t>(sector), run) != 0) {
+        WriteSectorRun(ctx, static_cast<std::uint32_t>(sector), run) == SectorRunResult::kFailed) {
       ok = false;
     }
     i += length;

@@ -7,8 +7,9 @@
 
 namespace tarvo {
 
-bool FlushVolumeAndReport(Engine& ctx) {
-  const FlushStatus status = FlushVolume(ctx);
+bool FlushVolumeAndReport(Engine& ctx) { return ReportFlush(ctx, FlushVolume(ctx)); }
+
+bool ReportFlush(Engine& ctx, const FlushStatus& status) {
   if (status.ok()) return true;
   if (status.takenBack) {
     MessageDialog(ctx, kTextChangeNotMade);

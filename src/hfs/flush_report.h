@@ -20,7 +20,11 @@ struct Engine;
 // The parts of a failed flush, as the message names them ("" when none).
 std::string DescribeUnwritten(const FlushStatus& status);
 
-// FlushVolume; on failure one of the messages above. True when all was written.
+// Tells the user a failed flush with one of the messages above; true when
+// all was written.
+bool ReportFlush(Engine& ctx, const FlushStatus& status);
+
+// FlushVolume, then ReportFlush.
 bool FlushVolumeAndReport(Engine& ctx);
 
 }  // namespace tarvo

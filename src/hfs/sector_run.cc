@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "base/engine.h"
-#include "device/scsi_manager.h"
 #include "device/sector_io.h"
 
 namespace tarvo {
@@ -16,12 +15,12 @@ constexpr std::size_t kSector = 512;
 constexpr std::size_t kScratchExtra = 1024;
 
 template <typename Move>
-std::uint16_t ForEachChunk(Engine& ctx, std::uint16_t command, std::uint32_t firstSector, std::size_t bytes,
-                           Move move) {
+SectorRunResult ForEachChunk(Engine& ctx, std::uint16_t command, std::uint32_t firstSector, std::size_t bytes,
+                             Move move) {
   const std::size_t sectors = bytes / kSector;
   const std::size_t chunk = std::max<std::size_t>(1, ctx.volume.transferSectors);
   std::vector<std::uint8_t> scratch(chunk * kSector + kScratchExtra);
-  std::uint16_t firstFailure = 0;
+  SectorRunResult result = SectorRunResult::kMoved;
   for (std::size_t done = 0; done < sectors;) {
     const std::size_t count = std::min(chunk, sectors - done);
     SectorRequest request;
@@ -31,19 +30,18 @@ std::uint16_t ForEachChunk(Engine& ctx, std::uint16_t command, std::uint32_t fir
     request.startSector = static_cast<std::uint32_t>(firstSector + done);
     request.sectorCount = static_cast<std::uint16_t>(count);
     request.buffer = scratch;
-    const std::uint16_t status = move(request, done * kSector, count * kSector, scratch);
-    if (status != 0 && firstFailure == 0) firstFailure = status;
+    if (move(request, done * kSector, count * kSector, scratch) != 0) result = SectorRunResult::kFailed;
     done += count;
   }
-  return firstFailure;
+  return result;
 }
 
 }  // namespace
 
-std::uint16_t ReadSectorRun(Engine& ctx, std::uint32_t firstSector, Bytes data) {
+SectorRunResult ReadSectorRun(Engine& ctx, std::uint32_t firstSector, Bytes data) {
   if (RefusedPastSectorNumbers(ctx, firstSector, data.size() / kSector)) {
     std::fill(data.begin(), data.end(), 0);
-    return kSsErr;
+    return SectorRunResult::kFailed;
   }
   return ForEachChunk(ctx, kReadSectors, firstSector, data.size(),
                       [&](SectorRequest& request, std::size_t offset, std::size_t length, Bytes scratch) {
@@ -55,8 +53,8 @@ std::uint16_t ReadSectorRun(Engine& ctx, std::uint32_t firstSector, Bytes data) 
                       });
 }
 
-std::uint16_t WriteSectorRun(Engine& ctx, std::uint32_t firstSector, ConstBytes data) {
-  if (RefusedPastSectorNumbers(ctx, firstSector, data.size() / kSector)) return kSsErr;
+SectorRunResult WriteSectorRun(Engine& ctx, std::uint32_t firstSector, ConstBytes data) {
+  if (RefusedPastSectorNumbers(ctx, firstSector, data.size() / kSector)) return SectorRunResult::kFailed;
   return ForEachChunk(ctx, kWriteSectors, firstSector, data.size(),
                       [&](SectorRequest& request, std::size_t offset, std::size_t length, Bytes scratch) {
                         std::copy_n(data.begin() + offset, length, scratch.begin());

@@ -16,12 +16,14 @@ namespace tarvo {
 
 struct Engine;
 
-// Reads data.size() / 512 sectors from firstSector on into data. Returns 0,
-// or the status of the first failed request (the rest is still read; a
-// failed request leaves its part of data zeroed).
-std::uint16_t ReadSectorRun(Engine& ctx, std::uint32_t firstSector, Bytes data);
-// Writes data.size() / 512 sectors from firstSector on. Returns 0, or the
-// status of the first failed request.
-std::uint16_t WriteSectorRun(Engine& ctx, std::uint32_t firstSector, ConstBytes data);
+// Whether every request of a run reached the medium.
+enum class SectorRunResult { kMoved, kFailed };
+
+// Reads data.size() / 512 sectors from firstSector on into data. After a
+// failed request the rest is still read; the failed part of data is zeroed.
+SectorRunResult ReadSectorRun(Engine& ctx, std::uint32_t firstSector, Bytes data);
+// Writes data.size() / 512 sectors from firstSector on; the rest is still
+// written after a failed request.
+SectorRunResult WriteSectorRun(Engine& ctx, std::uint32_t firstSector, ConstBytes data);
 
 }  // namespace tarvo

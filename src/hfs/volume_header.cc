@@ -83,14 +83,13 @@ std::optional<std::uint32_t> AlternateMdbSector(const VolumeState& v) {
   return static_cast<std::uint32_t>(alternate);
 }
 
-std::uint16_t WriteVolumeHeader(Engine& ctx) {
+SectorRunResult WriteVolumeHeader(Engine& ctx) {
   VolumeState& v = ctx.volume;
-  std::uint16_t status = WriteSectorRun(ctx, v.mdbSector, v.mdb);
+  SectorRunResult result = WriteSectorRun(ctx, v.mdbSector, v.mdb);
   if (const std::optional<std::uint32_t> alternate = AlternateMdbSector(v)) {
-    const std::uint16_t alternateStatus = WriteSectorRun(ctx, *alternate, v.mdb);
-    if (status == 0) status = alternateStatus;
+    if (WriteSectorRun(ctx, *alternate, v.mdb) == SectorRunResult::kFailed) result = SectorRunResult::kFailed;
   }
-  return status;
+  return result;
 }
 
 namespace {

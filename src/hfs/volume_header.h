@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 
+#include "hfs/sector_run.h"
+
 namespace tarvo {
 
 struct Engine;
@@ -98,8 +100,8 @@ VolumeFit FitOnMedium(const VolumeState& volume);
 std::optional<std::uint32_t> AlternateMdbSector(const VolumeState& volume);
 
 // Writes `mdb` to `mdbSector` and to the alternate MDB (when it has a
-// place). Returns 0 or the status of the first failed write.
-std::uint16_t WriteVolumeHeader(Engine& ctx);
+// place); kFailed when either write failed.
+SectorRunResult WriteVolumeHeader(Engine& ctx);
 
 // The volume name held in the MDB (Macintosh characters, at most 27).
 std::string VolumeName(const VolumeState& volume);

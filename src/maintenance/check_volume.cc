@@ -52,7 +52,7 @@ std::optional<ConstBytes> CurrentBitmap(Engine& ctx, std::vector<std::uint8_t>& 
   const std::size_t size = std::size_t{volume.bitmapSectors} * 512;
   if (!volume.bitmap.empty()) return ConstBytes(volume.bitmap).first(std::min(size, volume.bitmap.size()));
   buffer.assign(size, 0);
-  if (ReadSectorRun(ctx, volume.mdbSector + 1, buffer) != 0) return std::nullopt;
+  if (ReadSectorRun(ctx, volume.mdbSector + 1, buffer) == SectorRunResult::kFailed) return std::nullopt;
   return ConstBytes(buffer);
 }
 
@@ -71,7 +71,10 @@ void CheckVolumeEnd(Engine& ctx, std::vector<Finding>& findings) {
   }
   const std::int64_t last = BlocksEnd(volume) - 1;
   std::array<std::uint8_t, 512> sector{};
-  if (last >= 0 && last <= UINT32_MAX && ReadSectorRun(ctx, static_cast<std::uint32_t>(last), sector) == 0) return;
+  if (last >= 0 && last <= UINT32_MAX &&
+      ReadSectorRun(ctx, static_cast<std::uint32_t>(last), sector) == SectorRunResult::kMoved) {
+    return;
+  }
   Report(findings, Problem::kVolumePastMedium, {.found = blocks - 1u});
 }
 

@@ -1,18 +1,15 @@
 #include "maintenance/verify_medium.h"
 
 #include <algorithm>
-#include <vector>
+#include <string>
 
-#include "base/big_endian.h"
 #include "base/engine.h"
 #include "device/scsi_commands.h"
-#include "device/scsi_manager.h"
 
 namespace tarvo {
 
 VerifyResult VerifyMedium(Engine& ctx, std::uint8_t adapter, std::uint8_t target) {
-  std::vector<std::uint8_t> reply(512);
-  const std::uint32_t last = ScsiReadCapacity(ctx, adapter, target, reply) == kSsComp ? GetU32(reply, 0) : 0;
+  const std::uint32_t last = ScsiLastBlock(ctx, adapter, target).value_or(0);
   VerifyResult result;
   std::uint32_t block = 1;
   for (std::uint32_t remaining = last; remaining > 0;) {
@@ -22,7 +19,8 @@ VerifyResult VerifyMedium(Engine& ctx, std::uint8_t adapter, std::uint8_t target
       return result;
     }
     result.blocks += count;
-    if (ScsiVerify10(ctx, adapter, target, block, static_cast<std::uint16_t>(count)) == kSsErr) {
+    const auto groupBlocks = static_cast<std::uint16_t>(count);
+    if (ScsiVerify10(ctx, adapter, target, block, groupBlocks) == VerifyReport::kBlockError) {
       ++result.failedGroups;
       const std::string question = FormatMessage(ctx.messages[kMsgBlockError], std::to_string(count),
                                                  std::to_string(block));

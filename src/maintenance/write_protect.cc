@@ -7,7 +7,7 @@
 
 namespace tarvo {
 
-std::int32_t WriteProtectProbe(Engine& ctx, std::uint8_t target) {
+WriteProtection WriteProtectProbe(Engine& ctx, std::uint8_t target) {
   // A whole physical sector, 1024 bytes on the largest media.
   std::array<std::uint8_t, 1024> sector{};
   SectorRequest request;
@@ -16,11 +16,11 @@ std::int32_t WriteProtectProbe(Engine& ctx, std::uint8_t target) {
   request.startSector = 0;
   request.sectorCount = 1;
   request.buffer = sector;
-  if (SendSectorRequest(ctx, request) != 0) return 0;
+  if (SendSectorRequest(ctx, request) != 0) return WriteProtection::kWritable;
   request.command = kWriteSectors;
   request.target = target;
   request.buffer = sector;
-  return SendSectorRequest(ctx, request) != 0 ? kWriteProtected : 0;
+  return SendSectorRequest(ctx, request) != 0 ? WriteProtection::kProtected : WriteProtection::kWritable;
 }
 
 }  // namespace tarvo

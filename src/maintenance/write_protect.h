@@ -9,11 +9,11 @@ namespace tarvo {
 
 struct Engine;
 
-inline constexpr std::int32_t kWriteProtected = 3;
+enum class WriteProtection { kWritable, kProtected };
 
-// kWriteProtected when the medium of (hostAdapterId, target) refuses the
-// write, 0 otherwise (an unreadable sector 0 counts as not protected).
-// Each transfer has the sector layer's 20 attempts.
-std::int32_t WriteProtectProbe(Engine& ctx, std::uint8_t target);
+// kProtected when the medium of (hostAdapterId, target) refuses the write;
+// an unreadable sector 0 counts as writable. Each transfer has the sector
+// layer's 20 attempts.
+WriteProtection WriteProtectProbe(Engine& ctx, std::uint8_t target);
 
 }  // namespace tarvo

@@ -175,12 +175,17 @@ PcCopyOutcome PlaceOnVolume(Engine& ctx, MacFileSource& source, const std::strin
       case ReplaceAnswer::kRenamed:
         break;
       case ReplaceAnswer::kReplace:
-        switch (ReplaceWithPcFile(ctx, source, shownPcName)) {
+        const ReplaceResult replaced = ReplaceWithPcFile(ctx, source, shownPcName);
+        TellReplace(ctx, replaced, shownPcName, source.name);
+        switch (replaced.outcome) {
           case ReplaceOutcome::kReplaced:
             return PcCopyOutcome::kDone;
           case ReplaceOutcome::kCancelled:
             return PcCopyOutcome::kCancelled;
-          case ReplaceOutcome::kFailed:
+          case ReplaceOutcome::kNotWritten:
+          case ReplaceOutcome::kOldItemKept:
+          case ReplaceOutcome::kNotFlushed:
+          case ReplaceOutcome::kChangeNotMade:
             return PcCopyOutcome::kFailed;
         }
     }

@@ -3,6 +3,7 @@
 #include "base/engine.h"
 #include "base/utf8.h"
 #include "base/charset.h"
+#include "hfs/flush_report.h"
 
 namespace tarvo {
 
@@ -54,6 +55,28 @@ void TellFileWrite(Engine& ctx, FileWrite written, const std::string& pcName, co
     case FileWrite::kMediumError:
       MessageDialog(ctx, "Error writing to the volume: the file " + shownName + " was not copied.");
       return;
+  }
+}
+
+void TellReplace(Engine& ctx, const ReplaceResult& result, const std::string& pcName, const std::string& macName) {
+  switch (result.outcome) {
+    case ReplaceOutcome::kReplaced:
+    case ReplaceOutcome::kCancelled:
+    case ReplaceOutcome::kOldItemKept:
+      break;
+    case ReplaceOutcome::kNotWritten:
+      TellFileWrite(ctx, result.written, pcName, macName);
+      break;
+    case ReplaceOutcome::kNotFlushed:
+      ReportFlush(ctx, result.flush);
+      break;
+    case ReplaceOutcome::kChangeNotMade:
+      MessageDialog(ctx, kTextChangeNotMade);
+      break;
+  }
+  if (result.oldFileLost) {
+    MessageDialog(ctx, "The volume may need checking: the file " + ConvertString(result.oldName, MacToAnsi) +
+                           " could not be put back.");
   }
 }
 

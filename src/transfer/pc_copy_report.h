@@ -1,11 +1,13 @@
 // What the copy onto the volume tells the user when a PC file cannot be
-// read as a Macintosh file (pc_file_reader.h) or cannot be written as one
-// (write_file.h). Names: pcName in ANSI, macName in Mac Roman.
+// read as a Macintosh file (pc_file_reader.h), cannot be written as one
+// (write_file.h) or cannot replace an item (replace_file.h). Names: pcName
+// in ANSI, macName in Mac Roman.
 #pragma once
 
 #include <string>
 
 #include "transfer/pc_file_reader.h"
+#include "transfer/replace_file.h"
 #include "transfer/write_file.h"
 
 namespace tarvo {
@@ -20,5 +22,11 @@ void TellPcReading(Engine& ctx, const PcFileReading& reading, const std::string&
 
 // Nothing for kDone, nor for kCatalogRefused (the catalog told already).
 void TellFileWrite(Engine& ctx, FileWrite written, const std::string& pcName, const std::string& macName);
+
+// A failed replace: why, as TellFileWrite or the flush report words it
+// ("Error writing to the volume: the change was not made." when the flush
+// ending it failed), then, when the old file is lost, "The volume may need
+// checking: the file NAME could not be put back."
+void TellReplace(Engine& ctx, const ReplaceResult& result, const std::string& pcName, const std::string& macName);
 
 }  // namespace tarvo

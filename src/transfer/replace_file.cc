@@ -8,12 +8,7 @@
 #include "hfs/catalog_lookup.h"
 #include "hfs/delete_entries.h"
 #include "hfs/delete_question.h"
-#include "hfs/flush.h"
-#include "hfs/flush_report.h"
 #include "hfs/volume_header.h"
-#include "base/charset.h"
-#include "transfer/pc_copy_report.h"
-#include "transfer/copy_to_mac.h"
 
 namespace tarvo {
 
@@ -31,46 +26,41 @@ OldItem FindOldItem(Engine& ctx, const std::string& name);
 // Whether one update may hold the blocks of the old file the new one
 // overwrites, and all a flush writes besides.
 bool UndoHolds(const Engine& ctx, std::uint64_t overwrittenBlocks);
-ReplaceOutcome Replace(Engine& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
-                       bool takeOldBlocks);
+ReplaceResult Replace(Engine& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
+                      bool takeOldBlocks);
+ReplaceResult Ended(ReplaceOutcome outcome);
+ReplaceResult NotWritten(FileWrite written);
 // Takes the update back and the volume from the medium again.
-ReplaceOutcome TakeBack(Engine& ctx, UndoScope& undo, const OldItem& old);
+ReplaceResult TakeBack(Engine& ctx, UndoScope& undo, const OldItem& old, ReplaceResult failure);
 void LogReplaced(Engine& ctx, const std::string& pcName, const NewFile& made, const OldItem* deleted);
 
 }  // namespace
 
-ReplaceOutcome ReplaceWithPcFile(Engine& ctx, const MacFileSource& source, const std::string& pcName) {
+ReplaceResult ReplaceWithPcFile(Engine& ctx, const MacFileSource& source, const std::string& pcName) {
   VolumeState& volume = ctx.volume;
   std::optional<NewFile> made = DescribeNewFile(ctx, source, 0);
-  if (!made) {
-    TellFileWrite(ctx, FileWrite::kNoCatalogId, pcName, source.name);
-    return ReplaceOutcome::kFailed;
-  }
-  if (!EnsureBitmapLoaded(ctx)) {
-    MessageDialog(ctx, ctx.messages[kMsgErrorReadingData]);
-    return ReplaceOutcome::kFailed;
-  }
+  if (!made) return NotWritten(FileWrite::kNoCatalogId);
+  if (!EnsureBitmapLoaded(ctx)) return NotWritten(FileWrite::kBitmapUnreadable);
   const OldItem old = FindOldItem(ctx, made->name);
-  if (ReserveInsertions(ctx, 1) != CatalogEditStatus::kDone) return ReplaceOutcome::kFailed;
+  if (ReserveInsertions(ctx, 1) != CatalogEditStatus::kDone) return NotWritten(FileWrite::kCatalogRefused);
 
   const std::uint64_t needed = NewFileBlocks(ctx, *made);
   if (needed <= CountAllocatableBlocks(volume)) return Replace(ctx, source.stream, *made, old, pcName, false);
   if (ctx.device.undo != nullptr || needed > std::uint64_t{GetU16(volume.mdb, mdb::drFreeBks)} + old.blocks) {
-    MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
-    return ReplaceOutcome::kFailed;
+    return NotWritten(FileWrite::kNoSpace);
   }
   // Blocks freed before and not yet flushed may be handed out once the
   // flush has written their release; a failure later goes back to here.
-  if (!FlushVolumeAndReport(ctx)) return ReplaceOutcome::kFailed;
-  if (!EnsureBitmapLoaded(ctx)) {
-    MessageDialog(ctx, ctx.messages[kMsgErrorReadingData]);
-    return ReplaceOutcome::kFailed;
+  if (const FlushStatus flush = FlushVolume(ctx); !flush.ok()) {
+    ReplaceResult result = Ended(ReplaceOutcome::kNotFlushed);
+    result.flush = flush;
+    return result;
   }
+  if (!EnsureBitmapLoaded(ctx)) return NotWritten(FileWrite::kBitmapUnreadable);
   const std::uint32_t free = CountAllocatableBlocks(volume);
   if (needed <= free) return Replace(ctx, source.stream, *made, old, pcName, false);
   if (!old.file || needed > std::uint64_t{free} + old.blocks || !UndoHolds(ctx, needed - free)) {
-    MessageDialog(ctx, ctx.messages[kMsgVolumeFull]);
-    return ReplaceOutcome::kFailed;
+    return NotWritten(FileWrite::kNoSpace);
   }
   return Replace(ctx, source.stream, *made, old, pcName, true);
 }
@@ -96,8 +86,8 @@ bool UndoHolds(const Engine& ctx, std::uint64_t overwrittenBlocks) {
   return overwrittenBlocks * v.allocBlockSize + metadata <= kMostUndoBytes;
 }
 
-ReplaceOutcome Replace(Engine& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
-                       bool takeOldBlocks) {
+ReplaceResult Replace(Engine& ctx, std::FILE* file, NewFile& made, const OldItem& old, const std::string& pcName,
+                      bool takeOldBlocks) {
   const std::uint32_t folder = ctx.volume.current.currentDirId;
   std::optional<UndoScope> undo;
   // Once the free blocks are used up: the old file goes (in the work files
@@ -111,8 +101,8 @@ ReplaceOutcome Replace(Engine& ctx, std::FILE* file, NewFile& made, const OldIte
   };
   const FileWrite written = WriteNewForks(ctx, file, made, pcName, takeOldBlocks ? giveUpOldFile : MoreBlocks{});
   if (written != FileWrite::kDone) {
-    TellFileWrite(ctx, written, pcName, made.name);
-    return undo ? TakeBack(ctx, *undo, old) : ReplaceOutcome::kFailed;
+    const ReplaceResult failure = NotWritten(written);
+    return undo ? TakeBack(ctx, *undo, old, failure) : failure;
   }
 
   if (!undo) {
@@ -122,35 +112,42 @@ ReplaceOutcome Replace(Engine& ctx, std::FILE* file, NewFile& made, const OldIte
         break;
       case DeleteStatus::kCancelled:
         GiveBackNewFile(ctx, made);
-        return ReplaceOutcome::kCancelled;
+        return Ended(ReplaceOutcome::kCancelled);
       case DeleteStatus::kFailed:
         GiveBackNewFile(ctx, made);
-        return ReplaceOutcome::kFailed;
+        return Ended(ReplaceOutcome::kOldItemKept);
     }
   }
   if (RecordNewFile(ctx, made, folder) != CatalogEditStatus::kDone) {
-    return undo ? TakeBack(ctx, *undo, old) : ReplaceOutcome::kFailed;
+    const ReplaceResult failure = NotWritten(FileWrite::kCatalogRefused);
+    return undo ? TakeBack(ctx, *undo, old, failure) : failure;
   }
   if (!undo) {
     LogReplaced(ctx, pcName, made, nullptr);
-    return ReplaceOutcome::kReplaced;
+    return ReplaceResult{};
   }
-  if (!FlushVolume(ctx).ok()) {
-    MessageDialog(ctx, kTextChangeNotMade);
-    return TakeBack(ctx, *undo, old);
-  }
+  if (!FlushVolume(ctx).ok()) return TakeBack(ctx, *undo, old, Ended(ReplaceOutcome::kChangeNotMade));
   LogReplaced(ctx, pcName, made, &old);
-  return ReplaceOutcome::kReplaced;
+  return ReplaceResult{};
 }
 
-ReplaceOutcome TakeBack(Engine& ctx, UndoScope& undo, const OldItem& old) {
-  const bool restored = undo.Restore();
+ReplaceResult Ended(ReplaceOutcome outcome) {
+  ReplaceResult result;
+  result.outcome = outcome;
+  return result;
+}
+
+ReplaceResult NotWritten(FileWrite written) {
+  ReplaceResult result = Ended(ReplaceOutcome::kNotWritten);
+  result.written = written;
+  return result;
+}
+
+ReplaceResult TakeBack(Engine& ctx, UndoScope& undo, const OldItem& old, ReplaceResult failure) {
+  failure.oldFileLost = !undo.Restore();
+  failure.oldName = old.name;
   ReloadFromMedium(ctx);
-  if (!restored) {
-    MessageDialog(ctx, "The volume may need checking: the file " + ConvertString(old.name, MacToAnsi) +
-                           " could not be put back.");
-  }
-  return ReplaceOutcome::kFailed;
+  return failure;
 }
 
 // The item deleted under the undo scope is logged here; one deleted

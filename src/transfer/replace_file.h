@@ -19,10 +19,9 @@
 // failure from there on (a write to the medium, a PC file that cannot be
 // read, the flush) takes the update back, so the old blocks hold what they
 // held, and the engine takes the volume from the medium again: the old
-// file stays whole and the user is told. Where that cannot be promised (an
-// update already open, more than an update may hold), and where the volume
-// lacks room even without the old item, the replace is refused with "Not
-// enough space on the volume.".
+// file stays whole. Where that cannot be promised (an update already open,
+// more than an update may hold), and where the volume lacks room even
+// without the old item, the replace is refused for want of room.
 //
 // The log shows the replace once it is made: "*del NAME\r\n" (or "*rd
 // NAME\r\n" with the lines of the folder's contents), then
@@ -31,6 +30,7 @@
 
 #include <string>
 
+#include "hfs/flush.h"
 #include "transfer/write_file.h"
 
 namespace tarvo {
@@ -39,12 +39,27 @@ struct Engine;
 
 enum class ReplaceOutcome {
   kReplaced,
-  kFailed,     // the user was told why
-  kCancelled,  // the user cancelled
+  kCancelled,      // the user cancelled
+  kNotWritten,     // the new file could not be made: `written` says why
+  kOldItemKept,    // the catalog refused to delete the old item (the deletion told why)
+  kNotFlushed,     // the work done before could not be flushed: `flush`
+  kChangeNotMade,  // the flush that ends the change failed
+};
+
+// What a replace came to. Every failure leaves the old item as it was,
+// unless `oldFileLost`: taken back, the update could not put it back.
+struct ReplaceResult {
+  ReplaceOutcome outcome = ReplaceOutcome::kReplaced;
+  FileWrite written = FileWrite::kDone;
+  FlushStatus flush;
+  bool oldFileLost = false;
+  std::string oldName;  // as the catalog holds it (Mac Roman)
 };
 
 // Replaces the item of the current folder named as the source's file
-// (Mac Roman) by that file (pcName in ANSI, shown and logged).
-ReplaceOutcome ReplaceWithPcFile(Engine& ctx, const MacFileSource& source, const std::string& pcName);
+// (Mac Roman) by that file (pcName in ANSI, logged). Tells the user
+// nothing itself beyond the questions it asks (TellReplace,
+// pc_copy_report.h).
+ReplaceResult ReplaceWithPcFile(Engine& ctx, const MacFileSource& source, const std::string& pcName);
 
 }  // namespace tarvo

@@ -31,7 +31,7 @@ void DeviceDialog::Open() {
   driveCount_ = found & 0xFF;
   if (adapterCount_ == 0) {
     MessageDialog(ctx_, kMsgNoScsiDevice);
-    Finish(kEndOfTable);
+    Finish(DriveChoice::kNoAdapter);
     return;
   }
   ShowAdapter();
@@ -65,20 +65,20 @@ void DeviceDialog::Ok() {
   }
   if (!TakeMediumCapacity(ctx_, ctx_.device.hostAdapterId, target))
     FatalError(ctx_, ctx_.messages[kMsgDriveNotReady]);
-  Finish(1);
+  Finish(DriveChoice::kChosen);
 }
 
 void DeviceDialog::Cancel() {
   if (closed_) return;
   ctx_.device.hostAdapterId = kNoDevice;
   ctx_.volume.targetId = kNoDevice;
-  Finish(0);
+  Finish(DriveChoice::kCancelled);
 }
 
 void DeviceDialog::Close() {
   if (closed_) return;
   ctx_.volume.targetId = kNoDevice;
-  Finish(0);
+  Finish(DriveChoice::kCancelled);
 }
 
 void DeviceDialog::ApplyAnswer(std::string_view text) {
@@ -129,7 +129,7 @@ void DeviceDialog::ShowAdapter() {
     if (DrivesOn(table_, earlier) != 0) precedingEnabled_ = true;
 }
 
-void DeviceDialog::Finish(int result) {
+void DeviceDialog::Finish(DriveChoice result) {
   result_ = result;
   closed_ = true;
 }
@@ -163,7 +163,7 @@ bool DeviceDialog::ChooseFirstDrive() {
   return false;
 }
 
-int SelectDrive(Context& ctx) {
+DriveChoice SelectDrive(Context& ctx) {
   DeviceDialog dialog(ctx);
   dialog.Open();
   if (!dialog.closed()) ctx.ui->RunDeviceDialog(dialog);

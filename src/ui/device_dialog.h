@@ -30,6 +30,10 @@ namespace tarvo {
 
 struct Context;
 
+// How DLG_DEV ended: a drive chosen and confirmed, Cancel or the close box,
+// or no host adapter answering.
+enum class DriveChoice { kChosen, kCancelled, kNoAdapter };
+
 class DeviceDialog {
  public:
   struct Row {
@@ -54,7 +58,7 @@ class DeviceDialog {
   void ApplyAnswer(std::string_view text);
 
   bool closed() const { return closed_; }
-  int result() const { return result_; }  // 1 chosen, 0 cancelled, 255 no device
+  DriveChoice result() const { return result_; }
   const std::array<Row, 8>& rows() const { return rows_; }
   const std::string& driverName() const { return driverName_; }
   std::size_t driveCount() const { return driveCount_; }  // on every adapter
@@ -65,7 +69,7 @@ class DeviceDialog {
 
  private:
   void ShowAdapter();
-  void Finish(int result);
+  void Finish(DriveChoice result);
 
   Context& ctx_;
   DeviceTable table_{};
@@ -76,14 +80,12 @@ class DeviceDialog {
   bool nextEnabled_ = false;
   bool precedingEnabled_ = false;
   bool closed_ = false;
-  int result_ = 0;
+  DriveChoice result_ = DriveChoice::kCancelled;
 };
 
-// DLG_DEV through the user interface. 1 when a drive was chosen and
-// confirmed, 0 on Cancel or close, 255 when no host adapter answers. On
-// confirmation `deviceSectors` holds the number of the medium's last
-// 512-byte sector.
-int SelectDrive(Context& ctx);
+// DLG_DEV through the user interface. Once a drive is chosen,
+// `deviceSectors` holds the number of the medium's last 512-byte sector.
+DriveChoice SelectDrive(Context& ctx);
 // Once at start-up, after the options: starts the SCSI manager (no adapter
 // ends the run), then checks the drive given with /A (StartupPairAccepted,
 // then its capacity as DLG_DEV's OK reads it, so a medium with 1024-byte

@@ -198,8 +198,8 @@ namespace {
 
 // DLG_DEV; a confirmed choice opens the volume on the drive chosen.
 void SelectDriveCommand(Context& ctx) {
-  if (SelectDrive(ctx) != 1) return;
-  if (OpenVolume(ctx) == 0) SetStatus(ctx, ctx.messages[kMsgNotMacVolume]);
+  if (SelectDrive(ctx) != DriveChoice::kChosen) return;
+  if (OpenVolume(ctx) == VolumeOpening::kNoMacVolume) SetStatus(ctx, ctx.messages[kMsgNotMacVolume]);
 }
 
 void SetCopyMode(Context& ctx, std::uint16_t mode) {

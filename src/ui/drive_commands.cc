@@ -53,7 +53,7 @@ void VerifyCommand(Context& ctx) {
   const std::uint8_t savedTarget = ctx.volume.targetId;
   const std::uint16_t savedSectorSize = ctx.volume.sectorSize;
   const std::uint32_t savedSectors = ctx.volume.deviceSectors;
-  if (SelectDrive(ctx) == 1) VerifyMedium(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
+  if (SelectDrive(ctx) == DriveChoice::kChosen) VerifyMedium(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
   ctx.device.hostAdapterId = savedDevice.hostAdapterId;
   ctx.device.sectorEntry = savedDevice.sectorEntry;
   ctx.volume.targetId = savedTarget;
@@ -80,11 +80,16 @@ void BruteForceCommand(Context& ctx) {
 
 bool ChooseDriveToUse(Context& ctx) {
   if (ctx.volume.targetId != kNoDevice) {
-    const int answer = AskSameDrive(ctx);
-    if (answer == 0) return false;
-    if (answer == -1) return true;
+    switch (ctx.ui->AskSameDrive()) {
+      case SameDriveChoice::kUseSame:
+        return true;
+      case SameDriveChoice::kCancel:
+        return false;
+      case SameDriveChoice::kRescan:
+        break;
+    }
   }
-  return SelectDrive(ctx) == 1;
+  return SelectDrive(ctx) == DriveChoice::kChosen;
 }
 
 }  // namespace tarvo

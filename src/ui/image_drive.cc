@@ -62,12 +62,12 @@ ImageOpening Shown(Context& ctx, ImageOpening opening) {
 
 ImageOpening OpenImageDrive(Context& ctx, DriveBus& bus, const std::string& path) {
   if (!SelectImage(ctx, bus, path)) return Shown(ctx, ImageOpening::kRefused);
-  const std::int64_t result = OpenVolume(ctx);
-  if (result > 0) {
+  const VolumeOpening opening = OpenVolume(ctx);
+  if (opening == VolumeOpening::kOpened) {
     SetStatus(ctx, std::string(MenuHelpText(0)));
     return Shown(ctx, ImageOpening::kOpened);
   }
-  if (result == 0) SetStatus(ctx, ctx.messages[kMsgNotMacVolume]);
+  if (opening == VolumeOpening::kNoMacVolume) SetStatus(ctx, ctx.messages[kMsgNotMacVolume]);
   return Shown(ctx, ImageOpening::kNoMacVolume);
 }
 

@@ -20,7 +20,7 @@ namespace {
 bool CatalogHeaderIsSound(ConstBytes header);
 }  // namespace
 
-std::int64_t OpenVolume(Context& ctx) {
+VolumeOpening OpenVolume(Context& ctx) {
   ListingView& view = ctx.listing;
   view.count = view.first = view.next = 0;
   // The title names the volume shown, none while no volume is found.
@@ -32,10 +32,10 @@ std::int64_t OpenVolume(Context& ctx) {
   switch (ProbeMedium(ctx, [&ctx](const PartitionList& partitions) { return ChoosePartition(ctx, partitions); })) {
     case MediumKind::kUnknown:
       ctx.volume.targetId = kNoDevice;
-      return 0;
+      return VolumeOpening::kNoMacVolume;
     case MediumKind::kMsDos:
       SetStatus(ctx, ctx.messages[kMsgMsDosVolume]);
-      return ctx.volume.volumeOrigin;
+      return VolumeOpening::kMsDos;
     case MediumKind::kMacVolume:
       break;
   }
@@ -51,7 +51,7 @@ std::int64_t OpenVolume(Context& ctx) {
   ShowRootFolder(ctx);
   SetStatus(ctx, std::nullopt);
   if (IsLogOpen(ctx.log)) AppendLog(ctx.log, "*log " + name + "\n");
-  return 1;
+  return VolumeOpening::kOpened;
 }
 
 namespace {

@@ -52,7 +52,7 @@ void RescueDialog::ApplyAnswer(std::string_view text) {
 }
 
 void RunRescue(Context& ctx) {
-  if (ctx.volume.targetId == kNoDevice && SelectDrive(ctx) != 1) return;
+  if (ctx.volume.targetId == kNoDevice && SelectDrive(ctx) != DriveChoice::kChosen) return;
   const std::uint16_t saved = ctx.settings.modeFlags;
   RescueDialog dialog(ctx);
   ctx.ui->RunRescueDialog(dialog);

@@ -58,9 +58,9 @@ void OpenVolumeAtStart(Context& ctx) {
     SetStatus(ctx, ctx.messages[kMsgSelectDriveInMenu]);
   } else {
     AdvanceWaitCursor(ctx);
-    const std::int64_t result = OpenVolume(ctx);
-    if (result > 0) SetStatus(ctx, std::string(MenuHelpText(0)));
-    else if (result == 0) SetStatus(ctx, ctx.messages[kMsgNotMacVolume]);
+    const VolumeOpening opening = OpenVolume(ctx);
+    if (opening == VolumeOpening::kOpened) SetStatus(ctx, std::string(MenuHelpText(0)));
+    else if (opening == VolumeOpening::kNoMacVolume) SetStatus(ctx, ctx.messages[kMsgNotMacVolume]);
   }
   ApplyMenuState(ctx);
   ctx.ui->Repaint();

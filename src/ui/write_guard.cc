@@ -41,7 +41,7 @@ unsigned GuardedCommandChanges(int id) {
 }
 
 std::function<bool()> DriveWriteProtection(Context& ctx) {
-  return [&ctx] { return WriteProtectProbe(ctx, ctx.volume.targetId) == kWriteProtected; };
+  return [&ctx] { return WriteProtectProbe(ctx, ctx.volume.targetId) == WriteProtection::kProtected; };
 }
 
 bool MediumAcceptsWrites(Context& ctx, unsigned changes, RefusalNotice notice) {

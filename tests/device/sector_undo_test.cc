@@ -49,9 +49,9 @@ void StopUpdateAfterWrite(MediumContext& m, int n) {
   };
   const std::vector<std::uint8_t> x(100 * 512, 0xAA), y(30 * 512, 0xBB);
   UndoScope update(m.ctx);
-  ASSERT_EQ(WriteSectorRun(m.ctx, 10, x), 0);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 10, x), SectorRunResult::kMoved);
   update.NextPass();
-  ASSERT_EQ(WriteSectorRun(m.ctx, 110, y), 0);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 110, y), SectorRunResult::kMoved);
   EXPECT_THROW(update.Commit(), Stopped);
   m.faults->performed = nullptr;
 }
@@ -61,8 +61,8 @@ TEST(SectorUndoTest, ACommitThatCannotPutBackKeepsTheJournal) {
   const std::string image = m.Insert(Numbered(200));
   const std::vector<std::uint8_t> x(512, 0xAA);
   UndoScope update(m.ctx);
-  ASSERT_EQ(WriteSectorRun(m.ctx, 5, x), 0);
-  ASSERT_EQ(WriteSectorRun(m.ctx, 9, x), 0);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 5, x), SectorRunResult::kMoved);
+  ASSERT_EQ(WriteSectorRun(m.ctx, 9, x), SectorRunResult::kMoved);
   m.faults->performed = [&](const Srb& srb) {
     if (IsWrite(srb)) m.faults->failAllWrites = true;
   };
@@ -86,7 +86,7 @@ TEST(SectorUndoTest, AJournalThatCannotBeWrittenLeavesTheMediumAlone) {
   const std::vector<std::uint8_t> x(512, 0xAA);
   {
     UndoScope update(m.ctx);
-    ASSERT_EQ(WriteSectorRun(m.ctx, 5, x), 0);
+    ASSERT_EQ(WriteSectorRun(m.ctx, 5, x), SectorRunResult::kMoved);
     EXPECT_FALSE(update.Commit());
     EXPECT_TRUE(update.Restore());
   }
@@ -104,9 +104,11 @@ TEST(SectorUndoTest, AWriteBeyondTheMemoryBoundIsRefused) {
   m.Insert(Numbered(sectors));
   const std::vector<std::uint8_t> x(64 * 512, 0xAA);
   UndoScope update(m.ctx);
-  std::uint16_t status = 0;
-  for (std::uint32_t s = 0; s < sectors && status == 0; s += 64) status = WriteSectorRun(m.ctx, s, x);
-  EXPECT_NE(status, 0);
+  SectorRunResult result = SectorRunResult::kMoved;
+  for (std::uint32_t s = 0; s < sectors && result == SectorRunResult::kMoved; s += 64) {
+    result = WriteSectorRun(m.ctx, s, x);
+  }
+  EXPECT_EQ(result, SectorRunResult::kFailed);
   EXPECT_TRUE(update.failed());
   EXPECT_FALSE(update.Commit());
   EXPECT_TRUE(update.Restore());

@@ -189,7 +189,7 @@ class FaultSweepTest : public ::testing::Test {
     Outcome outcome;
     outcome.image = m.Insert(*base_);
     m.ctx.volume.deviceSectors = static_cast<std::uint32_t>(base_->size() / 512);
-    EXPECT_EQ(OpenVolume(m.ctx), 1);
+    EXPECT_EQ(OpenVolume(m.ctx), VolumeOpening::kOpened);
     m.faults->writesSeen = 0;
     m.faults->failWriteNumber = failAt;
     op.run(m.ctx);

@@ -197,7 +197,7 @@ class KillSweepTest : public ::testing::Test {
       MountedVolume volume(Image(), false);
       FaultBus faults(volume.bus);
       volume.ctx.scsi = &faults;
-      if (OpenVolume(volume.ctx) == 1) {
+      if (OpenVolume(volume.ctx) == VolumeOpening::kOpened) {
         int writes = 0;
         faults.performed = [&writes, stopAfter, signal](const Srb& srb) {
           if (IsWrite(srb) && ++writes == stopAfter) {
@@ -234,7 +234,7 @@ class KillSweepTest : public ::testing::Test {
     ASSERT_FALSE(whole.updateEnds.empty());
     {
       MountedVolume volume(Image(), true);
-      ASSERT_EQ(OpenVolume(volume.ctx), 1);
+      ASSERT_EQ(OpenVolume(volume.ctx), VolumeOpening::kOpened);
       EXPECT_EQ(Problems(volume.ctx), std::vector<std::string>{});
       op.verify(volume.ctx);
     }
@@ -260,7 +260,7 @@ class KillSweepTest : public ::testing::Test {
                                                                            : std::vector<bool>{};
       {
         MountedVolume volume(Image(), false);
-        ASSERT_EQ(OpenVolume(volume.ctx), 1);
+        ASSERT_EQ(OpenVolume(volume.ctx), VolumeOpening::kOpened);
         const std::vector<std::string> told =
             journalLeft && !complete ? std::vector<std::string>{kTextUpdateTakenBack} : std::vector<std::string>{};
         EXPECT_EQ(volume.ui.messages, told);
@@ -316,7 +316,7 @@ TEST_F(KillSweepTest, EveryOperation) {
 TEST_F(KillSweepTest, ReplacementThatTakesTheOldFilesBlocks) {
   {
     MountedVolume volume(Image(), false);
-    ASSERT_EQ(OpenVolume(volume.ctx), 1);
+    ASSERT_EQ(OpenVolume(volume.ctx), VolumeOpening::kOpened);
     Context& ctx = volume.ctx;
     ASSERT_TRUE(EnsureBitmapLoaded(ctx));
     ASSERT_EQ(ctx.volume.allocBlockSize, 512u);

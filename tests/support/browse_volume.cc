@@ -29,7 +29,7 @@ bool BrowseVolume::Build() {
 
 std::unique_ptr<MountedVolume> BrowseVolume::Open() const {
   auto volume = std::make_unique<MountedVolume>(image_);
-  if (!volume->attachError.empty() || OpenVolume(volume->ctx) != 1) return nullptr;
+  if (!volume->attachError.empty() || OpenVolume(volume->ctx) != VolumeOpening::kOpened) return nullptr;
   ApplyMenuState(volume->ctx);
   return volume;
 }

@@ -63,7 +63,7 @@ TEST_F(DeviceDialogTest, TwoDrivesNeedAClickBeforeOk) {
   dialog.ClickTarget(2);
   dialog.Ok();
   EXPECT_TRUE(dialog.closed());
-  EXPECT_EQ(dialog.result(), 1);
+  EXPECT_EQ(dialog.result(), DriveChoice::kChosen);
   EXPECT_EQ(ctx.device.hostAdapterId, 0);
   EXPECT_EQ(ctx.volume.targetId, 2);
   EXPECT_EQ(ctx.volume.deviceSectors, 215439u);
@@ -108,14 +108,14 @@ TEST_F(DeviceDialogTest, CloseBoxKeepsTheAdapterCancelDropsBoth) {
   DeviceDialog closed(ctx);
   closed.Open();
   closed.Close();
-  EXPECT_EQ(closed.result(), 0);
+  EXPECT_EQ(closed.result(), DriveChoice::kCancelled);
   EXPECT_EQ(ctx.device.hostAdapterId, 0);
   EXPECT_EQ(ctx.volume.targetId, kNoDevice);
 
   DeviceDialog cancelled(ctx);
   cancelled.Open();
   cancelled.Cancel();
-  EXPECT_EQ(cancelled.result(), 0);
+  EXPECT_EQ(cancelled.result(), DriveChoice::kCancelled);
   EXPECT_EQ(ctx.device.hostAdapterId, kNoDevice);
 }
 
@@ -133,7 +133,7 @@ TEST_F(DeviceDialogTest, BlockLengthChoosesTheSectorEntry) {
   other.Open();
   other.NextHost();
   other.Ok();
-  EXPECT_EQ(other.result(), 1);
+  EXPECT_EQ(other.result(), DriveChoice::kChosen);
   EXPECT_EQ(ctx.volume.sectorSize, 1024);
   EXPECT_EQ(ctx.device.sectorEntry, SectorEntryKind::k1024);
   EXPECT_EQ(ctx.volume.deviceSectors, 5000u);
@@ -144,7 +144,7 @@ TEST_F(DeviceDialogTest, OkRetriesReadCapacityTenTimesThenEndsTheRun) {
   DeviceDialog patient(ctx);
   patient.Open();
   patient.Ok();
-  EXPECT_EQ(patient.result(), 1);
+  EXPECT_EQ(patient.result(), DriveChoice::kChosen);
   EXPECT_EQ(bus.Count(SrbCommand::kExecScsiCmd, kOpReadCapacity), 10);
 
   bus.adapters[0].targets[1].capacityFailures = 10;

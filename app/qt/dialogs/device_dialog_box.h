@@ -18,6 +18,11 @@
 
 namespace tarvo {
 
+// The dialog is accepted once a drive is chosen.
+inline int ResultCode(DriveChoice choice) {
+  return choice == DriveChoice::kChosen ? QDialog::Accepted : QDialog::Rejected;
+}
+
 class DeviceDialogBox : public ModelDialog<DeviceDialog> {
   Q_OBJECT
  public:

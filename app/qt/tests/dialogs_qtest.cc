@@ -415,13 +415,13 @@ class DialogsTest : public QObject {
       QVERIFY(!ById<QPushButton>(d, 309)->isEnabled());
       ClickId(d, 101);
     });
-    QCOMPARE(SelectDrive(ctx), 1);
+    QCOMPARE(SelectDrive(ctx), DriveChoice::kChosen);
     QCOMPARE(ctx.volume.targetId, std::uint8_t{0});
     WhenDialogOpens("DLG_DEV", [](QWidget* d) { ClickId(d, 100); });
-    QCOMPARE(SelectDrive(ctx), 0);
+    QCOMPARE(SelectDrive(ctx), DriveChoice::kCancelled);
     QCOMPARE(ctx.device.hostAdapterId, kNoDevice);
     WhenDialogOpens("DLG_DEV", [](QWidget* d) { d->close(); });
-    QCOMPARE(SelectDrive(ctx), 0);
+    QCOMPARE(SelectDrive(ctx), DriveChoice::kCancelled);
     QCOMPARE(ctx.volume.targetId, kNoDevice);
   }
 
