@@ -26,6 +26,7 @@ struct NodeCache {
   std::vector<std::vector<NodeBuffer>> pages;  // page p: nodes 64p .. 64p + 63, made on first use
   std::vector<std::uint8_t> state;            // per node: 0 not loaded, 1 as in the file, 2 changed
   std::vector<std::uint32_t> writes;          // per node: writes that changed it since the cache was set up
+  std::vector<bool> unflushed;                 // per node: changed since the tree last reached the medium
   DescentMemo descents;                        // the last descents from the root (tree_memo.h)
   std::uint32_t nodeCount = 0;                 // nodes of the file, with changed ones past its end
   bool ready = false;                          // set up for the open handle

@@ -43,7 +43,9 @@ bool WriteBackTree(Engine& ctx, TreeWorkFile& tree, TreeNodes part) {
   const std::uint64_t blocks = (size + blockSize - 1) / blockSize;
   const std::vector<std::uint32_t> cleared =
       part == TreeNodes::kAll ? std::vector<std::uint32_t>{} : ReleasedAndFree(tree);
+  // Only what changed since the last flush: the rest is on the medium.
   const auto wanted = [&](std::uint64_t node) {
+    if (!NodeUnflushed(tree, node)) return false;
     const bool isCleared = std::binary_search(cleared.begin(), cleared.end(), node);
     return part == TreeNodes::kAll || isCleared == (part == TreeNodes::kCleared);
   };
@@ -81,6 +83,11 @@ FlushStatus FlushVolume(Engine& ctx) {
   if (owner && status.ok()) {
     WriteBackTree(ctx, v.extents, TreeNodes::kCleared);
     WriteBackTree(ctx, v.catalog, TreeNodes::kCleared);
+  }
+  // A change not written stays marked, for a later flush.
+  if (status.ok()) {
+    MarkTreeFlushed(v.extents);
+    MarkTreeFlushed(v.catalog);
   }
   v.extents.released.clear();
   v.catalog.released.clear();

@@ -56,7 +56,8 @@ struct FlushStatus {
 // rest.
 enum class TreeNodes { kAll, kButCleared, kCleared };
 
-// Writes the tree's work file over the tree's extents on the medium: the
+// Writes the tree's nodes changed since the last flush from its work file
+// over the tree's extents on the medium: the
 // extents of drCTExtRec (catalog) or drXTExtRec (extents tree), and for the
 // catalog the overflow records of file 4 beyond them, as far as the tree's
 // size (drCTFlSize, drXTFlSize) reaches (WalkForkExtents,

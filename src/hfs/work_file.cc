@@ -147,6 +147,7 @@ void PrepareNodeCache(TreeWorkFile& tree) {
   cache.nodeCount = WorkFileNodeCount(tree);
   cache.state.assign(cache.nodeCount, kNotLoaded);
   cache.writes.assign(cache.nodeCount, 0);
+  cache.unflushed.assign(cache.nodeCount, false);
   cache.ready = true;
 }
 
@@ -327,10 +328,12 @@ void KeepNode(TreeWorkFile& tree, std::uint32_t n, ConstBytes buffer) {
     cache.nodeCount = n + 1;
     cache.state.resize(n + std::size_t{1}, kNotLoaded);
     cache.writes.resize(n + std::size_t{1}, 0);
+    cache.unflushed.resize(n + std::size_t{1}, false);
   }
   NodeBuffer& node = PageOf(cache, n)[n % kPageNodes];
   if (cache.state[n] != kNotLoaded && std::equal(buffer.begin(), buffer.end(), node.begin())) return;
   ++cache.writes[n];
+  cache.unflushed[n] = true;
   std::copy(buffer.begin(), buffer.end(), node.begin());
   cache.state[n] = kChanged;
   cache.changed = true;

@@ -82,6 +82,14 @@ const NodeBuffer* PeekNode(TreeWorkFile& tree, std::uint32_t n);
 inline std::uint32_t NodeWrites(const TreeWorkFile& tree, std::uint32_t n) {
   return n < tree.cache.writes.size() ? tree.cache.writes[n] : 0;
 }
+// Whether node n changed since the tree last reached the medium: the
+// nodes a flush writes. MarkTreeFlushed starts the count again.
+inline bool NodeUnflushed(const TreeWorkFile& tree, std::uint64_t n) {
+  return n < tree.cache.unflushed.size() && tree.cache.unflushed[n];
+}
+inline void MarkTreeFlushed(TreeWorkFile& tree) {
+  tree.cache.unflushed.assign(tree.cache.unflushed.size(), false);
+}
 // ReadNode, and a copy of the node in `out` (zeroed on failure).
 [[nodiscard]] bool ReadNodeInto(TreeWorkFile& tree, std::uint32_t n, NodeBuffer& out);
 // Writes the node at the low 24 bits of n, then the header node from
