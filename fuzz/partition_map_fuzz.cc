@@ -6,9 +6,9 @@
 #include "fuzz_medium.h"
 #include "fuzz_targets.h"
 #include "ui/partition_dialog.h"
-#include "volume/brute_force_search.h"
+#include "medium/brute_force_search.h"
 #include "hfs/medium_probes.h"
-#include "volume/partition_map.h"
+#include "medium/partition_map.h"
 
 namespace tarvo::fuzz {
 

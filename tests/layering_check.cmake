@@ -1,7 +1,7 @@
 # The folders of src/ as layers, lowest first: a file may include its own
 # folder and those below it, never one above (app/ may include anything).
 # Run with -DSOURCE_DIR=<the source tree>; names each upward include.
-set(layers base device volume hfs transfer maintenance ui command)
+set(layers base device medium hfs transfer maintenance ui command)
 
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cc)
 set(upward 0)

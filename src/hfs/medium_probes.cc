@@ -5,8 +5,8 @@
 
 #include "base/engine.h"
 #include "hfs/volume_header.h"
-#include "volume/msdos_probe.h"
-#include "volume/partition_map.h"
+#include "medium/msdos_probe.h"
+#include "medium/partition_map.h"
 
 namespace tarvo {
 

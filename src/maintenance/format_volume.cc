@@ -24,8 +24,8 @@
 #include "base/charset.h"
 #include "transfer/pc_copy_report.h"
 #include "hfs/medium_probes.h"
-#include "volume/msdos_probe.h"
-#include "volume/partition_map.h"
+#include "medium/msdos_probe.h"
+#include "medium/partition_map.h"
 
 namespace tarvo {
 

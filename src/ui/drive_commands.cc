@@ -8,7 +8,7 @@
 #include "ui/device_dialog.h"
 #include "ui/name_dialog.h"
 #include "ui/open_volume.h"
-#include "volume/brute_force_search.h"
+#include "medium/brute_force_search.h"
 
 namespace tarvo {
 

@@ -11,8 +11,8 @@
 #include "ui/partition_dialog.h"
 #include "ui/context.h"
 #include "ui/partition_dialog.h"
-#include "volume/msdos_probe.h"
-#include "volume/partition_map.h"
+#include "medium/msdos_probe.h"
+#include "medium/partition_map.h"
 
 namespace tarvo {
 

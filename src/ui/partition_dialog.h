@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "volume/partition_map.h"
+#include "medium/partition_map.h"
 
 namespace tarvo {
 

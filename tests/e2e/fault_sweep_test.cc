@@ -27,7 +27,7 @@
 #include "transfer/write_file.h"
 #include "ui/edit_commands.h"
 #include "ui/open_volume.h"
-#include "volume/partition_map.h"
+#include "medium/partition_map.h"
 
 namespace tarvo {
 namespace {

@@ -6,7 +6,7 @@
 #include "hfs/volume_header.h"
 #include "support/apple_map_image.h"
 #include "support/medium_context.h"
-#include "volume/partition_map.h"
+#include "medium/partition_map.h"
 
 namespace tarvo {
 namespace {

@@ -18,7 +18,7 @@
 #include "support/hfs_nodes.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
-#include "volume/partition_map.h"
+#include "medium/partition_map.h"
 #include "maintenance/check_catalog.h"
 #include "hfs/catalog_delete.h"
 #include "support/edit_volume.h"

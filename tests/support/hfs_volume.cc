@@ -10,7 +10,7 @@
 #include "hfs/work_file.h"
 #include "support/apple_map_image.h"
 #include "support/scratch_files.h"
-#include "volume/msdos_probe.h"
+#include "medium/msdos_probe.h"
 
 namespace tarvo::testing {
 

@@ -1,4 +1,4 @@
-#include "volume/brute_force_search.h"
+#include "medium/brute_force_search.h"
 
 #include <gtest/gtest.h>
 

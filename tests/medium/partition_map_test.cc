@@ -1,4 +1,4 @@
-#include "volume/partition_map.h"
+#include "medium/partition_map.h"
 
 #include <gtest/gtest.h>
 

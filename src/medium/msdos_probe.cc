@@ -1,4 +1,4 @@
-#include "volume/msdos_probe.h"
+#include "medium/msdos_probe.h"
 
 #include <algorithm>
 #include <vector>
