@@ -77,22 +77,25 @@ int MediumFile() {
 }
 
 // A folder of our own under the system's temporary folder, made the
-// temporary folder of the work files; removed (it is empty) at exit.
+// temporary folder of the work files; removed (it is empty) at exit. The
+// path is never destroyed: the exit handler runs after static destructors
+// registered later, and would otherwise find it gone.
 const std::filesystem::path& ScratchFolder() {
-  static const std::filesystem::path folder = [] {
+  static const std::filesystem::path* const folder = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "tarvo-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
       std::perror("mkdtemp");
       std::abort();
     }
     ::setenv("TMPDIR", pattern.c_str(), 1);
+    auto* path = new std::filesystem::path(pattern);
     std::atexit([] {
       std::error_code error;
       std::filesystem::remove_all(ScratchFolder(), error);
     });
-    return std::filesystem::path(pattern);
+    return path;
   }();
-  return folder;
+  return *folder;
 }
 
 bool IsEmptyFolder(const std::filesystem::path& folder) {
