@@ -56,8 +56,9 @@ bool WriteBackTree(Engine& ctx, TreeWorkFile& tree, TreeNodes part) {
     for (const BlockExtent& extent : record.Used()) {
       if (written >= blocks) break;
       const std::uint64_t n = std::min<std::uint64_t>(extent.blockCount, blocks - written);
-      const NodeStretch stretch{written * v.sectorsPerBlock, n * v.sectorsPerBlock,
-                                static_cast<std::uint64_t>(v.volumeOrigin) + std::uint64_t{extent.startBlock} * v.sectorsPerBlock};
+      const std::uint64_t sector =
+          static_cast<std::uint64_t>(v.volumeOrigin) + std::uint64_t{extent.startBlock} * v.sectorsPerBlock;
+      const NodeStretch stretch{written * v.sectorsPerBlock, n * v.sectorsPerBlock, sector};
       if (!WriteNodes(ctx, tree, stretch, wanted)) ok = false;
       written += n;
     }
