@@ -5,10 +5,10 @@
 #include "base/services.h"
 #include "fuzz_medium.h"
 #include "fuzz_targets.h"
-#include "ui/partition_dialog.h"
-#include "medium/brute_force_search.h"
 #include "hfs/medium_probes.h"
+#include "medium/brute_force_search.h"
 #include "medium/partition_map.h"
+#include "ui/partition_dialog.h"
 
 namespace tarvo::fuzz {
 

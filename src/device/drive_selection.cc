@@ -9,7 +9,6 @@
 #include "base/big_endian.h"
 #include "base/engine.h"
 #include "device/cartridge_models.h"
-#include "base/engine.h"
 #include "device/scsi_commands.h"
 #include "device/scsi_manager.h"
 

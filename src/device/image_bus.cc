@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "base/big_endian.h"
-#include "device/cartridge_models.h"
 #include "base/messages.h"
+#include "device/cartridge_models.h"
 #include "device/cdb_fields.h"
 #include "device/system_mounts.h"
 

@@ -14,9 +14,9 @@
 #include <cstring>
 #include <utility>
 
+#include "base/messages.h"
 #include "base/whole_io.h"
 #include "device/disk_copy.h"
-#include "base/messages.h"
 
 namespace tarvo {
 

@@ -12,7 +12,6 @@
 #include "base/big_endian.h"
 #include "base/engine.h"
 #include "base/whole_io.h"
-#include "base/engine.h"
 #include "device/scsi_commands.h"
 #include "device/scsi_manager.h"
 #include "device/sector_undo.h"

@@ -11,7 +11,6 @@
 
 #include "base/engine.h"
 #include "base/whole_io.h"
-#include "base/engine.h"
 #include "device/sector_io.h"
 #include "hfs/btree.h"
 #include "hfs/extent_record.h"

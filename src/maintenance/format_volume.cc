@@ -14,6 +14,7 @@
 #include "hfs/flush.h"
 #include "hfs/flush_report.h"
 #include "hfs/mac_date.h"
+#include "hfs/medium_probes.h"
 #include "hfs/navigation.h"
 #include "hfs/sector_run.h"
 #include "hfs/volume_header.h"
@@ -21,11 +22,9 @@
 #include "maintenance/desktop_files.h"
 #include "maintenance/driver_image.h"
 #include "maintenance/format_layout.h"
-#include "base/charset.h"
-#include "transfer/pc_copy_report.h"
-#include "hfs/medium_probes.h"
 #include "medium/msdos_probe.h"
 #include "medium/partition_map.h"
+#include "transfer/pc_copy_report.h"
 
 namespace tarvo {
 

@@ -4,15 +4,15 @@
 // MacBinary file.
 #include <array>
 
+#include "base/type_creator.h"
 #include "base/utf8.h"
 #include "hfs/mac_date.h"
 #include "transfer/apple_double_places.h"
 #include "transfer/apple_single.h"
 #include "transfer/copy_to_mac.h"
 #include "transfer/pc_file_name.h"
-#include "transfer/pc_file_system.h"
 #include "transfer/pc_file_reader.h"
-#include "base/type_creator.h"
+#include "transfer/pc_file_system.h"
 
 namespace tarvo {
 

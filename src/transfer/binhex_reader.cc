@@ -1,10 +1,10 @@
 // The BinHex reader: the copy mode says the file is BinHex. A file whose
 // CRCs do not match or that is cut short is refused; the decoded file is
 // dated as the PC file and goes on as a MacBinary file.
+#include "base/program_settings.h"
 #include "hfs/mac_date.h"
 #include "transfer/binhex.h"
 #include "transfer/pc_file_reader.h"
-#include "base/program_settings.h"
 
 namespace tarvo {
 

@@ -1,8 +1,8 @@
 // The MacBinary reader: the copy mode says the file is MacBinary; its
 // header gives the name, the Finder information and where the forks lie.
+#include "base/program_settings.h"
 #include "transfer/macbinary.h"
 #include "transfer/pc_file_reader.h"
-#include "base/program_settings.h"
 
 namespace tarvo {
 

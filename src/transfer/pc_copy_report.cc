@@ -1,8 +1,8 @@
 #include "transfer/pc_copy_report.h"
 
+#include "base/charset.h"
 #include "base/engine.h"
 #include "base/utf8.h"
-#include "base/charset.h"
 #include "hfs/flush_report.h"
 
 namespace tarvo {

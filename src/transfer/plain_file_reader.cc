@@ -2,14 +2,14 @@
 // in the text copy mode a TEXT file that is UTF-8 text becomes Mac text.
 #include <sys/stat.h>
 
+#include "base/program_settings.h"
+#include "base/type_creator.h"
 #include "base/utf8.h"
-#include "hfs/mac_date.h"
 #include "hfs/catalog_record.h"
+#include "hfs/mac_date.h"
 #include "transfer/copy_to_mac.h"
 #include "transfer/pc_file_reader.h"
 #include "transfer/text_conversion.h"
-#include "base/type_creator.h"
-#include "base/program_settings.h"
 
 namespace tarvo {
 

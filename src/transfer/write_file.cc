@@ -19,7 +19,6 @@
 #include "hfs/volume_counters.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
-#include "base/charset.h"
 #include "transfer/macbinary.h"
 
 namespace tarvo {

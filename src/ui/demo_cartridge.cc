@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ui/context.h"
 #include "device/blank_image.h"
 #include "device/drive_selection.h"
 #include "device/image_bus.h"

@@ -4,11 +4,11 @@
 #include "maintenance/drive_control.h"
 #include "maintenance/format_volume.h"
 #include "maintenance/verify_medium.h"
+#include "medium/brute_force_search.h"
 #include "ui/context.h"
 #include "ui/device_dialog.h"
 #include "ui/name_dialog.h"
 #include "ui/open_volume.h"
-#include "medium/brute_force_search.h"
 
 namespace tarvo {
 

@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "base/big_endian.h"
-#include "ui/context.h"
-#include "device/blank_image.h"
 #include "base/services.h"
+#include "device/blank_image.h"
 #include "device/drive_selection.h"
 #include "device/write_claim.h"
 #include "hfs/volume_header.h"

@@ -3,16 +3,14 @@
 #include "base/charset.h"
 #include "device/interrupted_update.h"
 #include "hfs/btree.h"
+#include "hfs/medium_probes.h"
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
-#include "base/charset.h"
-#include "hfs/medium_probes.h"
-#include "ui/partition_dialog.h"
-#include "ui/context.h"
-#include "ui/partition_dialog.h"
 #include "medium/msdos_probe.h"
 #include "medium/partition_map.h"
+#include "ui/context.h"
+#include "ui/partition_dialog.h"
 
 namespace tarvo {
 

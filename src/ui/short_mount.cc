@@ -1,14 +1,13 @@
 #include "ui/short_mount.h"
 
 #include "device/interrupted_update.h"
+#include "hfs/medium_probes.h"
 #include "hfs/navigation.h"
 #include "hfs/work_file.h"
-#include "hfs/medium_probes.h"
-#include "ui/partition_dialog.h"
-#include "ui/context.h"
-#include "ui/partition_dialog.h"
 #include "medium/msdos_probe.h"
 #include "medium/partition_map.h"
+#include "ui/context.h"
+#include "ui/partition_dialog.h"
 
 namespace tarvo {
 

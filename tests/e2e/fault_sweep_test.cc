@@ -10,14 +10,15 @@
 
 #include "hfs/allocation.h"
 #include "hfs/btree.h"
-#include "hfs/catalog_search.h"
 #include "hfs/catalog_record.h"
+#include "hfs/catalog_search.h"
 #include "hfs/delete_entries.h"
 #include "hfs/flush.h"
 #include "hfs/work_file.h"
 #include "maintenance/check_volume.h"
 #include "maintenance/desktop_files.h"
 #include "maintenance/format_volume.h"
+#include "medium/partition_map.h"
 #include "support/byte_pattern.h"
 #include "support/hfs_volume.h"
 #include "support/medium_context.h"
@@ -27,7 +28,6 @@
 #include "transfer/write_file.h"
 #include "ui/edit_commands.h"
 #include "ui/open_volume.h"
-#include "medium/partition_map.h"
 
 namespace tarvo {
 namespace {

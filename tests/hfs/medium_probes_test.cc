@@ -4,9 +4,9 @@
 
 #include "base/big_endian.h"
 #include "hfs/volume_header.h"
+#include "medium/partition_map.h"
 #include "support/apple_map_image.h"
 #include "support/medium_context.h"
-#include "medium/partition_map.h"
 
 namespace tarvo {
 namespace {

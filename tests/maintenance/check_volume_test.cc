@@ -11,18 +11,18 @@
 #include "base/big_endian.h"
 #include "hfs/bitmap.h"
 #include "hfs/btree.h"
+#include "hfs/catalog_delete.h"
 #include "hfs/catalog_record.h"
 #include "hfs/catalog_search.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
+#include "maintenance/check_catalog.h"
+#include "medium/partition_map.h"
+#include "support/edit_volume.h"
+#include "support/file_threads.h"
 #include "support/hfs_nodes.h"
 #include "support/hfs_volume.h"
 #include "support/scratch_files.h"
-#include "medium/partition_map.h"
-#include "maintenance/check_catalog.h"
-#include "hfs/catalog_delete.h"
-#include "support/edit_volume.h"
-#include "support/file_threads.h"
 
 namespace tarvo {
 namespace {

@@ -8,9 +8,9 @@
 #include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "hfs/work_file.h"
+#include "medium/msdos_probe.h"
 #include "support/apple_map_image.h"
 #include "support/scratch_files.h"
-#include "medium/msdos_probe.h"
 
 namespace tarvo::testing {
 

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "base/big_endian.h"
+#include "base/program_settings.h"
+#include "base/type_creator.h"
 #include "support/scratch_files.h"
 #include "transfer/apple_double_places.h"
 #include "transfer/binhex.h"
-#include "base/type_creator.h"
-#include "base/program_settings.h"
 
 namespace tarvo {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "command/run_command.h"
 #include "device/cartridge_models.h"
-#include "maintenance/format_volume.h"
 #include "hfs/sector_run.h"
+#include "maintenance/format_volume.h"
 #include "support/medium_context.h"
 #include "ui/dispatcher.h"
 #include "ui/menu_model.h"
