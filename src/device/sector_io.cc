@@ -112,6 +112,14 @@ class RunWriter {
   off_t hole_ = 0;  // zeros not yet written, ahead of the descriptor's position
 };
 
+// The bytes of a bulk write, one request's worth at a time: fills the
+// start of `chunk` with the next bytes and returns how many; the rest of
+// the chunk is written as zeros. Sets `failed` when its bytes could not be
+// read.
+using ChunkSource = std::function<std::size_t(std::span<std::uint8_t> chunk, bool& failed)>;
+TransferResult WriteBlocksFromSource(Engine& ctx, const ChunkSource& source, std::uint32_t firstBlock,
+                                     std::uint32_t blockCount);
+
 }  // namespace
 
 std::vector<std::uint8_t> AllocZeroed(Engine& ctx, std::size_t n) {
@@ -296,6 +304,8 @@ TransferResult WriteBlocksFromFile(Engine& ctx, std::FILE* file, std::uint32_t f
   return WriteBlocksFromSource(ctx, fromFile, firstBlock, blockCount);
 }
 
+namespace {
+
 TransferResult WriteBlocksFromSource(Engine& ctx, const ChunkSource& source, std::uint32_t firstBlock,
                                      std::uint32_t blockCount) {
   const std::uint64_t first = BlockSector(ctx.volume, firstBlock);
@@ -331,6 +341,8 @@ TransferResult WriteBlocksFromSource(Engine& ctx, const ChunkSource& source, std
   SetStatus(ctx, std::nullopt);
   return result;
 }
+
+}  // namespace
 
 TransferResult ClearLeadingSectors(Engine& ctx, std::int32_t n) {
   TransferResult result;

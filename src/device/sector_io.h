@@ -89,24 +89,15 @@ UnreadableSectors ReadSectorRun(Engine& ctx, std::uint32_t first, std::uint16_t 
 // the PC file at its current position, in runs read by ReadSectorRun; a
 // run that loses sectors sounds the beep.
 // A transfer of more than five runs shows the progress bar before each run
-// and, the whole transfer done, full; so does WriteBlocksFromSource.
+// and, the whole transfer done, full; so does WriteBlocksFromFile.
 TransferResult ReadBlocksToFile(Engine& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t byteCount);
 // Writes blockCount allocation blocks from firstBlock on: the next
 // byteCount bytes of the PC file (from its current position; never more
 // than the blocks hold), then zeros. Reading no further than byteCount
-// spares the read that would only find the end of the file.
+// spares the read that would only find the end of the file. Bulk transfers
+// past the 32-bit sector numbers count all their sectors as failed.
 TransferResult WriteBlocksFromFile(Engine& ctx, std::FILE* file, std::uint32_t firstBlock, std::uint32_t blockCount,
                                    std::uint64_t byteCount);
-// The bytes of a bulk write, one request's worth at a time: fills the
-// start of `chunk` with the next bytes and returns how many; the rest of
-// the chunk is written as zeros. Sets `failed` when its bytes could not be
-// read.
-using ChunkSource = std::function<std::size_t(std::span<std::uint8_t> chunk, bool& failed)>;
-// Writes blockCount allocation blocks from firstBlock on, taken from the
-// source. Bulk transfers past the 32-bit sector numbers count all their
-// sectors as failed.
-TransferResult WriteBlocksFromSource(Engine& ctx, const ChunkSource& source, std::uint32_t firstBlock,
-                                     std::uint32_t blockCount);
 // Zeroes the sectors from 0 on in groups of 64 until n are covered.
 TransferResult ClearLeadingSectors(Engine& ctx, std::int32_t n);
 
