@@ -1,8 +1,8 @@
 // A B-tree held in a temporary work file on the PC.
 //
 // The catalog and extents trees are never edited on the medium: each is
-// copied whole into a work file, searched and changed there, and written
-// back by the flush. Node n occupies bytes n * 512 .. n * 512 + 511.
+// copied whole into a work file, searched and changed there, and the
+// nodes changed are written back by the flush. Node n occupies bytes n * 512 .. n * 512 + 511.
 #pragma once
 
 #include <array>
@@ -44,9 +44,6 @@ struct TreeWorkFile {
   // bthFree has been counted from the map since the header was read; the
   // map's own edits keep it right from then on (node_map.h).
   bool freeCounted = false;
-  // Nodes given back to the map since the last flush. Their clearing
-  // reaches the medium only once the update is in (flush.h).
-  std::vector<std::uint32_t> released;
   NodeCache cache;
 };
 

@@ -42,7 +42,7 @@ bool WriteBackTree(Engine& ctx, TreeWorkFile& tree, TreeNodes part) {
   const std::uint32_t size = GetU32(v.mdb, tree.isCatalog ? mdb::drCTFlSize : mdb::drXTFlSize);
   const std::uint64_t blocks = (size + blockSize - 1) / blockSize;
   const std::vector<std::uint32_t> cleared =
-      part == TreeNodes::kAll ? std::vector<std::uint32_t>{} : ReleasedAndFree(tree);
+      part == TreeNodes::kAll ? std::vector<std::uint32_t>{} : UnflushedFreeNodes(tree);
   // Only what changed since the last flush: the rest is on the medium.
   const auto wanted = [&](std::uint64_t node) {
     if (!NodeUnflushed(tree, node)) return false;
@@ -78,7 +78,7 @@ FlushStatus FlushVolume(Engine& ctx) {
   const FlushStatus status = WriteUpdate(ctx, owner);
   // Freed nodes are cleared once the update is in: until then the tree on
   // the medium may still use them, and afterwards their clearing needs no
-  // originals in the journal. A stop before it leaves old records in free
+  // originals in the journal (nor do the zeros of nodes a tree gained). A stop before it leaves old records in free
   // nodes, which no reader looks at. A flush inside another update clears
   // them in it.
   if (owner && status.ok()) {
@@ -90,8 +90,6 @@ FlushStatus FlushVolume(Engine& ctx) {
     MarkTreeFlushed(v.extents);
     MarkTreeFlushed(v.catalog);
   }
-  v.extents.released.clear();
-  v.catalog.released.clear();
   SetStatus(ctx, std::nullopt);
   return status;
 }

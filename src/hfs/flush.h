@@ -12,9 +12,9 @@
 // old volume marked as well as the new one's; the extents tree and the
 // catalog tree; the volume header; the bitmap as it is. So even where the
 // journal is lost, a stop at any point never leaves a block that the
-// catalog on the medium uses marked free. The nodes the trees gave back
-// are cleared after the update, outside it: the journal need not keep the
-// originals of a deletion's emptied nodes.
+// catalog on the medium uses marked free. The free nodes that changed (a
+// deletion's emptied nodes, cleared) are written after the update,
+// outside it: the journal need not keep their originals.
 //
 // When a write fails for good the update is taken back: every original
 // goes back, the medium is as it was before the operation, and the engine
@@ -51,9 +51,8 @@ struct FlushStatus {
   bool ok() const { return notWritten == 0; }
 };
 
-// The nodes a write-back covers: all of them, or the nodes released since
-// the last flush and still free (cleared in the work file) apart from the
-// rest.
+// The nodes a write-back covers, of those changed since the last flush:
+// all of them, or the free ones (UnflushedFreeNodes) apart from the rest.
 enum class TreeNodes { kAll, kButCleared, kCleared };
 
 // Writes the tree's nodes changed since the last flush from its work file

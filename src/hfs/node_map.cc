@@ -79,15 +79,14 @@ bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n) {
   return Release(tree, map, n);
 }
 
-std::vector<std::uint32_t> ReleasedAndFree(TreeWorkFile& tree) {
-  std::vector<std::uint32_t> nodes = tree.released;
-  std::sort(nodes.begin(), nodes.end());
-  nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
+std::vector<std::uint32_t> UnflushedFreeNodes(TreeWorkFile& tree) {
   std::vector<MapSegment> map = ReadMap(tree);
-  std::erase_if(nodes, [&](std::uint32_t n) {
-    MapSegment* segment = SegmentFor(map, n);
-    return segment == nullptr || BitOf(tree, *segment, n);
-  });
+  std::vector<std::uint32_t> nodes;
+  for (MapSegment& segment : map) {
+    for (std::uint32_t n = segment.firstNode; n < segment.firstNode + segment.bits; ++n) {
+      if (NodeUnflushed(tree, n) && !BitOf(tree, segment, n)) nodes.push_back(n);
+    }
+  }
   return nodes;
 }
 
@@ -183,7 +182,6 @@ bool Release(TreeWorkFile& tree, std::vector<MapSegment>& map, std::uint32_t n) 
   MapSegment* segment = SegmentFor(map, n);
   if (n == 0 || n >= AllocatableLimit(tree, map) || segment == nullptr || !BitOf(tree, *segment, n)) return false;
   if (!WriteNode(tree, n, NodeBuffer{}) || !SetBit(tree, *segment, n, false)) return false;
-  tree.released.push_back(n);
   const std::uint32_t free = GetU32(tree.header, header::bthFree) + 1;
   PutU32(tree.header, header::bthFree, std::min(free, GetU32(tree.header, header::bthNNodes)));
   return true;

@@ -40,11 +40,11 @@ std::uint32_t FreeNodeCount(TreeWorkFile& tree);
 // None when no node is free (the tree is not grown here).
 std::optional<std::uint32_t> AllocateNode(TreeWorkFile& tree);
 // Returns node n to the free pool: zeroes the node, clears its bit, raises
-// bthFree, and notes n in tree.released. False when n is not a node in use
-// or a write failed.
+// bthFree. False when n is not a node in use or a write failed.
 bool ReleaseNode(TreeWorkFile& tree, std::uint32_t n);
-// The nodes of tree.released that are still free, sorted, once each.
-std::vector<std::uint32_t> ReleasedAndFree(TreeWorkFile& tree);
+// The free nodes changed since the last flush (cleared, or added to the
+// tree), in ascending order.
+std::vector<std::uint32_t> UnflushedFreeNodes(TreeWorkFile& tree);
 
 // Clears the bits of the nodes from n on up to the map's reach (nodes a
 // tree gains when it grows must start free).
