@@ -91,11 +91,11 @@ std::vector<SectorState> Survey(Engine& ctx, const UpdateJournal& journal) {
   ForEachRun(ctx, journal, [&](std::size_t begin, std::size_t end) {
     const std::uint32_t first = journal.sectors[begin].sector;
     const auto count = static_cast<std::uint16_t>(end - begin);
-    const bool whole = TransferSectors(ctx, kReadSectors, first, count, buffer) == 0;
+    const bool whole = TransferSectors(ctx, kReadSectors, first, count, buffer) == SectorResult::kDone;
     for (std::size_t i = begin; i < end; ++i) {
       std::size_t offset = (i - begin) * kSector;
       if (!whole) {
-        if (TransferSectors(ctx, kReadSectors, first + static_cast<std::uint32_t>(i - begin), 1, buffer) != 0) continue;
+        if (TransferSectors(ctx, kReadSectors, first + static_cast<std::uint32_t>(i - begin), 1, buffer) != SectorResult::kDone) continue;
         offset = 0;
       }
       states[i] = StateOf(journal.sectors[i], ConstBytes(buffer).subspan(offset, kSector));
@@ -119,7 +119,7 @@ bool WriteOriginals(Engine& ctx, const UpdateJournal& journal, const std::vector
       buffer.insert(buffer.end(), journal.sectors[i].original.begin(), journal.sectors[i].original.end());
     }
     const auto count = static_cast<std::uint16_t>(end - begin);
-    if (TransferSectors(ctx, kWriteSectors, journal.sectors[begin].sector, count, buffer) != 0) written = false;
+    if (TransferSectors(ctx, kWriteSectors, journal.sectors[begin].sector, count, buffer) != SectorResult::kDone) written = false;
   });
   return written && ScsiSynchronizeCache10(ctx, ctx.device.hostAdapterId, ctx.volume.targetId) != CacheSync::kFailed;
 }

@@ -133,14 +133,14 @@ std::vector<std::uint8_t> AllocZeroed(Engine& ctx, std::size_t n) {
 
 // While an update is open (sector_undo.h), a write is staged and a read
 // sees what is staged.
-std::uint16_t SectorEntry(Engine& ctx, SectorRequest& request) {
+SectorResult SectorEntry(Engine& ctx, SectorRequest& request) {
   SectorUndo* update = ctx.device.undo;
   if (update == nullptr) return SendToMedium(ctx, request);
   if (request.command == kWriteSectors || request.command == kScsiWrite6) return StageWrite(ctx, *update, request);
   const SectorRequest asked = request;  // the entry points may change the request
-  const std::uint16_t status = SendToMedium(ctx, request);
-  if (status == 0) ShowStaged(*update, asked);
-  return status;
+  const SectorResult result = SendToMedium(ctx, request);
+  if (result == SectorResult::kDone) ShowStaged(*update, asked);
+  return result;
 }
 
 bool RefusedPastSectorNumbers(Engine& ctx, std::uint64_t first, std::uint64_t count) {
@@ -149,8 +149,8 @@ bool RefusedPastSectorNumbers(Engine& ctx, std::uint64_t first, std::uint64_t co
   return true;
 }
 
-std::uint16_t SendToMedium(Engine& ctx, SectorRequest& request) {
-  if (RefusedPastSectorNumbers(ctx, request.startSector, request.sectorCount)) return kSsErr;
+SectorResult SendToMedium(Engine& ctx, SectorRequest& request) {
+  if (RefusedPastSectorNumbers(ctx, request.startSector, request.sectorCount)) return SectorResult::kFailed;
   return ctx.device.sectorEntry == SectorEntryKind::k1024 ? SendSectorRequest1024(ctx, request)
                                                           : SendSectorRequest(ctx, request);
 }
@@ -165,7 +165,7 @@ void ForEachSectorRun(const Engine& ctx, std::span<const std::uint32_t> sectors,
   }
 }
 
-std::uint16_t TransferSectors(Engine& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
+SectorResult TransferSectors(Engine& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
                               std::vector<std::uint8_t>& buffer) {
   buffer.resize(std::max(buffer.size(), std::size_t{count} * 1024 + 512));
   SectorRequest request;
@@ -178,16 +178,16 @@ std::uint16_t TransferSectors(Engine& ctx, std::uint16_t command, std::uint32_t 
   return SendToMedium(ctx, request);
 }
 
-std::uint16_t SendSectorRequest(Engine& ctx, SectorRequest& request) {
+SectorResult SendSectorRequest(Engine& ctx, SectorRequest& request) {
   request.hostAdapter = ctx.device.hostAdapterId;
   TurnIntoScsiCommand(request);
   std::uint8_t status = kSsErr;
   for (int attempt = 0; attempt < kTransferAttempts; ++attempt) {
     if (ctx.device.resetBeforeTransfer) ResetDevice(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
     status = ScsiReadWrite(ctx, request);
-    if (status == kSsComp) return 0;
+    if (status == kSsComp) return SectorResult::kDone;
   }
-  return status;
+  return SectorResult::kFailed;
 }
 
 // Logical 512-byte sectors s .. s+c-1 lie in physical 1024-byte sectors
@@ -196,12 +196,12 @@ std::uint16_t SendSectorRequest(Engine& ctx, SectorRequest& request) {
 // sector first reads that sector, so the neighbouring logical sector is
 // kept: a write at an odd start keeps the first half, a write that ends
 // inside a physical sector keeps the second half.
-std::uint16_t SendSectorRequest1024(Engine& ctx, SectorRequest& request) {
+SectorResult SendSectorRequest1024(Engine& ctx, SectorRequest& request) {
   TurnIntoScsiCommand(request);
   const std::uint32_t s = request.startSector;
   const std::uint16_t c = request.sectorCount;
   const std::size_t bytes = std::size_t{c} * 512;
-  if (c == 0 || request.buffer.size() < bytes) return kSsErr;
+  if (c == 0 || request.buffer.size() < bytes) return SectorResult::kFailed;
   const std::uint32_t firstPhysical = s / 2;
   const std::uint32_t lastPhysical = (s + c - 1) / 2;
   const auto physicalCount = static_cast<std::uint16_t>(lastPhysical - firstPhysical + 1);
@@ -221,16 +221,18 @@ std::uint16_t SendSectorRequest1024(Engine& ctx, SectorRequest& request) {
 
   if (write) {
     if (s % 2 == 1) {
-      if (std::uint16_t st = transfer(kScsiRead6, firstPhysical, 1, std::span(physical).first(1024))) return st;
+      if (transfer(kScsiRead6, firstPhysical, 1, std::span(physical).first(1024)) != SectorResult::kDone)
+        return SectorResult::kFailed;
     }
     if ((s + c) % 2 == 1) {
-      if (std::uint16_t st = transfer(kScsiRead6, lastPhysical, 1, std::span(physical).last(1024))) return st;
+      if (transfer(kScsiRead6, lastPhysical, 1, std::span(physical).last(1024)) != SectorResult::kDone)
+        return SectorResult::kFailed;
     }
     std::memcpy(physical.data() + offset, request.buffer.data(), bytes);
   }
-  std::uint16_t status = transfer(request.command, firstPhysical, physicalCount, physical);
-  if (!write && status == 0) std::memcpy(request.buffer.data(), physical.data() + offset, bytes);
-  return status;
+  const SectorResult result = transfer(request.command, firstPhysical, physicalCount, physical);
+  if (!write && result == SectorResult::kDone) std::memcpy(request.buffer.data(), physical.data() + offset, bytes);
+  return result;
 }
 
 UnreadableSectors ReadSectorRun(Engine& ctx, std::uint32_t first, std::uint16_t count,
@@ -242,7 +244,7 @@ UnreadableSectors ReadSectorRun(Engine& ctx, std::uint32_t first, std::uint16_t 
     request.startSector = start;
     request.sectorCount = n;
     request.buffer = into;
-    return SectorEntry(ctx, request) == 0;
+    return SectorEntry(ctx, request) == SectorResult::kDone;
   };
   UnreadableSectors unreadable;
   if (read(first, count, buffer)) return unreadable;
@@ -333,7 +335,7 @@ TransferResult WriteBlocksFromSource(Engine& ctx, const ChunkSource& source, std
     request.sectorCount = count;
     request.buffer = buffer;
     if (progress) ShowProgress(ctx, remaining, total);
-    if (SectorEntry(ctx, request) != 0) result.failedSectors += count;
+    if (SectorEntry(ctx, request) != SectorResult::kDone) result.failedSectors += count;
     remaining -= count;
     sector += count;
   }
@@ -360,7 +362,7 @@ TransferResult ClearLeadingSectors(Engine& ctx, std::int32_t n) {
     request.startSector = sector;
     request.sectorCount = 64;
     request.buffer = buffer;
-    if (SectorEntry(ctx, request) != 0) result.failedSectors += 64;
+    if (SectorEntry(ctx, request) != SectorResult::kDone) result.failedSectors += 64;
     sector += 64;
     n -= 64;
   }

@@ -37,6 +37,10 @@ struct SectorRequest {
   std::span<std::uint8_t> buffer;
 };
 
+// What one request met. The SCSI status word stays below this layer: the
+// entry points retry, and a caller only learns whether the sectors moved.
+enum class SectorResult { kDone, kFailed };
+
 // What a bulk transfer met. A sector that could not be read is written to
 // the PC file as zeros.
 struct TransferResult {
@@ -56,13 +60,12 @@ using UnreadableSectors = std::bitset<kMaxRequestSectors>;
 // n zero-filled bytes; n = 0 or no memory ends the run through FatalError.
 std::vector<std::uint8_t> AllocZeroed(Engine& ctx, std::size_t n);
 
-// 0 on success, otherwise the ASPI status of the last of 20 attempts.
-// Dispatches to the entry point that serves the medium; while an update
+// kDone when the request went through within 20 attempts. Dispatches to the entry point that serves the medium; while an update
 // is open, through it (sector_undo.h).
-std::uint16_t SectorEntry(Engine& ctx, SectorRequest& request);
+SectorResult SectorEntry(Engine& ctx, SectorRequest& request);
 // The entry point that serves the medium, past any open update; a request
-// past the 32-bit sector numbers fails with status 4.
-std::uint16_t SendToMedium(Engine& ctx, SectorRequest& request);
+// past the 32-bit sector numbers fails.
+SectorResult SendToMedium(Engine& ctx, SectorRequest& request);
 // Whether count sectors from `first` on reach past sector 2^32 - 1; if so
 // the user has been told, and the caller moves none of them.
 bool RefusedPastSectorNumbers(Engine& ctx, std::uint64_t first, std::uint64_t count);
@@ -74,10 +77,10 @@ void ForEachSectorRun(const Engine& ctx, std::span<const std::uint32_t> sectors,
 // Moves count sectors (1..256) from `first` on between the medium and the
 // first count * 512 bytes of the buffer with one request to SendToMedium;
 // the buffer grows to leave room for the 1024-byte entry point.
-std::uint16_t TransferSectors(Engine& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
+SectorResult TransferSectors(Engine& ctx, std::uint16_t command, std::uint32_t first, std::uint16_t count,
                               std::vector<std::uint8_t>& buffer);
-std::uint16_t SendSectorRequest(Engine& ctx, SectorRequest& request);
-std::uint16_t SendSectorRequest1024(Engine& ctx, SectorRequest& request);
+SectorResult SendSectorRequest(Engine& ctx, SectorRequest& request);
+SectorResult SendSectorRequest1024(Engine& ctx, SectorRequest& request);
 
 // Reads count (1..256) sectors from `first` into the start of the buffer
 // with one request. When it fails, the run is read again one sector at a

@@ -93,12 +93,12 @@ bool UndoScope::Restore() {
   return !own_.torn;
 }
 
-std::uint16_t StageWrite(Engine& ctx, SectorUndo& undo, const SectorRequest& request) {
+SectorResult StageWrite(Engine& ctx, SectorUndo& undo, const SectorRequest& request) {
   const std::uint32_t first = request.startSector;
   const std::uint16_t count = request.sectorCount;
   const auto refuse = [&undo] {
     undo.failed = true;
-    return std::uint16_t{kSsErr};
+    return SectorResult::kFailed;
   };
   // A refused write dooms the update: nothing more is staged for it.
   if (undo.failed || count == 0 || request.buffer.size() < std::size_t{count} * kSector) return refuse();
@@ -109,13 +109,13 @@ std::uint16_t StageWrite(Engine& ctx, SectorUndo& undo, const SectorRequest& req
   for (std::uint32_t s = first; s < first + count && allKept; ++s) allKept = undo.originals.contains(s);
   std::vector<std::uint8_t>& medium = undo.readBuffer;
   if (!allKept) {
-    if (TransferSectors(ctx, kReadSectors, first, count, medium) != 0) return refuse();
+    if (TransferSectors(ctx, kReadSectors, first, count, medium) != SectorResult::kDone) return refuse();
     // Most runs of a format write what is there already: one comparison
     // of the whole run answers for them.
     const std::size_t runBytes = std::size_t{count} * kSector;
     const bool noneKept = undo.originals.lower_bound(first) == undo.originals.lower_bound(first + count);
     if (noneKept && std::equal(medium.begin(), medium.begin() + std::ptrdiff_t(runBytes), request.buffer.begin())) {
-      return 0;
+      return SectorResult::kDone;
     }
   }
   auto& pass = undo.passes.back();
@@ -137,7 +137,7 @@ std::uint16_t StageWrite(Engine& ctx, SectorUndo& undo, const SectorRequest& req
     if (added && ++undo.stagedSectors > kMostStagedSectors) return refuse();
     std::copy_n(bytes, kSector, staged->second.begin());
   }
-  return 0;
+  return SectorResult::kDone;
 }
 
 void ShowStaged(const SectorUndo& undo, const SectorRequest& request) {
@@ -187,7 +187,7 @@ bool WritePasses(Engine& ctx, const SectorUndo& update, std::vector<std::uint32_
     const auto content = [&pass](std::uint32_t s) -> const SectorContent& { return pass.at(s); };
     const RunWriter write = [&](std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& run) {
       for (std::uint32_t s = first; s < first + count; ++s) touched.push_back(s);
-      return TransferSectors(ctx, kWriteSectors, first, count, run) == 0;
+      return TransferSectors(ctx, kWriteSectors, first, count, run) == SectorResult::kDone;
     };
     written = WriteRuns(ctx, sectors, content, false, write);
     if (!written) break;
@@ -218,8 +218,8 @@ bool PutBack(Engine& ctx, const SectorUndo& undo, const std::vector<std::uint32_
   const RunWriter write = [&](std::uint32_t first, std::uint16_t count, std::vector<std::uint8_t>& run) {
     const std::size_t bytes = std::size_t{count} * kSector;
     const std::vector<std::uint8_t> wanted(run.begin(), run.begin() + std::ptrdiff_t(bytes));
-    if (TransferSectors(ctx, kWriteSectors, first, count, run) == 0) return true;
-    return TransferSectors(ctx, kReadSectors, first, count, now) == 0 &&
+    if (TransferSectors(ctx, kWriteSectors, first, count, run) == SectorResult::kDone) return true;
+    return TransferSectors(ctx, kReadSectors, first, count, now) == SectorResult::kDone &&
            std::equal(wanted.begin(), wanted.end(), now.begin());
   };
   const bool restored = WriteRuns(ctx, sectors, original, true, write);

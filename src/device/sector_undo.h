@@ -52,12 +52,12 @@
 #include <map>
 #include <vector>
 
+#include "device/sector_io.h"
 #include "device/update_journal.h"
 
 namespace tarvo {
 
 struct Engine;
-struct SectorRequest;
 
 inline constexpr std::size_t kMostUndoBytes = std::size_t{24} << 20;
 
@@ -101,7 +101,7 @@ class UndoScope {
 // For SectorEntry while an update is open: stages a write, 0 or the
 // status of a refusal; and lays the staged bytes over what a read brought
 // from the medium.
-std::uint16_t StageWrite(Engine& ctx, SectorUndo& undo, const SectorRequest& request);
+SectorResult StageWrite(Engine& ctx, SectorUndo& undo, const SectorRequest& request);
 void ShowStaged(const SectorUndo& undo, const SectorRequest& request);
 
 }  // namespace tarvo

@@ -30,7 +30,7 @@ SectorRunResult ForEachChunk(Engine& ctx, std::uint16_t command, std::uint32_t f
     request.startSector = static_cast<std::uint32_t>(firstSector + done);
     request.sectorCount = static_cast<std::uint16_t>(count);
     request.buffer = scratch;
-    if (move(request, done * kSector, count * kSector, scratch) != 0) result = SectorRunResult::kFailed;
+    if (move(request, done * kSector, count * kSector, scratch) != SectorResult::kDone) result = SectorRunResult::kFailed;
     done += count;
   }
   return result;
@@ -46,10 +46,10 @@ SectorRunResult ReadSectorRun(Engine& ctx, std::uint32_t firstSector, Bytes data
   return ForEachChunk(ctx, kReadSectors, firstSector, data.size(),
                       [&](SectorRequest& request, std::size_t offset, std::size_t length, Bytes scratch) {
                         std::fill(scratch.begin(), scratch.end(), 0);
-                        const std::uint16_t status = SectorEntry(ctx, request);
-                        if (status == 0) std::copy_n(scratch.begin(), length, data.begin() + offset);
+                        const SectorResult moved = SectorEntry(ctx, request);
+                        if (moved == SectorResult::kDone) std::copy_n(scratch.begin(), length, data.begin() + offset);
                         else std::fill_n(data.begin() + offset, length, 0);
-                        return status;
+                        return moved;
                       });
 }
 

@@ -16,11 +16,11 @@ WriteProtection WriteProtectProbe(Engine& ctx, std::uint8_t target) {
   request.startSector = 0;
   request.sectorCount = 1;
   request.buffer = sector;
-  if (SendSectorRequest(ctx, request) != 0) return WriteProtection::kWritable;
+  if (SendSectorRequest(ctx, request) != SectorResult::kDone) return WriteProtection::kWritable;
   request.command = kWriteSectors;
   request.target = target;
   request.buffer = sector;
-  return SendSectorRequest(ctx, request) != 0 ? WriteProtection::kProtected : WriteProtection::kWritable;
+  return SendSectorRequest(ctx, request) != SectorResult::kDone ? WriteProtection::kProtected : WriteProtection::kWritable;
 }
 
 }  // namespace tarvo

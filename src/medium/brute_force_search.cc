@@ -68,7 +68,7 @@ std::optional<std::uint32_t> FindSignature(Engine& ctx, std::vector<std::uint8_t
     request.buffer = buffer;
     const std::uint16_t count = request.sectorCount;
     // A chunk that failed is not trusted, even in part.
-    if (SectorEntry(ctx, request) != 0) continue;
+    if (SectorEntry(ctx, request) != SectorResult::kDone) continue;
     for (std::uint32_t k = 0; k < count; ++k)
       if (StartsWithBD(ConstBytes(buffer).subspan(std::size_t{k} * 512, 512))) return first + k;
   }

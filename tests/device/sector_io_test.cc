@@ -39,15 +39,15 @@ class Drive : public ::testing::Test {
     ctx.volume.sectorsPerBlock = 1;
   }
 
-  std::vector<std::uint8_t> Read(std::uint32_t start, std::uint16_t count, std::uint16_t* status = nullptr) {
+  std::vector<std::uint8_t> Read(std::uint32_t start, std::uint16_t count, SectorResult* result = nullptr) {
     std::vector<std::uint8_t> buffer(std::size_t{count} * 512);
     SectorRequest r{.command = kReadSectors, .target = 0, .startSector = start, .sectorCount = count, .buffer = buffer};
-    std::uint16_t st = SectorEntry(ctx, r);
-    if (status) *status = st;
+    const SectorResult moved = SectorEntry(ctx, r);
+    if (result) *result = moved;
     return buffer;
   }
 
-  std::uint16_t Write(std::uint32_t start, std::vector<std::uint8_t> data) {
+  SectorResult Write(std::uint32_t start, std::vector<std::uint8_t> data) {
     SectorRequest r{.command = kWriteSectors, .target = 0, .startSector = start,
                     .sectorCount = static_cast<std::uint16_t>(data.size() / 512), .buffer = data};
     return SectorEntry(ctx, r);
@@ -70,15 +70,15 @@ class Drive : public ::testing::Test {
 
 TEST_F(Drive, NotReadyAndPendingCommandsEndInSuccess) {
   Attach(1000);
-  std::uint16_t status = 1;
+  SectorResult result = SectorResult::kFailed;
   bus.notReadyCommands = 5;
-  EXPECT_EQ(Read(0, 1, &status), Expected(0, 1));
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Read(0, 1, &result), Expected(0, 1));
+  EXPECT_EQ(result, SectorResult::kDone);
 
   bus.pendingPolls = 3;
-  status = 1;
-  EXPECT_EQ(Read(10, 2, &status), Expected(10, 2));
-  EXPECT_EQ(status, 0);
+  result = SectorResult::kFailed;
+  EXPECT_EQ(Read(10, 2, &result), Expected(10, 2));
+  EXPECT_EQ(result, SectorResult::kDone);
 }
 
 TEST_F(Drive, SectorsOf1024BytesAppearAsPairsOfLogicalSectors) {
@@ -89,12 +89,12 @@ TEST_F(Drive, SectorsOf1024BytesAppearAsPairsOfLogicalSectors) {
   EXPECT_EQ(Read(10, 3), Expected(10, 3));  // odd count from an even start
 
   std::vector<std::uint8_t> ones(512, 0x11), twos(3 * 512, 0x22);
-  ASSERT_EQ(Write(21, ones), 0);  // odd start: logical 20 is kept
+  ASSERT_EQ(Write(21, ones), SectorResult::kDone);  // odd start: logical 20 is kept
   EXPECT_EQ(Read(20, 1), Expected(20, 1));
   EXPECT_EQ(Read(21, 1), ones);
-  ASSERT_EQ(Write(30, ones), 0);  // even start, one sector: logical 31 is kept
+  ASSERT_EQ(Write(30, ones), SectorResult::kDone);  // even start, one sector: logical 31 is kept
   EXPECT_EQ(Read(31, 1), Expected(31, 1));
-  ASSERT_EQ(Write(41, twos), 0);  // odd start, odd end: 40 and 44 are kept
+  ASSERT_EQ(Write(41, twos), SectorResult::kDone);  // odd start, odd end: 40 and 44 are kept
   EXPECT_EQ(Read(40, 1), Expected(40, 1));
   EXPECT_EQ(Read(41, 3), twos);
   EXPECT_EQ(Read(44, 1), Expected(44, 1));
@@ -103,9 +103,9 @@ TEST_F(Drive, SectorsOf1024BytesAppearAsPairsOfLogicalSectors) {
 TEST_F(Drive, SectorsPast32BitsAreRefusedNotWrapped) {
   Attach(200);
   const std::size_t sentBefore = bus.sent.size();
-  std::uint16_t status = 0;
-  Read(0xFFFFFFFFu, 2, &status);
-  EXPECT_NE(status, 0);
+  SectorResult result = SectorResult::kDone;
+  Read(0xFFFFFFFFu, 2, &result);
+  EXPECT_EQ(result, SectorResult::kFailed);
 
   ctx.volume.volumeOrigin = std::int64_t{0xFFFFFFFF} - 10;
   ctx.volume.sectorsPerBlock = 4;
