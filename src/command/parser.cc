@@ -54,9 +54,7 @@ ParsedCommand ParseCommand(std::string_view line, std::uint16_t& modeFlags) {
 
 namespace {
 
-void SetCopyMode(std::uint16_t mode, std::uint16_t& flags) {
-  flags = static_cast<std::uint16_t>((flags & ~kCopyModeBits) | mode);
-}
+void SetCopyMode(std::uint16_t mode, std::uint16_t& flags) { flags = WithCopyMode(flags, mode); }
 
 void SetListingBits(std::uint16_t bits, std::uint16_t& flags) {
   flags = static_cast<std::uint16_t>((flags & ~(kListExtended | kListSignature)) | bits);

@@ -14,15 +14,16 @@
 #include "ui/context.h"
 #include "ui/copy_option_dialogs.h"
 #include "ui/dispatcher.h"
+#include "ui/drive_commands.h"
 #include "ui/edit_commands.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/listing_text.h"
 #include "ui/mac_copy_dialog.h"
-#include "ui/menu_model.h"
-#include "ui/menu_state.h"
 #include "ui/name_dialog.h"
 #include "ui/open_volume.h"
+#include "ui/selection_commands.h"
+#include "ui/volume_info.h"
 #include "ui/write_guard.h"
 
 namespace tarvo {
@@ -33,7 +34,7 @@ std::string TrimRight(std::string text);
 void SetResetMode(Context& ctx, const std::string& argument);
 void CopyCommand(Context& ctx, const ParsedCommand& command);
 void ReportNoMatch(Context& ctx, const std::string& typedName);
-CommandReport VerifyCommand(Context& ctx);
+CommandReport VerifyReport(Context& ctx);
 bool WritesToMedium(std::uint16_t code);
 unsigned TypedCommandChanges(std::uint16_t code);
 void RenameCommand(Context& ctx, const ParsedCommand& command);
@@ -56,7 +57,7 @@ CommandReport RunCommand(Context& ctx, const ParsedCommand& command) {
       CopyCommand(ctx, command);
       break;
     case kCmdCd:
-      if (!withArgument) DispatchCommand(ctx, kMenuChangeDirectory);
+      if (!withArgument) EnterSelectedFolder(ctx);
       else if (!VolumeOpen(ctx)) MessageDialog(ctx, kMsgSelectDriveInMenu);
       else if (!EnterFolder(ctx, ConvertString(TrimRight(command.first), AnsiToMac))) ReportNoMatch(ctx, command.first);
       break;
@@ -78,23 +79,23 @@ CommandReport RunCommand(Context& ctx, const ParsedCommand& command) {
       if (ctx.listing.count == 0 && !TrimRight(command.first).empty()) ReportNoMatch(ctx, command.first);
       break;
     case kCmdHelp:
-      DispatchCommand(ctx, kMenuHelpIndex);
+      ctx.ui->ShowHelp("");
       break;
     case kCmdQuit:
       ctx.settings.closeRequested = true;
       break;
     case kCmdLog:
-      DispatchCommand(ctx, kMenuSelectDrive);
+      SelectDriveCommand(ctx);
       break;
     case kCmdFormat:
       // The menu's format runs after the volume on the drive was opened
       // anew; a drive without a volume is dropped, so the format asks for
       // one.
       if (ctx.volume.targetId != kNoDevice && OpenVolume(ctx) == VolumeOpening::kNoMacVolume) ctx.volume.targetId = kNoDevice;
-      DispatchCommand(ctx, kMenuFormat);
+      if (MediumAcceptsWrites(ctx, kChangesNothingChecked, RefusalNotice::kMessageBox)) FormatCommand(ctx);
       break;
     case kCmdVerify:
-      if (ctx.volume.targetId != kNoDevice) report = VerifyCommand(ctx);
+      if (ctx.volume.targetId != kNoDevice) report = VerifyReport(ctx);
       break;
     case kCmdLock:
       LockMedium(ctx);
@@ -125,10 +126,10 @@ CommandReport RunCommand(Context& ctx, const ParsedCommand& command) {
       MakeFolder(ctx, command.first);
       break;
     case kCmdInfo:
-      DispatchCommand(ctx, kMenuVolumeInfo);
+      VolumeInfoCommand(ctx);
       break;
     case kCmdAttrib:  // the medium was checked above
-      DispatchCommand(ctx, kMenuAttributes);
+      EditSelectedAttributes(ctx, DriveWriteProtection(ctx));
       break;
     case kCmdSwap:
       if (withArgument) SwapCommand(ctx, ConvertString(TrimRight(command.first), AnsiToMac));
@@ -177,9 +178,7 @@ void SetResetMode(Context& ctx, const std::string& argument) {
 // selected rows, in the copy mode the options left.
 void CopyCommand(Context& ctx, const ParsedCommand& command) {
   if (command.first.empty()) {
-    const std::uint16_t flags = ctx.settings.modeFlags;
-    DispatchCommand(ctx, CheckedCopyItem(flags));
-    DispatchCommand(ctx, kMenuCopyToPc);
+    CopySelectionToPc(ctx);
   } else if (VolumeOpen(ctx)) {
     if (CopyMatchingItems(ctx, ConvertString(TrimRight(command.first), AnsiToMac), AskPcFileName) < 0)
       ReportNoMatch(ctx, command.first);
@@ -193,7 +192,7 @@ void ReportNoMatch(Context& ctx, const std::string& typedName) {
 }
 
 // The verdict names the blocks in the drive's own block size.
-CommandReport VerifyCommand(Context& ctx) {
+CommandReport VerifyReport(Context& ctx) {
   const VerifyResult result = VerifyMedium(ctx, ctx.device.hostAdapterId, ctx.volume.targetId);
   CommandReport report;
   report.failed = result.failedGroups > 0 || result.stopped;

@@ -27,9 +27,7 @@ namespace tarvo {
 
 namespace {
 
-void SelectDriveCommand(Context& ctx);
 void SetCopyMode(Context& ctx, std::uint16_t mode);
-void EnterSelectedFolder(Context& ctx);
 void DumpSelectedFile(Context& ctx);
 bool BelowRoot(const Context& ctx);
 
@@ -48,7 +46,7 @@ void DispatchCommand(Context& ctx, int id) {
       FormatCommand(ctx);
       break;
     case kMenuVolumeInfo:
-      if (VolumeOpen(ctx)) ctx.ui->ShowVolumeInfo(ComputeVolumeInfo(ctx));
+      VolumeInfoCommand(ctx);
       break;
     case kMenuExit:
       ctx.settings.closeRequested = true;
@@ -196,28 +194,7 @@ void ApplyMenuState(Context& ctx) {
 
 namespace {
 
-// DLG_DEV; a confirmed choice opens the volume on the drive chosen.
-void SelectDriveCommand(Context& ctx) {
-  if (SelectDrive(ctx) != DriveChoice::kChosen) return;
-  if (OpenVolume(ctx) == VolumeOpening::kNoMacVolume) SetStatus(ctx, ctx.messages[kMsgNotMacVolume]);
-}
-
-void SetCopyMode(Context& ctx, std::uint16_t mode) {
-  std::uint16_t& flags = ctx.settings.modeFlags;
-  flags = static_cast<std::uint16_t>((flags & ~kCopyModeBits) | mode);
-}
-
-void EnterSelectedFolder(Context& ctx) {
-  ListingView& view = ctx.listing;
-  const std::uint16_t row = FindSelectedFolder(view, kNoRow);
-  if (row == kNoRow) {
-    SetStatus(ctx, ctx.messages[kMsgNoSelection]);
-    return;
-  }
-  const std::string name = view.rows[row].name;
-  DeselectAll(view);
-  EnterFolder(ctx, name);
-}
+void SetCopyMode(Context& ctx, std::uint16_t mode) { ctx.settings.modeFlags = WithCopyMode(ctx.settings.modeFlags, mode); }
 
 void DumpSelectedFile(Context& ctx) {
   if (!VolumeOpen(ctx)) return;

@@ -23,6 +23,11 @@ std::string TrimRight(std::string text) {
 
 }  // namespace
 
+void SelectDriveCommand(Context& ctx) {
+  if (SelectDrive(ctx) != DriveChoice::kChosen) return;
+  if (OpenVolume(ctx) == VolumeOpening::kNoMacVolume) SetStatus(ctx, ctx.messages[kMsgNotMacVolume]);
+}
+
 void FormatCommand(Context& ctx, FormatDrive drive) {
   NameDialog dialog("DLG_FORM", "Formatting", "", ctx.settings.formatName, kFormatNameMax);
   dialog.SetNotice("Caution !!!\nAll data will be destroyed.");

@@ -17,6 +17,8 @@ struct Context;
 // question is asked.
 enum class FormatDrive { kAsk, kSelected };
 
+// The drive dialog; a confirmed choice opens the volume on the drive chosen.
+void SelectDriveCommand(Context& ctx);
 void FormatCommand(Context& ctx, FormatDrive drive = FormatDrive::kAsk);
 void VerifyCommand(Context& ctx);
 void LockCommand(Context& ctx);

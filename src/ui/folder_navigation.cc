@@ -22,6 +22,18 @@ bool GoToParentFolder(Context& ctx) { return VolumeOpen(ctx) && Relist(ctx, Pare
 
 bool GoToRootFolder(Context& ctx) { return VolumeOpen(ctx) && Relist(ctx, RootDirectory(ctx)); }
 
+void EnterSelectedFolder(Context& ctx) {
+  ListingView& view = ctx.listing;
+  const std::uint16_t row = FindSelectedFolder(view, kNoRow);
+  if (row == kNoRow) {
+    SetStatus(ctx, ctx.messages[kMsgNoSelection]);
+    return;
+  }
+  const std::string name = view.rows[row].name;
+  DeselectAll(view);
+  EnterFolder(ctx, name);
+}
+
 namespace {
 
 // A failed move leaves the folder as it was; it is listed again all the same

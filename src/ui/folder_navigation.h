@@ -22,5 +22,8 @@ struct Context;
 bool EnterFolder(Context& ctx, std::string_view macName);
 bool GoToParentFolder(Context& ctx);
 bool GoToRootFolder(Context& ctx);
+// Enters the first selected folder row, which is deselected; with none
+// selected, the status line says so.
+void EnterSelectedFolder(Context& ctx);
 
 }  // namespace tarvo

@@ -1,6 +1,7 @@
 #include "ui/volume_info.h"
 
 #include "base/big_endian.h"
+#include "hfs/navigation.h"
 #include "hfs/volume_header.h"
 #include "ui/context.h"
 
@@ -30,6 +31,10 @@ VolumeInfo ComputeVolumeInfo(const Context& ctx) {
   info.extentsSectors = GetU32(header, mdb::drXTFlSize) / sectorSize;
   info.catalogSectors = GetU32(header, mdb::drCTFlSize) / sectorSize;
   return info;
+}
+
+void VolumeInfoCommand(Context& ctx) {
+  if (VolumeOpen(ctx)) ctx.ui->ShowVolumeInfo(ComputeVolumeInfo(ctx));
 }
 
 std::vector<VolumeInfoField> VolumeInfoFields(const VolumeInfo& info) {

@@ -31,6 +31,8 @@ struct VolumeInfo {
 
 // The figures of the mounted volume; call only with a volume open.
 VolumeInfo ComputeVolumeInfo(const Context& ctx);
+// Shows them when a volume is mounted.
+void VolumeInfoCommand(Context& ctx);
 
 // The dialog's fields in its order: control id, label and figure.
 struct VolumeInfoField {
