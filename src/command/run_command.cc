@@ -180,7 +180,7 @@ void CopyCommand(Context& ctx, const ParsedCommand& command) {
   if (command.first.empty()) {
     CopySelectionToPc(ctx);
   } else if (VolumeOpen(ctx)) {
-    if (CopyMatchingItems(ctx, ConvertString(TrimRight(command.first), AnsiToMac), AskPcFileName) < 0)
+    if (CopyMatchingItems(ctx, ConvertString(TrimRight(command.first), AnsiToMac), AskPcFileName) == ItemCopy::kNoMatch)
       ReportNoMatch(ctx, command.first);
   } else {
     MessageDialog(ctx, kMsgSelectDriveInMenu);

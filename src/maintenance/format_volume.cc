@@ -38,23 +38,23 @@ void WriteStructures(Engine& ctx, const FormatLayout& layout, const std::string&
 bool MountNewVolume(Engine& ctx);
 void WriteMapNodes(Engine& ctx, std::uint32_t treeSector, const TreeHeader& tree);
 void WriteDesktopFile(Engine& ctx, DesktopFile& file);
-int TakeBack(Engine& ctx, UndoScope& undo);
+void TakeBack(Engine& ctx, UndoScope& undo);
 void Write(Engine& ctx, std::uint32_t sector, const SectorBytes& bytes) { WriteSectorRun(ctx, sector, bytes); }
 
 }  // namespace
 
-int FormatVolume(Engine& ctx, const std::string& name) {
+void FormatVolume(Engine& ctx, const std::string& name) {
   std::string macName = ConvertString(name, AnsiToMac);
   if (macName.empty()) macName = ctx.messages[kMsgUntitled];
   const FormatLayout layout = LayoutForMedium(ctx.volume.deviceSectors);
   if (layout.allocBlocks == 0) {
     MessageDialog(ctx, kMsgUnknownMedium);
-    return 0;
+    return;
   }
   const ClaimSpan span(ctx);
   if (const std::string refusal = ClaimSelectedMedium(ctx); !refusal.empty()) {
     MessageDialog(ctx, refusal);
-    return 0;
+    return;
   }
   TakeBackInterruptedUpdate(ctx);
   std::optional<UndoScope> undo;
@@ -72,7 +72,7 @@ int FormatVolume(Engine& ctx, const std::string& name) {
     if (undo) return TakeBack(ctx, *undo);
     ctx.volume.targetId = kNoDevice;
     MessageDialog(ctx, kMsgNotMacVolume);
-    return 0;
+    return;
   }
   for (DesktopFile& file : DesktopFiles()) {
     if (failed()) break;
@@ -81,10 +81,10 @@ int FormatVolume(Engine& ctx, const std::string& name) {
   }
   if (!undo) {
     FlushVolumeAndReport(ctx);
-    return 0;
+    return;
   }
   if (!failed()) FlushVolume(ctx);  // joins the format's update and writes it
-  return failed() ? TakeBack(ctx, *undo) : 0;
+  if (failed()) TakeBack(ctx, *undo);
 }
 
 namespace {
@@ -135,12 +135,11 @@ bool MountNewVolume(Engine& ctx) {
 
 // A write failed: the medium gets back what it held, and the engine forgets
 // the new volume (the caller opens what the medium holds).
-int TakeBack(Engine& ctx, UndoScope& undo) {
+void TakeBack(Engine& ctx, UndoScope& undo) {
   const bool restored = undo.Restore();
   CloseWorkFiles(ctx);
   ReleaseBitmap(ctx.volume);
   MessageDialog(ctx, restored ? kTextNotFormatted : kTextFormatIncomplete);
-  return 0;
 }
 
 // Straight from memory, dated now, as a file copied from the PC would be.

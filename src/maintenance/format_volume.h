@@ -47,7 +47,6 @@ namespace tarvo {
 
 struct Engine;
 
-// Returns 0.
-int FormatVolume(Engine& ctx, const std::string& name);
+void FormatVolume(Engine& ctx, const std::string& name);
 
 }  // namespace tarvo

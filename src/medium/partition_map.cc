@@ -24,7 +24,7 @@ std::uint64_t EntriesToExamine(ConstBytes medium, std::uint16_t blockSize, std::
 
 }  // namespace
 
-std::int32_t ReadPartitionMap(Engine& ctx, PartitionList& list) {
+MediumMap ReadPartitionMap(Engine& ctx, PartitionList& list) {
   VolumeState& v = ctx.volume;
   list.Clear();
   v.volumeOrigin = 0;
@@ -34,9 +34,9 @@ std::int32_t ReadPartitionMap(Engine& ctx, PartitionList& list) {
   const ConstBytes medium(buffer);
 
   // The driver descriptor.
-  if (!HasSignature(medium, 0, "ER")) return kMapNoDescriptor;
+  if (!HasSignature(medium, 0, "ER")) return MediumMap::kNoDescriptor;
   const std::uint16_t blockSize = GetU16(medium, 2);
-  if (blockSize != 512 && blockSize != 1024) return kMapNoDescriptor;
+  if (blockSize != 512 && blockSize != 1024) return MediumMap::kNoDescriptor;
   const std::uint32_t scale = blockSize / 512;  // 512-byte sectors per block
   v.sectorSize = blockSize;
   if (std::uint64_t sectors = std::uint64_t{GetU32(medium, 4)} * scale; sectors != 0)
@@ -45,11 +45,11 @@ std::int32_t ReadPartitionMap(Engine& ctx, PartitionList& list) {
   // Old-style map: only the first partition's start counts.
   if (HasSignature(medium, blockSize, "TS")) {
     const std::uint64_t start = std::uint64_t{GetU32(medium, blockSize + 2)} * scale;
-    if (start > kMaxSector || (v.deviceSectors != 0 && start >= v.deviceSectors)) return 0;
+    if (start > kMaxSector || (v.deviceSectors != 0 && start >= v.deviceSectors)) return MediumMap::kOldMap;
     v.volumeOrigin = start;
     v.partitionSectors = static_cast<std::uint32_t>(
         std::min(std::uint64_t{GetU32(medium, blockSize + 6)} * scale, kMaxSector));
-    return 1;
+    return MediumMap::kOldMap;
   }
 
   // New-style map: one entry per block from block 1 on.
@@ -70,12 +70,12 @@ std::int32_t ReadPartitionMap(Engine& ctx, PartitionList& list) {
                                     static_cast<std::uint32_t>(std::min(size, kMaxSector))};
     }
     if (list.count > 0) SelectPartition(v, list, 0);
-    return static_cast<std::int32_t>(list.count);
+    return MediumMap::kNewMap;
   }
 
   // An unpartitioned volume behind a descriptor: its header at byte 1024.
-  if (HasSignature(medium, 1024, "BD")) return 1;
-  return kMapUnknownBlock1;
+  if (HasSignature(medium, 1024, "BD")) return MediumMap::kVolumeBehindDescriptor;
+  return MediumMap::kUnknownBlock1;
 }
 
 void SelectPartition(VolumeState& volume, const PartitionList& list, int index) {

@@ -50,19 +50,21 @@ struct PartitionList {
   std::span<const PartitionEntry> used() const { return std::span(entries).first(count); }
 };
 
-// Result of ReadPartitionMap besides a partition count (0 or more).
-inline constexpr std::int32_t kMapUnknownBlock1 = -1;   // block 1 is neither map nor volume header
-inline constexpr std::int32_t kMapNoDescriptor = -2;    // sector 0 has no (usable) driver descriptor
+// What the start of the medium holds.
+enum class MediumMap {
+  kNoDescriptor,            // sector 0 has no (usable) driver descriptor
+  kUnknownBlock1,           // block 1 is neither map nor volume header
+  kOldMap,                  // an old-style map
+  kNewMap,                  // a new-style map; the list holds its HFS partitions
+  kVolumeBehindDescriptor,  // an unpartitioned volume, its header at byte 1024
+};
 
 // Reads the descriptor and the map. Sets `volumeOrigin` (0 unless a
 // partition was found), `partitionSectors` and, from a usable descriptor,
-// `sectorSize` and `deviceSectors`. Returns 1 for an old-style map or an
-// unpartitioned volume behind a descriptor, the number of HFS partitions
-// recorded for a new-style map, or one of the negative results above. The
-// first recorded partition is selected (see SelectPartition); an old-style
-// map's first partition gives its start and its size (0 when the map has
-// none).
-std::int32_t ReadPartitionMap(Engine& ctx, PartitionList& list);
+// `sectorSize` and `deviceSectors`. The first recorded partition is selected
+// (see SelectPartition); an old-style map's first partition gives its start
+// and its size when it lies on the medium.
+MediumMap ReadPartitionMap(Engine& ctx, PartitionList& list);
 
 // Makes row `index` of the list the partition to mount: its start becomes
 // `volumeOrigin` and its size `partitionSectors`. A negative index (no

@@ -46,7 +46,7 @@ enum class WalkResult { kDone, kAborted };
 
 std::vector<CatalogItem> ItemsOf(Engine& ctx, std::uint32_t parentId, std::string_view pattern, bool firstOnly);
 std::vector<CatalogItem> NamedItem(Engine& ctx, std::uint32_t parentId, std::string_view name);
-int CopyItemsHere(Engine& ctx, CopyWalk& walk, const std::vector<CatalogItem>& items);
+ItemCopy CopyItemsHere(Engine& ctx, CopyWalk& walk, const std::vector<CatalogItem>& items);
 WalkResult CopyItems(Engine& ctx, CopyWalk& walk, const fs::path& dir, const std::vector<CatalogItem>& items,
                      bool skipFolders);
 WalkResult CopyFolderToPc(Engine& ctx, CopyWalk& walk, const fs::path& parentDir, const CatalogItem& folder);
@@ -71,11 +71,11 @@ std::string Ansi(std::string_view macName) { return ConvertString(macName, MacTo
 
 }  // namespace
 
-int CopyNamedItem(Engine& ctx, CopyWalk& walk, std::string_view macName) {
+ItemCopy CopyNamedItem(Engine& ctx, CopyWalk& walk, std::string_view macName) {
   return CopyItemsHere(ctx, walk, NamedItem(ctx, ctx.volume.current.currentDirId, macName));
 }
 
-int CopyMatchingItems(Engine& ctx, std::string_view pattern, const PcNameQuestion& askName) {
+ItemCopy CopyMatchingItems(Engine& ctx, std::string_view pattern, const PcNameQuestion& askName) {
   const bool wildcard = HasWildcard(pattern);
   CopyWalk walk(askName);
   return CopyItemsHere(ctx, walk, ItemsOf(ctx, ctx.volume.current.currentDirId, pattern, !wildcard));
@@ -83,20 +83,19 @@ int CopyMatchingItems(Engine& ctx, std::string_view pattern, const PcNameQuestio
 
 namespace {
 
-// The items into the PC current directory: 0 normally, 1 after an abort,
-// -1 when there are none.
-int CopyItemsHere(Engine& ctx, CopyWalk& walk, const std::vector<CatalogItem>& items) {
-  if (items.empty()) return -1;
+ItemCopy CopyItemsHere(Engine& ctx, CopyWalk& walk, const std::vector<CatalogItem>& items) {
+  if (items.empty()) return ItemCopy::kNoMatch;
   walk.foldersSeen.insert(ctx.volume.current.currentDirId);
   std::error_code error;
   const fs::path dir = fs::current_path(error);
   const bool filesOnly = (ctx.settings.modeFlags & kFilesOnly) != 0;
-  return CopyItems(ctx, walk, error ? fs::path(".") : dir, items, filesOnly) == WalkResult::kAborted ? 1 : 0;
+  return CopyItems(ctx, walk, error ? fs::path(".") : dir, items, filesOnly) == WalkResult::kAborted ? ItemCopy::kAborted
+                                                                                                      : ItemCopy::kDone;
 }
 
 }  // namespace
 
-int CopyFileToPc(Engine& ctx, PcCopyRun& run, const fs::path& dir, std::string_view macName,
+void CopyFileToPc(Engine& ctx, PcCopyRun& run, const fs::path& dir, std::string_view macName,
                  ConstBytes record) {
   const std::uint32_t dataLength = GetU32(record, filrec::filLgLen);
   const std::uint32_t resourceLength = GetU32(record, filrec::filRLgLen);
@@ -109,7 +108,7 @@ int CopyFileToPc(Engine& ctx, PcCopyRun& run, const fs::path& dir, std::string_v
   if (ctx.settings.outputPort == 0 && !EnoughPcSpace(run.space, dir, heldBytes)) {
     MessageDialog(ctx, kTextPcDiskFull);
     ++tally.failed;
-    return -1;
+    return;
   }
   const std::uint16_t mode = ctx.settings.modeFlags;
   const bool bothForks = (mode & (kCopyMacBinary | kCopyBinHex | kCopyAppleSingle | kCopyAppleDouble)) != 0;
@@ -118,13 +117,13 @@ int CopyFileToPc(Engine& ctx, PcCopyRun& run, const fs::path& dir, std::string_v
     if ((resource ? resourceLength : dataLength) == 0) {
       MessageDialog(ctx, FormatMessage(ctx.messages[resource ? kMsgNoResourceFork : kMsgNoDataFork], Ansi(macName)));
       ++tally.skipped;
-      return 0;
+      return;
     }
   }
   std::optional<Destination> out = OpenDestination(ctx, run, dir, macName, record);
   if (!out) {
     ++tally.skipped;
-    return 0;
+    return;
   }
   std::uint64_t unreadBytes = 0;
   bool written = WriteContent(ctx, out->file, macName, held, unreadBytes) &&
@@ -151,12 +150,8 @@ int CopyFileToPc(Engine& ctx, PcCopyRun& run, const fs::path& dir, std::string_v
     if (!out->path.empty()) fs::remove(out->path, error);
     const std::string failure = kTextErrorWritingFile + out->shownName;
     ++tally.failed;
-    if (writeError != ENOSPC) {
-      MessageDialog(ctx, failure);
-      return 0;
-    }
-    MessageDialog(ctx, kTextPcDiskFull + (" " + failure));
-    return -1;
+    MessageDialog(ctx, writeError == ENOSPC ? kTextPcDiskFull + (" " + failure) : failure);
+    return;
   }
   ++tally.files;
   if (size > 0) tally.bytes += static_cast<std::uint64_t>(size);
@@ -169,8 +164,7 @@ int CopyFileToPc(Engine& ctx, PcCopyRun& run, const fs::path& dir, std::string_v
   if (unreadBytes > 0) {
     Report(ctx, ctx.messages[kMsgTheFile] + Ansi(macName) + ": " + std::to_string(unreadBytes) + kTextUnreadBytes);
   }
-  return 0;
-}
+  }
 
 std::optional<PcFileDestination> MakePcFileName(Engine& ctx, const fs::path& dir, std::string_view macName,
                                                 ConstBytes record, std::optional<ExistingFileAction>& existingForAll) {

@@ -51,21 +51,21 @@ struct CopyWalk {
   PcCopyRun run;
 };
 
+// How a copy of items into the PC current directory ended.
+enum class ItemCopy { kDone, kAborted, kNoMatch };
+
 // Every item of the current folder whose name matches the pattern (Mac
 // Roman; only the first match when it holds no '*' or '?'), folders included
-// unless "files only" is set. 0 normally, 1 after an abort, -1 when no item
-// matches.
-int CopyMatchingItems(Engine& ctx, std::string_view pattern, const PcNameQuestion& askName);
+// unless "files only" is set.
+ItemCopy CopyMatchingItems(Engine& ctx, std::string_view pattern, const PcNameQuestion& askName);
 
 // The item of exactly that name in the current folder (a listed name may
-// hold '*' or '?') into the PC current directory: 0 normally, 1 after an
-// abort, -1 when there is none.
-int CopyNamedItem(Engine& ctx, CopyWalk& walk, std::string_view macName);
+// hold '*' or '?') into the PC current directory.
+ItemCopy CopyNamedItem(Engine& ctx, CopyWalk& walk, std::string_view macName);
 
 // One file (its catalog name and file record data, type byte first) into
-// the directory, or to the output port. 0 when copied or skipped, -1 when
-// the PC disk has not enough space.
-int CopyFileToPc(Engine& ctx, PcCopyRun& run, const std::filesystem::path& dir, std::string_view macName,
+// the directory, or to the output port; the copy tally counts how it went.
+void CopyFileToPc(Engine& ctx, PcCopyRun& run, const std::filesystem::path& dir, std::string_view macName,
                  ConstBytes fileRecord);
 
 // The open PC file of one copied file.

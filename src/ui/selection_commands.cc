@@ -47,7 +47,7 @@ void CopySelectionToPc(Context& ctx) {
   AdvanceWaitCursor(ctx);
   CopyWalk walk(AskPcFileName);
   for (std::uint16_t row = TakeFirstSelected(view); row != kNoRow; row = TakeFirstSelected(view)) {
-    if (CopyNamedItem(ctx, walk, view.rows[row].name) != 0) break;
+    if (CopyNamedItem(ctx, walk, view.rows[row].name) != ItemCopy::kDone) break;
   }
   SetStatus(ctx, "", std::nullopt);
 }

@@ -127,7 +127,7 @@ TEST_F(CopyToMacTest, TextCopiesAgreeWithHfsutilsAndLeaveOtherFilesAlone) {
   EXPECT_TRUE(ctx().menu.item(kMenuTextCopy).checked);
   {
     testing::InDirectory in(pc_ / "out");
-    ASSERT_EQ(CopyMatchingItems(ctx(), "Mac", AskPcFileName), 0);
+    ASSERT_EQ(CopyMatchingItems(ctx(), "Mac", AskPcFileName), ItemCopy::kDone);
   }
   const Data out = testing::ReadWholeFile((pc_ / "out" / "Mac.txt").string());
   EXPECT_EQ(std::string(out.begin(), out.end()), AnsiToUtf8(std::string(latinBytes.begin(), latinBytes.end())));
@@ -156,7 +156,7 @@ TEST_F(CopyToMacTest, AppleSingleAndAppleDoubleCopiesComeBackWhole) {
     ctx().settings.modeFlags = mode;
     {
       testing::InDirectory in(pc_ / folder);
-      ASSERT_EQ(CopyMatchingItems(ctx(), "Both", AskPcFileName), 0);
+      ASSERT_EQ(CopyMatchingItems(ctx(), "Both", AskPcFileName), ItemCopy::kDone);
     }
     ctx().settings.modeFlags = kCopyData;
     ASSERT_EQ(Copy(folder), PcCopyOutcome::kDone);

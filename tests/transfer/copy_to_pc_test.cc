@@ -70,7 +70,7 @@ class CopyToPcTest : public ::testing::Test {
   Context& ctx() { return volume_->ctx; }
   ScriptedUi& ui() { return volume_->ui; }
   Data Read(const std::string& name) { return ReadWholeFile((out_ / name).string()); }
-  int Copy(const std::string& pattern) {
+  ItemCopy Copy(const std::string& pattern) {
     InDirectory in(out_);
     return CopyMatchingItems(ctx(), pattern, AskPcFileName);
   }
@@ -83,7 +83,7 @@ class CopyToPcTest : public ::testing::Test {
     faults.unreadableSectors.insert(static_cast<std::uint32_t>(ctx().volume.volumeOrigin + sector));
     ctx().scsi = &faults;
     ASSERT_TRUE(OpenLogForCreate(ctx().log, scratch_.Path("copy.log")));
-    EXPECT_EQ(Copy(name), 0);
+    EXPECT_EQ(Copy(name), ItemCopy::kDone);
     CloseLog(ctx().log);
     ctx().scsi = &volume_->bus;
     EXPECT_EQ(ui().messages, std::vector<std::string>{message});
@@ -100,10 +100,10 @@ class CopyToPcTest : public ::testing::Test {
 };
 
 TEST_F(CopyToPcTest, ClashingNamesAreNumberedAndNothingIsOverwritten) {
-  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Copy("Read me.txt"), ItemCopy::kDone);
   WriteWholeFile((out_ / "Read me (1).txt").string(), Data{'k', 'e', 'e', 'p'});
-  EXPECT_EQ(Copy("Read me.txt"), 0);
-  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Copy("Read me.txt"), ItemCopy::kDone);
+  EXPECT_EQ(Copy("Read me.txt"), ItemCopy::kDone);
   EXPECT_EQ(Read("Read me.txt"), kReadMeData);
   EXPECT_EQ(Read("Read me (1).txt"), (Data{'k', 'e', 'e', 'p'}));
   EXPECT_EQ(Read("Read me (2).txt"), kReadMeData);
@@ -113,11 +113,11 @@ TEST_F(CopyToPcTest, ClashingNamesAreNumberedAndNothingIsOverwritten) {
 TEST_F(CopyToPcTest, RenamingOnTheFly) {
   ctx().settings.namingMode = NamingMode::kOnTheFly;
   ui().answers = {"../../escaped.bin", "cancel", "escaped.bin"};
-  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Copy("Read me.txt"), ItemCopy::kDone);
   EXPECT_EQ(Read("escaped.bin"), kReadMeData);
-  EXPECT_EQ(Copy("Read me.txt"), 0);  // cancelled
+  EXPECT_EQ(Copy("Read me.txt"), ItemCopy::kDone);  // cancelled
   WriteWholeFile((out_ / "escaped.bin").string(), Data{'x'});
-  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Copy("Read me.txt"), ItemCopy::kDone);
   EXPECT_EQ(Read("escaped.bin"), Data{'x'});
   EXPECT_EQ(ui().messages, std::vector<std::string>{"escaped.bin already exists. Aborting the copy..."});
   EXPECT_EQ(ui().dialogs, (std::vector<std::string>{"DLG_NOMD", "DLG_NOMD", "DLG_NOMD"}));
@@ -141,9 +141,9 @@ TEST_F(CopyToPcTest, NothingGoesThroughALinkInTheTarget) {
   fs::create_symlink(outside / "victim.txt", out_ / "Read me.txt");
   fs::create_directory_symlink(outside, out_ / "Sub");
   WriteWholeFile((out_ / "Empty").string(), Data{'f'});
-  EXPECT_EQ(Copy("Read me.txt"), 0);
-  EXPECT_EQ(Copy("Empty"), 0);
-  EXPECT_EQ(Copy("Sub"), 0);
+  EXPECT_EQ(Copy("Read me.txt"), ItemCopy::kDone);
+  EXPECT_EQ(Copy("Empty"), ItemCopy::kDone);
+  EXPECT_EQ(Copy("Sub"), ItemCopy::kDone);
   EXPECT_TRUE(fs::is_empty(outside));
   EXPECT_TRUE(fs::is_symlink(out_ / "Read me.txt"));
   EXPECT_EQ(Read("Read me (1).txt"), kReadMeData);
@@ -156,7 +156,7 @@ TEST_F(CopyToPcTest, NothingGoesThroughALinkInTheTarget) {
 TEST_F(CopyToPcTest, AFullPcDiskSaysSo) {
   setenv("TARVO_LPT1", "/dev/full", 1);
   ctx().settings.outputPort = 1;
-  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Copy("Read me.txt"), ItemCopy::kDone);
   unsetenv("TARVO_LPT1");
   EXPECT_EQ(ui().messages, std::vector<std::string>{"Not enough space on the PC disk. Error writing file: LPT1"});
 }
@@ -165,8 +165,8 @@ TEST_F(CopyToPcTest, PortsTakeTheContentWithoutNameOrDate) {
   const std::string port = scratch_.Path("lpt2");
   setenv("TARVO_LPT2", port.c_str(), 1);
   ctx().settings.outputPort = 2;
-  EXPECT_EQ(Copy("Read me.txt"), 0);
-  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Copy("Read me.txt"), ItemCopy::kDone);
+  EXPECT_EQ(Copy("Read me.txt"), ItemCopy::kDone);
   Data twice = kReadMeData;
   twice.insert(twice.end(), kReadMeData.begin(), kReadMeData.end());
   EXPECT_EQ(ReadWholeFile(port), twice);
@@ -178,7 +178,7 @@ TEST_F(CopyToPcTest, PortsTakeTheContentWithoutNameOrDate) {
   ASSERT_GE(reader, 0);
   setenv("TARVO_COM1", fifo.c_str(), 1);
   ctx().settings.outputPort = 4;
-  EXPECT_EQ(Copy("Read me.txt"), 0);
+  EXPECT_EQ(Copy("Read me.txt"), ItemCopy::kDone);
   Data got(64);
   got.resize(static_cast<std::size_t>(std::max<ssize_t>(read(reader, got.data(), got.size()), 0)));
   close(reader);
@@ -233,7 +233,7 @@ TEST_F(CopyToPcTest, PackedCopiesAreReadByHfsutils) {
                                                   std::tuple{kMenuBinHexCopy, "Packed.hqx", "-b", 0}}) {
     DispatchCommand(ctx(), item);
     EXPECT_TRUE(ctx().menu.item(item).checked);
-    ASSERT_EQ(Copy("Packed"), 0);
+    ASSERT_EQ(Copy("Packed"), ItemCopy::kDone);
     EditVolume target;
     ASSERT_TRUE(target.HfsutilsWrite({std::string("hcopy ") + option + " " + ShellQuote((out_ / name).string()) +
                                       " :Got"}));
