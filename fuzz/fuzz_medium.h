@@ -19,7 +19,7 @@
 
 #include "device/image_bus.h"
 #include "ui/context.h"
-#include "ui/scripted_ui.h"
+#include "support/scripted_ui.h"
 
 namespace tarvo::fuzz {
 

@@ -20,6 +20,9 @@ class DumpPage : public QWidget {
     font.setPixelSize(11);
     setFont(font);
     setObjectName(QStringLiteral("page"));
+    // The screen's rows and a blank one below, in whatever height the
+    // machine's fixed-pitch font has: the window grows rather than cut lines.
+    setMinimumHeight((LineRow(kDumpLinesPerScreen - 1) + 2) * lineHeight());
   }
 
   // The row height: the font's height and leading, 2 pixels tighter.

@@ -11,7 +11,7 @@
 #include "ui/log_dialog.h"
 #include "ui/menu_model.h"
 #include "ui/scan_parameters_dialog.h"
-#include "ui/scripted_ui.h"
+#include "support/scripted_ui.h"
 
 namespace tarvo {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "support/scratch_files.h"
 #include "ui/context.h"
-#include "ui/scripted_ui.h"
+#include "support/scripted_ui.h"
 
 namespace tarvo {
 namespace {

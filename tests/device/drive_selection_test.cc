@@ -4,7 +4,7 @@
 
 #include "support/fake_scsi_bus.h"
 #include "ui/context.h"
-#include "ui/scripted_ui.h"
+#include "support/scripted_ui.h"
 
 namespace tarvo {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "device/image_bus.h"
 #include "ui/context.h"
-#include "ui/scripted_ui.h"
+#include "support/scripted_ui.h"
 
 namespace tarvo::testing {
 

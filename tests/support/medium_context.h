@@ -12,7 +12,7 @@
 #include "device/image_bus.h"
 #include "support/scratch_files.h"
 #include "ui/context.h"
-#include "ui/scripted_ui.h"
+#include "support/scripted_ui.h"
 
 namespace tarvo::testing {
 

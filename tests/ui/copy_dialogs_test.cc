@@ -11,7 +11,7 @@
 #include "ui/listing.h"
 #include "ui/mac_copy_dialog.h"
 #include "ui/name_dialog.h"
-#include "ui/scripted_ui.h"
+#include "support/scripted_ui.h"
 
 namespace tarvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/scripted_ui.h"
+#include "support/scripted_ui.h"
 
 namespace tarvo {
 
