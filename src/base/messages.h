@@ -87,6 +87,7 @@ inline constexpr const char* kTextErrorOpeningFile = "Error opening file:";
 // A typed command whose word is no keyword, and one whose name matches
 // nothing: each followed by what was typed.
 inline constexpr const char* kTextUnknownCommand = "Unknown command: ";
+inline constexpr const char* kTextNameTaken = "An item exists already with the name ";
 inline constexpr const char* kTextNoSuchItem = "No such file or folder: ";
 // The product text of "About Tarvo" and "Exit Program": what the program is
 // for and its release, three lines.

@@ -19,27 +19,26 @@ namespace tarvo {
 namespace {
 
 std::vector<std::string> MatchingNames(Engine& ctx, std::string_view pattern, bool all);
-RenameStatus RenameOne(Engine& ctx, const std::string& oldName, const std::string& newName);
+RenameStatus RenameOne(Engine& ctx, const std::string& oldName, const std::string& newName,
+                       const RenameQuestions& ask);
 // The thread of directory dirId names parentId (its own parent when none)
 // and name.
 bool RewriteThread(Engine& ctx, std::uint32_t dirId, std::optional<std::uint32_t> parentId, std::string_view name);
 
 }  // namespace
 
-RenameStatus RenameEntries(Engine& ctx, std::string_view pattern, std::string_view newName) {
+RenameStatus RenameEntries(Engine& ctx, std::string_view pattern, std::string_view newName,
+                           const RenameQuestions& ask) {
   pattern = TrimTrailingBlanks(pattern);
   newName = newName.substr(0, kMaxNameLength);
-  if (HasWildcard(pattern) != HasWildcard(newName) &&
-      ShowMessageBox(ctx, ctx.messages[kMsgWildcardOneSide], Buttons::kOkCancel) == Answer::kCancel) {
-    return RenameStatus::kCancelled;
-  }
+  if (HasWildcard(pattern) != HasWildcard(newName) && !ask.oneSidedWildcard()) return RenameStatus::kCancelled;
   const std::vector<std::string> matches = MatchingNames(ctx, pattern, HasWildcard(newName));
   if (matches.empty()) return RenameStatus::kNotFound;
   RenameStatus status = RenameStatus::kUnchanged;
   for (const std::string& oldName : matches) {
     const std::string name = RenamedName(pattern, newName, oldName);
     if (name.empty() || name == oldName) continue;
-    const RenameStatus one = RenameOne(ctx, oldName, name);
+    const RenameStatus one = RenameOne(ctx, oldName, name, ask);
     // A catalog that cannot grow refuses every other rename the same way.
     if (one == RenameStatus::kNoRoom) return one;
     if (one == RenameStatus::kFailed || status == RenameStatus::kUnchanged) status = one;
@@ -47,10 +46,11 @@ RenameStatus RenameEntries(Engine& ctx, std::string_view pattern, std::string_vi
   return status;
 }
 
-RenameStatus RenameEntry(Engine& ctx, std::string_view oldName, std::string_view newName) {
+RenameStatus RenameEntry(Engine& ctx, std::string_view oldName, std::string_view newName,
+                         const RenameQuestions& ask) {
   newName = newName.substr(0, kMaxNameLength);
   if (newName.empty() || newName == oldName) return RenameStatus::kUnchanged;
-  return RenameOne(ctx, std::string(oldName), std::string(newName));
+  return RenameOne(ctx, std::string(oldName), std::string(newName), ask);
 }
 
 std::string RenamedName(std::string_view pattern, std::string_view newName, std::string_view oldName) {
@@ -120,11 +120,12 @@ bool RewriteThread(Engine& ctx, std::uint32_t dirId, std::optional<std::uint32_t
   return WriteNode(catalog, catalog.nodeNumber, catalog.node);
 }
 
-RenameStatus RenameOne(Engine& ctx, const std::string& oldName, const std::string& newName) {
+RenameStatus RenameOne(Engine& ctx, const std::string& oldName, const std::string& newName,
+                       const RenameQuestions& ask) {
   const std::uint32_t dirId = ctx.volume.current.currentDirId;
   TreeWorkFile& catalog = ctx.volume.catalog;
   if (CompareNames(oldName, newName) != 0 && FindNamedRecord(catalog, dirId, newName)) {
-    MessageDialog(ctx, "An item exists already with the name " + ConvertString(newName, MacToAnsi) + ".");
+    ask.nameTaken(newName);
     return RenameStatus::kFailed;
   }
   const std::optional<CatalogRecord> record = FindNamedRecord(catalog, dirId, oldName);

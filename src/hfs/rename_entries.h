@@ -4,13 +4,12 @@
 // 31 characters. With '*' in the new name, each match keeps the part of
 // its name after the pattern's prefix: "AB*" to "XY*" turns AB12 into XY12.
 // Without '*' in the new name only the first match is renamed. When one
-// side only holds '*' the user is asked "Renaming with a wildcard on one
-// side only?" (OK / Cancel) first.
+// side only holds '*' the caller is asked whether to go on first.
 //
 // The matches are listed before the first rename, so every entry is
 // visited once even when its new name matches the pattern again. An entry
 // whose new name equals its name is left alone. A new name that another
-// entry of the directory already bears is refused for that entry (the user
+// entry of the directory already bears is refused for that entry (the caller
 // is told and the others go on): no two entries ever share a name.
 //
 // A rename is a deletion and an insertion of the record under the new key
@@ -25,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -43,10 +43,20 @@ enum class RenameStatus {
   kNoRoom,     // the catalog could not grow: this entry and those after it kept their names
 };
 
-RenameStatus RenameEntries(Engine& ctx, std::string_view pattern, std::string_view newName);
+// What a rename asks its caller, and tells it.
+struct RenameQuestions {
+  // Whether to go on when one name only holds a wildcard.
+  std::function<bool()> oneSidedWildcard;
+  // An entry kept its name: another entry bears newName.
+  std::function<void(std::string_view newName)> nameTaken;
+};
+
+RenameStatus RenameEntries(Engine& ctx, std::string_view pattern, std::string_view newName,
+                           const RenameQuestions& ask);
 // Renames the one entry named exactly oldName: '*' and '?' are characters
 // of the names here (a selected row), never wildcards.
-RenameStatus RenameEntry(Engine& ctx, std::string_view oldName, std::string_view newName);
+RenameStatus RenameEntry(Engine& ctx, std::string_view oldName, std::string_view newName,
+                         const RenameQuestions& ask);
 
 // The new name of an entry: newName, or with '*' in it, its text before
 // the '*' followed by the characters of the old name after the pattern's

@@ -95,6 +95,11 @@ DeleteStatus DeleteMatching(Context& ctx, std::string_view typedPattern) {
   return status;
 }
 
+RenameQuestions AskRenameQuestions(Engine& ctx) {
+  return {[&ctx] { return ShowMessageBox(ctx, ctx.messages[kMsgWildcardOneSide], Buttons::kOkCancel) != Answer::kCancel; },
+          [&ctx](std::string_view newName) { MessageDialog(ctx, kTextNameTaken + ConvertString(newName, MacToAnsi) + "."); }};
+}
+
 int RenameSelectionCommand(Context& ctx) {
   if (!BeginUpdate(ctx)) return 0;
   ListingView& view = ctx.listing;
@@ -104,7 +109,7 @@ int RenameSelectionCommand(Context& ctx) {
     const std::string oldName = view.rows[row].name;
     const std::optional<std::string> typed = AskNewName(ctx, kMsgRenameItem, ConvertString(oldName, MacToAnsi));
     if (!typed) break;
-    const RenameStatus status = RenameEntry(ctx, oldName, ConvertString(*typed, AnsiToMac));
+    const RenameStatus status = RenameEntry(ctx, oldName, ConvertString(*typed, AnsiToMac), AskRenameQuestions(ctx));
     if (status == RenameStatus::kDone) ++renamed;
     changed = changed || status == RenameStatus::kDone || status == RenameStatus::kFailed;
     if (status == RenameStatus::kNoRoom) break;  // every other row would be refused alike
@@ -118,7 +123,8 @@ int RenameSelectionCommand(Context& ctx) {
 RenameStatus RenameMatching(Context& ctx, std::string_view typedPattern, std::string_view typedNewName) {
   if (!BeginUpdate(ctx)) return RenameStatus::kFailed;
   const RenameStatus status =
-      RenameEntries(ctx, ConvertString(typedPattern, AnsiToMac), ConvertString(typedNewName, AnsiToMac));
+      RenameEntries(ctx, ConvertString(typedPattern, AnsiToMac), ConvertString(typedNewName, AnsiToMac),
+                    AskRenameQuestions(ctx));
   FinishUpdate(ctx);
   return status;
 }

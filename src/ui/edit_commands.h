@@ -19,6 +19,7 @@
 namespace tarvo {
 
 struct Context;
+struct Engine;
 
 // Menu 103, LABEL alone: DLG_REN titled "Rename Macintosh volume" showing
 // the volume's name; OK renames the volume (the rename writes it back).
@@ -58,5 +59,8 @@ int RenameSelectionCommand(Context& ctx);
 // kFailed when there is no volume or its bitmap cannot be read (the
 // message is shown).
 RenameStatus RenameMatching(Context& ctx, std::string_view typedPattern, std::string_view typedNewName);
+// A rename's questions put to the user: "Renaming with a wildcard on one
+// side only?" (OK / Cancel), and a message for each name already taken.
+RenameQuestions AskRenameQuestions(Engine& ctx);
 
 }  // namespace tarvo

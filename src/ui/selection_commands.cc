@@ -10,6 +10,7 @@
 #include "ui/attributes_dialog.h"
 #include "ui/context.h"
 #include "ui/destination_dialog.h"
+#include "ui/edit_commands.h"
 #include "ui/folder_navigation.h"
 #include "ui/listing.h"
 #include "ui/menu_model.h"
@@ -64,7 +65,7 @@ int EditAttributes(Context& ctx, std::string_view macName, const ProtectionProbe
   // The dialog may have let anything happen meanwhile: the record is found
   // again before it is changed.
   if (!WriteFileRecord(ctx, macName, dialog.record())) return 0;
-  if (dialog.newName()) RenameEntries(ctx, macName, *dialog.newName());
+  if (dialog.newName()) RenameEntries(ctx, macName, *dialog.newName(), AskRenameQuestions(ctx));
   return 1;
 }
 

@@ -116,6 +116,13 @@ TEST_F(TarvoCliEditTest, MenuCommandsAskOnStandardInput) {
   EXPECT_EQ(Tree(), (std::set<std::string>{":Renamed:", ":Two.txt", ":One.txt", ":skip.dat"}));
   Run({"--menu", "107"}, "select ONE.TXT\nno\n");
   EXPECT_TRUE(Tree().contains(":One.txt (001)")) << ::testing::PrintToString(Tree());
+  // A rename to a name taken is refused and told; one with a wildcard on
+  // one side only asks first.
+  const CliResult taken = Run({"-c", "rename One.txt Two.txt"});
+  EXPECT_EQ(CountOf(taken.err, "An item exists already with the name Two.txt."), 1) << taken.err;
+  const CliResult oneSided = Run({"-c", "rename One* X"}, "cancel\n");
+  EXPECT_EQ(CountOf(oneSided.err, "Renaming with a wildcard on one side only?"), 1) << oneSided.err;
+  EXPECT_TRUE(Tree().contains(":One.txt"));
 
   const Bytes8 before = Image();
   Run({"--select", "*.txt", "--menu", "112"}, "cancel\n");
