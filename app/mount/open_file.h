@@ -1,6 +1,6 @@
 // The content of a file of the mount while programs have it open. Reads
 // go to the volume (fork_reader.h) until the file is first written; then
-// the data fork is copied into a temporary file on the PC, where reads and
+// the data fork is copied to the PC (file_bytes.h), where reads and
 // writes at any offset go. A written file is written to
 // the volume as a whole (file_commit.h) on fsync, on its last release,
 // after a short idle time and at unmount.
@@ -10,13 +10,13 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "file_bytes.h"
 #include "fork_reader.h"
 
 namespace tarvo {
@@ -24,11 +24,10 @@ namespace tarvo {
 struct OpenFile {
   std::uint32_t parentId = 0;
   std::string macName;
-  std::FILE* data = nullptr;  // none until first written
+  std::unique_ptr<FileBytes> data;  // none until first written
   // Until then, reads go to the volume.
   std::unique_ptr<ForkReader> reader;
-  std::uint64_t size = 0;
-  bool dirty = false;  // written since it was last written to the volume
+  bool dirty = false;  // written since it was last written to the volume; then it has data
   // False for a file created through the mount and not yet written to the
   // volume: it has no catalog record, and stat answers from here.
   bool recorded = true;
@@ -43,7 +42,6 @@ struct OpenFile {
   OpenFile() = default;
   OpenFile(const OpenFile&) = delete;
   OpenFile& operator=(const OpenFile&) = delete;
-  ~OpenFile();
 };
 
 // A program's open of a file: the file's shared content and the fork it
@@ -58,7 +56,6 @@ class OpenFiles {
   OpenFiles() = default;
   OpenFiles(const OpenFiles&) = delete;
   OpenFiles& operator=(const OpenFiles&) = delete;
-  ~OpenFiles();
 
   // The content of the file, made (empty, not yet read) when none is open.
   OpenFile& Take(std::uint32_t parentId, const std::string& macName);
@@ -78,10 +75,6 @@ class OpenFiles {
   void Rename(const OpenFile& file, std::uint32_t parentId, const std::string& macName);
   // Every content that was written and not yet written to the volume.
   std::vector<OpenFile*> Dirty();
-  // An empty temporary file a released content left, read and written
-  // from its start; nullptr when none is left. A copy of many small files
-  // then makes no new file on the PC for each.
-  std::FILE* TakeSpare();
 
  private:
   struct Key {
@@ -89,12 +82,8 @@ class OpenFiles {
     std::string macName;
     bool operator<(const Key& other) const;
   };
-  // Empties the content's temporary file and keeps it for the next.
-  void KeepSpare(OpenFile& file);
-
   std::map<Key, std::unique_ptr<OpenFile>> files_;
   std::vector<std::unique_ptr<OpenFile>> detached_;
-  std::vector<std::FILE*> spares_;
 };
 
 }  // namespace tarvo

@@ -67,6 +67,8 @@ VolumeSession::VolumeSession(Context& ctx, bool readOnly, bool resourcePaths)
     : ctx_(ctx),
       readOnly_(readOnly),
       resourcePaths_(resourcePaths),
+      uid_(::getuid()),
+      gid_(::getgid()),
       folders_(ctx),
       lastChange_(std::chrono::steady_clock::now()) {}
 
@@ -154,8 +156,8 @@ void VolumeSession::Changed(std::uint32_t parentId, std::string_view macName) {
 void VolumeSession::FillAttributes(const CatalogEntry& entry, struct stat& out) {
   out = {};
   out.st_ino = entry.id;
-  out.st_uid = ::getuid();
-  out.st_gid = ::getgid();
+  out.st_uid = uid_;
+  out.st_gid = gid_;
   // The size programs such as cp read and write in: requests as large as
   // the kernel sends, rather than one allocation block's worth each.
   out.st_blksize = kLargestRequest;
@@ -171,7 +173,7 @@ void VolumeSession::FillAttributes(const CatalogEntry& entry, struct stat& out) 
   out.st_size = entry.dataLength;
   out.st_blocks = (std::uint64_t{entry.dataPhysical} + entry.resourcePhysical) / 512;
   if (const OpenFile* open = open_.Find(entry.parentId, entry.macName); open && open->data) {
-    out.st_size = static_cast<off_t>(open->size);
+    out.st_size = static_cast<off_t>(open->data->size());
     if (open->dirty) out.st_mtim.tv_sec = out.st_ctim.tv_sec = std::time(nullptr);
     if (!open->recorded) out.st_ino = open->inode;
   }
@@ -226,25 +228,21 @@ int VolumeSession::StatFs(struct statvfs& out) {
   return 0;
 }
 
-std::FILE* VolumeSession::EmptyContent() {
-  std::FILE* spare = open_.TakeSpare();
-  return spare != nullptr ? spare : MakeTempFile(ctx_, "MNT", 0);
-}
-
 int VolumeSession::LoadContent(OpenFile& file) {
   if (file.data != nullptr) return 0;
   const CatalogEntry* entry = folders_.Find(file.parentId, file.macName);
   const std::uint32_t length = entry ? entry->dataLength : 0;
-  file.data = MakeTempFile(ctx_, "MNT", length);
-  file.size = length;
-  if (length == 0) return 0;
-  const ForkCopy copy =
-      CopyForkToFile(ctx_, entry->dataExtents, file.data, entry->id, length, kDataFork);
-  if (std::fflush(file.data) != 0 || copy.status != ForkCopyStatus::kComplete || copy.lostBytes != 0) {
-    std::fclose(file.data);
-    file.data = nullptr;
+  if (length == 0) {
+    file.data = std::make_unique<FileBytes>(ctx_);
+    return 0;
+  }
+  std::FILE* copied = MakeTempFile(ctx_, "MNT", length);
+  const ForkCopy copy = CopyForkToFile(ctx_, entry->dataExtents, copied, entry->id, length, kDataFork);
+  if (std::fflush(copied) != 0 || copy.status != ForkCopyStatus::kComplete || copy.lostBytes != 0) {
+    std::fclose(copied);
     return -EIO;
   }
+  file.data = std::make_unique<FileBytes>(ctx_, copied, length);
   return 0;
 }
 
@@ -263,9 +261,8 @@ int VolumeSession::Open(const std::string& path, bool forWriting, bool truncate,
   if (truncate && where.resource) return ResizeResource(file, 0);
   if (truncate) {
     // The old content is not read only to be cut away.
-    if (file.data == nullptr) file.data = EmptyContent();
-    if (::ftruncate(::fileno(file.data), 0) != 0) return -errno;
-    file.size = 0;
+    if (file.data == nullptr) file.data = std::make_unique<FileBytes>(ctx_);
+    if (const int cut = file.data->Resize(0); cut != 0) return cut;
     file.dirty = true;
   }
   return 0;
@@ -280,7 +277,7 @@ int VolumeSession::Create(const std::string& path, ForkHandle& handle) {
   if (const int named = NewEntryName(where); named != 0) return named;
   // Recorded when first written to the volume, with its content.
   OpenFile& file = open_.Take(where.parentId, where.macName);
-  file.data = EmptyContent();
+  file.data = std::make_unique<FileBytes>(ctx_);
   file.dirty = true;
   file.recorded = false;
   file.inode = nextInode_++;
@@ -308,8 +305,7 @@ long VolumeSession::Read(const ForkHandle& handle, char* buffer, std::size_t siz
     }
     return file.reader->Read(ctx_, buffer, size, offset);
   }
-  const ssize_t got = ::pread(::fileno(file.data), buffer, size, offset);
-  return got < 0 ? -errno : got;
+  return file.data->Read(buffer, size, static_cast<std::uint64_t>(offset));
 }
 
 long VolumeSession::Write(const ForkHandle& handle, const char* buffer, std::size_t size, off_t offset) {
@@ -324,9 +320,8 @@ long VolumeSession::Write(const ForkHandle& handle, const char* buffer, std::siz
     return static_cast<long>(size);
   }
   if (const int loaded = LoadContent(file); loaded != 0) return loaded;
-  const ssize_t put = ::pwrite(::fileno(file.data), buffer, size, offset);
-  if (put < 0) return -errno;
-  file.size = std::max<std::uint64_t>(file.size, static_cast<std::uint64_t>(offset) + static_cast<std::uint64_t>(put));
+  const long put = file.data->Write(buffer, size, static_cast<std::uint64_t>(offset));
+  if (put < 0) return put;
   file.dirty = true;
   lastChange_ = std::chrono::steady_clock::now();
   return put;
@@ -351,11 +346,8 @@ int VolumeSession::Truncate(const std::string& path, const ForkHandle* handle, o
     result = ResizeResource(*file, static_cast<std::uint64_t>(size));
   } else {
     result = LoadContent(*file);
-    if (result == 0 && ::ftruncate(::fileno(file->data), size) != 0) result = -errno;
-    if (result == 0) {
-      file->size = static_cast<std::uint64_t>(size);
-      file->dirty = true;
-    }
+    if (result == 0) result = file->data->Resize(static_cast<std::uint64_t>(size));
+    if (result == 0) file->dirty = true;
   }
   // A file that no program holds open is written at once.
   if (file->opens == 0) {
@@ -367,10 +359,13 @@ int VolumeSession::Truncate(const std::string& path, const ForkHandle* handle, o
 
 int VolumeSession::Commit(OpenFile& file) {
   if (!file.dirty || file.deleted) return 0;
+  // Content that cannot be read stays to be written by a later try.
+  const ContentStream data = file.data->Stream();
+  if (file.data->size() > 0 && data == nullptr) return -EIO;
   file.dirty = false;
   FileContent content;
-  content.data = file.data;
-  content.dataLength = file.size;
+  content.data = data.get();
+  content.dataLength = file.data->size();
   content.modified = file.modified;
   content.pcName = Utf8ToDos(ShownName(file.macName));
   std::FILE* resource = nullptr;
@@ -385,7 +380,6 @@ int VolumeSession::Commit(OpenFile& file) {
     content.resource = resource;
     content.resourceLength = size;
   }
-  if (content.data != nullptr && std::fflush(content.data) != 0) return -EIO;
   const int result = CommitError(CommitFile(ctx_, file.parentId, file.macName, content));
   if (result == 0) file.recorded = true;
   if (resource != nullptr) std::fclose(resource);

@@ -111,8 +111,6 @@ class VolumeSession {
   int Writable() const;
   // The entry changed in the work files: a flush is due.
   void Changed(std::uint32_t parentId, std::string_view macName);
-  // An empty temporary file for a content.
-  std::FILE* EmptyContent();
   int LoadContent(OpenFile& file);
   // The file's resource fork into `resource`, read when it is not there.
   int LoadResource(OpenFile& file);
@@ -140,6 +138,9 @@ class VolumeSession {
   Context& ctx_;
   bool readOnly_;
   bool resourcePaths_;
+  // The owner every entry shows: the mount's own user.
+  uid_t uid_;
+  gid_t gid_;
   FolderCache folders_;
   OpenFiles open_;
   bool pending_ = false;  // changes in the work files not yet flushed

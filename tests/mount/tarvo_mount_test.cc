@@ -277,6 +277,39 @@ TEST_F(TarvoMountTest, ACreatedFileIsRecordedOnceWhenClosed) {
   EXPECT_EQ(ids[2], ids[1] + 1);
 }
 
+// A small file is written to the volume from memory: a copy of many small
+// files makes no file on the PC for each, nor needs room for one.
+TEST_F(TarvoMountTest, SmallFilesAreWrittenWithoutATemporaryFile) {
+  const std::string temp = dir_.Path("tmp");
+  fs::create_directories(temp);
+  const char* saved = std::getenv("TMPDIR");
+  const std::string savedTemp = saved != nullptr ? saved : "";
+  ::setenv("TMPDIR", temp.c_str(), 1);
+  auto mount = Mount();
+  if (saved != nullptr) ::setenv("TMPDIR", savedTemp.c_str(), 1);
+  else ::unsetenv("TMPDIR");
+  MOUNT_OR_SKIP(mount);
+  // The catalog went there at the mount; no other file can now.
+  fs::remove(temp);
+
+  const Bytes8 first = PatternBytes(4000, 9), second = PatternBytes(1500, 10);
+  auto write = [&mount](const char* name, const Bytes8& bytes) {
+    const int fd = ::open(mount->Path(name).c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    return ::close(fd) == 0 && written;
+  };
+  EXPECT_TRUE(write("s1", first));
+  EXPECT_TRUE(write("s2", first));
+  // Rewritten from its start, shorter.
+  EXPECT_TRUE(write("s1", second));
+  EXPECT_EQ(testing::ReadWholeFile(mount->Path("s1")), second);
+  EXPECT_EQ(mount->Unmount().exitCode, 0);
+  cli_.ExpectClean();
+  EXPECT_EQ(Hfsutils("hcopy -r :s1 -"), std::string(second.begin(), second.end()));
+  EXPECT_EQ(Hfsutils("hcopy -r :s2 -"), std::string(first.begin(), first.end()));
+}
+
 // cp takes its request size from st_blksize: a large file goes through
 // in requests of 1 MB, not of one allocation block each.
 TEST_F(TarvoMountTest, ALargeFileIsWrittenInLargeRequests) {
