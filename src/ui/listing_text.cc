@@ -65,8 +65,8 @@ std::vector<std::string> ListingLines(const Context& ctx) {
     const ListingEntry& row = view.rows[i];
     std::string line = PadTo(MacTextForDisplay(row.name), kNameWidth) + " " + DataText(row);
     if (mode != ListingMode::kShort) {
-      line += " " + ResourceText(row) + " " + DateText(row.created) + " ";
-      line += mode == ListingMode::kExtended ? DateText(row.modified) : MacTextForDisplay(SignatureText(row));
+      for (const std::string& column : {ResourceText(row), DateText(row.created)}) line.append(" ").append(column);
+      line.append(" ").append(mode == ListingMode::kExtended ? DateText(row.modified) : MacTextForDisplay(SignatureText(row)));
     }
     lines.push_back(line);
   }
