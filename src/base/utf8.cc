@@ -140,8 +140,9 @@ constexpr Composition kCompositions[] = {
 
 std::optional<char32_t> Compose(char32_t base, char32_t mark) {
   for (const Composition& c : kCompositions) {
+    if (c.mark != mark) continue;
     const std::size_t i = c.bases.find(base);
-    if (c.mark == mark && i != std::u32string_view::npos) return c.composed[i];
+    if (i != std::u32string_view::npos) return c.composed[i];
   }
   return std::nullopt;
 }
