@@ -24,16 +24,6 @@ std::string MediumContext::InsertBlank(int megabytes) {
   return path;
 }
 
-void MediumContext::InsertFile(const std::string& path, std::uint16_t blockSize) { Attach({path, true, blockSize}); }
-
-void MediumContext::Eject() {
-  CloseWorkFiles(ctx);
-  ctx.scsi = nullptr;
-  ctx.volume.targetId = kNoDevice;
-  faults.reset();
-  bus_.reset();
-}
-
 void MediumContext::Attach(const ImageSpec& image) {
   bus_ = std::make_unique<ImageBus>();
   if (std::string error = bus_->Attach(image); !error.empty()) throw std::runtime_error(error);

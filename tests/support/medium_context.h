@@ -30,11 +30,6 @@ class MediumContext {
   // Creates a blank (sparse) cartridge image of 44, 88, 105, 200 or 270 MB
   // and puts it in the drive, writable; returns its path.
   std::string InsertBlank(int megabytes);
-  // Puts an existing image in the drive, read-only.
-  void InsertFile(const std::string& path, std::uint16_t blockSize = 512);
-  // Takes the medium out: the image stays, and this program no longer
-  // holds it (medium_lock.h), so that another may write it.
-  void Eject();
 
   struct Range {
     std::uint32_t first, count;  // in the drive's blocks

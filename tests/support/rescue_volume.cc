@@ -1,6 +1,5 @@
 #include "support/rescue_volume.h"
 
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -56,20 +55,6 @@ int RescueVolume::Damage(const std::string& path, bool header) const {
   }
   WriteWholeFile(path, image);
   return indexNodes;
-}
-
-std::string RescueVolume::Geometry() const {
-  const std::vector<std::uint8_t> mdb = ReadFileRange(image_, 1024, 512);
-  return std::to_string(GetU16(mdb, mdb::drAlBlSt)) + " " + std::to_string(GetU32(mdb, mdb::drAlBlkSiz) / 512);
-}
-
-void RescueVolume::ExpectEveryFileIn(const std::string& folder) const {
-  for (int i = 0; i < kRescueFiles; ++i) {
-    SCOPED_TRACE(RescueFileName(i));
-    const std::string path = folder + "/" + RescueFileName(i);
-    ASSERT_TRUE(std::filesystem::exists(path));
-    EXPECT_EQ(ReadWholeFile(path), ReadWholeFile(Reference(i)));
-  }
 }
 
 }  // namespace tarvo::testing

@@ -25,11 +25,6 @@ class RescueVolume {
   // are zeros; returns the number of non-empty index nodes destroyed. With
   // `header` the volume header and its alternate copy are zeros as well.
   int Damage(const std::string& path, bool header = false) const;
-  // "ORIGIN SIZE" as "Volume Scanning Parameters" takes them.
-  std::string Geometry() const;
-  // Test expectations: every file of the volume lies in `folder` with the
-  // bytes of its reference.
-  void ExpectEveryFileIn(const std::string& folder) const;
 
  private:
   ScratchDir dir_;
