@@ -1,6 +1,5 @@
 #include "support/rescue_volume.h"
 
-
 #include <filesystem>
 
 #include "base/big_endian.h"
