@@ -91,7 +91,8 @@ CommandReport RunCommand(Context& ctx, const ParsedCommand& command) {
       // The menu's format runs after the volume on the drive was opened
       // anew; a drive without a volume is dropped, so the format asks for
       // one.
-      if (ctx.volume.targetId != kNoDevice && OpenVolume(ctx) == VolumeOpening::kNoMacVolume) ctx.volume.targetId = kNoDevice;
+      if (ctx.volume.targetId != kNoDevice && OpenVolume(ctx) == VolumeOpening::kNoMacVolume)
+        ctx.volume.targetId = kNoDevice;
       if (MediumAcceptsWrites(ctx, kChangesNothingChecked, RefusalNotice::kMessageBox)) FormatCommand(ctx);
       break;
     case kCmdVerify:

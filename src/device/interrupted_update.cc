@@ -95,7 +95,8 @@ std::vector<SectorState> Survey(Engine& ctx, const UpdateJournal& journal) {
     for (std::size_t i = begin; i < end; ++i) {
       std::size_t offset = (i - begin) * kSector;
       if (!whole) {
-        if (TransferSectors(ctx, kReadSectors, first + static_cast<std::uint32_t>(i - begin), 1, buffer) != SectorResult::kDone) continue;
+        const auto sector = first + static_cast<std::uint32_t>(i - begin);
+        if (TransferSectors(ctx, kReadSectors, sector, 1, buffer) != SectorResult::kDone) continue;
         offset = 0;
       }
       states[i] = StateOf(journal.sectors[i], ConstBytes(buffer).subspan(offset, kSector));
@@ -119,7 +120,8 @@ bool WriteOriginals(Engine& ctx, const UpdateJournal& journal, const std::vector
       buffer.insert(buffer.end(), journal.sectors[i].original.begin(), journal.sectors[i].original.end());
     }
     const auto count = static_cast<std::uint16_t>(end - begin);
-    if (TransferSectors(ctx, kWriteSectors, journal.sectors[begin].sector, count, buffer) != SectorResult::kDone) written = false;
+    const SectorResult put = TransferSectors(ctx, kWriteSectors, journal.sectors[begin].sector, count, buffer);
+    if (put != SectorResult::kDone) written = false;
   });
   return written && ScsiSynchronizeCache10(ctx, ctx.device.hostAdapterId, ctx.volume.targetId) != CacheSync::kFailed;
 }

@@ -60,8 +60,9 @@ using UnreadableSectors = std::bitset<kMaxRequestSectors>;
 // n zero-filled bytes; n = 0 or no memory ends the run through FatalError.
 std::vector<std::uint8_t> AllocZeroed(Engine& ctx, std::size_t n);
 
-// kDone when the request went through within 20 attempts. Dispatches to the entry point that serves the medium; while an update
-// is open, through it (sector_undo.h).
+// kDone when the request went through within 20 attempts. Dispatches to the
+// entry point that serves the medium; while an update is open, through it
+// (sector_undo.h).
 SectorResult SectorEntry(Engine& ctx, SectorRequest& request);
 // The entry point that serves the medium, past any open update; a request
 // past the 32-bit sector numbers fails.
