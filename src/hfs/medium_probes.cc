@@ -17,7 +17,8 @@ using MediumProbe = std::optional<MediumKind> (*)(Engine& ctx, const PartitionCh
 
 std::optional<MediumKind> PlaceByPartitionMap(Engine& ctx, const PartitionChooser& choose) {
   PartitionList partitions;
-  if (ReadPartitionMap(ctx, partitions) == MediumMap::kNewMap && partitions.count > 1 && choose) SelectPartition(ctx.volume, partitions, choose(partitions));
+  if (ReadPartitionMap(ctx, partitions) == MediumMap::kNewMap && partitions.count > 1 && choose)
+    SelectPartition(ctx.volume, partitions, choose(partitions));
   return std::nullopt;
 }
 

@@ -30,7 +30,8 @@ SectorRunResult ForEachChunk(Engine& ctx, std::uint16_t command, std::uint32_t f
     request.startSector = static_cast<std::uint32_t>(firstSector + done);
     request.sectorCount = static_cast<std::uint16_t>(count);
     request.buffer = scratch;
-    if (move(request, done * kSector, count * kSector, scratch) != SectorResult::kDone) result = SectorRunResult::kFailed;
+    if (move(request, done * kSector, count * kSector, scratch) != SectorResult::kDone)
+      result = SectorRunResult::kFailed;
     done += count;
   }
   return result;

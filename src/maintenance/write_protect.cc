@@ -20,7 +20,8 @@ WriteProtection WriteProtectProbe(Engine& ctx, std::uint8_t target) {
   request.command = kWriteSectors;
   request.target = target;
   request.buffer = sector;
-  return SendSectorRequest(ctx, request) != SectorResult::kDone ? WriteProtection::kProtected : WriteProtection::kWritable;
+  return SendSectorRequest(ctx, request) != SectorResult::kDone ? WriteProtection::kProtected
+                                                                : WriteProtection::kWritable;
 }
 
 }  // namespace tarvo

@@ -89,8 +89,8 @@ ItemCopy CopyItemsHere(Engine& ctx, CopyWalk& walk, const std::vector<CatalogIte
   std::error_code error;
   const fs::path dir = fs::current_path(error);
   const bool filesOnly = (ctx.settings.modeFlags & kFilesOnly) != 0;
-  return CopyItems(ctx, walk, error ? fs::path(".") : dir, items, filesOnly) == WalkResult::kAborted ? ItemCopy::kAborted
-                                                                                                      : ItemCopy::kDone;
+  const WalkResult walked = CopyItems(ctx, walk, error ? fs::path(".") : dir, items, filesOnly);
+  return walked == WalkResult::kAborted ? ItemCopy::kAborted : ItemCopy::kDone;
 }
 
 }  // namespace

@@ -194,7 +194,9 @@ void ApplyMenuState(Context& ctx) {
 
 namespace {
 
-void SetCopyMode(Context& ctx, std::uint16_t mode) { ctx.settings.modeFlags = WithCopyMode(ctx.settings.modeFlags, mode); }
+void SetCopyMode(Context& ctx, std::uint16_t mode) {
+  ctx.settings.modeFlags = WithCopyMode(ctx.settings.modeFlags, mode);
+}
 
 void DumpSelectedFile(Context& ctx) {
   if (!VolumeOpen(ctx)) return;

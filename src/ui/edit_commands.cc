@@ -96,8 +96,14 @@ DeleteStatus DeleteMatching(Context& ctx, std::string_view typedPattern) {
 }
 
 RenameQuestions AskRenameQuestions(Engine& ctx) {
-  return {[&ctx] { return ShowMessageBox(ctx, ctx.messages[kMsgWildcardOneSide], Buttons::kOkCancel) != Answer::kCancel; },
-          [&ctx](std::string_view newName) { MessageDialog(ctx, kTextNameTaken + ConvertString(newName, MacToAnsi) + "."); }};
+  RenameQuestions ask;
+  ask.oneSidedWildcard = [&ctx] {
+    return ShowMessageBox(ctx, ctx.messages[kMsgWildcardOneSide], Buttons::kOkCancel) != Answer::kCancel;
+  };
+  ask.nameTaken = [&ctx](std::string_view newName) {
+    MessageDialog(ctx, kTextNameTaken + ConvertString(newName, MacToAnsi) + ".");
+  };
+  return ask;
 }
 
 int RenameSelectionCommand(Context& ctx) {

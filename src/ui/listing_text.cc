@@ -66,7 +66,8 @@ std::vector<std::string> ListingLines(const Context& ctx) {
     std::string line = PadTo(MacTextForDisplay(row.name), kNameWidth) + " " + DataText(row);
     if (mode != ListingMode::kShort) {
       for (const std::string& column : {ResourceText(row), DateText(row.created)}) line.append(" ").append(column);
-      line.append(" ").append(mode == ListingMode::kExtended ? DateText(row.modified) : MacTextForDisplay(SignatureText(row)));
+      line.append(" ").append(mode == ListingMode::kExtended ? DateText(row.modified)
+                                                             : MacTextForDisplay(SignatureText(row)));
     }
     lines.push_back(line);
   }
