@@ -78,9 +78,9 @@ FlushStatus FlushVolume(Engine& ctx) {
   const FlushStatus status = WriteUpdate(ctx, owner);
   // Freed nodes are cleared once the update is in: until then the tree on
   // the medium may still use them, and afterwards their clearing needs no
-  // originals in the journal (nor do the zeros of nodes a tree gained). A stop before it leaves old records in free
-  // nodes, which no reader looks at. A flush inside another update clears
-  // them in it.
+  // originals in the journal (nor do the zeros of nodes a tree gained). A
+  // stop before it leaves old records in free nodes, which no reader looks
+  // at. A flush inside another update clears them in it.
   if (owner && status.ok()) {
     WriteBackTree(ctx, v.extents, TreeNodes::kCleared);
     WriteBackTree(ctx, v.catalog, TreeNodes::kCleared);

@@ -56,12 +56,12 @@ struct FlushStatus {
 enum class TreeNodes { kAll, kButCleared, kCleared };
 
 // Writes the tree's nodes changed since the last flush from its work file
-// over the tree's extents on the medium: the
-// extents of drCTExtRec (catalog) or drXTExtRec (extents tree), and for the
-// catalog the overflow records of file 4 beyond them, as far as the tree's
-// size (drCTFlSize, drXTFlSize) reaches (WalkForkExtents,
-// extent_record.h). False when a node could not be written, the work file
-// could not be read, or the extents end before the size does.
+// over the tree's extents on the medium: the extents of drCTExtRec
+// (catalog) or drXTExtRec (extents tree), and for the catalog the overflow
+// records of file 4 beyond them, as far as the tree's size (drCTFlSize,
+// drXTFlSize) reaches (WalkForkExtents, extent_record.h). False when a node
+// could not be written, the work file could not be read, or the extents
+// end before the size does.
 bool WriteBackTree(Engine& ctx, TreeWorkFile& tree, TreeNodes part = TreeNodes::kAll);
 
 FlushStatus FlushVolume(Engine& ctx);
